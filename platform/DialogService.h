@@ -1,0 +1,125 @@
+// The one way the program asks a person anything: questions, message boxes,
+// password prompts and file or directory choosers. The Qt layer installs a
+// service that shows windows; tests install a scripted one; a run with no
+// display uses the headless one, which never waits: every question takes its
+// default answer and is written to standard error (and the log sink).
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace orn {
+
+// The answers of the message window (ShowMessageBox): OK/Yes, Cancel/No, or
+// closed any other way.
+constexpr int kMsgOk = 0;
+constexpr int kMsgCancel = 5;
+constexpr int kMsgClosed = 99;
+
+// Run-time message dialog kinds and results (MessageDialog).
+enum class DialogType { Warning = 0, Error = 1, Information = 2, Confirmation = 3, Custom = 4 };
+enum DialogButton : unsigned {
+  kBtnYes = 1u << 0, kBtnNo = 1u << 1, kBtnOK = 1u << 2, kBtnCancel = 1u << 3, kBtnAbort = 1u << 4,
+  kBtnRetry = 1u << 5, kBtnIgnore = 1u << 6, kBtnAll = 1u << 7, kBtnHelp = 1u << 8,
+};
+constexpr int kMrNone = 0, kMrOk = 1, kMrCancel = 2, kMrAbort = 3, kMrRetry = 4, kMrIgnore = 5, kMrYes = 6,
+              kMrNo = 7, kMrAll = 8;
+
+struct MessageBoxRequest {
+  std::string caption;
+  std::string message;
+  std::string extra;       // second line, or the input text when iconIndex == 99
+  int iconIndex = 1;       // 0 error, 1 warning, 2 question, 99 input
+  int defaultButton = 0;   // 0 focuses OK/Yes, 256 focuses Cancel/No
+  int buttons = 0;         // 0 OK, 1 OK+Cancel, 6 Yes+No
+};
+
+struct FileDialogRequest {
+  std::string caption;
+  std::string filter;      // "Ombrelant Archive file|*.arh"
+  std::string initialDir;
+  std::string fileName;
+  std::string defaultExt;
+};
+
+class DialogService {
+ public:
+  virtual ~DialogService() = default;
+
+  // The question window: true only when the first (Yes) button was pressed.
+  // An empty noCaption hides the second button.
+  virtual bool Question(const std::string& text, const std::string& yesCaption, const std::string& noCaption) = 0;
+  // The message window; returns kMsgOk, kMsgCancel or kMsgClosed. In input
+  // mode (iconIndex 99) request.extra receives the edited text.
+  virtual int MessageBox(MessageBoxRequest& request) = 0;
+  // The run-time message dialog; returns one of the kMr* results.
+  virtual int MessageDialog(const std::string& message, const std::string& caption, DialogType type,
+                            unsigned buttons) = 0;
+  // A password prompt; nothing when cancelled.
+  virtual std::optional<std::string> Password(const std::string& caption, const std::string& prompt) = 0;
+  virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
+  virtual std::optional<std::string> SaveFile(const FileDialogRequest& request) = 0;
+  virtual std::optional<std::string> ChooseDirectory(const std::string& caption, const std::string& start) = 0;
+  // Plain information for the person at the screen (the top-level handler's box).
+  virtual void ShowError(const std::string& text) = 0;
+  // False for the headless service: nobody can answer.
+  virtual bool Interactive() const { return true; }
+};
+
+// Nobody at the screen: every question takes its default answer (No,
+// Cancel, nothing chosen) and is written to standard error.
+class HeadlessDialogService : public DialogService {
+ public:
+  bool Question(const std::string& text, const std::string& yesCaption, const std::string& noCaption) override;
+  int MessageBox(MessageBoxRequest& request) override;
+  int MessageDialog(const std::string& message, const std::string& caption, DialogType type, unsigned buttons) override;
+  std::optional<std::string> Password(const std::string& caption, const std::string& prompt) override;
+  std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
+  std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
+  std::optional<std::string> ChooseDirectory(const std::string& caption, const std::string& start) override;
+  void ShowError(const std::string& text) override;
+  bool Interactive() const override { return false; }
+};
+
+// Answers from a script, for tests. Each kind of question takes the next
+// answer of its own queue; an empty queue answers as the headless service
+// would. Every question asked is recorded in `asked`.
+class ScriptedDialogService : public DialogService {
+ public:
+  std::deque<bool> questionAnswers;
+  std::deque<int> messageBoxAnswers;
+  std::deque<std::string> messageBoxInputs;   // input mode: text put into extra
+  std::deque<int> messageDialogAnswers;
+  std::deque<std::optional<std::string>> passwords;
+  std::deque<std::optional<std::string>> openFiles;
+  std::deque<std::optional<std::string>> saveFiles;
+  std::deque<std::optional<std::string>> directories;
+  std::vector<std::string> asked;             // "kind: text" of every question
+  std::vector<MessageBoxRequest> messageBoxes;
+
+  bool Question(const std::string& text, const std::string& yesCaption, const std::string& noCaption) override;
+  int MessageBox(MessageBoxRequest& request) override;
+  int MessageDialog(const std::string& message, const std::string& caption, DialogType type, unsigned buttons) override;
+  std::optional<std::string> Password(const std::string& caption, const std::string& prompt) override;
+  std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
+  std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
+  std::optional<std::string> ChooseDirectory(const std::string& caption, const std::string& start) override;
+  void ShowError(const std::string& text) override;
+};
+
+// The process's dialog service (headless until the Qt layer installs its
+// own). SetDialogs hands over ownership and returns the previous service.
+DialogService& Dialogs();
+std::unique_ptr<DialogService> SetDialogs(std::unique_ptr<DialogService> service);
+
+// Where headless answers and diagnostics go besides standard error (the
+// program's log); empty by default.
+void SetDiagnosticSink(std::function<void(const std::string&)> sink);
+// Writes one line to standard error and the diagnostic sink.
+void Diagnostic(const std::string& line);
+
+}  // namespace orn
