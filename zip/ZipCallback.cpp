@@ -1,0 +1,163 @@
+// The callback the libraries call while a job runs: it turns each action
+// code into the component's events, answers the libraries' questions, lets
+// pending window messages run and answers -1 once Cancel is set.
+#include <algorithm>
+#include <cstring>
+
+#include "OrnZipLib.h"
+#include "PasswordDlg.h"
+#include "ProcessMessages.h"
+#include "ZipEngine.h"
+#include "ZipMessages.h"
+
+namespace {
+
+std::string RecordText(const OrnCallbackStruct& rec) {
+  std::string text(rec.FileNameOrMsg, strnlen(rec.FileNameOrMsg, sizeof rec.FileNameOrMsg));
+  std::replace(text.begin(), text.end(), '/', '\\');
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+void SetRecordText(OrnCallbackStruct& rec, const std::string& text, std::size_t maxLength) {
+  std::size_t n = std::min({text.size(), maxLength, sizeof rec.FileNameOrMsg - 1});
+  std::memcpy(rec.FileNameOrMsg, text.data(), n);
+  rec.FileNameOrMsg[n] = '\0';
+}
+
+}  // namespace
+
+void TZipEngine::AnswerPassword(OrnCallbackStruct& rec) {
+  std::string answer;
+  unsigned repeat = static_cast<unsigned>(rec.FileSize);
+  const std::string forFile = RecordText(rec);
+  if (OnPasswordError) {
+    OnPasswordError(*this, answer, forFile, repeat);
+  } else if (rec.ErrorCode & 1) {
+    if (unattended_) {
+      ShowZipMessage(orn::kZipAddPasswordUnattended);
+    } else {
+      std::string first = TPasswordDlg(orn::kZipPwdPrompt).ShowModalPwdDlg();
+      std::string second = first.empty() ? std::string() : TPasswordDlg(orn::kZipPwdConfirm).ShowModalPwdDlg();
+      if (first != second) {
+        ShowZipMessage(orn::kZipPasswordsDiffer);
+      } else {
+        answer = first;
+      }
+    }
+  } else {
+    if (unattended_) {
+      ShowZipMessage(orn::kZipExtractPasswordUnattended);
+    } else {
+      answer = TPasswordDlg(orn::kZipPwdPrompt).ShowModalPwdDlg();
+    }
+  }
+  if (!answer.empty()) {
+    SetRecordText(rec, answer, 80);
+    rec.ErrorCode = 1;
+  } else {
+    rec.ErrorCode = 0;
+    repeat = 0;
+  }
+  rec.FileSize = std::min(repeat, 15u);
+}
+
+std::int32_t TZipEngine::HandleCallback(OrnCallbackStruct& rec) {
+  const std::string text = RecordText(rec);
+  switch (rec.ActionCode) {
+    case ORN_CB_ITEM_START:
+      if (OnProgress) OnProgress(*this, FileStarted, text, rec.FileSize);
+      break;
+    case ORN_CB_BYTES_DONE:
+      if (OnProgress) OnProgress(*this, BytesDone, "", rec.FileSize);
+      break;
+    case ORN_CB_BATCH_END:
+      if (OnProgress) OnProgress(*this, BatchEnded, "", 0);
+      break;
+    case ORN_CB_MESSAGE:
+      if (rec.ErrorCode != 0) {
+        lastFullErrCode_ = rec.ErrorCode;
+        lastErrCode_ = rec.ErrorCode & 0xFF;
+        lastMessage_ = text;
+        if (OnMessage) OnMessage(*this, rec.ErrorCode, text);
+      }
+      break;
+    case ORN_CB_ITEM_COUNT:
+      if (OnProgress) OnProgress(*this, FileCountKnown, "", rec.FileSize);
+      break;
+    case ORN_CB_TOTAL_SIZE:
+      totalSize_ = rec.FileSize;
+      if (OnProgress) OnProgress(*this, ByteCountKnown, "", rec.FileSize);
+      break;
+    case ORN_CB_NEW_NAME:
+      if (OnSetNewName) {
+        std::string name = text;
+        bool changed = false;
+        OnSetNewName(*this, name, changed);
+        if (changed) SetRecordText(rec, name, 512);
+        rec.ErrorCode = changed ? 1 : 0;
+      }
+      break;
+    case ORN_CB_PASSWORD:
+      AnswerPassword(rec);
+      break;
+    case ORN_CB_CRC_ERROR:
+      if (OnCRC32Error) {
+        bool doExtract = true;
+        OnCRC32Error(*this, text, static_cast<unsigned>(rec.ErrorCode), static_cast<unsigned>(rec.FileSize), doExtract);
+        rec.ErrorCode = doExtract ? 1 : 0;
+      } else {
+        rec.ErrorCode = 2;
+      }
+      break;
+    case ORN_CB_OVERWRITE:
+      if (OnExtractOverwrite) {
+        bool doOverwrite = rec.FileSize != 0;
+        OnExtractOverwrite(*this, text, (rec.ErrorCode & 1) != 0, doOverwrite);
+        rec.FileSize = doOverwrite ? 1 : 0;
+      }
+      break;
+    case ORN_CB_SKIPPED:
+      if (rec.ErrorCode != 0) {
+        lastFullErrCode_ = rec.ErrorCode;
+        lastErrCode_ = rec.ErrorCode & 0xFF;
+      }
+      if (OnExtractSkipped)
+        OnExtractSkipped(*this, text, static_cast<UnZipSkipTypes>(rec.FileSize & 0xFF), rec.ErrorCode);
+      break;
+    case ORN_CB_FILE_COMMENT:
+      if (OnFileComment) {
+        std::string comment;
+        bool changed = false;
+        OnFileComment(*this, text, comment, changed);
+        if (changed) {
+          SetRecordText(rec, comment, 511);
+          rec.FileSize = static_cast<int64_t>(std::min<std::size_t>(comment.size(), 511));
+        } else {
+          rec.FileNameOrMsg[0] = '\0';
+          rec.FileSize = 0;
+        }
+        rec.ErrorCode = changed ? 1 : 0;
+      }
+      break;
+    default:
+      break;
+  }
+  orn::ProcessMessages();
+  return cancel_ ? -1 : 0;
+}
+
+extern "C" int32_t OrnEngineCallback(OrnCallbackStruct* rec) {
+  if (!rec || !rec->Caller) return -1;
+  return static_cast<TZipEngine*>(rec->Caller)->ServeCallback(*rec);
+}
+
+std::int32_t TZipEngine::ServeCallback(OrnCallbackStruct& rec) noexcept {
+  if (pendingError_) return -1;
+  try {
+    return HandleCallback(rec);
+  } catch (...) {
+    pendingError_ = std::current_exception();
+    return -1;
+  }
+}

@@ -1,0 +1,356 @@
+// The directory reader. The end record is looked for in the last 22 bytes
+// first (an archive without comment), and only then in the last 65557 bytes,
+// which cover the largest possible comment. The directory is then read with
+// one positioned read and decoded in memory, so that a directory of many
+// thousand entries costs three system calls.
+#include "ZipDirReader.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "ByteCursor.h"
+#include "CodePage.h"
+#include "FileSystem.h"
+#include "ZipMessages.h"
+
+namespace orn {
+namespace {
+
+constexpr std::size_t kMaxCommentScan = 65535 + kEndRecordSize;
+constexpr std::size_t kZip64LocatorSize = 20;
+constexpr std::size_t kZip64EndRecordSize = 56;
+
+// Decodes the fixed 22 bytes of an end record whose signature was checked.
+void DecodeEndRecord(std::string_view bytes, ZipEndRecord& end) {
+  ByteCursor c(bytes);
+  c.U32();
+  end.thisDisk = c.U16();
+  end.directoryDisk = c.U16();
+  end.entriesOnDisk = c.U16();
+  end.totalEntries = c.U16();
+  end.directorySize = c.U32();
+  end.directoryOffset = c.U32();
+  end.commentLength = c.U16();
+}
+
+std::uint32_t Signature(std::string_view bytes) {
+  ByteCursor c(bytes);
+  return c.U32();
+}
+
+// Sizes and offset from a Zip64 extended-information extra field (id 1);
+// each is present only when its 32-bit field holds the placeholder.
+void ApplyZip64Extra(ZipDirEntry& e) {
+  ByteCursor c(e.Extra.data(), e.Extra.size());
+  while (c.Left() >= 4) {
+    std::uint16_t id = c.U16();
+    std::uint16_t size = c.U16();
+    std::string_view data = c.Bytes(size);
+    if (!c.Ok()) return;
+    if (id != 1) continue;
+    ByteCursor f(data);
+    if (e.UnpackedSize == 0xFFFFFFFFu) e.UnpackedSize64 = f.U64();
+    if (e.PackedSize == 0xFFFFFFFFu && f.Ok()) e.PackedSize64 = f.U64();
+    if (e.LocalHeaderOffset == 0xFFFFFFFFu && f.Ok()) e.LocalHeaderOffset64 = f.U64();
+    return;
+  }
+}
+
+}  // namespace
+
+int VolumeNumberOfName(const std::string& path) {
+  std::string name = ExtractFileName(path);
+  std::string ext = ExtractFileExt(name);
+  std::string base = name.substr(0, name.size() - ext.size());
+  auto digits = [](std::string_view s) {
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char ch) { return std::isdigit(static_cast<unsigned char>(ch)); });
+  };
+  if (ext.size() >= 3 && (ext[1] == 'z' || ext[1] == 'Z') && digits(std::string_view(ext).substr(2)))
+    return std::stoi(ext.substr(2, 6));
+  if (base.size() >= 3 && digits(std::string_view(base).substr(base.size() - 3)))
+    return std::stoi(base.substr(base.size() - 3));
+  return 0;
+}
+
+bool ZipDirReader::FindEndOfDirectory(ZipEndRecord& end, ZipDirectoryInfo& info, bool raise) {
+  info.comment.clear();
+  const std::uint64_t fileSize = source_.Size();
+
+  // The first volume of a spanned set begins with the span marker and a local header.
+  std::string head = source_.Read(0, 8);
+  bool firstVolume = false;
+  if (head.size() == 8) {
+    ByteCursor c(head);
+    std::uint32_t marker = c.U32();
+    firstVolume = marker == kSpanMarkerSig && c.U32() == kLocalHeaderSig;
+    if (firstVolume) info.spanned = true;
+  }
+
+  bool found = false;
+  if (fileSize >= kEndRecordSize) {
+    std::string tail = source_.Read(fileSize - kEndRecordSize, kEndRecordSize);
+    if (tail.size() != kEndRecordSize) throw EZipEngine(kZipReadError);
+    if (Signature(tail) == kEndRecordSig) {
+      DecodeEndRecord(tail, end);
+      end.position = fileSize - kEndRecordSize;
+      found = true;
+      // A comment length that the file cannot hold: the comment was cut off.
+      // The directory is still found from the record's own position.
+      end.commentLength = 0;
+      info.archiveSize = fileSize;
+    }
+  }
+
+  if (!found && fileSize >= kEndRecordSize) {
+    const std::size_t span = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kMaxCommentScan));
+    const std::uint64_t base = fileSize - span;
+    std::string window = source_.Read(base, span);
+    if (window.size() != span) throw EZipEngine(kZipReadError);
+    // Backwards from just before the last 22 bytes. The first hit from the end
+    // is taken, unless an earlier one ends exactly at the end of the file: a
+    // comment may itself hold a complete archive, whose end record is a decoy.
+    std::size_t firstHit = std::string::npos, exactHit = std::string::npos;
+    for (std::size_t i = span - kEndRecordSize; i-- > 0;) {
+      if (window[i] != 'P' || window[i + 1] != 'K' || window[i + 2] != 5 || window[i + 3] != 6) continue;
+      ByteCursor c(std::string_view(window).substr(i + 20, 2));
+      std::size_t commentLength = c.U16();
+      if (firstHit == std::string::npos) firstHit = i;
+      if (i + kEndRecordSize + commentLength == span) {
+        exactHit = i;
+        break;
+      }
+    }
+    std::size_t hit = exactHit != std::string::npos ? exactHit : firstHit;
+    if (hit != std::string::npos) {
+      found = true;
+      DecodeEndRecord(std::string_view(window).substr(hit, kEndRecordSize), end);
+      end.position = base + hit;
+      const std::size_t commentStart = hit + kEndRecordSize;
+      const std::size_t available = span - commentStart;
+      const std::size_t commentLength = std::min<std::size_t>(end.commentLength, available);
+      const std::size_t afterComment = commentStart + commentLength;
+      info.archiveSize = base + afterComment;
+      if (afterComment != span) {
+        // Zero fill to the next 512-byte block (a transfer program's padding)
+        // is not trailing data.
+        bool zeroFill = fileSize % 512 == 0 && span - afterComment < 512 &&
+                        std::all_of(window.begin() + afterComment, window.end(), [](char ch) { return ch == 0; });
+        if (!zeroFill && warning_) warning_(kZipTrailingData, std::to_string(span - afterComment) + " bytes");
+      }
+      info.comment = window.substr(commentStart, commentLength);
+      end.commentLength = static_cast<std::uint16_t>(commentLength);
+    }
+  }
+
+  if (!found) {
+    if (!raise) return false;
+    if (!firstVolume && options_.labelVolume > 0) throw EZipEngine(kZipVolumeN, options_.labelVolume);
+    if (firstVolume) throw EZipEngine(options_.labelVolume == 1 ? kZipFirstVolume : kZipMiddleVolume);
+    throw EZipEngine(kZipNotAnArchive);
+  }
+  end.directoryEnd = end.position;
+  ReadZip64End(end);
+  if (!end.zip64 && end.directoryEnd - end.directorySize != end.directoryOffset) PreferEnclosingEnd(end, info);
+  return true;
+}
+
+// An end record that only fits with data in front of the archive may be a
+// decoy: a whole archive kept inside the real archive's comment. When an
+// earlier end record fits exactly, and its comment runs over the first one,
+// that earlier record is the archive's own.
+void ZipDirReader::PreferEnclosingEnd(ZipEndRecord& end, ZipDirectoryInfo& info) {
+  const std::uint64_t fileSize = source_.Size();
+  const std::size_t span = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kMaxCommentScan));
+  const std::uint64_t base = fileSize - span;
+  if (end.position <= base) return;
+  std::string window = source_.Read(base, span);
+  if (window.size() != span) return;
+  for (std::size_t i = static_cast<std::size_t>(end.position - base); i-- > 0;) {
+    if (window[i] != 'P' || window[i + 1] != 'K' || window[i + 2] != 5 || window[i + 3] != 6) continue;
+    if (i + kEndRecordSize > span) continue;
+    ZipEndRecord outer;
+    DecodeEndRecord(std::string_view(window).substr(i, kEndRecordSize), outer);
+    const std::uint64_t position = base + i;
+    const std::uint64_t commentEnd = position + kEndRecordSize + outer.commentLength;
+    if (commentEnd < end.position + kEndRecordSize || commentEnd > fileSize) continue;
+    if (outer.directorySize > position || position - outer.directorySize != outer.directoryOffset) continue;
+    if (outer.thisDisk != outer.directoryDisk) continue;
+    if (outer.totalEntries > 0 && Signature(source_.Read(outer.directoryOffset, 4)) != kCentralHeaderSig) continue;
+    outer.position = position;
+    outer.directoryEnd = position;
+    end = outer;
+    info.comment = window.substr(i + kEndRecordSize, outer.commentLength);
+    info.archiveSize = commentEnd;
+    return;
+  }
+}
+
+// A Zip64 locator right before the end record points at the Zip64 end
+// record, whose 64-bit counts and sizes replace the placeholders.
+void ZipDirReader::ReadZip64End(ZipEndRecord& end) {
+  if (end.position < kZip64LocatorSize + kZip64EndRecordSize) return;
+  const std::uint64_t locatorPos = end.position - kZip64LocatorSize;
+  std::string locator = source_.Read(locatorPos, kZip64LocatorSize);
+  ByteCursor l(locator);
+  if (l.U32() != kZip64LocatorSig) return;
+  l.U32();
+  const std::uint64_t recorded = l.U64();
+  if (!l.Ok()) return;
+  // Where the record says, else right before the locator (data in front of
+  // the archive shifts everything).
+  for (std::uint64_t pos : {recorded, locatorPos - kZip64EndRecordSize}) {
+    if (pos > locatorPos - kZip64EndRecordSize) continue;
+    std::string record = source_.Read(pos, kZip64EndRecordSize);
+    ByteCursor c(record);
+    if (c.U32() != kZip64EndRecordSig) continue;
+    c.U64();  // size of the record
+    c.U16();  // version made by
+    c.U16();  // version needed
+    std::uint32_t thisDisk = c.U32();
+    std::uint32_t directoryDisk = c.U32();
+    std::uint64_t onDisk = c.U64();
+    std::uint64_t total = c.U64();
+    std::uint64_t size = c.U64();
+    std::uint64_t offset = c.U64();
+    if (!c.Ok()) continue;
+    end.thisDisk = thisDisk;
+    end.directoryDisk = directoryDisk;
+    end.entriesOnDisk = onDisk;
+    end.totalEntries = total;
+    end.directorySize = size;
+    end.directoryOffset = offset;
+    end.directoryEnd = pos;
+    end.zip64 = true;
+    return;
+  }
+}
+
+std::string ZipDirReader::ConvertText(const std::string& bytes, const ZipDirEntry& e) const {
+  if (IsPlainAscii(bytes)) return bytes;
+  if ((e.GeneralFlags & 0x0800) && IsValidUtf8(bytes)) return bytes;
+  const bool oem = options_.codePage == cpOEM || (options_.codePage == cpAuto && e.HostSystem == 0) ||
+                   e.HostSystem == 6 || (e.HostSystem == 11 && e.VersionMadeBy == 50);
+  if (oem) return ToUtf8(bytes, options_.oemCodePage);
+  // Left as stored, which is the system encoding (UTF-8) here; bytes that are
+  // not UTF-8 are taken as the language's 8-bit code page.
+  return IsValidUtf8(bytes) ? bytes : ToUtf8(bytes, options_.ansiCodePage);
+}
+
+void ZipDirReader::Read(std::vector<ZipDirEntry>& entries, ZipDirectoryInfo& info) {
+  ZipEndRecord end;
+  FindEndOfDirectory(end, info, true);
+  info.volumeCount = static_cast<int>(end.thisDisk);
+  if (end.thisDisk != 0) info.spanned = true;
+  if (end.directoryDisk != end.thisDisk) {
+    // The directory starts on an earlier volume; that volume is not at hand.
+    throw EZipEngine(
+        kZipOpenRaised,
+        "The central directory starts on volume " + std::to_string(end.directoryDisk + 1) + ", which is not at hand",
+        true);
+  }
+
+  // Where the directory must start if the end record's sizes are right.
+  const std::uint64_t fileSize = source_.Size();
+  std::int64_t position = static_cast<std::int64_t>(end.directoryEnd) - static_cast<std::int64_t>(end.directorySize);
+  auto headerAt = [this](std::int64_t pos) {
+    return pos >= 0 && Signature(source_.Read(static_cast<std::uint64_t>(pos), 4)) == kCentralHeaderSig;
+  };
+  if (end.totalEntries > 0 && !headerAt(position) && headerAt(static_cast<std::int64_t>(end.directoryOffset)) &&
+      end.directoryOffset < end.directoryEnd) {
+    // The recorded size is wrong but the recorded offset is good.
+    position = static_cast<std::int64_t>(end.directoryOffset);
+  }
+  if (position < 0) throw EZipEngine(kZipDirReadError, "The central directory would begin before the file", true);
+  if (static_cast<std::uint64_t>(position) != end.directoryOffset) {
+    info.hasPrefix = true;
+    if (warning_) warning_(kZipDirShifted, "");
+  }
+  info.directoryPosition = static_cast<std::uint64_t>(position);
+
+  // Everything from the directory to the end of the file, in one read.
+  const std::uint64_t length = fileSize - info.directoryPosition;
+  std::string dir = source_.Read(info.directoryPosition, static_cast<std::size_t>(length));
+  if (dir.size() != length) throw EZipEngine(kZipDirReadError);
+
+  ByteCursor c(dir);
+  std::uint64_t lowestOffset = UINT64_MAX;
+  const std::uint64_t readable = dir.size() / kCentralHeaderSize;
+  entries.reserve(entries.size() + static_cast<std::size_t>(std::min(end.totalEntries, readable)));
+  for (std::uint64_t seq = 1; seq <= end.totalEntries; ++seq) {
+    const std::size_t at = c.Offset();
+    std::string_view header = c.Bytes(kCentralHeaderSize);
+    if (!c.Ok()) {
+      if (dir.size() - at >= 4 && Signature(std::string_view(dir).substr(at, 4)) != kCentralHeaderSig)
+        throw EZipEngine(kZipCentralSignature,
+                         ZipMessageText(kZipCentralSignature) + " (entry " + std::to_string(seq) + ")", true);
+      throw EZipEngine(kZipCentralHeaderError,
+                       ZipMessageText(kZipCentralHeaderError) + " (entry " + std::to_string(seq) + ")", true);
+    }
+    ByteCursor h(header);
+    if (h.U32() != kCentralHeaderSig)
+      throw EZipEngine(kZipCentralSignature,
+                       ZipMessageText(kZipCentralSignature) + " (entry " + std::to_string(seq) + ", offset " +
+                           std::to_string(info.directoryPosition + at) + ")",
+                       true);
+    ZipDirEntry e;
+    e.VersionMadeBy = h.U8();
+    e.HostSystem = h.U8();
+    e.VersionNeeded = h.U16();
+    e.GeneralFlags = h.U16();
+    e.Method = h.U16();
+    e.ModTime = h.U16();
+    e.ModDate = h.U16();
+    e.Crc32 = h.U32();
+    e.PackedSize = h.U32();
+    e.UnpackedSize = h.U32();
+    e.NameLength = h.U16();
+    e.ExtraLength = h.U16();
+    e.CommentLength = h.U16();
+    e.DiskStart = h.U16();
+    e.InternalAttr = h.U16();
+    e.ExternalAttr = h.U32();
+    e.LocalHeaderOffset = h.U32();
+
+    std::string_view name = c.Bytes(e.NameLength);
+    if (!c.Ok())
+      throw EZipEngine(kZipNameError, ZipMessageText(kZipNameError) + " (entry " + std::to_string(seq) + ")", true);
+    std::string_view extra = c.Bytes(e.ExtraLength);
+    if (!c.Ok()) throw EZipEngine(kZipDirReadError);
+    std::string_view comment = c.Bytes(e.CommentLength);
+    if (!c.Ok())
+      throw EZipEngine(kZipCommentError, ZipMessageText(kZipCommentError) + " (entry " + std::to_string(seq) + ")",
+                       true);
+
+    e.RawName.assign(name);
+    e.Name = ConvertText(e.RawName, e);
+    std::replace(e.Name.begin(), e.Name.end(), '/', '\\');
+    e.IsEncrypted = (e.GeneralFlags & 1) != 0;
+    e.Extra.assign(extra.begin(), extra.end());
+    if (!comment.empty()) e.Comment = ConvertText(std::string(comment), e);
+    e.UnpackedSize64 = e.UnpackedSize;
+    e.PackedSize64 = e.PackedSize;
+    e.LocalHeaderOffset64 = e.LocalHeaderOffset;
+    if (!e.Extra.empty()) ApplyZip64Extra(e);
+    lowestOffset = std::min(lowestOffset, e.LocalHeaderOffset64);
+
+    const bool dirOnly = e.Name.empty() || e.Name.back() == '\\';
+    if (options_.useDirOnlyEntries || !dirOnly) {
+      entries.push_back(std::move(e));
+      if (newName_) newName_(static_cast<int>(seq), entries.back());
+    } else {
+      ++info.dirOnlyCount;
+    }
+  }
+  // Offsets are relative to the archive's start; data in front shifts them.
+  const std::int64_t shift =
+      static_cast<std::int64_t>(info.directoryPosition) - static_cast<std::int64_t>(end.directoryOffset);
+  if (lowestOffset == UINT64_MAX) {
+    info.firstLocalOffset = end.totalEntries == 0 ? info.directoryPosition : 0;
+  } else {
+    std::int64_t first = static_cast<std::int64_t>(lowestOffset) + shift;
+    info.firstLocalOffset = first < 0 ? 0 : static_cast<std::uint64_t>(first);
+  }
+}
+
+}  // namespace orn

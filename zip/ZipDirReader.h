@@ -1,0 +1,99 @@
+// The zip directory reader: finds the end record of an archive with at most
+// two reads, then reads the whole central directory with one more and
+// decodes every header through one bounds-checked cursor. It knows nothing of
+// the component: it reports warnings and kept records through callbacks and
+// raises EZipEngine for failures, leaving what it read so far in place.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "EZipEngine.h"
+#include "ZipDirEntry.h"
+#include "ZipSource.h"
+
+enum CodePageOpts { cpAuto, cpNone, cpOEM };
+
+namespace orn {
+
+constexpr std::uint32_t kEndRecordSig = 0x06054b50;
+constexpr std::uint32_t kCentralHeaderSig = 0x02014b50;
+constexpr std::uint32_t kLocalHeaderSig = 0x04034b50;
+constexpr std::uint32_t kSpanMarkerSig = 0x08074b50;
+constexpr std::uint32_t kZip64EndRecordSig = 0x06064b50;
+constexpr std::uint32_t kZip64LocatorSig = 0x07064b50;
+constexpr std::size_t kEndRecordSize = 22;
+constexpr std::size_t kCentralHeaderSize = 46;
+
+// The end record as found, with the Zip64 values folded in when present.
+struct ZipEndRecord {
+  std::uint32_t thisDisk = 0;
+  std::uint32_t directoryDisk = 0;
+  std::uint64_t entriesOnDisk = 0;
+  std::uint64_t totalEntries = 0;
+  std::uint64_t directorySize = 0;
+  std::uint64_t directoryOffset = 0;
+  std::uint16_t commentLength = 0;
+  std::uint64_t position = 0;  // of the classic end record in the file
+  // Where the directory ends: the Zip64 end record when there is one.
+  std::uint64_t directoryEnd = 0;
+  bool zip64 = false;
+};
+
+// What a listing learns besides the records.
+struct ZipDirectoryInfo {
+  std::string comment;   // archive comment, bytes as stored
+  int volumeCount = 0;   // number of this disk in the end record
+  bool spanned = false;  // a volume of a spanned set
+  std::uint64_t firstLocalOffset = 0;
+  bool hasPrefix = false;  // the directory is not where the end record says
+  int dirOnlyCount = 0;    // directory-only entries left out
+  std::uint64_t archiveSize = 0;
+  std::uint64_t directoryPosition = 0;
+};
+
+struct ZipDirOptions {
+  CodePageOpts codePage = cpAuto;
+  int oemCodePage = 775;    // DOS names
+  int ansiCodePage = 1257;  // names neither DOS nor UTF-8 that are not valid UTF-8
+  bool useDirOnlyEntries = false;
+  // The volume number the medium carries (the volume label's number where
+  // there are labels; here the number in the file name), 0 when none.
+  int labelVolume = 0;
+};
+
+class ZipDirReader {
+ public:
+  using Warning = std::function<void(int ident, const std::string& detail)>;
+  using NewName = std::function<void(int seqNo, const ZipDirEntry& entry)>;
+
+  ZipDirReader(const ZipSource& source, ZipDirOptions options) : source_(source), options_(options) {}
+  void OnWarning(Warning warning) { warning_ = std::move(warning); }
+  void OnNewName(NewName newName) { newName_ = std::move(newName); }
+
+  // Finds the end record. True when found; when not, false in report mode and
+  // EZipEngine (11036, 11037, 11038, 11045) in raise mode. Sets the comment,
+  // the spanned mark and the archive size in `info`.
+  bool FindEndOfDirectory(ZipEndRecord& end, ZipDirectoryInfo& info, bool raise);
+  // Lists the whole directory into `entries` (appending) and `info`. Raises
+  // EZipEngine on failure, with the records read before it kept.
+  void Read(std::vector<ZipDirEntry>& entries, ZipDirectoryInfo& info);
+
+ private:
+  void ReadZip64End(ZipEndRecord& end);
+  void PreferEnclosingEnd(ZipEndRecord& end, ZipDirectoryInfo& info);
+  std::string ConvertText(const std::string& bytes, const ZipDirEntry& entry) const;
+
+  const ZipSource& source_;
+  ZipDirOptions options_;
+  Warning warning_;
+  NewName newName_;
+};
+
+// The volume number a file name carries: three digits before the extension
+// ("ARCH002.zip" -> 2) or a split extension (".z01" -> 1); 0 when none.
+int VolumeNumberOfName(const std::string& path);
+
+}  // namespace orn

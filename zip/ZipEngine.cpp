@@ -1,0 +1,381 @@
+// The component's properties, its message reporting, List, Add and Extract.
+// The library handling is in ZipLibrary.cpp, the callback in ZipCallback.cpp,
+// the blocks in ZipBlocks.cpp and the directory reader in ZipDirReader.cpp.
+#include "ZipEngine.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <new>
+
+#include "CodePage.h"
+#include "DialogService.h"
+#include "ExtractGuard.h"
+#include "FileSystem.h"
+#include "OrnZipLib.h"
+#include "ZipBlocks.h"
+#include "ZipLibrary.h"
+#include "ZipMessages.h"
+
+extern "C" int32_t OrnEngineCallback(OrnCallbackStruct* rec);
+
+namespace {
+
+// Runs its action when the scope ends, on every path.
+template <class F>
+class AtExit {
+ public:
+  explicit AtExit(F f) : f_(std::move(f)) {}
+  ~AtExit() { f_(); }
+  AtExit(const AtExit&) = delete;
+  AtExit& operator=(const AtExit&) = delete;
+
+ private:
+  F f_;
+};
+
+std::string Upper(std::string s) {
+  for (char& ch : s) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  return s;
+}
+
+std::string Slashes(std::string s) {
+  for (char& ch : s)
+    if (ch == '\\') ch = '/';
+  return s;
+}
+
+constexpr std::uint64_t kZipSizeLimit = 0xFFFFFFFFull;
+constexpr std::size_t kZipEntryLimit = 65535;
+
+}  // namespace
+
+TZipEngine::TZipEngine() = default;
+TZipEngine::~TZipEngine() = default;
+
+void TZipEngine::SetZipFileName(const std::string& v) {
+  zipFileName_ = v;
+  List();
+}
+
+void TZipEngine::SetRootDir(const std::string& v) { rootDir_ = v.empty() ? v : orn::IncludeTrailingDelimiter(v); }
+
+void TZipEngine::ShowZipMessage(int ident, const std::string& detail) {
+  const std::string text = orn::ZipMessageText(ident) + detail;
+  lastMessage_ = text;
+  lastErrCode_ = ident;
+  lastFullErrCode_ = ident;
+  if (!unattended_) orn::Dialogs().MessageDialog(text, "", orn::DialogType::Information, orn::kBtnOK);
+  if (OnMessage) OnMessage(*this, 0, text);
+}
+
+void TZipEngine::ShowExceptionError(const EZipEngine& error) {
+  lastMessage_ = error.what();
+  lastErrCode_ = error.Ident();
+  lastFullErrCode_ = error.Ident();
+  if (error.Display() && !unattended_)
+    orn::Dialogs().MessageDialog(lastMessage_, "", orn::DialogType::Information, orn::kBtnOK);
+  if (OnMessage) OnMessage(*this, 0, lastMessage_);
+}
+
+// --- List ---------------------------------------------------------------------
+
+void TZipEngine::List() {
+  dirEntries_.clear();
+  directory_ = orn::ZipDirectoryInfo();
+  if (zipFileName_.empty() || !orn::FileExists(zipFileName_)) {
+    if (OnDirUpdate) OnDirUpdate(*this);
+    return;
+  }
+  bool failed = true;
+  const std::string where = "\n" + zipFileName_;
+  try {
+    orn::FileZipSource source(zipFileName_);
+    if (!source.Ok())
+      throw EZipEngine(orn::kZipOpenRaised, orn::ZipMessageText(orn::kZipOpenRaised) + ": " + source.Error(), true);
+    orn::ZipDirOptions options;
+    options.codePage = codePage_;
+    options.oemCodePage = orn::CharsetToOemCodePage(namesCharset_);
+    options.ansiCodePage = orn::CharsetToCodePage(namesCharset_);
+    options.useDirOnlyEntries = useDirOnlyEntries_;
+    options.labelVolume = orn::VolumeNumberOfName(zipFileName_);
+    orn::ZipDirReader reader(source, options);
+    reader.OnWarning([this, &where](int ident, const std::string& detail) {
+      ShowZipMessage(ident, (detail.empty() ? "" : ": " + detail) + where);
+    });
+    if (OnNewName) reader.OnNewName([this](int seqNo, const ZipDirEntry& e) { OnNewName(*this, seqNo, e); });
+    reader.Read(dirEntries_, directory_);
+    failed = false;
+  } catch (const EZipEngine& e) {
+    ShowExceptionError(EZipEngine(e.Ident(), e.what() + where, e.Display()));
+  } catch (const std::bad_alloc&) {
+    ShowZipMessage(orn::kZipOutOfMemory, where);
+  } catch (const std::exception& e) {
+    ShowZipMessage(orn::kZipListException, e.what() + where);
+  }
+  if (failed) {
+    zipFileName_.clear();
+    directory_.firstLocalOffset = 0;
+  }
+  if (OnDirUpdate) OnDirUpdate(*this);
+}
+
+// --- Add ------------------------------------------------------------------------
+
+std::string TZipEngine::MakeTempZipName() {
+  std::string dir;
+  if (!tempDir_.empty()) {
+    tempDir_ = orn::IncludeTrailingDelimiter(tempDir_);
+    dir = tempDir_;
+  } else {
+    const char* tmp = std::getenv("TMPDIR");
+    dir = orn::IncludeTrailingDelimiter(tmp && *tmp ? tmp : "/tmp");
+  }
+  std::string pattern = dir + "zipXXXXXX";
+  int fd = ::mkstemp(pattern.data());
+  if (fd < 0) throw EZipEngine(11027);
+  ::close(fd);
+  orn::DeleteFileAt(pattern);
+  return pattern + ".zip";
+}
+
+int TZipEngine::SplitToVolumes(const std::string&, const std::string&) {
+  ShowZipMessage(11024, "volumes are not supported by this build");
+  return -9;
+}
+
+// Refuses, before anything is written, a job that certainly passes the zip
+// format's limits: a file of 4 GiB or more, more than 65535 files, or more
+// than 4 GiB stored without compression.
+bool TZipEngine::CheckAddLimits() {
+  std::size_t files = 0;
+  std::uint64_t total = 0;
+  std::string tooBig;
+  auto excluded = [this](const std::string& name) {
+    for (const std::string& mask : FSpecArgsExcl)
+      if (orn::MatchesMask(name, orn::ExtractFileName(mask))) return true;
+    return false;
+  };
+  std::function<void(const std::string&, const std::string&, bool, int)> walk =
+      [&](const std::string& dir, const std::string& mask, bool recurse, int depth) {
+        for (const orn::FoundFile& f : orn::FindFiles(dir, mask, orn::FindWhat::Files)) {
+          if (excluded(f.name)) continue;
+          ++files;
+          total += static_cast<std::uint64_t>(f.size);
+          if (static_cast<std::uint64_t>(f.size) >= kZipSizeLimit && tooBig.empty())
+            tooBig = orn::JoinPath(dir, f.name);
+        }
+        if (!recurse || depth > 64 || files > kZipEntryLimit) return;
+        for (const orn::FoundFile& d : orn::FindFiles(dir, "*", orn::FindWhat::Directories))
+          walk(orn::JoinPath(dir, d.name), mask, recurse, depth + 1);
+      };
+  for (const std::string& raw : FSpecArgs) {
+    orn::ZipSpecLine line = orn::ParseSpecLine(raw, addOptions_.Has(AddRecurseDirs) ? -1 : 0);
+    std::string path = Slashes(line.spec);
+    if (path.empty()) continue;
+    if (!orn::IsAbsolutePath(path)) path = orn::JoinPath(rootDir_.empty() ? orn::CurrentDir() : rootDir_, path);
+    if (orn::DirectoryExists(path))
+      walk(orn::ExcludeTrailingDelimiter(path), "*", true, 0);
+    else
+      walk(orn::ExcludeTrailingDelimiter(orn::ExtractFilePath(path)), orn::ExtractFileName(path), line.recurse != 0, 0);
+  }
+  std::string why;
+  if (!tooBig.empty())
+    why = ": " + tooBig + " is 4 GiB or larger";
+  else if (files > kZipEntryLimit)
+    why = ": " + std::to_string(files) + " files";
+  else if (addCompLevel_ == 0 && total + directory_.archiveSize > kZipSizeLimit)
+    why = ": " + std::to_string(total) + " bytes stored without compression";
+  if (why.empty()) return true;
+  ShowZipMessage(orn::kZipTooLarge, why + "\n" + zipFileName_);
+  return false;
+}
+
+void TZipEngine::Add() {
+  successCount_ = 0;
+  // The specifications are used up by every call, whatever its outcome.
+  AtExit clearSpecs([this] {
+    FSpecArgs.clear();
+    FSpecArgsExcl.clear();
+  });
+  if (FSpecArgs.empty()) return ShowZipMessage(orn::kZipNothingToAdd);
+  if (zipFileName_.empty()) return ShowZipMessage(orn::kZipNoArchive);
+  if (unattended_ && addOptions_.Has(AddEncrypt) && password_.empty())
+    return ShowZipMessage(orn::kZipEncryptNoPassword);
+  const bool spanning = addOptions_.Has(AddDiskSpan) || addOptions_.Has(AddDiskSpanErase);
+  const bool toExe = Upper(orn::ExtractFileExt(zipFileName_)) == ".EXE";
+  if (spanning && (addOptions_.Has(AddFreshen) || addOptions_.Has(AddUpdate)))
+    return ShowZipMessage(orn::kZipSpanWithUpdate);
+  if (spanning && toExe) return ShowZipMessage(orn::kZipSpanToExe);
+  if (addRunning_) return;
+  if (toExe && !orn::FileExists(zipFileName_))
+    return ShowZipMessage(orn::kZipSfxCreateFailed, ": self-extractors are not made by this build");
+  if (!CheckAddLimits()) return;
+
+  std::string archive = zipFileName_;
+  const bool loadedHere = orn::ZipLib().handle == nullptr;
+  addRunning_ = true;
+  AtExit finish([this, loadedHere] {
+    if (loadedHere) UnloadZipLib();
+    cancel_ = false;
+    addRunning_ = false;
+    pendingError_ = nullptr;
+  });
+  try {
+    if (spanning) {
+      archive = MakeTempZipName();
+      if (verbose_ && OnMessage) OnMessage(*this, 0, "Temporary zipfile: " + archive);
+    }
+    if (!LoadZipLib()) return;
+    cancel_ = false;
+    const int version = orn::ZipLib().version();
+    orn::ZipParamBlock block(*this, version, archive, ZipComment(), &OrnEngineCallback);
+    zipJob_ = true;
+    auto exec = reinterpret_cast<int32_t (*)(void*)>(orn::ZipLib().exec);
+    successCount_ = exec(block.Address());
+    if (pendingError_) std::rethrow_exception(pendingError_);
+    if (spanning) {
+      if (successCount_ > 0 && SplitToVolumes(archive, zipFileName_) != 0) successCount_ = 0;
+      orn::DeleteFileAt(archive);
+    }
+  } catch (const EZipEngine& e) {
+    if (spanning && archive != zipFileName_) orn::DeleteFileAt(archive);
+    successCount_ = 0;
+    ShowExceptionError(e);
+  } catch (const std::exception& e) {
+    if (spanning && archive != zipFileName_) orn::DeleteFileAt(archive);
+    successCount_ = 0;
+    ShowZipMessage(orn::kZipAddException, std::string(": ") + e.what());
+  }
+  if (successCount_ > 0) List();
+}
+
+// --- Extract ----------------------------------------------------------------------
+
+// Decides what the library is given: the lines of FSpecArgs, with names as
+// shown mapped back to the names as stored; or, when any chosen entry is
+// unsafe, the stored names of the safe chosen entries only. Unsafe entries
+// are reported and skipped. `anySelected` is false when nothing is left.
+bool TZipEngine::PrepareExtractSpecs(std::vector<std::string>& specs, bool& anySelected) {
+  orn::FileZipSource source(zipFileName_);
+  if (!source.Ok())
+    throw EZipEngine(orn::kZipOpenRaised, orn::ZipMessageText(orn::kZipOpenRaised) + ": " + source.Error(), true);
+  orn::ZipDirOptions options;
+  options.codePage = codePage_;
+  options.oemCodePage = orn::CharsetToOemCodePage(namesCharset_);
+  options.ansiCodePage = orn::CharsetToCodePage(namesCharset_);
+  options.useDirOnlyEntries = true;
+  std::vector<ZipDirEntry> all;
+  orn::ZipDirectoryInfo info;
+  orn::ZipDirReader(source, options).Read(all, info);
+
+  auto chosen = [this](const ZipDirEntry& e) {
+    if (FSpecArgs.empty()) return true;
+    const std::string stored = Slashes(e.RawName), shown = Slashes(e.Name);
+    for (const std::string& line : FSpecArgs) {
+      const std::string mask = Slashes(line);
+      if (mask == stored || mask == shown || orn::MatchesMask(shown, mask) || orn::MatchesMask(stored, mask))
+        return true;
+    }
+    return false;
+  };
+  const std::vector<std::string> reasons = orn::UnsafeEntryReasons(all, extrBaseDir_, extrOptions_.Has(ExtrDirNames));
+  std::vector<std::size_t> safe;
+  std::string skipped;
+  int skippedCount = 0;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    if (!chosen(all[i])) continue;
+    if (reasons[i].empty()) {
+      safe.push_back(i);
+      continue;
+    }
+    ++skippedCount;
+    if (skippedCount <= 10) skipped += "\n" + all[i].Name + " (" + reasons[i] + ")";
+    if (OnExtractSkipped) OnExtractSkipped(*this, all[i].Name, stUnsafePath, ORN_ZE_UNSAFE);
+  }
+  specs.clear();
+  anySelected = true;
+  if (skippedCount == 0) {
+    for (const std::string& line : FSpecArgs) {
+      std::string spec = Slashes(line);
+      for (const ZipDirEntry& e : all)
+        if (e.Name == line) {
+          spec = e.RawName;
+          break;
+        }
+      specs.push_back(spec);
+    }
+    return true;
+  }
+  if (skippedCount > 10) skipped += "\n... " + std::to_string(skippedCount - 10) + " more";
+  ShowZipMessage(orn::kZipUnsafeEntry, skipped);
+  for (std::size_t i : safe) specs.push_back(all[i].RawName);
+  anySelected = !specs.empty();
+  return true;
+}
+
+void TZipEngine::Extract() {
+  successCount_ = 0;
+  AtExit clearSpecs([this] { FSpecArgs.clear(); });
+  if (zipFileName_.empty() || !orn::FileExists(zipFileName_))
+    return ShowZipMessage(orn::kZipNoArchive, zipFileName_.empty() ? "" : ": " + zipFileName_);
+  if (extractRunning_) return;
+
+  unsigned reqCount = passwordReqCount_;
+  bool anyEncrypted = false;
+  for (const ZipDirEntry& e : dirEntries_) anyEncrypted = anyEncrypted || e.IsEncrypted;
+  const bool noPassword = unattended_ && password_.empty() && !OnPasswordError;
+  if (noPassword && anyEncrypted) {
+    reqCount = 0;
+    ShowZipMessage(orn::kZipExtractNoPassword);
+  }
+
+  const bool loadedHere = orn::UnzLib().handle == nullptr;
+  extractRunning_ = true;
+  const std::string previousDir = orn::CurrentDir();
+  bool changedDir = false;
+  AtExit finish([&, this] {
+    if (changedDir && ::chdir(previousDir.c_str()) != 0) orn::Diagnostic("cannot return to " + previousDir);
+    if (loadedHere) UnloadUnzLib();
+    cancel_ = false;
+    extractRunning_ = false;
+    pendingError_ = nullptr;
+  });
+  try {
+    if (!LoadUnzLib()) return;
+    if (directory_.volumeCount != 0) {
+      ShowZipMessage(11024, "volume sets are not supported by this build");
+      return;
+    }
+    std::string archive = zipFileName_;
+    if (!orn::IsAbsolutePath(archive)) archive = orn::JoinPath(previousDir, archive);
+    std::string baseDir = extrBaseDir_;
+    if (!baseDir.empty() && !orn::IsAbsolutePath(baseDir)) baseDir = orn::JoinPath(previousDir, baseDir);
+
+    std::vector<std::string> specs;
+    bool anySelected = true;
+    PrepareExtractSpecs(specs, anySelected);
+    if (!anySelected) return;
+
+    if (!baseDir.empty() && orn::DirectoryExists(baseDir)) changedDir = ::chdir(baseDir.c_str()) == 0;
+    cancel_ = false;
+    const int version = orn::UnzLib().version();
+    std::string password = password_;
+    if (version < 160 && unattended_ && addOptions_.Has(AddEncrypt) && password.empty()) {
+      // Older libraries ask for a password whatever the count says; a filler
+      // that fits no archive keeps them from asking.
+      for (int i = 0; i < 80; ++i) password += static_cast<char>('A' + (std::rand() % 26));
+    }
+    orn::UnzipParamBlock block(*this, version, archive, specs, password, reqCount, baseDir, &OrnEngineCallback);
+    zipJob_ = false;
+    auto exec = reinterpret_cast<int32_t (*)(void*)>(orn::UnzLib().exec);
+    successCount_ = exec(block.Address());
+    if (pendingError_) std::rethrow_exception(pendingError_);
+  } catch (const EZipEngine& e) {
+    successCount_ = 0;
+    ShowExceptionError(e);
+  } catch (const std::exception& e) {
+    successCount_ = 0;
+    ShowZipMessage(orn::kZipExtractException, std::string(": ") + e.what());
+  }
+}

@@ -1,0 +1,111 @@
+// Loading the two compression libraries. One loaded instance of each serves
+// every component of the process; a library that a job loaded for itself is
+// freed at the job's end, one loaded with LoadZipLib/LoadUnzLib stays.
+#include "ZipLibrary.h"
+
+#include <dlfcn.h>
+
+#include "FileSystem.h"
+#include "OrnZipLib.h"
+#include "ProcessMessages.h"
+#include "ZipEngine.h"
+#include "ZipMessages.h"
+
+namespace orn {
+
+namespace {
+std::function<void()>& Hook() {
+  static std::function<void()> hook;
+  return hook;
+}
+}  // namespace
+
+void SetProcessMessagesHook(std::function<void()> hook) { Hook() = std::move(hook); }
+void ProcessMessages() {
+  if (Hook()) Hook()();
+}
+
+LoadedLibrary& ZipLib() {
+  static LoadedLibrary lib;
+  return lib;
+}
+LoadedLibrary& UnzLib() {
+  static LoadedLibrary lib;
+  return lib;
+}
+
+void LoadedLibrary::Unload() {
+  if (handle) ::dlclose(handle);
+  *this = LoadedLibrary();
+}
+
+}  // namespace orn
+
+using orn::LoadedLibrary;
+
+void TZipEngine::SetLibDirectory(const std::string& v) {
+  libDirectory_ = v;
+  if (!libDirectory_.empty() && (libDirectory_.back() == '\\' || libDirectory_.back() == '/')) libDirectory_.pop_back();
+}
+
+// LibDirectory first, then the program's own folder, then the system search.
+std::string TZipEngine::LibraryPath(const std::string& fileName) const {
+  if (!libDirectory_.empty()) {
+    std::string dir = libDirectory_;
+    for (char& ch : dir)
+      if (ch == '\\') ch = '/';
+    std::string path = orn::JoinPath(dir, fileName);
+    if (orn::FileExists(path)) return path;
+  }
+  std::string besideProgram = orn::ExecutableDir() + fileName;
+  if (orn::FileExists(besideProgram)) return besideProgram;
+  return fileName;
+}
+
+bool TZipEngine::LoadLib(bool zip) {
+  LoadedLibrary& lib = zip ? orn::ZipLib() : orn::UnzLib();
+  if (lib.handle) return true;
+  const std::string fileName = zip ? "libornzip.so" : "libornunz.so";
+  const int base = zip ? 10600 : 10700;
+  const std::string path = LibraryPath(fileName);
+  void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) {
+    const char* why = ::dlerror();
+    ShowZipMessage(base + 4, std::string("\n") + (why ? why : path));
+    return false;
+  }
+  if (trace_) ShowZipMessage(base + 1, ": " + path);
+  void* exec = ::dlsym(handle, zip ? ORN_ZIPEXEC_NAME : ORN_UNZEXEC_NAME);
+  void* version = ::dlsym(handle, zip ? ORN_GETZIPVERSION_NAME : ORN_GETUNZVERSION_NAME);
+  if (!exec || !version) {
+    ShowZipMessage(base + (exec ? 3 : 2), ": " + path);
+    ::dlclose(handle);
+    return false;
+  }
+  lib.handle = handle;
+  lib.exec = exec;
+  lib.version = reinterpret_cast<int32_t (*)()>(version);
+  lib.path = path;
+  return true;
+}
+
+bool TZipEngine::LoadZipLib() { return LoadLib(true); }
+bool TZipEngine::LoadUnzLib() { return LoadLib(false); }
+void TZipEngine::UnloadZipLib() { orn::ZipLib().Unload(); }
+void TZipEngine::UnloadUnzLib() { orn::UnzLib().Unload(); }
+
+int TZipEngine::ZipLibVersion() {
+  const bool wasLoaded = orn::ZipLib().handle != nullptr;
+  if (!LoadZipLib()) return 0;
+  int version = orn::ZipLib().version();
+  if (!wasLoaded) UnloadZipLib();
+  return version;
+}
+
+int TZipEngine::UnzLibVersion() {
+  const bool wasLoaded = orn::UnzLib().handle != nullptr;
+  if (!LoadUnzLib()) return 0;
+  int version = orn::UnzLib().version();
+  if (!wasLoaded) UnloadUnzLib();
+  return version;
+}

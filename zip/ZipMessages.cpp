@@ -1,0 +1,127 @@
+// Texts of the engine's messages. The identifiers with texts given by the
+// original design keep them word for word; the others say briefly what went
+// wrong so that a user reading the log knows where to look.
+#include "ZipMessages.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace orn {
+namespace {
+
+struct MessageText {
+  int ident;
+  const char* text;
+};
+
+// Sorted by identifier (looked up by binary search).
+constexpr MessageText kTexts[] = {
+    {10101, "Error while adding to the archive"},
+    {10102, "No archive name given, or the archive does not exist"},
+    {10103, "Out of memory"},
+    {10104, "The two passwords differ"},
+    {10105, "Copying: "},
+    {10150, "A password is needed to add, but nobody can type it"},
+    {10151, "A password is needed to extract, but nobody can type it"},
+    {10152, "OK"},
+    {10153, "Cancel"},
+    {10154, "Password"},
+    {10155, "Enter the password:"},
+    {10156, "Enter the password again:"},
+    {10201, "Seek or read error in the central directory"},
+    {10202, "Error while reading the archive's directory: "},
+    {10203, "The central directory is not where the end record puts it (data in front of the archive)"},
+    {10204, "There are extra bytes after the end of the archive"},
+    {10301, "Nothing to add"},
+    {10302, "Encryption asked for, but no password given"},
+    {10303, "Volumes cannot be combined with freshen or update"},
+    {10304, "Creating the self-extractor failed, code %d"},
+    {10305, "The archive would pass the limits of the zip format (4 GiB, 65535 entries)"},
+    {10501, "Error while extracting from the archive"},
+    {10502, "Encrypted entries are skipped: no password given"},
+    {10503, "The decompression library is too old for this extraction"},
+    {10504, "Entry skipped: it would be written outside the target directory"},
+    {10601, "Compression library loaded"},
+    {10602, "The compression library lacks its entry point OrnZipExec"},
+    {10603, "The compression library lacks its entry point GetOrnZipVersion"},
+    {10604, "The compression library libornzip could not be loaded"},
+    {10701, "Decompression library loaded"},
+    {10702, "The decompression library lacks its entry point OrnUnzExec"},
+    {10703, "The decompression library lacks its entry point GetOrnUnzVersion"},
+    {10704, "The decompression library libornunz could not be loaded"},
+    {10801, "Self-extractor texts are too long"},
+    {10802, "The self-extractor stub was not found"},
+    {10803, "Only a .ZIP archive can become a self-extractor"},
+    {11001, "The archive cannot be opened"},
+    {11002, "The archive cannot be opened"},
+    {11003, "Bad drive: %s"},
+    {11004, "Drive %s is not ready"},
+    {11005, "The volume label cannot be set"},
+    {11006, "The disk question failed"},
+    {11007, "Aborted by the user"},
+    {11008, "Seek error in the archive"},
+    {11009, "The output file cannot be created"},
+    {11010, "Write error"},
+    {11011, "Read error in the archive"},
+    {11012, "Error copying a local header"},
+    {11013, "Error reading a central header"},
+    {11014, "Bad local header signature"},
+    {11015, "Bad central header signature"},
+    {11016, "Error copying a local name"},
+    {11017, "Error reading an entry name"},
+    {11018, "Error copying an extra field"},
+    {11019, "Error copying a data descriptor"},
+    {11020, "Error copying entry data"},
+    {11021, "Error copying a central header"},
+    {11022, "Error reading an entry comment"},
+    {11023, "Error copying the archive comment"},
+    {11024, "Error while splitting or joining volumes: "},
+    {11025, "A disk is needed, but nobody can insert it"},
+    {11026, "A central entry has no matching local entry"},
+    {11027, "No temporary file name could be made"},
+    {11028, "Write error in the entry data"},
+    {11029, "Write error in a central header"},
+    {11030, "Write error in the end record"},
+    {11031, "The span marker is missing on the first volume"},
+    {11032, "This disk has not enough free space available"},
+    {11033, "Please insert last disk in set"},
+    {11034, "Please insert disk volume %.1d of %.1d"},
+    {11035, "\r\nin drive: %s"},
+    {11036, "This file is not a zip archive (no end of central directory)"},
+    {11037, "This is the first volume of a set; open the last volume"},
+    {11038, "This is volume %d of a set; open the last volume"},
+    {11039, "Overwrite previous file %s"},
+    {11040, "Overwrite previous disk no %d"},
+    {11041, "A spanned archive cannot be a .EXE"},
+    {11042, "Error copying the self-extractor stub"},
+    {11043, "Error writing the self-extractor header"},
+    {11044, "Error copying the archive into the self-extractor"},
+    {11045, "This is a middle volume of a set; open the last volume"},
+    {11046, "Please insert disk volume %.1d"},
+    {11047, "Central directory"},
+};
+
+const MessageText* Find(int ident) {
+  auto it = std::lower_bound(std::begin(kTexts), std::end(kTexts), ident,
+                             [](const MessageText& m, int id) { return m.ident < id; });
+  return it != std::end(kTexts) && it->ident == ident ? it : nullptr;
+}
+
+}  // namespace
+
+bool HasZipMessageText(int ident) { return Find(ident) != nullptr; }
+
+std::string ZipMessageText(int ident) {
+  if (const MessageText* m = Find(ident)) return m->text;
+  return "Message resource is probably not linked to the executable\nMissing String ID is: " + std::to_string(ident);
+}
+
+std::string FormatZipMessage(const std::string& text, const std::string& value) {
+  for (const char* spec : {"%.1d", "%d", "%s"}) {
+    auto pos = text.find(spec);
+    if (pos != std::string::npos) return text.substr(0, pos) + value + text.substr(pos + std::string(spec).size());
+  }
+  return text + " " + value;
+}
+
+}  // namespace orn

@@ -1,0 +1,69 @@
+// The zip engine's message resource: a text for every identifier it reports
+// (10101 to 11047), and the fallback for an identifier without one.
+#pragma once
+
+#include <string>
+
+namespace orn {
+
+// Identifiers the engine uses by name in its own code.
+enum ZipMsg : int {
+  kZipAddException = 10101,
+  kZipNoArchive = 10102,
+  kZipOutOfMemory = 10103,
+  kZipPasswordsDiffer = 10104,
+  kZipCopying = 10105,
+  kZipAddPasswordUnattended = 10150,
+  kZipExtractPasswordUnattended = 10151,
+  kZipPwdOk = 10152,
+  kZipPwdCancel = 10153,
+  kZipPwdCaption = 10154,
+  kZipPwdPrompt = 10155,
+  kZipPwdConfirm = 10156,
+  kZipDirReadError = 10201,
+  kZipListException = 10202,
+  kZipDirShifted = 10203,
+  kZipTrailingData = 10204,
+  kZipNothingToAdd = 10301,
+  kZipEncryptNoPassword = 10302,
+  kZipSpanWithUpdate = 10303,
+  kZipSfxCreateFailed = 10304,
+  kZipTooLarge = 10305,
+  kZipExtractException = 10501,
+  kZipExtractNoPassword = 10502,
+  kZipLibTooOld = 10503,
+  kZipUnsafeEntry = 10504,
+  kZipZipLibTrace = 10601,
+  kZipZipLibNoExec = 10602,
+  kZipZipLibNoVersion = 10603,
+  kZipZipLibLoadFailed = 10604,
+  kZipUnzLibTrace = 10701,
+  kZipUnzLibNoExec = 10702,
+  kZipUnzLibNoVersion = 10703,
+  kZipUnzLibLoadFailed = 10704,
+  kZipOpenRaised = 11001,
+  kZipOpenReported = 11002,
+  kZipBadDrive = 11003,
+  kZipDriveAbsent = 11004,
+  kZipSeekError = 11008,
+  kZipReadError = 11011,
+  kZipCentralHeaderError = 11013,
+  kZipCentralSignature = 11015,
+  kZipNameError = 11017,
+  kZipCommentError = 11022,
+  kZipNotAnArchive = 11036,
+  kZipFirstVolume = 11037,
+  kZipVolumeN = 11038,
+  kZipSpanToExe = 11041,
+  kZipMiddleVolume = 11045,
+};
+
+// The text of `ident`; the missing-text form when the resource has none.
+std::string ZipMessageText(int ident);
+// True when the resource has a text for `ident`.
+bool HasZipMessageText(int ident);
+// The text with `value` put in place of its first "%d", "%.1d" or "%s"
+// (appended after a blank when the text has none).
+std::string FormatZipMessage(const std::string& text, const std::string& value);
+
+}  // namespace orn
