@@ -1,0 +1,48 @@
+// What the archive run and the extraction need from a zip engine, kept small
+// so that the run can be tested with a fake and driven by the real engine
+// through an adapter. An archive is named by the files it occupies: one file,
+// or the volumes of a spanned set in volume order.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orn {
+
+// Receives the engine's progress and messages while a job runs.
+class ArchiveBackendObserver {
+ public:
+  virtual ~ArchiveBackendObserver() = default;
+  // A file is being processed; `fileName` may be empty.
+  virtual void OnProgress(const std::string& fileName) = 0;
+  // A message the engine reports (its identifier and text).
+  virtual void OnMessage(int code, const std::string& text) = 0;
+};
+
+class ArchiveBackend {
+ public:
+  virtual ~ArchiveBackend() = default;
+
+  // Progress and messages go to `observer` (may be null) until changed.
+  virtual void SetObserver(ArchiveBackendObserver* observer) = 0;
+  // Volumes on: Add writes zipFileName's base name + "001".. + extension,
+  // each at most maxVolumeSize bytes.
+  virtual void SetVolumes(bool on, std::int64_t maxVolumeSize) = 0;
+
+  // Compresses every file named in `fileSpecs` into `zipFileName`, storing
+  // directory names. Returns how many files were added; 0 means nothing
+  // usable was written (the reason went to the observer).
+  virtual int Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) = 0;
+  // Reads every entry of the archive and checks its CRC. False, with the
+  // reason in `error`, when the archive cannot be read or an entry is bad.
+  virtual bool Test(const std::vector<std::string>& archiveFiles, std::string* error) = 0;
+  // Entry names as stored, in directory order; empty when unreadable.
+  virtual std::vector<std::string> List(const std::string& archivePath) = 0;
+  // Extracts the named entries with their stored directories under
+  // `baseDir`, overwriting existing files. Returns how many were written.
+  virtual int Extract(const std::string& archivePath, const std::vector<std::string>& entries,
+                      const std::string& baseDir) = 0;
+};
+
+}  // namespace orn

@@ -1,0 +1,237 @@
+#include "ArchiveRun.h"
+
+#include <optional>
+#include <set>
+
+#include "Clock.h"
+#include "DialogService.h"
+#include "FileSystem.h"
+#include "JobFile.h"
+#include "RunFiles.h"
+#include "RunNames.h"
+
+namespace orn {
+
+bool RunObserver::AskCopyToFloppies(const std::string& text) { return Dialogs().Question(text, "Yes", "No"); }
+
+namespace {
+std::string Plural(int n, const char* word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
+}  // namespace
+
+std::string RunResult::Summary() const {
+  std::string problemsText = Plural(problems, "problem") + " logged";
+  if (generation.empty()) return "No archive made, the previous generations are kept; " + problemsText;
+  std::string line = "Archive made: " + generation + "; verified: ";
+  for (size_t i = 0; i < verified.size(); ++i) line += (i ? ", " : "") + ExtractFileName(verified[i]);
+  return line + "; " + problemsText;
+}
+
+// The back-end's events during Add: the file being zipped goes to the
+// progress window, and the last message is kept for the log.
+class ArchiveRun::BackendEvents : public ArchiveBackendObserver {
+ public:
+  BackendEvents(RunObserver& observer, std::string& lastMessage) : observer_(observer), lastMessage_(lastMessage) {}
+  void OnProgress(const std::string& fileName) override {
+    if (!fileName.empty()) observer_.SetFileName(fileName);
+    observer_.ProcessMessages();
+  }
+  void OnMessage(int /*code*/, const std::string& text) override {
+    if (!text.empty()) lastMessage_ = text;
+  }
+
+ private:
+  RunObserver& observer_;
+  std::string& lastMessage_;
+};
+
+struct ArchiveRun::Targets {
+  std::vector<std::string> runList;
+  std::string tempArchive;
+  std::string uniqueFolder;
+  std::string uniqueTarget;  // empty: no unique save today
+  std::string plusTarget;    // empty: no second copy
+};
+
+ArchiveRun::ArchiveRun(ArchiveBackend& backend, const MessageTexts& texts)
+    : backend_(backend), texts_(texts), temporaryDirectory_(DefaultTemporaryDirectory()) {}
+
+void ArchiveRun::SetTemporaryDirectory(const std::string& directory) {
+  temporaryDirectory_ = IncludeTrailingDelimiter(directory);
+}
+
+RunResult ArchiveRun::Run(Job& job) {
+  RunResult result;
+  MessageLog log(texts_, job.archiveDirectory, showMessages_);
+
+  if (lowerPriority_) SetIdlePriority();
+  observer_->RunStarted();
+  struct Finish {
+    RunObserver* observer;
+    ArchiveBackend& backend;
+    ~Finish() {
+      backend.SetObserver(nullptr);
+      observer->RunFinished();
+    }
+  } finish{observer_, backend_};
+  BackendEvents events(*observer_, lastBackendMessage_);
+  backend_.SetObserver(&events);
+
+  // Without an archive directory every copy would land in whatever the
+  // current directory happens to be, and nothing could be logged.
+  if (job.archiveDirectory.empty()) {
+    log.Error(texts_.Text("msg_NoArchivePath"));
+    Diagnostic("ERROR : " + texts_.Text("msg_NoArchivePath"));
+    result.problems = log.ProblemCount();
+    return result;
+  }
+
+  Targets targets;
+  targets.runList = buildRunList ? buildRunList(job) : std::vector<std::string>{};
+
+  const std::string temp = temporaryDirectory_;
+  CreateDirectoryPath(temp, log);
+  EmptyDirectory(temp);
+  // The archive directory comes first: it holds the log, so that no line of
+  // a first run into a new directory is lost, and the unique folder below it.
+  const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
+  CreateDirectoryPath(archiveDir, log);
+
+  const std::string plusDir = IncludeTrailingDelimiter(job.plusPath);
+  targets.uniqueFolder = job.uniqueFolder.empty() ? archiveDir : archiveDir + job.uniqueFolder + kPathDelim;
+  observer_->ProcessMessages();
+
+  if (!DirectoryExists(targets.uniqueFolder) && !CreateDir(targets.uniqueFolder))
+    log.DirectoryNotCreated(targets.uniqueFolder);
+  CreateDirectoryPath(plusDir, log);
+
+  const DateTime today = Today();
+  targets.tempArchive = temp + job.archiveName + RotationSuffix(job.rotationScheme, today);
+  targets.plusTarget = plusDir + job.archiveName + PlusSuffix(job.rotationScheme, today);
+
+  std::optional<DateTime> newLastDate = DecideUniqueSave(job.uniqueScheme, today, job.lastArchivingDate);
+  if (newLastDate) targets.uniqueTarget = targets.uniqueFolder + job.archiveName + UniqueSuffix(today);
+
+  if (job.plusPath.empty() || !DirectoryExists(plusDir)) {
+    targets.plusTarget.clear();
+    log.PlusPathMissing();
+  }
+
+  EmptyDirectory(temp);
+  CreateDirectoryPath(archiveDir, log);
+  CreateDirectoryPath(plusDir, log);
+
+  bool filesMissing = false;
+  try {
+    filesMissing = Distribute(job, targets, log, result);
+  } catch (const std::exception& e) {
+    log.Error(e.what());
+  }
+
+  // A unique save that was due but not made stays due: the date moves on
+  // only with the save itself.
+  if (newLastDate && !result.uniqueSave.empty()) job.lastArchivingDate = *newLastDate;
+
+  bool jobWritten = true;
+  try {
+    if (writeJob)
+      writeJob(job);
+    else if (job.IsOpen())
+      WriteJobFile(job, job.jobFilePath);
+  } catch (const std::exception& e) {
+    log.Error(e.what());
+    jobWritten = false;
+  }
+
+  bool copyMissing = (newLastDate && result.uniqueSave.empty()) || (!job.plusPath.empty() && result.plusCopy.empty());
+  if (result.generation.empty())
+    result.exitStatus = kRunNoGeneration;
+  else if (copyMissing || filesMissing || !jobWritten)
+    result.exitStatus = kRunIncomplete;
+  else
+    result.exitStatus = kRunComplete;
+  result.problems = log.ProblemCount();
+  return result;
+}
+
+namespace {
+size_t DistinctExistingFiles(const std::vector<std::string>& runList) {
+  std::set<std::string> files;
+  for (const std::string& f : runList)
+    if (FileExists(f)) files.insert(f);
+  return files.size();
+}
+
+// The copies of the archive's files into a tagged target: every file gets the
+// target's tag in its name.
+std::vector<CopyItem> TaggedCopies(const std::vector<std::string>& made, const std::string& target, bool volumeSet) {
+  std::string tag = ArchiveTag(ExtractFileName(target));
+  std::string dir = ExtractFilePath(target);
+  std::vector<CopyItem> items;
+  for (const std::string& f : made) items.push_back({f, dir + TaggedName(ExtractFileName(f), tag, volumeSet)});
+  return items;
+}
+}  // namespace
+
+// Returns true when some files of the run list did not reach the archive.
+bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& log, RunResult& result) {
+  observer_->SetTitle("ZIPPING");
+  if (lowerPriority_) SetIdlePriority();
+
+  lastBackendMessage_.clear();
+  backend_.SetVolumes(job.volumesOn, static_cast<std::int64_t>(job.volumeSize) * 1000);
+  int added = backend_.Add(targets.runList, targets.tempArchive);
+  std::vector<std::string> made = FilesIn(temporaryDirectory_);
+  std::string archiveText = " \"" + targets.tempArchive + "\"";
+  if (added <= 0 || made.empty()) {
+    log.Error(texts_.Text("msg_NotZipped") + archiveText +
+              (lastBackendMessage_.empty() ? "" : ": " + lastBackendMessage_));
+    return false;
+  }
+  bool filesMissing = false;
+  if (size_t wanted = DistinctExistingFiles(targets.runList); static_cast<size_t>(added) < wanted) {
+    log.Error(texts_.Text("msg_NotAdded") + archiveText + ": " + std::to_string(wanted - added) + " of " +
+              std::to_string(wanted));
+    filesMissing = true;
+  }
+  std::string why;
+  if (!backend_.Test(made, &why)) {
+    log.Error(texts_.Text("msg_BadCopy") + archiveText + (why.empty() ? "" : ": " + why));
+    return filesMissing;
+  }
+
+  const bool volumeSet = job.volumesOn;
+  std::vector<CopyItem> generation;
+  const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
+  for (const std::string& f : made) generation.push_back({f, archiveDir + ExtractFileName(f)});
+  if (PlaceVerifiedCopy(generation, volumeSet, backend_, log, freeSpace)) {
+    result.generation = generation.front().to;
+    result.verified.push_back(result.generation);
+  }
+
+  if (!targets.uniqueTarget.empty()) {
+    std::vector<CopyItem> items = TaggedCopies(made, targets.uniqueTarget, volumeSet);
+    if (PlaceVerifiedCopy(items, volumeSet, backend_, log, freeSpace)) {
+      result.uniqueSave = items.front().to;
+      result.verified.push_back(result.uniqueSave);
+    }
+  }
+  if (!targets.plusTarget.empty()) {
+    std::vector<CopyItem> items = TaggedCopies(made, targets.plusTarget, volumeSet);
+    if (PlaceVerifiedCopy(items, volumeSet, backend_, log, freeSpace)) {
+      result.plusCopy = items.front().to;
+      result.verified.push_back(result.plusCopy);
+    }
+  }
+
+  OfferFloppies(job);
+  EmptyDirectory(temporaryDirectory_);
+  return filesMissing;
+}
+
+void ArchiveRun::OfferFloppies(const Job& job) {
+  if (!job.copyToFloppies) return;
+  if (!observer_->AskCopyToFloppies(texts_.Text("ToFlop"))) return;
+  observer_->CopyToFloppies(FilesIn(temporaryDirectory_, "*.zip"));
+}
+
+}  // namespace orn

@@ -1,0 +1,108 @@
+// The archive run: zips the run list into the temporary directory, then
+// distributes the archive: the generation of today's slot in the archive
+// directory, a dated unique save when one is due, a second copy to the plus
+// path, floppies when asked. Every problem goes to the message log and the
+// run goes on; what was made and what was not ends in a RunResult whose exit
+// status a scheduler can act on.
+//
+// Data flow: Job -> run list (hook) -> back-end Add into the temporary
+// directory -> verified copies (RunFiles) -> job written (hook) -> result.
+// The windows stay outside: progress, the floppy question and the floppy
+// window reach them through RunObserver.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ArchiveBackend.h"
+#include "DateTime.h"
+#include "Job.h"
+#include "MessageLog.h"
+#include "RunFiles.h"
+
+namespace orn {
+
+// What the progress window and the floppy window answer. Every method has a
+// harmless default so that an unattended run needs no window at all.
+class RunObserver {
+ public:
+  virtual ~RunObserver() = default;
+  // Create and show the progress window / close it.
+  virtual void RunStarted() {}
+  virtual void RunFinished() {}
+  virtual void SetTitle(const std::string& /*title*/) {}
+  virtual void SetFileName(const std::string& /*fileName*/) {}
+  // Let pending window messages run.
+  virtual void ProcessMessages() {}
+  // The copy-to-floppies question; the default asks the dialog service.
+  virtual bool AskCopyToFloppies(const std::string& text);
+  // Shows the floppy copy window with the archive files made by the run.
+  virtual void CopyToFloppies(const std::vector<std::string>& /*zipFiles*/) {}
+};
+
+// Exit statuses of an unattended run.
+enum RunExitStatus : int {
+  kRunComplete = 0,      // the generation and every copy asked for were made
+  kRunIncomplete = 1,    // the generation was made; a copy or a file was not
+  kRunNoGeneration = 2,  // no generation was made; the previous ones stand
+};
+
+struct RunResult {
+  int exitStatus = kRunNoGeneration;
+  std::string generation;             // full path of the generation (first file)
+  std::vector<std::string> verified;  // every copy placed after reading it back
+  std::string uniqueSave;             // first file of the unique save, if made
+  std::string plusCopy;               // first file of the second copy, if made
+  int problems = 0;                   // lines logged as problems
+  // One line for standard error: what was made, what was verified, how
+  // many problems were logged.
+  std::string Summary() const;
+};
+
+class ArchiveRun {
+ public:
+  ArchiveRun(ArchiveBackend& backend, const MessageTexts& texts);
+
+  void SetObserver(RunObserver* observer) { observer_ = observer; }
+  // "DOSHOWMESSAGES": problems are also shown in the message window.
+  void SetShowMessages(bool show) { showMessages_ = show; }
+  // Where the archive is made; DefaultTemporaryDirectory() unless set.
+  void SetTemporaryDirectory(const std::string& directory);
+  const std::string& TemporaryDirectory() const { return temporaryDirectory_; }
+  // The run lowers the process priority as the design asks; tests turn it off.
+  void SetLowerPriority(bool lower) { lowerPriority_ = lower; }
+
+  // Cleans the register and builds the run list (register files and the job
+  // list's files). An exception ends the run before anything is zipped.
+  std::function<std::vector<std::string>(const Job&)> buildRunList;
+  // Stores the job at the end of the run (its new last archiving date). The
+  // default writes the job file when the job has one.
+  std::function<void(Job&)> writeJob;
+  // Free space of a target directory; the file system's answer by default.
+  FreeSpaceQuery freeSpace;
+
+  // Runs the archive of `job`; its last archiving date changes only when a
+  // unique save was made. Exceptions other than those of building the run
+  // list are caught and logged.
+  RunResult Run(Job& job);
+
+ private:
+  class BackendEvents;
+  struct Targets;
+
+  bool Distribute(const Job& job, const Targets& targets, MessageLog& log, RunResult& result);
+  void OfferFloppies(const Job& job);
+
+  ArchiveBackend& backend_;
+  const MessageTexts& texts_;
+  RunObserver defaultObserver_;
+  RunObserver* observer_ = &defaultObserver_;
+  bool showMessages_ = false;
+  bool lowerPriority_ = true;
+  std::string temporaryDirectory_;
+  std::string lastBackendMessage_;
+};
+
+}  // namespace orn

@@ -1,0 +1,112 @@
+#include "RunFiles.h"
+
+#include "ArchiveBackend.h"
+#include "FileSystem.h"
+#include "MessageLog.h"
+#include "RunNames.h"
+
+namespace orn {
+
+void CreateDirectoryPath(const std::string& path, MessageLog& log) {
+  if (path.empty() || DirectoryExists(path)) return;
+  std::string prefix = PathRoot(path);
+  if (prefix.empty()) return;
+  std::string rest = path.substr(prefix.size());
+  size_t start = 0;
+  while (start <= rest.size()) {
+    size_t end = rest.find(kPathDelim, start);
+    if (end == std::string::npos) end = rest.size();
+    std::string part = rest.substr(start, end - start);
+    start = end + 1;
+    if (part.empty()) continue;
+    prefix += part + kPathDelim;
+    if (!DirectoryExists(prefix) && !CreateDir(prefix)) log.DirectoryNotCreated(prefix);
+  }
+}
+
+void EmptyDirectory(const std::string& directory) {
+  for (const FoundFile& f : FindFiles(directory, "*.*", FindWhat::Files)) DeleteFileAt(JoinPath(directory, f.name));
+}
+
+std::vector<std::string> FilesIn(const std::string& directory, const std::string& mask) {
+  std::vector<std::string> out;
+  for (const FoundFile& f : FindFiles(directory, mask, FindWhat::Files)) out.push_back(JoinPath(directory, f.name));
+  return out;
+}
+
+std::string PendingCopyName(const std::string& target) {
+  return ExtractFilePath(target) + "~orn-" + ExtractFileName(target);
+}
+
+namespace {
+
+std::string DirectoryOf(const std::string& path) {
+  std::string dir = ExtractFilePath(path);
+  return dir.empty() ? std::string(".") : dir;
+}
+
+bool HasRoomFor(const std::vector<CopyItem>& items, MessageLog& log, const FreeSpaceQuery& freeSpace) {
+  std::int64_t needed = 0;
+  for (const CopyItem& item : items) needed += FileSize(item.from).value_or(0);
+  std::string dir = DirectoryOf(items.front().to);
+  std::optional<std::int64_t> free = freeSpace ? freeSpace(dir) : FreeSpace(dir);
+  if (!free || *free >= needed) return true;
+  log.Error(log.Texts().Text("msg_NoSpace") + " \"" + dir + "\": " + std::to_string(needed) + " bytes needed, " +
+            std::to_string(*free) + " bytes free");
+  return false;
+}
+
+void RemovePending(const std::vector<std::string>& pending) {
+  for (const std::string& p : pending) DeleteFileAt(p);
+}
+
+// Volume n + 1, n + 2, ... of a set whose last placed volume is `lastTarget`.
+void RemoveStaleVolumes(const std::string& lastTarget) {
+  std::string name = ExtractFileName(lastTarget);
+  std::optional<int> number = VolumeNumber(name);
+  if (!number) return;
+  for (int n = *number + 1; n <= 999; ++n) {
+    std::string stale = ExtractFilePath(lastTarget) + WithVolumeNumber(name, n);
+    if (!FileExists(stale) || !DeleteFileAt(stale)) break;
+  }
+}
+
+}  // namespace
+
+bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, ArchiveBackend& backend, MessageLog& log,
+                       const FreeSpaceQuery& freeSpace) {
+  if (items.empty()) return false;
+  if (!HasRoomFor(items, log, freeSpace)) return false;
+
+  std::vector<std::string> pending;
+  for (const CopyItem& item : items) {
+    std::string temp = PendingCopyName(item.to);
+    DeleteFileAt(temp);  // a leftover of an interrupted run
+    pending.push_back(temp);
+    if (!CopyFileAtomically(item.from, temp)) {
+      log.FileNotCopied(item.from, item.to);
+      RemovePending(pending);
+      return false;
+    }
+  }
+
+  std::string why;
+  if (!backend.Test(pending, &why)) {
+    log.Error(log.Texts().Text("msg_BadCopy") + " \"" + items.front().to + "\"" + (why.empty() ? "" : ": " + why));
+    RemovePending(pending);
+    return false;
+  }
+
+  bool placed = true;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (!RenameFile(pending[i], items[i].to)) {
+      log.FileNotCopied(items[i].from, items[i].to);
+      DeleteFileAt(pending[i]);
+      placed = false;
+    }
+  }
+  if (placed && volumeSet) RemoveStaleVolumes(items.back().to);
+  return placed;
+}
+
+}  // namespace orn

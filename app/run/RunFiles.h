@@ -1,0 +1,53 @@
+// File-system steps of an archive run: creating a directory path level by
+// level, emptying the temporary directory, and placing a copy of a finished
+// archive into a target directory so that it only replaces the previous
+// generation of its slot once it has been read back and found sound.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace orn {
+
+class ArchiveBackend;
+class MessageLog;
+
+// Creates every missing level of `path` ("/a/b c/d/" or "//server/share/d/"),
+// logging each level that cannot be made and going on with the next. An empty
+// or relative path creates nothing.
+void CreateDirectoryPath(const std::string& path, MessageLog& log);
+
+// Deletes every file directly in `directory`; sub-directories stay.
+void EmptyDirectory(const std::string& directory);
+
+// Full paths of the files directly in `directory` matching `mask`, by name.
+std::vector<std::string> FilesIn(const std::string& directory, const std::string& mask = "*.*");
+
+// One file of an archive and the name its copy gets.
+struct CopyItem {
+  std::string from;
+  std::string to;
+};
+
+// Copies the files of one archive (one file, or every volume of a set) into
+// their targets. Before copying, the target's free space is compared with
+// the archive's size. Each file is copied under a temporary name beside its
+// target; the copies are tested through the back-end as one archive, and
+// only then renamed over the targets. Any failure is logged, the temporary
+// copies are removed and the previous files stay. After a volume set has
+// been placed (`volumeSet`), higher-numbered volumes of an older, longer set
+// under the same names are removed, since they no longer belong to any set.
+// Returns true when every file is in place.
+using FreeSpaceQuery = std::function<std::optional<std::int64_t>(const std::string& directory)>;
+bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, ArchiveBackend& backend, MessageLog& log,
+                       const FreeSpaceQuery& freeSpace);
+
+// The temporary name under which a copy is made before it is verified:
+// beside the target, not matching any archive name mask of the job.
+std::string PendingCopyName(const std::string& target);
+
+}  // namespace orn
