@@ -1,0 +1,16 @@
+// Translated texts by key, one lookup per text kind (labels, edits, system
+// texts, help, print), each in its own language index. A key without a
+// translation answers the empty text, so callers keep their design texts.
+#pragma once
+
+#include <string>
+
+namespace orn {
+
+std::string LabelText(const std::string& key);
+std::string EditText(const std::string& key);
+std::string SystemText(const std::string& key);
+std::string HelpText(const std::string& key);
+std::string PrintText(const std::string& key);
+
+}  // namespace orn
