@@ -160,7 +160,7 @@ typedef struct OrnZipParams {
   int32_t fJunkDir;             /* 72:  nonzero = drop directory names */
   int16_t fRecurse;             /* 76:  nonzero = recurse (default of every line) */
   int16_t fNoRecurseFiles;      /* 78:  unused */
-  int32_t fGrow;                /* 80:  -1: add to an existing archive */
+  int32_t fGrow;                /* 80:  -1 (an existing archive is always added to) */
   int32_t fForce;               /* 84:  force short (8.3) names */
   int32_t fMove;                /* 88:  delete the source files after adding */
   int32_t fDeleteEntries;       /* 92:  0 */

@@ -1,0 +1,142 @@
+#include "EntryDecoder.h"
+
+#include <libdeflate.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "OrnZipLib.h"
+#include "ZipCrypto.h"
+
+namespace orn::zipfmt {
+
+namespace {
+
+struct DecompressorHolder {
+  libdeflate_decompressor* d = libdeflate_alloc_decompressor();
+  ~DecompressorHolder() {
+    if (d) libdeflate_free_decompressor(d);
+  }
+};
+thread_local DecompressorHolder tDecompressor;
+
+bool WriteAll(int fd, const char* p, std::size_t n) {
+  while (n > 0) {
+    ssize_t w = ::write(fd, p, n);
+    if (w < 0 && errno == EINTR) continue;
+    if (w <= 0) return false;
+    p += w;
+    n -= std::size_t(w);
+  }
+  return true;
+}
+
+DecodeResult Failed(int code, std::string text) {
+  DecodeResult r;
+  r.errorCode = code;
+  r.error = std::move(text);
+  return r;
+}
+
+}  // namespace
+
+DecodeResult DecodeEntry(const DecodeJob& job) {
+  const CentralEntry& e = *job.entry;
+  if (e.method != kMethodStore && e.method != kMethodDeflate)
+    return Failed(ORN_ZE_FORMAT, "Compression method " + std::to_string(e.method) + " not supported: " + e.name);
+  std::uint64_t csize = e.compressedSize;
+  std::uint64_t offset = job.dataOffset;
+  std::unique_ptr<ZipCrypto> crypto;
+  if (e.IsEncrypted()) {
+    if (csize < kCryptHeaderSize) return Failed(ORN_ZE_FORMAT, "Damaged encrypted entry: " + e.name);
+    crypto = std::make_unique<ZipCrypto>(job.password);
+    std::uint8_t h[kCryptHeaderSize];
+    if (!ReadAt(job.archiveFd, h, sizeof h, offset)) return Failed(ORN_ZE_EOF, "Archive ends early: " + e.name);
+    crypto->Decrypt(h, sizeof h);
+    offset += kCryptHeaderSize;
+    csize -= kCryptHeaderSize;
+  }
+  const std::uint64_t usize = e.uncompressedSize;
+  DecodeResult r;
+  auto emit = [&](const char* p, std::size_t n) {
+    r.crc = std::uint32_t(libdeflate_crc32(r.crc, p, n));
+    return job.outFd < 0 || WriteAll(job.outFd, p, n);
+  };
+  const std::string writeError = "Cannot write " + e.name + " (disk full?)";
+
+  if (e.method == kMethodDeflate && usize <= kWholeEntryLimit && csize <= kWholeEntryLimit && tDecompressor.d) {
+    std::string in(std::size_t(csize), '\0');
+    if (!ReadAt(job.archiveFd, in.data(), in.size(), offset))
+      return Failed(ORN_ZE_EOF, "Archive ends early: " + e.name);
+    if (crypto) crypto->Decrypt(reinterpret_cast<std::uint8_t*>(in.data()), in.size());
+    std::string out(std::size_t(usize), '\0');
+    std::size_t actual = 0;
+    libdeflate_result rc =
+        libdeflate_deflate_decompress(tDecompressor.d, in.data(), in.size(), out.data(), out.size(), &actual);
+    if (rc != LIBDEFLATE_SUCCESS || actual != usize)
+      return Failed(crypto ? ORN_ZE_PASSWORD : ORN_ZE_FORMAT,
+                    std::string(crypto ? "Wrong password or damaged data: " : "Damaged data: ") + e.name);
+    if (!emit(out.data(), out.size())) return Failed(ORN_ZE_WRITE, writeError);
+    r.ok = true;
+    return r;
+  }
+
+  constexpr std::size_t kStep = 1u << 20;
+  std::string in(std::size_t(std::min<std::uint64_t>(csize, kStep)), '\0');
+  if (e.method == kMethodStore) {
+    if (csize != usize) return Failed(ORN_ZE_FORMAT, "Damaged entry (stored sizes differ): " + e.name);
+    for (std::uint64_t done = 0; done < csize;) {
+      std::size_t n = std::size_t(std::min<std::uint64_t>(csize - done, kStep));
+      if (!ReadAt(job.archiveFd, in.data(), n, offset + done))
+        return Failed(ORN_ZE_EOF, "Archive ends early: " + e.name);
+      if (crypto) crypto->Decrypt(reinterpret_cast<std::uint8_t*>(in.data()), n);
+      if (!emit(in.data(), n)) return Failed(ORN_ZE_WRITE, writeError);
+      done += n;
+    }
+    r.ok = true;
+    return r;
+  }
+
+  z_stream zs{};
+  if (inflateInit2(&zs, -15) != Z_OK) return Failed(ORN_ZE_MEMORY, "Out of memory: " + e.name);
+  struct Ender {
+    z_stream* z;
+    ~Ender() { inflateEnd(z); }
+  } ender{&zs};
+  std::string out(kStep, '\0');
+  std::uint64_t done = 0;
+  std::uint64_t produced = 0;
+  int rc = Z_OK;
+  while (rc != Z_STREAM_END) {
+    if (zs.avail_in == 0) {
+      if (done >= csize) break;
+      std::size_t n = std::size_t(std::min<std::uint64_t>(csize - done, kStep));
+      if (!ReadAt(job.archiveFd, in.data(), n, offset + done))
+        return Failed(ORN_ZE_EOF, "Archive ends early: " + e.name);
+      if (crypto) crypto->Decrypt(reinterpret_cast<std::uint8_t*>(in.data()), n);
+      done += n;
+      zs.next_in = reinterpret_cast<Bytef*>(in.data());
+      zs.avail_in = uInt(n);
+    }
+    zs.next_out = reinterpret_cast<Bytef*>(out.data());
+    zs.avail_out = uInt(out.size());
+    rc = inflate(&zs, Z_NO_FLUSH);
+    if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR)
+      return Failed(crypto ? ORN_ZE_PASSWORD : ORN_ZE_FORMAT,
+                    std::string(crypto ? "Wrong password or damaged data: " : "Damaged data: ") + e.name);
+    std::size_t n = out.size() - zs.avail_out;
+    produced += n;
+    if (produced > usize) return Failed(ORN_ZE_FORMAT, "Damaged data (longer than recorded): " + e.name);
+    if (n > 0 && !emit(out.data(), n)) return Failed(ORN_ZE_WRITE, writeError);
+    if (rc == Z_BUF_ERROR && zs.avail_in == 0 && done >= csize) break;
+  }
+  if (rc != Z_STREAM_END || produced != usize)
+    return Failed(ORN_ZE_FORMAT, "Damaged data (stream ends early): " + e.name);
+  r.ok = true;
+  return r;
+}
+
+}  // namespace orn::zipfmt

@@ -1,0 +1,34 @@
+// Decoding one entry on a worker thread: read its data, decrypt, inflate,
+// check the CRC and write the result to an already opened file (or nowhere
+// when testing). Entries of moderate size are inflated whole with libdeflate;
+// large ones stream through zlib so memory stays bounded.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "ZipRecords.h"
+
+namespace orn::zipfmt {
+
+struct DecodeJob {
+  int archiveFd = -1;
+  const CentralEntry* entry = nullptr;
+  std::uint64_t dataOffset = 0;  // behind the local header
+  std::string password;          // set for encrypted entries
+  int outFd = -1;                // -1 when testing
+};
+
+struct DecodeResult {
+  bool ok = false;    // data decoded and written (CRC checked separately)
+  int errorCode = 0;  // OrnZipError when !ok
+  std::string error;
+  std::uint32_t crc = 0;  // of the decoded data
+};
+
+// Largest entry inflated in one piece.
+constexpr std::uint64_t kWholeEntryLimit = 32u << 20;
+
+DecodeResult DecodeEntry(const DecodeJob& job);
+
+}  // namespace orn::zipfmt

@@ -1,0 +1,421 @@
+// OrnUnzExec: one extract or test job. This thread decides, per entry, where
+// it may go (names are checked and every directory is opened relative to
+// the base directory without following symbolic links), asks the host its
+// questions and opens the output file; the worker threads decode entries
+// into those files in parallel.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <deque>
+#include <future>
+#include <memory>
+#include <new>
+#include <random>
+
+#include "DosTime.h"
+#include "EntryDecoder.h"
+#include "FileSystem.h"
+#include "OrnZipLib.h"
+#include "Reporter.h"
+#include "SafePath.h"
+#include "UniqueFd.h"
+#include "WorkerPool.h"
+#include "ZipCrypto.h"
+#include "ZipRecords.h"
+
+namespace orn::zipfmt {
+
+namespace {
+
+std::string Str(const char* s) { return s ? std::string(s) : std::string(); }
+
+std::string Slashes(std::string s) {
+  std::replace(s.begin(), s.end(), '\\', '/');
+  return s;
+}
+
+bool Selected(const std::string& name, const std::vector<std::string>& specs) {
+  if (specs.empty()) return true;
+  std::string n = Slashes(name);
+  for (const auto& s : specs) {
+    if (MatchesMask(n, s)) return true;
+    if (!s.empty() && s.back() == '/' && n.compare(0, s.size(), s) == 0) return true;
+  }
+  return false;
+}
+
+// Opens (and creates) the directories of a relative path under the base,
+// one level at a time, never through a symbolic link.
+class DirOpener {
+ public:
+  explicit DirOpener(int baseFd) : baseFd_(baseFd) {}
+  enum class Status { Ok, Unsafe, Failed };
+  // `relDir` may be empty (the base itself).
+  Status Open(const std::string& relDir, bool create, std::shared_ptr<UniqueFd>& out, std::string& error) {
+    if (cached_ && relDir == cachedPath_) {
+      out = cached_;
+      return Status::Ok;
+    }
+    UniqueFd cur(::dup(baseFd_));
+    std::size_t i = 0;
+    while (i < relDir.size()) {
+      std::size_t j = relDir.find('/', i);
+      if (j == std::string::npos) j = relDir.size();
+      std::string part = relDir.substr(i, j - i);
+      int fd = ::openat(cur.Get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      if (fd < 0 && errno == ENOENT && create) {
+        if (::mkdirat(cur.Get(), part.c_str(), 0777) != 0 && errno != EEXIST) {
+          error = std::strerror(errno);
+          return Status::Failed;
+        }
+        fd = ::openat(cur.Get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+      }
+      if (fd < 0) {
+        if (errno == ELOOP || errno == ENOTDIR) {
+          struct stat st {};
+          if (::fstatat(cur.Get(), part.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
+            return Status::Unsafe;
+        }
+        error = std::strerror(errno);
+        return Status::Failed;
+      }
+      cur = UniqueFd(fd);
+      i = j + 1;
+    }
+    cached_ = std::make_shared<UniqueFd>(std::move(cur));
+    cachedPath_ = relDir;
+    out = cached_;
+    return Status::Ok;
+  }
+
+ private:
+  int baseFd_;
+  std::shared_ptr<UniqueFd> cached_;
+  std::string cachedPath_;
+};
+
+struct Pending {
+  const CentralEntry* entry = nullptr;
+  std::string shownName;
+  std::shared_ptr<UniqueFd> dir;
+  std::string leaf;
+  std::string tempLeaf;  // set when an existing file is replaced
+  std::future<DecodeResult> result;
+  std::uint64_t weight = 0;
+};
+
+std::string TempLeafFor(const std::string& leaf) {
+  thread_local std::mt19937 gen{std::random_device{}()};
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%08x", unsigned(gen()));
+  return "." + leaf.substr(0, 200) + ".orn" + buf;
+}
+
+int RunUnzJob(const OrnUnzipParams& p) {
+  Reporter rep(p.ZCallbackFunc, p.Handle, p.Caller, false, p.fVerbose || p.fTraceEnabled);
+  const std::string zipPath = Str(p.pZipFN);
+  if (zipPath.empty()) {
+    rep.Message(ORN_ZE_PARMS, "No archive name given");
+    return 0;
+  }
+  UniqueFd zfd(::open(zipPath.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!zfd) {
+    rep.Message(ORN_ZE_OPEN, "Cannot open " + zipPath + ": " + std::strerror(errno));
+    return 0;
+  }
+  CentralDirectory cd;
+  try {
+    cd = ReadCentralDirectory(zfd.Get(), zipPath);
+  } catch (const ZipError& e) {
+    rep.Message(e.Code(), e.what());
+    return 0;
+  }
+
+  const bool test = p.fTest != 0;
+  const bool keepDirs = p.fDirectories != 0;
+  const bool update = p.fUpdate != 0;
+  const bool freshen = p.fFreshen != 0 && !update;
+  const bool overwrite = p.fOverwrite != 0;
+
+  std::vector<std::string> specs;
+  for (int i = 0; p.FDs && i < p.Argc; ++i)
+    if (p.FDs[i].fFileSpec && *p.FDs[i].fFileSpec) specs.push_back(Slashes(p.FDs[i].fFileSpec));
+
+  std::string base = Str(p.ExtrBaseDir);
+  if (base.empty()) base = ".";
+  UniqueFd baseFd;
+  if (!test) {
+    if (!DirectoryExists(base)) ForceDirectories(base);
+    baseFd = UniqueFd(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!baseFd) {
+      rep.Message(ORN_ZE_CREATE, "Cannot open the directory to extract into, " + base + ": " + std::strerror(errno));
+      return 0;
+    }
+  }
+  DirOpener dirs(baseFd.Get());
+
+  std::vector<const CentralEntry*> chosen;
+  std::int64_t total = 0;
+  for (const auto& e : cd.entries)
+    if (Selected(e.name, specs)) {
+      chosen.push_back(&e);
+      if (!e.IsDirectory()) total += std::int64_t(e.uncompressedSize);
+    }
+  if (chosen.empty()) {
+    rep.Message(ORN_ZE_NAME, "No entry of " + zipPath + " matches");
+    return 0;
+  }
+  if (!rep.ItemCount(std::int64_t(chosen.size())) || !rep.TotalSize(total)) return 0;
+
+  std::uint32_t pwRequests = std::min<std::uint32_t>(p.fPWReqCount, 15);
+  std::string goodPassword;
+  const std::string givenPassword = Str(p.pZipPassword);
+  auto passwordFits = [&](const std::string& pw, const CentralEntry& e, const std::uint8_t header[12]) {
+    std::uint8_t h[12];
+    std::memcpy(h, header, 12);
+    ZipCrypto c(pw);
+    c.Decrypt(h, 12);
+    return h[11] == e.CryptCheckByte();
+  };
+
+  WorkerPool pool(WorkerPool::ThreadsFor(0));
+  std::deque<Pending> inflight;
+  std::uint64_t weightInFlight = 0;
+  const std::uint64_t maxWeight = 160u << 20;
+  int done = 0;
+
+  auto finish = [&](Pending& pend) {
+    DecodeResult r = pend.result.get();
+    weightInFlight -= pend.weight;
+    const CentralEntry& e = *pend.entry;
+    int dirFd = pend.dir ? pend.dir->Get() : -1;
+    const std::string& written = pend.tempLeaf.empty() ? pend.leaf : pend.tempLeaf;
+    bool keep = false;
+    if (!r.ok) {
+      rep.Message(r.errorCode, r.error);
+      rep.Skipped(pend.shownName,
+                  r.errorCode == ORN_ZE_PASSWORD ? ORN_SKIP_BAD_PASSWORD : ORN_SKIP_GENERAL_EXTRACT_ERROR, r.errorCode);
+    } else if (r.crc != e.crc) {
+      rep.Message(ORN_ZE_CRC, "CRC error: " + pend.shownName);
+      keep = !test && rep.AskKeepOnCrcError(pend.shownName, r.crc, e.crc);
+    } else {
+      keep = true;
+      ++done;
+    }
+    if (!test) {
+      if (keep && !pend.tempLeaf.empty() && ::renameat(dirFd, pend.tempLeaf.c_str(), dirFd, pend.leaf.c_str()) != 0) {
+        rep.Message(ORN_ZE_WRITE, "Cannot replace " + pend.shownName + ": " + std::strerror(errno));
+        if (r.ok && r.crc == e.crc) --done;
+        keep = false;
+      }
+      if (!keep) ::unlinkat(dirFd, written.c_str(), 0);
+    }
+    rep.BytesDone(std::int64_t(e.uncompressedSize));
+  };
+  auto drainTo = [&](std::uint64_t limit, std::size_t count) {
+    while (!inflight.empty() && (weightInFlight > limit || inflight.size() > count)) {
+      finish(inflight.front());
+      inflight.pop_front();
+    }
+  };
+
+  for (const CentralEntry* ep : chosen) {
+    const CentralEntry& e = *ep;
+    if (rep.Stopped()) break;
+    drainTo(maxWeight, 64);
+    std::optional<std::string> rel = SafeRelativeName(e.name, keepDirs);
+    if (!rel) {
+      rep.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
+      rep.Message(ORN_ZE_UNSAFE, "Unsafe name, not extracted: " + e.name);
+      continue;
+    }
+    if (e.IsDirectory()) {
+      if (!test && keepDirs) {
+        std::shared_ptr<UniqueFd> d;
+        std::string err;
+        auto st = dirs.Open(*rel, true, d, err);
+        if (st == DirOpener::Status::Unsafe)
+          rep.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
+        else if (st == DirOpener::Status::Failed)
+          rep.Message(ORN_ZE_CREATE, "Cannot create " + *rel + ": " + err);
+      }
+      continue;
+    }
+    if (!rep.ItemStart(e.name, std::int64_t(e.uncompressedSize))) break;
+    if (e.flags & kFlagStrongEncryption || e.method == 99) {
+      rep.Skipped(e.name, ORN_SKIP_COMPRESSION_UNKNOWN, ORN_ZE_FORMAT);
+      continue;
+    }
+    if (e.method != kMethodStore && e.method != kMethodDeflate) {
+      rep.Message(ORN_ZE_FORMAT, "Compression method " + std::to_string(e.method) + " not supported: " + e.name);
+      rep.Skipped(e.name, ORN_SKIP_COMPRESSION_UNKNOWN, ORN_ZE_FORMAT);
+      continue;
+    }
+    if (!test && e.IsSymlink()) {
+      rep.Message(ORN_ZE_UNSAFE, "Symbolic link not extracted: " + e.name);
+      rep.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
+      continue;
+    }
+    std::uint64_t dataOffset;
+    try {
+      dataOffset = LocalDataOffset(zfd.Get(), e, zipPath);
+    } catch (const ZipError& err) {
+      rep.Message(err.Code(), err.what());
+      rep.Skipped(e.name, ORN_SKIP_ZIP_FORMAT_WRONG, err.Code());
+      continue;
+    }
+
+    std::string password;
+    if (e.IsEncrypted()) {
+      std::uint8_t header[12];
+      if (!ReadAt(zfd.Get(), header, 12, dataOffset)) {
+        rep.Skipped(e.name, ORN_SKIP_ZIP_FORMAT_WRONG, ORN_ZE_EOF);
+        continue;
+      }
+      bool found = false;
+      for (const std::string& pw : {goodPassword, givenPassword})
+        if (!found && !pw.empty() && passwordFits(pw, e, header)) password = pw, found = true;
+      bool asked = false;
+      while (!found && pwRequests > 0) {
+        std::uint32_t repeat = pwRequests;
+        auto answer = rep.AskPassword(e.name, false, repeat);
+        asked = true;
+        if (!answer) {
+          pwRequests = 0;  // the user declined: no more questions in this job
+          break;
+        }
+        pwRequests = repeat > 0 ? repeat - 1 : 0;
+        if (passwordFits(*answer, e, header)) password = *answer, found = true;
+      }
+      if (!found) {
+        bool anyGiven = asked || !givenPassword.empty() || !goodPassword.empty();
+        rep.Skipped(e.name, anyGiven ? ORN_SKIP_BAD_PASSWORD : ORN_SKIP_NO_ENCRYPTION_KEY, ORN_ZE_PASSWORD);
+        continue;
+      }
+      goodPassword = password;
+      pwRequests = std::min<std::uint32_t>(p.fPWReqCount, 15);
+    }
+
+    Pending pend;
+    pend.entry = &e;
+    pend.shownName = e.name;
+    DecodeJob job;
+    job.archiveFd = zfd.Get();
+    job.entry = &e;
+    job.dataOffset = dataOffset;
+    job.password = password;
+    UniqueFd out;
+    if (!test) {
+      std::size_t slash = rel->rfind('/');
+      std::string relDir = slash == std::string::npos ? "" : rel->substr(0, slash);
+      pend.leaf = slash == std::string::npos ? *rel : rel->substr(slash + 1);
+      std::string err;
+      auto st = dirs.Open(relDir, true, pend.dir, err);
+      if (st == DirOpener::Status::Unsafe) {
+        rep.Message(ORN_ZE_UNSAFE, "A symbolic link is on the way, not extracted: " + e.name);
+        rep.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
+        continue;
+      }
+      if (st == DirOpener::Status::Failed) {
+        rep.Message(ORN_ZE_CREATE, "Cannot create the directory of " + e.name + ": " + err);
+        rep.Skipped(e.name, ORN_SKIP_GENERAL_EXTRACT_ERROR, ORN_ZE_CREATE);
+        continue;
+      }
+      int dirFd = pend.dir->Get();
+      struct stat st0 {};
+      bool exists = ::fstatat(dirFd, pend.leaf.c_str(), &st0, AT_SYMLINK_NOFOLLOW) == 0;
+      if (exists && S_ISLNK(st0.st_mode)) {
+        rep.Message(ORN_ZE_UNSAFE, "The target is a symbolic link, not extracted: " + e.name);
+        rep.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
+        continue;
+      }
+      if (exists && !S_ISREG(st0.st_mode)) {
+        rep.Message(ORN_ZE_CREATE, "Something other than a file is in the way: " + e.name);
+        rep.Skipped(e.name, ORN_SKIP_GENERAL_EXTRACT_ERROR, ORN_ZE_CREATE);
+        continue;
+      }
+      bool older = exists && ToDosDateTime(st0.st_mtime) < e.DosDateTime();
+      if (!exists && freshen) {
+        rep.Skipped(e.name, ORN_SKIP_ON_FRESHEN, 0);
+        continue;
+      }
+      if (exists && (freshen || update) && !older) {
+        rep.Skipped(e.name, ORN_SKIP_ON_FRESHEN, 0);
+        continue;
+      }
+      if (exists && !overwrite) {
+        if (!rep.AskOverwrite(e.name, older, freshen || update)) {
+          if (rep.Stopped()) break;
+          rep.Skipped(e.name, rep.HasCallback() ? ORN_SKIP_NO_OVERWRITE : ORN_SKIP_FILE_EXISTS, 0);
+          continue;
+        }
+      }
+      // A file being replaced is written beside it first, so a failure
+      // leaves the old one intact.
+      if (exists) pend.tempLeaf = TempLeafFor(pend.leaf);
+      const std::string& target = exists ? pend.tempLeaf : pend.leaf;
+      out = UniqueFd(::openat(dirFd, target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+      if (!out) {
+        rep.Message(ORN_ZE_CREATE, "Cannot create " + e.name + ": " + std::strerror(errno));
+        rep.Skipped(e.name, ORN_SKIP_GENERAL_EXTRACT_ERROR, ORN_ZE_CREATE);
+        continue;
+      }
+    }
+    pend.weight = std::min<std::uint64_t>(e.compressedSize, kWholeEntryLimit) +
+                  std::min<std::uint64_t>(e.uncompressedSize, kWholeEntryLimit) + 4096;
+    weightInFlight += pend.weight;
+    std::time_t mtime = FromDosDateTime(e.DosDateTime());
+    auto outShared = std::make_shared<UniqueFd>(std::move(out));
+    pend.result = pool.Submit([job, outShared, mtime]() mutable {
+      job.outFd = outShared->Get();
+      DecodeResult r = DecodeEntry(job);
+      if (job.outFd >= 0) {
+        struct timespec times[2];
+        times[0].tv_sec = times[1].tv_sec = mtime;
+        times[0].tv_nsec = times[1].tv_nsec = 0;
+        ::futimens(job.outFd, times);
+        if (!outShared->Close() && r.ok) {
+          r.ok = false;
+          r.errorCode = ORN_ZE_WRITE;
+          r.error = "Cannot write " + job.entry->name + " (disk full?)";
+        }
+      }
+      return r;
+    });
+    inflight.push_back(std::move(pend));
+  }
+  drainTo(0, 0);
+  if (rep.Stopped()) {
+    rep.Message(ORN_ZE_ABORT, "Cancelled");
+    return done;
+  }
+  rep.BatchEnd();
+  return done;
+}
+
+}  // namespace
+}  // namespace orn::zipfmt
+
+extern "C" {
+
+ORN_ZIPLIB_EXPORT int32_t GetOrnUnzVersion(void) { return ORN_UNZLIB_VERSION; }
+
+ORN_ZIPLIB_EXPORT int32_t OrnUnzExec(OrnUnzipParams* params) {
+  if (!params) return 0;
+  try {
+    return orn::zipfmt::RunUnzJob(*params);
+  } catch (const std::bad_alloc&) {
+    orn::zipfmt::Reporter rep(params->ZCallbackFunc, params->Handle, params->Caller, false, false);
+    rep.Message(ORN_ZE_MEMORY, "Out of memory");
+  } catch (const std::exception& e) {
+    orn::zipfmt::Reporter rep(params->ZCallbackFunc, params->Handle, params->Caller, false, false);
+    rep.Message(ORN_ZE_LOGIC, e.what());
+  } catch (...) {
+  }
+  return 0;
+}
+}
