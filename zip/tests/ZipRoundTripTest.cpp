@@ -1,0 +1,126 @@
+// Through the real compression libraries: add, list, extract and compare;
+// archives written by other tools listed and extracted; a cancelled add
+// leaves no archive behind. Skipped when the libraries or tools are missing.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "FileSystem.h"
+#include "ZipTestSupport.h"
+
+using namespace ziptest;
+
+namespace {
+
+bool RealLibraries() {
+  return orn::FileExists(std::string(ORN_BIN_DIR) + "/libornzip.so") &&
+         orn::FileExists(std::string(ORN_BIN_DIR) + "/libornunz.so");
+}
+
+bool HaveTool(const std::string& tool) { return std::system(("command -v " + tool + " >/dev/null 2>&1").c_str()) == 0; }
+
+class ZipEngineRoundTrip : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!RealLibraries()) GTEST_SKIP() << "compression libraries not built";
+    zip.SetUnattended(true);
+    zip.SetLibDirectory(ORN_BIN_DIR);
+    log.Attach(zip);
+    WriteFile(scratch / "src/one.txt", "the first file\n");
+    WriteFile(scratch / "src/sub/two.bin", std::string(70000, '\x07') + "tail");
+    WriteFile(scratch / "src/sub/deeper/three.txt", "");
+  }
+  void ExpectSameTree(const std::string& extracted) {
+    EXPECT_EQ(ReadFile(extracted + "/one.txt"), ReadFile(scratch / "src/one.txt"));
+    EXPECT_EQ(ReadFile(extracted + "/sub/two.bin"), ReadFile(scratch / "src/sub/two.bin"));
+    EXPECT_TRUE(orn::FileExists(extracted + "/sub/deeper/three.txt"));
+  }
+
+  ScratchDir scratch;
+  TZipEngine zip;
+  MessageLog log;
+};
+
+TEST_F(ZipEngineRoundTrip, AddListExtract) {
+  zip.SetAddOptions({AddDirNames, AddRecurseDirs});
+  zip.SetRootDir(scratch / "src");
+  zip.SetZipFileName(scratch / "out.zip");
+  zip.FSpecArgs = {"*.*"};
+  zip.Add();
+  ASSERT_EQ(zip.SuccessCount(), 3) << zip.LastMessage();
+  EXPECT_TRUE(zip.FSpecArgs.empty());
+  std::vector<std::string> names;
+  for (const ZipDirEntry& e : zip.DirEntries()) names.push_back(e.Name);
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"one.txt", "sub\\deeper\\three.txt", "sub\\two.bin"}));
+
+  zip.SetExtrBaseDir(scratch / "x");
+  ASSERT_TRUE(orn::ForceDirectories(scratch / "x"));
+  zip.SetExtrOptions({ExtrDirNames, ExtrOverWrite});
+  zip.Extract();
+  EXPECT_EQ(zip.SuccessCount(), 3) << zip.LastMessage();
+  ExpectSameTree(scratch / "x");
+}
+
+TEST_F(ZipEngineRoundTrip, CancelledAddLeavesTheOldArchive) {
+  WriteFile(scratch / "out.zip", MakeZip({{"old.txt", "old"}}));
+  const std::string before = ReadFile(scratch / "out.zip");
+  zip.SetAddOptions({AddDirNames, AddRecurseDirs});
+  zip.SetRootDir(scratch / "src");
+  zip.SetZipFileName(scratch / "out.zip");
+  zip.OnProgress = [](TZipEngine& z, ProgressType type, const std::string&, std::int64_t) {
+    if (type == FileStarted) z.SetCancel(true);
+  };
+  zip.FSpecArgs = {"*.*"};
+  zip.Add();
+  EXPECT_EQ(zip.SuccessCount(), 0);
+  EXPECT_EQ(ReadFile(scratch / "out.zip"), before);
+  for (const auto& f : std::filesystem::directory_iterator(scratch.Path()))
+    EXPECT_TRUE(f.path().filename() == "out.zip" || f.path().filename() == "src") << f.path();
+}
+
+TEST_F(ZipEngineRoundTrip, ArchivesOfOtherToolsListAndExtract) {
+  struct Tool {
+    const char* name;
+    std::string command;
+  } tools[] = {
+      {"zip", "cd '" + scratch / "src" + "' && zip -qr '" + scratch / "t.zip" + "' ."},
+      {"7z", "cd '" + scratch / "src" + "' && 7z a -tzip -bd '" + scratch / "t.zip" + "' . >/dev/null"},
+      {"python3", "cd '" + scratch / "src" + "' && python3 -c \"import zipfile,os\nz=zipfile.ZipFile('" +
+                      scratch / "t.zip" +
+                      "','w',zipfile.ZIP_DEFLATED)\nfor d,_,fs in os.walk('.'):\n  for f in fs: "
+                      "z.write(os.path.join(d,f))\nz.close()\""},
+  };
+  for (const Tool& t : tools) {
+    SCOPED_TRACE(t.name);
+    if (!HaveTool(t.name)) {
+      std::printf("skipped: %s missing\n", t.name);
+      continue;
+    }
+    std::filesystem::remove(scratch / "t.zip");
+    std::filesystem::remove_all(scratch / "x");
+    ASSERT_EQ(std::system(t.command.c_str()), 0);
+    zip.SetZipFileName(scratch / "t.zip");
+    EXPECT_EQ(zip.Count(), 3) << zip.LastMessage();
+    ASSERT_TRUE(orn::ForceDirectories(scratch / "x"));
+    zip.SetExtrBaseDir(scratch / "x");
+    zip.SetExtrOptions({ExtrDirNames, ExtrOverWrite});
+    zip.Extract();
+    EXPECT_EQ(zip.SuccessCount(), 3) << zip.LastMessage();
+    ExpectSameTree(scratch / "x");
+  }
+}
+
+TEST_F(ZipEngineRoundTrip, PeerReadsWhatWeWrite) {
+  if (!HaveTool("unzip")) GTEST_SKIP() << "unzip missing";
+  zip.SetAddOptions({AddDirNames, AddRecurseDirs});
+  zip.SetRootDir(scratch / "src");
+  zip.SetZipFileName(scratch / "out.zip");
+  zip.FSpecArgs = {"*.*"};
+  zip.Add();
+  ASSERT_EQ(zip.SuccessCount(), 3) << zip.LastMessage();
+  EXPECT_EQ(std::system(("unzip -tq '" + scratch / "out.zip" + "' >/dev/null").c_str()), 0);
+}
+
+}  // namespace
