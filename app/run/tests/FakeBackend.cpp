@@ -163,7 +163,7 @@ int FakeBackend::Extract(const std::string& archivePath, const std::vector<std::
   for (const auto& [name, data] : entries)
     for (const std::string& w : wanted)
       if (w == name) {
-        WriteFile(JoinPath(baseDir, name), data);
+        WriteFile(redirectRoot + JoinPath(baseDir, name), data);
         ++written;
         break;
       }

@@ -37,6 +37,7 @@ class FakeBackend : public ArchiveBackend {
   std::string failAddMessage;                        // Add reports this and makes nothing
   std::function<bool(const std::string&)> skipFile;  // Add leaves such a file out
   std::function<void(const std::string&, const std::vector<std::string>&)> onExtract;
+  std::string redirectRoot;  // Extract writes under this folder, as if it were "/"
 
   std::vector<std::string> progress;
   std::vector<std::vector<std::string>> extracted;  // entries of each Extract call

@@ -1,0 +1,190 @@
+#include "Extraction.h"
+
+#include <algorithm>
+#include <cctype>
+#include <ctime>
+
+#include "FileSystem.h"
+
+namespace orn {
+
+namespace {
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+  std::string ua = Upper(a), ub = Upper(b);
+  return ua != ub ? ua < ub : a < b;
+}
+
+size_t FilePartStart(const std::string& name) {
+  size_t sep = name.find_last_of("\\/");
+  return sep == std::string::npos ? 0 : sep + 1;
+}
+
+std::vector<ArchiveRow> Rows(const std::string& directory, const std::string& mask) {
+  std::vector<ArchiveRow> rows;
+  for (const FoundFile& f : FindFiles(directory, mask, FindWhat::Files)) {
+    // The file date as the file system's local time, in the short format.
+    std::time_t t = static_cast<std::time_t>(f.mtime);
+    std::tm local{};
+    localtime_r(&t, &local);
+    DateTime date = EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday).value_or(0);
+    rows.push_back({f.name, FormatShortDate(date)});
+  }
+  return rows;
+}
+
+std::string UniqueFolderOf(const Job& job) {
+  std::string dir = IncludeTrailingDelimiter(job.archiveDirectory);
+  return job.uniqueFolder.empty() ? dir : dir + job.uniqueFolder + kPathDelim;
+}
+
+std::optional<size_t> MoveSelected(std::vector<std::string>& from, std::vector<std::string>& to,
+                                   std::vector<size_t> selected) {
+  std::sort(selected.begin(), selected.end());
+  selected.erase(std::unique(selected.begin(), selected.end()), selected.end());
+  while (!selected.empty() && selected.back() >= from.size()) selected.pop_back();
+  size_t first = selected.empty() ? 0 : selected.front();
+  for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+    to.push_back(from[*it]);
+    from.erase(from.begin() + static_cast<std::ptrdiff_t>(*it));
+  }
+  if (from.empty()) return std::nullopt;
+  return std::min(first, from.size() - 1);
+}
+
+}  // namespace
+
+ArchiveChoices ListArchives(const Job& job) {
+  ArchiveChoices choices;
+  choices.archiveDirectory = job.archiveDirectory;
+  std::string mask = job.archiveName + "*.zip";
+  choices.rotating = Rows(job.archiveDirectory, mask);
+  choices.unique = Rows(UniqueFolderOf(job), mask);
+  return choices;
+}
+
+std::string ChosenArchivePath(const Job& job, bool fromUniqueGrid, const std::string& fileName) {
+  return (fromUniqueGrid ? UniqueFolderOf(job) : IncludeTrailingDelimiter(job.archiveDirectory)) + fileName;
+}
+
+std::string WithoutExtension(const std::string& entryName) {
+  size_t start = FilePartStart(entryName);
+  size_t dot = entryName.rfind('.');
+  return dot == std::string::npos || dot < start ? entryName : entryName.substr(0, dot);
+}
+
+bool IsSafeEntryName(const std::string& entryName) {
+  if (entryName.empty() || entryName[0] == '/' || entryName[0] == '\\') return false;
+  if (entryName.size() > 1 && entryName[1] == ':') return false;
+  size_t start = 0;
+  while (start <= entryName.size()) {
+    size_t end = entryName.find_first_of("\\/", start);
+    if (end == std::string::npos) end = entryName.size();
+    if (entryName.compare(start, end - start, "..") == 0 && end - start == 2) return false;
+    start = end + 1;
+  }
+  return true;
+}
+
+FileChooserModel::FileChooserModel(std::vector<std::string> dirEntries, const CompanionPredicate& isCompanion)
+    : entries_(std::move(dirEntries)) {
+  for (const std::string& name : entries_)
+    if (!isCompanion || !isCompanion(name.substr(FilePartStart(name)))) saved_.push_back(name);
+  std::stable_sort(saved_.begin(), saved_.end(), LessIgnoringCase);
+}
+
+std::optional<size_t> FileChooserModel::Include(const std::vector<size_t>& selected) {
+  return MoveSelected(saved_, toRestore_, selected);
+}
+
+std::optional<size_t> FileChooserModel::Exclude(const std::vector<size_t>& selected) {
+  std::optional<size_t> next = MoveSelected(toRestore_, saved_, selected);
+  std::stable_sort(saved_.begin(), saved_.end(), LessIgnoringCase);
+  return next;
+}
+
+void FileChooserModel::IncludeAll() {
+  toRestore_.insert(toRestore_.end(), saved_.begin(), saved_.end());
+  saved_.clear();
+}
+
+void FileChooserModel::ExcludeAll() {
+  saved_.insert(saved_.end(), toRestore_.begin(), toRestore_.end());
+  toRestore_.clear();
+  std::stable_sort(saved_.begin(), saved_.end(), LessIgnoringCase);
+}
+
+std::vector<std::string> FileChooserModel::ExtractionList() const {
+  std::vector<std::string> list;
+  std::vector<bool> taken(entries_.size(), false);
+  for (const std::string& item : toRestore_) {
+    std::string key = Upper(WithoutExtension(item));
+    for (size_t i = 0; i < entries_.size(); ++i)
+      if (!taken[i] && Upper(WithoutExtension(entries_[i])) == key) {
+        taken[i] = true;
+        list.push_back(entries_[i]);
+      }
+  }
+  return list;
+}
+
+std::string ExtractionBaseDir(const Job& job) {
+  // A register on another machine restores under that machine's share root.
+  if (job.registerFile.rfind("//", 0) == 0) return PathRoot(job.registerFile);
+  if (!job.jobList.empty()) {
+    std::string root = PathRoot(job.jobList.front());
+    if (!root.empty()) return root;
+  }
+  return PathRoot(job.archiveDirectory);
+}
+
+Extraction::Extraction(ArchiveBackend& backend, const MessageTexts& texts, CompanionPredicate isCompanion)
+    : backend_(backend), texts_(texts), isCompanion_(std::move(isCompanion)) {}
+
+ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, bool wholeArchive) {
+  ExtractResult result;
+  MessageLog log(texts_, job.archiveDirectory, showMessages_);
+  observer_->RunStarted();
+  struct Finish {
+    RunObserver* observer;
+    ~Finish() { observer->RunFinished(); }
+  } finish{observer_};
+  if (chosenArchive.empty()) return result;
+
+  const std::string baseDir = ExtractionBaseDir(job);
+  std::vector<std::string> list;
+  if (wholeArchive) {
+    list = backend_.List(chosenArchive);
+  } else {
+    FileChooserModel model(backend_.List(chosenArchive), isCompanion_);
+    if (!chooseFiles || !chooseFiles(model)) return result;
+    list = model.ExtractionList();
+  }
+
+  std::vector<std::string> safe;
+  for (const std::string& name : list) {
+    if (IsSafeEntryName(name))
+      safe.push_back(name);
+    else
+      log.Error(texts_.Text("msg_UnsafeEntry") + " \"" + name + "\"");
+  }
+  if (!safe.empty()) {
+    observer_->SetTitle("ZIPPING");
+    result.extracted = true;
+    result.entries = safe;
+    try {
+      result.written = backend_.Extract(chosenArchive, safe, baseDir);
+    } catch (const std::exception& e) {
+      log.Error(e.what());
+    }
+  }
+  result.problems = log.ProblemCount();
+  return result;
+}
+
+}  // namespace orn

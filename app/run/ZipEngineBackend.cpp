@@ -1,0 +1,120 @@
+#include "ZipEngineBackend.h"
+
+#include "ZipEngine.h"
+
+namespace orn {
+
+void ApplyArchiverSettings(TZipEngine& engine) {
+  engine.SetAddCompLevel(9);
+  AddOpts add = engine.AddOptions();
+  add.Include(AddDirNames);
+  engine.SetAddOptions(add);
+  engine.SetExtrOptions(ExtrOpts{ExtrDirNames, ExtrOverWrite});
+  engine.SetKeepFreeOnDisk1(0);
+  engine.SetAddStoreSuffixes(
+      AddStoreExts{assGIF, assPNG, assZ, assZIP, assZOO, assARC, assLZH, assARJ, assTAZ, assTGZ, assLHA});
+  engine.SetVerbose(false);
+  engine.SetTrace(false);
+}
+
+// Routes the engine's progress and messages to the observer for one job and
+// puts the engine's own handlers back afterwards.
+class ZipEngineBackend::EventScope {
+ public:
+  EventScope(TZipEngine& engine, ArchiveBackendObserver* observer)
+      : engine_(engine), progress_(engine.OnProgress), message_(engine.OnMessage), crc_(engine.OnCRC32Error) {
+    engine.OnProgress = [observer](TZipEngine&, ProgressType type, const std::string& fileName, std::int64_t) {
+      if (observer) observer->OnProgress(type == FileStarted ? fileName : std::string());
+    };
+    engine.OnMessage = [this, observer](TZipEngine&, int code, const std::string& text) {
+      if (!text.empty()) lastMessage = text;
+      if (observer) observer->OnMessage(code, text);
+    };
+    engine.OnCRC32Error = [this](TZipEngine&, const std::string& forFile, unsigned, unsigned, bool& doExtract) {
+      doExtract = false;
+      badEntries.push_back(forFile);
+    };
+  }
+  ~EventScope() {
+    engine_.OnProgress = progress_;
+    engine_.OnMessage = message_;
+    engine_.OnCRC32Error = crc_;
+  }
+
+  std::string lastMessage;
+  std::vector<std::string> badEntries;
+
+ private:
+  TZipEngine& engine_;
+  decltype(TZipEngine::OnProgress) progress_;
+  decltype(TZipEngine::OnMessage) message_;
+  decltype(TZipEngine::OnCRC32Error) crc_;
+};
+
+ZipEngineBackend::ZipEngineBackend(TZipEngine& engine) : engine_(engine) { ApplyArchiverSettings(engine_); }
+
+void ZipEngineBackend::SetVolumes(bool on, std::int64_t maxVolumeSize) {
+  AddOpts add = engine_.AddOptions();
+  if (on) {
+    add.Include(AddVolume);
+    add.Include(AddDiskSpan);
+    engine_.SetMaxVolumeSize(maxVolumeSize);
+  } else {
+    add.Exclude(AddVolume);
+    add.Exclude(AddDiskSpan);
+  }
+  engine_.SetAddOptions(add);
+}
+
+int ZipEngineBackend::Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) {
+  EventScope events(engine_, observer_);
+  engine_.FSpecArgs = fileSpecs;
+  engine_.SetZipFileName(zipFileName);
+  engine_.Add();
+  return engine_.SuccessCount();
+}
+
+bool ZipEngineBackend::Test(const std::vector<std::string>& archiveFiles, std::string* error) {
+  if (archiveFiles.empty()) return false;
+  EventScope events(engine_, observer_);
+  const ExtrOpts previous = engine_.ExtrOptions();
+  ExtrOpts test = previous;
+  test.Include(ExtrTest);
+  // The last volume of a set holds its central directory.
+  engine_.SetZipFileName(archiveFiles.back());
+  const int entries = engine_.Count();
+  engine_.SetExtrOptions(test);
+  engine_.FSpecArgs.clear();
+  engine_.Extract();
+  engine_.SetExtrOptions(previous);
+  const bool ok = entries > 0 && engine_.SuccessCount() >= entries && events.badEntries.empty();
+  if (!ok && error) {
+    if (!events.badEntries.empty())
+      *error = "CRC error in " + events.badEntries.front();
+    else if (!events.lastMessage.empty())
+      *error = events.lastMessage;
+    else
+      *error = std::to_string(engine_.SuccessCount()) + " of " + std::to_string(entries) + " entries read back";
+  }
+  return ok;
+}
+
+std::vector<std::string> ZipEngineBackend::List(const std::string& archivePath) {
+  EventScope events(engine_, observer_);
+  engine_.SetZipFileName(archivePath);
+  std::vector<std::string> names;
+  for (const ZipDirEntry& e : engine_.DirEntries()) names.push_back(e.Name);
+  return names;
+}
+
+int ZipEngineBackend::Extract(const std::string& archivePath, const std::vector<std::string>& entries,
+                              const std::string& baseDir) {
+  EventScope events(engine_, observer_);
+  engine_.SetZipFileName(archivePath);
+  engine_.SetExtrBaseDir(baseDir);
+  engine_.FSpecArgs = entries;
+  engine_.Extract();
+  return engine_.SuccessCount();
+}
+
+}  // namespace orn
