@@ -124,3 +124,25 @@ TEST_F(ZipEngineRoundTrip, PeerReadsWhatWeWrite) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ZipEngineRoundTrip, UnsafeEntriesAreSkippedTheRestExtracted) {
+  ASSERT_TRUE(orn::ForceDirectories(scratch / "base"));
+  WriteFile(scratch / "evil.zip",
+            MakeZip({{"ok.txt", "fine"}, {"../escaped.txt", "bad"}, {"/tmp/abs-escape.txt", "bad"}}));
+  zip.SetZipFileName(scratch / "evil.zip");
+  ASSERT_EQ(zip.Count(), 3);
+  zip.SetExtrBaseDir(scratch / "base");
+  zip.SetExtrOptions({ExtrDirNames, ExtrOverWrite});
+  int skipped = 0;
+  zip.OnExtractSkipped = [&](TZipEngine&, const std::string&, UnZipSkipTypes, int) { ++skipped; };
+  zip.Extract();
+  EXPECT_EQ(zip.SuccessCount(), 1);
+  EXPECT_EQ(skipped, 2);
+  EXPECT_EQ(ReadFile(scratch / "base/ok.txt"), "fine");
+  EXPECT_FALSE(orn::FileExists(scratch / "escaped.txt"));
+  EXPECT_FALSE(orn::FileExists("/tmp/abs-escape.txt"));
+}
+
+}  // namespace

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "FileSystem.h"
 #include "ZipEngine.h"
 
 namespace {
@@ -42,6 +43,10 @@ int main(int argc, char** argv) {
 
   if (command == "list") {
     if (args.size() != 1) return Usage();
+    if (!orn::FileExists(args[0])) {
+      zip.ShowZipMessage(10102, ": " + args[0]);
+      return 1;
+    }
     zip.SetZipFileName(args[0]);
     if (zip.ZipFileName().empty()) return 1;
     std::string out;
