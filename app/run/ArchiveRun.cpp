@@ -12,37 +12,18 @@
 
 namespace orn {
 
-bool RunObserver::AskCopyToFloppies(const std::string& text) { return Dialogs().Question(text, "Yes", "No"); }
-
 namespace {
 std::string Plural(int n, const char* word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
 }  // namespace
 
 std::string RunResult::Summary() const {
   std::string problemsText = Plural(problems, "problem") + " logged";
-  if (generation.empty()) return "No archive made, the previous generations are kept; " + problemsText;
-  std::string line = "Archive made: " + generation + "; verified: ";
+  std::string line = generation.empty() ? "No generation made, the previous one is kept; verified: "
+                                        : "Archive made: " + generation + "; verified: ";
   for (size_t i = 0; i < verified.size(); ++i) line += (i ? ", " : "") + ExtractFileName(verified[i]);
+  if (verified.empty()) line += "none";
   return line + "; " + problemsText;
 }
-
-// The back-end's events during Add: the file being zipped goes to the
-// progress window, and the last message is kept for the log.
-class ArchiveRun::BackendEvents : public ArchiveBackendObserver {
- public:
-  BackendEvents(RunObserver& observer, std::string& lastMessage) : observer_(observer), lastMessage_(lastMessage) {}
-  void OnProgress(const std::string& fileName) override {
-    if (!fileName.empty()) observer_.SetFileName(fileName);
-    observer_.ProcessMessages();
-  }
-  void OnMessage(int /*code*/, const std::string& text) override {
-    if (!text.empty()) lastMessage_ = text;
-  }
-
- private:
-  RunObserver& observer_;
-  std::string& lastMessage_;
-};
 
 struct ArchiveRun::Targets {
   std::vector<std::string> runList;
@@ -64,17 +45,7 @@ RunResult ArchiveRun::Run(Job& job) {
   MessageLog log(texts_, job.archiveDirectory, showMessages_);
 
   if (lowerPriority_) SetIdlePriority();
-  observer_->RunStarted();
-  struct Finish {
-    RunObserver* observer;
-    ArchiveBackend& backend;
-    ~Finish() {
-      backend.SetObserver(nullptr);
-      observer->RunFinished();
-    }
-  } finish{observer_, backend_};
-  BackendEvents events(*observer_, lastBackendMessage_);
-  backend_.SetObserver(&events);
+  ProgressScope progress(*observer_, backend_);
 
   // Without an archive directory every copy would land in whatever the
   // current directory happens to be, and nothing could be logged.
@@ -88,13 +59,20 @@ RunResult ArchiveRun::Run(Job& job) {
   Targets targets;
   targets.runList = buildRunList ? buildRunList(job) : std::vector<std::string>{};
 
-  const std::string temp = temporaryDirectory_;
-  CreateDirectoryPath(temp, log);
-  EmptyDirectory(temp);
   // The archive directory comes first: it holds the log, so that no line of
   // a first run into a new directory is lost, and the unique folder below it.
   const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
   CreateDirectoryPath(archiveDir, log);
+
+  const std::string temp = temporaryDirectory_;
+  CreateDirectoryPath(temp, log);
+  DirectoryLock tempLock(temp);
+  if (!tempLock.Held()) {
+    log.Error(texts_.Text("msg_TempBusy") + " \"" + temp + "\"");
+    result.problems = log.ProblemCount();
+    return result;
+  }
+  EmptyDirectory(temp);
 
   const std::string plusDir = IncludeTrailingDelimiter(job.plusPath);
   targets.uniqueFolder = job.uniqueFolder.empty() ? archiveDir : archiveDir + job.uniqueFolder + kPathDelim;
@@ -122,7 +100,7 @@ RunResult ArchiveRun::Run(Job& job) {
 
   bool filesMissing = false;
   try {
-    filesMissing = Distribute(job, targets, log, result);
+    filesMissing = Distribute(job, targets, log, progress, result);
   } catch (const std::exception& e) {
     log.Error(e.what());
   }
@@ -173,18 +151,19 @@ std::vector<CopyItem> TaggedCopies(const std::vector<std::string>& made, const s
 }  // namespace
 
 // Returns true when some files of the run list did not reach the archive.
-bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& log, RunResult& result) {
+bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& log, ProgressScope& progress,
+                            RunResult& result) {
   observer_->SetTitle("ZIPPING");
   if (lowerPriority_) SetIdlePriority();
 
-  lastBackendMessage_.clear();
+  progress.ClearMessage();
   backend_.SetVolumes(job.volumesOn, static_cast<std::int64_t>(job.volumeSize) * 1000);
   int added = backend_.Add(targets.runList, targets.tempArchive);
   std::vector<std::string> made = FilesIn(temporaryDirectory_);
   std::string archiveText = " \"" + targets.tempArchive + "\"";
   if (added <= 0 || made.empty()) {
     log.Error(texts_.Text("msg_NotZipped") + archiveText +
-              (lastBackendMessage_.empty() ? "" : ": " + lastBackendMessage_));
+              (progress.LastMessage().empty() ? "" : ": " + progress.LastMessage()));
     return false;
   }
   bool filesMissing = false;

@@ -21,26 +21,9 @@
 #include "Job.h"
 #include "MessageLog.h"
 #include "RunFiles.h"
+#include "RunObserver.h"
 
 namespace orn {
-
-// What the progress window and the floppy window answer. Every method has a
-// harmless default so that an unattended run needs no window at all.
-class RunObserver {
- public:
-  virtual ~RunObserver() = default;
-  // Create and show the progress window / close it.
-  virtual void RunStarted() {}
-  virtual void RunFinished() {}
-  virtual void SetTitle(const std::string& /*title*/) {}
-  virtual void SetFileName(const std::string& /*fileName*/) {}
-  // Let pending window messages run.
-  virtual void ProcessMessages() {}
-  // The copy-to-floppies question; the default asks the dialog service.
-  virtual bool AskCopyToFloppies(const std::string& text);
-  // Shows the floppy copy window with the archive files made by the run.
-  virtual void CopyToFloppies(const std::vector<std::string>& /*zipFiles*/) {}
-};
 
 // Exit statuses of an unattended run.
 enum RunExitStatus : int {
@@ -65,7 +48,7 @@ class ArchiveRun {
  public:
   ArchiveRun(ArchiveBackend& backend, const MessageTexts& texts);
 
-  void SetObserver(RunObserver* observer) { observer_ = observer; }
+  void SetObserver(RunObserver* observer) { observer_ = observer ? observer : &defaultObserver_; }
   // "DOSHOWMESSAGES": problems are also shown in the message window.
   void SetShowMessages(bool show) { showMessages_ = show; }
   // Where the archive is made; DefaultTemporaryDirectory() unless set.
@@ -89,10 +72,9 @@ class ArchiveRun {
   RunResult Run(Job& job);
 
  private:
-  class BackendEvents;
   struct Targets;
 
-  bool Distribute(const Job& job, const Targets& targets, MessageLog& log, RunResult& result);
+  bool Distribute(const Job& job, const Targets& targets, MessageLog& log, ProgressScope& progress, RunResult& result);
   void OfferFloppies(const Job& job);
 
   ArchiveBackend& backend_;
@@ -102,7 +84,6 @@ class ArchiveRun {
   bool showMessages_ = false;
   bool lowerPriority_ = true;
   std::string temporaryDirectory_;
-  std::string lastBackendMessage_;
 };
 
 }  // namespace orn

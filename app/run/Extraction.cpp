@@ -149,11 +149,7 @@ Extraction::Extraction(ArchiveBackend& backend, const MessageTexts& texts, Compa
 ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, bool wholeArchive) {
   ExtractResult result;
   MessageLog log(texts_, job.archiveDirectory, showMessages_);
-  observer_->RunStarted();
-  struct Finish {
-    RunObserver* observer;
-    ~Finish() { observer->RunFinished(); }
-  } finish{observer_};
+  ProgressScope progress(*observer_, backend_);
   if (chosenArchive.empty()) return result;
 
   const std::string baseDir = ExtractionBaseDir(job);

@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "ArchiveBackend.h"
-#include "ArchiveRun.h"
 #include "Job.h"
 #include "MessageLog.h"
+#include "RunObserver.h"
 
 namespace orn {
 

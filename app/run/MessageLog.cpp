@@ -27,6 +27,7 @@ std::string MessageTexts::DefaultText(const std::string& labelName) {
       {"msg_NotZipped", "The archive was not made"},
       {"msg_NotAdded", "Files not added to the archive"},
       {"msg_NoArchivePath", "No archive directory is set"},
+      {"msg_TempBusy", "Another archive run is using the temporary directory"},
       {"msg_UnsafeEntry", "Entry not restored, its name leads outside the base directory"},
   };
   auto it = texts.find(labelName);

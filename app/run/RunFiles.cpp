@@ -1,5 +1,9 @@
 #include "RunFiles.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include "ArchiveBackend.h"
 #include "FileSystem.h"
 #include "MessageLog.h"
@@ -22,6 +26,18 @@ void CreateDirectoryPath(const std::string& path, MessageLog& log) {
     prefix += part + kPathDelim;
     if (!DirectoryExists(prefix) && !CreateDir(prefix)) log.DirectoryNotCreated(prefix);
   }
+}
+
+DirectoryLock::DirectoryLock(const std::string& directory) {
+  fd_ = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd_);
+    fd_ = -1;
+  }
+}
+
+DirectoryLock::~DirectoryLock() {
+  if (fd_ >= 0) ::close(fd_);
 }
 
 void EmptyDirectory(const std::string& directory) {

@@ -21,6 +21,21 @@ class MessageLog;
 // or relative path creates nothing.
 void CreateDirectoryPath(const std::string& path, MessageLog& log);
 
+// Holds a directory for one archive run: a second run (a scheduled one beside
+// the user's) must not empty the temporary directory under the first. The
+// lock goes with the process, so a run that died leaves nothing behind.
+class DirectoryLock {
+ public:
+  explicit DirectoryLock(const std::string& directory);
+  ~DirectoryLock();
+  DirectoryLock(const DirectoryLock&) = delete;
+  DirectoryLock& operator=(const DirectoryLock&) = delete;
+  bool Held() const { return fd_ >= 0; }
+
+ private:
+  int fd_ = -1;
+};
+
 // Deletes every file directly in `directory`; sub-directories stay.
 void EmptyDirectory(const std::string& directory);
 

@@ -233,7 +233,7 @@ TEST_F(RunTest, EmptyArchivePathMakesNothingAndLogsNowhere) {
   EXPECT_EQ(r.exitStatus, kRunNoGeneration);
   EXPECT_TRUE(backend_.progress.empty());
   EXPECT_FALSE(FileExists(JoinPath(cwdBefore, "ZuzIzu_log.txt")));
-  EXPECT_NE(r.Summary().find("No archive made"), std::string::npos);
+  EXPECT_EQ(r.Summary(), "No generation made, the previous one is kept; verified: none; 1 problem logged");
 
   MessageLog log(texts_, "", false);
   log.Error("nowhere to go");
@@ -333,6 +333,19 @@ TEST_F(RunTest, FloppyQuestionOffersTheArchiveFiles) {
   EXPECT_EQ(observer.titles, (std::vector<std::string>{"ZIPPING"}));
   EXPECT_EQ(observer.fileNames, runList_);
   EXPECT_TRUE(Names(run_.TemporaryDirectory()).empty());
+}
+
+TEST_F(RunTest, SecondRunDoesNotTouchTheTemporaryDirectoryOfTheFirst) {
+  ForceDirectories(run_.TemporaryDirectory());
+  WriteFile(run_.TemporaryDirectory() + "Other.zip", "being made by another run");
+  DirectoryLock other(run_.TemporaryDirectory());
+  ASSERT_TRUE(other.Held());
+  RunResult r = RunOn(Date(2025, 12, 10));
+  EXPECT_EQ(r.exitStatus, kRunNoGeneration);
+  EXPECT_EQ(ReadFile(run_.TemporaryDirectory() + "Other.zip"), "being made by another run");
+  EXPECT_NE(Log().find("ERROR : 10.12.2025 10:00:00 : Another archive run is using the temporary directory"),
+            std::string::npos)
+      << Log();
 }
 
 TEST(RunFiles, DirectoryLevelsThatCannotBeMadeAreLoggedAndSkipped) {

@@ -1,0 +1,54 @@
+// What the archive run and the extraction tell the windows: the progress
+// window (opened, titled, fed the file being processed, closed), the floppy
+// question and the floppy window. Every method has a harmless default, so
+// that an unattended run needs no window at all.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ArchiveBackend.h"
+
+namespace orn {
+
+class RunObserver {
+ public:
+  virtual ~RunObserver() = default;
+  // Create and show the progress window / close it.
+  virtual void RunStarted() {}
+  virtual void RunFinished() {}
+  virtual void SetTitle(const std::string& /*title*/) {}
+  virtual void SetFileName(const std::string& /*fileName*/) {}
+  // Let pending window messages run.
+  virtual void ProcessMessages() {}
+  // The copy-to-floppies question; the default asks the dialog service.
+  virtual bool AskCopyToFloppies(const std::string& text);
+  // Shows the floppy copy window with the archive files made by the run.
+  virtual void CopyToFloppies(const std::vector<std::string>& /*zipFiles*/) {}
+};
+
+// For the length of one job: the progress window is opened, the back-end's
+// progress reaches it (a non-empty file name, then pending messages run) and
+// its last message is kept; on leaving, the back-end is detached and the
+// progress window closed, also when the job ends in an exception.
+class ProgressScope : public ArchiveBackendObserver {
+ public:
+  ProgressScope(RunObserver& observer, ArchiveBackend& backend);
+  ~ProgressScope() override;
+  ProgressScope(const ProgressScope&) = delete;
+  ProgressScope& operator=(const ProgressScope&) = delete;
+
+  void OnProgress(const std::string& fileName) override;
+  void OnMessage(int code, const std::string& text) override;
+
+  // The last message the back-end reported; cleared by ClearMessage.
+  const std::string& LastMessage() const { return lastMessage_; }
+  void ClearMessage() { lastMessage_.clear(); }
+
+ private:
+  RunObserver& observer_;
+  ArchiveBackend& backend_;
+  std::string lastMessage_;
+};
+
+}  // namespace orn
