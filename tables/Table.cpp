@@ -479,9 +479,8 @@ void Table::Post() {
     const int editing = state_ == TableState::Edit ? order_[cursor_] : -1;
     if (editing >= 0) records.erase(records.begin() + editing);
     if (keyFields > 0) {
-      for (int k = 0; k < keyFields; ++k)
-        if (IsNull(image_.fields[k], record.data()))
-          throw TableError(path_, "Key field " + image_.fields[k].name + " must have a value");
+      // A blank key is allowed (once, as keys are unique), as the table's own
+      // engine allows it; registers hold such records until cleaned.
       auto it =
           std::lower_bound(records.begin(), records.end(), record, [&](const std::string& a, const std::string& b) {
             return CompareKeys(image_, a.data(), b.data(), keyFields) < 0;

@@ -1,0 +1,43 @@
+#include "RunList.h"
+
+#include <set>
+
+#include "CompanionFiles.h"
+#include "FileSystem.h"
+#include "Register.h"
+
+namespace orn {
+
+bool IsPattern(const std::string& entry) { return entry.find_first_of("*?") != std::string::npos; }
+
+std::vector<std::string> BuildRunList(std::vector<std::string>& registerList, const std::vector<std::string>& jobList) {
+  std::set<std::string> known;
+  for (const auto& e : registerList) known.insert(ListKey(e));
+  for (const auto& e : jobList)
+    if (known.insert(ListKey(e)).second) registerList.push_back(e);
+
+  std::vector<std::string> run;
+  for (const auto& e : jobList) {
+    if (!IsPattern(e)) continue;
+    const std::string dir = ExtractFilePath(e);
+    for (const auto& f : FindFiles(dir.empty() ? "." : dir, ExtractFileName(e), FindWhat::Files))
+      if (FileExists(dir + f.name)) run.push_back(dir + f.name);
+  }
+  for (const auto& e : registerList)
+    if (!IsPattern(e) && FileExists(e)) run.push_back(e);
+  return run;
+}
+
+std::vector<std::string> CollectRunFiles(const std::string& registerPath, const std::vector<std::string>& jobList,
+                                         std::vector<std::string>* registerList) {
+  std::vector<std::string> list;
+  if (!registerPath.empty()) {
+    CleanRegister(registerPath);
+    list = BuildRegisterList(registerPath);
+  }
+  auto run = BuildRunList(list, jobList);
+  if (registerList) *registerList = std::move(list);
+  return run;
+}
+
+}  // namespace orn

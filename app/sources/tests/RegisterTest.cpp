@@ -1,0 +1,154 @@
+// The register and the run list as an archive run gathers them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "CreateTable.h"
+#include "Register.h"
+#include "RunList.h"
+#include "SourcesTestUtil.h"
+#include "Table.h"
+#include "TableError.h"
+
+namespace orn {
+namespace {
+
+std::vector<std::string> Sorted(std::vector<std::string> v) {
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+class SourcesRegister : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    data_ = dir_.Path() + "buh.2024/";  // a folder with a dot in its name
+    for (const char* f : {"KONTI.DB", "KONTI.PX", "KONTI.MB", "KONTI.X02", "DOKUM.DB", "DOKUM.PX", "KONTIX.DB",
+                          "PARTNERI.DB", "notes.txt"})
+      dir_.Touch("buh.2024/" + std::string(f));
+    reg_ = dir_.Path() + "reg/SprFiles.db";
+    dir_.Touch("reg/keep");
+  }
+  std::string AliasText() const { return "[BUHDATA]\nPATH=" + data_.substr(0, data_.size() - 1) + "\n"; }
+
+  test::ScratchDir dir_;
+  std::string data_;
+  std::string reg_;
+};
+
+TEST_F(SourcesRegister, MarkedTablesBringEveryFileOfTheirNameFromTheAliasFolder) {
+  test::AliasFile aliases(dir_.File("Aliases.ini"), AliasText());
+  test::MakeRegister(reg_, {{"KONTI.DB", "BUHDATA", "Konti", "", true},
+                            {"DOKUM.DB", "buhdata;comment after the alias", "", "", true},
+                            {"PARTNERI.DB", "BUHDATA", "", "", false}});
+  const auto list = BuildRegisterList(reg_);
+  // The register's own files first, then each marked table's files.
+  ASSERT_GE(list.size(), 2u);
+  EXPECT_EQ(Sorted({list[0], list[1]}), Sorted({dir_.Path() + "reg/SprFiles.db", dir_.Path() + "reg/SprFiles.px"}));
+  const std::vector<std::string> rest(list.begin() + 2, list.end());
+  EXPECT_EQ(Sorted(rest), Sorted({data_ + "KONTI.DB", data_ + "KONTI.PX", data_ + "KONTI.MB", data_ + "KONTI.X02",
+                                  data_ + "DOKUM.DB", data_ + "DOKUM.PX"}));
+}
+
+TEST_F(SourcesRegister, AnAliasPathWithATrailingSeparatorGetsNoSecond) {
+  test::AliasFile aliases(dir_.File("Aliases.ini"), "[BUHDATA]\nPATH=" + data_ + "\n");
+  EXPECT_EQ(AliasDirectory("BUHDATA"), data_);
+  EXPECT_EQ(AliasDirectory("BUHDATA;x"), data_);
+}
+
+TEST_F(SourcesRegister, AnOlderRegisterWithoutMarksArchivesEveryTable) {
+  test::AliasFile aliases(dir_.File("Aliases.ini"), AliasText());
+  test::MakeRegister(reg_, {{"KONTI.DB", "BUHDATA", "", "", false}, {"PARTNERI.DB", "BUHDATA", "", "", false}},
+                     /*withMark=*/false);
+  const auto list = BuildRegisterList(reg_);
+  EXPECT_NE(std::find(list.begin(), list.end(), data_ + "PARTNERI.DB"), list.end());
+  EXPECT_NE(std::find(list.begin(), list.end(), data_ + "KONTI.MB"), list.end());
+}
+
+TEST_F(SourcesRegister, WrongAliasesStopTheRunWithAnErrorNamingTheAliasFile) {
+  const std::string aliasPath = dir_.File("Aliases.ini");
+  const struct {
+    const char* what;
+    std::string aliasText;
+    const char* message;
+  } cases[] = {
+      {"unknown alias", "[OTHER]\nPATH=/tmp\n", "Unknown database alias"},
+      {"missing folder", "[BUHDATA]\nPATH=" + dir_.Path() + "gone\n", "does not exist"},
+      {"garbage", "%PDF-1.4 garbage\n", "neither [ALIAS] nor NAME=VALUE"},
+  };
+  test::MakeRegister(reg_, {{"KONTI.DB", "BUHDATA", "", "", true}});
+  const std::string before = test::ReadBytes(reg_);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    test::AliasFile aliases(aliasPath, c.aliasText);
+    try {
+      CollectRunFiles(reg_, {data_ + "notes.txt"});
+      ADD_FAILURE() << "no error";
+    } catch (const TableError& e) {
+      EXPECT_EQ(e.FileName(), aliasPath);
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(test::ReadBytes(reg_), before);
+  }
+}
+
+TEST_F(SourcesRegister, ARegisterWithoutTheExpectedFieldsIsAClearError) {
+  test::AliasFile aliases(dir_.File("Aliases.ini"), AliasText());
+  {
+    std::vector<FieldDef> fields = {{"Name", paradox::kAlpha, 20}};
+    CreateTable(reg_, fields, {});
+  }
+  try {
+    BuildRegisterList(reg_);
+    ADD_FAILURE() << "no error";
+  } catch (const TableError& e) {
+    EXPECT_EQ(e.FileName(), reg_);
+    EXPECT_NE(std::string(e.what()).find("Fail"), std::string::npos);
+  }
+}
+
+TEST_F(SourcesRegister, CleaningDeletesRecordsWithAnEmptyFailOnly) {
+  test::AliasFile aliases(dir_.File("Aliases.ini"), AliasText());
+  test::MakeRegister(reg_, {{"", "BUHDATA", "blank 1", "", true},
+                            {"KONTI.DB", "BUHDATA", "", "", true},
+                            {"", "", "blank 2", "", false},
+                            {"DOKUM.DB", "BUHDATA", "", "", false}});
+  CleanRegister(reg_);
+  Table table(dir_.Path() + "reg", "SprFiles.db");
+  table.Open();
+  std::vector<std::string> left;
+  for (table.First(); !table.Eof(); table.Next()) left.push_back(table.FieldByName("Fail").AsString());
+  EXPECT_EQ(left, (std::vector<std::string>{"KONTI.DB", "DOKUM.DB"}));
+  CleanRegister(dir_.Path() + "reg/NoSuch.db");  // a missing register is no error
+}
+
+TEST_F(SourcesRegister, TheRunListMergesTheJobListAndKeepsExistingFilesOnly) {
+  test::AliasFile aliases(dir_.File("Aliases.ini"), AliasText());
+  test::MakeRegister(reg_, {{"DOKUM.DB", "BUHDATA", "", "", true}});
+  const std::string doc1 = dir_.Touch("doc/A.TXT");
+  const std::string doc2 = dir_.Touch("doc/b.txt");
+  dir_.Touch("doc/c.csv");
+  const std::vector<std::string> jobList = {dir_.Path() + "doc/*.TXT", data_ + "DOKUM.DB",  // already there
+                                            dir_.Path() + "gone.txt", dir_.Path() + "empty/*.TXT", data_ + "notes.txt"};
+  std::vector<std::string> registerList;
+  const auto run = CollectRunFiles(reg_, jobList, &registerList);
+  const std::vector<std::string> expected = {doc1,
+                                             doc2,
+                                             dir_.Path() + "reg/SprFiles.px",
+                                             dir_.Path() + "reg/SprFiles.db",
+                                             data_ + "DOKUM.DB",
+                                             data_ + "DOKUM.PX",
+                                             data_ + "notes.txt"};
+  EXPECT_EQ(Sorted({run[0], run[1]}), Sorted({doc1, doc2}));
+  EXPECT_EQ(Sorted(run), Sorted(expected));
+  // The job list entries went into the register list once each.
+  EXPECT_EQ(std::count(registerList.begin(), registerList.end(), data_ + "DOKUM.DB"), 1);
+  EXPECT_EQ(std::count(registerList.begin(), registerList.end(), dir_.Path() + "gone.txt"), 1);
+}
+
+TEST_F(SourcesRegister, WithoutARegisterTheJobListAloneIsArchived) {
+  const auto run = CollectRunFiles(dir_.Path() + "reg/SprFiles.db", {data_ + "notes.txt"});
+  EXPECT_EQ(run, (std::vector<std::string>{data_ + "notes.txt"}));
+}
+
+}  // namespace
+}  // namespace orn
