@@ -41,7 +41,7 @@ void TOrnCheckBox::SetCaption(const QString& caption) {
   label_->SetCaption(QLatin1Char(' ') + caption);
 }
 
-bool TOrnCheckBox::Checked() const { return box_->isChecked(); }
+bool TOrnCheckBox::Checked() const { return box_->checkState() == Qt::Checked; }
 
 void TOrnCheckBox::SetChecked(bool checked) { SetState(checked ? OrnTypes::cbChecked : OrnTypes::cbUnchecked); }
 
