@@ -1,6 +1,5 @@
 #include "ArchiveRun.h"
 
-#include <optional>
 #include <set>
 
 #include "Clock.h"
@@ -9,6 +8,7 @@
 #include "JobFile.h"
 #include "RunFiles.h"
 #include "RunNames.h"
+#include "SourceLists.h"
 
 namespace orn {
 
@@ -26,6 +26,7 @@ std::string RunResult::Summary() const {
 }
 
 struct ArchiveRun::Targets {
+  DateTime today = 0;
   std::vector<std::string> runList;
   std::string tempArchive;
   std::string uniqueFolder;
@@ -57,7 +58,8 @@ RunResult ArchiveRun::Run(Job& job) {
   }
 
   Targets targets;
-  targets.runList = buildRunList ? buildRunList(job) : std::vector<std::string>{};
+  targets.runList = buildRunList ? buildRunList(job) : DefaultRunList(job);
+  targets.today = Today();
 
   // The archive directory comes first: it holds the log, so that no line of
   // a first run into a new directory is lost, and the unique folder below it.
@@ -74,29 +76,10 @@ RunResult ArchiveRun::Run(Job& job) {
   }
   EmptyDirectory(temp);
 
-  const std::string plusDir = IncludeTrailingDelimiter(job.plusPath);
-  targets.uniqueFolder = job.uniqueFolder.empty() ? archiveDir : archiveDir + job.uniqueFolder + kPathDelim;
   observer_->ProcessMessages();
-
-  if (!DirectoryExists(targets.uniqueFolder) && !CreateDir(targets.uniqueFolder))
-    log.DirectoryNotCreated(targets.uniqueFolder);
-  CreateDirectoryPath(plusDir, log);
-
-  const DateTime today = Today();
-  targets.tempArchive = temp + job.archiveName + RotationSuffix(job.rotationScheme, today);
-  targets.plusTarget = plusDir + job.archiveName + PlusSuffix(job.rotationScheme, today);
-
-  std::optional<DateTime> newLastDate = DecideUniqueSave(job.uniqueScheme, today, job.lastArchivingDate);
-  if (newLastDate) targets.uniqueTarget = targets.uniqueFolder + job.archiveName + UniqueSuffix(today);
-
-  if (job.plusPath.empty() || !DirectoryExists(plusDir)) {
-    targets.plusTarget.clear();
-    log.PlusPathMissing();
-  }
+  PlanTargets(job, targets, log);
 
   EmptyDirectory(temp);
-  CreateDirectoryPath(archiveDir, log);
-  CreateDirectoryPath(plusDir, log);
 
   bool filesMissing = false;
   try {
@@ -107,7 +90,7 @@ RunResult ArchiveRun::Run(Job& job) {
 
   // A unique save that was due but not made stays due: the date moves on
   // only with the save itself.
-  if (newLastDate && !result.uniqueSave.empty()) job.lastArchivingDate = *newLastDate;
+  if (!targets.uniqueTarget.empty() && !result.uniqueSave.empty()) job.lastArchivingDate = targets.today;
 
   bool jobWritten = true;
   try {
@@ -120,7 +103,8 @@ RunResult ArchiveRun::Run(Job& job) {
     jobWritten = false;
   }
 
-  bool copyMissing = (newLastDate && result.uniqueSave.empty()) || (!job.plusPath.empty() && result.plusCopy.empty());
+  bool copyMissing = (!targets.uniqueTarget.empty() && result.uniqueSave.empty()) ||
+                     (!job.plusPath.empty() && result.plusCopy.empty());
   if (result.generation.empty())
     result.exitStatus = kRunNoGeneration;
   else if (copyMissing || filesMissing || !jobWritten)
@@ -129,6 +113,26 @@ RunResult ArchiveRun::Run(Job& job) {
     result.exitStatus = kRunComplete;
   result.problems = log.ProblemCount();
   return result;
+}
+
+// The names of the day's archive and of its copies; the unique folder and the
+// plus path are made here when missing.
+void ArchiveRun::PlanTargets(const Job& job, Targets& targets, MessageLog& log) const {
+  const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
+  const std::string plusDir = IncludeTrailingDelimiter(job.plusPath);
+  targets.uniqueFolder = job.uniqueFolder.empty() ? archiveDir : archiveDir + job.uniqueFolder + kPathDelim;
+  if (!DirectoryExists(targets.uniqueFolder) && !CreateDir(targets.uniqueFolder))
+    log.DirectoryNotCreated(targets.uniqueFolder);
+  CreateDirectoryPath(plusDir, log);
+
+  targets.tempArchive = temporaryDirectory_ + job.archiveName + RotationSuffix(job.rotationScheme, targets.today);
+  targets.plusTarget = plusDir + job.archiveName + PlusSuffix(job.rotationScheme, targets.today);
+  if (DecideUniqueSave(job.uniqueScheme, targets.today, job.lastArchivingDate))
+    targets.uniqueTarget = targets.uniqueFolder + job.archiveName + UniqueSuffix(targets.today);
+  if (job.plusPath.empty() || !DirectoryExists(plusDir)) {
+    targets.plusTarget.clear();
+    log.PlusPathMissing();
+  }
 }
 
 namespace {

@@ -58,7 +58,8 @@ class ArchiveRun {
   void SetLowerPriority(bool lower) { lowerPriority_ = lower; }
 
   // Cleans the register and builds the run list (register files and the job
-  // list's files). An exception ends the run before anything is zipped.
+  // list's files); DefaultRunList unless set. An exception ends the run
+  // before anything is zipped.
   std::function<std::vector<std::string>(const Job&)> buildRunList;
   // Stores the job at the end of the run (its new last archiving date). The
   // default writes the job file when the job has one.
@@ -74,6 +75,7 @@ class ArchiveRun {
  private:
   struct Targets;
 
+  void PlanTargets(const Job& job, Targets& targets, MessageLog& log) const;
   bool Distribute(const Job& job, const Targets& targets, MessageLog& log, ProgressScope& progress, RunResult& result);
   void OfferFloppies(const Job& job);
 

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "FileSystem.h"
+#include "SourceLists.h"
 
 namespace orn {
 
@@ -72,7 +73,7 @@ std::string ChosenArchivePath(const Job& job, bool fromUniqueGrid, const std::st
   return (fromUniqueGrid ? UniqueFolderOf(job) : IncludeTrailingDelimiter(job.archiveDirectory)) + fileName;
 }
 
-std::string WithoutExtension(const std::string& entryName) {
+std::string EntryWithoutExtension(const std::string& entryName) {
   size_t start = FilePartStart(entryName);
   size_t dot = entryName.rfind('.');
   return dot == std::string::npos || dot < start ? entryName : entryName.substr(0, dot);
@@ -123,9 +124,9 @@ std::vector<std::string> FileChooserModel::ExtractionList() const {
   std::vector<std::string> list;
   std::vector<bool> taken(entries_.size(), false);
   for (const std::string& item : toRestore_) {
-    std::string key = Upper(WithoutExtension(item));
+    std::string key = Upper(EntryWithoutExtension(item));
     for (size_t i = 0; i < entries_.size(); ++i)
-      if (!taken[i] && Upper(WithoutExtension(entries_[i])) == key) {
+      if (!taken[i] && Upper(EntryWithoutExtension(entries_[i])) == key) {
         taken[i] = true;
         list.push_back(entries_[i]);
       }
@@ -144,7 +145,7 @@ std::string ExtractionBaseDir(const Job& job) {
 }
 
 Extraction::Extraction(ArchiveBackend& backend, const MessageTexts& texts, CompanionPredicate isCompanion)
-    : backend_(backend), texts_(texts), isCompanion_(std::move(isCompanion)) {}
+    : backend_(backend), texts_(texts), isCompanion_(isCompanion ? std::move(isCompanion) : IsTableCompanion) {}
 
 ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, bool wholeArchive) {
   ExtractResult result;

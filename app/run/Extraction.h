@@ -42,7 +42,7 @@ std::string ChosenArchivePath(const Job& job, bool fromUniqueGrid, const std::st
 
 // An entry name without the extension of its file part; "\" and "/" both
 // separate directories in stored names.
-std::string WithoutExtension(const std::string& entryName);
+std::string EntryWithoutExtension(const std::string& entryName);
 // False for a stored name that would land outside the base directory: an
 // absolute name, a drive, or a ".." step.
 bool IsSafeEntryName(const std::string& entryName);
@@ -94,7 +94,9 @@ struct ExtractResult {
 
 class Extraction {
  public:
-  Extraction(ArchiveBackend& backend, const MessageTexts& texts, CompanionPredicate isCompanion);
+  // `isCompanion` decides which names the file chooser hides; the source
+  // lists' rule (IsTableCompanion) unless given.
+  Extraction(ArchiveBackend& backend, const MessageTexts& texts, CompanionPredicate isCompanion = {});
 
   void SetObserver(RunObserver* observer) { observer_ = observer ? observer : &defaultObserver_; }
   void SetShowMessages(bool show) { showMessages_ = show; }

@@ -143,7 +143,7 @@ class ExtractRunTest : public ::testing::Test {
   Job job_;
   FakeBackend backend_;
   MessageTexts texts_;
-  Extraction extraction_{backend_, texts_, Companion};
+  Extraction extraction_{backend_, texts_};
 };
 
 TEST_F(ExtractRunTest, IncludeAllThenOkEqualsExtractAll) {

@@ -1,0 +1,19 @@
+// What the run and the extraction take from the source lists: the run list
+// of a job (register files and the job list's files) and the companion-file
+// rule. Kept behind two functions so that the run builds on its own.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Job.h"
+
+namespace orn {
+
+// Cleans the job's register and gathers the run list; throws before anything
+// is zipped when the register or an alias is wrong.
+std::vector<std::string> DefaultRunList(const Job& job);
+// True for the index, memo and view files that go with a table.
+bool IsTableCompanion(const std::string& fileName);
+
+}  // namespace orn
