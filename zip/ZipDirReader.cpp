@@ -261,15 +261,22 @@ void ZipDirReader::Read(std::vector<ZipDirEntry>& entries, ZipDirectoryInfo& inf
     // The recorded size is wrong but the recorded offset is good.
     position = static_cast<std::int64_t>(end.directoryOffset);
   }
-  if (position < 0) throw EZipEngine(kZipDirReadError, "The central directory would begin before the file", true);
+  if (position < 0 || static_cast<std::uint64_t>(position) > end.directoryEnd)
+    throw EZipEngine(kZipDirReadError, ZipMessageText(kZipDirReadError) + ": the directory lies outside the file",
+                     true);
   if (static_cast<std::uint64_t>(position) != end.directoryOffset) {
     info.hasPrefix = true;
     if (warning_) warning_(kZipDirShifted, "");
   }
   info.directoryPosition = static_cast<std::uint64_t>(position);
 
-  // Everything from the directory to the end of the file, in one read.
-  const std::uint64_t length = fileSize - info.directoryPosition;
+  if (end.totalEntries > 0 && !headerAt(position))
+    throw EZipEngine(kZipCentralSignature,
+                     ZipMessageText(kZipCentralSignature) + " (offset " + std::to_string(position) + ")", true);
+
+  // The directory and the first bytes after it, in one read; those bytes
+  // tell a directory that ends early from one that is cut off.
+  const std::uint64_t length = std::min<std::uint64_t>(end.directoryEnd + 4, fileSize) - info.directoryPosition;
   std::string dir = source_.Read(info.directoryPosition, static_cast<std::size_t>(length));
   if (dir.size() != length) throw EZipEngine(kZipDirReadError);
 

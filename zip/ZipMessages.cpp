@@ -117,9 +117,10 @@ std::string ZipMessageText(int ident) {
 }
 
 std::string FormatZipMessage(const std::string& text, const std::string& value) {
-  for (const char* spec : {"%.1d", "%d", "%s"}) {
-    auto pos = text.find(spec);
-    if (pos != std::string::npos) return text.substr(0, pos) + value + text.substr(pos + std::string(spec).size());
+  for (const char* placeholder : {"%.1d", "%d", "%s"}) {
+    auto pos = text.find(placeholder);
+    if (pos != std::string::npos)
+      return text.substr(0, pos) + value + text.substr(pos + std::string(placeholder).size());
   }
   return text + " " + value;
 }

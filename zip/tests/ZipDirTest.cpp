@@ -179,6 +179,14 @@ TEST(ZipDirVariants, BrokenArchivesGiveTheirIdentifier) {
   std::string zerosOffBlock = GoodZip("a comment") + std::string(7, '\0');
   if (zerosOffBlock.size() % 512 == 0) zerosOffBlock += '\0';
   std::string firstVolume = std::string("PK\x07\x08", 4) + good.substr(0, 60);
+  auto patch32 = [&good](std::size_t at, std::uint32_t value) {
+    std::string bytes = good;
+    for (int k = 0; k < 4; ++k) bytes[good.size() - 22 + at + k] = static_cast<char>(value >> (8 * k));
+    return bytes;
+  };
+  std::string hugeDirectory = patch32(12, 0xFFFFFF00u);
+  std::string hugeAndMisplaced = hugeDirectory;
+  for (int k = 0; k < 4; ++k) hugeAndMisplaced[good.size() - 22 + 16 + k] = '\x7f';
   struct Case {
     const char* what;
     std::string bytes;
@@ -199,6 +207,9 @@ TEST(ZipDirVariants, BrokenArchivesGiveTheirIdentifier) {
       {"first volume, label 002", firstVolume, 0, 11045, {}, 2},
       {"middle volume 2", good.substr(30, 40), 0, 11038, {}, 2},
       {"prefix junk", std::string(20000, 'x') + good, 2, 0, {10203}},
+      {"directory size past the file, offset good", hugeDirectory, 2, 0, {}},
+      {"directory size and offset both wrong", hugeAndMisplaced, 0, 10201, {}},
+      {"directory offset wrong, size good", patch32(16, 3), 2, 0, {10203}},
   };
   for (const Case& c : cases) {
     orn::ZipDirOptions options;

@@ -1,4 +1,4 @@
-// Helpers of the zip tests: scratch folders, archives built in memory, a
+// Support code of the zip tests: scratch folders, archives built in memory, a
 // record of the messages an engine reported, and the fake libraries' hook.
 #pragma once
 
