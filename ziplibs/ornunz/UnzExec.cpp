@@ -279,21 +279,20 @@ int RunUnzJob(const OrnUnzipParams& p) {
       bool found = false;
       for (const std::string& pw : {goodPassword, givenPassword})
         if (!found && !pw.empty() && passwordFits(pw, e, header)) password = pw, found = true;
-      bool asked = false;
+      bool tried = !givenPassword.empty() || !goodPassword.empty();
       while (!found && pwRequests > 0) {
         std::uint32_t repeat = pwRequests;
         auto answer = rep.AskPassword(e.name, false, repeat);
-        asked = true;
         if (!answer) {
           pwRequests = 0;  // the user declined: no more questions in this job
           break;
         }
         pwRequests = repeat > 0 ? repeat - 1 : 0;
+        tried = true;
         if (passwordFits(*answer, e, header)) password = *answer, found = true;
       }
       if (!found) {
-        bool anyGiven = asked || !givenPassword.empty() || !goodPassword.empty();
-        rep.Skipped(e.name, anyGiven ? ORN_SKIP_BAD_PASSWORD : ORN_SKIP_NO_ENCRYPTION_KEY, ORN_ZE_PASSWORD);
+        rep.Skipped(e.name, tried ? ORN_SKIP_BAD_PASSWORD : ORN_SKIP_NO_ENCRYPTION_KEY, ORN_ZE_PASSWORD);
         continue;
       }
       goodPassword = password;

@@ -1,0 +1,176 @@
+// Extracting: archives written by the peer tools, unsafe names, overwrite
+// questions, freshen, and damaged data.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ZipLibHarness.h"
+
+namespace ziplibtest {
+namespace {
+
+class ZipLibExtract : public ZipLibTest {
+ protected:
+  void MakeSource() {
+    Write("src/top.txt", "top level\n");
+    std::string table;
+    for (int i = 0; i < 20000; ++i) table += "record " + std::to_string(i) + " Kase;Banka\n";
+    Write("src/DATI/KONTI.DB", table);
+    Write("src/DATI/empty.dat", "");
+    Write("src/DATI/sub/deep.csv", "a;b;c\n1;2;3\n");
+  }
+  // Compares the tree under `dest` with src/ by content.
+  void ExpectSameTree(const std::string& dest, const std::string& what) {
+    std::string out;
+    EXPECT_EQ(Run("diff -r " + Quote(Path("src")) + " " + Quote(dest), &out), 0) << what << "\n" << out;
+  }
+};
+
+TEST_F(ZipLibExtract, ArchivesOfPeerToolsExtractCorrectly) {
+  MakeSource();
+  struct Case {
+    const char* tool;
+    const char* name;
+    std::string command;  // run inside src/, writes ../NAME
+  } cases[] = {
+      {"zip", "zip-deflated", "zip -qr ../zip-deflated.zip ."},
+      {"zip", "zip-stored", "zip -qr0 ../zip-stored.zip ."},
+      {"zip", "zip-streamed", "zip -qr - . > ../zip-streamed.zip"},  // data descriptors
+      {"zip", "zip-comment", "zip -qr ../zip-comment.zip . && echo 'archive comment' | zip -qz ../zip-comment.zip"},
+      {"zip", "zip-prefix", "zip -qr ../p.zip . && (printf 'STUB%.0s' $(seq 1 100); cat ../p.zip) > ../zip-prefix.zip"},
+      {"7z", "7z", "7z a -tzip -mx=5 ../7z.zip . >/dev/null"},
+      {"python3", "python",
+       "python3 -c \"import zipfile,os\nwith zipfile.ZipFile('../python.zip','w',zipfile.ZIP_DEFLATED) as z:\n"
+       " for d,_,fs in os.walk('.'):\n  for f in fs: z.write(os.path.join(d,f))\""},
+  };
+  int ran = 0;
+  for (const auto& c : cases) {
+    if (!HaveTool(c.tool)) continue;
+    std::string out;
+    ASSERT_EQ(Run("cd " + Quote(Path("src")) + " && " + c.command, &out), 0) << c.name << ": " << out;
+    std::string dest = Path(std::string("out-") + c.name);
+    Recorder rec;
+    EXPECT_EQ(Extract(Path(std::string(c.name) + ".zip"), dest, ExtractOptions{}, rec), 4) << c.name;
+    for (const auto& r : rec.Of(ORN_CB_MESSAGE)) ADD_FAILURE() << c.name << ": " << r.text;
+    ExpectSameTree(dest, c.name);
+    Recorder test;
+    ExtractOptions t;
+    t.test = true;
+    EXPECT_EQ(Extract(Path(std::string(c.name) + ".zip"), Path("never"), t, test), 4) << c.name;
+    EXPECT_FALSE(Exists(Path("never/top.txt")));
+    ++ran;
+  }
+  if (ran == 0) GTEST_SKIP() << "no peer zip tool";
+}
+
+TEST_F(ZipLibExtract, UnsafeNamesAreSkippedAndReportedTheRestExtracted) {
+  if (!HaveTool("python3")) GTEST_SKIP() << "python3 missing";
+  ASSERT_EQ(Python("import sys,zipfile\n"
+                   "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                   "  for n in ['../evil.txt', 'ok/../../evil2.txt', 'C:/drive.txt', 'link/through.txt',\n"
+                   "            'linkfile', 'good/fine.txt']:\n"
+                   "    i = zipfile.ZipInfo(n); z.writestr(i, 'payload ' + n)\n"
+                   "  i = zipfile.ZipInfo('/abs.txt'); i.filename = '/abs.txt'; z.writestr(i, 'x')\n"
+                   "  i = zipfile.ZipInfo('x'); i.filename = '..\\\\back.txt'; z.writestr(i, 'x')\n",
+                   {Path("evil.zip")}),
+            0);
+  std::string base = Path("base");
+  ASSERT_EQ(Run("mkdir -p " + Quote(base) + " " + Quote(Path("outside")) + " && ln -s ../outside " +
+                Quote(base + "/link") + " && ln -s ../outside/victim " + Quote(base + "/linkfile")),
+            0);
+  Write("outside/victim", "untouched");
+  Recorder rec;
+  ExtractOptions o;
+  o.overwrite = true;
+  EXPECT_EQ(Extract(Path("evil.zip"), base, o, rec), 1);
+  EXPECT_EQ(Read(base + "/good/fine.txt"), "payload good/fine.txt");
+  std::vector<std::string> skipped;
+  for (const auto& r : rec.Of(ORN_CB_SKIPPED)) {
+    EXPECT_EQ(r.size & 0xFF, ORN_SKIP_UNSAFE_PATH) << r.text;
+    skipped.push_back(r.text);
+  }
+  EXPECT_EQ(skipped.size(), 7u);
+  std::string out;
+  Run("ls -A " + Quote(Path("outside")) + "; ls -A " + Quote(dir_), &out);
+  EXPECT_EQ(out, "victim\nbase\nevil.zip\noutside\n");
+  EXPECT_EQ(Read(Path("outside/victim")), "untouched");
+}
+
+TEST_F(ZipLibExtract, ExistingFilesFollowOverwriteFreshenAndTheHostsAnswer) {
+  Write("src/a.txt", "archived a", 1600000000);
+  Write("src/b.txt", "archived b", 1600000000);
+  Recorder made;
+  ASSERT_EQ(Add(Path("o.zip"), {{"*.txt", false, "", Path("src")}}, AddOptions{}, made), 2);
+  struct Case {
+    const char* what;
+    bool overwrite, freshen, update;
+    int answer;          // host's answer to the overwrite question, -1 none
+    std::int64_t aTime;  // a.txt exists with this time (b.txt is missing)
+    int extracted;
+    const char* a;  // a.txt afterwards
+    bool bThere;
+  } cases[] = {
+      {"no overwrite, host says no", false, false, false, 0, 1500000000, 1, "on disk", true},
+      {"no overwrite, host says yes", false, false, false, 1, 1500000000, 2, "archived a", true},
+      {"overwrite", true, false, false, -1, 1700000000, 2, "archived a", true},
+      {"freshen, disk older", false, true, false, -1, 1500000000, 1, "archived a", false},
+      {"freshen, disk newer", true, true, false, -1, 1700000000, 0, "on disk", false},
+      {"update, disk newer", true, false, true, -1, 1700000000, 1, "on disk", true},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    std::string dest = "d" + std::to_string(n++);
+    Write(dest + "/a.txt", "on disk", c.aTime);
+    Recorder rec;
+    rec.overwriteAnswer = c.answer;
+    ExtractOptions o;
+    o.overwrite = c.overwrite;
+    o.freshen = c.freshen;
+    o.update = c.update;
+    EXPECT_EQ(Extract(Path("o.zip"), Path(dest), o, rec), c.extracted) << c.what;
+    EXPECT_EQ(Read(Path(dest + "/a.txt")), c.a) << c.what;
+    EXPECT_EQ(Exists(Path(dest + "/b.txt")), c.bThere) << c.what;
+    std::string out;
+    Run("ls -A " + Quote(Path(dest)), &out);
+    EXPECT_EQ(out.find(".orn"), std::string::npos) << "temporary file left: " << out;
+  }
+}
+
+TEST_F(ZipLibExtract, DamagedDataIsReportedAndNotCountedNorKept) {
+  std::string text;
+  for (int i = 0; i < 5000; ++i) text += "line " + std::to_string(i) + "\n";
+  Write("src/t.txt", text);
+  Write("src/u.txt", "fine\n");
+  Recorder made;
+  ASSERT_EQ(Add(Path("c.zip"), {{"*.txt", false, "", Path("src")}}, AddOptions{}, made), 2);
+  std::string zip = Read(Path("c.zip"));
+  // Flip a byte in the middle of t.txt's compressed data.
+  std::size_t pos = zip.find("t.txt") + 5 + 200;
+  zip[pos] = char(zip[pos] ^ 0x55);
+  Write("c.zip", zip);
+  ExtractOptions t;
+  t.test = true;
+  Recorder test;
+  EXPECT_EQ(Extract(Path("c.zip"), Path("none"), t, test), 1);
+  EXPECT_FALSE(test.Of(ORN_CB_MESSAGE).empty());
+  Recorder x;
+  EXPECT_EQ(Extract(Path("c.zip"), Path("x"), ExtractOptions{}, x), 1);
+  EXPECT_FALSE(Exists(Path("x/t.txt")));
+  EXPECT_EQ(Read(Path("x/u.txt")), "fine\n");
+}
+
+TEST_F(ZipLibExtract, ChosenEntriesOnlyAndWithoutDirectories) {
+  MakeSource();
+  Recorder made;
+  ASSERT_EQ(Add(Path("n.zip"), {{"*", true, "", Path("src")}}, AddOptions{}, made), 4);
+  Recorder rec;
+  ExtractOptions o;
+  o.names = {"DATI\\*.DB", "*deep*"};
+  o.dirNames = false;
+  EXPECT_EQ(Extract(Path("n.zip"), Path("pick"), o, rec), 2);
+  std::string out;
+  Run("ls -A " + Quote(Path("pick")), &out);
+  EXPECT_EQ(out, "KONTI.DB\ndeep.csv\n");
+}
+
+}  // namespace
+}  // namespace ziplibtest
