@@ -2,7 +2,9 @@
 // archives written by other tools listed and extracted; a cancelled add
 // leaves no archive behind. Skipped when the libraries or tools are missing.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -143,6 +145,68 @@ TEST_F(ZipEngineRoundTrip, UnsafeEntriesAreSkippedTheRestExtracted) {
   EXPECT_EQ(ReadFile(scratch / "base/ok.txt"), "fine");
   EXPECT_FALSE(orn::FileExists(scratch / "escaped.txt"));
   EXPECT_FALSE(orn::FileExists(absolute));
+}
+
+}  // namespace
+
+namespace {
+
+struct CliRun {
+  int status;
+  std::string output;  // standard output and standard error together
+};
+
+CliRun RunOrnzip(const std::string& arguments) {
+  CliRun run{-1, ""};
+  FILE* pipe = ::popen((std::string(ORN_BIN_DIR) + "/ornzip " + arguments + " 2>&1").c_str(), "r");
+  if (!pipe) return run;
+  char buf[4096];
+  while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe)) run.output.append(buf, n);
+  int status = ::pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+TEST(ZipEngineCli, ListAndFailuresWithIdentifiers) {
+  if (!orn::FileExists(std::string(ORN_BIN_DIR) + "/ornzip")) GTEST_SKIP() << "ornzip not built";
+  const std::string fixtures = std::string(ORN_FIXTURES_DIR) + "/zip/";
+  if (!orn::FileExists(fixtures + "go-archive-zip/test.zip")) GTEST_SKIP() << "fixtures missing";
+  ScratchDir scratch;
+  struct Case {
+    std::string arguments;
+    int status;
+    std::string output;  // expected exactly, or contained when `contains`
+    bool contains;
+  } cases[] = {
+      {"list '" + fixtures + "go-archive-zip/test.zip'", 0, "test.txt\ngophercolor16x16.png\n", false},
+      {"list '" + fixtures + "libzip/testempty.zip'", 0, "", false},
+      {"list '" + fixtures + "libzip/bogus.zip'", 1, "[11036]", true},
+      {"list '" + scratch / "absent.zip'", 1, "[10102]", true},
+      {"add '" + scratch / "a.zip'", 2, "usage:", true},
+      {"frobnicate x", 2, "usage:", true},
+  };
+  for (const Case& c : cases) {
+    CliRun run = RunOrnzip(c.arguments);
+    EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.output;
+    if (c.contains)
+      EXPECT_NE(run.output.find(c.output), std::string::npos) << c.arguments << "\n" << run.output;
+    else
+      EXPECT_EQ(run.output, c.output) << c.arguments;
+  }
+}
+
+TEST(ZipEngineCli, AddTestExtract) {
+  if (!RealLibraries() || !orn::FileExists(std::string(ORN_BIN_DIR) + "/ornzip"))
+    GTEST_SKIP() << "ornzip or the compression libraries not built";
+  ScratchDir scratch;
+  WriteFile(scratch / "src/a.txt", "alpha");
+  WriteFile(scratch / "src/d/b.txt", "beta");
+  EXPECT_EQ(RunOrnzip("add -r -6 '" + scratch / "t.zip' '" + scratch / "src'").status, 0);
+  CliRun test = RunOrnzip("test '" + scratch / "t.zip'");
+  EXPECT_EQ(test.status, 0) << test.output;
+  EXPECT_EQ(RunOrnzip("extract -j '" + scratch / "t.zip' '" + scratch / "out'").status, 0);
+  EXPECT_EQ(ReadFile(scratch / "out/b.txt"), "beta");
+  EXPECT_EQ(RunOrnzip("add '" + scratch / "t.zip' '" + scratch / "nothing-here*'").status, 1);
 }
 
 }  // namespace
