@@ -1,5 +1,6 @@
 #include "ArchiveRun.h"
 
+#include <filesystem>
 #include <set>
 
 #include "Clock.h"
@@ -136,10 +137,16 @@ void ArchiveRun::PlanTargets(const Job& job, Targets& targets, MessageLog& log) 
 }
 
 namespace {
+// The files the archive should hold: one per existing file, however often
+// and under whatever spelling the run list names it.
 size_t DistinctExistingFiles(const std::vector<std::string>& runList) {
   std::set<std::string> files;
-  for (const std::string& f : runList)
-    if (FileExists(f)) files.insert(f);
+  for (const std::string& f : runList) {
+    if (!FileExists(f)) continue;
+    std::error_code ec;
+    std::filesystem::path canonical = std::filesystem::weakly_canonical(f, ec);
+    files.insert(ec ? f : canonical.string());
+  }
   return files.size();
 }
 

@@ -144,6 +144,11 @@ std::string ExtractionBaseDir(const Job& job) {
   return PathRoot(job.archiveDirectory);
 }
 
+int ExtractResult::ExitStatus() const {
+  if (!extracted || written <= 0) return 2;
+  return static_cast<size_t>(written) < entries.size() || problems > 0 ? 1 : 0;
+}
+
 Extraction::Extraction(ArchiveBackend& backend, const MessageTexts& texts, CompanionPredicate isCompanion)
     : backend_(backend), texts_(texts), isCompanion_(isCompanion ? std::move(isCompanion) : IsTableCompanion) {}
 

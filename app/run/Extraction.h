@@ -90,6 +90,10 @@ struct ExtractResult {
   std::vector<std::string> entries;  // what was asked for
   int written = 0;
   int problems = 0;
+  // For an unattended restore: 0 when every entry asked for was written,
+  // 1 when some were not (or a problem was logged), 2 when nothing was
+  // restored.
+  int ExitStatus() const;
 };
 
 class Extraction {

@@ -294,6 +294,7 @@ TEST_F(RunTest, FailedAddKeepsGenerationsAndStillWritesTheJob) {
 
 TEST_F(RunTest, MissingSourceFileMakesTheRunIncomplete) {
   runList_.push_back(root_ + "data/GONE.DB");
+  runList_.push_back(root_ + "doc/../data/KONTI.DB");  // the same file again
   WriteFile(root_ + "data/LOCKED.DB", "x");
   runList_.push_back(root_ + "data/LOCKED.DB");
   backend_.skipFile = [](const std::string& path) { return ExtractFileName(path) == "LOCKED.DB"; };

@@ -160,6 +160,7 @@ TEST_F(ExtractRunTest, IncludeAllThenOkEqualsExtractAll) {
   };
   ExtractResult chosen = extraction_.Run(job_, archive_, false);
   EXPECT_EQ(Restored(), all);
+  EXPECT_EQ(chosen.ExitStatus(), 0);
   EXPECT_EQ(std::set<std::string>(chosen.entries.begin(), chosen.entries.end()),
             std::set<std::string>(whole.entries.begin(), whole.entries.end()));
 }
@@ -169,7 +170,7 @@ TEST_F(ExtractRunTest, NothingIsRestoredWithoutAChoice) {
     m.IncludeAll();
     return false;  // Cancel
   };
-  EXPECT_FALSE(extraction_.Run(job_, archive_, false).extracted);
+  EXPECT_EQ(extraction_.Run(job_, archive_, false).ExitStatus(), 2);
   EXPECT_FALSE(extraction_.Run(job_, "", true).extracted) << "the archive chooser was closed";
   EXPECT_TRUE(backend_.extracted.empty());
 }
@@ -182,6 +183,7 @@ TEST_F(ExtractRunTest, ErrorsAndUnsafeNamesAreLogged) {
   };
   ExtractResult r = extraction_.Run(job_, archive_, true);
   EXPECT_EQ(r.problems, 2);
+  EXPECT_EQ(r.ExitStatus(), 2);
   std::string log = ReadFile(root_ + "arh/ZuzIzu_log.txt");
   EXPECT_NE(log.find("ERROR : "), std::string::npos);
   EXPECT_NE(log.find(" : Entry not restored, its name leads outside the base directory \"../../escape.txt\"\r\n"),

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "FileSystem.h"
@@ -110,9 +111,11 @@ int FakeBackend::Add(const std::vector<std::string>& fileSpecs, const std::strin
     return 0;
   }
   std::vector<std::pair<std::string, std::string>> entries;
+  std::set<std::string> added;  // a file named twice is stored once
   for (const std::string& f : fileSpecs) {
     std::optional<std::string> data = ReadWholeFile(f);
     if (!data || (skipFile && skipFile(f))) continue;
+    if (!added.insert(std::filesystem::weakly_canonical(f).string()).second) continue;
     progress.push_back(f);
     if (observer_) observer_->OnProgress(f);
     entries.emplace_back(StoredName(f), *data);
