@@ -160,6 +160,11 @@ std::string TokenText(const std::string& s, const std::string& d, int n, int wid
   // 1-based starts of the tokens: after every occurrence of every delimiter.
   std::vector<size_t> starts{1};
   if (w > 0 && w <= d.size()) {
+    // Hashing every run of w characters costs about length times w; a
+    // formula that asks for more than this is refused rather than left to run.
+    constexpr size_t kBudget = size_t{1} << 27;
+    if ((d.size() - w + 1) > kBudget / w || (s.size() >= w && (s.size() - w + 1) > kBudget / w))
+      throw EvalError("TOKEN: delimiter run too long");
     // Each run of w characters of d is a delimiter; one that appears twice in
     // d is counted twice, as it would be searched twice.
     std::unordered_map<std::string_view, int> delimiters;
@@ -192,8 +197,16 @@ std::string StrTranText(const std::string& s, const std::string& from, const std
   size_t last = found.size();
   if (count > 0) last = std::min(last, first - 1 + static_cast<size_t>(count));
   if (to.size() > from.size()) CheckTextLength(s.size() + (last - first + 1) * (to.size() - from.size()));
-  std::string out = s;
-  for (size_t k = last; k >= first; --k) out.replace(found[k - 1], from.size(), to);
+  // Built front to back in one go: replacing in place would move the tail
+  // once per occurrence.
+  std::string out;
+  size_t copied = 0;
+  for (size_t k = first; k <= last; ++k) {
+    out.append(s, copied, found[k - 1] - copied);
+    out += to;
+    copied = found[k - 1] + from.size();
+  }
+  out.append(s, copied, std::string::npos);
   return out;
 }
 

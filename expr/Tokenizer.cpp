@@ -42,10 +42,16 @@ bool MentionsLogicalWord(const std::string& text) {
 
 void ReplaceAll(std::string& s, std::string_view from, std::string_view to) {
   size_t pos = s.find(from);
-  while (pos != std::string::npos) {
-    s.replace(pos, from.size(), to);
-    pos = s.find(from, pos + to.size());
+  if (pos == std::string::npos) return;
+  std::string out;
+  size_t copied = 0;
+  for (; pos != std::string::npos; pos = s.find(from, copied)) {
+    out.append(s, copied, pos - copied);
+    out += to;
+    copied = pos + from.size();
   }
+  out.append(s, copied, std::string::npos);
+  s = std::move(out);
 }
 
 // The rewriting acts on the text between string literals only: a literal

@@ -128,6 +128,10 @@ TEST_F(ExprData, UserFunctionsFromTheRegistry) {
   EXPECT_EQ(Evaluate("Dubult(1, 2)"), "!!!ERROR!!!") << "wrong argument count stays unreduced";
   EXPECT_EQ(Evaluate("Tukss()"), "!!!ERROR!!!") << "blank registry value";
   EXPECT_EQ(Evaluate("Slikts(1)"), "!!!ERROR!!!") << "unknown result letter";
+  UserFunctionHandler = [](const std::string&, const std::vector<std::string>&, std::string&) {
+    throw std::runtime_error("host failure");
+  };
+  EXPECT_EQ(Evaluate("Dubult(1)"), "!!!ERROR!!!") << "a throwing handler is a failed evaluation";
   UserFunctionHandler = nullptr;
   EXPECT_EQ(Evaluate("Dubult(1)"), "!!!ERROR!!!") << "no handler";
 }
