@@ -63,6 +63,7 @@ std::optional<size_t> MoveSelected(std::vector<std::string>& from, std::vector<s
 ArchiveChoices ListArchives(const Job& job) {
   ArchiveChoices choices;
   choices.archiveDirectory = job.archiveDirectory;
+  if (job.archiveDirectory.empty()) return choices;  // not the current directory's files
   std::string mask = job.archiveName + "*.zip";
   choices.rotating = Rows(job.archiveDirectory, mask);
   choices.unique = Rows(UniqueFolderOf(job), mask);

@@ -45,6 +45,8 @@ TEST(ExtractChooser, EmptyRotatingListStillOffersUniqueSaves) {
   EXPECT_EQ(choices.unique[0].date.size(), 10u) << "dd.mm.yyyy";
   EXPECT_EQ(ChosenArchivePath(job, true, "Buh(DATE=1,12,2025).zip"), root + "arh/Unique/Buh(DATE=1,12,2025).zip");
   EXPECT_EQ(ChosenArchivePath(job, false, "Buh(Day_3-th).zip"), root + "arh/Buh(Day_3-th).zip");
+  job.archiveDirectory.clear();
+  EXPECT_TRUE(ListArchives(job).unique.empty());
   test::RemoveTree(root);
 }
 
