@@ -3,10 +3,12 @@
 // plus path, what the log says, and the exit status.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "ArchiveRun.h"
 #include "Clock.h"
+#include "DialogService.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
 #include "RunFiles.h"
@@ -347,6 +349,27 @@ TEST_F(RunTest, SecondRunDoesNotTouchTheTemporaryDirectoryOfTheFirst) {
   EXPECT_NE(Log().find("ERROR : 10.12.2025 10:00:00 : Another archive run is using the temporary directory"),
             std::string::npos)
       << Log();
+}
+
+TEST(RunLog, ShowMessagesShowsProblemsButNotThePlusWarning) {
+  std::string root = test::MakeScratchDir();
+  auto scripted = std::make_unique<ScriptedDialogService>();
+  ScriptedDialogService* dialogs = scripted.get();
+  std::unique_ptr<DialogService> previous = SetDialogs(std::move(scripted));
+  MessageTexts texts;
+  MessageLog log(texts, root, true);
+  log.PlusPathMissing();
+  log.FileNotCopied("/a/b.zip", "/c/b.zip");
+  std::unique_ptr<DialogService> used = SetDialogs(std::move(previous));
+  ASSERT_EQ(dialogs->messageBoxes.size(), 1u);
+  EXPECT_EQ(dialogs->messageBoxes[0].caption, "Failu sistēmas kļūda");
+  EXPECT_EQ(dialogs->messageBoxes[0].message, "Nevar nokopēt failu \"/a/b.zip\"->\"/c/b.zip\"");
+  EXPECT_EQ(dialogs->messageBoxes[0].iconIndex, 1);
+  EXPECT_EQ(dialogs->messageBoxes[0].buttons, 0);
+  EXPECT_EQ(log.ProblemCount(), 1);
+  std::string text = ReadFile(root + "ZuzIzu_log.txt");
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2) << text;
+  test::RemoveTree(root);
 }
 
 TEST(RunFiles, DirectoryLevelsThatCannotBeMadeAreLoggedAndSkipped) {
