@@ -39,6 +39,7 @@ TOrnCheckBox::TOrnCheckBox(QWidget* parent) : QFrame(parent) {
 void TOrnCheckBox::SetCaption(const QString& caption) {
   caption_ = caption;
   label_->SetCaption(QLatin1Char(' ') + caption);
+  updateGeometry();
 }
 
 bool TOrnCheckBox::Checked() const { return box_->checkState() == Qt::Checked; }
@@ -61,6 +62,10 @@ void TOrnCheckBox::SetState(TCheckBoxState state) {
   box_->setCheckState(state == OrnTypes::cbChecked  ? Qt::Checked
                       : state == OrnTypes::cbGrayed ? Qt::PartiallyChecked
                                                     : Qt::Unchecked);
+}
+
+QSize TOrnCheckBox::sizeHint() const {
+  return QSize(17 + label_->fontMetrics().horizontalAdvance(label_->text()) + 6, height());
 }
 
 void TOrnCheckBox::Relayout() {

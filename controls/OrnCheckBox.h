@@ -41,6 +41,10 @@ class TOrnCheckBox : public QFrame {
   TLoadAs LoadAs() const { return loadAs_; }
   void SetLoadAs(TLoadAs loadAs) { loadAs_ = loadAs; }
 
+  // The mark, the caption and the focus mark's margin; the height is the
+  // panel's own.
+  QSize sizeHint() const override;
+
   QCheckBox* Box() const { return box_; }
   TOrnLabel* CaptionLabel() const { return label_; }
 

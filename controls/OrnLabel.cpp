@@ -58,11 +58,13 @@ void TOrnLabel::ResetShadowColor() { SetShadowColor(QColor()); }
 
 void TOrnLabel::SetShadowInterval(int pixels) {
   shadowInterval_ = pixels;
+  updateGeometry();
   update();
 }
 
 void TOrnLabel::SetLabelStyle(TLabelStyle style) {
   labelStyle_ = style;
+  updateGeometry();
   update();
 }
 
@@ -80,6 +82,21 @@ void TOrnLabel::SetFocusMark(bool on, int ownerHeight) {
   focusMark_ = on;
   focusOwnerHeight_ = ownerHeight;
   update();
+}
+
+static int DecorationRoom(TLabelStyle style, int interval) {
+  if (style == OrnTypes::lsShadow) return qMax(0, interval);
+  return style == OrnTypes::ls_None ? 0 : 1;
+}
+
+QSize TOrnLabel::sizeHint() const {
+  const int room = DecorationRoom(labelStyle_, shadowInterval_);
+  return QLabel::sizeHint() + QSize(room, room);
+}
+
+QSize TOrnLabel::minimumSizeHint() const {
+  const int room = DecorationRoom(labelStyle_, shadowInterval_);
+  return QLabel::minimumSizeHint() + QSize(room, room);
 }
 
 int TOrnLabel::TextFlags() const {

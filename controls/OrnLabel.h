@@ -57,6 +57,10 @@ class TOrnLabel : public QLabel {
   bool FocusMark() const { return focusMark_; }
   QRect FocusMarkRect() const;
 
+  // The text's size plus the room its relief or shadow takes.
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override;
+
  signals:
   void Clicked();
 

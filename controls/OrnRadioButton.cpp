@@ -19,8 +19,8 @@ void TOrnRadioMark::SetChecked(bool checked) {
 void TOrnRadioMark::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const QWidget* panel = parentWidget() ? parentWidget() : this;
-  orn::DrawRadioCircle(painter, QPoint(0, 0), checked_, isEnabled(), palette(),
-                       panel->palette().color(panel->backgroundRole()));
+  const QColor background = panel->autoFillBackground() ? panel->palette().color(panel->backgroundRole()) : QColor();
+  orn::DrawRadioCircle(painter, QPoint(0, 0), checked_, isEnabled(), palette(), background);
 }
 
 void TOrnRadioMark::mousePressEvent(QMouseEvent* event) {
@@ -56,6 +56,7 @@ TOrnRadioButton::TOrnRadioButton(QWidget* parent) : QFrame(parent) {
 void TOrnRadioButton::SetCaption(const QString& caption) {
   caption_ = caption;
   label_->SetCaption(QLatin1Char(' ') + caption);
+  updateGeometry();
 }
 
 void TOrnRadioButton::SetChecked(bool checked) {
@@ -80,6 +81,10 @@ void TOrnRadioButton::CheckByUser() {
   SetChecked(true);
   emit Clicked();
   if (window()->isVisible()) holder_->setFocus(Qt::MouseFocusReason);
+}
+
+QSize TOrnRadioButton::sizeHint() const {
+  return QSize(17 + label_->fontMetrics().horizontalAdvance(label_->text()) + 6, height());
 }
 
 void TOrnRadioButton::Relayout() {

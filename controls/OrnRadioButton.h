@@ -48,6 +48,10 @@ class TOrnRadioButton : public QFrame {
   TLoadAs LoadAs() const { return loadAs_; }
   void SetLoadAs(TLoadAs loadAs) { loadAs_ = loadAs; }
 
+  // The mark, the caption and the focus mark's margin; the height is the
+  // panel's own.
+  QSize sizeHint() const override;
+
   TOrnRadioMark* Mark() const { return mark_; }
   TOrnLabel* CaptionLabel() const { return label_; }
   QCheckBox* FocusHolder() const { return holder_; }

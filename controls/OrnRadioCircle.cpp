@@ -19,7 +19,7 @@ void DrawRadioCircle(QPainter& painter, const QPoint& origin, bool checked, bool
                      const QColor& background) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);
-  painter.fillRect(QRect(origin, QSize(kRadioBox, kRadioBox)), background);
+  if (background.isValid()) painter.fillRect(QRect(origin, QSize(kRadioBox, kRadioBox)), background);
   const QColor fill = SystemColor(palette, enabled ? SysColor::Window : SysColor::Light3D);
 
   const QRect outer = Span(origin, 1, 1, 14, 14);

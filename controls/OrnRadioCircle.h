@@ -12,7 +12,8 @@ class QPalette;
 namespace orn {
 
 // Draws the circle into the 17 x 17 box at `origin`: the box cleared to
-// `background`; a circle (1,1)-(14,14) filled with clWindow (cl3DLight when
+// `background` (left as it is when that is invalid: a panel that paints no
+// background of its own shows its parent's); a circle (1,1)-(14,14) filled with clWindow (cl3DLight when
 // disabled), its upper-left rim in clBtnShadow and lower-right rim in
 // cl3DLight; an inner upper-left rim (2,2)-(13,13) in cl3DDkShadow; the
 // inner circle (3,3)-(12,12) in the fill colour; a dot (5,5)-(10,10) in

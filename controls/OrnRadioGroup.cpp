@@ -36,11 +36,13 @@ TOrnRadioGroup::TOrnRadioGroup(QWidget* parent) : QGroupBox(parent) { setFocusPo
 
 void TOrnRadioGroup::SetColumns(int columns) {
   columns_ = (columns >= 1 && columns <= 16) ? columns : 1;
+  updateGeometry();
   update();
 }
 
 void TOrnRadioGroup::SetItems(const QStringList& items) {
   items_ = items;
+  updateGeometry();
   update();
 }
 
@@ -55,6 +57,18 @@ TOrnRadioGroupGeometry TOrnRadioGroup::Geometry() const {
   return TOrnRadioGroupGeometry(int(items_.size()), columns_, width(), height(), fontMetrics().height());
 }
 
+QSize TOrnRadioGroup::sizeHint() const {
+  const QFontMetrics fm = fontMetrics();
+  const int h = fm.height();
+  const int columns = columns_;
+  const int rows = (int(items_.size()) + columns - 1) / columns;
+  int widest = 0;
+  for (const QString& item : items_) widest = qMax(widest, fm.horizontalAdvance(item));
+  const int width =
+      qMax(columns * (widest + 25 + 8) + h + RoundHalfEven(h / 2.0), fm.horizontalAdvance(title()) + 2 * h);
+  return QSize(width, rows * (h + 6) + 2 * h);
+}
+
 void TOrnRadioGroup::paintEvent(QPaintEvent* event) {
   // Frame and caption from the style.
   QGroupBox::paintEvent(event);
@@ -62,7 +76,8 @@ void TOrnRadioGroup::paintEvent(QPaintEvent* event) {
   painter.setFont(font());
   const TOrnRadioGroupGeometry g = Geometry();
   const int h = g.textHeight;
-  const QColor background = palette().color(backgroundRole());
+  // The group's interior is the style's; the circles leave it showing.
+  const QColor background;
   painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
   for (int i = 0; i < items_.size(); ++i) {
     const QPoint cell = g.Cell(i);

@@ -51,6 +51,8 @@ class TOrnRadioGroup : public QGroupBox {
   // The item a press at `pos` selects, or -1 when it hits no item's band.
   int ItemAt(const QPoint& pos) const;
   TOrnRadioGroupGeometry Geometry() const;
+  QSize sizeHint() const override;
+  QSize minimumSizeHint() const override { return sizeHint(); }
 
  signals:
   void ItemIndexChanged(int index);

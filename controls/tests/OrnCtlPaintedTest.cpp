@@ -26,6 +26,8 @@ class OrnCtlPaintedTest : public QObject {
   void DisabledButtonCaptionIsEmbossed();
   void ModalResultAndCancelKey();
   void CloseKindClosesWindow();
+  void HelpKindOpensNearestHelpContext();
+  void FonBackgroundUnderWidget();
   void FonTilesCoverArea_data();
   void FonTilesCoverArea();
   void FonLogoAtCornerIgnoresPartialRepaint();
@@ -228,6 +230,25 @@ void OrnCtlPaintedTest::CloseKindClosesWindow() {
   QVERIFY(!window.isVisible());
 }
 
+void OrnCtlPaintedTest::HelpKindOpensNearestHelpContext() {
+  QList<int> opened;
+  TOrnBitBtn::SetHelpHandler([&](int context) { opened << context; });
+  QWidget window;
+  window.setProperty("HelpContext", 10);
+  auto* panel = new QWidget(&window);
+  panel->setProperty("HelpContext", 42);
+  auto* inner = new QWidget(panel);
+  auto* help = new TOrnBitBtn(inner);
+  help->SetKind(OrnTypes::bkHelp);
+  window.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&window));
+  QTest::mouseClick(help, Qt::LeftButton);
+  panel->setProperty("HelpContext", 0);
+  QTest::mouseClick(help, Qt::LeftButton);
+  TOrnBitBtn::SetHelpHandler(nullptr);
+  QCOMPARE(opened, QList<int>({42, 10}));
+}
+
 namespace {
 
 // A 10 x 8 tile whose top-left pixel is red and the rest green, so every
@@ -314,6 +335,26 @@ void OrnCtlPaintedTest::FonPaintsNothingWhenEmptyOrFailed() {
   fon.PaintBackground(idle, QRect(0, 0, 40, 40));
   QVERIFY(fon.TilingFailed());
   QCOMPARE(CountOf(PaintFon(fon, QSize(40, 40)), Qt::white), 1600);
+}
+
+void OrnCtlPaintedTest::FonBackgroundUnderWidget() {
+  QWidget area;
+  area.resize(120, 90);
+  auto* tiles = new TOrnFon(&area);
+  tiles->SetPicture(MarkedTile());
+  QImage logoImage(6, 4, QImage::Format_RGB32);
+  logoImage.fill(Qt::blue);
+  auto* logo = new TOrnFon(&area);
+  logo->SetPicture(QPixmap::fromImage(logoImage));
+  logo->SetFonStyle(OrnTypes::fsShowAtPos);
+  logo->SetPaintPosStyle(OrnTypes::psCornerBL);
+  logo->SetIntervalHoriz(3);
+  logo->SetIntervalVert(5);
+  orn::InstallFonBackground(&area, tiles, logo);
+  const QImage img = Render(&area);
+  QCOMPARE(QColor(img.pixel(10, 8)), QColor(Qt::red));
+  QCOMPARE(QColor(img.pixel(11, 8)), QColor(Qt::green));
+  QCOMPARE(BoxOf(img, Qt::blue), QRect(3, 90 - 4 - 5, 6, 4));
 }
 
 QTEST_MAIN(OrnCtlPaintedTest)
