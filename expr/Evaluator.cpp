@@ -43,10 +43,13 @@ void RunPasses(TokenList& w, const CallContext& context) {
   int passes = 0;
   do {
     ++passes;
-    ReduceNilOperands(w);
-    for (int arity = 5; arity >= 1; --arity) ReduceCalls(w, arity, context);
-    ReduceBinary(w, context);
-    ReduceNegation(w);
+    bool changed = ReduceNilOperands(w);
+    for (int arity = 5; arity >= 1; --arity) changed |= ReduceCalls(w, arity, context);
+    changed |= ReduceBinary(w, context);
+    changed |= ReduceNegation(w);
+    // A pass that changed nothing would be repeated unchanged up to the
+    // limit; the outcome is the same failure, so it comes now.
+    if (!changed) break;
   } while (w.size() >= 2 && passes < kMaxPasses);
   if (w.size() >= 2) throw EvalError("no result after " + std::to_string(kMaxPasses) + " passes");
 }

@@ -33,7 +33,8 @@ void ResolveNames(TokenList& w, const ExprDataset* dataset, ExprForm* form);
 // The window that owns a form name (DATAAPPL, an MDI child, an application component).
 ExprForm* FindOwnerForm(const std::string& name);
 
-void ReduceNilOperands(TokenList& w);
+// Each returns true when it changed the list.
+bool ReduceNilOperands(TokenList& w);
 bool ReduceCalls(TokenList& w, int arity, const CallContext& context);
 bool ReduceBinary(TokenList& w, const CallContext& context);
 bool ReduceNegation(TokenList& w);

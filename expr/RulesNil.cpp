@@ -16,17 +16,22 @@ void TakeKindOf(Token& nil, TokenKind kind) {
 }
 }  // namespace
 
-void ReduceNilOperands(TokenList& w) {
-  if (w.size() < 3) return;
+bool ReduceNilOperands(TokenList& w) {
+  bool changed = false;
+  if (w.size() < 3) return false;
   for (size_t pos = 0; pos + 3 <= w.size(); ++pos) {
     Token& left = w[pos];
     Token& right = w[pos + 2];
     if (!IsArithmetic(w[pos + 1].kind)) continue;
-    if ((IsStr(left.kind) || IsNum(left.kind)) && right.kind == TokenKind::Nil)
+    if ((IsStr(left.kind) || IsNum(left.kind)) && right.kind == TokenKind::Nil) {
       TakeKindOf(right, left.kind);
-    else if (left.kind == TokenKind::Nil && (IsStr(right.kind) || IsNum(right.kind)))
+      changed = true;
+    } else if (left.kind == TokenKind::Nil && (IsStr(right.kind) || IsNum(right.kind))) {
       TakeKindOf(left, right.kind);
+      changed = true;
+    }
   }
+  return changed;
 }
 
 }  // namespace orn
