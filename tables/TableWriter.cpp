@@ -33,8 +33,16 @@ void WriteTemp(const std::string& target, const std::string& bytes, TempFile& te
     temp.path.clear();
     throw TableError(target, std::string("Cannot create a temporary file beside the table: ") + std::strerror(errno));
   }
+  // The replacement keeps the table's permissions; a new file gets the usual
+  // ones rather than mkstemp's private 0600.
   struct stat st {};
-  if (::stat(target.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
+  if (::stat(target.c_str(), &st) == 0) {
+    ::fchmod(fd, st.st_mode & 07777);
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+  }
   std::size_t done = 0;
   while (done < bytes.size()) {
     ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
