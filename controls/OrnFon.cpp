@@ -52,9 +52,17 @@ void TOrnFon::Tile(QPainter& painter, const QRect& area, const QRect& clip) cons
       QSize span = area.size();
       if (const QScreen* screen = QGuiApplication::primaryScreen()) span = span.expandedTo(screen->size());
       const int n = std::max(span.width() / w, span.height() / h) + 1;
-      for (int k = n; k >= 0; --k) {
-        for (int j = k; j >= 0; --j) tile(j, k);
-        for (int j = k - 1; j >= 0; --j) tile(k, j);
+      // Only the tiles that meet the clip are visited: with a small picture
+      // on a large screen the square has millions of tiles.
+      const int firstCol = std::max(0, (clip.left() - area.left()) / w);
+      const int lastCol = std::min(n, (clipRight - 1) / w);
+      const int firstRow = std::max(0, (clip.top() - area.top()) / h);
+      const int lastRow = std::min(n, (clipBottom - 1) / h);
+      for (int k = std::max(lastCol, lastRow); k >= 0; --k) {
+        if (k >= firstRow && k <= lastRow)
+          for (int j = std::min(k, lastCol); j >= firstCol; --j) tile(j, k);
+        if (k >= firstCol && k <= lastCol)
+          for (int j = std::min(k - 1, lastRow); j >= firstRow; --j) tile(k, j);
       }
       break;
     }

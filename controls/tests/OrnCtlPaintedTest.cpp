@@ -296,6 +296,8 @@ void OrnCtlPaintedTest::FonTilesCoverArea() {
         QCOMPARE(img.pixel(x, y) == qRgb(255, 0, 0), x % 10 == 0 && y % 8 == 0);
     if (!clip.isEmpty()) QCOMPARE(CountOf(img, Qt::white), 137 * 61 - clip.width() * clip.height());
   }
+  // An area larger than the screen is covered to its far corner.
+  QCOMPARE(CountOf(PaintFon(fon, QSize(2100, 1300)), Qt::white), 0);
 }
 
 void OrnCtlPaintedTest::FonLogoAtCornerIgnoresPartialRepaint() {
