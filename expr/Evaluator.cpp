@@ -33,6 +33,23 @@ class DecimalSeparatorGuard {
   char saved_;
 };
 
+// A host handler (user function, FORMANALIT) may evaluate a formula of its
+// own while a reduction is under way; the outer reduction's working lists
+// are put back when the inner one ends. The outermost call copies nothing.
+class ReentryGuard {
+ public:
+  ReentryGuard() {
+    if (depth_++ > 0) saved_ = WorkingTokens();
+  }
+  ~ReentryGuard() {
+    if (--depth_ > 0) WorkingTokens() = std::move(saved_);
+  }
+
+ private:
+  static inline int depth_ = 0;
+  TokenList saved_;
+};
+
 std::string JoinTexts(const TokenList& w) {
   std::string joined;
   for (const Token& t : w) joined += t.text;
@@ -57,6 +74,7 @@ void RunPasses(TokenList& w, const CallContext& context) {
 void Reduce(const TokenList& tokens, const ExprDataset* dataset, std::string& result, std::string& resultText,
             bool showMessages, ExprForm* form) {
   DecimalSeparatorGuard separator;
+  ReentryGuard reentry;
   TokenList& w = WorkingTokens();
   try {
     w = tokens;

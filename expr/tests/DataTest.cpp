@@ -136,6 +136,14 @@ TEST_F(ExprData, UserFunctionsFromTheRegistry) {
   EXPECT_EQ(Evaluate("Dubult(1)"), "!!!ERROR!!!") << "no handler";
 }
 
+TEST_F(ExprData, HandlerMayEvaluateFormulasOfItsOwn) {
+  UserFunctions().Set("Formula", "S|S");
+  UserFunctionHandler = [](const std::string&, const std::vector<std::string>& args, std::string& value) {
+    value = Evaluate(args[0]);
+  };
+  EXPECT_EQ(Evaluate("LEFT('abc', 1) + Formula('2*3 = 6') + RIGHT('xyz', 1)"), "aTz");
+}
+
 TEST_F(ExprData, FormAnalitUsesTheHandler) {
   AnalyticFormatHandler = [](const std::string& a, const std::string& b, std::string& value) { value = a + "/" + b; };
   EXPECT_EQ(Evaluate("FORMANALIT('61', '2')"), "61/2");
