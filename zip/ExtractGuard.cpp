@@ -50,7 +50,13 @@ std::vector<std::string> UnsafeEntryReasons(const std::vector<ZipDirEntry>& entr
                                             bool withPaths) {
   std::set<std::string> archiveLinks;
   for (const ZipDirEntry& e : entries)
-    if (IsSymlinkEntry(e)) archiveLinks.insert(e.RawName);
+    if (IsSymlinkEntry(e)) {
+      std::string link = e.RawName;
+      for (char& ch : link)
+        if (ch == '\\') ch = '/';
+      while (!link.empty() && link.back() == '/') link.pop_back();
+      archiveLinks.insert(link);
+    }
 
   const std::string base = IncludeTrailingDelimiter(baseDir.empty() ? CurrentDir() : baseDir);
   std::vector<std::string> reasons(entries.size());
