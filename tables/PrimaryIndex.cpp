@@ -1,5 +1,6 @@
 #include "PrimaryIndex.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "TableError.h"
@@ -18,6 +19,12 @@ void PutShortValue(char* p, int value) {
 }
 
 }  // namespace
+
+int MaxIndexBlockKb(int version) {
+  if (version >= kVersion70) return 32;
+  if (version >= 10) return 16;  // 5.0
+  return 4;
+}
 
 std::string NewIndexHeader(const TableImage& table, const std::string& tableName) {
   std::string h(kIndexHeaderSize, '\0');
@@ -63,11 +70,18 @@ std::string BuildIndex(const TableImage& table, const std::string& header, const
   const int dataBlocks = static_cast<int>((records.size() + perBlock - 1) / perBlock);
   const int keyBytes = table.KeyBytes();
   const int entrySize = keyBytes + kExtraIndexFields;
-  const int indexBlockBytes = static_cast<unsigned char>(header[kOffBlockSize]) * 1024;
+  // The index is kept in one block. When the entries outgrow it, the block
+  // is made larger (an index's block size is its own, independent of the
+  // table's) up to what the table's format allows.
+  int blockKb = static_cast<unsigned char>(header[kOffBlockSize]);
+  const int maxKb = std::max(blockKb, MaxIndexBlockKb(table.version));
+  while (dataBlocks > (blockKb * 1024 - kBlockHeaderSize) / entrySize && blockKb * 2 <= maxKb) blockKb *= 2;
+  const int indexBlockBytes = blockKb * 1024;
   if (dataBlocks > (indexBlockBytes - kBlockHeaderSize) / entrySize)
     throw TableError(pxPath, "The primary index would need more than one level; the table cannot be changed safely");
 
   std::string px = header;
+  px[kOffBlockSize] = static_cast<char>(blockKb);
   const int indexBlocks = dataBlocks > 0 ? 1 : 0;
   PutLe(px, kOffNumRecords, 4, static_cast<std::uint32_t>(dataBlocks));
   PutLe(px, kOffUsedBlocks, 2, static_cast<std::uint32_t>(indexBlocks));

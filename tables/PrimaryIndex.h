@@ -19,8 +19,12 @@ std::string NewIndexHeader(const TableImage& table, const std::string& tableName
 // `table`'s key; throws TableError naming `pxPath` otherwise.
 void CheckIndexHeader(const TableImage& table, const std::string& header, const std::string& pxPath);
 
+// The largest index block a table of `version` may have, in KB.
+int MaxIndexBlockKb(int version);
+
 // The whole .PX for `records` laid out `table.RecordsPerBlock()` to a data
-// block. Throws TableError when the entries do not fit one index level.
+// block, in one index block (grown up to MaxIndexBlockKb when needed).
+// Throws TableError when the entries do not fit even then.
 std::string BuildIndex(const TableImage& table, const std::string& header, const std::vector<std::string>& records,
                        const std::string& pxPath);
 

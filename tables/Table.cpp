@@ -176,13 +176,21 @@ Table::~Table() = default;
 void Table::Open() {
   if (Active()) return;
   if (tableName_.empty()) throw TableError(databaseName_, "No table name is given");
+  // A name with a separator is a folder; a plain name is an alias first (as
+  // the design's engine resolves it), else a folder of that name.
   std::string dir = databaseName_;
-  if (!dir.empty() && !DirectoryExists(dir)) {
-    const auto params = GetAliasParams(dir);
-    dir = params.front().substr(5);
-    if (!DirectoryExists(dir))
-      throw TableError(AliasFilePath(),
-                       "The folder \"" + dir + "\" of database alias \"" + databaseName_ + "\" does not exist");
+  if (!dir.empty() && dir.find(kPathDelim) == std::string::npos) {
+    try {
+      dir = GetAliasParams(databaseName_).front().substr(5);
+      if (!DirectoryExists(dir))
+        throw TableError(AliasFilePath(),
+                         "The folder \"" + dir + "\" of database alias \"" + databaseName_ + "\" does not exist");
+    } catch (const TableError&) {
+      if (!DirectoryExists(databaseName_)) throw;
+      dir = databaseName_;
+    }
+  } else if (!dir.empty() && !DirectoryExists(dir)) {
+    throw TableError(dir, "The database folder does not exist");
   }
   if (dir.empty()) dir = ".";
   std::string name = tableName_;

@@ -149,14 +149,16 @@ TEST(TablesCreate, WrongDefinitionsAndExistingFilesAreRefused) {
 TEST(TablesCreate, AnIndexThatWouldNeedASecondLevelIsRefusedAndTheTableKept) {
   test::ScratchDir dir;
   const std::string path = dir.File("WIDE.DB");
-  // 1 KB blocks, one 255-byte key per entry and 3 records per data block:
-  // the index block holds 3 entries, so the 10th record needs a 4th block.
-  CreateTable(path, {{"Key", paradox::kAlpha, 255}, {"Pad", paradox::kAlpha, 40}}, {.keyFields = 1, .blockSizeKb = 1});
+  // 1 KB data blocks of 3 records and 261-byte index entries: the index
+  // block grows from 1 KB to the 4 KB a 4.0 table allows (15 entries), so
+  // the 46th record would need a second index level.
+  CreateTable(path, {{"Key", paradox::kAlpha, 255}, {"Pad", paradox::kAlpha, 40}},
+              {.keyFields = 1, .version = paradox::kVersion40, .blockSizeKb = 1});
   Table table(dir.Path(), "WIDE.DB");
   table.Open();
   int added = 0;
   try {
-    for (; added < 20; ++added) {
+    for (; added < 60; ++added) {
       table.Append();
       table.FieldByName("Key").SetAsString("k" + std::to_string(100 + added));
       table.Post();
@@ -165,10 +167,11 @@ TEST(TablesCreate, AnIndexThatWouldNeedASecondLevelIsRefusedAndTheTableKept) {
     table.Cancel();
     EXPECT_NE(std::string(e.what()).find("more than one level"), std::string::npos) << e.what();
   }
-  EXPECT_EQ(added, 9);
-  EXPECT_EQ(table.RecordCount(), 9);
+  EXPECT_EQ(added, 45);
+  EXPECT_EQ(table.RecordCount(), 45);
+  EXPECT_EQ(test::ReadBytes(dir.File("WIDE.PX")).size(), 2048u + 4096u);
   auto view = test::ReadWithPxlib(path, dir.File("WIDE.PX"));
-  EXPECT_EQ(view.recordCount, 9);
+  EXPECT_EQ(view.recordCount, 45);
   test::ExpectIndexMatchesData(view, 255);
 }
 
