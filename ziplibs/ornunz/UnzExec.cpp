@@ -103,10 +103,35 @@ struct Pending {
   std::string shownName;
   std::shared_ptr<UniqueFd> dir;
   std::string leaf;
-  std::string tempLeaf;  // set when an existing file is replaced
-  std::future<DecodeResult> result;
+  std::string tempLeaf;                                 // set when an existing file is replaced
+  std::shared_future<std::vector<DecodeResult>> batch;  // the batch this entry went with
+  std::size_t index = 0;                                // its place in the batch
   std::uint64_t weight = 0;
 };
+
+// What a worker needs for one entry.
+struct TaskSpec {
+  DecodeJob job;
+  std::shared_ptr<UniqueFd> out;
+  std::time_t mtime = 0;
+};
+
+DecodeResult RunTask(TaskSpec& t) {
+  t.job.outFd = t.out->Get();
+  DecodeResult r = DecodeEntry(t.job);
+  if (t.job.outFd >= 0) {
+    struct timespec times[2];
+    times[0].tv_sec = times[1].tv_sec = t.mtime;
+    times[0].tv_nsec = times[1].tv_nsec = 0;
+    ::futimens(t.job.outFd, times);
+    if (!t.out->Close() && r.ok) {
+      r.ok = false;
+      r.errorCode = ORN_ZE_WRITE;
+      r.error = "Cannot write " + t.job.entry->name + " (disk full?)";
+    }
+  }
+  return r;
+}
 
 std::string TempLeafFor(const std::string& leaf) {
   thread_local std::mt19937 gen{std::random_device{}()};
@@ -188,8 +213,32 @@ int RunUnzJob(const OrnUnzipParams& p) {
   const std::uint64_t maxWeight = 160u << 20;
   int done = 0;
 
+  // Small entries go to the workers in batches, so that thousands of tiny
+  // files do not cost a thread hand-over each.
+  constexpr std::size_t kBatchEntries = 32;
+  constexpr std::uint64_t kBatchBytes = 1u << 20;
+  std::vector<TaskSpec> building;
+  std::uint64_t buildingBytes = 0;
+  auto flush = [&] {
+    if (building.empty()) return;
+    std::size_t first = inflight.size() - building.size();
+    auto fut = pool.Submit([tasks = std::move(building)]() mutable {
+                     std::vector<DecodeResult> results;
+                     results.reserve(tasks.size());
+                     for (TaskSpec& t : tasks) results.push_back(RunTask(t));
+                     return results;
+                   })
+                   .share();
+    for (std::size_t k = first; k < inflight.size(); ++k) {
+      inflight[k].batch = fut;
+      inflight[k].index = k - first;
+    }
+    building.clear();
+    buildingBytes = 0;
+  };
+
   auto finish = [&](Pending& pend) {
-    DecodeResult r = pend.result.get();
+    DecodeResult r = pend.batch.get()[pend.index];
     weightInFlight -= pend.weight;
     const CentralEntry& e = *pend.entry;
     int dirFd = pend.dir ? pend.dir->Get() : -1;
@@ -218,6 +267,7 @@ int RunUnzJob(const OrnUnzipParams& p) {
   };
   auto drainTo = [&](std::uint64_t limit, std::size_t count) {
     while (!inflight.empty() && (weightInFlight > limit || inflight.size() > count)) {
+      if (!inflight.front().batch.valid()) flush();
       finish(inflight.front());
       inflight.pop_front();
     }
@@ -226,7 +276,7 @@ int RunUnzJob(const OrnUnzipParams& p) {
   for (const CentralEntry* ep : chosen) {
     const CentralEntry& e = *ep;
     if (rep.Stopped()) break;
-    drainTo(maxWeight, 64);
+    drainTo(maxWeight, 256);
     std::optional<std::string> rel = SafeRelativeName(e.name, keepDirs);
     if (!rel) {
       rep.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
@@ -368,25 +418,12 @@ int RunUnzJob(const OrnUnzipParams& p) {
                   std::min<std::uint64_t>(e.uncompressedSize, kWholeEntryLimit) + 4096;
     weightInFlight += pend.weight;
     std::time_t mtime = FromDosDateTime(e.DosDateTime());
-    auto outShared = std::make_shared<UniqueFd>(std::move(out));
-    pend.result = pool.Submit([job, outShared, mtime]() mutable {
-      job.outFd = outShared->Get();
-      DecodeResult r = DecodeEntry(job);
-      if (job.outFd >= 0) {
-        struct timespec times[2];
-        times[0].tv_sec = times[1].tv_sec = mtime;
-        times[0].tv_nsec = times[1].tv_nsec = 0;
-        ::futimens(job.outFd, times);
-        if (!outShared->Close() && r.ok) {
-          r.ok = false;
-          r.errorCode = ORN_ZE_WRITE;
-          r.error = "Cannot write " + job.entry->name + " (disk full?)";
-        }
-      }
-      return r;
-    });
+    building.push_back({job, std::make_shared<UniqueFd>(std::move(out)), mtime});
+    buildingBytes += e.uncompressedSize;
     inflight.push_back(std::move(pend));
+    if (building.size() >= kBatchEntries || buildingBytes >= kBatchBytes) flush();
   }
+  flush();
   drainTo(0, 0);
   if (rep.Stopped()) {
     rep.Message(ORN_ZE_ABORT, "Cancelled");

@@ -224,25 +224,45 @@ bool ArchiveWriter::Write(const std::vector<WriteItem>& items, const std::string
   firstPiece[items.size()] = pieces.size();
 
   // Pieces are queued ahead of the writer within a memory budget and come
-  // back in order.
-  std::deque<std::future<PieceResult>> inflight;
+  // back in order. Small files travel in batches, so that thousands of tiny
+  // files do not cost a thread hand-over each.
+  constexpr std::size_t kBatchFiles = 64;
+  constexpr std::size_t kBatchBytes = 1u << 20;
+  std::deque<std::future<std::vector<PieceResult>>> inflight;
+  std::vector<PieceResult> current;
+  std::size_t currentPos = 0;
   std::size_t submitted = 0;
   std::size_t consumed = 0;
   std::uint64_t bytesInFlight = 0;
-  const std::size_t maxTasks = std::max<std::size_t>(16, pool_.Size() * 16);
+  const std::size_t maxTasks = std::max<std::size_t>(8, pool_.Size() * 4);
   auto pump = [&] {
     while (submitted < pieces.size() &&
            (inflight.empty() ||
             (bytesInFlight + pieces[submitted].size <= options_.maxBytesInFlight && inflight.size() < maxTasks))) {
-      Piece p = pieces[submitted++];
-      bytesInFlight += p.size;
-      inflight.push_back(pool_.Submit([p] { return RunPiece(p); }));
+      std::vector<Piece> batch{pieces[submitted++]};
+      std::uint64_t bytes = batch.back().size;
+      while (batch.back().single && submitted < pieces.size() && pieces[submitted].single &&
+             batch.size() < kBatchFiles && bytes + pieces[submitted].size <= kBatchBytes) {
+        batch.push_back(pieces[submitted++]);
+        bytes += batch.back().size;
+      }
+      bytesInFlight += bytes;
+      inflight.push_back(pool_.Submit([batch = std::move(batch)] {
+        std::vector<PieceResult> results;
+        results.reserve(batch.size());
+        for (const Piece& p : batch) results.push_back(RunPiece(p));
+        return results;
+      }));
     }
   };
   auto next = [&] {
-    pump();
-    PieceResult r = inflight.front().get();
-    inflight.pop_front();
+    if (currentPos == current.size()) {
+      pump();
+      current = inflight.front().get();
+      currentPos = 0;
+      inflight.pop_front();
+    }
+    PieceResult r = std::move(current[currentPos++]);
     bytesInFlight -= pieces[consumed++].size;
     pump();
     return r;

@@ -25,7 +25,7 @@ struct WriteItem {
 struct WriterOptions {
   int zipLevel = 9;  // 0 = store everything
   std::size_t pieceSize = 8u << 20;
-  std::size_t maxBytesInFlight = 96u << 20;
+  std::size_t maxBytesInFlight = 48u << 20;
 };
 
 class ArchiveWriter {

@@ -47,7 +47,7 @@ TEST_F(ZipLibTest, WrittenArchivePassesPeerToolsWithSameNamesSizesDatesAndConten
   Write("src/DATI/KONTI.DB", Compressible(300000), 1700000001);
   Write("src/DATI/empty.txt", "", 1700000000);
   // Larger than one piece, so the pieces of one deflate stream must join.
-  Write("src/DATI/BIG.DB", Compressible(17u << 20));
+  Write("src/DATI/BIG.DB", Compressible(9u << 20));
   Write("src/DATI/photo.bin", Random(200000));
   Write("src/Rēķins/Отчёт.txt", "non-ASCII names\n");
   Recorder rec;
@@ -65,7 +65,7 @@ TEST_F(ZipLibTest, WrittenArchivePassesPeerToolsWithSameNamesSizesDatesAndConten
   std::string base = Path("src").substr(1);
   EXPECT_NE(out.find(base + "/DATI/KONTI.DB 300000 plain same date-ok"), std::string::npos) << out;
   EXPECT_NE(out.find(base + "/DATI/empty.txt 0 plain same date-ok"), std::string::npos) << out;
-  EXPECT_NE(out.find(base + "/DATI/BIG.DB 17825792 plain same"), std::string::npos) << out;
+  EXPECT_NE(out.find(base + "/DATI/BIG.DB 9437184 plain same"), std::string::npos) << out;
   EXPECT_NE(out.find(base + "/Rēķins/Отчёт.txt 16 utf8 same"), std::string::npos) << out;
   EXPECT_EQ(out.find("DIFFERENT"), std::string::npos) << out;
 }
