@@ -6,8 +6,10 @@
 
 #include "OrnBitBtn.h"
 #include "OrnCtlTestUtil.h"
+#include "OrnEdits.h"
 #include "OrnFon.h"
 #include "OrnLabel.h"
+#include "OrnStringGrid.h"
 
 using namespace orntest;
 
@@ -28,6 +30,7 @@ class OrnCtlPaintedTest : public QObject {
   void CloseKindClosesWindow();
   void HelpKindOpensNearestHelpContext();
   void FonBackgroundUnderWidget();
+  void PublishedDefaults();
   void FonTilesCoverArea_data();
   void FonTilesCoverArea();
   void FonLogoAtCornerIgnoresPartialRepaint();
@@ -357,6 +360,51 @@ void OrnCtlPaintedTest::FonBackgroundUnderWidget() {
   QCOMPARE(QColor(img.pixel(10, 8)), QColor(Qt::red));
   QCOMPARE(QColor(img.pixel(11, 8)), QColor(Qt::green));
   QCOMPARE(BoxOf(img, Qt::blue), QRect(3, 90 - 4 - 5, 6, 4));
+}
+
+void OrnCtlPaintedTest::PublishedDefaults() {
+  // The form resources and the language and font passes reach these by
+  // property name.
+  TOrnLabel label;
+  TOrnBitBtn bitBtn;
+  TOrnButton button;
+  TOrnFon fon;
+  TOrnEdit edit;
+  TOrnMaskEdit maskEdit;
+  TOrnMemo memo;
+  TOrnStringGrid grid;
+  const struct {
+    QObject* control;
+    const char* property;
+    QVariant value;
+  } rows[] = {
+      {&label, "LoadAs", QVariant::fromValue(OrnTypes::AsLabel)},
+      {&label, "LabelStyle", QVariant::fromValue(OrnTypes::ls_None)},
+      {&label, "ShadowInterval", 2},
+      {&bitBtn, "LoadAs", QVariant::fromValue(OrnTypes::AsLabel)},
+      {&bitBtn, "Kind", QVariant::fromValue(OrnTypes::bkCustom)},
+      {&bitBtn, "Margin", -1},
+      {&bitBtn, "Spacing", 4},
+      {&bitBtn, "NumGlyphs", 1},
+      {&bitBtn, "ShadowInterval", 2},
+      {&button, "LabelStyle", QVariant::fromValue(OrnTypes::ls_None)},
+      {&fon, "FonStyle", QVariant::fromValue(OrnTypes::fsCoverAll)},
+      {&fon, "PaintStyle", QVariant::fromValue(OrnTypes::psFromBottomRight)},
+      {&fon, "PaintPosStyle", QVariant::fromValue(OrnTypes::psCornerTR)},
+      {&fon, "IntervalHoriz", 0},
+      {&edit, "CharSetStyle", QVariant::fromValue(OrnTypes::cssAsEdit)},
+      {&maskEdit, "CharSetStyle", QVariant::fromValue(OrnTypes::cssAsEdit)},
+      {&memo, "CharSetStyle", QVariant::fromValue(OrnTypes::cssAsEdit)},
+      {&grid, "CharSetStyle", QVariant::fromValue(OrnTypes::cssAsEdit)},
+      {&grid, "AltFontCondition", QVariant::fromValue(OrnTypes::acNone)},
+  };
+  for (const auto& row : rows) {
+    QVERIFY2(row.control->property(row.property) == row.value, row.property);
+  }
+  QCOMPARE(label.ShadowColor(), orn::SystemColor(label.palette(), orn::SysColor::BtnShadow));
+  QCOMPARE(orn::Charset(&label), orn::kDefaultCharset);
+  orn::SetCharset(&label, 186);
+  QCOMPARE(orn::Charset(&label), 186);
 }
 
 QTEST_MAIN(OrnCtlPaintedTest)
