@@ -44,7 +44,7 @@ void AddLogicFunctions(std::vector<FunctionRow>& rows);
 // `arity` arguments; false leaves the call as it is.
 bool CallUserFunction(const Token& name, int arity, const Token* const* args, Token& result);
 
-// Small helpers for bodies.
+// Shorthand for function bodies.
 inline void SetResult(Token& result, std::string text, TokenKind kind) {
   result.text = std::move(text);
   result.kind = kind;
