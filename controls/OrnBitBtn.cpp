@@ -104,9 +104,12 @@ void TOrnBitBtn::SetCancel(bool on) {
   if (on && !cancelShortcut_) {
     cancelShortcut_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     cancelShortcut_->setContext(Qt::WindowShortcut);
-    connect(cancelShortcut_, &QShortcut::activated, this, [this] {
+    auto press = [this] {
       if (isEnabled() && isVisible()) click();
-    });
+    };
+    connect(cancelShortcut_, &QShortcut::activated, this, press);
+    // Two cancel buttons in one window: the first that Qt offers wins.
+    connect(cancelShortcut_, &QShortcut::activatedAmbiguously, this, press);
   }
   if (cancelShortcut_) cancelShortcut_->setEnabled(on);
 }
@@ -171,8 +174,11 @@ void TOrnBitBtn::OnClicked() {
     window()->close();
     return;
   }
+  // The modal result ends a modal window only; a window shown alongside
+  // others (the main window) stays open, as it always did.
   if (modalResult_ != 0) {
-    if (auto* dialog = qobject_cast<QDialog*>(window())) dialog->done(modalResult_);
+    auto* dialog = qobject_cast<QDialog*>(window());
+    if (dialog && dialog->isModal()) dialog->done(modalResult_);
   }
 }
 

@@ -210,6 +210,7 @@ void OrnCtlPaintedTest::ModalResultAndCancelKey() {
   auto* no = new TOrnBitBtn(&dialog);
   no->SetKind(OrnTypes::bkNo);
   no->move(0, 40);
+  dialog.setModal(true);
   dialog.show();
   QVERIFY(QTest::qWaitForWindowExposed(&dialog));
   QTest::mouseClick(ok, Qt::LeftButton);
@@ -221,6 +222,15 @@ void OrnCtlPaintedTest::ModalResultAndCancelKey() {
   QTest::keyClick(&dialog, Qt::Key_Escape);
   QCOMPARE(clicked.count(), 1);
   QCOMPARE(dialog.result(), 7);
+
+  // A window that is not modal ignores the modal result.
+  QDialog mainWindow;
+  auto* ok2 = new TOrnBitBtn(&mainWindow);
+  ok2->SetKind(OrnTypes::bkOK);
+  mainWindow.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&mainWindow));
+  QTest::mouseClick(ok2, Qt::LeftButton);
+  QVERIFY(mainWindow.isVisible());
 }
 
 void OrnCtlPaintedTest::CloseKindClosesWindow() {
