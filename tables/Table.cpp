@@ -387,7 +387,13 @@ std::string Table::ProbeRecord(const std::vector<std::string>& values) const {
 
 bool Table::FindKey(const std::vector<std::string>& values) {
   RequireBrowse("search");
-  const std::string probe = ProbeRecord(values);
+  if (ActiveIndexFields().empty()) throw TableError(path_, "The table has no key to search by");
+  std::string probe;
+  try {
+    probe = ProbeRecord(values);
+  } catch (const TableError&) {
+    return false;  // a value no record can hold (too long, not in the code page)
+  }
   const int n = static_cast<int>(values.size());
   for (std::size_t i = 0; i < order_.size(); ++i) {
     if (CompareOnIndex(image_.records[order_[i]].data(), probe.data(), n) == 0) {

@@ -5,6 +5,7 @@
 #include "CompanionFiles.h"
 #include "FileSystem.h"
 #include "Register.h"
+#include "TableError.h"
 
 namespace orn {
 
@@ -29,10 +30,16 @@ std::vector<std::string> BuildRunList(std::vector<std::string>& registerList, co
 }
 
 std::vector<std::string> CollectRunFiles(const std::string& registerPath, const std::vector<std::string>& jobList,
-                                         std::vector<std::string>* registerList) {
+                                         std::vector<std::string>* registerList, std::string* cleaningProblem) {
   std::vector<std::string> list;
+  if (cleaningProblem) cleaningProblem->clear();
   if (!registerPath.empty()) {
-    CleanRegister(registerPath);
+    // Refusing to clean must not cost the user the backup of the tables.
+    try {
+      CleanRegister(registerPath);
+    } catch (const TableError& e) {
+      if (cleaningProblem) *cleaningProblem = e.what();
+    }
     list = BuildRegisterList(registerPath);
   }
   auto run = BuildRunList(list, jobList);

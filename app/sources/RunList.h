@@ -20,9 +20,13 @@ std::vector<std::string> BuildRunList(std::vector<std::string>& registerList, co
 
 // The whole gathering step of an archive run: clean the register, build the
 // register list and the run list. `registerList` receives the register list
-// when given. Throws TableError before anything is zipped when the register
-// or an alias is wrong.
+// when given. A register that cannot be cleaned (read-only, locked, an old
+// format) is still archived: its records with an empty Fail are passed
+// over, and `cleaningProblem` (when given) receives the reason, for the log.
+// Throws TableError before anything is zipped when the register cannot be
+// read or an alias is wrong.
 std::vector<std::string> CollectRunFiles(const std::string& registerPath, const std::vector<std::string>& jobList,
-                                         std::vector<std::string>* registerList = nullptr);
+                                         std::vector<std::string>* registerList = nullptr,
+                                         std::string* cleaningProblem = nullptr);
 
 }  // namespace orn

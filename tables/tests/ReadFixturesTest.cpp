@@ -215,6 +215,7 @@ TEST(TablesRead, SecondaryOrderAndNearestKey) {
   ASSERT_TRUE(table.FindKey({"NOR"}));
   EXPECT_EQ(table.FieldByName("Land_navn").AsString(), "Norge");
   EXPECT_FALSE(table.FindKey({"QQQ"}));
+  EXPECT_FALSE(table.FindKey({"NORWAY"}));                      // longer than the key field
   EXPECT_EQ(table.FieldByName("Land_kode").AsString(), "NOR");  // no move
 
   table.SetIndexName("Land_navn");

@@ -40,6 +40,7 @@ struct PxlibView {
   // Primary index, when there is one: each entry's key bytes, data block and
   // record count, and what the data blocks really hold.
   bool indexRead = false;
+  bool indexAccepted = false;  // pxlib takes the index as the table's
   std::vector<std::string> indexKeys;
   std::vector<int> indexBlocks, indexCounts;
   std::vector<int> recordBlocks;  // block of each record

@@ -1,5 +1,6 @@
 // The register and the run list as an archive run gathers them.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -143,6 +144,18 @@ TEST_F(SourcesRegister, TheRunListMergesTheJobListAndKeepsExistingFilesOnly) {
   // The job list entries went into the register list once each.
   EXPECT_EQ(std::count(registerList.begin(), registerList.end(), data_ + "DOKUM.DB"), 1);
   EXPECT_EQ(std::count(registerList.begin(), registerList.end(), dir_.Path() + "gone.txt"), 1);
+}
+
+TEST_F(SourcesRegister, ARegisterThatCannotBeCleanedIsStillArchived) {
+  test::AliasFile aliases(dir_.File("Aliases.ini"), AliasText());
+  test::MakeRegister(reg_, {{"", "BUHDATA", "blank", "", true}, {"DOKUM.DB", "BUHDATA", "", "", true}});
+  ::chmod(reg_.c_str(), 0444);
+  const std::string before = test::ReadBytes(reg_);
+  std::string problem;
+  const auto run = CollectRunFiles(reg_, {}, nullptr, &problem);
+  EXPECT_NE(problem.find("read-only"), std::string::npos) << problem;
+  EXPECT_NE(std::find(run.begin(), run.end(), data_ + "DOKUM.PX"), run.end());
+  EXPECT_EQ(test::ReadBytes(reg_), before);
 }
 
 TEST_F(SourcesRegister, WithoutARegisterTheJobListAloneIsArchived) {
