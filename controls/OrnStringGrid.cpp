@@ -4,6 +4,7 @@
 #include <QFontInfo>
 #include <QHeaderView>
 #include <QLocale>
+#include <QMouseEvent>
 #include <QPainter>
 #include <cmath>
 
@@ -215,6 +216,25 @@ QItemSelectionModel::SelectionFlags TOrnStringGrid::selectionCommand(const QMode
   // Fixed cells are headings: they cannot be selected.
   if (index.isValid() && IsFixedCell(index.column(), index.row())) return QItemSelectionModel::NoUpdate;
   return QTableWidget::selectionCommand(index, event);
+}
+
+QModelIndex TOrnStringGrid::moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) {
+  // The keyboard moves among the data cells; the headings stay put.
+  const QModelIndex next = QTableWidget::moveCursor(cursorAction, modifiers);
+  if (!next.isValid() || !IsFixedCell(next.column(), next.row())) return next;
+  const int row = qMax(next.row(), fixedRows_);
+  const int col = qMax(next.column(), fixedCols_);
+  if (row >= rowCount() || col >= columnCount()) return currentIndex();
+  return model()->index(row, col);
+}
+
+void TOrnStringGrid::mousePressEvent(QMouseEvent* event) {
+  const QModelIndex at = indexAt(event->position().toPoint());
+  if (at.isValid() && IsFixedCell(at.column(), at.row())) {
+    event->accept();
+    return;
+  }
+  QTableWidget::mousePressEvent(event);
 }
 
 void TOrnStringGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

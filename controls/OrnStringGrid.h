@@ -88,6 +88,8 @@ class TOrnStringGrid : public QTableWidget {
   void changeEvent(QEvent* event) override;
   QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                        const QEvent* event = nullptr) const override;
+  QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
+  void mousePressEvent(QMouseEvent* event) override;
 
  private:
   friend class TOrnStringGridDelegate;

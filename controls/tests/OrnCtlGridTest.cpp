@@ -178,8 +178,19 @@ void OrnCtlGridTest::SelectedCellDrawnInCaptionColours() {
   QVERIFY(CountOf(img, Qt::white, cell) > 10);
   QCOMPARE(CountOf(img, Qt::black, cell), 0);
 
-  // Fixed cells are headings and cannot be selected.
-  f.grid.setCurrentCell(0, 0);
+  // Fixed cells are headings: neither the mouse nor the keyboard selects them.
+  QTest::mouseClick(f.grid.viewport(), Qt::LeftButton, {}, f.Cell(0, 1).center());
+  QCOMPARE(f.grid.currentColumn(), 1);
+  f.grid.setFocus();
+  QTest::keyClick(&f.grid, Qt::Key_Up);
+  QTest::keyClick(&f.grid, Qt::Key_Left);
+  QCOMPARE(f.grid.currentRow(), 1);
+  QCOMPARE(f.grid.currentColumn(), 1);
+  QTest::keyClick(&f.grid, Qt::Key_Right);
+  QCOMPARE(f.grid.currentColumn(), 2);
+  QTest::mouseClick(f.grid.viewport(), Qt::LeftButton, {}, f.Cell(3, 2).center());
+  QCOMPARE(f.grid.currentRow(), 2);
+  QCOMPARE(f.grid.currentColumn(), 3);
   QVERIFY(!f.grid.selectionModel()->isSelected(f.grid.model()->index(0, 0)));
 }
 
