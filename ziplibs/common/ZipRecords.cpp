@@ -183,6 +183,7 @@ CentralDirectory ReadCentralDirectory(int fd, const std::string& path) {
   std::uint64_t cdStart = end.offset - end.cdSize;
   if (cdStart < end.cdOffset) throw ZipError(3, "Central directory offset is wrong: " + path);
   dir.prefixSize = cdStart - end.cdOffset;
+  dir.cdStart = cdStart;
   if (end.cdSize > (std::uint64_t(1) << 31)) throw ZipError(4, "Central directory too large: " + path);
   std::string cd(std::size_t(end.cdSize), '\0');
   if (!ReadAt(fd, cd.data(), cd.size(), cdStart)) throw ZipError(11, "Cannot read the central directory: " + path);

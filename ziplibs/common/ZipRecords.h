@@ -113,7 +113,8 @@ struct CentralDirectory {
   std::vector<CentralEntry> entries;
   std::string comment;
   std::uint64_t archiveSize = 0;
-  std::uint64_t prefixSize = 0;  // bytes in front of the first local header (a stub)
+  std::uint64_t prefixSize = 0;  // offsets in the directory are short by this much (data put in front)
+  std::uint64_t cdStart = 0;     // where the central directory really starts
   bool zip64 = false;
 };
 

@@ -187,24 +187,28 @@ bool ArchiveWriter::CopyEntry(Output& out, const CentralEntry& e) {
   Central c{e.versionMadeBy,  e.versionNeeded,    e.flags,   e.method,       e.modTime,      e.modDate, e.crc,
             e.compressedSize, e.uncompressedSize, out.Pos(), e.internalAttr, e.externalAttr, e.rawName, e.extra,
             e.comment};
-  std::string buf;
-  buf.resize(std::size_t(std::min<std::uint64_t>(total, 1u << 20)));
-  std::uint64_t from = e.localOffset;
-  for (std::uint64_t left = total; left > 0;) {
-    std::size_t n = std::size_t(std::min<std::uint64_t>(left, buf.size()));
-    if (!ReadAt(oldFd_, buf.data(), n, from))
-      return Fail(ORN_ZE_EOF, "Archive ends inside an entry: " + oldPath_ + " (" + e.name + ")");
-    if (!out.Write(buf.data(), n)) return Fail(ORN_ZE_WRITE, "Cannot write the new archive (disk full?)");
-    from += n;
-    left -= n;
-  }
+  if (!CopyRange(out, e.localOffset, total, e.name)) return false;
   newest_ = std::max(newest_, e.DosDateTime());
   central_.push_back(std::move(c));
   return true;
 }
 
-bool ArchiveWriter::Write(const std::vector<WriteItem>& items, const std::string& comment) {
+bool ArchiveWriter::CopyRange(Output& out, std::uint64_t from, std::uint64_t size, const std::string& what) {
+  std::string buf(std::size_t(std::min<std::uint64_t>(size, 1u << 20)), '\0');
+  for (std::uint64_t left = size; left > 0;) {
+    std::size_t n = std::size_t(std::min<std::uint64_t>(left, buf.size()));
+    if (!ReadAt(oldFd_, buf.data(), n, from))
+      return Fail(ORN_ZE_EOF, "Archive ends early: " + oldPath_ + " (" + what + ")");
+    if (!out.Write(buf.data(), n)) return Fail(ORN_ZE_WRITE, "Cannot write the new archive (disk full?)");
+    from += n;
+    left -= n;
+  }
+  return true;
+}
+
+bool ArchiveWriter::Write(const std::vector<WriteItem>& items, const std::string& comment, std::uint64_t leadingBytes) {
   Output out(outFd_);
+  if (leadingBytes > 0 && !CopyRange(out, 0, leadingBytes, "the data in front of the archive")) return false;
   std::vector<Piece> pieces;
   std::vector<std::size_t> firstPiece(items.size() + 1);
   int libLevel = LibdeflateLevelFor(options_.zipLevel);

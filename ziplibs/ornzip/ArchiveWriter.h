@@ -35,7 +35,9 @@ class ArchiveWriter {
   ArchiveWriter(int outFd, int oldFd, std::string oldPath, Reporter& reporter, WorkerPool& pool, WriterOptions options);
   // Writes all items, the central directory and the end record. False after
   // a failure or a stop, which has been reported already.
-  bool Write(const std::vector<WriteItem>& items, const std::string& comment);
+  // The first `leadingBytes` of the old archive (a self-extractor stub) are
+  // kept in front; offsets are written as positions in the whole file.
+  bool Write(const std::vector<WriteItem>& items, const std::string& comment, std::uint64_t leadingBytes = 0);
 
   // Files that went into the archive (for moving), and the newest entry time.
   const std::vector<const FileToAdd*>& Added() const { return added_; }
@@ -53,6 +55,7 @@ class ArchiveWriter {
   class Output;
 
   bool CopyEntry(Output& out, const CentralEntry& e);
+  bool CopyRange(Output& out, std::uint64_t from, std::uint64_t size, const std::string& what);
   bool Fail(int code, const std::string& text);
 
   int outFd_;

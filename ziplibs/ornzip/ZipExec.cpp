@@ -265,7 +265,9 @@ int RunZipJob(const OrnZipParams& p) {
     WorkerPool pool(WorkerPool::ThreadsFor(p.MaxThreads));
     ArchiveWriter writer(tmpFd.Get(), oldFd.Get(), zipPath, rep, pool, wo);
     std::string comment = p.pZipComment && *p.pZipComment ? std::string(p.pZipComment) : old.comment;
-    ok = writer.Write(items, comment);
+    std::uint64_t leading = haveOld ? old.cdStart : 0;
+    for (const CentralEntry& e : old.entries) leading = std::min(leading, e.localOffset);
+    ok = writer.Write(items, comment, leading);
     added = writer.Added();
     newest = writer.NewestDosTime();
   }

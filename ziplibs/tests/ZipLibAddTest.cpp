@@ -286,3 +286,31 @@ TEST_F(ZipLibTest, MoreThan65535EntriesAreRefusedBeforeWriting) {
 
 }  // namespace
 }  // namespace ziplibtest
+
+namespace ziplibtest {
+namespace {
+
+TEST_F(ZipLibTest, AddingKeepsTheSelfExtractorStubInFront) {
+  // An empty self-extractor: a stub, then an end record pointing behind it.
+  std::string stub = "MZ stub of a self-extracting archive";
+  std::string end = std::string("PK\x05\x06", 4) + std::string(8, '\0');
+  std::uint32_t at = std::uint32_t(stub.size());
+  for (int i = 0; i < 4; ++i) end += char(0);  // directory size
+  for (int i = 0; i < 4; ++i) end += char((at >> (8 * i)) & 0xFF);
+  end += std::string(2, '\0');
+  Write("s.exe", stub + end);
+  Write("d/a.txt", "first");
+  Write("d/b.txt", "second");
+  Recorder r1, r2;
+  ASSERT_EQ(Add(Path("s.exe"), {{"a.txt", false, "", Path("d")}}, AddOptions{}, r1), 1);
+  ASSERT_EQ(Add(Path("s.exe"), {{"b.txt", false, "", Path("d")}}, AddOptions{}, r2), 1);
+  EXPECT_EQ(Read(Path("s.exe")).substr(0, stub.size()), stub);
+  if (!HaveTool("unzip")) GTEST_SKIP() << "unzip missing";
+  std::string out;
+  // No warning about extra bytes: the offsets count the stub.
+  EXPECT_EQ(Run("unzip -tq " + Quote(Path("s.exe")), &out), 0) << out;
+  EXPECT_EQ(out.find("extra bytes"), std::string::npos) << out;
+}
+
+}  // namespace
+}  // namespace ziplibtest

@@ -1,0 +1,126 @@
+#!/usr/bin/env bash
+# Times our compression libraries beside zip, 7z and unzip, side by side in
+# one run, on a data set shaped like an accounting data folder (about 300 MB
+# in about 1,000 files) and a set of 50,000 small files. The data is built
+# once and kept in $ORN_BENCH_DIR (default: $TMPDIR/orn-zip-bench).
+#
+#   scripts/bench-zip.sh [BUILD_DIR] [RUNS]
+#   ORN_BENCH_BIG=1 scripts/bench-zip.sh   # also a 2 GB file, for peak memory
+#
+# Uses BUILD_DIR/bin/ornzip (the engine's command-line program) when it is
+# there and works, else the libraries' own driver BUILD_DIR/bin/ornzipdrv.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+runs=${2:-3}
+cache=${ORN_BENCH_DIR:-${TMPDIR:-/tmp}/orn-zip-bench}
+data=$cache/data
+work=$cache/work
+mkdir -p "$cache"
+
+for tool in zip unzip 7z python3; do
+  command -v "$tool" >/dev/null || { echo "needs $tool" >&2; exit 1; }
+done
+if [ ! -f "$data/.complete" ]; then
+  echo "Building the data set in $data (once)..."
+  rm -rf "$data"
+  python3 "$root/ziplibs/bench/make-bench-data.py" "$data"
+  touch "$data/.complete"
+fi
+
+# Our tool: the engine's program when it works, else the driver.
+probe=$(mktemp -d)
+echo probe > "$probe/p.txt"
+if [ -x "$build/bin/ornzip" ] && (cd "$probe" && "$build/bin/ornzip" add -9 p.zip p.txt >/dev/null 2>&1) &&
+  [ -s "$probe/p.zip" ]; then
+  ours="ornzip"
+  our_add() { "$build/bin/ornzip" add -r -9 "$1" "$2" >/dev/null; }
+  our_extract() { "$build/bin/ornzip" extract "$1" "$2" >/dev/null; }
+  our_list() { "$build/bin/ornzip" list "$1" >/dev/null; }
+else
+  ours="ornzipdrv"
+  our_add() { "$build/bin/ornzipdrv" a -9 -r -q "$1" "$2" >/dev/null; }
+  our_extract() { "$build/bin/ornzipdrv" x -q -d "$2" "$1" >/dev/null; }
+  our_list() { "$build/bin/ornzipdrv" l "$1" >/dev/null; }
+fi
+rm -rf "$probe"
+
+# time_it NAME PREPARE COMMAND: runs PREPARE then COMMAND $runs times;
+# records the median wall time, CPU time and peak memory of COMMAND.
+declare -A med cpu mem
+time_it() {
+  local name=$1 prepare=$2 command=$3 i t0 t1 walls=() cpus=() mems=() out
+  for ((i = 0; i < runs; i++)); do
+    eval "$prepare"
+    out=$(mktemp)
+    t0=$(date +%s.%N)
+    /usr/bin/time -f "%U %S %M" -o "$out" bash -c "$command"
+    t1=$(date +%s.%N)
+    walls+=("$(echo "$t1 - $t0" | bc)")
+    read -r u s m < "$out"
+    cpus+=("$(echo "$u + $s" | bc)")
+    mems+=("$m")
+    rm -f "$out"
+  done
+  med[$name]=$(printf '%s\n' "${walls[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
+  cpu[$name]=$(printf '%s\n' "${cpus[@]}" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
+  mem[$name]=$(printf '%s\n' "${mems[@]}" | sort -n | tail -1)
+  printf '  %-24s %8.2f s wall %8.2f s cpu %8d KB peak\n' "$name" "${med[$name]}" "${cpu[$name]}" "${mem[$name]}"
+}
+
+export build
+export -f our_add our_extract our_list
+rm -rf "$work"
+mkdir -p "$work"
+cd "$data"
+echo "Tool: $ours; $runs runs each; $(nproc) cores; load $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "Adding accounting/ ($(du -sm accounting | cut -f1) MB, $(find accounting -type f | wc -l) files):"
+time_it "ours add -9" "rm -f $work/ours.zip" "our_add $work/ours.zip accounting"
+time_it "zip -r -9" "rm -f $work/zip9.zip" "zip -qr9 $work/zip9.zip accounting"
+time_it "7z a -tzip -mx=5" "rm -f $work/7z5.zip" "7z a -tzip -mx=5 $work/7z5.zip accounting >/dev/null"
+echo "Extracting the zip -9 archive:"
+time_it "ours extract" "rm -rf $work/x" "our_extract $work/zip9.zip $work/x"
+time_it "unzip" "rm -rf $work/x" "unzip -q $work/zip9.zip -d $work/x"
+time_it "7z x" "rm -rf $work/x" "7z x -y -o$work/x $work/zip9.zip >/dev/null"
+rm -rf "$work/x"
+echo "50,000 small files ($(du -sm small | cut -f1) MB on disk):"
+time_it "ours add -9 small" "rm -f $work/small.zip" "our_add $work/small.zip small"
+time_it "zip -r -9 small" "rm -f $work/smallz.zip" "zip -qr9 $work/smallz.zip small"
+time_it "ours list" ":" "our_list $work/small.zip"
+time_it "unzip -l" ":" "unzip -l $work/small.zip >/dev/null"
+time_it "ours extract small" "rm -rf $work/x" "our_extract $work/small.zip $work/x"
+time_it "unzip small" "rm -rf $work/x" "unzip -q $work/small.zip -d $work/x"
+time_it "7z x small" "rm -rf $work/x" "7z x -y -o$work/x $work/small.zip >/dev/null"
+rm -rf "$work/x"
+
+size() { stat -c %s "$1"; }
+ratio() { echo "scale=3; $1 / $2" | bc; }
+echo
+echo "Summary (medians):"
+printf '  add -9:   ours %.2f s, %d bytes; zip -9 %.2f s, %d bytes; 7z -mx=5 %.2f s, %d bytes\n' \
+  "${med[ours add -9]}" "$(size "$work/ours.zip")" "${med[zip -r -9]}" "$(size "$work/zip9.zip")" \
+  "${med[7z a -tzip -mx=5]}" "$(size "$work/7z5.zip")"
+echo "            time ours/zip9 = $(ratio "${med[ours add -9]}" "${med[zip -r -9]}")" \
+  "(cpu $(ratio "${cpu[ours add -9]}" "${cpu[zip -r -9]}")), size ours/zip9 =" \
+  "$(ratio "$(size "$work/ours.zip")" "$(size "$work/zip9.zip")")," \
+  "time ours/7z = $(ratio "${med[ours add -9]}" "${med[7z a -tzip -mx=5]}")"
+echo "  extract:  ours/7z x = $(ratio "${med[ours extract]}" "${med[7z x]}"), ours/unzip =" \
+  "$(ratio "${med[ours extract]}" "${med[unzip]}")"
+echo "  small:    add ours/zip9 = $(ratio "${med[ours add -9 small]}" "${med[zip -r -9 small]}")," \
+  "extract ours/7z = $(ratio "${med[ours extract small]}" "${med[7z x small]}")," \
+  "list ours/unzip -l = $(ratio "${med[ours list]}" "${med[unzip -l]}")"
+
+if [ "${ORN_BENCH_BIG:-0}" = 1 ]; then
+  big=$cache/big
+  if [ ! -f "$big/BIG.DB" ]; then
+    mkdir -p "$big"
+    for _ in $(seq 1 40); do cat "$data"/accounting/*/TAB01.DB "$data"/accounting/*/*/TAB02.DB 2>/dev/null; done |
+      head -c 2100000000 > "$big/BIG.DB"
+  fi
+  echo "A 2 GB file:"
+  cd "$big"
+  time_it "ours add -9 big" "rm -f $work/big.zip" "our_add $work/big.zip BIG.DB"
+  time_it "ours extract big" "rm -rf $work/x" "our_extract $work/big.zip $work/x"
+  rm -rf "$work/x"
+  unzip -tq "$work/big.zip"
+fi
