@@ -26,8 +26,8 @@ class SourcesRegister : public ::testing::Test {
     for (const char* f : {"KONTI.DB", "KONTI.PX", "KONTI.MB", "KONTI.X02", "DOKUM.DB", "DOKUM.PX", "KONTIX.DB",
                           "PARTNERI.DB", "notes.txt"})
       dir_.Touch("buh.2024/" + std::string(f));
-    reg_ = dir_.Path() + "reg/SprFiles.db";
-    dir_.Touch("reg/keep");
+    reg_ = dir_.Path() + "reg.v1/SprFiles.db";
+    dir_.Touch("reg.v1/keep");
   }
   std::string AliasText() const { return "[BUHDATA]\nPATH=" + data_.substr(0, data_.size() - 1) + "\n"; }
 
@@ -44,7 +44,8 @@ TEST_F(SourcesRegister, MarkedTablesBringEveryFileOfTheirNameFromTheAliasFolder)
   const auto list = BuildRegisterList(reg_);
   // The register's own files first, then each marked table's files.
   ASSERT_GE(list.size(), 2u);
-  EXPECT_EQ(Sorted({list[0], list[1]}), Sorted({dir_.Path() + "reg/SprFiles.db", dir_.Path() + "reg/SprFiles.px"}));
+  EXPECT_EQ(Sorted({list[0], list[1]}),
+            Sorted({dir_.Path() + "reg.v1/SprFiles.db", dir_.Path() + "reg.v1/SprFiles.px"}));
   const std::vector<std::string> rest(list.begin() + 2, list.end());
   EXPECT_EQ(Sorted(rest), Sorted({data_ + "KONTI.DB", data_ + "KONTI.PX", data_ + "KONTI.MB", data_ + "KONTI.X02",
                                   data_ + "DOKUM.DB", data_ + "DOKUM.PX"}));
@@ -114,12 +115,12 @@ TEST_F(SourcesRegister, CleaningDeletesRecordsWithAnEmptyFailOnly) {
                             {"", "", "blank 2", "", false},
                             {"DOKUM.DB", "BUHDATA", "", "", false}});
   CleanRegister(reg_);
-  Table table(dir_.Path() + "reg", "SprFiles.db");
+  Table table(dir_.Path() + "reg.v1", "SprFiles.db");
   table.Open();
   std::vector<std::string> left;
   for (table.First(); !table.Eof(); table.Next()) left.push_back(table.FieldByName("Fail").AsString());
   EXPECT_EQ(left, (std::vector<std::string>{"KONTI.DB", "DOKUM.DB"}));
-  CleanRegister(dir_.Path() + "reg/NoSuch.db");  // a missing register is no error
+  CleanRegister(dir_.Path() + "reg.v1/NoSuch.db");  // a missing register is no error
 }
 
 TEST_F(SourcesRegister, TheRunListMergesTheJobListAndKeepsExistingFilesOnly) {
@@ -134,8 +135,8 @@ TEST_F(SourcesRegister, TheRunListMergesTheJobListAndKeepsExistingFilesOnly) {
   const auto run = CollectRunFiles(reg_, jobList, &registerList);
   const std::vector<std::string> expected = {doc1,
                                              doc2,
-                                             dir_.Path() + "reg/SprFiles.px",
-                                             dir_.Path() + "reg/SprFiles.db",
+                                             dir_.Path() + "reg.v1/SprFiles.px",
+                                             dir_.Path() + "reg.v1/SprFiles.db",
                                              data_ + "DOKUM.DB",
                                              data_ + "DOKUM.PX",
                                              data_ + "notes.txt"};
@@ -159,7 +160,7 @@ TEST_F(SourcesRegister, ARegisterThatCannotBeCleanedIsStillArchived) {
 }
 
 TEST_F(SourcesRegister, WithoutARegisterTheJobListAloneIsArchived) {
-  const auto run = CollectRunFiles(dir_.Path() + "reg/SprFiles.db", {data_ + "notes.txt"});
+  const auto run = CollectRunFiles(dir_.Path() + "reg.v1/SprFiles.db", {data_ + "notes.txt"});
   EXPECT_EQ(run, (std::vector<std::string>{data_ + "notes.txt"}));
 }
 
