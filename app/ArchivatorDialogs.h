@@ -1,0 +1,10 @@
+// The archiver's dialog service with a screen: its questions go to the
+// question window TfrmMessager, everything else as in the controls' service.
+#pragma once
+
+#include "QtDialogService.h"
+
+class ArchivatorDialogService : public QtDialogService {
+ public:
+  bool Question(const std::string& text, const std::string& yesCaption, const std::string& noCaption) override;
+};

@@ -1,0 +1,289 @@
+// The job commands (New, Open, Save, Save as) and the field rules of the main
+// window: every user action changes the job and ends with the window refresh.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include "DialogService.h"
+#include "FileSystem.h"
+#include "FrameworkState.h"
+#include "JobEdits.h"
+#include "JobFile.h"
+#include "MainUnit.h"
+#include "TopLevelHandler.h"
+
+namespace {
+
+const char* const kJobFilter = "Ombrelant Archive file|*.arh";
+
+orn::FileDialogRequest JobFileDialog(const std::string& caption) {
+  orn::FileDialogRequest r;
+  r.caption = caption;
+  r.filter = kJobFilter;
+  r.defaultExt = "arh";
+  return r;
+}
+
+}  // namespace
+
+void TMainForm::ConnectSignals() {
+  auto guarded = [](auto f) { return [f] { orn::Guarded(f); }; };
+  connect(sbNew_, &QToolButton::clicked, this, guarded([this] { SBNewClick(); }));
+  connect(sbOpen_, &QToolButton::clicked, this, guarded([this] { SBOpenClick(); }));
+  connect(sbSave_, &QToolButton::clicked, this, guarded([this] { SBSaveClick(); }));
+  connect(speedButton_[4], &QToolButton::clicked, this, guarded([this] { SpeedButton4Click(); }));
+  connect(new1_, &QAction::triggered, this, guarded([this] { SBNewClick(); }));
+  connect(open1_, &QAction::triggered, this, guarded([this] { SBOpenClick(); }));
+  connect(save1_, &QAction::triggered, this, guarded([this] { SBSaveClick(); }));
+  connect(saveAs1_, &QAction::triggered, this, guarded([this] { SpeedButton4Click(); }));
+  connect(exit1_, &QAction::triggered, this, &QWidget::close);
+
+  connect(speedButton_[10], &QToolButton::clicked, this, guarded([this] { SpeedButton10Action(); }));
+  connect(speedButton_[9], &QToolButton::clicked, this, guarded([this] { SpeedButton9Action(); }));
+  connect(speedButton_[8], &QToolButton::clicked, this, guarded([this] { SpeedButton8Action(); }));
+  connect(add1_, &QAction::triggered, this, guarded([this] { SpeedButton10Action(); }));
+  connect(extract1_, &QAction::triggered, this, guarded([this] { SpeedButton9Action(); }));
+  connect(extractAll1_, &QAction::triggered, this, guarded([this] { SpeedButton8Action(); }));
+  connect(speedButton_[5], &QToolButton::clicked, this, guarded([this] { SpeedButton5Action(); }));
+  connect(refreshDB1_, &QAction::triggered, this, guarded([this] { SpeedButton5Action(); }));
+  connect(speedButton_[3], &QToolButton::clicked, this, guarded([this] { SpeedButton3Action(); }));
+  connect(addToFileList1_, &QAction::triggered, this, guarded([this] { SpeedButton3Action(); }));
+  connect(speedButton77_, &QToolButton::clicked, this, guarded([this] { SpeedButton77Action(); }));
+  connect(unzip1_, &QAction::triggered, this, guarded([this] { SpeedButton77Action(); }));
+  connect(speedButton732_, &QToolButton::clicked, this, guarded([this] { HelpAction(); }));
+  connect(help2_, &QAction::triggered, this, guarded([this] { HelpAction(); }));
+  connect(about2_, &QAction::triggered, this, guarded([this] { AboutAction(); }));
+
+  connect(speedButton_[1], &QToolButton::clicked, this, guarded([this] { ChooseDirectory(false); }));
+  connect(speedButton_[6], &QToolButton::clicked, this, guarded([this] { ChooseDirectory(true); }));
+  connect(speedButton_[2], &QToolButton::clicked, this, guarded([this] { ChooseRegister(); }));
+
+  connect(edit1_, &QLineEdit::textChanged, this, [this](const QString& t) { Edit1Changed(t); });
+  connect(edit2_, &QLineEdit::textChanged, this, [this](const QString& t) {
+    if (!refreshing_) job_.archiveDirectory = t.toStdString();
+  });
+  connect(edit4_, &QLineEdit::textChanged, this, [this](const QString& t) {
+    if (refreshing_) return;
+    job_.uniqueFolder = t.toStdString();
+    RefreshWindow();
+  });
+  connect(edit5_, &QLineEdit::textChanged, this, [this](const QString& t) {
+    if (!refreshing_) job_.plusPath = t.toStdString();
+  });
+  connect(edit3_, &QLineEdit::returnPressed, this, [this] { Edit3Apply(); });
+  connect(edit3_, &QLineEdit::customContextMenuRequested, this,
+          [this](const QPoint& pos) { flopMenu_->popup(edit3_->mapToGlobal(pos)); });
+  connect(checkBox1_, &QCheckBox::clicked, this, [this](bool on) {
+    job_.volumesOn = on;
+    RefreshWindow();
+  });
+  connect(checkBox2_, &QCheckBox::clicked, this, [this](bool on) {
+    job_.copyToFloppies = on;
+    RefreshWindow();
+  });
+  for (QRadioButton* radio : rotation_)
+    connect(radio, &QRadioButton::clicked, this, [this, radio] { SchemeClicked(radio); });
+  for (QRadioButton* radio : unique_)
+    connect(radio, &QRadioButton::clicked, this, [this, radio] { SchemeClicked(radio); });
+  connect(panel9_, &QToolButton::clicked, this, [this] { pageControl1_->setCurrentIndex(0); });
+  connect(panel8_, &QToolButton::clicked, this, [this] { pageControl1_->setCurrentIndex(1); });
+  connect(cbLabelLang_, qOverload<int>(&QComboBox::activated), this,
+          [this](int index) { orn::Guarded([&] { LanguageChosen(index); }); });
+  connect(timer1_, &QTimer::timeout, this, [this] { orn::Guarded([this] { Timer1Timer(); }); });
+}
+
+bool TMainForm::AskSaveChanges() { return orn::Dialogs().Question(labSav_->text().toStdString(), "Yes", "No"); }
+
+void TMainForm::WriteJob(const std::string& path) { orn::WriteJobFile(job_, path); }
+
+void TMainForm::SBNewClick() {
+  if (job_.IsOpen() && !job_.saved && AskSaveChanges()) WriteJob(job_.jobFilePath);
+  job_.jobFilePath.clear();
+  std::optional<std::string> chosen = orn::Dialogs().SaveFile(JobFileDialog("New"));
+  if (chosen) {
+    orn::ClearJobForNew(job_);
+    registerList_.clear();
+    job_.jobFilePath = orn::WithArhExtension(*chosen);
+    try {
+      WriteJob(job_.jobFilePath);
+    } catch (...) {
+      // A job whose file could not be made is no open job.
+      job_ = orn::Job();
+      RefreshWindow();
+      throw;
+    }
+  } else {
+    // Nothing of the closed job stays behind to be archived or saved.
+    job_ = orn::Job();
+  }
+  RefreshWindow();
+}
+
+void TMainForm::SBOpenClick() {
+  orn::FileDialogRequest request = JobFileDialog("Open");
+  std::optional<std::string> chosen = orn::Dialogs().OpenFile(request);
+  if (!chosen) return;
+  if (job_.IsOpen() && !job_.saved && AskSaveChanges()) {
+    if (std::optional<std::string> target = orn::Dialogs().SaveFile(JobFileDialog("Save"))) WriteJob(*target);
+  }
+  // A file that cannot be read leaves the current job as it was.
+  job_ = orn::ReadJobFile(*chosen, job_);
+  RefreshWindow();
+}
+
+void TMainForm::SBSaveClick() {
+  if (job_.jobFilePath.empty()) {
+    std::optional<std::string> chosen = orn::Dialogs().SaveFile(JobFileDialog("Save"));
+    if (!chosen) return;
+    job_.jobFilePath = *chosen;
+  }
+  WriteJob(job_.jobFilePath);
+  RefreshWindow();
+}
+
+void TMainForm::SpeedButton4Click() {
+  std::optional<std::string> chosen = orn::Dialogs().SaveFile(JobFileDialog("Save as"));
+  if (!chosen) return;
+  // The copy is written; the window goes on with the job file it had.
+  WriteJob(orn::WithArhExtension(*chosen));
+  RefreshWindow();
+}
+
+void TMainForm::Edit1Changed(const QString& text) {
+  if (refreshing_) return;
+  const std::string name = orn::ArchiveNameWhileTyping(text.toStdString());
+  if (name != text.toStdString()) {
+    const QSignalBlocker block(edit1_);
+    edit1_->setText(QString::fromStdString(name));
+  }
+  job_.archiveName = name;
+}
+
+void TMainForm::Edit1Exit() {
+  const std::string name = orn::ArchiveNameOnExit(edit1_->text().toStdString());
+  if (name != edit1_->text().toStdString()) {
+    const QSignalBlocker block(edit1_);
+    edit1_->setText(QString::fromStdString(name));
+  }
+  if (job_.IsOpen()) job_.archiveName = name;
+}
+
+void TMainForm::Edit3Apply() {
+  if (!job_.IsOpen()) return;
+  orn::ApplyVolumeSizeField(job_, edit3_->text().toStdString());
+  RefreshWindow();
+}
+
+void TMainForm::FlopMenuChoice(int index) {
+  int count = 0;
+  const orn::VolumeChoice* choices = orn::VolumeChoices(&count);
+  if (index < 0 || index >= count) return;
+  edit3_->setText(choices[index].fieldText);
+  job_.volumeSize = choices[index].volumeSize;
+}
+
+void TMainForm::ChooseDirectory(bool plusPath) {
+  std::optional<std::string> dir = orn::Dialogs().ChooseDirectory(ornLabel8_->text().toStdString(),
+                                                                  plusPath ? job_.plusPath : job_.archiveDirectory);
+  // Cancelling the chooser leaves the directory empty.
+  (plusPath ? job_.plusPath : job_.archiveDirectory) = dir ? *dir : std::string();
+  job_.saved = false;
+  RefreshWindow();
+}
+
+void TMainForm::ChooseRegister() {
+  orn::FileDialogRequest request;
+  request.caption = "DB file";
+  request.filter = "SPR files|SprFiles.db";
+  request.fileName = "SprFiles.db";
+  std::optional<std::string> chosen = orn::Dialogs().OpenFile(request);
+  if (!chosen) return;
+  job_.registerFile = *chosen;
+  job_.saved = false;
+  RefreshWindow();
+}
+
+void TMainForm::SchemeClicked(QRadioButton* button) {
+  static const char kLetters[] = {'N', 'W', 'M', 'Y'};
+  for (int i = 0; i < 4; ++i) {
+    if (button == rotation_[i]) job_.rotationScheme = kLetters[i];
+    if (button == unique_[i]) job_.uniqueScheme = kLetters[i];
+  }
+  job_.saved = false;
+  RefreshWindow();
+}
+
+void TMainForm::LanguageChosen(int index) {
+  orn::FrameworkValues& values = orn::Framework().values;
+  values.language = values.sysLanguage = values.helpLanguage = index + 1;
+  ReloadCharSets();
+  ChangeCompFont();
+  ChangeLanguage();
+  std::string error;
+  if (!orn::SaveParams(ParamsFile(), &error)) orn::Dialogs().ShowError(error);
+  update();
+}
+
+void TMainForm::NotAvailableYet(const char* what) { orn::Diagnostic(std::string(what) + ": not available yet"); }
+
+bool TMainForm::SpeedButton10Action() {
+  NotAvailableYet("Archive");
+  return false;
+}
+
+bool TMainForm::SpeedButton9Action() {
+  NotAvailableYet("Extract");
+  return false;
+}
+
+bool TMainForm::SpeedButton8Action() {
+  NotAvailableYet("Extract all");
+  return false;
+}
+
+void TMainForm::SpeedButton5Action() { NotAvailableYet("Mark DB files"); }
+void TMainForm::SpeedButton3Action() { NotAvailableYet("Add to file list"); }
+void TMainForm::SpeedButton77Action() { NotAvailableYet("Unzip"); }
+void TMainForm::HelpAction() { NotAvailableYet("Help"); }
+void TMainForm::AboutAction() { NotAvailableYet("About"); }
+
+// The form base sees every event of the application first (key preview);
+// only this window's own widgets matter here.
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this)
+    return TOrnForm::eventFilter(watched, event);
+  switch (event->type()) {
+    case QEvent::Enter:
+      // Speed buttons show their hint in the status bar; the window, its
+      // panels, the grid and the volume group clear it.
+      if (watched->property("hint").isValid()) {
+        box_->setText(watched->property("hint").toString());
+      } else {
+        box_->clear();
+      }
+      break;
+    case QEvent::FocusOut:
+      if (watched == edit1_) Edit1Exit();
+      if (watched == edit3_) orn::Guarded([this] { Edit3Apply(); });
+      break;
+    case QEvent::KeyRelease:
+      if (watched == edit6_ && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && job_.IsOpen()) {
+        job_.registerFile.clear();
+        RefreshWindow();
+      }
+      break;
+    default:
+      break;
+  }
+  return TOrnForm::eventFilter(watched, event);
+}

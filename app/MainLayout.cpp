@@ -1,0 +1,337 @@
+// The main window's components, their layout and their wiring. Names are the
+// component names of the window; captions are its design texts.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "GradCaption.h"
+#include "JobEdits.h"
+#include "MainUnit.h"
+
+namespace {
+
+QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent) {
+  auto* label = new QLabel(text, parent);
+  label->setObjectName(name);
+  return label;
+}
+
+QLineEdit* NamedEdit(const char* name, QWidget* parent) {
+  auto* edit = new QLineEdit(parent);
+  edit->setObjectName(name);
+  return edit;
+}
+
+QFrame* Panel(const char* name, QWidget* parent) {
+  auto* frame = new QFrame(parent);
+  frame->setObjectName(name);
+  frame->setFrameShape(QFrame::StyledPanel);
+  frame->setFrameShadow(QFrame::Raised);
+  return frame;
+}
+
+QFrame* Separator(QWidget* parent) {
+  auto* line = new QFrame(parent);
+  line->setFrameShape(QFrame::VLine);
+  line->setFrameShadow(QFrame::Sunken);
+  return line;
+}
+
+}  // namespace
+
+QToolButton* TMainForm::SpeedButton(const char* name, const QString& text, int icon, const QString& hint) {
+  auto* button = new QToolButton(this);
+  button->setObjectName(name);
+  button->setText(text);
+  if (icon >= 0) button->setIcon(style()->standardIcon(static_cast<QStyle::StandardPixmap>(icon)));
+  button->setToolButtonStyle(text.isEmpty() || icon < 0 ? (icon < 0 ? Qt::ToolButtonTextOnly : Qt::ToolButtonIconOnly)
+                                                        : Qt::ToolButtonTextBesideIcon);
+  button->setAutoRaise(true);
+  button->setProperty("hint", hint);  // shown in the status bar
+  return button;
+}
+
+void TMainForm::BuildMenus(QMenuBar* bar) {
+  bar->setObjectName("Main");
+  QMenu* file = bar->addMenu("File");
+  file->setObjectName("File1");
+  new1_ = file->addAction("New");
+  open1_ = file->addAction("Open");
+  save1_ = file->addAction("Save");
+  saveAs1_ = file->addAction("Save as");
+  file->addSeparator();
+  exit1_ = file->addAction("Exit");
+  fileListMenu_ = bar->addMenu("File list");
+  fileListMenu_->setObjectName("Filelist1");
+  addToFileList1_ = fileListMenu_->addAction("Add to file list");
+  refreshDB1_ = fileListMenu_->addAction("Refresh DB");
+  archiveMenu_ = bar->addMenu("Archive");
+  archiveMenu_->setObjectName("Archive1");
+  add1_ = archiveMenu_->addAction("Add");
+  extract1_ = archiveMenu_->addAction("Extract");
+  extractAll1_ = archiveMenu_->addAction("Extract all");
+  archiveMenu_->addSeparator();
+  unzip1_ = archiveMenu_->addAction("Unzip");
+  QMenu* help = bar->addMenu("Help");
+  help->setObjectName("Help1");
+  help2_ = help->addAction("Help");
+  about2_ = help->addAction("About");
+  const std::pair<QAction*, const char*> names[] = {{new1_, "New1"},
+                                                    {open1_, "Open1"},
+                                                    {save1_, "Save1"},
+                                                    {saveAs1_, "Saveas1"},
+                                                    {exit1_, "Exit1"},
+                                                    {addToFileList1_, "Addtofilelist1"},
+                                                    {refreshDB1_, "RefreshDB1"},
+                                                    {add1_, "Add1"},
+                                                    {extract1_, "Extract1"},
+                                                    {extractAll1_, "Extractall1"},
+                                                    {unzip1_, "Unzip1"},
+                                                    {help2_, "Help2"},
+                                                    {about2_, "About2"}};
+  for (auto [action, name] : names) action->setObjectName(name);
+}
+
+void TMainForm::BuildWindow() {
+  setObjectName("MainForm");
+  setWindowTitle("Ombrelant archivator");
+  setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                 Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+  setAutoFillBackground(true);
+
+  auto* root = new QVBoxLayout(this);
+  root->setContentsMargins(0, 0, 0, 0);
+  root->setSpacing(0);
+  auto* bar = new QMenuBar(this);
+  BuildMenus(bar);
+  root->setMenuBar(bar);
+  root->addWidget(GradientCaption());
+
+  // Header: version strip, job file, last archiving date.
+  QFrame* header = Panel("Panel1", this);
+  auto* headerRow = new QHBoxLayout(header);
+  headerRow->setContentsMargins(0, 0, 8, 0);
+  panel6_ = NamedLabel("Panel6", "Version 2.5", header);
+  panel6_->setAutoFillBackground(true);
+  panel6_->setStyleSheet("QLabel#Panel6 { background: #ffff80; color: black; padding: 4px 10px; font-weight: bold; }");
+  rx_ = NamedLabel("RX", "", header);
+  rx_->setStyleSheet("QLabel#RX { font-weight: bold; }");
+  rx_->setMinimumWidth(200);
+  auto* orndt = NamedLabel("orndt", QString::fromUtf8("Pēdējā arhivēšana:"), header);
+  label1_ = NamedLabel("Label1", "", header);
+  label1_->setMinimumWidth(70);
+  headerRow->addWidget(panel6_);
+  headerRow->addSpacing(8);
+  headerRow->addWidget(rx_, 1);
+  headerRow->addWidget(orndt);
+  headerRow->addWidget(label1_);
+  root->addWidget(header);
+
+  // Tool bar of speed buttons.
+  QFrame* tools = Panel("Panel2", this);
+  auto* toolRow = new QHBoxLayout(tools);
+  toolRow->setContentsMargins(4, 2, 4, 2);
+  toolRow->setSpacing(2);
+  sbNew_ = SpeedButton("SBNew", "New", QStyle::SP_FileIcon, "New job file");
+  sbOpen_ = SpeedButton("SBOpen", "Open", QStyle::SP_DialogOpenButton, "Open a job file");
+  sbSave_ = SpeedButton("SBSave", "Save", QStyle::SP_DialogSaveButton, "Save the job file");
+  speedButton_[4] = SpeedButton("SpeedButton4", "Save as", QStyle::SP_DriveFDIcon, "Save the job file as");
+  speedButton_[10] = SpeedButton("SpeedButton10", "Archive", QStyle::SP_ArrowDown, "Archive (aizarhivēt)");
+  speedButton_[9] = SpeedButton("SpeedButton9", "Extract", QStyle::SP_ArrowUp, "Extract chosen files");
+  speedButton_[8] = SpeedButton("SpeedButton8", "Extract all", QStyle::SP_BrowserReload, "Extract the whole archive");
+  speedButton77_ = SpeedButton("SpeedButton77", "Unzip", QStyle::SP_DirOpenIcon, "Unzip any zip archive");
+  speedButton732_ = SpeedButton("SpeedButton732", "", QStyle::SP_DialogHelpButton, "Help");
+  cbLabelLang_ = new QComboBox(tools);
+  cbLabelLang_->setObjectName("cbLabelLang");
+  cbLabelLang_->setMinimumWidth(100);
+  for (QWidget* w : {sbNew_, sbOpen_, sbSave_, speedButton_[4]}) toolRow->addWidget(w);
+  toolRow->addWidget(Separator(tools));
+  for (QWidget* w : {speedButton_[10], speedButton_[9], speedButton_[8]}) toolRow->addWidget(w);
+  toolRow->addWidget(Separator(tools));
+  toolRow->addWidget(speedButton77_);
+  toolRow->addStretch(1);
+  toolRow->addWidget(cbLabelLang_);
+  toolRow->addWidget(speedButton732_);
+  root->addWidget(tools);
+
+  // Body: the job's fields at the left, schemes and volumes at the right.
+  auto* body = new QHBoxLayout;
+  body->setContentsMargins(8, 8, 8, 4);
+  body->setSpacing(8);
+  auto* fields = new QGroupBox("Archive", this);
+  fields->setObjectName("OrnGroupBox1");
+  auto* grid = new QGridLayout(fields);
+  grid->setHorizontalSpacing(4);
+  grid->setVerticalSpacing(4);
+  edit1_ = NamedEdit("Edit1", fields);
+  edit2_ = NamedEdit("Edit2", fields);
+  edit6_ = NamedEdit("Edit6", fields);
+  edit6_->setReadOnly(true);
+  edit4_ = NamedEdit("Edit4", fields);
+  edit5_ = NamedEdit("Edit5", fields);
+  speedButton_[1] = SpeedButton("SpeedButton1", "", QStyle::SP_DirOpenIcon, "Select the archive directory");
+  speedButton_[2] = SpeedButton("SpeedButton2", "", QStyle::SP_FileDialogContentsView, "Select the DB file");
+  speedButton_[5] = SpeedButton("SpeedButton5", "Atzim", -1, "Mark the DB files to archive");
+  speedButton_[6] = SpeedButton("SpeedButton6", "", QStyle::SP_DirOpenIcon, "Select the directory of one more copy");
+  int row = 0;
+  auto addRow = [&](const char* labelName, const QString& caption, QLineEdit* edit, QWidget* b1, QWidget* b2) {
+    grid->addWidget(NamedLabel(labelName, caption, fields), row, 0);
+    grid->addWidget(edit, row, 1);
+    if (b1) grid->addWidget(b1, row, 2);
+    if (b2) grid->addWidget(b2, row, 3);
+    ++row;
+  };
+  addRow("OrnLabel2", "Archive name (file name)", edit1_, nullptr, nullptr);
+  addRow("OrnLabel3", "Archive path", edit2_, speedButton_[1], nullptr);
+  addRow("OrnLabel4", "DB file", edit6_, speedButton_[2], speedButton_[5]);
+  addRow("OrnLabel5", "Unical folder name", edit4_, nullptr, nullptr);
+  addRow("OrnLabel6", "+ path (one more copy)", edit5_, speedButton_[6], nullptr);
+  grid->setColumnStretch(1, 1);
+  grid->setColumnMinimumWidth(1, 200);
+  body->addWidget(fields, 1);
+
+  auto* right = new QVBoxLayout;
+  right->setSpacing(4);
+  auto* tabs = new QHBoxLayout;
+  tabs->setSpacing(0);
+  panel9_ = new QToolButton(this);
+  panel9_->setObjectName("Panel9");
+  panel9_->setText("Rotation");
+  panel8_ = new QToolButton(this);
+  panel8_->setObjectName("Panel8");
+  panel8_->setText("Unical save");
+  for (QToolButton* tab : {panel9_, panel8_}) {
+    tab->setCheckable(true);
+    tab->setAutoExclusive(true);
+    tab->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    tabs->addWidget(tab);
+  }
+  panel9_->setChecked(true);
+  right->addLayout(tabs);
+  pageControl1_ = new QStackedWidget(this);
+  pageControl1_->setObjectName("PageControl1");
+  pageControl1_->setFrameShape(QFrame::StyledPanel);
+  const char* rotationNames[] = {"nsv", "edw", "edm", "edy"};
+  const char* rotationCaptions[] = {"Not saving", "Every day per week ", "Every day rep month", "Every day per jear"};
+  const char* uniqueNames[] = {"nus", "WEK", "MON", "YEA"};
+  const char* uniqueCaptions[] = {"Do not save", "Unical save ones a week", "Unical save ones a month",
+                                  "Unical save ones a jear"};
+  for (int page = 0; page < 2; ++page) {
+    auto* sheet = new QWidget(pageControl1_);
+    sheet->setObjectName(page == 0 ? "TabSheet1" : "TabSheet2");
+    auto* col = new QVBoxLayout(sheet);
+    col->setContentsMargins(8, 6, 8, 6);
+    col->setSpacing(2);
+    for (int i = 0; i < 4; ++i) {
+      auto* radio = new QRadioButton(page == 0 ? rotationCaptions[i] : uniqueCaptions[i], sheet);
+      radio->setObjectName(page == 0 ? rotationNames[i] : uniqueNames[i]);
+      (page == 0 ? rotation_ : unique_)[i] = radio;
+      col->addWidget(radio);
+    }
+    col->addStretch(1);
+    pageControl1_->addWidget(sheet);
+  }
+  right->addWidget(pageControl1_);
+
+  auto* volumeRow = new QHBoxLayout;
+  checkBox1_ = new QCheckBox("Volumes", this);
+  checkBox1_->setObjectName("CheckBox1");
+  volumeGroup_ = new QGroupBox("Volume", this);
+  volumeGroup_->setObjectName("OrnGroupBox2");
+  auto* volumeInner = new QHBoxLayout(volumeGroup_);
+  volumeInner->setContentsMargins(6, 2, 6, 4);
+  edit3_ = NamedEdit("Edit3", volumeGroup_);
+  edit3_->setFixedWidth(70);
+  edit3_->setContextMenuPolicy(Qt::CustomContextMenu);
+  edit3_->setToolTip("Right click: volume sizes");
+  volumeInner->addWidget(edit3_);
+  volumeInner->addWidget(NamedLabel("OrnLabel7", "MB", volumeGroup_));
+  volumeInner->addStretch(1);
+  volumeRow->addWidget(checkBox1_);
+  volumeRow->addWidget(volumeGroup_, 1);
+  right->addLayout(volumeRow);
+  checkBox2_ = new QCheckBox("Copy to floppies", this);
+  checkBox2_->setObjectName("CheckBox2");
+  right->addWidget(checkBox2_);
+  body->addLayout(right);
+  root->addLayout(body);
+
+  flopMenu_ = new QMenu(this);
+  flopMenu_->setObjectName("FlopMenu");
+  int choiceCount = 0;
+  const orn::VolumeChoice* choices = orn::VolumeChoices(&choiceCount);
+  for (int i = 0; i < choiceCount; ++i) {
+    QAction* action = flopMenu_->addAction(choices[i].caption);
+    action->setObjectName(QString("FlopItem%1").arg(i + 1));
+    connect(action, &QAction::triggered, this, [this, i] { FlopMenuChoice(i); });
+  }
+
+  // The job list.
+  auto* listHeader = new QHBoxLayout;
+  listHeader->setContentsMargins(8, 0, 8, 2);
+  listHeader->addWidget(NamedLabel("OrnLabel9", "File list", this));
+  listHeader->addStretch(1);
+  speedButton_[3] = SpeedButton("SpeedButton3", "Add files", QStyle::SP_FileDialogNewFolder, "Add files to the list");
+  listHeader->addWidget(speedButton_[3]);
+  root->addLayout(listHeader);
+  list_ = new QTableWidget(1, 2, this);
+  list_->setObjectName("List");
+  list_->setHorizontalHeaderLabels({"File", "Path"});
+  list_->verticalHeader()->hide();
+  list_->verticalHeader()->setDefaultSectionSize(list_->fontMetrics().height() + 6);
+  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list_->setColumnWidth(0, 180);
+  list_->horizontalHeader()->setStretchLastSection(true);
+  list_->setFixedHeight(150);
+  auto* listBox = new QHBoxLayout;
+  listBox->setContentsMargins(8, 0, 8, 8);
+  listBox->addWidget(list_);
+  root->addLayout(listBox);
+
+  // Status bar.
+  QFrame* status = Panel("Panel11", this);
+  status->setFrameShadow(QFrame::Sunken);
+  auto* statusRow = new QHBoxLayout(status);
+  statusRow->setContentsMargins(6, 2, 2, 2);
+  box_ = NamedLabel("Box", "", status);
+  box_->setMinimumHeight(box_->fontMetrics().height() + 4);
+  statusRow->addWidget(box_, 1);
+  QFrame* corner = Panel("Panel12", status);
+  corner->setFixedSize(18, 18);
+  statusRow->addWidget(corner);
+  root->addWidget(status);
+
+  // Messages of the window are captions of hidden labels, translated like
+  // any other caption.
+  labSav_ = NamedLabel("LabSav", QString::fromUtf8("Vai tu gribi saglabāt izmaiņas?"), this);
+  ornLabel8_ = NamedLabel("OrnLabel8", "Select Directory", this);
+  const std::pair<const char*, const char*> hidden[] = {{"LabAdd", "Add files to the archive list"},
+                                                        {"msg_NoCopyFile", "Can not copy file"},
+                                                        {"msg_FSError", "File system error"},
+                                                        {"ToFlop", "Copy the archive to floppies?"}};
+  for (auto [name, text] : hidden) NamedLabel(name, text, this)->hide();
+  labSav_->hide();
+  ornLabel8_->hide();
+
+  timer1_ = new QTimer(this);
+  timer1_->setObjectName("Timer1");
+  timer1_->setInterval(3000);
+  timer1_->setSingleShot(true);
+}

@@ -1,0 +1,150 @@
+// Start-up, the command line, the timer that runs an unattended command, and
+// closing the main window.
+#include "MainUnit.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLocale>
+#include <QScreen>
+#include <QTableWidget>
+#include <QTimer>
+#include <QToolButton>
+
+#include "DialogService.h"
+#include "FileSystem.h"
+#include "GradCaption.h"
+#include "JobEdits.h"
+#include "JobFile.h"
+#include "TextLookups.h"
+#include "TextUtil.h"
+#include "TopLevelHandler.h"
+
+TMainForm::TMainForm(const std::vector<std::string>& args, QWidget* parent) : TOrnForm(parent), args_(args) {
+  BuildWindow();
+  ConnectSignals();
+  FormCreate();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::FormCreate() {
+  TOrnForm::FormCreate();
+  showMessages_ = false;
+  QLocale::setDefault(QLocale::c());  // '.' as the decimal separator
+  pendingRow_ = 0;
+  registerList_.clear();
+  GradientCaption()->ClearCaptions();
+  GradientCaption()->AddCaption("Ombrelant ZIP archivator");
+  if (orn::Trim(LanguageIni().toStdString()).empty())
+    SetLanguageIni(QString::fromStdString(orn::ExecutableDir() + "RadEzaZuvev.ini"));
+  TOrnForm::FormCreate();
+
+  // The language chooser offers the dictionary's language names.
+  const int language = orn::Framework().values.language;
+  cbLabelLang_->clear();
+  for (int n = 1; n <= 100; ++n) {
+    const std::string name = orn::Trim(orn::LabelText("LanguageName_" + std::to_string(n)));
+    if (!name.empty()) {
+      cbLabelLang_->addItem(QString::fromStdString(name));
+    } else if (language - 1 < cbLabelLang_->count()) {
+      cbLabelLang_->setCurrentIndex(language - 1);
+    }
+  }
+  if (cbLabelLang_->count() == 0) {
+    cbLabelLang_->addItem(QString::fromUtf8("Latviešu"));
+    cbLabelLang_->setCurrentIndex(language - 1 < cbLabelLang_->count() ? language - 1 : 0);
+  }
+
+  exitAfterCommand_ = false;
+  TOrnForm::FormCreate();
+  LoadZipLib();
+  LoadUnzLib();
+  job_.saved = true;
+  RefreshWindow();
+  ReadCommandLine();
+  rx_->clear();
+  TOrnForm::FormCreate();
+
+  setFixedSize(sizeHint().expandedTo(QSize(720, 0)));
+  if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
+
+  // With nobody at the screen and nothing to run, there is nothing to wait for.
+  if (!orn::Dialogs().Interactive() && !startup_.startTimer)
+    QTimer::singleShot(0, this, [this] { TerminateApplication(0); });
+}
+
+void TMainForm::ReadCommandLine() {
+  startup_ = orn::ParseCommandLine(args_);
+  if (startup_.readJobFile) {
+    orn::Guarded([this] {
+      job_ = orn::ReadJobFile(startup_.jobFile, job_);
+      RefreshWindow();
+    });
+  }
+  exitAfterCommand_ = startup_.exitAfterCommand;
+  showMessages_ = startup_.showMessages;
+  if (startup_.startTimer) timer1_->start();
+}
+
+void TMainForm::Timer1Timer() {
+  timer1_->stop();
+  RefreshWindow();
+  const bool ran = orn::Guarded([this] {
+    if (!RunPendingCommand()) exitStatus_ = 1;
+  });
+  if (!ran) exitStatus_ = 1;
+  // Without a screen the window cannot stay open for anybody: end as with AUTO.
+  if (exitAfterCommand_ || !orn::Dialogs().Interactive()) TerminateApplication(exitStatus_);
+}
+
+bool TMainForm::RunPendingCommand() {
+  const std::string& command = startup_.pendingCommand;
+  if (command == "NEW") {
+    if (startup_.jobFile.empty()) {
+      orn::Diagnostic("NEW: no job file given");
+      return false;
+    }
+    job_.jobFilePath = startup_.jobFile;
+    orn::ClearJobForNew(job_);
+    registerList_.clear();
+    WriteJob(job_.jobFilePath);
+    job_.saved = false;
+    RefreshWindow();
+    return true;
+  }
+  auto run = [&](QToolButton* button, bool (TMainForm::*action)()) {
+    if (button->isEnabled()) return (this->*action)();
+    orn::Diagnostic(command + ": the job does not allow it (" + button->objectName().toStdString() + " disabled)");
+    return false;
+  };
+  if (command == "UNARHIV") return run(speedButton_[9], &TMainForm::SpeedButton9Action);
+  if (command == "ARHIV") return run(speedButton_[10], &TMainForm::SpeedButton10Action);
+  if (command == "UNARHIVALL") return run(speedButton_[8], &TMainForm::SpeedButton8Action);
+  orn::Diagnostic("Unknown command \"" + command + "\"");
+  return false;
+}
+
+void TMainForm::TerminateApplication(int status) {
+  terminating_ = true;
+  exitStatus_ = status;
+  QCoreApplication::exit(status);
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (terminating_) return event->accept();
+  registerList_.clear();
+  if (job_.IsOpen() && !job_.saved && AskSaveChanges()) {
+    // A job that cannot be written keeps the window open with its changes.
+    if (!orn::Guarded([this] { WriteJob(job_.jobFilePath); })) return event->ignore();
+  }
+  event->accept();
+  QCoreApplication::exit(exitStatus_);
+}
+
+void TMainForm::keyPressEvent(QKeyEvent* event) {
+  // Escape does not close the main window as it would a dialog.
+  if (event->key() == Qt::Key_Escape) return event->accept();
+  TOrnForm::keyPressEvent(event);
+}

@@ -1,0 +1,162 @@
+// TMainForm, the archiver's main window. It holds one job at a time, shows it
+// in its fields, keeps it in its job file, and derives the state of every
+// control from the job in one place, the window refresh (RefreshWindow).
+// It also reads the command line of unattended runs and runs the pending
+// command from Timer1.
+//
+// Layout and signal wiring live in MainLayout.cpp, the job commands and field
+// rules in MainCommands.cpp, the refresh in MainRefresh.cpp, start-up,
+// the timer and closing in MainUnit.cpp.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "CommandLine.h"
+#include "Job.h"
+#include "OrnForma.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QRadioButton;
+class QStackedWidget;
+class QTableWidget;
+class QTimer;
+class QToolButton;
+
+class TMainForm : public TOrnForm {
+  Q_OBJECT
+
+ public:
+  // `args` are the command-line parameters without the program name.
+  explicit TMainForm(const std::vector<std::string>& args, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  void FormCreate() override;
+
+  // The window refresh: re-derives every control from the job.
+  void RefreshWindow();
+
+  // Job commands (speed buttons and the "File" menu).
+  void SBNewClick();
+  void SBOpenClick();
+  void SBSaveClick();
+  void SpeedButton4Click();
+
+  // Runs the pending command (Timer1, 3000 ms after start-up).
+  void Timer1Timer();
+  QTimer* Timer() const { return timer1_; }
+
+  const orn::Job& CurrentJob() const { return job_; }
+  orn::Job& CurrentJob() { return job_; }
+  const orn::StartupCommand& Startup() const { return startup_; }
+  bool ShowMessages() const { return showMessages_; }
+  // 0 when the pending command ran, non-zero when it could not.
+  int ExitStatus() const { return exitStatus_; }
+  bool TerminationRequested() const { return terminating_; }
+
+  // The zip engine's volume options as the refresh sets them.
+  struct ZipOptions {
+    bool addVolume = false;
+    bool addDiskSpan = false;
+    std::int64_t maxVolumeSize = 0;  // bytes
+  };
+  const ZipOptions& ZipOptionsForRun() const { return zipOptions_; }
+
+ protected:
+  // The archive run (SpeedButton10) and the extractions (SpeedButton9: chosen
+  // files, SpeedButton8: a whole archive). Return true when the action ran.
+  virtual bool SpeedButton10Action();
+  virtual bool SpeedButton9Action();
+  virtual bool SpeedButton8Action();
+  // The register marking window (SpeedButton5), adding files to the job list
+  // (SpeedButton3), the unzip window (SpeedButton77), help, About.
+  virtual void SpeedButton5Action();
+  virtual void SpeedButton3Action();
+  virtual void SpeedButton77Action();
+  virtual void HelpAction();
+  virtual void AboutAction();
+  // Loading the zip engine's two compression libraries.
+  virtual void LoadZipLib() {}
+  virtual void LoadUnzLib() {}
+  // Ends the application after an unattended command.
+  virtual void TerminateApplication(int status);
+
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  // Pending grid row to reselect at the next refresh (set by deletions).
+  int pendingRow_ = 0;
+  orn::Job job_;
+  std::vector<std::string> registerList_;
+
+ private:
+  // MainLayout.cpp
+  void BuildWindow();
+  void BuildMenus(QMenuBar* bar);
+  void ConnectSignals();
+  QToolButton* SpeedButton(const char* name, const QString& text, int icon, const QString& hint);
+
+  // MainCommands.cpp
+  bool AskSaveChanges();
+  void WriteJob(const std::string& path);
+  void NewCommand();
+  void Edit1Changed(const QString& text);
+  void Edit1Exit();
+  void Edit3Apply();
+  void ChooseDirectory(bool plusPath);
+  void ChooseRegister();
+  void SchemeClicked(QRadioButton* button);
+  void FlopMenuChoice(int index);
+  void LanguageChosen(int index);
+  void NotAvailableYet(const char* what);
+
+  // MainUnit.cpp
+  bool RunPendingCommand();
+  void ReadCommandLine();
+
+  std::vector<std::string> args_;
+  orn::StartupCommand startup_;
+  bool showMessages_ = false;
+  bool exitAfterCommand_ = false;
+  bool terminating_ = false;
+  bool refreshing_ = false;
+  int exitStatus_ = 0;
+  ZipOptions zipOptions_;
+  QTimer* timer1_ = nullptr;
+
+  // Controls, named as the window's components.
+  QLabel* panel6_ = nullptr;
+  QLabel* rx_ = nullptr;
+  QLabel* label1_ = nullptr;
+  QLabel* box_ = nullptr;
+  QLabel* labSav_ = nullptr;
+  QLabel* ornLabel8_ = nullptr;
+  QLineEdit *edit1_ = nullptr, *edit2_ = nullptr, *edit3_ = nullptr, *edit4_ = nullptr, *edit5_ = nullptr,
+            *edit6_ = nullptr;
+  QToolButton *sbNew_ = nullptr, *sbOpen_ = nullptr, *sbSave_ = nullptr;
+  QToolButton* speedButton_[11] = {};  // SpeedButton1 .. SpeedButton10
+  QToolButton *speedButton77_ = nullptr, *speedButton732_ = nullptr;
+  QStackedWidget* pageControl1_ = nullptr;
+  QToolButton *panel9_ = nullptr, *panel8_ = nullptr;
+  QRadioButton* rotation_[4] = {};  // nsv edw edm edy
+  QRadioButton* unique_[4] = {};    // nus WEK MON YEA
+  QCheckBox *checkBox1_ = nullptr, *checkBox2_ = nullptr;
+  QGroupBox* volumeGroup_ = nullptr;
+  QMenu* flopMenu_ = nullptr;
+  QTableWidget* list_ = nullptr;
+  QComboBox* cbLabelLang_ = nullptr;
+  QMenu *fileListMenu_ = nullptr, *archiveMenu_ = nullptr;
+  QAction *new1_ = nullptr, *open1_ = nullptr, *save1_ = nullptr, *saveAs1_ = nullptr, *exit1_ = nullptr;
+  QAction *addToFileList1_ = nullptr, *refreshDB1_ = nullptr;
+  QAction *add1_ = nullptr, *extract1_ = nullptr, *extractAll1_ = nullptr, *unzip1_ = nullptr;
+  QAction *help2_ = nullptr, *about2_ = nullptr;
+};
