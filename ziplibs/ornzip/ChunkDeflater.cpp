@@ -47,12 +47,10 @@ bool DeflateWithZlib(int level, const std::uint8_t* data, std::size_t size, bool
 }  // namespace
 
 int LibdeflateLevelFor(int zipLevel) {
-  // libdeflate's lazy levels out-compress zlib's at the same number; these
-  // give at least zlib's ratio at a fraction of its time.
-  static const int kMap[10] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
-  if (zipLevel < 1) return 1;
-  if (zipLevel > 9) return kMap[9];
-  return kMap[zipLevel];
+  // libdeflate's levels 1-9 match zlib's in ratio (within a few tenths of a
+  // percent either way) at a fraction of the time; its levels 10-12 would
+  // cost more time than zlib's 9.
+  return zipLevel < 1 ? 1 : (zipLevel > 9 ? 9 : zipLevel);
 }
 
 bool MakeNonFinal(std::string& s) {

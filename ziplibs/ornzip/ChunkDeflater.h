@@ -12,7 +12,7 @@
 
 namespace orn::zipfmt {
 
-// The libdeflate level that gives at least the ratio of the zip level `zipLevel` (1-9).
+// The libdeflate level for the zip level `zipLevel` (1-9).
 int LibdeflateLevelFor(int zipLevel);
 
 // Deflates `size` bytes into `out`. With `last` false the result is a
