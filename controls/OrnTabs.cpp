@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QPainter>
+#include <QSignalBlocker>
 #include <QStyleOptionFocusRect>
 #include <QStyleOptionTab>
 #include <QStyleOptionTabWidgetFrame>
@@ -24,7 +25,10 @@ QStringList TOrnTabControl::Tabs() const {
 }
 
 void TOrnTabControl::SetTabs(const QStringList& tabs) {
-  // Rename in place where possible so the current tab survives translation.
+  // Rename in place where possible so the current tab survives translation;
+  // the window hears of a changed tab once, after the whole change.
+  const int before = tabBar_->currentIndex();
+  const QSignalBlocker quiet(tabBar_);
   while (tabBar_->count() > tabs.size()) tabBar_->removeTab(tabBar_->count() - 1);
   for (int i = 0; i < tabs.size(); ++i) {
     if (i < tabBar_->count())
@@ -33,6 +37,7 @@ void TOrnTabControl::SetTabs(const QStringList& tabs) {
       tabBar_->addTab(tabs[i]);
   }
   PlaceTabs();
+  if (tabBar_->currentIndex() != before) emit Change(tabBar_->currentIndex());
 }
 
 int TOrnTabControl::TabIndex() const { return tabBar_->currentIndex(); }

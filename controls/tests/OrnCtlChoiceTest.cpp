@@ -28,6 +28,7 @@ class OrnCtlChoiceTest : public QObject {
   void PageTabsActiveTextBlueAndLeftTextUpright_data();
   void PageTabsActiveTextBlueAndLeftTextUpright();
   void DefaultsOfLanguageKind();
+  void TabControlKeepsTabAcrossTranslation();
 };
 
 void OrnCtlChoiceTest::PanelLayoutFollowsFont_data() {
@@ -330,6 +331,24 @@ void OrnCtlChoiceTest::DefaultsOfLanguageKind() {
   QCOMPARE(check.State(), OrnTypes::cbUnchecked);
   QVERIFY(check.setProperty("LoadAs", QVariant::fromValue(OrnTypes::AsSystem)));
   QCOMPARE(check.LoadAs(), OrnTypes::AsSystem);
+}
+
+void OrnCtlChoiceTest::TabControlKeepsTabAcrossTranslation() {
+  TOrnTabControl tabs;
+  tabs.resize(300, 200);
+  tabs.SetTabs({"Sources", "Volumes", "Floppy"});
+  tabs.SetTabIndex(2);
+  QSignalSpy changed(&tabs, &TOrnTabControl::Change);
+  // Translating renames the tabs; the user stays where he was.
+  tabs.SetTabs({"Avoti", "Sējumi", "Disketes"});
+  QCOMPARE(tabs.TabIndex(), 2);
+  QCOMPARE(tabs.Tabs().at(1), QStringLiteral("Sējumi"));
+  QCOMPARE(changed.count(), 0);
+  tabs.SetTabs({"Avoti"});
+  QCOMPARE(tabs.TabIndex(), 0);
+  QCOMPARE(changed.count(), 1);
+  // The client area lies below the tabs.
+  QVERIFY(tabs.DisplayRect().top() >= tabs.TabBar()->geometry().bottom());
 }
 
 QTEST_MAIN(OrnCtlChoiceTest)
