@@ -72,7 +72,6 @@ QString TOrnBitBtn::KindCaption(TBitBtnKind kind) { return QString::fromLatin1(R
 void TOrnBitBtn::SetHelpHandler(std::function<void(int)> handler) { HelpHandler() = std::move(handler); }
 
 void TOrnBitBtn::SetCaption(const QString& caption) {
-  if (loading_) captionSetWhileLoading_ = true;
   setText(caption);
   Invalidate();
 }
@@ -95,7 +94,13 @@ void TOrnBitBtn::SetKind(TBitBtnKind kind) {
   glyph_ = KindGlyph(kind);
   glyphFromKind_ = true;
   numGlyphs_ = 2;
-  if (!(loading_ && captionSetWhileLoading_)) setText(KindCaption(kind));
+  // A caption that the window gave the button (by Caption or setText) while
+  // building it is its own; one that an earlier kind brought is not.
+  const bool ownCaption = loading_ && !text().isEmpty() && text() != kindCaption_;
+  if (!ownCaption) {
+    kindCaption_ = KindCaption(kind);
+    setText(kindCaption_);
+  }
   Invalidate();
 }
 

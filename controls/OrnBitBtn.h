@@ -114,7 +114,7 @@ class TOrnBitBtn : public QPushButton {
   TLabelStyle labelStyle_ = OrnTypes::ls_None;
   TLoadAs loadAs_ = OrnTypes::AsLabel;
   bool loading_ = true;
-  bool captionSetWhileLoading_ = false;
+  QString kindCaption_;
   QShortcut* cancelShortcut_ = nullptr;
   mutable QSize sizeHint_;
   mutable QString sizeHintText_;

@@ -178,6 +178,14 @@ void OrnCtlPaintedTest::KindKeepsCaptionSetWhileBuilding() {
   TOrnBitBtn plain;
   plain.SetKind(OrnTypes::bkYes);
   QCOMPARE(plain.Caption(), QStringLiteral("Yes"));
+  plain.SetKind(OrnTypes::bkNo);  // a kind's own caption gives way
+  QCOMPARE(plain.Caption(), QStringLiteral("No"));
+
+  // A form built in code sets the text directly.
+  TOrnBitBtn coded;
+  coded.setText(QStringLiteral("Atcelt"));
+  coded.SetKind(OrnTypes::bkCancel);
+  QCOMPARE(coded.Caption(), QStringLiteral("Atcelt"));
 }
 
 void OrnCtlPaintedTest::DisabledButtonCaptionIsEmbossed() {
