@@ -1,6 +1,7 @@
 // Labels, bitmap buttons and the picture background, checked the way a user
 // sees them: what lands on screen where.
 #include <QDialog>
+#include <QMdiArea>
 #include <QPainter>
 #include <QtTest>
 
@@ -378,6 +379,16 @@ void OrnCtlPaintedTest::FonBackgroundUnderWidget() {
   QCOMPARE(QColor(img.pixel(10, 8)), QColor(Qt::red));
   QCOMPARE(QColor(img.pixel(11, 8)), QColor(Qt::green));
   QCOMPARE(BoxOf(img, Qt::blue), QRect(3, 90 - 4 - 5, 6, 4));
+
+  // The desktop of the main window: an MDI area without a brush of its own.
+  QMdiArea mdi;
+  mdi.setBackground(Qt::NoBrush);
+  mdi.resize(200, 150);
+  orn::InstallFonBackground(mdi.viewport(), tiles, nullptr);
+  mdi.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&mdi));
+  const QImage desk = Render(mdi.viewport());
+  QCOMPARE(CountOf(desk, Qt::red) + CountOf(desk, Qt::green), desk.width() * desk.height());
 }
 
 void OrnCtlPaintedTest::PublishedDefaults() {
