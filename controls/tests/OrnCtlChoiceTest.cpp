@@ -331,6 +331,12 @@ void OrnCtlChoiceTest::DefaultsOfLanguageKind() {
   QCOMPARE(check.State(), OrnTypes::cbUnchecked);
   QVERIFY(check.setProperty("LoadAs", QVariant::fromValue(OrnTypes::AsSystem)));
   QCOMPARE(check.LoadAs(), OrnTypes::AsSystem);
+  // The passes read and write the kinds as plain numbers.
+  bool ok = false;
+  QCOMPARE(check.property("LoadAs").toInt(&ok), 2);
+  QVERIFY(ok);
+  QVERIFY(radio.setProperty("LoadAs", 1));
+  QCOMPARE(radio.LoadAs(), OrnTypes::AsEdit);
 }
 
 void OrnCtlChoiceTest::TabControlKeepsTabAcrossTranslation() {
