@@ -1,0 +1,195 @@
+#include "ArchiverActions.h"
+
+#include <QWidget>
+
+#include "DialogService.h"
+#include "FileSystem.h"
+#include "JobListEdits.h"
+#include "Marking.h"
+#include "Register.h"
+#include "SprAdm.h"
+#include "Table.h"
+#include "UnArh.h"
+#include "UnitProgress.h"
+#include "ZipEngineBackend.h"
+#include "addfiles.h"
+#include "funarhf.h"
+
+namespace orn {
+
+namespace {
+
+// The progress window lets pending events run, so a second click on a
+// command button would otherwise start a run inside the running one, on the
+// same engine and the same temporary directory.
+bool actionRunning = false;
+
+class ActionGuard {
+ public:
+  ActionGuard() : entered_(!actionRunning) { actionRunning = true; }
+  ~ActionGuard() {
+    if (entered_) actionRunning = false;
+  }
+  ActionGuard(const ActionGuard&) = delete;
+  ActionGuard& operator=(const ActionGuard&) = delete;
+  bool Entered() const { return entered_; }
+
+ private:
+  bool entered_;
+};
+
+const MessageTexts& TextsOrDefault(const MessageTexts* texts) {
+  static const MessageTexts defaults;
+  return texts ? *texts : defaults;
+}
+
+}  // namespace
+
+std::string LabelTextOr(const MessageTexts* texts, const std::string& labelName, const std::string& fallback) {
+  const std::string text = TextsOrDefault(texts).Text(labelName);
+  return text.empty() || text == labelName ? fallback : text;
+}
+
+RunResult RunArchiveFromWindow(QWidget* parent, Job& job, TZipEngine& engine, bool showMessages,
+                               const MessageTexts* texts) {
+  ZipEngineBackend backend(engine);
+  ArchiverWindowOptions options;
+  options.showMessages = showMessages;
+  options.texts = texts;
+  return RunArchiveFromWindow(parent, job, backend, options);
+}
+
+RunResult RunArchiveFromWindow(QWidget* parent, Job& job, ArchiveBackend& backend,
+                               const ArchiverWindowOptions& options) {
+  ActionGuard guard;
+  if (!guard.Entered()) {
+    Diagnostic("Archive: another archive job is still running");
+    return {};
+  }
+  ProgressObserver progress(parent);
+  progress.copyToFloppies = options.copyToFloppies;
+  CountingBackend counting(backend, progress);
+  ArchiveRun run(counting, TextsOrDefault(options.texts));
+  run.SetObserver(&progress);
+  run.SetShowMessages(options.showMessages);
+  if (options.configureRun) options.configureRun(run);
+  return run.Run(job);
+}
+
+ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, TZipEngine& engine, bool whole, bool showMessages,
+                                 const MessageTexts* texts, const QString& filesCaption) {
+  ZipEngineBackend backend(engine);
+  ArchiverWindowOptions options;
+  options.showMessages = showMessages;
+  options.texts = texts;
+  options.filesCaption = filesCaption;
+  return ExtractFromWindow(parent, job, backend, whole, options);
+}
+
+ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, ArchiveBackend& backend, bool whole,
+                                 const ArchiverWindowOptions& options) {
+  ExtractOutcome outcome;
+  ActionGuard guard;
+  if (!guard.Entered()) {
+    Diagnostic("Extract: another archive job is still running");
+    return outcome;
+  }
+  if (!Dialogs().Interactive()) {
+    // A restore overwrites the accounting data: without anyone to choose
+    // the archive, nothing is restored.
+    Diagnostic("Choose archive: nobody can answer; nothing restored");
+  } else {
+    TFormUnarh chooser(job, options.filesCaption, parent);
+    chooser.exec();
+    outcome.archiveChosen = chooser.ArchiveChosen();
+    if (outcome.archiveChosen) outcome.chosenArchive = chooser.ChosenArchive();
+  }
+
+  ProgressObserver progress(parent);
+  CountingBackend counting(backend, progress);
+  Extraction extraction(counting, TextsOrDefault(options.texts));
+  extraction.SetObserver(&progress);
+  extraction.SetShowMessages(options.showMessages);
+  extraction.chooseFiles = [parent, &progress](FileChooserModel& model) {
+    // The file chooser is modal over the main window; the progress window,
+    // which stays on top, waits out of its way.
+    if (TfrmProgress* w = progress.Window()) w->hide();
+    TFormUnAr files(model, parent);
+    const bool ok = files.exec() == QDialog::Accepted;
+    if (TfrmProgress* w = progress.Window()) w->show();
+    return ok;
+  };
+  outcome.result = extraction.Run(job, outcome.chosenArchive, whole);
+  // Cancelling the file chooser takes the choice back.
+  if (!whole && !outcome.result.extracted) {
+    outcome.archiveChosen = false;
+    outcome.chosenArchive.clear();
+  }
+  return outcome;
+}
+
+AddFilesOutcome ApplyAddedFiles(Job& job, std::vector<std::string> returned, bool addToExisting) {
+  AddFilesOutcome outcome;
+  outcome.returned = returned;
+  if (returned.empty()) return outcome;
+  const std::vector<std::string> entries = ExpandAddedEntries(returned);
+  if (addToExisting) {
+    outcome.added = AddToJobList(job.jobList, entries);
+    outcome.changed = outcome.added > 0;
+  } else {
+    std::vector<std::string> replaced;
+    outcome.added = AddToJobList(replaced, entries);
+    outcome.replaced = true;
+    outcome.changed = replaced != job.jobList;
+    job.jobList = std::move(replaced);
+  }
+  if (outcome.changed) job.saved = false;
+  return outcome;
+}
+
+AddFilesOutcome AddFilesFromWindow(QWidget* parent, Job& job, const MessageTexts* texts,
+                                   const std::string& startDirectory) {
+  if (!Dialogs().Interactive()) {
+    Diagnostic("Add files: nobody can answer; the file list stays as it is");
+    return {};
+  }
+  std::vector<std::string> returned;
+  {
+    TAddForm window(startDirectory, parent);
+    if (window.exec() == QDialog::Accepted) returned = window.Result();
+  }
+  if (returned.empty()) return {};
+  // An empty job list has nothing to keep or replace.
+  bool addToExisting = true;
+  if (!job.jobList.empty())
+    addToExisting = Dialogs().Question(LabelTextOr(texts, "LabAdd", "Add to existing list?"), "Yes", "No");
+  return ApplyAddedFiles(job, std::move(returned), addToExisting);
+}
+
+MarkOutcome MarkRegisterFromWindow(QWidget* parent, const Job& job, const MessageTexts* texts) {
+  MarkOutcome outcome;
+  if (job.registerFile.empty() || !FileExists(job.registerFile)) return outcome;
+  Table sprFile;
+  OpenRegister(sprFile, job.registerFile);
+  CleanRegister(sprFile);
+  std::optional<std::vector<MarkingLine>> lines = ReadMarkingLines(sprFile);
+  if (!lines) {
+    outcome.oldRegister = true;
+    Dialogs().Question(LabelTextOr(texts, "lblOldSPR",
+                                   "This is old version of SPR file. You can archive your files by using "
+                                   "\"Add to list\""),
+                       "Ok", "");
+    return outcome;
+  }
+  if (!Dialogs().Interactive()) {
+    Diagnostic("Mark DB files: nobody can answer; no mark changed");
+    return outcome;
+  }
+  TfrmSPRAdmin window(sprFile, parent);
+  window.SetLines(*lines);
+  outcome.accepted = window.exec() == QDialog::Accepted;
+  outcome.written = outcome.accepted ? window.Written() : 0;
+  return outcome;
+}
+
+}  // namespace orn

@@ -1,0 +1,31 @@
+# The archiver's windows of the archive run, the extraction, the add-files
+# and the register marking commands, and the functions through which the
+# main window calls them. The logic lives in app/run and app/sources; these
+# windows only show it and pass on what the user chose.
+set(ORN_ARCHIVER_WINDOWS_DIR ${CMAKE_SOURCE_DIR}/app)
+
+add_library(orn_archiver_windows STATIC
+  ${ORN_ARCHIVER_WINDOWS_DIR}/ArchiverActions.h ${ORN_ARCHIVER_WINDOWS_DIR}/ArchiverActions.cpp
+  ${ORN_ARCHIVER_WINDOWS_DIR}/UnitProgress.h ${ORN_ARCHIVER_WINDOWS_DIR}/UnitProgress.cpp
+  ${ORN_ARCHIVER_WINDOWS_DIR}/funarhf.h ${ORN_ARCHIVER_WINDOWS_DIR}/funarhf.cpp
+  ${ORN_ARCHIVER_WINDOWS_DIR}/UnArh.h ${ORN_ARCHIVER_WINDOWS_DIR}/UnArh.cpp
+  ${ORN_ARCHIVER_WINDOWS_DIR}/addfiles.h ${ORN_ARCHIVER_WINDOWS_DIR}/addfiles.cpp
+  ${ORN_ARCHIVER_WINDOWS_DIR}/SprAdm.h ${ORN_ARCHIVER_WINDOWS_DIR}/SprAdm.cpp)
+set_target_properties(orn_archiver_windows PROPERTIES AUTOMOC ON)
+target_include_directories(orn_archiver_windows PUBLIC ${ORN_ARCHIVER_WINDOWS_DIR})
+foreach(lib orn_archive_run orn_sources orn_zip orn_forms orn_controls orn_ctl orn_app_core)
+  if(TARGET ${lib})
+    target_link_libraries(orn_archiver_windows PUBLIC ${lib})
+  endif()
+endforeach()
+target_link_libraries(orn_archiver_windows PUBLIC Qt6::Widgets)
+
+if(ORN_BUILD_TESTS)
+  orn_add_qtest(ArchWinTest
+    SOURCES ${ORN_ARCHIVER_WINDOWS_DIR}/tests/ArchWinTest.cpp
+            ${CMAKE_SOURCE_DIR}/app/run/tests/FakeBackend.cpp
+            ${CMAKE_SOURCE_DIR}/app/sources/tests/SourcesTestUtil.cpp
+    LIBS orn_archiver_windows orn_tables)
+  set_target_properties(ArchWinTest PROPERTIES AUTOMOC ON)
+  target_include_directories(ArchWinTest PRIVATE ${CMAKE_SOURCE_DIR}/app/run/tests ${CMAKE_SOURCE_DIR}/app/sources/tests)
+endif()

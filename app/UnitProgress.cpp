@@ -1,0 +1,263 @@
+#include "UnitProgress.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QProgressBar>
+#include <QVBoxLayout>
+#include <filesystem>
+#include <system_error>
+
+#include "DialogService.h"
+#include "ProcessMessages.h"
+
+TfrmProgress::TfrmProgress(QWidget* parent) : QDialog(parent) {
+  setObjectName("frmProgress");
+  setWindowTitle("progress");
+  setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
+  setModal(false);
+
+  label1_ = new QLabel("processing", this);
+  label1_->setObjectName("Label1");
+  label1_->setAlignment(Qt::AlignCenter);
+  QFont titleFont = label1_->font();
+  titleFont.setBold(true);
+  titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
+  label1_->setFont(titleFont);
+
+  // The copying animation: a busy bar until a job says how long it is.
+  animate1_ = new QProgressBar(this);
+  animate1_->setObjectName("Animate1");
+  animate1_->setRange(0, 0);
+  animate1_->setTextVisible(false);
+  animate1_->setMinimumWidth(320);
+
+  label2_ = new QLabel("WAIT please", this);
+  label2_->setObjectName("Label2");
+  label2_->setAlignment(Qt::AlignCenter);
+  label2_->setTextFormat(Qt::PlainText);
+  // A long path is cut in the middle rather than widening the window.
+  label2_->setMinimumWidth(320);
+  label2_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+  lblCount_ = new QLabel(this);
+  lblCount_->setObjectName("lblCount");
+  lblCount_->setAlignment(Qt::AlignCenter);
+
+  auto* root = new QVBoxLayout(this);
+  root->setContentsMargins(16, 12, 16, 12);
+  root->setSpacing(8);
+  root->addWidget(label1_);
+  root->addWidget(animate1_);
+  root->addWidget(label2_);
+  root->addWidget(lblCount_);
+  resize(380, sizeHint().height());
+}
+
+void TfrmProgress::SetTitle(const QString& title) { label1_->setText(title); }
+
+void TfrmProgress::SetFileName(const QString& fileName) {
+  if (fileName.isEmpty()) return;
+  const QString shown = label2_->fontMetrics().elidedText(fileName, Qt::ElideMiddle, qMax(label2_->width(), 320));
+  label2_->setText(shown);
+  label2_->setToolTip(fileName);
+}
+
+void TfrmProgress::StartJob(int files, std::int64_t bytes) {
+  filesTotal_ = files > 0 ? files : 0;
+  filesDone_ = 0;
+  bytesTotal_ = bytes;
+  bytesDone_ = 0;
+  if (filesTotal_ > 0) {
+    animate1_->setRange(0, filesTotal_);
+    animate1_->setValue(0);
+  } else {
+    animate1_->setRange(0, 0);
+  }
+  ShowCounts();
+}
+
+void TfrmProgress::ItemStarted(std::int64_t bytesBefore) {
+  if (filesDone_ < filesTotal_) ++filesDone_;
+  bytesDone_ = bytesBefore;
+  // The bar counts items finished: the one just started is still under way.
+  if (filesTotal_ > 0) animate1_->setValue(filesDone_ - 1);
+  ShowCounts();
+}
+
+void TfrmProgress::EndJob() {
+  if (filesTotal_ > 0) animate1_->setValue(filesTotal_);
+  filesDone_ = filesTotal_;
+  if (bytesTotal_ >= 0) bytesDone_ = bytesTotal_;
+  ShowCounts();
+}
+
+void TfrmProgress::ShowCounts() {
+  if (filesTotal_ <= 0) {
+    lblCount_->clear();
+    return;
+  }
+  QString text = QString("%1 / %2").arg(filesDone_).arg(filesTotal_);
+  if (bytesTotal_ >= 0) text += QString("   (%1 / %2)").arg(orn::SizeText(bytesDone_), orn::SizeText(bytesTotal_));
+  lblCount_->setText(text);
+}
+
+void TfrmProgress::closeEvent(QCloseEvent* event) {
+  if (busy_)
+    event->ignore();
+  else
+    QDialog::closeEvent(event);
+}
+
+void TfrmProgress::keyPressEvent(QKeyEvent* event) {
+  // Escape would reject the dialog under the running job.
+  if (busy_ && event->key() == Qt::Key_Escape) return;
+  QDialog::keyPressEvent(event);
+}
+
+namespace orn {
+
+QString SizeText(std::int64_t bytes) {
+  if (bytes < 1024) return QString("%1 bytes").arg(bytes);
+  static const char* const units[] = {"KB", "MB", "GB", "TB"};
+  double value = static_cast<double>(bytes);
+  int unit = -1;
+  while (value >= 1024.0 && unit < 3) {
+    value /= 1024.0;
+    ++unit;
+  }
+  return QString("%1 %2").arg(value, 0, 'f', value < 10 ? 1 : 0).arg(units[unit]);
+}
+
+ProgressObserver::ProgressObserver(QWidget* parent) : parent_(parent) {}
+
+ProgressObserver::~ProgressObserver() {
+  if (hookInstalled_) SetProcessMessagesHook(nullptr);
+  delete window_.data();
+}
+
+void ProgressObserver::RunStarted() {
+  if (!window_) {
+    window_ = new TfrmProgress(parent_);
+    window_->setAttribute(Qt::WA_DeleteOnClose, false);
+  }
+  window_->SetBusy(true);
+  window_->show();
+  window_->raise();
+  // From here on every callback of the compression libraries lets the
+  // windows repaint.
+  SetProcessMessagesHook([] { QCoreApplication::processEvents(); });
+  hookInstalled_ = true;
+  QCoreApplication::processEvents();
+}
+
+void ProgressObserver::RunFinished() {
+  if (hookInstalled_) {
+    SetProcessMessagesHook(nullptr);
+    hookInstalled_ = false;
+  }
+  if (!window_) return;
+  window_->SetBusy(false);
+  if (keepWindow_) return;
+  window_->close();
+  delete window_.data();
+}
+
+void ProgressObserver::SetTitle(const std::string& title) {
+  if (window_) window_->SetTitle(QString::fromStdString(title));
+}
+
+void ProgressObserver::SetFileName(const std::string& fileName) {
+  if (window_) window_->SetFileName(QString::fromStdString(fileName));
+}
+
+void ProgressObserver::ProcessMessages() { QCoreApplication::processEvents(); }
+
+bool ProgressObserver::AskCopyToFloppies(const std::string& text) {
+  // The question must not hide behind the progress window, which stays on top.
+  if (window_) window_->hide();
+  const bool yes = Dialogs().Question(text, "Yes", "No");
+  if (window_) window_->show();
+  return yes;
+}
+
+void ProgressObserver::CopyToFloppies(const std::vector<std::string>& zipFiles) {
+  if (!copyToFloppies) return;
+  if (window_) window_->hide();
+  copyToFloppies(zipFiles);
+  if (window_) window_->show();
+}
+
+CountingBackend::CountingBackend(ArchiveBackend& inner, ProgressObserver& progress)
+    : inner_(inner), progress_(progress) {
+  inner_.SetObserver(this);
+}
+
+CountingBackend::~CountingBackend() { inner_.SetObserver(nullptr); }
+
+int CountingBackend::Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) {
+  std::vector<std::int64_t> sizes;
+  std::int64_t total = 0;
+  for (const std::string& spec : fileSpecs) {
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(spec, ec);
+    sizes.push_back(ec ? 0 : static_cast<std::int64_t>(size));
+    total += sizes.back();
+  }
+  Start(static_cast<int>(fileSpecs.size()), total, std::move(sizes));
+  struct Ender {
+    CountingBackend* self;
+    ~Ender() { self->End(); }
+  } ender{this};
+  return inner_.Add(fileSpecs, zipFileName);
+}
+
+bool CountingBackend::Test(const std::vector<std::string>& archiveFiles, std::string* error) {
+  // Reading a copy back names its entries; the bar only shows activity.
+  Start(0, -1, {});
+  struct Ender {
+    CountingBackend* self;
+    ~Ender() { self->End(); }
+  } ender{this};
+  return inner_.Test(archiveFiles, error);
+}
+
+int CountingBackend::Extract(const std::string& archivePath, const std::vector<std::string>& entries,
+                             const std::string& baseDir) {
+  Start(static_cast<int>(entries.size()), -1, {});
+  struct Ender {
+    CountingBackend* self;
+    ~Ender() { self->End(); }
+  } ender{this};
+  return inner_.Extract(archivePath, entries, baseDir);
+}
+
+void CountingBackend::Start(int files, std::int64_t bytes, std::vector<std::int64_t> sizes) {
+  counting_ = files > 0;
+  sizes_ = std::move(sizes);
+  started_ = 0;
+  bytesBefore_ = 0;
+  if (TfrmProgress* w = progress_.Window()) w->StartJob(files, bytes);
+}
+
+void CountingBackend::End() {
+  if (counting_)
+    if (TfrmProgress* w = progress_.Window()) w->EndJob();
+  counting_ = false;
+}
+
+void CountingBackend::OnProgress(const std::string& fileName) {
+  if (counting_ && !fileName.empty()) {
+    if (started_ > 0 && started_ - 1 < sizes_.size()) bytesBefore_ += sizes_[started_ - 1];
+    ++started_;
+    if (TfrmProgress* w = progress_.Window()) w->ItemStarted(bytesBefore_);
+  }
+  if (outer_) outer_->OnProgress(fileName);
+}
+
+void CountingBackend::OnMessage(int code, const std::string& text) {
+  if (outer_) outer_->OnMessage(code, text);
+}
+
+}  // namespace orn

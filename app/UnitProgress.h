@@ -1,0 +1,137 @@
+// The progress window TfrmProgress and what feeds it. The run and the
+// extraction speak to a RunObserver; ProgressObserver turns that into the
+// window (opened, titled, fed file names, closed) and, for as long as the
+// window is open, lets the zip engine's "process messages" seam run Qt's
+// pending events so that the program stays responsive during a long job.
+//
+// The back-end only names the file being processed; CountingBackend sits in
+// front of it and tells the window how many files and bytes a job holds, so
+// that the bar can move and the window can say how far the job has come.
+#pragma once
+
+#include <QDialog>
+#include <QPointer>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ArchiveBackend.h"
+#include "RunObserver.h"
+
+class QLabel;
+class QProgressBar;
+
+class TfrmProgress : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TfrmProgress(QWidget* parent = nullptr);
+
+  // The title label ("processing" until the run sets "ZIPPING").
+  void SetTitle(const QString& title);
+  // The file label; an empty name leaves the last one shown.
+  void SetFileName(const QString& fileName);
+
+  // A job of `files` items and `bytes` bytes starts (bytes < 0: unknown;
+  // files <= 0: the bar only shows that something is going on).
+  void StartJob(int files, std::int64_t bytes);
+  // The next item of the job has started; `bytesBefore` is what the items
+  // before it held.
+  void ItemStarted(std::int64_t bytesBefore);
+  // The job has ended, however far it got.
+  void EndJob();
+
+  int FilesDone() const { return filesDone_; }
+  int FilesTotal() const { return filesTotal_; }
+
+  // While a job runs the window cannot be closed by the user: the job still
+  // talks to it.
+  void SetBusy(bool busy) { busy_ = busy; }
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void ShowCounts();
+
+  QLabel* label1_;
+  QProgressBar* animate1_;
+  QLabel* label2_;
+  QLabel* lblCount_;
+  int filesTotal_ = 0;
+  int filesDone_ = 0;
+  std::int64_t bytesTotal_ = -1;
+  std::int64_t bytesDone_ = 0;
+  bool busy_ = false;
+};
+
+namespace orn {
+
+// "1.5 MB", "512 bytes": sizes as the progress window shows them.
+QString SizeText(std::int64_t bytes);
+
+// The run's and the extraction's observer with a screen: opens the progress
+// window over `parent` when a job starts and closes it at the end.
+class ProgressObserver : public RunObserver {
+ public:
+  explicit ProgressObserver(QWidget* parent);
+  ~ProgressObserver() override;
+
+  void RunStarted() override;
+  void RunFinished() override;
+  void SetTitle(const std::string& title) override;
+  void SetFileName(const std::string& fileName) override;
+  void ProcessMessages() override;
+  bool AskCopyToFloppies(const std::string& text) override;
+  void CopyToFloppies(const std::vector<std::string>& zipFiles) override;
+
+  // The floppy copy window; nothing happens without one.
+  std::function<void(const std::vector<std::string>&)> copyToFloppies;
+
+  // The open window, or null between jobs.
+  TfrmProgress* Window() const { return window_; }
+  // Set when a window should stay up after the run (for a picture of it).
+  void SetKeepWindow(bool keep) { keepWindow_ = keep; }
+
+ private:
+  QWidget* parent_;
+  QPointer<TfrmProgress> window_;
+  bool hookInstalled_ = false;
+  bool keepWindow_ = false;
+};
+
+// Stands in front of the real back-end for the length of one window action:
+// before Add and Extract it tells the progress window how many items (and,
+// for Add, bytes) the job holds, and counts each item the back-end starts.
+class CountingBackend : public ArchiveBackend, private ArchiveBackendObserver {
+ public:
+  CountingBackend(ArchiveBackend& inner, ProgressObserver& progress);
+  ~CountingBackend() override;
+
+  void SetObserver(ArchiveBackendObserver* observer) override { outer_ = observer; }
+  void SetVolumes(bool on, std::int64_t maxVolumeSize) override { inner_.SetVolumes(on, maxVolumeSize); }
+  int Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) override;
+  bool Test(const std::vector<std::string>& archiveFiles, std::string* error) override;
+  std::vector<std::string> List(const std::string& archivePath) override { return inner_.List(archivePath); }
+  int Extract(const std::string& archivePath, const std::vector<std::string>& entries,
+              const std::string& baseDir) override;
+
+ private:
+  void OnProgress(const std::string& fileName) override;
+  void OnMessage(int code, const std::string& text) override;
+  void Start(int files, std::int64_t bytes, std::vector<std::int64_t> sizes);
+  void End();
+
+  ArchiveBackend& inner_;
+  ProgressObserver& progress_;
+  ArchiveBackendObserver* outer_ = nullptr;
+  bool counting_ = false;
+  std::vector<std::int64_t> sizes_;  // of the items, in the order given
+  size_t started_ = 0;
+  std::int64_t bytesBefore_ = 0;
+};
+
+}  // namespace orn

@@ -1,0 +1,483 @@
+// The archiver's windows driven as a user drives them: the archive and file
+// choosers of an extraction, the progress window of an archive run, the
+// add-files window with its question, and the register marking window. The
+// fake back-end stands in for the zip engine; questions are answered by a
+// scripted dialog service.
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <algorithm>
+#include <functional>
+
+#include "ArchiverActions.h"
+#include "CompanionFiles.h"
+#include "DialogService.h"
+#include "FakeBackend.h"
+#include "FileSystem.h"
+#include "JobListEdits.h"
+#include "Marking.h"
+#include "OrnBitBtn.h"
+#include "OrnStringGrid.h"
+#include "Register.h"
+#include "SourcesTestUtil.h"
+#include "SprAdm.h"
+#include "Table.h"
+#include "UnArh.h"
+#include "UnitProgress.h"
+#include "addfiles.h"
+#include "funarhf.h"
+
+using orn::test::FakeBackend;
+using orn::test::WriteFile;
+
+namespace {
+
+// Runs `act` on the modal window of type W as soon as it is up; the test
+// goes on into the exec() that shows it.
+template <class W>
+void WhenModal(std::function<void(W*)> act) {
+  auto* timer = new QTimer;
+  timer->setInterval(10);
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    auto* window = qobject_cast<W*>(QApplication::activeModalWidget());
+    if (!window || !window->isVisible()) return;
+    timer->stop();
+    timer->deleteLater();
+    act(window);
+  });
+  timer->start();
+}
+
+template <class T>
+T* Child(QWidget* window, const char* name) {
+  T* child = window->findChild<T*>(name);
+  if (!child) qFatal("no child %s", name);
+  return child;
+}
+
+void Click(QWidget* window, const char* buttonName) {
+  QTest::mouseClick(Child<QPushButton>(window, buttonName), Qt::LeftButton);
+}
+
+// Clicks the grid row `row` (1 = first data row) in column 0.
+void ClickRow(TOrnStringGrid* grid, int row) {
+  const QRect cell = grid->visualRect(grid->model()->index(row, 0));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+}
+
+void SelectItems(QListWidget* list, const QStringList& texts) {
+  list->clearSelection();
+  for (const QString& text : texts) {
+    const auto found = list->findItems(text, Qt::MatchExactly);
+    if (found.isEmpty()) qFatal("no item %s", qPrintable(text));
+    found.front()->setSelected(true);
+  }
+}
+
+QStringList Items(const QListWidget* list) {
+  QStringList items;
+  for (int i = 0; i < list->count(); ++i) items << list->item(i)->text();
+  return items;
+}
+
+std::string Str(const QTemporaryDir& dir) { return dir.path().toStdString() + "/"; }
+
+// An archive of a job with rotating generations in the archive directory
+// and unique saves in its unique folder.
+struct ArchiveFixture {
+  QTemporaryDir dir;
+  orn::Job job;
+  std::string root;  // the restore lands here instead of "/"
+
+  ArchiveFixture() {
+    root = Str(dir) + "restore/";
+    job.archiveDirectory = Str(dir) + "arh/";
+    job.archiveName = "Buh";
+    job.uniqueFolder = "Unique";
+    job.jobList = {"/srv/buh/KONTI.DB"};
+  }
+  void Write(const std::string& relative, const std::vector<std::pair<std::string, std::string>>& entries) {
+    orn::ForceDirectories(orn::ExtractFilePath(job.archiveDirectory + relative));
+    FakeBackend::WriteArchive(job.archiveDirectory + relative, entries);
+  }
+};
+
+const std::vector<std::pair<std::string, std::string>> kBuhEntries = {
+    {"srv/buh/KONTI.DB", "konti"}, {"srv/buh/konti.px", "index"},  {"srv/buh/Konti.MB", "memo"},
+    {"srv/buh/DOKUM.DB", "dokum"}, {"srv/buh/DOKUM.PX", "dindex"}, {"doc/note.txt", "note"},
+};
+
+}  // namespace
+
+class ArchWinTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase();
+  void init();
+  void cleanup();
+
+  void ArchiveChooserWithEmptyRotatingGrid();
+  void ChosenTableBringsItsCompanions();
+  void IncludeAllThenOkRestoresLikeExtractAll();
+  void CancelledChoosersRestoreNothing();
+  void ProgressFollowsTheRunAndRefusesASecondRun();
+  void AddFilesWalksFoldersOnceAndAsksLabAdd();
+  void RemovingARowTakesItsCompanions();
+  void MarkingWritesOnlyChangedMarks();
+
+ private:
+  QTemporaryDir workDir_;
+  orn::ScriptedDialogService* dialogs_ = nullptr;
+};
+
+void ArchWinTest::initTestCase() {
+  // The form base keeps Params.ini in the current directory.
+  QVERIFY(workDir_.isValid());
+  QDir::setCurrent(workDir_.path());
+}
+
+void ArchWinTest::init() {
+  auto scripted = std::make_unique<orn::ScriptedDialogService>();
+  dialogs_ = scripted.get();
+  orn::SetDialogs(std::move(scripted));
+}
+
+void ArchWinTest::cleanup() { orn::SetDialogs(std::make_unique<orn::HeadlessDialogService>()); }
+
+void ArchWinTest::ArchiveChooserWithEmptyRotatingGrid() {
+  ArchiveFixture f;
+  f.Write("Unique/Buh(DATE=1,12,2025).zip", kBuhEntries);
+  f.Write("Unique/Buh(DATE=8,12,2025).zip", kBuhEntries);
+  f.Write("Other(Day_1-th).zip", kBuhEntries);  // another job's archive
+
+  TFormUnarh chooser(f.job, "Faili");
+  auto* sim = Child<TOrnStringGrid>(&chooser, "simgrid");
+  auto* att = Child<TOrnStringGrid>(&chooser, "attgrid");
+  auto* ok = Child<TOrnBitBtn>(&chooser, "okbutlis");
+  QCOMPARE(Child<QLabel>(&chooser, "Arlabel")->text().toStdString(), f.job.archiveDirectory);
+  // No generation: a header and one empty row, disabled.
+  QCOMPARE(sim->rowCount(), 2);
+  QVERIFY(!sim->isEnabled());
+  QVERIFY(sim->Cells(0, 1).isEmpty());
+  QCOMPARE(sim->Cells(0, 0), QString("Faili"));
+  QCOMPARE(sim->Cells(1, 0), QString("Laiks"));
+  // The unique saves, each with its date.
+  QVERIFY(att->isEnabled());
+  QCOMPARE(att->rowCount(), 3);
+  QStringList names = {att->Cells(0, 1), att->Cells(0, 2)};
+  names.sort();
+  QCOMPARE(names, QStringList({"Buh(DATE=1,12,2025).zip", "Buh(DATE=8,12,2025).zip"}));
+  QCOMPARE(att->Cells(1, 1).size(), 10);
+  QVERIFY(!ok->isEnabled());
+
+  chooser.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&chooser));
+  ClickRow(att, 2);
+  QVERIFY(ok->isEnabled());
+  QTest::mouseClick(ok, Qt::LeftButton);
+  QVERIFY(chooser.ArchiveChosen());
+  QCOMPARE(chooser.ChosenArchive(), f.job.archiveDirectory + "Unique/" + att->Cells(0, 2).toStdString());
+}
+
+void ArchWinTest::ChosenTableBringsItsCompanions() {
+  ArchiveFixture f;
+  f.Write("Buh(Day_3-th).zip", kBuhEntries);
+  FakeBackend backend;
+  backend.redirectRoot = f.root;
+
+  QStringList shown;
+  WhenModal<TFormUnarh>([](TFormUnarh* chooser) {
+    ClickRow(chooser->SimGrid(), 1);
+    Click(chooser, "okbutlis");
+  });
+  WhenModal<TFormUnAr>([&shown](TFormUnAr* files) {
+    auto* saved = Child<QListWidget>(files, "LBSavedFiles");
+    shown = Items(saved);
+    QVERIFY(!Child<QPushButton>(files, "ExcludeBtn")->isEnabled());
+    SelectItems(saved, {"srv/buh/KONTI.DB"});
+    Click(files, "IncludeBtn");
+    QCOMPARE(Items(Child<QListWidget>(files, "LBUnSaveFiles")), QStringList({"srv/buh/KONTI.DB"}));
+    QVERIFY(Child<QPushButton>(files, "ExcludeBtn")->isEnabled());
+    Click(files, "OrnButton1wss");
+  });
+  const orn::ExtractOutcome outcome = orn::ExtractFromWindow(nullptr, f.job, backend, /*whole=*/false);
+
+  // Companion files are never offered, and the table brings them, in any
+  // letter case; the other table's stay in the archive.
+  QCOMPARE(shown, QStringList({"doc/note.txt", "srv/buh/DOKUM.DB", "srv/buh/KONTI.DB"}));
+  QVERIFY(outcome.archiveChosen);
+  QCOMPARE(outcome.chosenArchive, f.job.archiveDirectory + "Buh(Day_3-th).zip");
+  QCOMPARE(backend.extracted.size(), size_t(1));
+  QCOMPARE(backend.extracted[0],
+           (std::vector<std::string>{"srv/buh/KONTI.DB", "srv/buh/konti.px", "srv/buh/Konti.MB"}));
+  QCOMPARE(backend.extractBaseDirs[0], std::string("/"));
+  QCOMPARE(orn::test::ReadFile(f.root + "srv/buh/konti.px"), std::string("index"));
+  QVERIFY(!orn::FileExists(f.root + "srv/buh/DOKUM.DB"));
+  QCOMPARE(outcome.ExitStatus(), 0);
+}
+
+void ArchWinTest::IncludeAllThenOkRestoresLikeExtractAll() {
+  ArchiveFixture f;
+  f.Write("Buh(Day_3-th).zip", kBuhEntries);
+  auto chooseFirst = [](TFormUnarh* chooser) {
+    ClickRow(chooser->SimGrid(), 1);
+    Click(chooser, "okbutlis");
+  };
+
+  FakeBackend whole;
+  WhenModal<TFormUnarh>(chooseFirst);
+  const orn::ExtractOutcome all = orn::ExtractFromWindow(nullptr, f.job, whole, /*whole=*/true);
+
+  FakeBackend chosen;
+  WhenModal<TFormUnarh>(chooseFirst);
+  WhenModal<TFormUnAr>([](TFormUnAr* files) {
+    Click(files, "IncAllBtn");
+    QCOMPARE(Child<QListWidget>(files, "LBSavedFiles")->count(), 0);
+    QVERIFY(!Child<QPushButton>(files, "IncludeBtn")->isEnabled());
+    QVERIFY(!Child<QPushButton>(files, "IncAllBtn")->isEnabled());
+    QVERIFY(Child<QPushButton>(files, "ExAllBtn")->isEnabled());
+    Click(files, "OrnButton1wss");
+  });
+  const orn::ExtractOutcome picked = orn::ExtractFromWindow(nullptr, f.job, chosen, /*whole=*/false);
+
+  QCOMPARE(whole.extracted.size(), size_t(1));
+  QCOMPARE(chosen.extracted.size(), size_t(1));
+  auto a = whole.extracted[0], b = chosen.extracted[0];
+  std::sort(a.begin(), a.end());
+  std::sort(b.begin(), b.end());
+  QCOMPARE(b, a);
+  QCOMPARE(a.size(), kBuhEntries.size());
+  QCOMPARE(picked.result.written, all.result.written);
+}
+
+void ArchWinTest::CancelledChoosersRestoreNothing() {
+  ArchiveFixture f;
+  f.Write("Buh(Day_3-th).zip", kBuhEntries);
+  FakeBackend backend;
+
+  // Close in the archive chooser.
+  WhenModal<TFormUnarh>([](TFormUnarh* chooser) { Click(chooser, "closebutton"); });
+  orn::ExtractOutcome closed = orn::ExtractFromWindow(nullptr, f.job, backend, /*whole=*/true);
+  QVERIFY(!closed.archiveChosen);
+  QCOMPARE(closed.ExitStatus(), 2);
+
+  // Files moved across, then Cancel: the archive choice is taken back.
+  WhenModal<TFormUnarh>([](TFormUnarh* chooser) {
+    ClickRow(chooser->SimGrid(), 1);
+    Click(chooser, "okbutlis");
+  });
+  WhenModal<TFormUnAr>([](TFormUnAr* files) {
+    Click(files, "IncAllBtn");
+    Click(files, "ExAllBtn");
+    QCOMPARE(Child<QListWidget>(files, "LBUnSaveFiles")->count(), 0);
+    Click(files, "IncAllBtn");
+    Click(files, "OrnButton2sss");
+  });
+  orn::ExtractOutcome cancelled = orn::ExtractFromWindow(nullptr, f.job, backend, /*whole=*/false);
+  QVERIFY(!cancelled.archiveChosen);
+  QVERIFY(backend.extracted.empty());
+
+  // Nobody at the screen: no chooser is shown and nothing is restored.
+  orn::SetDialogs(std::make_unique<orn::HeadlessDialogService>());
+  orn::ExtractOutcome headless = orn::ExtractFromWindow(nullptr, f.job, backend, /*whole=*/true);
+  QVERIFY(!headless.archiveChosen);
+  QVERIFY(backend.extracted.empty());
+}
+
+void ArchWinTest::ProgressFollowsTheRunAndRefusesASecondRun() {
+  QTemporaryDir dir;
+  const std::string base = Str(dir);
+  std::vector<std::string> files;
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+    files.push_back(base + "data/" + name);
+    WriteFile(files.back(), std::string(1000, 'x'));
+  }
+  orn::Job job;
+  job.archiveDirectory = base + "arh/";
+  job.archiveName = "Buh";
+  job.plusPath = "";
+
+  FakeBackend backend;
+  QStringList titles, counts;
+  int nestedStatus = -1;
+  int nestedProblems = -1;
+  backend.skipFile = [&](const std::string&) {
+    const auto tops = QApplication::topLevelWidgets();
+    for (QWidget* w : tops)
+      if (auto* progress = qobject_cast<TfrmProgress*>(w); progress && progress->isVisible()) {
+        titles << Child<QLabel>(progress, "Label1")->text();
+        counts << Child<QLabel>(progress, "lblCount")->text();
+      }
+    // A second click on the archive button while this run is going.
+    if (nestedStatus < 0) {
+      orn::Job other = job;
+      const orn::RunResult nested = orn::RunArchiveFromWindow(nullptr, other, backend);
+      nestedStatus = nested.exitStatus;
+      nestedProblems = nested.problems;
+    }
+    return false;
+  };
+  orn::ArchiverWindowOptions options;
+  options.configureRun = [&](orn::ArchiveRun& run) {
+    run.SetTemporaryDirectory(base + "tmp/");
+    run.SetLowerPriority(false);
+    run.buildRunList = [&](const orn::Job&) { return files; };
+    run.writeJob = [](orn::Job&) {};
+  };
+  const orn::RunResult result = orn::RunArchiveFromWindow(nullptr, job, backend, options);
+
+  QCOMPARE(result.exitStatus, int(orn::kRunComplete));
+  QVERIFY(orn::FileExists(job.archiveDirectory + "Buh.zip"));
+  // The second run never started: it did not even reach the temporary
+  // directory, which the first one holds.
+  QCOMPARE(nestedStatus, int(orn::kRunNoGeneration));
+  QCOMPARE(nestedProblems, 0);
+  QCOMPARE(titles, QStringList({"ZIPPING", "ZIPPING", "ZIPPING"}));
+  // Each file is counted as it starts, with the bytes before it.
+  QCOMPARE(counts.size(), 3);
+  QVERIFY2(counts[0].startsWith("0 / 3"), qPrintable(counts[0]));
+  QVERIFY2(counts[2].startsWith("2 / 3"), qPrintable(counts[2]));
+  QVERIFY2(counts[2].contains("(1000 bytes / 2.9 KB)"), qPrintable(counts[2]));
+  // The window is gone after the run.
+  for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<TfrmProgress*>(w) || !w->isVisible());
+}
+
+void ArchWinTest::AddFilesWalksFoldersOnceAndAsksLabAdd() {
+  QTemporaryDir dir;
+  const std::string base = Str(dir);
+  for (const char* name : {"buh/KONTI.DB", "buh/KONTI.PX", "buh/2024/old.txt", "buh/.cache/x", "notes.txt"})
+    WriteFile(base + name, "data");
+  orn::Job job;
+  job.jobList = {base + "notes.txt"};
+  job.saved = true;
+
+  // The window lists folders first; "buh" is chosen and a mask typed.
+  WhenModal<TAddForm>([&](TAddForm* window) {
+    QCOMPARE(window->CurrentDirectory(), base);
+    auto* lb = Child<QListWidget>(window, "LB");
+    QCOMPARE(Items(lb), QStringList({" BUH", "notes.txt"}));
+    QCOMPARE(Items(Child<QListWidget>(window, "DRC")), QStringList({"BUH"}));
+    SelectItems(lb, {" BUH", "notes.txt"});
+    Child<QLineEdit>(window, "Edit")->setText("/srv/doc/*.txt");
+    Click(window, "Button1ssssx");
+  });
+  dialogs_->questionAnswers = {true};
+  orn::AddFilesOutcome first = orn::AddFilesFromWindow(nullptr, job, nullptr, base);
+  QCOMPARE(first.returned, (std::vector<std::string>{"/srv/doc/*.txt", base + "buh", base + "notes.txt"}));
+  QCOMPARE(dialogs_->asked.size(), size_t(1));
+  QVERIFY(!first.replaced);
+  QCOMPARE(first.added, 4);  // the mask and three files under buh; notes.txt was there
+  QVERIFY(!job.saved);
+  QCOMPARE(job.jobList.front(), base + "notes.txt");
+  QVERIFY(std::count(job.jobList.begin(), job.jobList.end(), base + "buh/2024/old.txt") == 1);
+
+  // The same folder again adds nothing.
+  job.saved = true;
+  WhenModal<TAddForm>([&](TAddForm* window) {
+    SelectItems(Child<QListWidget>(window, "LB"), {" BUH"});
+    Click(window, "Button1ssssx");
+  });
+  dialogs_->questionAnswers = {true};
+  orn::AddFilesOutcome again = orn::AddFilesFromWindow(nullptr, job, nullptr, base);
+  QCOMPARE(again.added, 0);
+  QVERIFY(job.saved);
+  QCOMPARE(job.jobList.size(), size_t(5));
+
+  // "No" to the question: the list becomes what was chosen; browsing into
+  // the folder by double click, and up again.
+  WhenModal<TAddForm>([&](TAddForm* window) {
+    auto* drc = Child<QListWidget>(window, "DRC");
+    drc->setCurrentRow(0);
+    window->DRCDblClick();
+    QCOMPARE(window->CurrentDirectory(), base + "buh/");
+    QCOMPARE(Items(Child<QListWidget>(window, "LB")), QStringList({" 2024", "konti.db", "konti.px"}));
+    SelectItems(Child<QListWidget>(window, "LB"), {"konti.db"});
+    Click(window, "Button1ssssx");
+  });
+  dialogs_->questionAnswers = {false};
+  orn::AddFilesOutcome replaced = orn::AddFilesFromWindow(nullptr, job, nullptr, base);
+  QVERIFY(replaced.replaced);
+  QCOMPARE(job.jobList, (std::vector<std::string>{base + "buh/KONTI.DB"}));
+
+  // Cancel returns nothing and asks nothing.
+  dialogs_->asked.clear();
+  WhenModal<TAddForm>([](TAddForm* window) { Click(window, "Button2dffcvc"); });
+  QCOMPARE(orn::AddFilesFromWindow(nullptr, job, nullptr, base).added, 0);
+  QVERIFY(dialogs_->asked.empty());
+}
+
+void ArchWinTest::RemovingARowTakesItsCompanions() {
+  QTemporaryDir dir;
+  const std::string base = Str(dir);
+  for (const char* name : {"buh/KONTI.DB", "buh/KONTI.PX", "buh/KONTI.MB", "buh/KONTI.X02", "buh/DOKUM.DB"})
+    WriteFile(base + name, "data");
+  orn::Job job;
+  orn::ApplyAddedFiles(job, {base + "buh"}, true);
+  QCOMPARE(job.jobList.size(), size_t(5));
+  const auto rows = orn::JobGridRows(job.jobList);
+  QCOMPARE(rows.size(), size_t(2));  // companions have no row
+  int kontiRow = rows[0].file == "KONTI.DB" ? 0 : 1;
+  orn::RemoveJobGridRows(job.jobList, kontiRow, kontiRow);
+  QCOMPARE(job.jobList, (std::vector<std::string>{base + "buh/DOKUM.DB"}));
+}
+
+void ArchWinTest::MarkingWritesOnlyChangedMarks() {
+  QTemporaryDir dir;
+  orn::Job job;
+  job.registerFile = Str(dir) + "SprFiles.db";
+  orn::test::MakeRegister(job.registerFile, {{"DOKUM.DB", "BUHDATA", "Dokumenti", "", true},
+                                             {"KONTI.DB", "BUHDATA", "Kontu plans", "galvena", false},
+                                             {"", "BUHDATA", "empty key", "", true}});
+
+  // OK without a change writes nothing (the empty record is cleaned away).
+  QStringList lines;
+  WhenModal<TfrmSPRAdmin>([&](TfrmSPRAdmin* window) {
+    lines = Items(Child<QListWidget>(window, "SPR"));
+    Click(window, "DBbuOk");
+  });
+  orn::MarkOutcome untouched = orn::MarkRegisterFromWindow(nullptr, job);
+  QVERIFY(untouched.accepted);
+  QCOMPARE(untouched.written, 0);
+  QCOMPARE(lines.size(), 2);
+  QCOMPARE(lines[1].toStdString(), orn::FormatMarkingLine("KONTI.DB", "Kontu plans", "galvena"));
+  QCOMPARE(lines[1].left(16), QString("KONTI.DB        "));
+
+  // Ticking KONTI writes that record alone; Cancel would write nothing.
+  WhenModal<TfrmSPRAdmin>([](TfrmSPRAdmin* window) {
+    auto* spr = Child<QListWidget>(window, "SPR");
+    spr->item(0)->setCheckState(Qt::Unchecked);
+    Click(window, "DBbuNo");
+  });
+  QCOMPARE(orn::MarkRegisterFromWindow(nullptr, job).written, 0);
+  WhenModal<TfrmSPRAdmin>([](TfrmSPRAdmin* window) {
+    Child<QListWidget>(window, "SPR")->item(1)->setCheckState(Qt::Checked);
+    Click(window, "DBbuOk");
+  });
+  QCOMPARE(orn::MarkRegisterFromWindow(nullptr, job).written, 1);
+
+  orn::Table reread;
+  orn::OpenRegister(reread, job.registerFile);
+  auto marks = orn::ReadMarkingLines(reread);
+  QVERIFY(marks);
+  QCOMPARE(marks->size(), size_t(2));
+  QVERIFY((*marks)[0].checked);
+  QVERIFY((*marks)[1].checked);
+
+  // An older register cannot be marked: the notice is shown instead.
+  job.registerFile = Str(dir) + "old/SprFiles.db";
+  orn::ForceDirectories(Str(dir) + "old");
+  orn::test::MakeRegister(job.registerFile, {{"KONTI.DB", "BUHDATA", "", "", false}}, /*withMark=*/false);
+  dialogs_->asked.clear();
+  QVERIFY(orn::MarkRegisterFromWindow(nullptr, job).oldRegister);
+  QCOMPARE(dialogs_->asked.size(), size_t(1));
+  QVERIFY(QString::fromStdString(dialogs_->asked[0]).contains("old version of SPR"));
+}
+
+QTEST_MAIN(ArchWinTest)
+#include "ArchWinTest.moc"
