@@ -29,3 +29,12 @@ if(ORN_BUILD_TESTS)
   set_target_properties(ArchWinTest PROPERTIES AUTOMOC ON)
   target_include_directories(ArchWinTest PRIVATE ${CMAKE_SOURCE_DIR}/app/run/tests ${CMAKE_SOURCE_DIR}/app/sources/tests)
 endif()
+
+# Pictures of the windows (docs/screenshots); built and run by hand:
+# `xvfb-run build/bin/ArchWinScreens OUTDIR`.
+if(ORN_BUILD_TESTS)
+  add_executable(ArchWinScreens EXCLUDE_FROM_ALL
+    ${ORN_ARCHIVER_WINDOWS_DIR}/tests/ArchWinScreens.cpp ${CMAKE_SOURCE_DIR}/app/run/tests/FakeBackend.cpp)
+  target_include_directories(ArchWinScreens PRIVATE ${CMAKE_SOURCE_DIR}/app/run/tests)
+  target_link_libraries(ArchWinScreens PRIVATE orn_archiver_windows)
+endif()

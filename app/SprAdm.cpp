@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+#include "GradCaption.h"
 #include "OrnBitBtn.h"
 #include "Table.h"
 #include "TopLevelHandler.h"
@@ -40,6 +41,8 @@ TfrmSPRAdmin::TfrmSPRAdmin(orn::Table& sprFile, QWidget* parent) : TOrnForm(pare
   connect(dbbuOk_, &QPushButton::clicked, this, &TfrmSPRAdmin::DBbuOkClick);
   connect(dbbuNo_, &QPushButton::clicked, this, &TfrmSPRAdmin::DBbuNoClick);
   FormCreate();
+  // A small dialog: the window title is caption enough.
+  GradientCaption()->SetActive(false);
   adjustSize();
 }
 

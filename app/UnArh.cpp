@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QVBoxLayout>
 
+#include "GradCaption.h"
 #include "OrnBitBtn.h"
 #include "OrnLabel.h"
 
@@ -90,6 +91,8 @@ TFormUnAr::TFormUnAr(orn::FileChooserModel& model, QWidget* parent) : TOrnForm(p
   connect(cancelButton_, &QPushButton::clicked, this, &TFormUnAr::CancelClick);
 
   FormCreate();
+  // A small dialog: the window title is caption enough.
+  GradientCaption()->SetActive(false);
   ShowModel();
   adjustSize();
 }

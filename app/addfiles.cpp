@@ -11,6 +11,7 @@
 
 #include "DialogService.h"
 #include "FileSystem.h"
+#include "GradCaption.h"
 #include "OrnBitBtn.h"
 #include "OrnLabel.h"
 
@@ -78,6 +79,8 @@ TAddForm::TAddForm(const std::string& startDirectory, QWidget* parent) : TOrnFor
   connect(cancel_, &QPushButton::clicked, this, &TAddForm::Button2dffcvcClick);
 
   FormCreate();
+  // A small dialog: the window title is caption enough.
+  GradientCaption()->SetActive(false);
   Fill(orn::IncludeTrailingDelimiter(startDirectory));
   adjustSize();
   if (parent) move(parent->window()->geometry().center() - rect().center());

@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "GradCaption.h"
 #include "OrnBitBtn.h"
 #include "OrnLabel.h"
 #include "OrnStringGrid.h"
@@ -93,6 +94,8 @@ TFormUnarh::TFormUnarh(const orn::Job& job, const QString& filesCaption, QWidget
   connect(closebutton_, &QPushButton::clicked, this, &TFormUnarh::closebuttonClick);
 
   FormCreate();
+  // A small dialog: the window title is caption enough.
+  GradientCaption()->SetActive(false);
   Fill(orn::ListArchives(job_));
 
   // Centred on the main window.
@@ -118,7 +121,8 @@ void TFormUnarh::FillGrid(TOrnStringGrid* grid, const std::vector<orn::ArchiveRo
   }
   grid->SetFixedRows(1);
   grid->setEnabled(!rows.empty());
-  if (!rows.empty()) grid->setCurrentCell(1, 0);
+  // Nothing is chosen until a row is clicked.
+  grid->setCurrentCell(-1, -1);
 }
 
 void TFormUnarh::GridClick(TOrnStringGrid* grid) {

@@ -1,0 +1,89 @@
+// Pictures of the archiver's windows, for looking at them and for the
+// documentation: `ArchWinScreens OUTDIR` writes progress.png,
+// archive-chooser.png, file-chooser.png, add-files.png and marking.png.
+#include <QApplication>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+
+#include "FakeBackend.h"
+#include "FileSystem.h"
+#include "Marking.h"
+#include "OrnStringGrid.h"
+#include "SprAdm.h"
+#include "Table.h"
+#include "UnArh.h"
+#include "UnitProgress.h"
+#include "addfiles.h"
+#include "funarhf.h"
+
+namespace {
+
+void Save(QWidget& window, const QString& path) {
+  window.show();
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+  if (!window.grab().save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+  window.hide();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: ArchWinScreens OUTDIR\n");
+    return 2;
+  }
+  const QString out = QString::fromLocal8Bit(argv[1]) + "/";
+  QTemporaryDir work;
+  QDir::setCurrent(work.path());
+  const std::string base = work.path().toStdString() + "/";
+
+  TfrmProgress progress;
+  progress.SetTitle("ZIPPING");
+  progress.StartJob(214, 48'300'000);
+  for (int i = 0; i < 87; ++i) progress.ItemStarted(19'750'000);
+  progress.SetFileName("/srv/buh/data/2026/DOKUMENTI.DB");
+  Save(progress, out + "progress.png");
+
+  orn::Job job;
+  job.archiveDirectory = base + "arh/";
+  job.archiveName = "Buh";
+  job.uniqueFolder = "Unique";
+  const std::vector<std::pair<std::string, std::string>> entries = {
+      {"srv/buh/KONTI.DB", "k"}, {"srv/buh/KONTI.PX", "i"},    {"srv/buh/DOKUM.DB", "d"},
+      {"srv/buh/DOKUM.MB", "m"}, {"srv/buh/PARTNERI.DB", "p"}, {"home/buh/notes.txt", "n"}};
+  for (const char* name : {"Buh(Day_1-th).zip", "Buh(Day_2-th).zip", "Buh(Day_3-th).zip", "Buh(Day_5-th).zip",
+                           "Unique/Buh(DATE=1,12,2026).zip", "Unique/Buh(DATE=7,12,2026).zip"})
+    orn::test::FakeBackend::WriteArchive(job.archiveDirectory + name, entries);
+  TFormUnarh chooser(job);
+  // The picture shows a made-up archive directory rather than a scratch one.
+  orn::ArchiveChoices choices = orn::ListArchives(job);
+  choices.archiveDirectory = "/srv/backup/buh/";
+  chooser.Fill(choices);
+  chooser.show();
+  chooser.SimGrid()->setCurrentCell(3, 0);
+  chooser.GridClick(chooser.SimGrid());
+  Save(chooser, out + "archive-chooser.png");
+
+  std::vector<std::string> names;
+  for (const auto& e : entries) names.push_back(e.first);
+  orn::FileChooserModel model(names, [](const std::string& n) { return n.ends_with(".PX") || n.ends_with(".MB"); });
+  model.Include({1});
+  TFormUnAr files(model);
+  Save(files, out + "file-chooser.png");
+
+  for (const char* name : {"buh/KONTI.DB", "buh/KONTI.PX", "buh/2024/old.txt", "Notes.txt", "konti/readme"})
+    orn::test::WriteFile(base + "tree/" + name, "x");
+  TAddForm add(base + "tree/");
+  Save(add, out + "add-files.png");
+
+  orn::Table none;
+  TfrmSPRAdmin marking(none);
+  marking.SetLines({{"KONTI.DB", orn::FormatMarkingLine("KONTI.DB", "Kontu plāns", "galvenā grāmata"), true},
+                    {"DOKUM.DB", orn::FormatMarkingLine("DOKUM.DB", "Dokumenti", ""), false},
+                    {"PARTNERI.DB", orn::FormatMarkingLine("PARTNERI.DB", "Partneri", "klienti"), true}});
+  Save(marking, out + "marking.png");
+  return 0;
+}
