@@ -156,7 +156,8 @@ void TMainForm::BuildWindow() {
   speedButton_[9] = SpeedButton("SpeedButton9", "Extract", QStyle::SP_ArrowUp, "Extract chosen files");
   speedButton_[8] = SpeedButton("SpeedButton8", "Extract all", QStyle::SP_BrowserReload, "Extract the whole archive");
   speedButton77_ = SpeedButton("SpeedButton77", "Unzip", QStyle::SP_DirOpenIcon, "Unzip any zip archive");
-  speedButton732_ = SpeedButton("SpeedButton732", "", QStyle::SP_DialogHelpButton, "Help");
+  speedButton732_ = SpeedButton("SpeedButton732", "?", -1, "Help");
+  speedButton732_->setStyleSheet("QToolButton { font-weight: bold; min-width: 20px; }");
   cbLabelLang_ = new QComboBox(tools);
   cbLabelLang_->setObjectName("cbLabelLang");
   cbLabelLang_->setMinimumWidth(100);
