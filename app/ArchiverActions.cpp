@@ -45,6 +45,8 @@ const MessageTexts& TextsOrDefault(const MessageTexts* texts) {
 
 }  // namespace
 
+bool ArchiverActionRunning() { return actionRunning; }
+
 std::string LabelTextOr(const MessageTexts* texts, const std::string& labelName, const std::string& fallback) {
   const std::string text = TextsOrDefault(texts).Text(labelName);
   return text.empty() || text == labelName ? fallback : text;
@@ -149,6 +151,8 @@ AddFilesOutcome ApplyAddedFiles(Job& job, std::vector<std::string> returned, boo
 
 AddFilesOutcome AddFilesFromWindow(QWidget* parent, Job& job, const MessageTexts* texts,
                                    const std::string& startDirectory) {
+  ActionGuard guard;
+  if (!guard.Entered()) return {};
   if (!Dialogs().Interactive()) {
     Diagnostic("Add files: nobody can answer; the file list stays as it is");
     return {};
@@ -168,6 +172,10 @@ AddFilesOutcome AddFilesFromWindow(QWidget* parent, Job& job, const MessageTexts
 
 MarkOutcome MarkRegisterFromWindow(QWidget* parent, const Job& job, const MessageTexts* texts) {
   MarkOutcome outcome;
+  // The register is being archived while a run goes on; it is not changed
+  // under it.
+  ActionGuard guard;
+  if (!guard.Entered()) return outcome;
   if (job.registerFile.empty() || !FileExists(job.registerFile)) return outcome;
   Table sprFile;
   OpenRegister(sprFile, job.registerFile);

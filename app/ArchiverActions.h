@@ -87,6 +87,11 @@ struct MarkOutcome {
 // thrown to the caller.
 MarkOutcome MarkRegisterFromWindow(QWidget* parent, const Job& job, const MessageTexts* texts = nullptr);
 
+// True while one of the actions above runs. The progress window lets
+// pending events run, so the main window's commands can be reached during a
+// job; those that change the job or the engine should wait.
+bool ArchiverActionRunning();
+
 // A label text of the main window, or `fallback` when the texts do not know
 // the label.
 std::string LabelTextOr(const MessageTexts* texts, const std::string& labelName, const std::string& fallback);

@@ -28,6 +28,10 @@ if(ORN_BUILD_TESTS)
     LIBS orn_archiver_windows orn_tables)
   set_target_properties(ArchWinTest PROPERTIES AUTOMOC ON)
   target_include_directories(ArchWinTest PRIVATE ${CMAKE_SOURCE_DIR}/app/run/tests ${CMAKE_SOURCE_DIR}/app/sources/tests)
+  # The run and restore over the real engine load the compression libraries.
+  if(TARGET ornzip_lib AND TARGET ornunz_lib)
+    add_dependencies(ArchWinTest ornzip_lib ornunz_lib)
+  endif()
 endif()
 
 # Pictures of the windows (docs/screenshots); built and run by hand:

@@ -130,10 +130,28 @@ QString SizeText(std::int64_t bytes) {
   return QString("%1 %2").arg(value, 0, 'f', value < 10 ? 1 : 0).arg(units[unit]);
 }
 
+class ProgressObserver::CloseBlocker : public QObject {
+ public:
+  explicit CloseBlocker(QWidget* window) : QObject(window), window_(window) { window_->installEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == window_ && event->type() == QEvent::Close) {
+      event->ignore();
+      return true;
+    }
+    return false;
+  }
+
+ private:
+  QWidget* window_;
+};
+
 ProgressObserver::ProgressObserver(QWidget* parent) : parent_(parent) {}
 
 ProgressObserver::~ProgressObserver() {
   if (hookInstalled_) SetProcessMessagesHook(nullptr);
+  delete closeBlocker_.data();
   delete window_.data();
 }
 
@@ -143,6 +161,7 @@ void ProgressObserver::RunStarted() {
     window_->setAttribute(Qt::WA_DeleteOnClose, false);
   }
   window_->SetBusy(true);
+  if (parent_ && !closeBlocker_) closeBlocker_ = new CloseBlocker(parent_->window());
   window_->show();
   window_->raise();
   // From here on every callback of the compression libraries lets the
@@ -157,6 +176,8 @@ void ProgressObserver::RunFinished() {
     SetProcessMessagesHook(nullptr);
     hookInstalled_ = false;
   }
+  delete closeBlocker_.data();
+  closeBlocker_ = nullptr;
   if (!window_) return;
   window_->SetBusy(false);
   if (keepWindow_) return;

@@ -97,8 +97,13 @@ class ProgressObserver : public RunObserver {
   void SetKeepWindow(bool keep) { keepWindow_ = keep; }
 
  private:
+  class CloseBlocker;
+
   QWidget* parent_;
   QPointer<TfrmProgress> window_;
+  // While a job runs, pending events run too: the main window must not be
+  // closed under the job, which works on its job and its zip engine.
+  QPointer<QObject> closeBlocker_;
   bool hookInstalled_ = false;
   bool keepWindow_ = false;
 };

@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
+#include <cstdio>
 #include <functional>
 
 #include "ArchiverActions.h"
@@ -29,6 +30,7 @@
 #include "Table.h"
 #include "UnArh.h"
 #include "UnitProgress.h"
+#include "ZipEngine.h"
 #include "addfiles.h"
 #include "funarhf.h"
 
@@ -127,6 +129,7 @@ class ArchWinTest : public QObject {
   void IncludeAllThenOkRestoresLikeExtractAll();
   void CancelledChoosersRestoreNothing();
   void ProgressFollowsTheRunAndRefusesASecondRun();
+  void RunAndRestoreWithTheZipEngine();
   void AddFilesWalksFoldersOnceAndAsksLabAdd();
   void RemovingARowTakesItsCompanions();
   void MarkingWritesOnlyChangedMarks();
@@ -303,6 +306,9 @@ void ArchWinTest::ProgressFollowsTheRunAndRefusesASecondRun() {
   job.archiveName = "Buh";
   job.plusPath = "";
 
+  QWidget mainWindow;
+  mainWindow.show();
+  bool stayedOpen = false;
   FakeBackend backend;
   QStringList titles, counts;
   int nestedStatus = -1;
@@ -314,8 +320,11 @@ void ArchWinTest::ProgressFollowsTheRunAndRefusesASecondRun() {
         titles << Child<QLabel>(progress, "Label1")->text();
         counts << Child<QLabel>(progress, "lblCount")->text();
       }
-    // A second click on the archive button while this run is going.
+    // Closing the main window, or a second click on the archive button,
+    // while this run is going.
     if (nestedStatus < 0) {
+      mainWindow.close();
+      stayedOpen = mainWindow.isVisible();
       orn::Job other = job;
       const orn::RunResult nested = orn::RunArchiveFromWindow(nullptr, other, backend);
       nestedStatus = nested.exitStatus;
@@ -330,9 +339,11 @@ void ArchWinTest::ProgressFollowsTheRunAndRefusesASecondRun() {
     run.buildRunList = [&](const orn::Job&) { return files; };
     run.writeJob = [](orn::Job&) {};
   };
-  const orn::RunResult result = orn::RunArchiveFromWindow(nullptr, job, backend, options);
+  const orn::RunResult result = orn::RunArchiveFromWindow(&mainWindow, job, backend, options);
 
   QCOMPARE(result.exitStatus, int(orn::kRunComplete));
+  QVERIFY(stayedOpen);
+  QVERIFY(mainWindow.close());
   QVERIFY(orn::FileExists(job.archiveDirectory + "Buh.zip"));
   // The second run never started: it did not even reach the temporary
   // directory, which the first one holds.
@@ -346,6 +357,53 @@ void ArchWinTest::ProgressFollowsTheRunAndRefusesASecondRun() {
   QVERIFY2(counts[2].contains("(1000 bytes / 2.9 KB)"), qPrintable(counts[2]));
   // The window is gone after the run.
   for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<TfrmProgress*>(w) || !w->isVisible());
+}
+
+void ArchWinTest::RunAndRestoreWithTheZipEngine() {
+  const std::string libDir = ORN_BIN_DIR;
+  if (!orn::FileExists(libDir + "/libornzip.so") || !orn::FileExists(libDir + "/libornunz.so"))
+    QSKIP("the compression libraries are not built");
+  QTemporaryDir dir;
+  const std::string base = Str(dir);
+  WriteFile(base + "data/KONTI.DB", std::string(40000, 'k'));
+  WriteFile(base + "data/KONTI.PX", "index");
+  WriteFile(base + "data/notes.txt", "notes");
+  orn::Job job;
+  job.archiveDirectory = base + "arh/";
+  job.archiveName = "Buh";
+  job.jobList = {base + "data/KONTI.DB", base + "data/KONTI.PX", base + "data/notes.txt"};
+  TZipEngine engine;
+  engine.SetLibDirectory(libDir);
+  engine.SetUnattended(true);
+  QWidget mainWindow;
+
+  const orn::RunResult run = orn::RunArchiveFromWindow(&mainWindow, job, engine, /*showMessages=*/false);
+  QVERIFY2(run.exitStatus != orn::kRunNoGeneration, run.Summary().c_str());
+  QVERIFY(orn::FileExists(job.archiveDirectory + "Buh.zip"));
+
+  // The table is damaged and its index lost; the table alone is chosen.
+  WriteFile(base + "data/KONTI.DB", "damaged");
+  std::remove((base + "data/KONTI.PX").c_str());
+  std::remove((base + "data/notes.txt").c_str());
+  WhenModal<TFormUnarh>([](TFormUnarh* chooser) {
+    ClickRow(chooser->SimGrid(), 1);
+    Click(chooser, "okbutlis");
+  });
+  QStringList offered;
+  WhenModal<TFormUnAr>([&offered](TFormUnAr* files) {
+    auto* saved = Child<QListWidget>(files, "LBSavedFiles");
+    offered = Items(saved);
+    for (int i = 0; i < saved->count(); ++i) saved->item(i)->setSelected(saved->item(i)->text().endsWith("KONTI.DB"));
+    Click(files, "IncludeBtn");
+    Click(files, "OrnButton1wss");
+  });
+  const orn::ExtractOutcome restore =
+      orn::ExtractFromWindow(&mainWindow, job, engine, /*whole=*/false, /*showMessages=*/false);
+  QCOMPARE(offered.size(), 2);  // KONTI.PX is not offered
+  QCOMPARE(restore.ExitStatus(), 0);
+  QCOMPARE(orn::test::ReadFile(base + "data/KONTI.DB"), std::string(40000, 'k'));
+  QCOMPARE(orn::test::ReadFile(base + "data/KONTI.PX"), std::string("index"));
+  QVERIFY(!orn::FileExists(base + "data/notes.txt"));
 }
 
 void ArchWinTest::AddFilesWalksFoldersOnceAndAsksLabAdd() {
