@@ -10,6 +10,8 @@
 #include <system_error>
 
 #include "DialogService.h"
+#include "FrameworkState.h"
+#include "LangTranslation.h"
 #include "ProcessMessages.h"
 
 TfrmProgress::TfrmProgress(QWidget* parent) : QDialog(parent) {
@@ -53,6 +55,8 @@ TfrmProgress::TfrmProgress(QWidget* parent) : QDialog(parent) {
   root->addWidget(label2_);
   root->addWidget(lblCount_);
   resize(380, sizeHint().height());
+  // A plain window, not a form: it is translated once, when it is made.
+  if (orn::Framework().dictionary && !orn::Framework().dictionary->Empty()) orn::TranslateForm(this);
 }
 
 void TfrmProgress::SetTitle(const QString& title) { label1_->setText(title); }

@@ -155,7 +155,11 @@ void TFormUnarh::closebuttonClick() { reject(); }
 bool TFormUnarh::eventFilter(QObject* watched, QEvent* event) {
   if (watched == simgrid_ || watched == attgrid_) {
     auto* grid = static_cast<TOrnStringGrid*>(watched);
-    if (event->type() == QEvent::FocusIn) grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    if (event->type() == QEvent::FocusIn) {
+      grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+      // Reached by the keyboard, the grid is the one OK chooses from.
+      GridClick(grid);
+    }
     if (event->type() == QEvent::FocusOut) grid->setSelectionBehavior(QAbstractItemView::SelectItems);
   }
   return TOrnForm::eventFilter(watched, event);
