@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <stdexcept>
 
 #include "ArchiverActions.h"
 #include "CompanionFiles.h"
@@ -130,6 +131,7 @@ class ArchWinTest : public QObject {
   void CancelledChoosersRestoreNothing();
   void ProgressFollowsTheRunAndRefusesASecondRun();
   void RunAndRestoreWithTheZipEngine();
+  void GatheringErrorReachesTheCallerAndFreesTheWindows();
   void AddFilesWalksFoldersOnceAndAsksLabAdd();
   void RemovingARowTakesItsCompanions();
   void MarkingWritesOnlyChangedMarks();
@@ -357,6 +359,30 @@ void ArchWinTest::ProgressFollowsTheRunAndRefusesASecondRun() {
   QVERIFY2(counts[2].contains("(1000 bytes / 2.9 KB)"), qPrintable(counts[2]));
   // The window is gone after the run.
   for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<TfrmProgress*>(w) || !w->isVisible());
+}
+
+void ArchWinTest::GatheringErrorReachesTheCallerAndFreesTheWindows() {
+  QTemporaryDir dir;
+  orn::Job job;
+  job.archiveDirectory = Str(dir) + "arh/";
+  job.archiveName = "Buh";
+  FakeBackend backend;
+  orn::ArchiverWindowOptions options;
+  options.configureRun = [&](orn::ArchiveRun& run) {
+    run.SetTemporaryDirectory(Str(dir) + "tmp/");
+    run.buildRunList = [](const orn::Job&) -> std::vector<std::string> {
+      throw std::runtime_error("Unknown alias BUHDATA");
+    };
+  };
+  QWidget mainWindow;
+  mainWindow.show();
+  QVERIFY_THROWS_EXCEPTION(std::runtime_error, orn::RunArchiveFromWindow(&mainWindow, job, backend, options));
+  // Nothing is left holding the program: no progress window, the main
+  // window closes, the next command runs.
+  QVERIFY(!orn::ArchiverActionRunning());
+  for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<TfrmProgress*>(w) || !w->isVisible());
+  QVERIFY(mainWindow.close());
+  QVERIFY(backend.progress.empty());
 }
 
 void ArchWinTest::RunAndRestoreWithTheZipEngine() {
