@@ -47,6 +47,11 @@ def read_table(path):
                 if key.upper() in seen:
                     sys.exit(f"{path}:{number}: key {key} already on line {seen[key.upper()]}")
                 seen[key.upper()] = number
+            for text in fields[1:]:
+                # A text read as a key or setting line, or a blank one, would
+                # shift every language of the entry.
+                if not text.strip() or text[0] in "*$":
+                    sys.exit(f"{path}:{number}: a text may not be blank or begin with * or $")
             rows.append((keys, fields[1], fields[2], number))
     return rows
 

@@ -1,0 +1,82 @@
+// The dictionary shipped beside the program: both languages decode with
+// their own code pages, the language chooser finds both names, and every
+// text of the main window and the question window has an entry.
+#include <QComboBox>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "FileSystem.h"
+#include "FrameworkState.h"
+#include "LangTranslation.h"
+#include "LanguageDictionary.h"
+#include "MainUnit.h"
+#include "TextUtil.h"
+#include "UnitMessanger.h"
+
+namespace {
+const std::string kShipped = std::string(ORN_BIN_DIR) + "/RadEzaZuvev.ini";
+}
+
+class LangShippedDictionaryTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QDir::setCurrent(dir_->path());
+    if (!orn::FileExists(kShipped)) QSKIP("RadEzaZuvev.ini has not been written (python3 missing)");
+  }
+
+  void bothLanguagesReadBack() {
+    orn::LanguageDictionary d;
+    QVERIFY(d.Load(kShipped));
+    QCOMPARE(d.CharsetOf(1), 186);
+    QCOMPARE(d.CharsetOf(2), 204);
+    QCOMPARE(d.Lookup("LanguageName_1", 1), std::string("Latviešu"));
+    QCOMPARE(d.Lookup("LanguageName_2", 2), std::string("Русский"));
+    QCOMPARE(d.Lookup("LabSav", 1), std::string("Vai saglabāt izmaiņas?"));
+    QCOMPARE(d.Lookup("LabSav", 2), std::string("Сохранить изменения?"));
+    QCOMPARE(d.Lookup("ORNCBPOPUPMENU_2", 1), std::string("Rediģēt"));
+    // Every entry holds a line for each language and a closing blank line.
+    const auto& lines = d.Lines();
+    for (size_t i = 0; i < lines.size(); ++i) {
+      if (lines[i].empty() || lines[i][0] != '*' || (i + 1 < lines.size() && lines[i + 1][0] == '*')) continue;
+      QVERIFY2(i + 3 < lines.size(), lines[i].c_str());
+      QVERIFY2(!lines[i + 1].empty() && !lines[i + 2].empty(), lines[i].c_str());
+      QVERIFY2(orn::Trim(lines[i + 3]).empty(), lines[i].c_str());
+    }
+  }
+
+  void windowsStartInTheChosenLanguage() {
+    orn::WriteFileAtomically("Params.ini", "LANGUAGE=2\r\nSYSLANGUAGE=2\r\nHELPLANGUAGE=2\r\n");
+    TMainForm form({});
+    auto* chooser = form.findChild<QComboBox*>("cbLabelLang");
+    QCOMPARE(chooser->count(), 2);
+    QCOMPARE(chooser->currentText(), QString::fromUtf8("Русский"));
+    QCOMPARE(form.findChild<QLabel*>("LabSav")->text(), QString::fromUtf8("Сохранить изменения?"));
+  }
+
+  // Collecting the windows' texts into the shipped dictionary adds nothing:
+  // every caption, hint and menu item already has its entry.
+  void everyTextHasAnEntry() {
+    TMainForm form({});
+    TfrmMessager messager;
+    orn::LanguageDictionary d;
+    QVERIFY(d.Load(kShipped));
+    const std::vector<std::string> before = d.Lines();
+    orn::CollectFormTexts(&form, d);
+    orn::CollectFormTexts(&messager, d);
+    QStringList added;
+    for (const std::string& line : d.Lines())
+      if (line.rfind("* ", 0) == 0 && std::find(before.begin(), before.end(), line) == before.end())
+        added << QString::fromStdString(line);
+    QVERIFY2(added.isEmpty(), qPrintable("no entry for: " + added.join(", ")));
+  }
+
+ private:
+  std::unique_ptr<QTemporaryDir> dir_;
+};
+
+QTEST_MAIN(LangShippedDictionaryTest)
+#include "LangShippedDictionaryTest.moc"
