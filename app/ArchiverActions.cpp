@@ -1,5 +1,7 @@
 #include "ArchiverActions.h"
 
+#include <QGroupBox>
+#include <QLabel>
 #include <QWidget>
 
 #include "DialogService.h"
@@ -43,9 +45,27 @@ const MessageTexts& TextsOrDefault(const MessageTexts* texts) {
   return texts ? *texts : defaults;
 }
 
+const QWidget* WindowOf(const QWidget* parent) { return parent ? parent->window() : nullptr; }
+
+// The design heads the file column with the main window's group caption.
+QString FilesCaption(const QWidget* parent, const QString& given) {
+  if (!given.isEmpty()) return given;
+  if (const QWidget* window = WindowOf(parent))
+    if (auto* group = window->findChild<QGroupBox*>("OrnGroupBox1"); group && !group->title().isEmpty())
+      return group->title();
+  return "Files";
+}
+
 }  // namespace
 
 bool ArchiverActionRunning() { return actionRunning; }
+
+std::string WindowLabelTexts::Text(const std::string& labelName) const {
+  if (window_)
+    if (auto* label = window_->findChild<QLabel*>(QString::fromStdString(labelName)); label && !label->text().isEmpty())
+      return label->text().toStdString();
+  return DefaultText(labelName);
+}
 
 std::string LabelTextOr(const MessageTexts* texts, const std::string& labelName, const std::string& fallback) {
   const std::string text = TextsOrDefault(texts).Text(labelName);
@@ -68,10 +88,11 @@ RunResult RunArchiveFromWindow(QWidget* parent, Job& job, ArchiveBackend& backen
     Diagnostic("Archive: another archive job is still running");
     return {};
   }
+  const WindowLabelTexts windowTexts(WindowOf(parent));
   ProgressObserver progress(parent);
   progress.copyToFloppies = options.copyToFloppies;
   CountingBackend counting(backend, progress);
-  ArchiveRun run(counting, TextsOrDefault(options.texts));
+  ArchiveRun run(counting, options.texts ? *options.texts : windowTexts);
   run.SetObserver(&progress);
   run.SetShowMessages(options.showMessages);
   if (options.configureRun) options.configureRun(run);
@@ -79,12 +100,11 @@ RunResult RunArchiveFromWindow(QWidget* parent, Job& job, ArchiveBackend& backen
 }
 
 ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, TZipEngine& engine, bool whole, bool showMessages,
-                                 const MessageTexts* texts, const QString& filesCaption) {
+                                 const MessageTexts* texts) {
   ZipEngineBackend backend(engine);
   ArchiverWindowOptions options;
   options.showMessages = showMessages;
   options.texts = texts;
-  options.filesCaption = filesCaption;
   return ExtractFromWindow(parent, job, backend, whole, options);
 }
 
@@ -101,15 +121,16 @@ ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, ArchiveBackend
     // the archive, nothing is restored.
     Diagnostic("Choose archive: nobody can answer; nothing restored");
   } else {
-    TFormUnarh chooser(job, options.filesCaption, parent);
+    TFormUnarh chooser(job, FilesCaption(parent, options.filesCaption), parent);
     chooser.exec();
     outcome.archiveChosen = chooser.ArchiveChosen();
     if (outcome.archiveChosen) outcome.chosenArchive = chooser.ChosenArchive();
   }
 
+  const WindowLabelTexts windowTexts(WindowOf(parent));
   ProgressObserver progress(parent);
   CountingBackend counting(backend, progress);
-  Extraction extraction(counting, TextsOrDefault(options.texts));
+  Extraction extraction(counting, options.texts ? *options.texts : windowTexts);
   extraction.SetObserver(&progress);
   extraction.SetShowMessages(options.showMessages);
   extraction.chooseFiles = [parent, &progress](FileChooserModel& model) {
@@ -163,10 +184,12 @@ AddFilesOutcome AddFilesFromWindow(QWidget* parent, Job& job, const MessageTexts
     if (window.exec() == QDialog::Accepted) returned = window.Result();
   }
   if (returned.empty()) return {};
+  const WindowLabelTexts windowTexts(WindowOf(parent));
   // An empty job list has nothing to keep or replace.
   bool addToExisting = true;
   if (!job.jobList.empty())
-    addToExisting = Dialogs().Question(LabelTextOr(texts, "LabAdd", "Add to existing list?"), "Yes", "No");
+    addToExisting =
+        Dialogs().Question(LabelTextOr(texts ? texts : &windowTexts, "LabAdd", "Add to existing list?"), "Yes", "No");
   return ApplyAddedFiles(job, std::move(returned), addToExisting);
 }
 
@@ -183,7 +206,8 @@ MarkOutcome MarkRegisterFromWindow(QWidget* parent, const Job& job, const Messag
   std::optional<std::vector<MarkingLine>> lines = ReadMarkingLines(sprFile);
   if (!lines) {
     outcome.oldRegister = true;
-    Dialogs().Question(LabelTextOr(texts, "lblOldSPR",
+    const WindowLabelTexts windowTexts(WindowOf(parent));
+    Dialogs().Question(LabelTextOr(texts ? texts : &windowTexts, "lblOldSPR",
                                    "This is old version of SPR file. You can archive your files by using "
                                    "\"Add to list\""),
                        "Ok", "");

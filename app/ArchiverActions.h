@@ -24,10 +24,24 @@ class TZipEngine;
 
 namespace orn {
 
+// The texts of the hidden labels of a window (msg_NoCopyFile, LabAdd, ...),
+// which the window's translation keeps current; the resource texts for a
+// label the window does not have.
+class WindowLabelTexts : public MessageTexts {
+ public:
+  explicit WindowLabelTexts(const QWidget* window) : window_(window) {}
+  std::string Text(const std::string& labelName) const override;
+
+ private:
+  const QWidget* window_;
+};
+
+// Unless given, the texts are those of the parent window's hidden labels and
+// the file column's heading is the caption of its group OrnGroupBox1.
 struct ArchiverWindowOptions {
   bool showMessages = false;            // "DOSHOWMESSAGES"
-  const MessageTexts* texts = nullptr;  // the translated label texts; resource texts when null
-  QString filesCaption = "Files";       // the main window's OrnGroupBox1 caption
+  const MessageTexts* texts = nullptr;  // the translated label texts
+  QString filesCaption;                 // heading of the archive chooser's file column
   // The floppy copy window, given the archive files of the run.
   std::function<void(const std::vector<std::string>&)> copyToFloppies;
   // Settings of the run before it starts (temporary directory, job writer).
@@ -56,7 +70,7 @@ struct ExtractOutcome {
 // "UNARHIVALL" with `whole` true): the archive chooser, then, for chosen
 // files, the file chooser, then the extract step with the progress window.
 ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, TZipEngine& engine, bool whole, bool showMessages,
-                                 const MessageTexts* texts = nullptr, const QString& filesCaption = "Files");
+                                 const MessageTexts* texts = nullptr);
 ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, ArchiveBackend& backend, bool whole,
                                  const ArchiverWindowOptions& options = {});
 

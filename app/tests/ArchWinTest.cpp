@@ -5,9 +5,11 @@
 // scripted dialog service.
 #include <QApplication>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -51,7 +53,11 @@ void WhenModal(std::function<void(W*)> act) {
     if (!window || !window->isVisible()) return;
     timer->stop();
     timer->deleteLater();
+    QPointer<W> guard(window);
     act(window);
+    // A failed check inside `act` leaves the window open: close it so that
+    // the test fails instead of waiting.
+    if (guard && guard->isVisible()) guard->reject();
   });
   timer->start();
 }
@@ -197,7 +203,11 @@ void ArchWinTest::ChosenTableBringsItsCompanions() {
   backend.redirectRoot = f.root;
 
   QStringList shown;
+  QWidget mainWindow;
+  (new QGroupBox(QString::fromUtf8("Arhīvs"), &mainWindow))->setObjectName("OrnGroupBox1");
   WhenModal<TFormUnarh>([](TFormUnarh* chooser) {
+    // The file column is headed by the main window's group caption.
+    QCOMPARE(chooser->SimGrid()->Cells(0, 0), QString::fromUtf8("Arhīvs"));
     ClickRow(chooser->SimGrid(), 1);
     Click(chooser, "okbutlis");
   });
@@ -211,7 +221,7 @@ void ArchWinTest::ChosenTableBringsItsCompanions() {
     QVERIFY(Child<QPushButton>(files, "ExcludeBtn")->isEnabled());
     Click(files, "OrnButton1wss");
   });
-  const orn::ExtractOutcome outcome = orn::ExtractFromWindow(nullptr, f.job, backend, /*whole=*/false);
+  const orn::ExtractOutcome outcome = orn::ExtractFromWindow(&mainWindow, f.job, backend, /*whole=*/false);
 
   // Companion files are never offered, and the table brings them, in any
   // letter case; the other table's stay in the archive.
@@ -441,6 +451,9 @@ void ArchWinTest::AddFilesWalksFoldersOnceAndAsksLabAdd() {
   job.jobList = {base + "notes.txt"};
   job.saved = true;
 
+  // The question is the main window's hidden label, as translated.
+  QWidget mainWindow;
+  (new QLabel(QString::fromUtf8("Pievienot esošajam sarakstam?"), &mainWindow))->setObjectName("LabAdd");
   // The window lists folders first; "buh" is chosen and a mask typed.
   WhenModal<TAddForm>([&](TAddForm* window) {
     QCOMPARE(window->CurrentDirectory(), base);
@@ -452,9 +465,10 @@ void ArchWinTest::AddFilesWalksFoldersOnceAndAsksLabAdd() {
     Click(window, "Button1ssssx");
   });
   dialogs_->questionAnswers = {true};
-  orn::AddFilesOutcome first = orn::AddFilesFromWindow(nullptr, job, nullptr, base);
+  orn::AddFilesOutcome first = orn::AddFilesFromWindow(&mainWindow, job, nullptr, base);
   QCOMPARE(first.returned, (std::vector<std::string>{"/srv/doc/*.txt", base + "buh", base + "notes.txt"}));
   QCOMPARE(dialogs_->asked.size(), size_t(1));
+  QVERIFY(QString::fromStdString(dialogs_->asked[0]).contains(QString::fromUtf8("Pievienot esošajam sarakstam?")));
   QVERIFY(!first.replaced);
   QCOMPARE(first.added, 4);  // the mask and three files under buh; notes.txt was there
   QVERIFY(!job.saved);
