@@ -1,6 +1,8 @@
 // Each kind of text reads its own language's line of the process-wide
 // dictionary. The answer is untrimmed on purpose: a translation may start
 // with spaces that the layout relies on; callers decide what blank means.
+// An index past an entry that has no closing line would land on the next
+// entry's key line; that is no translation, so it answers empty.
 #include "TextLookups.h"
 
 #include "FrameworkState.h"
@@ -11,7 +13,9 @@ namespace {
 std::string LookupIn(const std::string& key, int index) {
   const FrameworkState& fw = Framework();
   if (!fw.dictionary) return {};
-  return fw.dictionary->Lookup(key, index);
+  std::string text = fw.dictionary->Lookup(key, index);
+  if (!text.empty() && text[0] == '*') return {};
+  return text;
 }
 }  // namespace
 

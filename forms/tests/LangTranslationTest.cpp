@@ -69,6 +69,7 @@ class LangTranslationTest : public QObject {
     std::vector<Line> lines = langtest::BuiltIns();
     lines.insert(lines.end(), {{"* Form1"}, {"* Caption2"}, Lv("Pirmā"), Ru("Вторая"), {""}});
     lines.insert(lines.end(), {{"* Spaces"}, {"   "}, {"  Lead"}, {""}});
+    lines.insert(lines.end(), {{"* Unclosed"}, {"One"}, {"Two"}, {"* Next"}, {"Three"}});
     TOrnForm form;
     form.setObjectName("Other");
     form.SetLanguageIni(QString::fromStdString(langtest::WriteDictionary(dir_->path(), lines)));
@@ -81,6 +82,7 @@ class LangTranslationTest : public QObject {
     QCOMPARE(orn::LabelText("Form1"), std::string("Вторая"));
     v.language = 3;  // the entry's closing line
     QCOMPARE(orn::LabelText("Form1"), std::string());
+    QCOMPARE(orn::LabelText("Unclosed"), std::string());  // not the next entry's key line
     v.editLanguage = 2;
     QCOMPARE(orn::EditText("Spaces"), std::string("  Lead"));
     QCOMPARE(orn::SystemText("Spaces"), std::string("   "));
