@@ -1,6 +1,7 @@
 // Fonts and character sets: the font settings replace face names only, the
 // character sets follow each control's style, and one dictionary file holds
 // Latvian and Russian lines that both reach the screen with their letters.
+#include <QComboBox>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -14,6 +15,21 @@
 #include "OrnForma.h"
 #include "OrnLabel.h"
 #include "OrnStringGrid.h"
+#include "OrnTabs.h"
+
+// The list-file combo box as it will arrive: the font rules find it by its
+// class name and read its two-valued CharSetStyle.
+class TOrnComboBox : public QComboBox {
+  Q_OBJECT
+  Q_PROPERTY(int CharSetStyle READ CharSetStyle WRITE SetCharSetStyle)
+ public:
+  using QComboBox::QComboBox;
+  int CharSetStyle() const { return style_; }
+  void SetCharSetStyle(int style) { style_ = style; }
+
+ private:
+  int style_ = 0;  // csAsEdit
+};
 
 using langtest::Line;
 using langtest::Lv;
@@ -127,6 +143,33 @@ class LangFontTest : public QObject {
     other.setObjectName("Mainform2");
     other.FormCreate();
     QCOMPARE(orn::CharsetOf(other.GradientCaption()), 204);
+  }
+
+  void stylesChooseTheCharacterSet() {
+    orn::WriteFileAtomically("Params.ini", "LANGUAGE=1\r\nEDITLANGUAGE=2\r\nSYSLANGUAGE=2\r\n");
+    std::vector<Line> lines = {{"* CharSetINI"}, {"BALTIC_CHARSET"}, {"RUSSIAN_CHARSET"}, {""}};
+    TOrnForm form;
+    form.SetLanguageIni(QString::fromStdString(langtest::WriteDictionary(dir_->path(), lines)));
+    auto* asEdit = new TOrnComboBox(&form);
+    asEdit->setObjectName("Combo1");
+    auto* asLabel = new TOrnComboBox(&form);
+    asLabel->setObjectName("Combo2");
+    asLabel->SetCharSetStyle(1);  // csAsLabel
+    auto* outOfRange = new TOrnComboBox(&form);
+    outOfRange->setObjectName("Combo3");
+    outOfRange->SetCharSetStyle(7);
+    auto* pages = new TOrnPageControl(&form);
+    pages->setObjectName("Pages");
+    pages->SetLoadAs(OrnTypes::AsSystem);
+    auto* page = new QWidget;
+    page->setObjectName("Page1");
+    pages->addTab(page, "Page");
+    form.FormCreate();
+    QCOMPARE(orn::CharsetOf(asEdit), 204);
+    QCOMPARE(orn::CharsetOf(asLabel), 186);
+    QCOMPARE(orn::CharsetOf(outOfRange), 1);  // left as it was
+    QCOMPARE(orn::CharsetOf(pages), 204);
+    QCOMPARE(orn::CharsetOf(page), 204);
   }
 
  private:
