@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "OrnZipLib.h"
+#include "Scratch.h"
 #include "ZipCrypto.h"
 
 namespace orn::zipfmt {
@@ -22,6 +23,8 @@ struct DecompressorHolder {
   }
 };
 thread_local DecompressorHolder tDecompressor;
+thread_local Scratch tIn;
+thread_local Scratch tOut;
 
 bool WriteAll(int fd, const char* p, std::size_t n) {
   while (n > 0) {
@@ -68,18 +71,18 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
   const std::string writeError = "Cannot write " + e.name + " (disk full?)";
 
   if (e.method == kMethodDeflate && usize <= kWholeEntryLimit && csize <= kWholeEntryLimit && tDecompressor.d) {
-    std::string in(std::size_t(csize), '\0');
-    if (!ReadAt(job.archiveFd, in.data(), in.size(), offset))
+    char* in = tIn.Get(std::size_t(csize));
+    if (!ReadAt(job.archiveFd, in, std::size_t(csize), offset))
       return Failed(ORN_ZE_EOF, "Archive ends early: " + e.name);
-    if (crypto) crypto->Decrypt(reinterpret_cast<std::uint8_t*>(in.data()), in.size());
-    std::string out(std::size_t(usize), '\0');
+    if (crypto) crypto->Decrypt(reinterpret_cast<std::uint8_t*>(in), std::size_t(csize));
+    char* out = tOut.Get(std::size_t(usize));
     std::size_t actual = 0;
     libdeflate_result rc =
-        libdeflate_deflate_decompress(tDecompressor.d, in.data(), in.size(), out.data(), out.size(), &actual);
+        libdeflate_deflate_decompress(tDecompressor.d, in, std::size_t(csize), out, std::size_t(usize), &actual);
     if (rc != LIBDEFLATE_SUCCESS || actual != usize)
       return Failed(crypto ? ORN_ZE_PASSWORD : ORN_ZE_FORMAT,
                     std::string(crypto ? "Wrong password or damaged data: " : "Damaged data: ") + e.name);
-    if (!emit(out.data(), out.size())) return Failed(ORN_ZE_WRITE, writeError);
+    if (!emit(out, std::size_t(usize))) return Failed(ORN_ZE_WRITE, writeError);
     r.ok = true;
     return r;
   }

@@ -16,6 +16,7 @@
 #include "DosTime.h"
 #include "OrnZipLib.h"
 #include "Reporter.h"
+#include "Scratch.h"
 #include "UniqueFd.h"
 #include "WorkerPool.h"
 #include "ZipCrypto.h"
@@ -132,23 +133,23 @@ ArchiveWriter::PieceResult RunPiece(const ArchiveWriter::Piece& p) {
     r.error = "Cannot open " + p.file->diskPath + ": " + std::strerror(errno);
     return r;
   }
-  std::string in;
-  in.resize(p.size);
-  if (p.size > 0 && !ReadAt(fd.Get(), in.data(), p.size, p.offset)) {
+  thread_local Scratch tIn;
+  char* in = tIn.Get(p.size);
+  if (p.size > 0 && !ReadAt(fd.Get(), in, p.size, p.offset)) {
     r.error = "Cannot read " + p.file->diskPath + " (it shrank or a read failed)";
     return r;
   }
-  r.crc = std::uint32_t(libdeflate_crc32(0, in.data(), in.size()));
+  r.crc = std::uint32_t(libdeflate_crc32(0, in, p.size));
   if (p.store) {
-    r.data = std::move(in);
+    r.data.assign(in, p.size);
     r.stored = true;
   } else {
-    if (!DeflatePiece(p.level, reinterpret_cast<const std::uint8_t*>(in.data()), in.size(), p.last, r.data)) {
+    if (!DeflatePiece(p.level, reinterpret_cast<const std::uint8_t*>(in), p.size, p.last, r.data)) {
       r.error = "Out of memory compressing " + p.file->diskPath;
       return r;
     }
-    if (p.single && r.data.size() >= in.size()) {
-      r.data = std::move(in);
+    if (p.single && r.data.size() >= p.size) {
+      r.data.assign(in, p.size);
       r.stored = true;
     }
   }

@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "Scratch.h"
+
 namespace orn::zipfmt {
 
 namespace {
@@ -26,6 +28,7 @@ struct CompressorCache {
 };
 
 thread_local CompressorCache tCompressor;
+thread_local Scratch tDeflateOut;
 
 // Fallback for a piece whose block boundaries cannot be found: zlib with a
 // sync flush produces the non-final form directly.
@@ -102,10 +105,10 @@ bool DeflatePiece(int level, const std::uint8_t* data, std::size_t size, bool la
   libdeflate_compressor* c = tCompressor.For(level);
   if (!c) return false;
   std::size_t bound = libdeflate_deflate_compress_bound(c, size);
-  out.resize(bound);
-  std::size_t n = libdeflate_deflate_compress(c, data, size, out.data(), bound);
+  char* buffer = tDeflateOut.Get(bound);
+  std::size_t n = libdeflate_deflate_compress(c, data, size, buffer, bound);
   if (n == 0) return false;
-  out.resize(n);
+  out.assign(buffer, n);
   if (last || MakeNonFinal(out)) return true;
   return DeflateWithZlib(level > 9 ? 9 : level, data, size, last, out);
 }
