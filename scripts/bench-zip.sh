@@ -114,7 +114,7 @@ if [ "${ORN_BENCH_BIG:-0}" = 1 ]; then
   big=$cache/big
   if [ ! -f "$big/BIG.DB" ]; then
     mkdir -p "$big"
-    for _ in $(seq 1 40); do cat "$data"/accounting/*/TAB01.DB "$data"/accounting/*/*/TAB02.DB 2>/dev/null; done |
+    for _ in $(seq 1 60); do cat "$data"/accounting/*/TAB01.DB "$data"/accounting/*/*/TAB02.DB 2>/dev/null; done |
       head -c 2100000000 > "$big/BIG.DB"
   fi
   echo "A 2 GB file:"
