@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -495,6 +496,12 @@ void ArchWinTest::AddFilesWalksFoldersOnceAndAsksLabAdd() {
     window->DRCDblClick();
     QCOMPARE(window->CurrentDirectory(), base + "buh/");
     QCOMPARE(Items(Child<QListWidget>(window, "LB")), QStringList({" 2024", "konti.db", "konti.px"}));
+    // Backspace in the folder list goes up; the directory chooser comes back.
+    QTest::keyClick(drc, Qt::Key_Backspace);
+    QCOMPARE(window->CurrentDirectory(), base);
+    dialogs_->directories = {base + "buh"};
+    QTest::mouseClick(Child<QToolButton>(window, "SpeedButton1"), Qt::LeftButton);
+    QCOMPARE(window->CurrentDirectory(), base + "buh/");
     SelectItems(Child<QListWidget>(window, "LB"), {"konti.db"});
     Click(window, "Button1ssssx");
   });
