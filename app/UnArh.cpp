@@ -1,8 +1,10 @@
 #include "UnArh.h"
 
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "GradCaption.h"
@@ -95,6 +97,9 @@ TFormUnAr::TFormUnAr(orn::FileChooserModel& model, QWidget* parent) : TOrnForm(p
   GradientCaption()->SetActive(false);
   ShowModel();
   adjustSize();
+  // Centred on the screen, not on the main window.
+  if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
+    move(screen->availableGeometry().center() - rect().center());
 }
 
 std::vector<size_t> TFormUnAr::SelectedRows(const QListWidget* list) {
