@@ -46,12 +46,50 @@ DecodeResult Failed(int code, std::string text) {
 
 }  // namespace
 
+namespace {
+
+// Reads what is there, up to `size` bytes; returns the count.
+std::size_t ReadSome(int fd, char* p, std::size_t size, std::uint64_t offset) {
+  std::size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::pread(fd, p + done, size - done, off_t(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += std::size_t(n);
+  }
+  return done;
+}
+
+}  // namespace
+
 DecodeResult DecodeEntry(const DecodeJob& job) {
   const CentralEntry& e = *job.entry;
   if (e.method != kMethodStore && e.method != kMethodDeflate)
     return Failed(ORN_ZE_FORMAT, "Compression method " + std::to_string(e.method) + " not supported: " + e.name);
   std::uint64_t csize = e.compressedSize;
   std::uint64_t offset = job.dataOffset;
+  // A small entry is read with its local header in one go (one read per
+  // file counts when there are tens of thousands of them).
+  const char* whole = nullptr;
+  if (offset == 0 && !e.IsEncrypted() && csize <= kWholeEntryLimit) {
+    std::size_t want = kLocalHeaderSize + e.rawName.size() + e.extra.size() + std::size_t(csize) + 64;
+    char* buf = tIn.Get(want);
+    std::size_t got = ReadSome(job.archiveFd, buf, want, e.localOffset);
+    LeReader r(buf, got);
+    if (r.U32() != kLocalSig) return Failed(ORN_ZE_FORMAT, "Local header missing: " + e.name);
+    r.Skip(22);
+    std::size_t nameLen = r.U16();
+    std::size_t extraLen = r.U16();
+    if (!r.Ok()) return Failed(ORN_ZE_EOF, "Archive ends early: " + e.name);
+    offset = e.localOffset + kLocalHeaderSize + nameLen + extraLen;
+    if (kLocalHeaderSize + nameLen + extraLen + csize <= got) whole = buf + kLocalHeaderSize + nameLen + extraLen;
+  } else if (offset == 0) {
+    try {
+      offset = LocalDataOffset(job.archiveFd, e, "");
+    } catch (const ZipError& err) {
+      return Failed(err.Code(), err.what());
+    }
+  }
   std::unique_ptr<ZipCrypto> crypto;
   if (e.IsEncrypted()) {
     if (csize < kCryptHeaderSize) return Failed(ORN_ZE_FORMAT, "Damaged encrypted entry: " + e.name);
@@ -70,11 +108,21 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
   };
   const std::string writeError = "Cannot write " + e.name + " (disk full?)";
 
+  if (whole && e.method == kMethodStore) {
+    if (csize != usize) return Failed(ORN_ZE_FORMAT, "Damaged entry (stored sizes differ): " + e.name);
+    if (!emit(whole, std::size_t(csize))) return Failed(ORN_ZE_WRITE, writeError);
+    r.ok = true;
+    return r;
+  }
   if (e.method == kMethodDeflate && usize <= kWholeEntryLimit && csize <= kWholeEntryLimit && tDecompressor.d) {
-    char* in = tIn.Get(std::size_t(csize));
-    if (!ReadAt(job.archiveFd, in, std::size_t(csize), offset))
-      return Failed(ORN_ZE_EOF, "Archive ends early: " + e.name);
-    if (crypto) crypto->Decrypt(reinterpret_cast<std::uint8_t*>(in), std::size_t(csize));
+    const char* in = whole;
+    if (!in) {
+      char* buf = tIn.Get(std::size_t(csize));
+      if (!ReadAt(job.archiveFd, buf, std::size_t(csize), offset))
+        return Failed(ORN_ZE_EOF, "Archive ends early: " + e.name);
+      if (crypto) crypto->Decrypt(reinterpret_cast<std::uint8_t*>(buf), std::size_t(csize));
+      in = buf;
+    }
     char* out = tOut.Get(std::size_t(usize));
     std::size_t actual = 0;
     libdeflate_result rc =

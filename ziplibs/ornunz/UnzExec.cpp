@@ -310,15 +310,18 @@ int RunUnzJob(const OrnUnzipParams& p) {
       rep.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
       continue;
     }
-    std::uint64_t dataOffset;
-    try {
-      dataOffset = LocalDataOffset(zfd.Get(), e, zipPath);
-    } catch (const ZipError& err) {
-      rep.Message(err.Code(), err.what());
-      rep.Skipped(e.name, ORN_SKIP_ZIP_FORMAT_WRONG, err.Code());
-      continue;
+    // The data offset is found by the worker, except for encrypted entries,
+    // whose header this thread checks against the password first.
+    std::uint64_t dataOffset = 0;
+    if (e.IsEncrypted()) {
+      try {
+        dataOffset = LocalDataOffset(zfd.Get(), e, zipPath);
+      } catch (const ZipError& err) {
+        rep.Message(err.Code(), err.what());
+        rep.Skipped(e.name, ORN_SKIP_ZIP_FORMAT_WRONG, err.Code());
+        continue;
+      }
     }
-
     std::string password;
     if (e.IsEncrypted()) {
       std::uint8_t header[12];
