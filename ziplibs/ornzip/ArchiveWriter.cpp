@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <libdeflate.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -98,6 +99,7 @@ struct ArchiveWriter::PieceResult {
   std::string data;
   std::uint32_t crc = 0;
   bool stored = false;
+  bool changed = false;  // the file's size differed at its end from when it was listed
 };
 
 namespace {
@@ -138,6 +140,10 @@ ArchiveWriter::PieceResult RunPiece(const ArchiveWriter::Piece& p) {
   if (p.size > 0 && !ReadAt(fd.Get(), in, p.size, p.offset)) {
     r.error = "Cannot read " + p.file->diskPath + " (it shrank or a read failed)";
     return r;
+  }
+  if (p.last) {
+    struct stat st {};
+    r.changed = ::fstat(fd.Get(), &st) == 0 && std::uint64_t(st.st_size) != p.file->size;
   }
   r.crc = std::uint32_t(libdeflate_crc32(0, in, p.size));
   if (p.store) {
@@ -353,6 +359,7 @@ bool ArchiveWriter::Write(const std::vector<WriteItem>& items, const std::string
     }
     std::uint32_t crc = first.crc;
     bool readFailed = false;
+    bool changed = first.changed;
     PieceResult piece = std::move(first);
     for (std::size_t k = 0; ok; ++k) {
       if (crypto) crypto->Encrypt(reinterpret_cast<std::uint8_t*>(piece.data.data()), piece.data.size());
@@ -368,6 +375,7 @@ bool ArchiveWriter::Write(const std::vector<WriteItem>& items, const std::string
         break;
       }
       crc = std::uint32_t(crc32_combine(crc, piece.crc, z_off_t(pieces[firstPiece[i] + k + 1].size)));
+      changed = changed || piece.changed;
     }
     if (!ok) return drain(), Fail(ORN_ZE_WRITE, "Cannot write the new archive (disk full?)");
     if (reporter_.Stopped()) break;
@@ -395,6 +403,9 @@ bool ArchiveWriter::Write(const std::vector<WriteItem>& items, const std::string
       ok = out.Patch(offset + 14, patch);
     }
     if (!ok) return drain(), Fail(ORN_ZE_WRITE, "Cannot write the new archive (disk full?)");
+    if (changed)
+      reporter_.Message(ORN_ZE_READ, "File changed while it was being added: " + f.diskPath +
+                                         "; the entry holds its first " + std::to_string(usize) + " bytes");
     central_.push_back({0x031E,
                         needed,
                         flags,
