@@ -102,8 +102,15 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
   }
   const std::uint64_t usize = e.uncompressedSize;
   DecodeResult r;
+  std::uint64_t written = 0;
   auto emit = [&](const char* p, std::size_t n) {
     r.crc = std::uint32_t(libdeflate_crc32(r.crc, p, n));
+    if (job.outBuffer) {
+      if (written + n > job.outCapacity) return false;
+      std::memcpy(job.outBuffer + written, p, n);
+      written += n;
+      return true;
+    }
     return job.outFd < 0 || WriteAll(job.outFd, p, n);
   };
   const std::string writeError = "Cannot write " + e.name + " (disk full?)";

@@ -17,6 +17,8 @@ struct DecodeJob {
   std::uint64_t dataOffset = 0;  // behind the local header
   std::string password;          // set for encrypted entries
   int outFd = -1;                // -1 when testing
+  char* outBuffer = nullptr;     // or decode into this memory
+  std::uint64_t outCapacity = 0;
 };
 
 struct DecodeResult {

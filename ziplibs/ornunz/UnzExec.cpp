@@ -173,7 +173,7 @@ int RunUnzJob(const OrnUnzipParams& p) {
   std::string base = Str(p.ExtrBaseDir);
   if (base.empty()) base = ".";
   UniqueFd baseFd;
-  if (!test) {
+  if (!test && !p.fExtractToMemory) {
     if (!DirectoryExists(base)) ForceDirectories(base);
     baseFd = UniqueFd(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!baseFd) {
@@ -206,6 +206,80 @@ int RunUnzJob(const OrnUnzipParams& p) {
     c.Decrypt(h, 12);
     return h[11] == e.CryptCheckByte();
   };
+
+  // Finds the password for an encrypted entry: the last one that fitted, the
+  // one given, then as many questions as allowed. -1 when found, else why not.
+  auto findPassword = [&](const CentralEntry& e, std::uint64_t dataOffset, std::string& password) -> int {
+    std::uint8_t header[12];
+    if (!ReadAt(zfd.Get(), header, 12, dataOffset)) return ORN_SKIP_ZIP_FORMAT_WRONG;
+    for (const std::string& pw : {goodPassword, givenPassword})
+      if (!pw.empty() && passwordFits(pw, e, header)) {
+        password = pw;
+        goodPassword = pw;
+        return -1;
+      }
+    bool tried = !givenPassword.empty() || !goodPassword.empty();
+    while (pwRequests > 0) {
+      std::uint32_t repeat = pwRequests;
+      auto answer = rep.AskPassword(e.name, false, repeat);
+      if (!answer) {
+        pwRequests = 0;  // the user declined: no more questions in this job
+        break;
+      }
+      pwRequests = repeat > 0 ? repeat - 1 : 0;
+      tried = true;
+      if (passwordFits(*answer, e, header)) {
+        password = goodPassword = *answer;
+        pwRequests = std::min<std::uint32_t>(p.fPWReqCount, 15);
+        return -1;
+      }
+    }
+    return tried ? ORN_SKIP_BAD_PASSWORD : ORN_SKIP_NO_ENCRYPTION_KEY;
+  };
+
+  if (p.fExtractToMemory) {
+    // The memory variant: the first file entry the first line names, into
+    // the host's buffer, which must be large enough.
+    const CentralEntry* target = nullptr;
+    std::vector<std::string> first(specs.begin(), specs.begin() + std::min<std::size_t>(1, specs.size()));
+    for (const CentralEntry* e : chosen)
+      if (!e->IsDirectory() && Selected(e->name, first)) {
+        target = e;
+        break;
+      }
+    if (!target) return 0;
+    if (!p.pExtractBuffer || target->uncompressedSize > p.ExtractBufferSize) {
+      rep.Message(ORN_ZE_PARMS, "The buffer is too small for " + target->name);
+      return 0;
+    }
+    if (!rep.ItemStart(target->name, std::int64_t(target->uncompressedSize))) return 0;
+    DecodeJob job;
+    job.archiveFd = zfd.Get();
+    job.entry = target;
+    job.outBuffer = static_cast<char*>(p.pExtractBuffer);
+    job.outCapacity = p.ExtractBufferSize;
+    if (target->IsEncrypted()) {
+      try {
+        job.dataOffset = LocalDataOffset(zfd.Get(), *target, zipPath);
+      } catch (const ZipError& err) {
+        rep.Message(err.Code(), err.what());
+        return 0;
+      }
+      int skip = findPassword(*target, job.dataOffset, job.password);
+      if (skip >= 0) {
+        rep.Skipped(target->name, skip, ORN_ZE_PASSWORD);
+        return 0;
+      }
+    }
+    DecodeResult r = DecodeEntry(job);
+    if (!r.ok || r.crc != target->crc) {
+      rep.Message(r.ok ? ORN_ZE_CRC : r.errorCode, r.ok ? "CRC error: " + target->name : r.error);
+      return 0;
+    }
+    rep.BytesDone(std::int64_t(target->uncompressedSize));
+    rep.BatchEnd();
+    return 1;
+  }
 
   WorkerPool pool(WorkerPool::ThreadsFor(0));
   std::deque<Pending> inflight;
@@ -324,32 +398,11 @@ int RunUnzJob(const OrnUnzipParams& p) {
     }
     std::string password;
     if (e.IsEncrypted()) {
-      std::uint8_t header[12];
-      if (!ReadAt(zfd.Get(), header, 12, dataOffset)) {
-        rep.Skipped(e.name, ORN_SKIP_ZIP_FORMAT_WRONG, ORN_ZE_EOF);
+      int skip = findPassword(e, dataOffset, password);
+      if (skip >= 0) {
+        rep.Skipped(e.name, skip, skip == ORN_SKIP_ZIP_FORMAT_WRONG ? ORN_ZE_EOF : ORN_ZE_PASSWORD);
         continue;
       }
-      bool found = false;
-      for (const std::string& pw : {goodPassword, givenPassword})
-        if (!found && !pw.empty() && passwordFits(pw, e, header)) password = pw, found = true;
-      bool tried = !givenPassword.empty() || !goodPassword.empty();
-      while (!found && pwRequests > 0) {
-        std::uint32_t repeat = pwRequests;
-        auto answer = rep.AskPassword(e.name, false, repeat);
-        if (!answer) {
-          pwRequests = 0;  // the user declined: no more questions in this job
-          break;
-        }
-        pwRequests = repeat > 0 ? repeat - 1 : 0;
-        tried = true;
-        if (passwordFits(*answer, e, header)) password = *answer, found = true;
-      }
-      if (!found) {
-        rep.Skipped(e.name, tried ? ORN_SKIP_BAD_PASSWORD : ORN_SKIP_NO_ENCRYPTION_KEY, ORN_ZE_PASSWORD);
-        continue;
-      }
-      goodPassword = password;
-      pwRequests = std::min<std::uint32_t>(p.fPWReqCount, 15);
     }
 
     Pending pend;

@@ -57,8 +57,12 @@ TEST_F(ZipLibTest, WrittenArchivePassesPeerToolsWithSameNamesSizesDatesAndConten
   ASSERT_EQ(rec.Of(ORN_CB_ITEM_COUNT).at(0).size, 5);
 
   std::string out;
-  if (HaveTool("unzip")) EXPECT_EQ(Run("unzip -tq " + Quote(Path("a.zip")), &out), 0) << out;
-  if (HaveTool("7z")) EXPECT_EQ(Run("7z t " + Quote(Path("a.zip")), &out), 0) << out;
+  if (HaveTool("unzip")) {
+    EXPECT_EQ(Run("unzip -tq " + Quote(Path("a.zip")), &out), 0) << out;
+  }
+  if (HaveTool("7z")) {
+    EXPECT_EQ(Run("7z t " + Quote(Path("a.zip")), &out), 0) << out;
+  }
   if (!HaveTool("python3")) GTEST_SKIP() << "python3 missing";
   // Stored names are the absolute paths without the leading '/'.
   ASSERT_EQ(Python(kPyCheck, {Path("a.zip"), "/"}, &out), 0) << out;
@@ -84,7 +88,9 @@ TEST_F(ZipLibTest, PerLinePasswordsEncryptThatLineOnly) {
     EXPECT_EQ(Run("unzip -p " + Quote(Path("e.zip")) + " '*open.txt'", &out), 0);
     EXPECT_EQ(out, "plain text\n");
   }
-  if (HaveTool("7z")) EXPECT_EQ(Run("7z t -ppa55 " + Quote(Path("e.zip")), &out), 0) << out;
+  if (HaveTool("7z")) {
+    EXPECT_EQ(Run("7z t -ppa55 " + Quote(Path("e.zip")), &out), 0) << out;
+  }
   if (HaveTool("python3")) {
     EXPECT_EQ(Python("import sys,zipfile; z=zipfile.ZipFile(sys.argv[1]); "
                      "print([(i.filename.split('/')[-1], i.flag_bits & 1) for i in z.infolist()]); "

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
+
 #include "ZipLibHarness.h"
 
 namespace ziplibtest {
@@ -170,6 +172,60 @@ TEST_F(ZipLibExtract, ChosenEntriesOnlyAndWithoutDirectories) {
   std::string out;
   Run("ls -A " + Quote(Path("pick")), &out);
   EXPECT_EQ(out, "KONTI.DB\ndeep.csv\n");
+}
+
+}  // namespace
+}  // namespace ziplibtest
+
+namespace ziplibtest {
+namespace {
+
+TEST_F(ZipLibTest, ExtractsOneEntryIntoTheHostsBuffer) {
+  Write("m/plain.txt", "into memory\n");
+  Write("m/locked.txt", "locked in memory\n");
+  Recorder made;
+  ASSERT_EQ(Add(Path("m.zip"), {{"plain.txt", false, "", Path("m")}, {"locked.txt", false, "key", Path("m")}},
+                AddOptions{}, made),
+            2);
+  struct Case {
+    const char* name;
+    std::size_t buffer;
+    const char* password;
+    int result;
+    const char* content;
+  } cases[] = {
+      {"plain.txt", 64, "", 1, "into memory\n"},
+      {"plain.txt", 5, "", 0, ""},  // too small: refused, nothing written
+      {"locked.txt", 64, "key", 1, "locked in memory\n"},
+      {"locked.txt", 64, "", 0, ""},
+  };
+  for (const auto& c : cases) {
+    std::string buffer(c.buffer, '\0');
+    OrnUnzipFileData fd{};
+    fd.fFileSpec = c.name;
+    Recorder rec;
+    OrnUnzipParams p{};
+    p.Caller = &rec;
+    p.Version = ORN_ZIP_INTERFACE_VERSION;
+    p.ZCallbackFunc = &Recorder::Callback;
+    p.pZipPassword = *c.password ? c.password : nullptr;
+    p.Argc = 1;
+    p.FDs = &fd;
+    std::string zip = Path("m.zip");
+    p.pZipFN = zip.c_str();
+    p.fExtractToMemory = -1;
+    p.pExtractBuffer = buffer.data();
+    p.ExtractBufferSize = std::uint32_t(buffer.size());
+    p.fSeven = ORN_BLOCK_END_MARK;
+    EXPECT_EQ(unzExec_(&p), c.result) << c.name << " " << c.buffer;
+    EXPECT_EQ(buffer.substr(0, std::strlen(c.content)), c.content);
+    if (c.result == 0) {
+      EXPECT_EQ(buffer, std::string(c.buffer, '\0'));
+    }
+  }
+  std::string out;
+  Run("ls -A " + Quote(dir_), &out);
+  EXPECT_EQ(out, "m\nm.zip\n") << "nothing may be written to disk";
 }
 
 }  // namespace
