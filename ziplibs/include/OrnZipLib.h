@@ -225,9 +225,9 @@ typedef struct OrnUnzipParams {
   const char* pZipFN;           /* 68:  archive to read */
   OrnUnzipFileData* FDs;        /* 72:  Argc entry specifications */
   int32_t NotUsed76;            /* 76:  unused */
-  int32_t fExtractToMemory;     /* 80:  extract the entry of the first line into the buffer (unsupported) */
-  void* pExtractBuffer;         /* 84 */
-  uint32_t ExtractBufferSize;   /* 88 */
+  int32_t fExtractToMemory;     /* 80:  extract the first file entry the first line names into pExtractBuffer */
+  void* pExtractBuffer;         /* 84:  the host's buffer */
+  uint32_t ExtractBufferSize;   /* 88:  its size; a larger entry is refused */
   int32_t NotUsed92[3];         /* 92:  unused */
   uint32_t fPWReqCount;         /* 104: how often a password may be asked per entry (at most 15) */
   int32_t NotUsed108[9];        /* 108: unused */
