@@ -175,7 +175,11 @@ TEST_F(ZipLibTest, FreshenUpdateAndMove) {
   Recorder mv;
   AddOptions m;
   m.move = true;
+  m.zipTime = true;
   ASSERT_EQ(Add(Path("m.zip"), {{"*.txt", false, "", Path("d")}}, m, mv), 3);
+  struct stat st {};
+  ASSERT_EQ(::stat(Path("m.zip").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mtime, 1700000000) << "the archive takes the time of its newest entry";
   EXPECT_FALSE(Exists(Path("d/a.txt")));
   EXPECT_FALSE(Exists(Path("d/c.txt")));
   EXPECT_TRUE(Exists(Path("m.zip")));

@@ -53,6 +53,7 @@ TEST_F(ZipLibExtract, ArchivesOfPeerToolsExtractCorrectly) {
     Recorder rec;
     EXPECT_EQ(Extract(Path(std::string(c.name) + ".zip"), dest, ExtractOptions{}, rec), 4) << c.name;
     for (const auto& r : rec.Of(ORN_CB_MESSAGE)) ADD_FAILURE() << c.name << ": " << r.text;
+    for (auto id : rec.threads) EXPECT_EQ(id, std::this_thread::get_id()) << "callback off the calling thread";
     ExpectSameTree(dest, c.name);
     Recorder test;
     ExtractOptions t;
