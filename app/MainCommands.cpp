@@ -3,16 +3,19 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 
 #include "DialogService.h"
 #include "FileSystem.h"
@@ -254,7 +257,13 @@ bool TMainForm::SpeedButton8Action() {
 void TMainForm::SpeedButton5Action() { NotAvailableYet("Mark DB files"); }
 void TMainForm::SpeedButton3Action() { NotAvailableYet("Add to file list"); }
 void TMainForm::SpeedButton77Action() { NotAvailableYet("Unzip"); }
-void TMainForm::HelpAction() { NotAvailableYet("Help"); }
+void TMainForm::HelpAction() {
+  // The Russian help goes with the Cyrillic label character set.
+  const std::string name = orn::Framework().values.labelCharset == 204 ? "ZUZIZU_rus.Chm" : "ZUZIZU.Chm";
+  const std::string path = orn::ExecutableDir() + name;
+  if (!orn::FileExists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))))
+    orn::Diagnostic("Cannot open the help file \"" + path + "\"");
+}
 void TMainForm::AboutAction() { NotAvailableYet("About"); }
 
 // The form base sees every event of the application first (key preview);
@@ -271,6 +280,14 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
       } else {
         box_->clear();
       }
+      break;
+    case QEvent::MouseMove:
+      // Ctrl+Shift over the status bar's corner collects the window's
+      // untranslated texts into the language file.
+      if (watched->objectName() == "Panel12" &&
+          (static_cast<QMouseEvent*>(event)->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier)) ==
+              (Qt::ControlModifier | Qt::ShiftModifier))
+        orn::Guarded([this] { SaveCompToINI(); });
       break;
     case QEvent::FocusOut:
       if (watched == edit1_) Edit1Exit();

@@ -316,6 +316,7 @@ void TMainForm::BuildWindow() {
   statusRow->addWidget(box_, 1);
   QFrame* corner = Panel("Panel12", status);
   corner->setFixedSize(18, 18);
+  corner->setMouseTracking(true);
   statusRow->addWidget(corner);
   root->addWidget(status);
 

@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QScreen>
 #include <QTableWidget>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 
@@ -72,16 +73,17 @@ void TMainForm::FormCreate() {
 
   // With nobody at the screen and nothing to run, there is nothing to wait for.
   if (!orn::Dialogs().Interactive() && !startup_.startTimer)
-    QTimer::singleShot(0, this, [this] { TerminateApplication(0); });
+    QTimer::singleShot(0, this, [this] { TerminateApplication(exitStatus_); });
 }
 
 void TMainForm::ReadCommandLine() {
   startup_ = orn::ParseCommandLine(args_);
   if (startup_.readJobFile) {
-    orn::Guarded([this] {
+    const bool read = orn::Guarded([this] {
       job_ = orn::ReadJobFile(startup_.jobFile, job_);
       RefreshWindow();
     });
+    if (!read) exitStatus_ = 1;
   }
   exitAfterCommand_ = startup_.exitAfterCommand;
   showMessages_ = startup_.showMessages;
@@ -129,7 +131,8 @@ bool TMainForm::RunPendingCommand() {
 void TMainForm::TerminateApplication(int status) {
   terminating_ = true;
   exitStatus_ = status;
-  QCoreApplication::exit(status);
+  // Asking a loop that does not run to end would end the next one at once.
+  if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(status);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -140,7 +143,6 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     if (!orn::Guarded([this] { WriteJob(job_.jobFilePath); })) return event->ignore();
   }
   event->accept();
-  QCoreApplication::exit(exitStatus_);
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* event) {

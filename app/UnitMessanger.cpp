@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QPointer>
 #include <QPushButton>
 #include <QStyle>
@@ -55,6 +56,7 @@ void TfrmMessager::Prepare(const QString& text, const QString& yesCaption, const
   yes_->setText(yesCaption);
   no_->setText(noCaption);
   no_->setVisible(!noCaption.isEmpty());
+  layout()->activate();  // the buttons take their places before the window shows
   adjustSize();
 }
 

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStyle>
 #include <QTextEdit>
 
@@ -106,6 +107,8 @@ bool TOrnForm::EnterStaysIn(QWidget* focus) const {
   if (!focus) return true;
   if (qobject_cast<QTextEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus)) return true;
   if (qobject_cast<QAbstractItemView*>(focus)) return true;
+  // Enter on a focused push button presses it.
+  if (qobject_cast<QPushButton*>(focus)) return true;
   if (auto* combo = qobject_cast<QComboBox*>(focus)) return combo->view() && combo->view()->isVisible();
   // A control inside a memo or a grid (its viewport, an open cell editor).
   for (QWidget* w = focus->parentWidget(); w && w != this; w = w->parentWidget())
@@ -140,6 +143,6 @@ bool TOrnForm::eventFilter(QObject* watched, QEvent* event) {
 void TOrnForm::keyPressEvent(QKeyEvent* event) {
   const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
   // Enter moves the focus; it does not press a default button as well.
-  if (enter && enterToTab_) return event->accept();
+  if (enter && enterToTab_ && !qobject_cast<QPushButton*>(QApplication::focusWidget())) return event->accept();
   QDialog::keyPressEvent(event);
 }

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -18,6 +19,7 @@
 #include "JobFile.h"
 #include "JobGrid.h"
 #include "MainUnit.h"
+#include "UnitMessanger.h"
 
 namespace {
 
@@ -321,6 +323,31 @@ class MainFormTest : public QObject {
     QCOMPARE(Find<QLabel>(&form, "Box")->text(), QString("Open a job file"));
     QApplication::sendEvent(Find<QWidget>(&form, "Panel11"), &enter);
     QCOMPARE(Find<QLabel>(&form, "Box")->text(), QString());
+  }
+
+  void questionWindowAnswersYesOnlyWithItsFirstButton() {
+    TfrmMessager messager;
+    messager.Prepare("Overwrite?", "Yes", "");
+    QVERIFY(Find<QPushButton>(&messager, "BitBtn2")->isHidden());
+    struct Row {
+      const char* press;  // a button, or a key
+      bool answer;
+    } rows[] = {{"BitBtn1", true}, {"BitBtn2", false}, {"Escape", false}, {"Enter", true}};
+    for (const Row& row : rows) {
+      QTimer::singleShot(0, [&] {
+        QTRY_VERIFY(messager.isVisible());
+        if (std::string(row.press) == "Escape") {
+          QTest::keyClick(&messager, Qt::Key_Escape);
+        } else if (std::string(row.press) == "Enter") {
+          QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        } else {
+          auto* button = Find<QPushButton>(&messager, row.press);
+          button->setFocus();
+          QTest::keyClick(button, Qt::Key_Space);
+        }
+      });
+      QVERIFY2(messager.Ask("Save the job?", "Yes", "No") == row.answer, row.press);
+    }
   }
 
  private:
