@@ -48,7 +48,7 @@ int main(int argc, char** argv) {
   }
 
   int status = 0;
-  orn::Guarded([&] {
+  const bool ran = orn::Guarded([&] {
     TMainForm mainForm(args);
     TFormSoobchen formSoobchen;
     SetFormSoobchen(&formSoobchen);
@@ -68,5 +68,5 @@ int main(int argc, char** argv) {
     SetFrmMessager(nullptr);
     SetFormSoobchen(nullptr);
   });
-  return status;
+  return ran ? status : 1;
 }
