@@ -141,14 +141,23 @@ TableImage ParseTable(const std::string& fileName, const std::string& bytes) {
   const auto numRecords = GetLe(bytes, kOffNumRecords, 4);
   const int fileBlocks = static_cast<int>(GetLe(bytes, kOffFileBlocks, 2));
   int block = static_cast<int>(GetLe(bytes, kOffFirstBlock, 2));
+  const int perBlock = t.RecordsPerBlock();
   if (t.encrypted) {
     // Data blocks of an encrypted table are scrambled; pxlib knows the scheme.
-    Require(numRecords <= bytes.size() / t.recordSize, fileName, "The header claims more records than the file holds");
+    // pxlib follows these numbers without checking them, so they are
+    // checked here first.
+    const std::size_t lastBlock = GetLe(bytes, kOffLastBlock, 2);
+    Require(
+        static_cast<std::size_t>(t.headerSize) + static_cast<std::size_t>(fileBlocks) * t.BlockBytes() <= bytes.size(),
+        fileName, "The header claims more data blocks than the file holds");
+    Require(block <= fileBlocks && lastBlock <= static_cast<std::size_t>(fileBlocks), fileName,
+            "The header names a data block past the end of the table");
+    Require(numRecords <= static_cast<std::size_t>(fileBlocks) * perBlock, fileName,
+            "The header claims more records than the file holds");
     t.records = ReadRecordsThroughPxlib(fileName, t.recordSize, static_cast<int>(numRecords));
     return t;
   }
   std::set<int> visited;
-  const int perBlock = t.RecordsPerBlock();
   while (block != 0) {
     Require(visited.insert(block).second, fileName, "The chain of data blocks loops");
     Require(block <= fileBlocks || fileBlocks == 0, fileName, "A data block lies past the table's last block");

@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "FileSystem.h"
+#include "PxlibRecords.h"
 #include "Table.h"
 #include "TableError.h"
 #include "TableTestUtil.h"
@@ -91,6 +92,26 @@ TEST(TablesBadInput, DamagedTablesAreClearErrorsAndStayUntouched) {
     EXPECT_FALSE(table.Active());
     EXPECT_EQ(test::ReadBytes(path), bad);
   }
+}
+
+TEST(TablesBadInput, ADamagedEncryptedTableNeitherHangsNorCrashes) {
+  ORN_REQUIRE_PARADOX_FIXTURES();
+  std::string bytes = test::ReadBytes(test::ParadoxFixtures() + "/paradoxdriver/encrypted.db");
+  // A wrong key scrambles the block chain, which pxlib then follows forever.
+  bytes[0x5C] = 0x7D;
+  bytes[665] = static_cast<char>(0xEF);
+  bytes[732] = 0x47;
+  test::ScratchDir dir;
+  test::WriteBytes(dir.File("encrypted.db"), bytes);
+  paradox::SetPxlibReadTimeout(1500);
+  Table table(dir.Path(), "encrypted.db");
+  try {
+    table.Open();
+    ADD_FAILURE() << "opened";
+  } catch (const TableError& e) {
+    EXPECT_EQ(e.FileName(), dir.File("encrypted.db"));
+  }
+  paradox::SetPxlibReadTimeout(10000);
 }
 
 TEST(TablesBadInput, EveryCutOfATableIsAnErrorOrReadsFully) {
