@@ -12,6 +12,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
 
 #include "DialogService.h"
 #include "FileSystem.h"
@@ -93,10 +94,12 @@ void TMainForm::ReadCommandLine() {
 void TMainForm::Timer1Timer() {
   timer1_->stop();
   RefreshWindow();
+  commandStatus_ = -1;
   const bool ran = orn::Guarded([this] {
     if (!RunPendingCommand()) exitStatus_ = 1;
   });
   if (!ran) exitStatus_ = 1;
+  if (ran && commandStatus_ >= 0) exitStatus_ = std::max(exitStatus_, commandStatus_);
   // Without a screen the window cannot stay open for anybody: end as with AUTO.
   if (exitAfterCommand_ || !orn::Dialogs().Interactive()) TerminateApplication(exitStatus_);
 }

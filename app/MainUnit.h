@@ -88,6 +88,8 @@ class TMainForm : public TOrnForm {
   virtual void LoadUnzLib() {}
   // Ends the application after an unattended command.
   virtual void TerminateApplication(int status);
+  // An action that knows a finer exit status than ran / did not run sets it.
+  void SetCommandStatus(int status) { commandStatus_ = status; }
 
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -130,6 +132,7 @@ class TMainForm : public TOrnForm {
   bool terminating_ = false;
   bool refreshing_ = false;
   int exitStatus_ = 0;
+  int commandStatus_ = -1;
   ZipOptions zipOptions_;
   QTimer* timer1_ = nullptr;
 

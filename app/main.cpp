@@ -5,9 +5,9 @@
 #include <cstdlib>
 
 #include "ArchivatorDialogs.h"
+#include "ArchivatorWindow.h"
 #include "DialogService.h"
 #include "FileSystem.h"
-#include "MainUnit.h"
 #include "Soobchen.h"
 #include "TopLevelHandler.h"
 #include "UnitMessanger.h"
@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
 
   int status = 0;
   const bool ran = orn::Guarded([&] {
-    TMainForm mainForm(args);
+    TArchivatorWindow mainForm(args);
     TFormSoobchen formSoobchen;
     SetFormSoobchen(&formSoobchen);
     orn::SetIdlePriority();

@@ -1,0 +1,29 @@
+// The main window as the program runs it: its archive, extract, add-files
+// and marking commands go to the archiver's windows over the real zip
+// engine. The plain TMainForm keeps them as hooks, so that its own logic can
+// be tested without archives.
+#pragma once
+
+#include <memory>
+
+#include "MainUnit.h"
+
+class TZipEngine;
+
+class TArchivatorWindow : public TMainForm {
+  Q_OBJECT
+
+ public:
+  explicit TArchivatorWindow(const std::vector<std::string>& args, QWidget* parent = nullptr);
+  ~TArchivatorWindow() override;
+
+ protected:
+  bool SpeedButton10Action() override;
+  bool SpeedButton9Action() override;
+  bool SpeedButton8Action() override;
+  void SpeedButton5Action() override;
+  void SpeedButton3Action() override;
+
+ private:
+  std::unique_ptr<TZipEngine> engine_;
+};
