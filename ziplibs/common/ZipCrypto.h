@@ -17,7 +17,7 @@ class ZipCrypto {
 
  private:
   std::uint8_t KeyByte() const {
-    std::uint16_t t = std::uint16_t(k2_ | 2);
+    std::uint32_t t = (k2_ | 2) & 0xFFFF;  // unsigned: the product passes INT_MAX
     return std::uint8_t((t * (t ^ 1)) >> 8);
   }
   void Update(std::uint8_t plain);
