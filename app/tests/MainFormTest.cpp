@@ -244,7 +244,7 @@ class MainFormTest : public QObject {
   }
 
   void companionFilesAreRecognisedByExtension() {
-    for (const char* hidden : {"a.PX", "a.mb", "a.VAL", "a.TV", "a.FAM", "a.XG0", "a.yg9", "a.X01", "a.Y99"})
+    for (const char* hidden : {"a.PX", "a.mb", "a.VAL", "a.TV", "a.FAM", "a.XG0", "a.yg9", "a.X01", "a.Y99", "a.X0A"})
       QVERIFY2(orn::HiddenInJobGrid(hidden), hidden);
     for (const char* shown : {"a.DB", "a.X00", "a.X1", "a.XG", "a.XGA", "a.X100", "PX", "a.txt"})
       QVERIFY2(!orn::HiddenInJobGrid(shown), shown);
