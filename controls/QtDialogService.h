@@ -1,4 +1,4 @@
-// The dialog service of a session with a screen: questions and messages in
+// The dialog service used when there is a screen: questions and messages in
 // the message window, run-time message dialogs, the platform's file and
 // directory choosers. The archiver derives from it to ask its questions in
 // its own question window.

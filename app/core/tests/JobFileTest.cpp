@@ -6,6 +6,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "Clock.h"
 #include "FileSystem.h"
 #include "JobFile.h"
@@ -16,8 +18,8 @@ namespace {
 class JobFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/jobfileXXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    std::string tmpl = (std::filesystem::temp_directory_path() / "jobfileXXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
     dir_ = tmpl;
     previousClock_ = SetClock(std::make_unique<FixedClock>(*EncodeDate(2026, 12, 7)));
   }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <filesystem>
+
 #include "FileSystem.h"
 #include "FrameworkState.h"
 
@@ -19,8 +21,8 @@ const std::string kSound =
 class ParamsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char tmpl[] = "/tmp/paramsXXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    std::string tmpl = (std::filesystem::temp_directory_path() / "paramsXXXXXX").string();
+    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
     dir_ = tmpl;
     file_ = dir_ + "/Params.ini";
   }
