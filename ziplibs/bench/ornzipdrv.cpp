@@ -1,6 +1,6 @@
 // A small command-line driver of the two libraries, for timing them by hand
 // beside other zip tools:
-//   ornzipdrv a [-0..-9] [-r] [-P password] [-q] archive spec...
+//   ornzipdrv a [-0..-9] [-r] [-P password] [-q] archive pattern...
 //   ornzipdrv x [-o] [-d dir] [-P password] [-q] archive [entry...]
 //   ornzipdrv t archive
 //   ornzipdrv l archive

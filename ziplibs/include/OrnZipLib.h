@@ -94,7 +94,7 @@ enum OrnZipError {
   ORN_ZE_TEMP = 10,     /* temporary file cannot be written */
   ORN_ZE_READ = 11,     /* a file cannot be read */
   ORN_ZE_NONE = 12,     /* nothing to do */
-  ORN_ZE_NAME = 13,     /* a file specification matched nothing */
+  ORN_ZE_NAME = 13,     /* a line of file names matched nothing */
   ORN_ZE_WRITE = 14,    /* the archive or a file cannot be written */
   ORN_ZE_CREATE = 15,   /* the archive or a file cannot be created */
   ORN_ZE_PARMS = 16,    /* bad parameter block */
@@ -122,9 +122,9 @@ typedef int32_t (*OrnZipCallback)(OrnCallbackStruct* rec);
 
 /* ---- Adding ------------------------------------------------------------ */
 
-/* One line of FSpecArgs (file-specification record). */
+/* One line of FSpecArgs (file record). */
 typedef struct OrnZipFileData {
-  const char* fFileSpec;    /* 0:  specification (name or wildcard), without prefix or "<" part */
+  const char* fFileSpec;    /* 0:  file name or wildcard, without prefix or "<" part */
   const char* fFileComment; /* 4:  unused */
   const char* fFileAltName; /* 8:  unused */
   const char* fPassword;    /* 12: password for this line's files; null: none */
@@ -175,10 +175,10 @@ typedef struct OrnZipParams {
   const char* pZipComment;      /* 132: archive comment to keep; null = keep the old one */
   int16_t fArchiveFilesOnly;    /* 136: only files with the archive attribute (none on this system) */
   int16_t fResetArchiveBit;     /* 138: clear the archive attribute (no effect here) */
-  OrnZipFileData* FDs;          /* 140: Argc file-specification records */
+  OrnZipFileData* FDs;          /* 140: Argc file records, one per line */
   int32_t fForceWin;            /* 144: unused */
   int32_t TotExFileSpecs;       /* 148: number of strings in ExFiles */
-  const char* const* ExFiles;   /* 152: exclusion specifications (wildcards on the name or the stored path) */
+  const char* const* ExFiles;   /* 152: excluded names (wildcards on the name or the stored path) */
   int32_t fUseOutStream;        /* 156: unused */
   void* OutStream;              /* 160: unused */
   uint32_t OutStreamSize;       /* 164: unused */
@@ -223,7 +223,7 @@ typedef struct OrnUnzipParams {
   int32_t fOverwrite;           /* 60:  overwrite existing files without asking */
   int32_t Argc;                 /* 64:  number of records in FDs; 0 = every entry */
   const char* pZipFN;           /* 68:  archive to read */
-  OrnUnzipFileData* FDs;        /* 72:  Argc entry specifications */
+  OrnUnzipFileData* FDs;        /* 72:  Argc entry names or wildcards */
   int32_t NotUsed76;            /* 76:  unused */
   int32_t fExtractToMemory;     /* 80:  extract the first file entry the first line names into pExtractBuffer */
   void* pExtractBuffer;         /* 84:  the host's buffer */

@@ -38,10 +38,10 @@ std::string Slashes(std::string s) {
   return s;
 }
 
-bool Selected(const std::string& name, const std::vector<std::string>& specs) {
-  if (specs.empty()) return true;
+bool Selected(const std::string& name, const std::vector<std::string>& patterns) {
+  if (patterns.empty()) return true;
   std::string n = Slashes(name);
-  for (const auto& s : specs) {
+  for (const auto& s : patterns) {
     if (MatchesMask(n, s)) return true;
     if (!s.empty() && s.back() == '/' && n.compare(0, s.size(), s) == 0) return true;
   }
@@ -110,13 +110,13 @@ struct Pending {
 };
 
 // What a worker needs for one entry.
-struct TaskSpec {
+struct DecodeTask {
   DecodeJob job;
   std::shared_ptr<UniqueFd> out;
   std::time_t mtime = 0;
 };
 
-DecodeResult RunTask(TaskSpec& t) {
+DecodeResult RunTask(DecodeTask& t) {
   t.job.outFd = t.out->Get();
   DecodeResult r = DecodeEntry(t.job);
   if (t.job.outFd >= 0) {
@@ -166,9 +166,9 @@ int RunUnzJob(const OrnUnzipParams& p) {
   const bool freshen = p.fFreshen != 0 && !update;
   const bool overwrite = p.fOverwrite != 0;
 
-  std::vector<std::string> specs;
+  std::vector<std::string> patterns;
   for (int i = 0; p.FDs && i < p.Argc; ++i)
-    if (p.FDs[i].fFileSpec && *p.FDs[i].fFileSpec) specs.push_back(Slashes(p.FDs[i].fFileSpec));
+    if (p.FDs[i].fFileSpec && *p.FDs[i].fFileSpec) patterns.push_back(Slashes(p.FDs[i].fFileSpec));
 
   std::string base = Str(p.ExtrBaseDir);
   if (base.empty()) base = ".";
@@ -186,7 +186,7 @@ int RunUnzJob(const OrnUnzipParams& p) {
   std::vector<const CentralEntry*> chosen;
   std::int64_t total = 0;
   for (const auto& e : cd.entries)
-    if (Selected(e.name, specs)) {
+    if (Selected(e.name, patterns)) {
       chosen.push_back(&e);
       if (!e.IsDirectory()) total += std::int64_t(e.uncompressedSize);
     }
@@ -241,7 +241,7 @@ int RunUnzJob(const OrnUnzipParams& p) {
     // The memory variant: the first file entry the first line names, into
     // the host's buffer, which must be large enough.
     const CentralEntry* target = nullptr;
-    std::vector<std::string> first(specs.begin(), specs.begin() + std::min<std::size_t>(1, specs.size()));
+    std::vector<std::string> first(patterns.begin(), patterns.begin() + std::min<std::size_t>(1, patterns.size()));
     for (const CentralEntry* e : chosen)
       if (!e->IsDirectory() && Selected(e->name, first)) {
         target = e;
@@ -291,7 +291,7 @@ int RunUnzJob(const OrnUnzipParams& p) {
   // files do not cost a thread hand-over each.
   constexpr std::size_t kBatchEntries = 32;
   constexpr std::uint64_t kBatchBytes = 1u << 20;
-  std::vector<TaskSpec> building;
+  std::vector<DecodeTask> building;
   std::uint64_t buildingBytes = 0;
   auto flush = [&] {
     if (building.empty()) return;
@@ -299,7 +299,7 @@ int RunUnzJob(const OrnUnzipParams& p) {
     auto fut = pool.Submit([tasks = std::move(building)]() mutable {
                      std::vector<DecodeResult> results;
                      results.reserve(tasks.size());
-                     for (TaskSpec& t : tasks) results.push_back(RunTask(t));
+                     for (DecodeTask& t : tasks) results.push_back(RunTask(t));
                      return results;
                    })
                    .share();

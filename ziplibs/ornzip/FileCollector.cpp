@@ -166,16 +166,16 @@ void FileCollector::Walk(const std::string& dir, const std::string& storedDir, c
   }
 }
 
-std::size_t FileCollector::AddSpec(const std::string& specIn, const std::string& rootDirIn, bool recurse, bool encrypt,
-                                   const std::string& password) {
-  std::string spec = NormalizeSeparators(specIn);
+std::size_t FileCollector::AddLine(const std::string& patternIn, const std::string& rootDirIn, bool recurse,
+                                   bool encrypt, const std::string& password) {
+  std::string pattern = NormalizeSeparators(patternIn);
   std::string root = NormalizeSeparators(rootDirIn);
   std::size_t matched = 0;
-  if (spec.empty()) return 0;
-  bool absolute = spec[0] == '/';
-  std::string full = absolute || root.empty() ? spec : (root.back() == '/' ? root + spec : root + "/" + spec);
+  if (pattern.empty()) return 0;
+  bool absolute = pattern[0] == '/';
+  std::string full = absolute || root.empty() ? pattern : (root.back() == '/' ? root + pattern : root + "/" + pattern);
   // The stored part of a name: the line as written, relative to the root.
-  std::string storedFull = StoredNameFor(spec);
+  std::string storedFull = StoredNameFor(pattern);
 
   FileToAdd proto;
   proto.encrypt = encrypt;

@@ -41,7 +41,7 @@ class FileCollector {
   FileCollector(CollectOptions options, Reporter& reporter) : options_(std::move(options)), reporter_(reporter) {}
 
   // Adds the files of one line; returns how many it matched.
-  std::size_t AddSpec(const std::string& spec, const std::string& rootDir, bool recurse, bool encrypt,
+  std::size_t AddLine(const std::string& pattern, const std::string& rootDir, bool recurse, bool encrypt,
                       const std::string& password);
 
   std::vector<FileToAdd>& Files() { return files_; }

@@ -106,7 +106,7 @@ int RunZipJob(const OrnZipParams& p) {
     return 0;
   }
   if (p.Argc <= 0 || !p.FDs) {
-    rep.Message(ORN_ZE_NONE, "Nothing to do: no file specification given for " + zipPath);
+    rep.Message(ORN_ZE_NONE, "Nothing to do: no file named for " + zipPath);
     return 0;
   }
 
@@ -140,24 +140,24 @@ int RunZipJob(const OrnZipParams& p) {
   std::string askedPassword;
   for (int i = 0; i < p.Argc; ++i) {
     const OrnZipFileData& fd = p.FDs[i];
-    std::string spec = Str(fd.fFileSpec);
-    if (spec.empty()) continue;
+    std::string pattern = Str(fd.fFileSpec);
+    if (pattern.empty()) continue;
     bool encrypt = fd.fEncrypt != 0;
     std::string password = Str(fd.fPassword);
     if (encrypt && password.empty()) password = Str(p.pZipPassword);
     if (encrypt && password.empty()) {
       if (askedPassword.empty()) {
         std::uint32_t repeat = 1;
-        askedPassword = rep.AskPassword(spec, true, repeat).value_or("");
+        askedPassword = rep.AskPassword(pattern, true, repeat).value_or("");
       }
       password = askedPassword;
       if (password.empty()) {
-        rep.Message(ORN_ZE_PASSWORD, "No password given for encrypting " + spec + "; the archive was not changed");
+        rep.Message(ORN_ZE_PASSWORD, "No password given for encrypting " + pattern + "; the archive was not changed");
         return 0;
       }
     }
-    std::size_t matched = collector.AddSpec(spec, Str(fd.fRootDir), fd.fRecurse != 0, encrypt, password);
-    if (matched == 0) rep.Message(ORN_ZE_NAME, "Name not matched: " + spec);
+    std::size_t matched = collector.AddLine(pattern, Str(fd.fRootDir), fd.fRecurse != 0, encrypt, password);
+    if (matched == 0) rep.Message(ORN_ZE_NAME, "Name not matched: " + pattern);
     if (rep.Stopped()) return 0;
   }
 

@@ -76,7 +76,7 @@ void ZipLibTest::TearDown() {
 int ZipLibTest::Add(const std::string& archive, const std::vector<AddLine>& lines, const AddOptions& o, Recorder& rec) {
   std::vector<OrnZipFileData> fds(lines.size());
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    fds[i].fFileSpec = lines[i].spec.c_str();
+    fds[i].fFileSpec = lines[i].pattern.c_str();
     fds[i].fRecurse = lines[i].recurse ? -1 : 0;
     fds[i].fPassword = lines[i].password.empty() ? nullptr : lines[i].password.c_str();
     fds[i].fEncrypt = lines[i].password.empty() ? 0 : 65535;

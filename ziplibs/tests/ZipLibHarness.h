@@ -37,7 +37,7 @@ class Recorder {
 };
 
 struct AddLine {
-  std::string spec;
+  std::string pattern;
   bool recurse = true;
   std::string password;  // non-empty: encrypt this line
   std::string rootDir;
