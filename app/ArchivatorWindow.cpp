@@ -2,9 +2,39 @@
 
 #ifdef ORN_ARCHIVER_WINDOWS
 
+#include <QPointer>
+#include <vector>
+
 #include "ArchiverActions.h"
 #include "DialogService.h"
 #include "ZipEngine.h"
+
+namespace {
+
+// While a run or a restore works on the job, the progress window lets the
+// main window's events run; its controls stay disabled until the action
+// returns, so that nobody opens, clears or edits the job under the run.
+class BusyWindow {
+ public:
+  explicit BusyWindow(QWidget* window) {
+    for (QObject* child : window->children()) {
+      auto* widget = qobject_cast<QWidget*>(child);
+      if (widget && !widget->isWindow() && widget->isEnabled()) {
+        widget->setEnabled(false);
+        disabled_.emplace_back(widget);
+      }
+    }
+  }
+  ~BusyWindow() {
+    for (const QPointer<QWidget>& widget : disabled_)
+      if (widget) widget->setEnabled(true);
+  }
+
+ private:
+  std::vector<QPointer<QWidget>> disabled_;
+};
+
+}  // namespace
 
 TArchivatorWindow::TArchivatorWindow(const std::vector<std::string>& args, QWidget* parent)
     : TMainForm(args, parent), engine_(std::make_unique<TZipEngine>()) {
@@ -17,7 +47,11 @@ TArchivatorWindow::~TArchivatorWindow() = default;
 
 bool TArchivatorWindow::SpeedButton10Action() {
   if (orn::ArchiverActionRunning()) return false;
-  orn::RunResult result = orn::RunArchiveFromWindow(this, job_, *engine_, ShowMessages());
+  orn::RunResult result;
+  {
+    BusyWindow busy(this);
+    result = orn::RunArchiveFromWindow(this, job_, *engine_, ShowMessages());
+  }
   if (!orn::Dialogs().Interactive()) orn::Diagnostic(result.Summary());
   SetCommandStatus(result.exitStatus);
   RefreshWindow();
@@ -26,7 +60,11 @@ bool TArchivatorWindow::SpeedButton10Action() {
 
 bool TArchivatorWindow::SpeedButton9Action() {
   if (orn::ArchiverActionRunning()) return false;
-  orn::ExtractOutcome outcome = orn::ExtractFromWindow(this, job_, *engine_, false, ShowMessages());
+  orn::ExtractOutcome outcome;
+  {
+    BusyWindow busy(this);
+    outcome = orn::ExtractFromWindow(this, job_, *engine_, false, ShowMessages());
+  }
   SetCommandStatus(outcome.ExitStatus());
   RefreshWindow();
   return outcome.ExitStatus() == 0;
@@ -34,7 +72,11 @@ bool TArchivatorWindow::SpeedButton9Action() {
 
 bool TArchivatorWindow::SpeedButton8Action() {
   if (orn::ArchiverActionRunning()) return false;
-  orn::ExtractOutcome outcome = orn::ExtractFromWindow(this, job_, *engine_, true, ShowMessages());
+  orn::ExtractOutcome outcome;
+  {
+    BusyWindow busy(this);
+    outcome = orn::ExtractFromWindow(this, job_, *engine_, true, ShowMessages());
+  }
   SetCommandStatus(outcome.ExitStatus());
   RefreshWindow();
   return outcome.ExitStatus() == 0;
