@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "DialogService.h"
+#include "FrameworkState.h"
 #include "GradCaption.h"
 
 namespace {
@@ -142,6 +143,11 @@ void TFormSoobchen::Prepare(const QString& caption, const QString& message, cons
 
 void TFormSoobchen::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  // The message texts are label texts: they take the label character set.
+  const int charset = orn::Framework().values.labelCharset;
+  for (QWidget* w :
+       {static_cast<QWidget*>(lblSoob_), static_cast<QWidget*>(lblDopInform_), static_cast<QWidget*>(gradCaption_)})
+    w->setProperty("Charset", charset);
   if (editStroka_->isVisible()) {
     editStroka_->setFocus();
     editStroka_->selectAll();

@@ -5,6 +5,7 @@
 #include <QtTest>
 #include <functional>
 
+#include "FrameworkState.h"
 #include "GradCaption.h"
 #include "MessageDialog.h"
 #include "QtDialogService.h"
@@ -58,9 +59,12 @@ class ControlsTest : public QObject {
       QTest::keyClicks(edit, "Marts");
       QTest::mouseClick(w->findChild<QPushButton*>("BtnCancel"), Qt::LeftButton);
     });
+    orn::Framework().values.labelCharset = 204;
     QString extra = "Janvaris";
     QCOMPARE(ShowMessageBox("Month", "Which month?", extra, 99, 0, 1), 5);
     QCOMPARE(extra, QString("Marts"));
+    QCOMPARE(FormSoobchen()->findChild<QLabel*>("LblSoob")->property("Charset").toInt(), 204);
+    orn::Framework().values.labelCharset = 186;
   }
 
   void buttonsArePlacedAroundTheMiddle() {
