@@ -22,6 +22,7 @@
 #include "FrameworkState.h"
 #include "JobEdits.h"
 #include "JobFile.h"
+#include "LangSettings.h"
 #include "MainUnit.h"
 #include "TopLevelHandler.h"
 
@@ -227,13 +228,11 @@ void TMainForm::SchemeClicked(QRadioButton* button) {
 }
 
 void TMainForm::LanguageChosen(int index) {
-  orn::FrameworkValues& values = orn::Framework().values;
-  values.language = values.sysLanguage = values.helpLanguage = index + 1;
-  ReloadCharSets();
-  ChangeCompFont();
-  ChangeLanguage();
+  // Every open window follows the switch; the settings are written at once.
   std::string error;
-  if (!orn::SaveParams(ParamsFile(), &error)) orn::Dialogs().ShowError(error);
+  if (!orn::SwitchLanguage(index, ParamsFile(), &error)) orn::Dialogs().ShowError(error);
+  FillLanguageChooser();
+  setFixedSize(sizeHint().expandedTo(QSize(720, 0)));
   update();
 }
 

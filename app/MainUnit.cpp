@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QScreen>
+#include <QSignalBlocker>
 #include <QTableWidget>
 #include <QThread>
 #include <QTimer>
@@ -31,19 +32,10 @@ TMainForm::TMainForm(const std::vector<std::string>& args, QWidget* parent) : TO
 
 TMainForm::~TMainForm() = default;
 
-void TMainForm::FormCreate() {
-  TOrnForm::FormCreate();
-  showMessages_ = false;
-  QLocale::setDefault(QLocale::c());  // '.' as the decimal separator
-  pendingRow_ = 0;
-  registerList_.clear();
-  GradientCaption()->ClearCaptions();
-  GradientCaption()->AddCaption("Ombrelant ZIP archivator");
-  if (orn::Trim(LanguageIni().toStdString()).empty())
-    SetLanguageIni(QString::fromStdString(orn::ExecutableDir() + "RadEzaZuvev.ini"));
-  TOrnForm::FormCreate();
-
-  // The language chooser offers the dictionary's language names.
+// The language chooser offers the dictionary's language names, in the
+// language now chosen.
+void TMainForm::FillLanguageChooser() {
+  const QSignalBlocker quiet(cbLabelLang_);
   const int language = orn::Framework().values.language;
   cbLabelLang_->clear();
   for (int n = 1; n <= 100; ++n) {
@@ -58,6 +50,21 @@ void TMainForm::FormCreate() {
     cbLabelLang_->addItem(QString::fromUtf8("Latviešu"));
     cbLabelLang_->setCurrentIndex(language - 1 < cbLabelLang_->count() ? language - 1 : 0);
   }
+}
+
+void TMainForm::FormCreate() {
+  TOrnForm::FormCreate();
+  showMessages_ = false;
+  QLocale::setDefault(QLocale::c());  // '.' as the decimal separator
+  pendingRow_ = 0;
+  registerList_.clear();
+  GradientCaption()->ClearCaptions();
+  GradientCaption()->AddCaption("Ombrelant ZIP archivator");
+  if (orn::Trim(LanguageIni().toStdString()).empty())
+    SetLanguageIni(QString::fromStdString(orn::ExecutableDir() + "RadEzaZuvev.ini"));
+  TOrnForm::FormCreate();
+
+  FillLanguageChooser();
 
   exitAfterCommand_ = false;
   TOrnForm::FormCreate();

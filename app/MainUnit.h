@@ -119,6 +119,7 @@ class TMainForm : public TOrnForm {
   void SchemeClicked(QRadioButton* button);
   void FlopMenuChoice(int index);
   void LanguageChosen(int index);
+  void FillLanguageChooser();
   void NotAvailableYet(const char* what);
 
   // MainUnit.cpp

@@ -13,6 +13,7 @@
 #include "FileSystem.h"
 #include "FittableGrid.h"
 #include "GradCaption.h"
+#include "LangSettings.h"
 #include "TextUtil.h"
 
 TOrnForm::TOrnForm(QWidget* parent) : QDialog(parent) {
@@ -57,6 +58,8 @@ void TOrnForm::FormCreate() {
       ApplyFontSettings();
       ChangeCompFont();
     } else {
+      if (orn::Framework().settingsFromLanguageFile)
+        orn::ReadLanguageFileSettings(*orn::Framework().dictionary, orn::Framework().values);
       ReloadCharSets();
       ApplyFontSettings();
       ChangeLanguage();
