@@ -37,13 +37,14 @@ job="$work/example.arh"
   printf '%s\r\n' "$work/data/ATSKAITE.TXT" "$work/data/EKSPORTS.CSV"
 } > "$job"
 
-# Without a display the program runs offscreen by itself.
+# Without a display the program runs offscreen by itself. Params.ini lands in
+# the current directory, so the run starts in the scratch folder.
 status=0
-build/bin/archivator "$job" AUTO ARHIV || status=$?
+(cd "$work" && "$root/build/bin/archivator" "$job" AUTO ARHIV) || status=$?
 echo "archivator exit status: $status"
 
-echo "== $work/archives"
-ls -lR "$work/archives"
+echo "== $work/archives and the second copy"
+ls -lR "$work/archives" "$work/second-copy"
 for zip in "$work"/archives/*.zip; do
   [ -e "$zip" ] || continue
   echo "== entries of $zip"
