@@ -91,7 +91,7 @@ void TMainForm::ReadCommandLine() {
       job_ = orn::ReadJobFile(startup_.jobFile, job_);
       RefreshWindow();
     });
-    if (!read) exitStatus_ = 1;
+    if (!read) exitStatus_ = orn::kCommandNotRun;
   }
   exitAfterCommand_ = startup_.exitAfterCommand;
   showMessages_ = startup_.showMessages;
@@ -102,11 +102,17 @@ void TMainForm::Timer1Timer() {
   timer1_->stop();
   RefreshWindow();
   commandStatus_ = -1;
-  const bool ran = orn::Guarded([this] {
-    if (!RunPendingCommand()) exitStatus_ = 1;
-  });
-  if (!ran) exitStatus_ = 1;
-  if (ran && commandStatus_ >= 0) exitStatus_ = std::max(exitStatus_, commandStatus_);
+  bool started = true;
+  const bool ran = orn::Guarded([&] { started = RunPendingCommand(); });
+  if (commandStatus_ >= 0) {
+    exitStatus_ = std::max(exitStatus_, commandStatus_);
+  } else if (!ran && startup_.pendingCommand == "ARHIV") {
+    // The run stopped with an error (an unknown alias, say) before any
+    // generation was made; the previous ones are untouched.
+    exitStatus_ = std::max(exitStatus_, orn::kCommandNoGeneration);
+  } else if (!ran || !started) {
+    exitStatus_ = std::max(exitStatus_, orn::kCommandNotRun);
+  }
   // Without a screen the window cannot stay open for anybody: end as with AUTO.
   if (exitAfterCommand_ || !orn::Dialogs().Interactive()) TerminateApplication(exitStatus_);
 }

@@ -9,6 +9,15 @@
 
 namespace orn {
 
+// Exit statuses of an unattended command, for the scheduler that started it:
+// 0 done, 1 done with problems (a copy or a file missing, all logged),
+// 2 no generation made (the previous ones intact), 3 the command could not
+// run at all (an unreadable job, a command the job does not allow).
+constexpr int kCommandDone = 0;
+constexpr int kCommandWithProblems = 1;
+constexpr int kCommandNoGeneration = 2;
+constexpr int kCommandNotRun = 3;
+
 struct StartupCommand {
   std::string jobFile;         // parameter 1 (may be empty)
   bool readJobFile = false;    // parameter 1 names an existing file

@@ -285,7 +285,7 @@ class MainFormTest : public QObject {
       form.Timer1Timer();
       QVERIFY(form.ran.empty());
       QVERIFY(form.TerminationRequested());
-      QCOMPARE(form.ExitStatus(), 1);
+      QCOMPARE(form.ExitStatus(), orn::kCommandNotRun);
     }
     // Without a command no timer starts, even with AUTO.
     {
