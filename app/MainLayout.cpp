@@ -23,17 +23,27 @@
 #include "GradCaption.h"
 #include "JobEdits.h"
 #include "MainUnit.h"
+#include "OrnEdits.h"
+#include "OrnLabel.h"
+#include "OrnStringGrid.h"
+#include "OrnTabs.h"
 
 namespace {
 
-QLabel* NamedLabel(const char* name, const QString& text, QWidget* parent) {
-  auto* label = new QLabel(text, parent);
+TOrnLabel* NamedLabel(const char* name, const QString& text, QWidget* parent) {
+  auto* label = new TOrnLabel(text, parent);
   label->setObjectName(name);
+  // Centred in its row like the edits beside it.
+  label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   return label;
 }
 
-QLineEdit* NamedEdit(const char* name, QWidget* parent) {
-  auto* edit = new QLineEdit(parent);
+// Messages of the window are captions of hidden labels, translated like any
+// other caption and read by name when the message is shown.
+void HiddenLabel(const char* name, const QString& text, QWidget* parent) { NamedLabel(name, text, parent)->hide(); }
+
+TOrnEdit* NamedEdit(const char* name, QWidget* parent) {
+  auto* edit = new TOrnEdit(parent);
   edit->setObjectName(name);
   return edit;
 }
@@ -129,6 +139,7 @@ void TMainForm::BuildWindow() {
   headerRow->setContentsMargins(0, 0, 8, 0);
   panel6_ = NamedLabel("Panel6", "Version 2.5", header);
   panel6_->setAutoFillBackground(true);
+  panel6_->setAlignment(Qt::AlignCenter);
   panel6_->setStyleSheet("QLabel#Panel6 { background: #ffff80; color: black; padding: 4px 10px; font-weight: bold; }");
   rx_ = NamedLabel("RX", "", header);
   rx_->setStyleSheet("QLabel#RX { font-weight: bold; }");
@@ -175,7 +186,8 @@ void TMainForm::BuildWindow() {
   auto* body = new QHBoxLayout;
   body->setContentsMargins(8, 8, 8, 4);
   body->setSpacing(8);
-  auto* fields = new QGroupBox("Archive", this);
+  auto* fields = new TOrnGroupBox(this);
+  fields->SetCaption("Archive");
   fields->setObjectName("OrnGroupBox1");
   auto* grid = new QGridLayout(fields);
   grid->setHorizontalSpacing(4);
@@ -253,7 +265,9 @@ void TMainForm::BuildWindow() {
   auto* volumeRow = new QHBoxLayout;
   checkBox1_ = new QCheckBox("Volumes", this);
   checkBox1_->setObjectName("CheckBox1");
-  volumeGroup_ = new QGroupBox("Volume", this);
+  auto* volumeGroup = new TOrnGroupBox(this);
+  volumeGroup->SetCaption("Volume");
+  volumeGroup_ = volumeGroup;
   volumeGroup_->setObjectName("OrnGroupBox2");
   auto* volumeInner = new QHBoxLayout(volumeGroup_);
   volumeInner->setContentsMargins(6, 2, 6, 4);
@@ -291,7 +305,16 @@ void TMainForm::BuildWindow() {
   speedButton_[3] = SpeedButton("SpeedButton3", "Add files", QStyle::SP_FileDialogNewFolder, "Add files to the list");
   listHeader->addWidget(speedButton_[3]);
   root->addLayout(listHeader);
-  list_ = new QTableWidget(1, 2, this);
+  auto* jobList = new TOrnStringGrid(this);
+  // A plain list: no heading rows or columns of the grid's own, row 0 is the
+  // first file, the column captions sit in the header, rows select whole.
+  jobList->SetFixedCols(0);
+  jobList->SetFixedRows(0);
+  jobList->setColumnCount(2);
+  jobList->setRowCount(1);
+  jobList->horizontalHeader()->show();
+  jobList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list_ = jobList;
   list_->setObjectName("List");
   list_->setHorizontalHeaderLabels({"File", "Path"});
   list_->verticalHeader()->hide();
@@ -320,17 +343,27 @@ void TMainForm::BuildWindow() {
   statusRow->addWidget(corner);
   root->addWidget(status);
 
-  // Messages of the window are captions of hidden labels, translated like
-  // any other caption.
   labSav_ = NamedLabel("LabSav", QString::fromUtf8("Vai tu gribi saglabāt izmaiņas?"), this);
   ornLabel8_ = NamedLabel("OrnLabel8", "Select Directory", this);
-  const std::pair<const char*, const char*> hidden[] = {{"LabAdd", "Add files to the archive list"},
-                                                        {"msg_NoCopyFile", "Can not copy file"},
-                                                        {"msg_FSError", "File system error"},
-                                                        {"ToFlop", "Copy the archive to floppies?"}};
-  for (auto [name, text] : hidden) NamedLabel(name, text, this)->hide();
   labSav_->hide();
   ornLabel8_->hide();
+  const std::pair<const char*, const char*> hidden[] = {
+      {"LabAdd", "Add files to the archive list"},
+      {"msg_NoCopyFile", "Can not copy file"},
+      {"msg_FSError", "File system error"},
+      {"ToFlop", "Copy the archive to floppies?"},
+      {"msg_NoMakeDir", "Nevar izveidot direktoriju"},
+      {"msg_Warning", "Brīdinājums"},
+      {"msg_NOPlus", "Nav PLUS direktorijas"},
+      {"msg_NoSpace", "Not enough free space for the archive in"},
+      {"msg_BadCopy", "The copy does not read back correctly"},
+      {"msg_NotZipped", "The archive was not made"},
+      {"msg_NotAdded", "Files not added to the archive"},
+      {"msg_NoArchivePath", "No archive directory is set"},
+      {"msg_TempBusy", "Another archive run is using the temporary directory"},
+      {"msg_UnsafeEntry", "Entry not restored, its name leads outside the base directory"},
+      {"lblOldSPR", "This is old version of SPR file. You can archive your files by using \"Add to list\""}};
+  for (auto [name, text] : hidden) HiddenLabel(name, QString::fromUtf8(text), this);
 
   timer1_ = new QTimer(this);
   timer1_->setObjectName("Timer1");

@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 
 #include "GradCaption.h"
+#include "OrnBitBtn.h"
+#include "OrnLabel.h"
 
 namespace {
 QPointer<TfrmMessager> instance;
@@ -26,13 +28,13 @@ TfrmMessager::TfrmMessager(QWidget* parent) : TOrnForm(parent) {
   icon->setObjectName("Image1");
   icon->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxQuestion).pixmap(32, 32));
   icon->setAlignment(Qt::AlignTop);
-  label_ = new QLabel(this);
+  label_ = new TOrnLabel(this);
   label_->setObjectName("Label1");
   label_->setWordWrap(true);
   label_->setMinimumWidth(260);
-  yes_ = new QPushButton(this);
+  yes_ = new TOrnButton(this);
   yes_->setObjectName("BitBtn1");
-  no_ = new QPushButton(this);
+  no_ = new TOrnButton(this);
   no_->setObjectName("BitBtn2");
   connect(yes_, &QPushButton::clicked, this, &QDialog::accept);
   connect(no_, &QPushButton::clicked, this, &QDialog::reject);

@@ -7,8 +7,8 @@
 
 #include "OrnForma.h"
 
-class QLabel;
-class QPushButton;
+class TOrnButton;
+class TOrnLabel;
 
 class TfrmMessager : public TOrnForm {
   Q_OBJECT
@@ -22,9 +22,9 @@ class TfrmMessager : public TOrnForm {
   bool Ask(const QString& text, const QString& yesCaption, const QString& noCaption);
 
  private:
-  QLabel* label_;
-  QPushButton* yes_;
-  QPushButton* no_;
+  TOrnLabel* label_;
+  TOrnButton* yes_;
+  TOrnButton* no_;
 };
 
 // The application's question window (created on first use when the start-up

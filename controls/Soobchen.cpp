@@ -13,6 +13,9 @@
 #include "DialogService.h"
 #include "FrameworkState.h"
 #include "GradCaption.h"
+#include "OrnBitBtn.h"
+#include "OrnEdits.h"
+#include "OrnLabel.h"
 
 namespace {
 int lastResult = orn::kMsgClosed;
@@ -52,21 +55,27 @@ TFormSoobchen::TFormSoobchen(QWidget* parent) : QDialog(parent) {
 
   image_ = new QLabel(panel_);
   image_->setObjectName("Image");
-  lblSoob_ = new QLabel(panel_);
+  lblSoob_ = new TOrnLabel(panel_);
   lblSoob_->setObjectName("LblSoob");
   lblSoob_->setWordWrap(true);
   lblSoob_->setAlignment(Qt::AlignCenter);
-  lblDopInform_ = new QLabel(panel_);
+  lblDopInform_ = new TOrnLabel(panel_);
   lblDopInform_->setObjectName("LblDopInform");
+  // The second line often carries a file name or path: edit character set.
+  lblDopInform_->SetLoadAs(OrnTypes::AsEdit);
   lblDopInform_->setWordWrap(true);
   lblDopInform_->setAlignment(Qt::AlignCenter);
-  editStroka_ = new QLineEdit(panel_);
+  editStroka_ = new TOrnEdit(panel_);
   editStroka_->setObjectName("EditStroka");
-  btnOk_ = new QPushButton("OK", panel_);
+  // The answer is typed in the language of the question.
+  editStroka_->SetCharSetStyle(OrnTypes::cssAsLabel);
+  btnOk_ = new TOrnButton(panel_);
   btnOk_->setObjectName("BtnOK");
-  btnCancel_ = new QPushButton("Cancel", panel_);
+  btnOk_->SetCaption("OK");
+  btnCancel_ = new TOrnButton(panel_);
   btnCancel_->setObjectName("BtnCancel");
-  for (QPushButton* b : {btnOk_, btnCancel_}) {
+  btnCancel_->SetCaption("Cancel");
+  for (TOrnButton* b : {btnOk_, btnCancel_}) {
     b->setAutoDefault(false);
     b->resize(84, 26);
   }

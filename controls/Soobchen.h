@@ -11,8 +11,9 @@
 class GradCaption;
 class QFrame;
 class QLabel;
-class QLineEdit;
-class QPushButton;
+class TOrnButton;
+class TOrnEdit;
+class TOrnLabel;
 
 class TFormSoobchen : public QDialog {
   Q_OBJECT
@@ -42,12 +43,12 @@ class TFormSoobchen : public QDialog {
 
   GradCaption* gradCaption_;
   QFrame* panel_;
-  QLabel* lblSoob_;
+  TOrnLabel* lblSoob_;
   QLabel* image_;
-  QLabel* lblDopInform_;
-  QLineEdit* editStroka_;
-  QPushButton* btnOk_;
-  QPushButton* btnCancel_;
+  TOrnLabel* lblDopInform_;
+  TOrnEdit* editStroka_;
+  TOrnButton* btnOk_;
+  TOrnButton* btnCancel_;
   int defaultButton_ = 0;
 };
 
