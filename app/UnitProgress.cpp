@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
@@ -159,6 +160,18 @@ ProgressObserver::~ProgressObserver() {
   delete window_.data();
 }
 
+namespace {
+// The libraries call back for every piece of every file: letting the windows
+// run on each call would cost more than the compression itself, and a person
+// sees no difference above some twenty-five repaints a second.
+void LetWindowsRun() {
+  static QElapsedTimer since;
+  if (since.isValid() && since.elapsed() < 40) return;
+  QCoreApplication::processEvents();
+  since.restart();
+}
+}  // namespace
+
 void ProgressObserver::RunStarted() {
   if (!window_) {
     window_ = new TfrmProgress(parent_);
@@ -170,7 +183,7 @@ void ProgressObserver::RunStarted() {
   window_->raise();
   // From here on every callback of the compression libraries lets the
   // windows repaint.
-  SetProcessMessagesHook([] { QCoreApplication::processEvents(); });
+  SetProcessMessagesHook([] { LetWindowsRun(); });
   hookInstalled_ = true;
   QCoreApplication::processEvents();
 }
@@ -197,7 +210,7 @@ void ProgressObserver::SetFileName(const std::string& fileName) {
   if (window_) window_->SetFileName(QString::fromStdString(fileName));
 }
 
-void ProgressObserver::ProcessMessages() { QCoreApplication::processEvents(); }
+void ProgressObserver::ProcessMessages() { LetWindowsRun(); }
 
 bool ProgressObserver::AskCopyToFloppies(const std::string& text) {
   // The question must not hide behind the progress window, which stays on top.

@@ -8,7 +8,7 @@ packages=(
   zlib1g-dev libdeflate-dev pxlib-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  zip unzip p7zip-full python3
+  zip unzip p7zip-full python3 time bc
   xvfb xauth fonts-dejavu-core
 )
 missing=()
