@@ -193,7 +193,7 @@ bool TZipEngine::CheckAddLimits() {
 
 void TZipEngine::Add() {
   successCount_ = 0;
-  // The specifications are used up by every call, whatever its outcome.
+  // The file specifications are used up by every call, whatever its outcome.
   AtExit clearSpecs([this] {
     FSpecArgs.clear();
     FSpecArgsExcl.clear();
