@@ -237,9 +237,9 @@ CountingBackend::~CountingBackend() { inner_.SetObserver(nullptr); }
 int CountingBackend::Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) {
   std::vector<std::int64_t> sizes;
   std::int64_t total = 0;
-  for (const std::string& spec : fileSpecs) {
+  for (const std::string& path : fileSpecs) {
     std::error_code ec;
-    const auto size = std::filesystem::file_size(spec, ec);
+    const auto size = std::filesystem::file_size(path, ec);
     sizes.push_back(ec ? 0 : static_cast<std::int64_t>(size));
     total += sizes.back();
   }

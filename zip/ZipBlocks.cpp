@@ -90,7 +90,7 @@ ZipSpecLine ParseSpecLine(const std::string& line, int defaultRecurse) {
     out.password = text.substr(lt + 1);
     text.erase(lt);
   }
-  out.spec = text;
+  out.fileSpec = text;
   return out;
 }
 
@@ -152,7 +152,7 @@ ZipParamBlock::ZipParamBlock(TZipEngine& e, int libVersion, const std::string& a
     OrnZipFileData& fd = specs_[static_cast<std::size_t>(i)];
     std::memset(&fd, 0, sizeof fd);
     ZipSpecLine line = ParseSpecLine(e.FSpecArgs[static_cast<std::size_t>(i)], b.fRecurse);
-    fd.fFileSpec = Keep(line.spec);
+    fd.fFileSpec = Keep(line.fileSpec);
     fd.fPassword = password;
     fd.fEncrypt = b.fEncrypt;
     if (line.hasPasswordPart) {
@@ -177,11 +177,11 @@ const char* UnzipParamBlock::Keep(const std::string& text) {
 }
 
 UnzipParamBlock::UnzipParamBlock(TZipEngine& e, int libVersion, const std::string& archive,
-                                 const std::vector<std::string>& specs, const std::string& password,
+                                 const std::vector<std::string>& fileSpecs, const std::string& password,
                                  unsigned passwordReqCount, const std::string& baseDir, OrnZipCallback callback) {
   const char* pw = password.empty() ? nullptr : Keep(password);
   const char* archiveName = Keep(archive);
-  const int argc = static_cast<int>(specs.size());
+  const int argc = static_cast<int>(fileSpecs.size());
   if (libVersion < ORN_UNZLIB_MIN_SHORT_BLOCK) {
     if (argc > kLongBlockLines)
       throw EZipEngine(kZipExtractException,
@@ -192,7 +192,7 @@ UnzipParamBlock::UnzipParamBlock(TZipEngine& e, int libVersion, const std::strin
     std::memset(long_.get(), 0, sizeof(OrnUnzipParamsLong));
     FillUnzipCommon(*long_, e, pw, archiveName, callback, argc);
     long_->fSeven = ORN_BLOCK_END_MARK;
-    for (int i = 0; i < argc; ++i) long_->FNV[i] = Keep(specs[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < argc; ++i) long_->FNV[i] = Keep(fileSpecs[static_cast<std::size_t>(i)]);
     return;
   }
   short_ = std::make_unique<OrnUnzipParams>();
@@ -202,7 +202,7 @@ UnzipParamBlock::UnzipParamBlock(TZipEngine& e, int libVersion, const std::strin
   specs_.resize(static_cast<std::size_t>(argc));
   for (int i = 0; i < argc; ++i) {
     std::memset(&specs_[static_cast<std::size_t>(i)], 0, sizeof(OrnUnzipFileData));
-    specs_[static_cast<std::size_t>(i)].fFileSpec = Keep(specs[static_cast<std::size_t>(i)]);
+    specs_[static_cast<std::size_t>(i)].fFileSpec = Keep(fileSpecs[static_cast<std::size_t>(i)]);
   }
   b.FDs = specs_.empty() ? nullptr : specs_.data();
   if (libVersion >= 160) b.fPWReqCount = passwordReqCount > 15 ? 15 : passwordReqCount;

@@ -83,7 +83,7 @@ struct OrnUnzipParamsLong {
 // One line of FSpecArgs for Add: ">" recurses, "|" does not, "<" followed by
 // a password encrypts the line's files with it, a bare "<" not at all.
 struct ZipSpecLine {
-  std::string spec;
+  std::string fileSpec;
   int recurse = 0;  // -1 or 0, the block's default unless a prefix says otherwise
   bool hasPasswordPart = false;
   std::string password;
@@ -110,10 +110,10 @@ class ZipParamBlock {
 
 class UnzipParamBlock {
  public:
-  // `specs` are the entry specifications to hand over (already checked).
-  UnzipParamBlock(TZipEngine& engine, int libVersion, const std::string& archive, const std::vector<std::string>& specs,
-                  const std::string& password, unsigned passwordReqCount, const std::string& baseDir,
-                  OrnZipCallback callback);
+  // `fileSpecs` are the entry specifications to hand over (already checked).
+  UnzipParamBlock(TZipEngine& engine, int libVersion, const std::string& archive,
+                  const std::vector<std::string>& fileSpecs, const std::string& password, unsigned passwordReqCount,
+                  const std::string& baseDir, OrnZipCallback callback);
   void* Address() { return long_ ? static_cast<void*>(long_.get()) : static_cast<void*>(short_.get()); }
   const OrnUnzipParams* Short() const { return short_.get(); }
   const OrnUnzipParamsLong* Long() const { return long_.get(); }

@@ -171,7 +171,7 @@ bool TZipEngine::CheckAddLimits() {
       };
   for (const std::string& raw : FSpecArgs) {
     orn::ZipSpecLine line = orn::ParseSpecLine(raw, addOptions_.Has(AddRecurseDirs) ? -1 : 0);
-    std::string path = Slashes(line.spec);
+    std::string path = Slashes(line.fileSpec);
     if (path.empty()) continue;
     if (!orn::IsAbsolutePath(path)) path = orn::JoinPath(rootDir_.empty() ? orn::CurrentDir() : rootDir_, path);
     if (orn::DirectoryExists(path))
@@ -256,7 +256,7 @@ void TZipEngine::Add() {
 // shown mapped back to the names as stored; or, when any chosen entry is
 // unsafe, the stored names of the safe chosen entries only. Unsafe entries
 // are reported and skipped. `anySelected` is false when nothing is left.
-bool TZipEngine::PrepareExtractSpecs(std::vector<std::string>& specs, bool& anySelected) {
+bool TZipEngine::PrepareExtractSpecs(std::vector<std::string>& fileSpecs, bool& anySelected) {
   orn::FileZipSource source(zipFileName_);
   if (!source.Ok())
     throw EZipEngine(orn::kZipOpenRaised, orn::ZipMessageText(orn::kZipOpenRaised) + ": " + source.Error(), true);
@@ -295,24 +295,24 @@ bool TZipEngine::PrepareExtractSpecs(std::vector<std::string>& specs, bool& anyS
     if (skippedCount <= 10) skipped += "\n" + all[i].Name + " (" + reasons[i] + ")";
     if (OnExtractSkipped) OnExtractSkipped(*this, all[i].Name, stUnsafePath, ORN_ZE_UNSAFE);
   }
-  specs.clear();
+  fileSpecs.clear();
   anySelected = true;
   if (skippedCount == 0) {
     for (const std::string& line : FSpecArgs) {
-      std::string spec = Slashes(line);
+      std::string fileSpec = Slashes(line);
       for (const ZipDirEntry& e : all)
         if (e.Name == line) {
-          spec = e.RawName;
+          fileSpec = e.RawName;
           break;
         }
-      specs.push_back(spec);
+      fileSpecs.push_back(fileSpec);
     }
     return true;
   }
   if (skippedCount > 10) skipped += "\n... " + std::to_string(skippedCount - 10) + " more";
   ShowZipMessage(orn::kZipUnsafeEntry, skipped);
-  for (std::size_t i : safe) specs.push_back(all[i].RawName);
-  anySelected = !specs.empty();
+  for (std::size_t i : safe) fileSpecs.push_back(all[i].RawName);
+  anySelected = !fileSpecs.empty();
   return true;
 }
 
@@ -354,9 +354,9 @@ void TZipEngine::Extract() {
     std::string baseDir = extrBaseDir_;
     if (!baseDir.empty() && !orn::IsAbsolutePath(baseDir)) baseDir = orn::JoinPath(previousDir, baseDir);
 
-    std::vector<std::string> specs;
+    std::vector<std::string> fileSpecs;
     bool anySelected = true;
-    PrepareExtractSpecs(specs, anySelected);
+    PrepareExtractSpecs(fileSpecs, anySelected);
     if (!anySelected) return;
 
     if (!baseDir.empty() && orn::DirectoryExists(baseDir)) changedDir = ::chdir(baseDir.c_str()) == 0;
@@ -368,7 +368,7 @@ void TZipEngine::Extract() {
       // that fits no archive keeps them from asking.
       for (int i = 0; i < 80; ++i) password += static_cast<char>('A' + (std::rand() % 26));
     }
-    orn::UnzipParamBlock block(*this, version, archive, specs, password, reqCount, baseDir, &OrnEngineCallback);
+    orn::UnzipParamBlock block(*this, version, archive, fileSpecs, password, reqCount, baseDir, &OrnEngineCallback);
     zipJob_ = false;
     auto exec = reinterpret_cast<int32_t (*)(void*)>(orn::UnzLib().exec);
     successCount_ = exec(block.Address());

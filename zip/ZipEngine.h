@@ -180,7 +180,7 @@ class TZipEngine {
   bool LoadLib(bool zip);
   std::string LibraryPath(const std::string& fileName) const;
   bool CheckAddLimits();
-  bool PrepareExtractSpecs(std::vector<std::string>& specs, bool& anySelected);
+  bool PrepareExtractSpecs(std::vector<std::string>& fileSpecs, bool& anySelected);
   void AnswerPassword(OrnCallbackStruct& rec);
   int SplitToVolumes(const std::string& tempZip, const std::string& target);
   std::string MakeTempZipName();

@@ -175,23 +175,23 @@ TEST_F(ZipProtocol, UnzipBlocksByVersion) {
     EXPECT_EQ(zip.PasswordReqCount(), 15u);
     zip.FSpecArgs = {"a.txt"};
     std::vector<int32_t> flags;
-    std::vector<std::string> specs;
+    std::vector<std::string> fileSpecs;
     uint32_t reqCount = 99;
     ExtractWith([&](void* block) {
       if (std::string(fake) == "fake160") {
         auto* b = static_cast<OrnUnzipParams*>(block);
         flags = {b->fDirectories, b->fOverwrite, b->fUpdate, b->fFreshen, b->fQuiet, b->fSeven, b->Argc};
-        for (int i = 0; i < b->Argc; ++i) specs.push_back(b->FDs[i].fFileSpec);
+        for (int i = 0; i < b->Argc; ++i) fileSpecs.push_back(b->FDs[i].fFileSpec);
         reqCount = b->fPWReqCount;
         EXPECT_STREQ(b->ExtrBaseDir, scratch.Path().c_str());
       } else {
         auto* b = static_cast<orn::OrnUnzipParamsLong*>(block);
         flags = {b->fDirectories, b->fOverwrite, b->fUpdate, b->fFreshen, b->fQuiet, b->fSeven, b->Argc};
-        for (int i = 0; i < b->Argc; ++i) specs.push_back(b->FNV[i]);
+        for (int i = 0; i < b->Argc; ++i) fileSpecs.push_back(b->FNV[i]);
       }
     });
     EXPECT_EQ(flags, (std::vector<int32_t>{-1, -1, -1, 0, -1, 7, 1}));
-    EXPECT_EQ(specs, std::vector<std::string>{"a.txt"});
+    EXPECT_EQ(fileSpecs, std::vector<std::string>{"a.txt"});
     if (std::string(fake) == "fake160") {
       EXPECT_EQ(reqCount, 15u);
     }
@@ -353,23 +353,23 @@ TEST_F(ZipProtocol, UnsafeEntriesNeverReachTheLibrary) {
     EXPECT_EQ(t, stUnsafePath);
     skipped.push_back(f);
   };
-  std::vector<std::string> specs;
+  std::vector<std::string> fileSpecs;
   g_action = [&](void* block, int) {
     auto* b = static_cast<OrnUnzipParams*>(block);
-    for (int i = 0; i < b->Argc; ++i) specs.push_back(b->FDs[i].fFileSpec);
+    for (int i = 0; i < b->Argc; ++i) fileSpecs.push_back(b->FDs[i].fFileSpec);
     return b->Argc;
   };
   zip.Extract();
-  EXPECT_EQ(specs, (std::vector<std::string>{"ok.txt", "link", "sub/ok2.txt"}));
+  EXPECT_EQ(fileSpecs, (std::vector<std::string>{"ok.txt", "link", "sub/ok2.txt"}));
   EXPECT_EQ(skipped, (std::vector<std::string>{"..\\evil.txt", "\\abs.txt", "C:\\drive.txt", "a\\..\\..\\up.txt",
                                                "out\\escape.txt", "link\\passwd"}));
   EXPECT_TRUE(log.Has(orn::kZipUnsafeEntry));
 
   // A safe choice goes through as chosen, shown names mapped to stored ones.
-  specs.clear();
+  fileSpecs.clear();
   zip.FSpecArgs = {"sub\\ok2.txt", "ok.txt"};
   zip.Extract();
-  EXPECT_EQ(specs, (std::vector<std::string>{"sub/ok2.txt", "ok.txt"}));
+  EXPECT_EQ(fileSpecs, (std::vector<std::string>{"sub/ok2.txt", "ok.txt"}));
 }
 
 TEST_F(ZipProtocol, MissingExportIsReported) {

@@ -16,7 +16,7 @@ namespace {
 int Usage() {
   std::fputs(
       "usage: ornzip list ARCHIVE\n"
-      "       ornzip add [-r] [-0..-9] ARCHIVE SPEC...\n"
+      "       ornzip add [-r] [-0..-9] ARCHIVE FILE...\n"
       "       ornzip extract [-j] ARCHIVE DIR [NAME...]\n"
       "       ornzip test ARCHIVE\n",
       stderr);
