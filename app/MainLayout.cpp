@@ -23,6 +23,7 @@
 #include "GradCaption.h"
 #include "JobEdits.h"
 #include "MainUnit.h"
+#include "MessageLog.h"
 #include "OrnEdits.h"
 #include "OrnLabel.h"
 #include "OrnStringGrid.h"
@@ -347,21 +348,13 @@ void TMainForm::BuildWindow() {
   ornLabel8_ = NamedLabel("OrnLabel8", "Select Directory", this);
   labSav_->hide();
   ornLabel8_->hide();
+  // The run's messages keep their resource texts in one place, the message log.
+  for (const char* name :
+       {"msg_NoCopyFile", "msg_FSError", "ToFlop", "msg_NoMakeDir", "msg_Warning", "msg_NOPlus", "msg_NoSpace",
+        "msg_BadCopy", "msg_NotZipped", "msg_NotAdded", "msg_NoArchivePath", "msg_TempBusy", "msg_UnsafeEntry"})
+    HiddenLabel(name, QString::fromStdString(orn::MessageTexts::DefaultText(name)), this);
   const std::pair<const char*, const char*> hidden[] = {
       {"LabAdd", "Add files to the archive list"},
-      {"msg_NoCopyFile", "Can not copy file"},
-      {"msg_FSError", "File system error"},
-      {"ToFlop", "Copy the archive to floppies?"},
-      {"msg_NoMakeDir", "Nevar izveidot direktoriju"},
-      {"msg_Warning", "Brīdinājums"},
-      {"msg_NOPlus", "Nav PLUS direktorijas"},
-      {"msg_NoSpace", "Not enough free space for the archive in"},
-      {"msg_BadCopy", "The copy does not read back correctly"},
-      {"msg_NotZipped", "The archive was not made"},
-      {"msg_NotAdded", "Files not added to the archive"},
-      {"msg_NoArchivePath", "No archive directory is set"},
-      {"msg_TempBusy", "Another archive run is using the temporary directory"},
-      {"msg_UnsafeEntry", "Entry not restored, its name leads outside the base directory"},
       {"lblOldSPR", "This is old version of SPR file. You can archive your files by using \"Add to list\""}};
   for (auto [name, text] : hidden) HiddenLabel(name, QString::fromUtf8(text), this);
 
