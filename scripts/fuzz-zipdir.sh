@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the zip directory reader's fuzzer with clang in build-fuzz and runs
-# it for about 20 seconds, starting from the zip fixtures when they are there.
+# it for about 20 seconds, starting from the zip archives of testdata/zip.
 # Usage: scripts/fuzz-zipdir.sh [SECONDS]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -11,6 +11,4 @@ cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInf
 cmake --build "$root/build-fuzz" --target zipdir_fuzz -j2
 corpus="$root/build-fuzz/zipdir-corpus"
 mkdir -p "$corpus"
-seeds=()
-[ -d "$root/../shared/fixtures/zip" ] && seeds+=("$root/../shared/fixtures/zip"/*)
-"$root/build-fuzz/bin/zipdir_fuzz" -max_total_time="$seconds" -max_len=70000 "$corpus" "${seeds[@]}"
+"$root/build-fuzz/bin/zipdir_fuzz" -max_total_time="$seconds" -max_len=70000 "$corpus" "$root"/testdata/zip/*

@@ -12,8 +12,9 @@
 namespace orn::test {
 
 std::string ParadoxFixtures();
-#define ORN_REQUIRE_PARADOX_FIXTURES() \
-  if (!orn::DirectoryExists(orn::test::ParadoxFixtures())) GTEST_SKIP() << "no Paradox fixtures"
+#define ORN_REQUIRE_PARADOX_FIXTURES()                     \
+  if (!orn::DirectoryExists(orn::test::ParadoxFixtures())) \
+  GTEST_SKIP() << "test data missing: " << orn::test::ParadoxFixtures()
 
 class ScratchDir {
  public:

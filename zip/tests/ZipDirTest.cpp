@@ -65,7 +65,7 @@ class ZipDirFixtures : public ::testing::TestWithParam<FixtureCase> {};
 TEST_P(ZipDirFixtures, ListsOrReportsTheRightIdentifier) {
   const FixtureCase& c = GetParam();
   const std::string path = FixtureDir() + "/" + c.path;
-  if (!std::filesystem::exists(path)) GTEST_SKIP() << "fixture missing: " << path;
+  if (!std::filesystem::exists(path)) GTEST_SKIP() << "test data missing: " << path;
   ScriptedDialogs dialogs;
   TZipEngine zip;
   zip.SetUnattended(true);
@@ -92,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(All, ZipDirFixtures, ::testing::ValuesIn(kFixtures), []
 });
 
 TEST(ZipDirFixtureList, EveryZipFixtureHasAnExpectation) {
-  if (!std::filesystem::exists(FixtureDir())) GTEST_SKIP() << "fixtures missing";
+  if (!std::filesystem::exists(FixtureDir())) GTEST_SKIP() << "test data missing: " << FixtureDir();
   std::set<std::string> known;
   for (const FixtureCase& c : kFixtures) known.insert(c.path);
   for (const auto& entry : std::filesystem::recursive_directory_iterator(FixtureDir())) {
@@ -116,7 +116,7 @@ TEST(ZipDirFixtureNames, ConvertsNamesByCodePageAndFlag) {
   };
   for (const Case& c : cases) {
     const std::string path = FixtureDir() + "/" + c.path;
-    if (!std::filesystem::exists(path)) GTEST_SKIP() << "fixture missing: " << path;
+    if (!std::filesystem::exists(path)) GTEST_SKIP() << "test data missing: " << path;
     TZipEngine zip;
     zip.SetUnattended(true);
     zip.SetCodePage(c.codePage);
@@ -130,7 +130,7 @@ TEST(ZipDirFixtureNames, ConvertsNamesByCodePageAndFlag) {
 
 TEST(ZipDirFixtureNames, KeepsCommentsAndZip64Sizes) {
   const std::string dir = FixtureDir();
-  if (!std::filesystem::exists(dir)) GTEST_SKIP() << "fixtures missing";
+  if (!std::filesystem::exists(dir)) GTEST_SKIP() << "test data missing: " << dir;
   TZipEngine zip;
   zip.SetUnattended(true);
   zip.SetZipFileName(dir + "/go-archive-zip/test.zip");

@@ -170,7 +170,7 @@ CliRun RunOrnzip(const std::string& arguments) {
 TEST(ZipEngineCli, ListAndFailuresWithIdentifiers) {
   if (!orn::FileExists(std::string(ORN_BIN_DIR) + "/ornzip")) GTEST_SKIP() << "ornzip not built";
   const std::string fixtures = std::string(ORN_FIXTURES_DIR) + "/zip/";
-  if (!orn::FileExists(fixtures + "go-archive-zip/test.zip")) GTEST_SKIP() << "fixtures missing";
+  if (!orn::FileExists(fixtures + "go-archive-zip/test.zip")) GTEST_SKIP() << "test data missing: " << fixtures;
   ScratchDir scratch;
   struct Case {
     std::string arguments;

@@ -16,7 +16,7 @@ namespace {
 
 TEST(SourcesExample, TheRegisterListsTheMarkedTablesWithTheirIndexes) {
   const std::string data = std::string(ORN_SOURCE_DIR) + "/examples/data/";
-  if (!FileExists(data + "SprFiles.db")) GTEST_SKIP() << "no example data";
+  if (!FileExists(data + "SprFiles.db")) GTEST_SKIP() << "test data missing: " << data;
   test::ScratchDir dir;
   // Work on a copy: cleaning the register may write to it.
   for (const auto& f : FindFiles(data, "*")) ASSERT_TRUE(CopyFileAtomically(data + f.name, dir.Path() + f.name));
