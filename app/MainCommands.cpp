@@ -24,6 +24,7 @@
 #include "JobFile.h"
 #include "LangSettings.h"
 #include "MainUnit.h"
+#include "ProgramFolders.h"
 #include "TopLevelHandler.h"
 
 namespace {
@@ -259,7 +260,7 @@ void TMainForm::SpeedButton77Action() { NotAvailableYet("Unzip"); }
 void TMainForm::HelpAction() {
   // The Russian help goes with the Cyrillic label character set.
   const std::string name = orn::Framework().values.labelCharset == 204 ? "ZUZIZU_rus.Chm" : "ZUZIZU.Chm";
-  const std::string path = orn::ExecutableDir() + name;
+  const std::string path = orn::ProgramDataDir() + name;
   if (!orn::FileExists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))))
     orn::Diagnostic("Cannot open the help file \"" + path + "\"");
 }

@@ -20,6 +20,7 @@
 #include "GradCaption.h"
 #include "JobEdits.h"
 #include "JobFile.h"
+#include "ProgramFolders.h"
 #include "TextLookups.h"
 #include "TextUtil.h"
 #include "TopLevelHandler.h"
@@ -61,7 +62,7 @@ void TMainForm::FormCreate() {
   GradientCaption()->ClearCaptions();
   GradientCaption()->AddCaption("Ombrelant ZIP archivator");
   if (orn::Trim(LanguageIni().toStdString()).empty())
-    SetLanguageIni(QString::fromStdString(orn::ExecutableDir() + "RadEzaZuvev.ini"));
+    SetLanguageIni(QString::fromStdString(orn::ProgramDataDir() + "RadEzaZuvev.ini"));
   TOrnForm::FormCreate();
 
   FillLanguageChooser();

@@ -14,6 +14,7 @@
 #include "FittableGrid.h"
 #include "GradCaption.h"
 #include "LangSettings.h"
+#include "ProgramFolders.h"
 #include "TextUtil.h"
 
 TOrnForm::TOrnForm(QWidget* parent) : QDialog(parent) {
@@ -41,7 +42,7 @@ std::function<void(TOrnForm&)>& TOrnForm::CalculatorHook() {
 void TOrnForm::FormCreate() {
   enterToTab_ = true;
   if (orn::Trim(languageIni_.toStdString()).empty())
-    languageIni_ = QString::fromStdString(orn::ExecutableDir() + "RadEzaZuvev.ini");
+    languageIni_ = QString::fromStdString(orn::ProgramDataDir() + "RadEzaZuvev.ini");
   paramsFile_ = "Params.ini";
   destroyed_ = false;
 

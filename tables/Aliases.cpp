@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "FileSystem.h"
+#include "ProgramFolders.h"
 #include "TableError.h"
 
 namespace orn {
@@ -28,7 +29,12 @@ std::string AliasFilePath() {
   if (const char* env = std::getenv("ORN_ALIASES"); env && *env) return env;
   if (FileExists("Aliases.ini")) return JoinPath(CurrentDir(), "Aliases.ini");
   const std::string besideProgram = JoinPath(ExecutableDir(), "Aliases.ini");
-  return FileExists(besideProgram) ? besideProgram : std::string();
+  if (FileExists(besideProgram)) return besideProgram;
+  // An installed program's folder is the system's; each user keeps the file
+  // among their own settings instead.
+  const std::string userDir = UserConfigDir();
+  const std::string perUser = userDir.empty() ? std::string() : userDir + "Aliases.ini";
+  return FileExists(perUser) ? perUser : std::string();
 }
 
 std::vector<std::string> GetAliasParams(const std::string& alias) {

@@ -1,8 +1,10 @@
 // Database aliases: named folders of tables, kept in a plain text alias
 // file. The file is the one named by the environment variable ORN_ALIASES,
 // else Aliases.ini in the current folder, else Aliases.ini beside the
-// program. One section per alias, "[NAME]" (names compared without regard to
-// case), followed by its "NAME=VALUE" parameters; "PATH=" gives the folder.
+// program, else Aliases.ini in the user's own settings folder
+// (~/.config/archivator, where an installed program's file belongs). One
+// section per alias, "[NAME]" (names compared without regard to case),
+// followed by its "NAME=VALUE" parameters; "PATH=" gives the folder.
 // Blank lines and lines starting with ';' or '#' are ignored.
 #pragma once
 

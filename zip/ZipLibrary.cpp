@@ -8,6 +8,7 @@
 #include "FileSystem.h"
 #include "OrnZipLib.h"
 #include "ProcessMessages.h"
+#include "ProgramFolders.h"
 #include "ZipEngine.h"
 #include "ZipMessages.h"
 
@@ -48,7 +49,7 @@ void TZipEngine::SetLibDirectory(const std::string& v) {
   if (!libDirectory_.empty() && (libDirectory_.back() == '\\' || libDirectory_.back() == '/')) libDirectory_.pop_back();
 }
 
-// LibDirectory first, then the program's own folder, then the system search.
+// LibDirectory first, then the program's library folder, then the system search.
 std::string TZipEngine::LibraryPath(const std::string& fileName) const {
   if (!libDirectory_.empty()) {
     std::string dir = libDirectory_;
@@ -57,7 +58,7 @@ std::string TZipEngine::LibraryPath(const std::string& fileName) const {
     std::string path = orn::JoinPath(dir, fileName);
     if (orn::FileExists(path)) return path;
   }
-  std::string besideProgram = orn::ExecutableDir() + fileName;
+  std::string besideProgram = orn::ProgramLibraryDir() + fileName;
   if (orn::FileExists(besideProgram)) return besideProgram;
   return fileName;
 }

@@ -2,6 +2,7 @@
 // errors a user meets when it is wrong.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -69,6 +70,29 @@ TEST_F(TablesAliases, WrongAliasFilesAndAliasesAreClearErrorsNamingTheFile) {
       EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
     }
   }
+}
+
+TEST_F(TablesAliases, WithoutVariableTheCurrentFolderComesBeforeTheUsersOwnFile) {
+  // As an installed program sees it: no ORN_ALIASES, started from some folder.
+  ::unsetenv("ORN_ALIASES");
+  const std::string config = dir_.File("config");
+  ASSERT_TRUE(ForceDirectories(config + "/archivator"));
+  const std::string perUser = config + "/archivator/Aliases.ini";
+  test::WriteBytes(perUser, "[BUHDATA]\nPATH=/per/user\n");
+  const std::string oldXdg = ::getenv("XDG_CONFIG_HOME") ? ::getenv("XDG_CONFIG_HOME") : "";
+  ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+  const std::string oldDir = CurrentDir();
+  const std::string work = dir_.File("work");
+  ASSERT_TRUE(CreateDir(work));
+  ASSERT_EQ(::chdir(work.c_str()), 0);
+
+  EXPECT_EQ(AliasFilePath(), perUser);
+  EXPECT_EQ(AliasPath("BUHDATA"), "/per/user");
+  test::WriteBytes(work + "/Aliases.ini", "[BUHDATA]\nPATH=/here\n");
+  EXPECT_EQ(AliasPath("BUHDATA"), "/here");
+
+  ASSERT_EQ(::chdir(oldDir.c_str()), 0);
+  oldXdg.empty() ? ::unsetenv("XDG_CONFIG_HOME") : ::setenv("XDG_CONFIG_HOME", oldXdg.c_str(), 1);
 }
 
 TEST_F(TablesAliases, TablesOpenThroughAnAliasAndAMissingAliasFolderIsReported) {

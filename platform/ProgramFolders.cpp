@@ -1,0 +1,46 @@
+#include "ProgramFolders.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "FileSystem.h"
+
+// Paths from the installed bin folder, written in by the build; a build that
+// does not say leaves everything beside the program.
+#ifndef ORN_LIBRARY_DIR_FROM_BIN
+#define ORN_LIBRARY_DIR_FROM_BIN ""
+#endif
+#ifndef ORN_DATA_DIR_FROM_BIN
+#define ORN_DATA_DIR_FROM_BIN ""
+#endif
+
+namespace orn {
+
+namespace {
+constexpr const char* kProgramFolderName = "archivator";
+}
+
+std::string InstalledOrBeside(const std::string& programDir, const std::string& relative) {
+  if (relative.empty() || programDir.empty()) return programDir;
+  const std::string candidate = IsAbsolutePath(relative) ? relative : JoinPath(programDir, relative);
+  if (!DirectoryExists(candidate)) return programDir;
+  // "bin/../lib/archivator" reads badly in messages and logs.
+  return IncludeTrailingDelimiter(std::filesystem::path(candidate).lexically_normal().string());
+}
+
+std::string ProgramLibraryDir() { return InstalledOrBeside(ExecutableDir(), ORN_LIBRARY_DIR_FROM_BIN); }
+
+std::string ProgramDataDir() { return InstalledOrBeside(ExecutableDir(), ORN_DATA_DIR_FROM_BIN); }
+
+std::string UserConfigDir() {
+  std::string base;
+  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && IsAbsolutePath(xdg))
+    base = xdg;
+  else if (const char* home = std::getenv("HOME"); home && *home)
+    base = JoinPath(home, ".config");
+  else
+    return std::string();
+  return IncludeTrailingDelimiter(JoinPath(base, kProgramFolderName));
+}
+
+}  // namespace orn

@@ -1,0 +1,32 @@
+// Where the program finds its own files. In the build tree and in a copied
+// folder everything sits beside the executable, as on the program's home
+// platform. An installed program keeps its compression libraries (and the
+// self-extractor stub) in a private library folder and its dictionary and user
+// guide in a data folder; both are found relative to the executable, so an
+// installed tree still works after it is moved to another prefix.
+#pragma once
+
+#include <string>
+
+namespace orn {
+
+// Folder of the compression libraries and the self-extractor stub, with a
+// trailing delimiter: the installed private library folder when it exists,
+// else the program's folder.
+std::string ProgramLibraryDir();
+
+// Folder of the language dictionary and the user guide, with a trailing
+// delimiter: the installed data folder when it exists, else the program's
+// folder.
+std::string ProgramDataDir();
+
+// The rule behind both: `relative` (a path from the folder of the executable,
+// such as "../lib/archivator") when that folder exists, else `programDir`.
+std::string InstalledOrBeside(const std::string& programDir, const std::string& relative);
+
+// The per-user folder for the program's files when the program's folder
+// cannot hold them: $XDG_CONFIG_HOME/archivator, else ~/.config/archivator,
+// with a trailing delimiter; empty when neither variable is set.
+std::string UserConfigDir();
+
+}  // namespace orn

@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <optional>
+
+#include "FileSystem.h"
+#include "ProgramFolders.h"
+
+using namespace orn;
+
+namespace {
+struct TempTree {
+  std::string root;
+  TempTree() {
+    char tmpl[] = "/tmp/orn-progdirs-XXXXXX";
+    root = ::mkdtemp(tmpl);
+  }
+  ~TempTree() { std::filesystem::remove_all(root); }
+};
+
+// Sets an environment variable for one scope and puts the old value back.
+struct EnvVar {
+  std::string name;
+  std::optional<std::string> old;
+  EnvVar(const char* n, const char* value) : name(n) {
+    if (const char* v = ::getenv(n)) old = v;
+    value ? ::setenv(n, value, 1) : ::unsetenv(n);
+  }
+  ~EnvVar() { old ? ::setenv(name.c_str(), old->c_str(), 1) : ::unsetenv(name.c_str()); }
+};
+}  // namespace
+
+TEST(ProgramFolders, InstalledFolderWhenPresentElseBesideProgram) {
+  TempTree t;
+  // An installed tree: prefix/bin, prefix/lib/archivator; no share folder.
+  ASSERT_TRUE(ForceDirectories(t.root + "/bin"));
+  ASSERT_TRUE(ForceDirectories(t.root + "/lib/archivator"));
+  ASSERT_TRUE(WriteFileAtomically(t.root + "/lib/stub", "x"));
+  const std::string bin = t.root + "/bin/";
+  struct Case {
+    const char* what;
+    std::string relative;
+    std::string expected;
+  } cases[] = {
+      {"installed library folder, normalised", "../lib/archivator", t.root + "/lib/archivator/"},
+      {"missing data folder: beside the program", "../share/archivator", bin},
+      {"a build that names no folder", "", bin},
+      {"an absolute folder that exists", t.root + "/lib/archivator", t.root + "/lib/archivator/"},
+      {"an absolute folder that does not", t.root + "/nowhere", bin},
+      {"a file is not a folder", "../lib/stub", bin},
+  };
+  for (const auto& c : cases) EXPECT_EQ(InstalledOrBeside(bin, c.relative), c.expected) << c.what;
+}
+
+TEST(ProgramFolders, BuildTreeKeepsEverythingBesideTheTestProgram) {
+  // The tests run from the build tree, where nothing is installed.
+  EXPECT_EQ(ProgramLibraryDir(), ExecutableDir());
+  EXPECT_EQ(ProgramDataDir(), ExecutableDir());
+}
+
+TEST(ProgramFolders, UserConfigFollowsXdgThenHome) {
+  {
+    EnvVar xdg("XDG_CONFIG_HOME", "/xdg/config");
+    EnvVar home("HOME", "/home/anna");
+    EXPECT_EQ(UserConfigDir(), "/xdg/config/archivator/");
+  }
+  {
+    // A relative XDG_CONFIG_HOME is invalid and is ignored.
+    EnvVar xdg("XDG_CONFIG_HOME", "config");
+    EnvVar home("HOME", "/home/anna");
+    EXPECT_EQ(UserConfigDir(), "/home/anna/.config/archivator/");
+  }
+  {
+    EnvVar xdg("XDG_CONFIG_HOME", nullptr);
+    EnvVar home("HOME", nullptr);
+    EXPECT_EQ(UserConfigDir(), "");
+  }
+}
