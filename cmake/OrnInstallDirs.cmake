@@ -1,12 +1,14 @@
 # Where an installed program lays out its files (GNU install folders):
 #   bin/                      archivator, ornzip, orneval
-#   lib/archivator/           the two compression libraries, the self-extractor stub
+#   libexec/archivator/       the two compression libraries, the self-extractor stub
 #   share/archivator/         the language dictionary and the user guide
 # The programs find the two private folders relative to their own, so the
-# paths written into them are relative to the bin folder.
+# paths written into them are relative to the bin folder. The libraries are
+# loaded with dlopen by path and are no business of the dynamic linker, so
+# they sit outside lib/ (a package needs no ldconfig run for them).
 include(GNUInstallDirs)
 
-set(ORN_INSTALL_LIBRARY_DIR "${CMAKE_INSTALL_LIBDIR}/archivator")
+set(ORN_INSTALL_LIBRARY_DIR "${CMAKE_INSTALL_LIBEXECDIR}/archivator")
 set(ORN_INSTALL_DATA_DIR "${CMAKE_INSTALL_DATADIR}/archivator")
 
 function(orn_path_from_bin out dir)

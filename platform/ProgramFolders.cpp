@@ -1,5 +1,7 @@
 #include "ProgramFolders.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -24,13 +26,25 @@ std::string InstalledOrBeside(const std::string& programDir, const std::string& 
   if (relative.empty() || programDir.empty()) return programDir;
   const std::string candidate = IsAbsolutePath(relative) ? relative : JoinPath(programDir, relative);
   if (!DirectoryExists(candidate)) return programDir;
-  // "bin/../lib/archivator" reads badly in messages and logs.
+  // "bin/../libexec/archivator" reads badly in messages and logs.
   return IncludeTrailingDelimiter(std::filesystem::path(candidate).lexically_normal().string());
 }
 
 std::string ProgramLibraryDir() { return InstalledOrBeside(ExecutableDir(), ORN_LIBRARY_DIR_FROM_BIN); }
 
 std::string ProgramDataDir() { return InstalledOrBeside(ExecutableDir(), ORN_DATA_DIR_FROM_BIN); }
+
+bool ProgramIsInstalled() { return ProgramLibraryDir() != ExecutableDir(); }
+
+std::string ProgramWorkParentDir() {
+  const std::string besideProgram = ExecutableDir();
+  if (!ProgramIsInstalled() && !besideProgram.empty() && ::access(besideProgram.c_str(), W_OK) == 0)
+    return besideProgram;
+  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && IsAbsolutePath(xdg)) return IncludeTrailingDelimiter(xdg);
+  if (const char* home = std::getenv("HOME"); home && *home) return IncludeTrailingDelimiter(JoinPath(home, ".cache"));
+  return IncludeTrailingDelimiter(
+      JoinPath(std::filesystem::temp_directory_path().string(), std::to_string(::getuid())));
+}
 
 std::string UserConfigDir() {
   std::string base;

@@ -21,8 +21,20 @@ std::string ProgramLibraryDir();
 std::string ProgramDataDir();
 
 // The rule behind both: `relative` (a path from the folder of the executable,
-// such as "../lib/archivator") when that folder exists, else `programDir`.
+// such as "../libexec/archivator") when that folder exists, else `programDir`.
 std::string InstalledOrBeside(const std::string& programDir, const std::string& relative);
+
+// True when the program runs from an installed tree (its private library
+// folder exists), rather than from the build tree or a copied folder.
+bool ProgramIsInstalled();
+
+// The folder that holds the program's own working files (its temporary
+// directory), with a trailing delimiter: the program's folder when it is not
+// installed and that folder is writable; else the user's cache folder
+// ($XDG_CACHE_HOME, else ~/.cache, else a folder of the user's id in the
+// system's temporary folder). An installed program never writes into its
+// bin folder, even when run by the superuser.
+std::string ProgramWorkParentDir();
 
 // The per-user folder for the program's files when the program's folder
 // cannot hold them: $XDG_CONFIG_HOME/archivator, else ~/.config/archivator,

@@ -1,12 +1,9 @@
 #include "RunNames.h"
 
-#include <unistd.h>
-
 #include <cctype>
-#include <cstdlib>
-#include <filesystem>
 
 #include "FileSystem.h"
+#include "ProgramFolders.h"
 
 namespace orn {
 
@@ -106,17 +103,7 @@ std::string TaggedName(const std::string& fileName, const std::string& tag, bool
 }
 
 std::string DefaultTemporaryDirectory() {
-  std::string besideProgram = ExecutableDir();
-  if (!besideProgram.empty() && ::access(besideProgram.c_str(), W_OK) == 0)
-    return IncludeTrailingDelimiter(besideProgram + kTemporaryDirectoryName);
-  std::string cache;
-  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == kPathDelim)
-    cache = xdg;
-  else if (const char* home = std::getenv("HOME"); home && *home)
-    cache = JoinPath(home, ".cache");
-  else
-    cache = JoinPath(std::filesystem::temp_directory_path().string(), std::to_string(::getuid()));
-  return IncludeTrailingDelimiter(JoinPath(cache, kTemporaryDirectoryName));
+  return IncludeTrailingDelimiter(ProgramWorkParentDir() + kTemporaryDirectoryName);
 }
 
 }  // namespace orn

@@ -46,9 +46,9 @@ std::optional<int> VolumeNumber(const std::string& fileName);
 // `fileName` (a volume's name) with its volume number replaced by `number`.
 std::string WithVolumeNumber(const std::string& fileName, int number);
 
-// The temporary directory (with trailing delimiter): beside the program when
-// that directory is writable, otherwise a directory of the same name in the
-// user's cache directory ($XDG_CACHE_HOME, else ~/.cache).
+// The temporary directory (with trailing delimiter), in ProgramWorkParentDir():
+// beside the program when it runs from a writable, not installed folder,
+// otherwise in the user's cache directory ($XDG_CACHE_HOME, else ~/.cache).
 std::string DefaultTemporaryDirectory();
 
 }  // namespace orn

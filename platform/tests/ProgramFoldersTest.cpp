@@ -33,30 +33,33 @@ struct EnvVar {
 
 TEST(ProgramFolders, InstalledFolderWhenPresentElseBesideProgram) {
   TempTree t;
-  // An installed tree: prefix/bin, prefix/lib/archivator; no share folder.
+  // An installed tree: prefix/bin, prefix/libexec/archivator; no share folder.
   ASSERT_TRUE(ForceDirectories(t.root + "/bin"));
-  ASSERT_TRUE(ForceDirectories(t.root + "/lib/archivator"));
-  ASSERT_TRUE(WriteFileAtomically(t.root + "/lib/stub", "x"));
+  ASSERT_TRUE(ForceDirectories(t.root + "/libexec/archivator"));
+  ASSERT_TRUE(WriteFileAtomically(t.root + "/libexec/stub", "x"));
   const std::string bin = t.root + "/bin/";
   struct Case {
     const char* what;
     std::string relative;
     std::string expected;
   } cases[] = {
-      {"installed library folder, normalised", "../lib/archivator", t.root + "/lib/archivator/"},
+      {"installed library folder, normalised", "../libexec/archivator", t.root + "/libexec/archivator/"},
       {"missing data folder: beside the program", "../share/archivator", bin},
       {"a build that names no folder", "", bin},
-      {"an absolute folder that exists", t.root + "/lib/archivator", t.root + "/lib/archivator/"},
+      {"an absolute folder that exists", t.root + "/libexec/archivator", t.root + "/libexec/archivator/"},
       {"an absolute folder that does not", t.root + "/nowhere", bin},
-      {"a file is not a folder", "../lib/stub", bin},
+      {"a file is not a folder", "../libexec/stub", bin},
   };
   for (const auto& c : cases) EXPECT_EQ(InstalledOrBeside(bin, c.relative), c.expected) << c.what;
 }
 
 TEST(ProgramFolders, BuildTreeKeepsEverythingBesideTheTestProgram) {
   // The tests run from the build tree, where nothing is installed.
+  EXPECT_FALSE(ProgramIsInstalled());
   EXPECT_EQ(ProgramLibraryDir(), ExecutableDir());
   EXPECT_EQ(ProgramDataDir(), ExecutableDir());
+  // The build folder is writable, so the temporary directory stays in it.
+  EXPECT_EQ(ProgramWorkParentDir(), ExecutableDir());
 }
 
 TEST(ProgramFolders, UserConfigFollowsXdgThenHome) {
