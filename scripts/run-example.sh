@@ -10,32 +10,10 @@ scripts/install-deps.sh
 scripts/build.sh
 
 work="$root/build/example"
-rm -rf "$work/data"
-mkdir -p "$work/archives"
-cp -r examples/data "$work/data"
-
-# Alias files and job files hold absolute paths, so both are written here.
-printf '[BUHDATA]\r\nPATH=%s\r\nTYPE=PARADOX\r\n' "$work/data" > "$work/Aliases.ini"
+mkdir -p "$work"
+scripts/example-job.sh "$work"
 export ORN_ALIASES="$work/Aliases.ini"
 job="$work/example.arh"
-{
-  printf '\r\n'
-  printf '{********************************************************}\r\n'
-  printf '{*               ORN Archivator INI file                *}\r\n'
-  printf '{*                                   New Version 2001  *}\r\n'
-  printf '{********************************************************}\r\n'
-  printf 'INITIALIZATION\r\n'
-  printf 'DATE=30,12,1899\r\n'
-  printf 'ARHIVE DIRECTORY=%s/\r\n' "$work/archives"
-  printf 'ARHIVE NAME=Buh\r\n'
-  printf 'LOAD FROM=DB\r\n'
-  printf 'DB FILE=%s\r\n' "$work/data/SprFiles.db"
-  printf 'FLOPY 144=FALSE\r\n'
-  printf 'ARHIVE PARAMS=Unique|WM\r\n'
-  printf '+FOLDER=%s/\r\n' "$work/second-copy"
-  printf 'LIST\r\n'
-  printf '%s\r\n' "$work/data/ATSKAITE.TXT" "$work/data/EKSPORTS.CSV"
-} > "$job"
 
 # Without a display the program runs offscreen by itself. Params.ini lands in
 # the current directory, so the run starts in the scratch folder.
