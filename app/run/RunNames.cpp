@@ -105,18 +105,25 @@ std::string TaggedName(const std::string& fileName, const std::string& tag, bool
   return fileName.substr(0, at) + tag + fileName.substr(at);
 }
 
+namespace {
+// A per-user base directory by the freedesktop.org rules: the variable when
+// it holds an absolute path, else the folder under the home directory.
+std::string UserBaseDirectory(const char* variable, const char* underHome) {
+  if (const char* xdg = std::getenv(variable); xdg && *xdg == kPathDelim) return xdg;
+  if (const char* home = std::getenv("HOME"); home && *home) return JoinPath(home, underHome);
+  return JoinPath(std::filesystem::temp_directory_path().string(), std::to_string(::getuid()));
+}
+}  // namespace
+
 std::string DefaultTemporaryDirectory() {
   std::string besideProgram = ExecutableDir();
   if (!besideProgram.empty() && ::access(besideProgram.c_str(), W_OK) == 0)
     return IncludeTrailingDelimiter(besideProgram + kTemporaryDirectoryName);
-  std::string cache;
-  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && *xdg == kPathDelim)
-    cache = xdg;
-  else if (const char* home = std::getenv("HOME"); home && *home)
-    cache = JoinPath(home, ".cache");
-  else
-    cache = JoinPath(std::filesystem::temp_directory_path().string(), std::to_string(::getuid()));
-  return IncludeTrailingDelimiter(JoinPath(cache, kTemporaryDirectoryName));
+  return IncludeTrailingDelimiter(JoinPath(UserBaseDirectory("XDG_CACHE_HOME", ".cache"), kTemporaryDirectoryName));
+}
+
+std::string UserLogPath() {
+  return JoinPath(JoinPath(UserBaseDirectory("XDG_STATE_HOME", ".local/state"), kUserLogFolder), kLogFileName);
 }
 
 }  // namespace orn

@@ -13,6 +13,7 @@ namespace orn {
 
 constexpr const char* kTemporaryDirectoryName = "OrnZpArh_Temporary_Directory";
 constexpr const char* kLogFileName = "ZuzIzu_log.txt";
+constexpr const char* kUserLogFolder = "archivator";
 
 // Monday = 1 ... Sunday = 7.
 int IsoWeekday(DateTime date);
@@ -50,5 +51,11 @@ std::string WithVolumeNumber(const std::string& fileName, int number);
 // that directory is writable, otherwise a directory of the same name in the
 // user's cache directory ($XDG_CACHE_HOME, else ~/.cache).
 std::string DefaultTemporaryDirectory();
+
+// The log of the runs whose archive directory cannot take it (none set, not
+// made, read-only, or its log is not a plain file):
+// $XDG_STATE_HOME/archivator/ZuzIzu_log.txt, else
+// ~/.local/state/archivator/ZuzIzu_log.txt.
+std::string UserLogPath();
 
 }  // namespace orn

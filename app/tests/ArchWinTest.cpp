@@ -20,6 +20,7 @@
 #include <stdexcept>
 
 #include "ArchiverActions.h"
+#include "CommandLine.h"
 #include "CompanionFiles.h"
 #include "DialogService.h"
 #include "FakeBackend.h"
@@ -138,7 +139,7 @@ class ArchWinTest : public QObject {
   void CancelledChoosersRestoreNothing();
   void ProgressFollowsTheRunAndRefusesASecondRun();
   void RunAndRestoreWithTheZipEngine();
-  void GatheringErrorReachesTheCallerAndFreesTheWindows();
+  void GatheringErrorIsLoggedAndFreesTheWindows();
   void AddFilesWalksFoldersOnceAndAsksLabAdd();
   void RemovingARowTakesItsCompanions();
   void MarkingWritesOnlyChangedMarks();
@@ -222,6 +223,8 @@ void ArchWinTest::ChosenTableBringsItsCompanions() {
     QVERIFY(Child<QPushButton>(files, "ExcludeBtn")->isEnabled());
     Click(files, "OrnButton1wss");
   });
+  // Should the machine hold these files, replacing them is agreed to.
+  dialogs_->messageBoxAnswers.push_back(orn::kMsgOk);
   const orn::ExtractOutcome outcome = orn::ExtractFromWindow(&mainWindow, f.job, backend, /*whole=*/false);
 
   // Companion files are never offered, and the table brings them, in any
@@ -246,6 +249,8 @@ void ArchWinTest::IncludeAllThenOkRestoresLikeExtractAll() {
     Click(chooser, "okbutlis");
   };
 
+  // Should the machine hold these files, replacing them is agreed to.
+  dialogs_->messageBoxAnswers = {orn::kMsgOk, orn::kMsgOk};
   FakeBackend whole;
   WhenModal<TFormUnarh>(chooseFirst);
   const orn::ExtractOutcome all = orn::ExtractFromWindow(nullptr, f.job, whole, /*whole=*/true);
@@ -281,7 +286,7 @@ void ArchWinTest::CancelledChoosersRestoreNothing() {
   WhenModal<TFormUnarh>([](TFormUnarh* chooser) { Click(chooser, "closebutton"); });
   orn::ExtractOutcome closed = orn::ExtractFromWindow(nullptr, f.job, backend, /*whole=*/true);
   QVERIFY(!closed.archiveChosen);
-  QCOMPARE(closed.ExitStatus(), 2);
+  QCOMPARE(closed.ExitStatus(), orn::kRestoreNothing);
 
   // Files moved across, then Cancel: the archive choice is taken back.
   WhenModal<TFormUnarh>([](TFormUnarh* chooser) {
@@ -372,7 +377,7 @@ void ArchWinTest::ProgressFollowsTheRunAndRefusesASecondRun() {
   for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<TfrmProgress*>(w) || !w->isVisible());
 }
 
-void ArchWinTest::GatheringErrorReachesTheCallerAndFreesTheWindows() {
+void ArchWinTest::GatheringErrorIsLoggedAndFreesTheWindows() {
   QTemporaryDir dir;
   orn::Job job;
   job.archiveDirectory = Str(dir) + "arh/";
@@ -387,7 +392,11 @@ void ArchWinTest::GatheringErrorReachesTheCallerAndFreesTheWindows() {
   };
   QWidget mainWindow;
   mainWindow.show();
-  QVERIFY_THROWS_EXCEPTION(std::runtime_error, orn::RunArchiveFromWindow(&mainWindow, job, backend, options));
+  const orn::RunResult result = orn::RunArchiveFromWindow(&mainWindow, job, backend, options);
+  // The run ends with no generation, and the log says why.
+  QCOMPARE(result.exitStatus, int(orn::kRunNoGeneration));
+  QCOMPARE(result.logFile, job.archiveDirectory + "ZuzIzu_log.txt");
+  QVERIFY(orn::test::ReadFile(result.logFile).find("Unknown alias BUHDATA") != std::string::npos);
   // Nothing is left holding the program: no progress window, the main
   // window closes, the next command runs.
   QVERIFY(!orn::ArchiverActionRunning());
@@ -426,6 +435,7 @@ void ArchWinTest::RunAndRestoreWithTheZipEngine() {
     ClickRow(chooser->SimGrid(), 1);
     Click(chooser, "okbutlis");
   });
+  dialogs_->messageBoxAnswers.push_back(orn::kMsgOk);  // replace the damaged table
   QStringList offered;
   WhenModal<TFormUnAr>([&offered](TFormUnAr* files) {
     auto* saved = Child<QListWidget>(files, "LBSavedFiles");
@@ -437,6 +447,12 @@ void ArchWinTest::RunAndRestoreWithTheZipEngine() {
   const orn::ExtractOutcome restore =
       orn::ExtractFromWindow(&mainWindow, job, engine, /*whole=*/false, /*showMessages=*/false);
   QCOMPARE(offered.size(), 2);  // KONTI.PX is not offered
+  // Asked first, naming how many files would be replaced and where; No is
+  // the focused answer.
+  QCOMPARE(dialogs_->messageBoxes.size(), size_t(1));
+  QCOMPARE(dialogs_->messageBoxes[0].extra, "Files to replace: 1 (" + base + "data/)");
+  QCOMPARE(dialogs_->messageBoxes[0].defaultButton, 256);
+  QCOMPARE(dialogs_->messageBoxes[0].buttons, 6);
   QCOMPARE(restore.ExitStatus(), 0);
   QCOMPARE(orn::test::ReadFile(base + "data/KONTI.DB"), std::string(40000, 'k'));
   QCOMPARE(orn::test::ReadFile(base + "data/KONTI.PX"), std::string("index"));

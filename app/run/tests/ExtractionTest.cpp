@@ -5,6 +5,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "CommandLine.h"
 #include "Extraction.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
@@ -172,7 +173,7 @@ TEST_F(ExtractRunTest, NothingIsRestoredWithoutAChoice) {
     m.IncludeAll();
     return false;  // Cancel
   };
-  EXPECT_EQ(extraction_.Run(job_, archive_, false).ExitStatus(), 2);
+  EXPECT_EQ(extraction_.Run(job_, archive_, false).ExitStatus(), kRestoreNothing);
   EXPECT_FALSE(extraction_.Run(job_, "", true).extracted) << "the archive chooser was closed";
   EXPECT_TRUE(backend_.extracted.empty());
 }
@@ -185,7 +186,7 @@ TEST_F(ExtractRunTest, ErrorsAndUnsafeNamesAreLogged) {
   };
   ExtractResult r = extraction_.Run(job_, archive_, true);
   EXPECT_EQ(r.problems, 2);
-  EXPECT_EQ(r.ExitStatus(), 2);
+  EXPECT_EQ(r.ExitStatus(), kRestoreNothing);
   std::string log = ReadFile(root_ + "arh/ZuzIzu_log.txt");
   EXPECT_NE(log.find("ERROR : "), std::string::npos);
   EXPECT_NE(log.find(" : Entry not restored, its name leads outside the base directory \"../../escape.txt\"\r\n"),
