@@ -162,8 +162,8 @@ std::string ExtractResult::Summary() const {
   if (archive.empty())
     line = "Nothing restored: no archive chosen";
   else if (keptExisting > 0)
-    line =
-        "Nothing restored from " + archive + ": " + std::to_string(keptExisting) + " existing files kept in " + baseDir;
+    line = "Nothing restored from " + archive + ": " + std::to_string(keptExisting) +
+           " existing files kept, replacing them was declined";
   else if (!extracted)
     line = "Nothing restored from " + archive + ": no file chosen";
   else
