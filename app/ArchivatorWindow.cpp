@@ -52,10 +52,22 @@ bool TArchivatorWindow::SpeedButton10Action() {
     BusyWindow busy(this);
     result = orn::RunArchiveFromWindow(this, job_, *engine_, ShowMessages());
   }
-  if (!orn::Dialogs().Interactive()) orn::Diagnostic(result.Summary());
   SetCommandStatus(result.exitStatus);
   RefreshWindow();
+  ReportOutcome(result.Summary(), result.exitStatus != orn::kRunComplete, result.exitStatus == orn::kRunNoGeneration,
+                result.logFile);
   return result.exitStatus == orn::kRunComplete;
+}
+
+void TArchivatorWindow::ReportRestore(const orn::ExtractOutcome& outcome) {
+  const int status = outcome.ExitStatus();
+  SetCommandStatus(status);
+  RefreshWindow();
+  // A chooser closed without a choice, or No to replacing files, is the
+  // user's own answer, not a failure.
+  const bool declined = !outcome.result.extracted && outcome.result.problems == 0;
+  ReportOutcome(outcome.result.Summary(), status != orn::kCommandDone && !declined, status == orn::kRestoreNothing,
+                outcome.result.logFile);
 }
 
 bool TArchivatorWindow::SpeedButton9Action() {
@@ -65,8 +77,7 @@ bool TArchivatorWindow::SpeedButton9Action() {
     BusyWindow busy(this);
     outcome = orn::ExtractFromWindow(this, job_, *engine_, false, ShowMessages());
   }
-  SetCommandStatus(outcome.ExitStatus());
-  RefreshWindow();
+  ReportRestore(outcome);
   return outcome.ExitStatus() == 0;
 }
 
@@ -77,8 +88,7 @@ bool TArchivatorWindow::SpeedButton8Action() {
     BusyWindow busy(this);
     outcome = orn::ExtractFromWindow(this, job_, *engine_, true, ShowMessages());
   }
-  SetCommandStatus(outcome.ExitStatus());
-  RefreshWindow();
+  ReportRestore(outcome);
   return outcome.ExitStatus() == 0;
 }
 

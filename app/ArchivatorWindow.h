@@ -9,6 +9,9 @@
 #include "MainUnit.h"
 
 class TZipEngine;
+namespace orn {
+struct ExtractOutcome;
+}
 
 class TArchivatorWindow : public TMainForm {
   Q_OBJECT
@@ -25,5 +28,7 @@ class TArchivatorWindow : public TMainForm {
   void SpeedButton3Action() override;
 
  private:
+  void ReportRestore(const orn::ExtractOutcome& outcome);
+
   std::unique_ptr<TZipEngine> engine_;
 };

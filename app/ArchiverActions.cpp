@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QWidget>
+#include <algorithm>
 
 #include "DialogService.h"
 #include "FileSystem.h"
@@ -57,6 +58,26 @@ QString FilesCaption(const QWidget* parent, const QString& given) {
 }
 
 }  // namespace
+
+bool AskOverwrite(const MessageTexts& texts, const std::vector<std::string>& existing) {
+  // Name the folders, so that the user sees which data would be replaced.
+  std::vector<std::string> folders;
+  for (const std::string& path : existing) {
+    const std::string folder = ExtractFilePath(path);
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
+  }
+  std::string where;
+  for (size_t i = 0; i < folders.size() && i < 3; ++i) where += (i ? ", " : "") + folders[i];
+  if (folders.size() > 3) where += ", ...";
+  MessageBoxRequest request;
+  request.caption = texts.Text("msg_Warning");
+  request.message = texts.Text("msg_Overwrite");
+  request.extra = texts.Text("msg_OverwriteWhere") + ": " + std::to_string(existing.size()) + " (" + where + ")";
+  request.iconIndex = 2;
+  request.buttons = 6;
+  request.defaultButton = 256;  // No: the answer that loses nothing
+  return Dialogs().MessageBox(request) == kMsgOk;
+}
 
 bool ArchiverActionRunning() { return actionRunning; }
 
@@ -142,6 +163,15 @@ ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, ArchiveBackend
     if (TfrmProgress* w = progress.Window()) w->show();
     return ok;
   };
+  if (Dialogs().Interactive()) {
+    const MessageTexts& texts = options.texts ? *options.texts : windowTexts;
+    extraction.confirmOverwrite = [&texts, &progress](const std::vector<std::string>& existing) {
+      if (TfrmProgress* w = progress.Window()) w->hide();
+      const bool replace = AskOverwrite(texts, existing);
+      if (TfrmProgress* w = progress.Window()) w->show();
+      return replace;
+    };
+  }
   outcome.result = extraction.Run(job, outcome.chosenArchive, whole);
   // Cancelling the file chooser takes the choice back.
   if (!whole && !outcome.result.extracted) {

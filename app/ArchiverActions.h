@@ -61,14 +61,16 @@ struct ExtractOutcome {
   bool archiveChosen = false;
   std::string chosenArchive;  // full path; empty unless chosen
   ExtractResult result;
-  // 0 when every entry asked for was restored, 1 when some were not, 2 when
+  // 0 when every entry asked for was restored, 4 when some were not, 5 when
   // nothing was restored (no archive chosen included).
   int ExitStatus() const { return result.ExitStatus(); }
 };
 
 // Extraction (SpeedButton9 / "UNARHIV" with `whole` false, SpeedButton8 /
 // "UNARHIVALL" with `whole` true): the archive chooser, then, for chosen
-// files, the file chooser, then the extract step with the progress window.
+// files, the file chooser, then, when files would be replaced, the
+// overwrite question (AskOverwrite), then the extract step with the progress
+// window.
 ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, TZipEngine& engine, bool whole, bool showMessages,
                                  const MessageTexts* texts = nullptr);
 ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, ArchiveBackend& backend, bool whole,
@@ -100,6 +102,11 @@ struct MarkOutcome {
 // the marking window and writes the changed marks on OK. Table errors are
 // thrown to the caller.
 MarkOutcome MarkRegisterFromWindow(QWidget* parent, const Job& job, const MessageTexts* texts = nullptr);
+
+// The question before a restore replaces files that exist: how many and in
+// which folders, answered Yes or No in the message window, No focused.
+// True to replace them.
+bool AskOverwrite(const MessageTexts& texts, const std::vector<std::string>& existing);
 
 // True while one of the actions above runs. The progress window lets
 // pending events run, so the main window's commands can be reached during a

@@ -21,11 +21,15 @@ endforeach()
 target_link_libraries(orn_archiver_windows PUBLIC Qt6::Widgets)
 
 if(ORN_BUILD_TESTS)
+  # The main window as the program runs it (ArchivatorWindow.cpp) is driven
+  # too, over the real engine.
   orn_add_qtest(ArchWinTest
     SOURCES ${ORN_ARCHIVER_WINDOWS_DIR}/tests/ArchWinTest.cpp
+            ${ORN_ARCHIVER_WINDOWS_DIR}/ArchivatorWindow.cpp
             ${CMAKE_SOURCE_DIR}/app/run/tests/FakeBackend.cpp
             ${CMAKE_SOURCE_DIR}/app/sources/tests/SourcesTestUtil.cpp
-    LIBS orn_archiver_windows orn_tables)
+    LIBS orn_archiver_windows orn_app_windows orn_tables)
+  target_compile_definitions(ArchWinTest PRIVATE ORN_ARCHIVER_WINDOWS)
   set_target_properties(ArchWinTest PROPERTIES AUTOMOC ON)
   target_include_directories(ArchWinTest PRIVATE ${CMAKE_SOURCE_DIR}/app/run/tests ${CMAKE_SOURCE_DIR}/app/sources/tests)
   # The run and restore over the real engine load the compression libraries.

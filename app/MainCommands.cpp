@@ -24,6 +24,7 @@
 #include "JobFile.h"
 #include "LangSettings.h"
 #include "MainUnit.h"
+#include "MessageLog.h"
 #include "ProgramFolders.h"
 #include "TopLevelHandler.h"
 
@@ -237,6 +238,25 @@ void TMainForm::LanguageChosen(int index) {
   update();
 }
 
+void TMainForm::ReportOutcome(const std::string& summary, bool failed, bool nothingMade, const std::string& logFile) {
+  statusSummary_ = QString::fromStdString(summary);
+  box_->setText(statusSummary_);
+  box_->setToolTip(statusSummary_);
+  if (commandRunning_ || !orn::Dialogs().Interactive()) orn::Diagnostic(summary);
+  if (!failed || showMessages_ || !orn::Dialogs().Interactive()) return;
+  auto label = [this](const char* name) {
+    auto* l = findChild<QLabel*>(name);
+    return l && !l->text().isEmpty() ? l->text().toStdString() : orn::MessageTexts::DefaultText(name);
+  };
+  orn::MessageBoxRequest request;
+  request.caption = nothingMade ? "ERROR" : label("msg_Warning");
+  request.message = summary;
+  if (!logFile.empty()) request.extra = label("msg_LogIs") + ": " + logFile;
+  request.iconIndex = nothingMade ? 0 : 1;
+  request.buttons = 0;
+  orn::Dialogs().MessageBox(request);
+}
+
 void TMainForm::NotAvailableYet(const char* what) { orn::Diagnostic(std::string(what) + ": not available yet"); }
 
 bool TMainForm::SpeedButton10Action() {
@@ -278,7 +298,7 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
       if (watched->property("hint").isValid()) {
         box_->setText(watched->property("hint").toString());
       } else {
-        box_->clear();
+        box_->setText(statusSummary_);
       }
       break;
     case QEvent::MouseMove:

@@ -349,10 +349,8 @@ void TMainForm::BuildWindow() {
   labSav_->hide();
   ornLabel8_->hide();
   // The run's messages keep their resource texts in one place, the message log.
-  for (const char* name :
-       {"msg_NoCopyFile", "msg_FSError", "ToFlop", "msg_NoMakeDir", "msg_Warning", "msg_NOPlus", "msg_NoSpace",
-        "msg_BadCopy", "msg_NotZipped", "msg_NotAdded", "msg_NoArchivePath", "msg_TempBusy", "msg_UnsafeEntry"})
-    HiddenLabel(name, QString::fromStdString(orn::MessageTexts::DefaultText(name)), this);
+  for (const std::string& name : orn::MessageTexts::LabelNames())
+    HiddenLabel(name.c_str(), QString::fromStdString(orn::MessageTexts::DefaultText(name)), this);
   const std::pair<const char*, const char*> hidden[] = {
       {"LabAdd", "Add files to the archive list"},
       {"lblOldSPR", "This is old version of SPR file. You can archive your files by using \"Add to list\""}};

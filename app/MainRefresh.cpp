@@ -14,6 +14,7 @@
 #include <QTableWidget>
 #include <QToolButton>
 
+#include "Extraction.h"
 #include "FileSystem.h"
 #include "JobEdits.h"
 #include "JobGrid.h"
@@ -74,7 +75,10 @@ void TMainForm::RefreshWindow() {
     SetText(edit6_, job_.registerFile);
     SetText(edit4_, job_.uniqueFolder);
     SetText(edit5_, job_.plusPath);
-    const bool archived = orn::AnyFileMatches(job_.archiveDirectory + job_.archiveName + "*.*");
+    // A restore is wanted most when only the unique saves are left: what
+    // the archive chooser offers, rotating or unique, enables it.
+    const orn::ArchiveChoices choices = orn::ListArchives(job_);
+    const bool archived = !choices.rotating.empty() || !choices.unique.empty();
     speedButton_[8]->setEnabled(archived);
     speedButton_[9]->setEnabled(archived);
     if (job_.jobList.empty()) {

@@ -80,13 +80,20 @@ void TMainForm::FormCreate() {
   setFixedSize(sizeHint().expandedTo(QSize(720, 0)));
   if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
 
-  // With nobody at the screen and nothing to run, there is nothing to wait for.
-  if (!orn::Dialogs().Interactive() && !startup_.startTimer)
+  // With nobody at the screen and nothing to run, there is nothing to wait
+  // for; a command line that cannot run ends at once.
+  if ((!orn::Dialogs().Interactive() && !startup_.startTimer) || !startup_.error.empty())
     QTimer::singleShot(0, this, [this] { TerminateApplication(exitStatus_); });
 }
 
 void TMainForm::ReadCommandLine() {
   startup_ = orn::ParseCommandLine(args_);
+  if (!startup_.error.empty()) {
+    // Nothing is created or run for a command line that cannot run.
+    orn::Diagnostic(startup_.error);
+    exitStatus_ = orn::kCommandNotRun;
+    return;
+  }
   if (startup_.readJobFile) {
     const bool read = orn::Guarded([this] {
       job_ = orn::ReadJobFile(startup_.jobFile, job_);
@@ -104,7 +111,9 @@ void TMainForm::Timer1Timer() {
   RefreshWindow();
   commandStatus_ = -1;
   bool started = true;
+  commandRunning_ = true;
   const bool ran = orn::Guarded([&] { started = RunPendingCommand(); });
+  commandRunning_ = false;
   if (commandStatus_ >= 0) {
     exitStatus_ = std::max(exitStatus_, commandStatus_);
   } else if (!ran && startup_.pendingCommand == "ARHIV") {

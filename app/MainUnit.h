@@ -90,6 +90,14 @@ class TMainForm : public TOrnForm {
   virtual void TerminateApplication(int status);
   // An action that knows a finer exit status than ran / did not run sets it.
   void SetCommandStatus(int status) { commandStatus_ = status; }
+  // After every archive run and restore: the status bar shows `summary`
+  // until the next one. A failure also opens the message window with the
+  // summary and where the log is, so that a failure started from the window
+  // is never silent; not when "DOSHOWMESSAGES" has shown every problem
+  // already, nor when nobody can see it. A command from the command line
+  // prints the summary as its last line on standard error.
+  void ReportOutcome(const std::string& summary, bool failed, bool nothingMade, const std::string& logFile);
+  bool ExitsAfterCommand() const { return exitAfterCommand_; }
 
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -134,6 +142,8 @@ class TMainForm : public TOrnForm {
   bool refreshing_ = false;
   int exitStatus_ = 0;
   int commandStatus_ = -1;
+  bool commandRunning_ = false;  // the pending command of the command line runs
+  QString statusSummary_;        // the last outcome, the status bar's resting text
   ZipOptions zipOptions_;
   QTimer* timer1_ = nullptr;
 

@@ -1,11 +1,16 @@
 // The archiver's entry point: idle priority, the application, the main
 // window, the message and question windows, and the message loop. Without a
 // display it runs on the offscreen platform and never waits for an answer.
+// "--help" and "--version" answer before any window exists; a command line
+// that cannot run ends with status 3 and creates nothing.
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "ArchivatorDialogs.h"
 #include "ArchivatorWindow.h"
+#include "CommandLine.h"
 #include "DialogService.h"
 #include "FileSystem.h"
 #include "Soobchen.h"
@@ -14,38 +19,72 @@
 
 namespace {
 
+const char* const kProgramName = "archivator";
+
+bool Unset(const char* name) {
+  const char* value = std::getenv(name);
+  return !value || !*value;
+}
+
+// Nobody can answer a window: no display at all, or a platform that shows
+// nothing, also when the caller chose it.
 bool NoDisplay() {
-  auto unset = [](const char* name) {
-    const char* value = std::getenv(name);
-    return !value || !*value;
-  };
-  return unset("DISPLAY") && unset("WAYLAND_DISPLAY") && unset("QT_QPA_PLATFORM");
+  const char* platform = std::getenv("QT_QPA_PLATFORM");
+  if (platform && (std::strcmp(platform, "offscreen") == 0 || std::strcmp(platform, "minimal") == 0)) return true;
+  return Unset("DISPLAY") && Unset("WAYLAND_DISPLAY") && Unset("QT_QPA_PLATFORM");
+}
+
+// An unattended run prints one summary line for the scheduler's mail; Qt's
+// start-up notes ("XDG_RUNTIME_DIR not set", "This plugin does not support
+// ...") are not for it. Critical and fatal messages still pass.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+std::vector<std::string> Arguments(int argc, char** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  return args;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Answered before Qt starts: no display needed, nothing created.
+  const orn::StartupCommand early = orn::ParseCommandLine(Arguments(argc, argv), [](const std::string&) {
+    return true;  // existence is checked once Qt has taken its own options
+  });
+  if (early.help) {
+    std::fputs(orn::UsageText(kProgramName).c_str(), stdout);
+    return 0;
+  }
+  if (early.version) {
+    std::fputs(orn::VersionText(kProgramName).c_str(), stdout);
+    return 0;
+  }
+
   orn::SetIdlePriority();
   const bool headless = NoDisplay();
   if (headless) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (headless || early.exitAfterCommand) qInstallMessageHandler(QuietQtMessages);
   TOrnApplication app(argc, argv);
   orn::SetIdlePriority();
   app.setApplicationName("Ombrelant ZIP archivator");
   app.setApplicationDisplayName("Ombrelant ZIP archivator");
   orn::SetIdlePriority();
-  if (!headless) orn::SetDialogs(std::make_unique<ArchivatorDialogService>());
 
-  // "--grab FILE" saves a picture of the main window once it is shown and ends.
+  // Qt has taken its own options ("-platform", ...); what is left is ours.
   std::vector<std::string> args;
-  QString grabFile;
   const QStringList all = app.arguments();
-  for (int i = 1; i < all.size(); ++i) {
-    if (all[i] == "--grab" && i + 1 < all.size()) {
-      grabFile = all[++i];
-      continue;
-    }
-    args.push_back(all[i].toStdString());
+  for (int i = 1; i < all.size(); ++i) args.push_back(all[i].toStdString());
+  const orn::StartupCommand startup = orn::ParseCommandLine(args);
+  if (!startup.error.empty()) {
+    std::fprintf(stderr, "%s: %s\n", kProgramName, startup.error.c_str());
+    if (startup.usage) std::fputs(orn::UsageText(kProgramName).c_str(), stderr);
+    return orn::kCommandNotRun;
   }
+  if (!headless) orn::SetDialogs(std::make_unique<ArchivatorDialogService>());
+  const QString grabFile = QString::fromStdString(startup.grabFile);
 
   int status = 0;
   const bool ran = orn::Guarded([&] {
@@ -68,5 +107,5 @@ int main(int argc, char** argv) {
     SetFrmMessager(nullptr);
     SetFormSoobchen(nullptr);
   });
-  return ran ? status : 1;
+  return ran ? status : orn::kCommandNotRun;
 }

@@ -20,7 +20,16 @@ namespace orn {
 
 namespace {
 constexpr const char* kProgramFolderName = "archivator";
+
+// A per-user base folder by the freedesktop.org rules: the variable when it
+// holds an absolute path, else the folder under the home directory; empty
+// when neither is known.
+std::string UserBaseDir(const char* variable, const char* underHome) {
+  if (const char* xdg = std::getenv(variable); xdg && IsAbsolutePath(xdg)) return xdg;
+  if (const char* home = std::getenv("HOME"); home && *home) return JoinPath(home, underHome);
+  return std::string();
 }
+}  // namespace
 
 std::string InstalledOrBeside(const std::string& programDir, const std::string& relative) {
   if (relative.empty() || programDir.empty()) return programDir;
@@ -40,20 +49,20 @@ std::string ProgramWorkParentDir() {
   const std::string besideProgram = ExecutableDir();
   if (!ProgramIsInstalled() && !besideProgram.empty() && ::access(besideProgram.c_str(), W_OK) == 0)
     return besideProgram;
-  if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg && IsAbsolutePath(xdg)) return IncludeTrailingDelimiter(xdg);
-  if (const char* home = std::getenv("HOME"); home && *home) return IncludeTrailingDelimiter(JoinPath(home, ".cache"));
+  if (std::string cache = UserBaseDir("XDG_CACHE_HOME", ".cache"); !cache.empty())
+    return IncludeTrailingDelimiter(cache);
   return IncludeTrailingDelimiter(
       JoinPath(std::filesystem::temp_directory_path().string(), std::to_string(::getuid())));
 }
 
 std::string UserConfigDir() {
-  std::string base;
-  if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && IsAbsolutePath(xdg))
-    base = xdg;
-  else if (const char* home = std::getenv("HOME"); home && *home)
-    base = JoinPath(home, ".config");
-  else
-    return std::string();
+  const std::string base = UserBaseDir("XDG_CONFIG_HOME", ".config");
+  return base.empty() ? base : IncludeTrailingDelimiter(JoinPath(base, kProgramFolderName));
+}
+
+std::string UserStateDir() {
+  std::string base = UserBaseDir("XDG_STATE_HOME", ".local/state");
+  if (base.empty()) base = JoinPath(std::filesystem::temp_directory_path().string(), std::to_string(::getuid()));
   return IncludeTrailingDelimiter(JoinPath(base, kProgramFolderName));
 }
 

@@ -41,4 +41,9 @@ std::string ProgramWorkParentDir();
 // with a trailing delimiter; empty when neither variable is set.
 std::string UserConfigDir();
 
+// The per-user folder for the program's state (its fallback log):
+// $XDG_STATE_HOME/archivator, else ~/.local/state/archivator, else a folder of
+// the user's id in the system's temporary folder; with a trailing delimiter.
+std::string UserStateDir();
+
 }  // namespace orn

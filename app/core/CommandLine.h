@@ -1,6 +1,7 @@
 // The command line of an unattended run: job file, "AUTO", command, and
-// "DOSHOWMESSAGES" anywhere. Parsed apart from the window so that the rules
-// can be checked without one.
+// "DOSHOWMESSAGES" anywhere, with the usual options beside them ("--help",
+// "--version"). Parsed apart from the window so that the rules can be
+// checked without one.
 #pragma once
 
 #include <functional>
@@ -12,11 +13,16 @@ namespace orn {
 // Exit statuses of an unattended command, for the scheduler that started it:
 // 0 done, 1 done with problems (a copy or a file missing, all logged),
 // 2 no generation made (the previous ones intact), 3 the command could not
-// run at all (an unreadable job, a command the job does not allow).
+// run at all (an unreadable job, a command the job does not allow, a job
+// file that does not exist, a wrong command line). A restore has its own:
+// 4 some files restored but not all, 5 nothing restored (0 when every file
+// asked for was restored).
 constexpr int kCommandDone = 0;
 constexpr int kCommandWithProblems = 1;
 constexpr int kCommandNoGeneration = 2;
 constexpr int kCommandNotRun = 3;
+constexpr int kRestorePartial = 4;
+constexpr int kRestoreNothing = 5;
 
 struct StartupCommand {
   std::string jobFile;         // parameter 1 (may be empty)
@@ -25,11 +31,30 @@ struct StartupCommand {
   bool startTimer = false;     // a command is pending
   bool exitAfterCommand = false;
   bool showMessages = false;
+
+  // The usual options: "--help" / "-h", "--version", "--grab FILE".
+  bool help = false;
+  bool version = false;
+  std::string grabFile;
+  // Set when the command line cannot run: one line saying why, for standard
+  // error (status 3, and nothing is created). `usage` asks for the usage to
+  // follow it (an unknown option).
+  std::string error;
+  bool usage = false;
 };
 
 // `args` are the parameters without the program name. `fileExists` answers
-// whether a job file is there (the file system by default).
+// whether a job file is there (the file system by default). Options may
+// stand anywhere; "--" ends them, so that a job file whose name starts with
+// "-" can still be given. A parameter that starts with "-" is never taken
+// as a job file.
 StartupCommand ParseCommandLine(const std::vector<std::string>& args,
                                 const std::function<bool(const std::string&)>& fileExists = {});
+
+// What "--help" prints: the command line, the commands and the exit
+// statuses.
+std::string UsageText(const std::string& programName);
+// What "--version" prints.
+std::string VersionText(const std::string& programName);
 
 }  // namespace orn

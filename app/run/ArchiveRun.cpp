@@ -23,8 +23,18 @@ std::string RunResult::Summary() const {
                                         : "Archive made: " + generation + "; verified: ";
   for (size_t i = 0; i < verified.size(); ++i) line += (i ? ", " : "") + ExtractFileName(verified[i]);
   if (verified.empty()) line += "none";
-  return line + "; " + problemsText;
+  line += "; " + problemsText;
+  if (!logFailure.empty()) line += "; " + logFailure + "; log: " + (logFile.empty() ? "not written" : logFile);
+  return line;
 }
+
+namespace {
+void NoteLog(const MessageLog& log, RunResult& result) {
+  result.problems = log.ProblemCount();
+  result.logFile = log.WrittenTo();
+  result.logFailure = log.LogFailure();
+}
+}  // namespace
 
 struct ArchiveRun::Targets {
   DateTime today = 0;
@@ -53,26 +63,33 @@ RunResult ArchiveRun::Run(Job& job) {
   // current directory happens to be, and nothing could be logged.
   if (job.archiveDirectory.empty()) {
     log.Error(texts_.Text("msg_NoArchivePath"));
-    Diagnostic("ERROR : " + texts_.Text("msg_NoArchivePath"));
-    result.problems = log.ProblemCount();
+    NoteLog(log, result);
     return result;
   }
-
-  Targets targets;
-  targets.runList = buildRunList ? buildRunList(job) : DefaultRunList(job);
-  targets.today = Today();
 
   // The archive directory comes first: it holds the log, so that no line of
   // a first run into a new directory is lost, and the unique folder below it.
   const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
   CreateDirectoryPath(archiveDir, log);
 
+  Targets targets;
+  try {
+    targets.runList = buildRunList ? buildRunList(job) : DefaultRunList(job, log);
+  } catch (const std::exception& e) {
+    // Nothing was zipped and nothing changed; the log must say why.
+    log.Error(texts_.Text("msg_NotGathered") + ": " + e.what());
+    NoteLog(log, result);
+    return result;
+  }
+  targets.runList = ReadableFiles(targets.runList, log);
+  targets.today = Today();
+
   const std::string temp = temporaryDirectory_;
   CreateDirectoryPath(temp, log);
   DirectoryLock tempLock(temp);
   if (!tempLock.Held()) {
     log.Error(texts_.Text("msg_TempBusy") + " \"" + temp + "\"");
-    result.problems = log.ProblemCount();
+    NoteLog(log, result);
     return result;
   }
   EmptyDirectory(temp);
@@ -106,13 +123,15 @@ RunResult ArchiveRun::Run(Job& job) {
 
   bool copyMissing = (!targets.uniqueTarget.empty() && result.uniqueSave.empty()) ||
                      (!job.plusPath.empty() && result.plusCopy.empty());
+  NoteLog(log, result);
+  // "Archive made ... 2 problems logged" with status 0 would tell a
+  // scheduler that all went well.
   if (result.generation.empty())
     result.exitStatus = kRunNoGeneration;
-  else if (copyMissing || filesMissing || !jobWritten)
+  else if (copyMissing || filesMissing || !jobWritten || result.problems > 0)
     result.exitStatus = kRunIncomplete;
   else
     result.exitStatus = kRunComplete;
-  result.problems = log.ProblemCount();
   return result;
 }
 

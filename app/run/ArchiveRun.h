@@ -39,8 +39,11 @@ struct RunResult {
   std::string uniqueSave;             // first file of the unique save, if made
   std::string plusCopy;               // first file of the second copy, if made
   int problems = 0;                   // lines logged as problems
+  std::string logFile;                // where the log lines went, if any
+  std::string logFailure;             // why the archive directory's log was not used
   // One line for standard error: what was made, what was verified, how
-  // many problems were logged.
+  // many problems were logged, and where the log is when it is not in the
+  // archive directory.
   std::string Summary() const;
 };
 
@@ -58,8 +61,9 @@ class ArchiveRun {
   void SetLowerPriority(bool lower) { lowerPriority_ = lower; }
 
   // Cleans the register and builds the run list (register files and the job
-  // list's files); DefaultRunList unless set. An exception ends the run
-  // before anything is zipped.
+  // list's files); DefaultRunList unless set. An exception (an unknown
+  // alias, an unreadable register) is logged and ends the run before
+  // anything is zipped, with no generation made.
   std::function<std::vector<std::string>(const Job&)> buildRunList;
   // Stores the job at the end of the run (its new last archiving date). The
   // default writes the job file when the job has one.
@@ -68,8 +72,8 @@ class ArchiveRun {
   FreeSpaceQuery freeSpace;
 
   // Runs the archive of `job`; its last archiving date changes only when a
-  // unique save was made. Exceptions other than those of building the run
-  // list are caught and logged.
+  // unique save was made. Every failure is logged and shows in the result;
+  // any problem logged makes a run with a generation incomplete.
   RunResult Run(Job& job);
 
  private:

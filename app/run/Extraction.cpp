@@ -4,6 +4,7 @@
 #include <cctype>
 #include <ctime>
 
+#include "CommandLine.h"
 #include "FileSystem.h"
 #include "SourceLists.h"
 
@@ -145,9 +146,37 @@ std::string ExtractionBaseDir(const Job& job) {
   return PathRoot(job.archiveDirectory);
 }
 
+std::vector<std::string> ExistingTargets(const std::vector<std::string>& entries, const std::string& baseDir) {
+  std::vector<std::string> existing;
+  for (std::string name : entries) {
+    std::replace(name.begin(), name.end(), '\\', kPathDelim);
+    std::string target = IncludeTrailingDelimiter(baseDir) + name;
+    if (FileExists(target)) existing.push_back(std::move(target));
+  }
+  return existing;
+}
+
+std::string ExtractResult::Summary() const {
+  const std::string problemsText = std::to_string(problems) + (problems == 1 ? " problem" : " problems") + " logged";
+  std::string line;
+  if (archive.empty())
+    line = "Nothing restored: no archive chosen";
+  else if (keptExisting > 0)
+    line = "Nothing restored from " + archive + ": " + std::to_string(keptExisting) +
+           " existing files kept, replacing them was declined";
+  else if (!extracted)
+    line = "Nothing restored from " + archive + ": no file chosen";
+  else
+    line = "Restored " + std::to_string(written) + " of " + std::to_string(entries.size()) + " files from " + archive +
+           " into " + baseDir;
+  line += "; " + problemsText;
+  if (!logFailure.empty()) line += "; " + logFailure + "; log: " + (logFile.empty() ? "not written" : logFile);
+  return line;
+}
+
 int ExtractResult::ExitStatus() const {
-  if (!extracted || written <= 0) return 2;
-  return static_cast<size_t>(written) < entries.size() || problems > 0 ? 1 : 0;
+  if (!extracted || written <= 0) return kRestoreNothing;
+  return static_cast<size_t>(written) < entries.size() || problems > 0 ? kRestorePartial : kCommandDone;
 }
 
 Extraction::Extraction(ArchiveBackend& backend, const MessageTexts& texts, CompanionPredicate isCompanion)
@@ -160,12 +189,20 @@ ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, 
   if (chosenArchive.empty()) return result;
 
   const std::string baseDir = ExtractionBaseDir(job);
+  result.archive = chosenArchive;
+  result.baseDir = baseDir;
+  auto finish = [&] {
+    result.problems = log.ProblemCount();
+    result.logFile = log.WrittenTo();
+    result.logFailure = log.LogFailure();
+    return result;
+  };
   std::vector<std::string> list;
   if (wholeArchive) {
     list = backend_.List(chosenArchive);
   } else {
     FileChooserModel model(backend_.List(chosenArchive), isCompanion_);
-    if (!chooseFiles || !chooseFiles(model)) return result;
+    if (!chooseFiles || !chooseFiles(model)) return finish();
     list = model.ExtractionList();
   }
 
@@ -175,6 +212,14 @@ ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, 
       safe.push_back(name);
     else
       log.Error(texts_.Text("msg_UnsafeEntry") + " \"" + name + "\"");
+  }
+  if (!safe.empty() && confirmOverwrite) {
+    // The accounting data in place may be newer than the archive.
+    const std::vector<std::string> existing = ExistingTargets(safe, baseDir);
+    if (!existing.empty() && !confirmOverwrite(existing)) {
+      result.keptExisting = static_cast<int>(existing.size());
+      return finish();
+    }
   }
   if (!safe.empty()) {
     observer_->SetTitle("ZIPPING");
@@ -186,8 +231,7 @@ ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, 
       log.Error(e.what());
     }
   }
-  result.problems = log.ProblemCount();
-  return result;
+  return finish();
 }
 
 }  // namespace orn

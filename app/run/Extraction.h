@@ -46,6 +46,9 @@ std::string EntryWithoutExtension(const std::string& entryName);
 // False for a stored name that would land outside the base directory: an
 // absolute name, a drive, or a ".." step.
 bool IsSafeEntryName(const std::string& entryName);
+// The files that `entries` (stored names, "\" or "/" between folders)
+// would replace under `baseDir`: those that already exist, as full paths.
+std::vector<std::string> ExistingTargets(const std::vector<std::string>& entries, const std::string& baseDir);
 
 using CompanionPredicate = std::function<bool(const std::string& fileName)>;
 
@@ -90,9 +93,17 @@ struct ExtractResult {
   std::vector<std::string> entries;  // what was asked for
   int written = 0;
   int problems = 0;
+  std::string archive;     // the chosen archive
+  std::string baseDir;     // where the entries were to go
+  int keptExisting = 0;    // files left alone because overwriting was refused
+  std::string logFile;     // where the log lines went, if any
+  std::string logFailure;  // why the archive directory's log was not used
+  // One line for standard error, the status bar and the message window.
+  std::string Summary() const;
   // For an unattended restore: 0 when every entry asked for was written,
-  // 1 when some were not (or a problem was logged), 2 when nothing was
-  // restored.
+  // kRestorePartial (4) when some were not (or a problem was logged),
+  // kRestoreNothing (5) when nothing was restored. A restore has statuses of
+  // its own: "no generation made" (2) says nothing about a restore.
   int ExitStatus() const;
 };
 
@@ -107,6 +118,10 @@ class Extraction {
 
   // Shows the file chooser; true on OK, false on Cancel.
   std::function<bool(FileChooserModel&)> chooseFiles;
+  // Asked before a restore replaces files that exist, with their full
+  // paths. True to replace them; false restores nothing. Without it nothing
+  // is asked (the unattended behaviour).
+  std::function<bool(const std::vector<std::string>& existing)> confirmOverwrite;
 
   // The extract step after the archive chooser: an empty `chosenArchive`
   // means no archive was chosen. With `wholeArchive` every entry is

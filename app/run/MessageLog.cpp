@@ -1,6 +1,11 @@
 #include "MessageLog.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <map>
 
 #include "Clock.h"
@@ -12,7 +17,8 @@ namespace orn {
 
 std::string MessageTexts::Text(const std::string& labelName) const { return DefaultText(labelName); }
 
-std::string MessageTexts::DefaultText(const std::string& labelName) {
+namespace {
+const std::map<std::string, std::string>& ResourceTexts() {
   static const std::map<std::string, std::string> texts = {
       {"msg_NoCopyFile", "Nevar nokopēt failu"},
       {"msg_NoMakeDir", "Nevar izveidot direktoriju"},
@@ -29,9 +35,68 @@ std::string MessageTexts::DefaultText(const std::string& labelName) {
       {"msg_NoArchivePath", "No archive directory is set"},
       {"msg_TempBusy", "Another archive run is using the temporary directory"},
       {"msg_UnsafeEntry", "Entry not restored, its name leads outside the base directory"},
+      {"msg_NoSourceFile", "File of the list not found"},
+      {"msg_NoSourceFolder", "Folder of the list's pattern not found"},
+      {"msg_NoReadFile", "Cannot read file"},
+      {"msg_NoCleanRegister", "The register could not be cleaned"},
+      {"msg_LogElsewhere", "The log cannot be written in"},
+      {"msg_NotGathered", "The files to archive could not be gathered"},
+      {"msg_Overwrite", "Files that exist will be replaced by the archive's copies. Replace them?"},
+      {"msg_OverwriteWhere", "Files to replace"},
+      {"msg_LogIs", "Log"},
   };
-  auto it = texts.find(labelName);
-  return it == texts.end() ? labelName : it->second;
+  return texts;
+}
+}  // namespace
+
+std::string MessageTexts::DefaultText(const std::string& labelName) {
+  auto it = ResourceTexts().find(labelName);
+  return it == ResourceTexts().end() ? labelName : it->second;
+}
+
+std::vector<std::string> MessageTexts::LabelNames() {
+  std::vector<std::string> names;
+  for (const auto& [name, text] : ResourceTexts()) names.push_back(name);
+  return names;
+}
+
+bool AppendToFileNoFollow(const std::string& path, const std::string& bytes, std::string* cause) {
+  // Non-blocking, so that a FIFO planted under the log's name cannot hold
+  // the run; anything but a plain file is refused.
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    if (cause) *cause = errno == ELOOP ? "it is a symbolic link" : std::strerror(errno);
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    if (cause) *cause = "it is not a plain file";
+    return false;
+  }
+  const char* data = bytes.data();
+  size_t left = bytes.size();
+  while (left > 0) {
+    ssize_t n = ::write(fd, data, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (cause) *cause = std::strerror(n < 0 ? errno : ENOSPC);
+      ::close(fd);
+      return false;
+    }
+    data += n;
+    left -= static_cast<size_t>(n);
+  }
+  if (::close(fd) != 0) {
+    if (cause) *cause = std::strerror(errno);
+    return false;
+  }
+  return true;
+}
+
+std::string CauseOf(const std::string& errorMessage) {
+  size_t at = errorMessage.rfind(": ");
+  return at == std::string::npos ? errorMessage : errorMessage.substr(at + 2);
 }
 
 std::string FormatLogLine(const std::string& title, DateTime when, const std::string& text) {
@@ -60,21 +125,48 @@ void MessageLog::Write(const std::string& title, const std::string& text, bool s
     request.buttons = 0;
     Dialogs().MessageBox(request);
   }
-  std::string path = LogFilePath();
-  if (path.empty()) return;
-  std::string line = FormatLogLine(title, Now(), text) + "\r\n";
-  if (std::FILE* f = std::fopen(path.c_str(), "ab")) {
-    std::fwrite(line.data(), 1, line.size(), f);
-    std::fclose(f);
+  const DateTime now = Now();
+  const std::string line = FormatLogLine(title, now, text) + "\r\n";
+  const std::string path = LogFilePath();
+  std::string cause;
+  if (!path.empty() && AppendToFileNoFollow(path, line, &cause)) {
+    writtenTo_ = path;
+    return;
   }
+  const std::string userLog = UserLogPath();
+  std::string note;
+  if (logFailure_.empty()) {
+    // Said once per run, in the per-user log and to the caller.
+    logFailure_ = path.empty() ? texts_.Text("msg_NoArchivePath")
+                               : texts_.Text("msg_LogElsewhere") + " \"" + archiveDirectory_ + "\": " + cause;
+    if (!path.empty()) {
+      ++problems_;
+      note = FormatLogLine("ERROR", now, logFailure_) + "\r\n";
+    }
+  }
+  ForceDirectories(ExtractFilePath(userLog));
+  if (AppendToFileNoFollow(userLog, note + line, nullptr)) writtenTo_ = userLog;
 }
 
 void MessageLog::DirectoryNotCreated(const std::string& directory) {
   Log(texts_.Text("msg_FSError"), texts_.Text("msg_NoMakeDir") + " \"" + directory + "\"\"");
 }
 
-void MessageLog::FileNotCopied(const std::string& from, const std::string& to) {
-  Log(texts_.Text("msg_FSError"), texts_.Text("msg_NoCopyFile") + " \"" + from + "\"->\"" + to + "\"");
+void MessageLog::FileNotCopied(const std::string& from, const std::string& to, const std::string& cause) {
+  Log(texts_.Text("msg_FSError"),
+      texts_.Text("msg_NoCopyFile") + " \"" + from + "\"->\"" + to + "\"" + (cause.empty() ? "" : ": " + cause));
+}
+
+void MessageLog::SourceNotFound(const std::string& path) {
+  Log(texts_.Text("msg_FSError"), texts_.Text("msg_NoSourceFile") + " \"" + path + "\"");
+}
+
+void MessageLog::SourceFolderNotFound(const std::string& folder) {
+  Log(texts_.Text("msg_FSError"), texts_.Text("msg_NoSourceFolder") + " \"" + folder + "\"");
+}
+
+void MessageLog::SourceNotRead(const std::string& path, const std::string& cause) {
+  Log(texts_.Text("msg_FSError"), texts_.Text("msg_NoReadFile") + " \"" + path + "\": " + cause);
 }
 
 // A warning, not a problem: a job without a second copy logs it on every run.

@@ -1,11 +1,16 @@
 // The archiver's message log: one line per problem appended to
 // "ZuzIzu_log.txt" in the archive directory, and a message window only when
-// the program was started with "DOSHOWMESSAGES". The texts are captions of
+// the program was started with "DOSHOWMESSAGES". When the archive directory
+// cannot take the line (none set, not made, read-only, or its log is a
+// symbolic link or no plain file) the line goes to the per-user log
+// (UserLogPath), after one line saying which directory failed and why: a
+// failure must not vanish because the place for failures failed. The texts are captions of
 // hidden labels of the main window; MessageTexts gives their resource texts,
 // and the main window hands a provider of the translated ones.
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "DateTime.h"
 
@@ -20,6 +25,8 @@ class MessageTexts {
   virtual std::string Text(const std::string& labelName) const;
   // The resource text of a label; the name itself when it is unknown.
   static std::string DefaultText(const std::string& labelName);
+  // Every label name DefaultText knows, for the window's hidden labels.
+  static std::vector<std::string> LabelNames();
 };
 
 class MessageLog {
@@ -32,17 +39,30 @@ class MessageLog {
   const std::string& ArchiveDirectory() const { return archiveDirectory_; }
   // The log file's full path; empty when there is no archive directory.
   std::string LogFilePath() const;
+  // Where the lines went: LogFilePath(), the per-user log, or empty while
+  // nothing has been written (or nothing could be).
+  const std::string& WrittenTo() const { return writtenTo_; }
+  // Why the archive directory's log was not used ("" when it was, or when
+  // nothing was written); says which directory failed.
+  const std::string& LogFailure() const { return logFailure_; }
 
   // Appends "title : dd.mm.yyyy hh:nn:ss : text" + CR LF; shows the message
-  // window first when `show` is set and messages are on. A failure to write
-  // is swallowed: the log is the last resort. Every call but the plus path
-  // warning counts as a problem.
+  // window first when `show` is set and messages are on. The log file is
+  // opened without following a symbolic link. Every call but the plus path
+  // warning counts as a problem, and so does a log that had to go to the
+  // per-user log although an archive directory was set.
   void Log(const std::string& title, const std::string& text, bool show = true);
 
   void DirectoryNotCreated(const std::string& directory);
-  void FileNotCopied(const std::string& from, const std::string& to);
+  // `cause` is the system's reason ("No space left on device"), when known.
+  void FileNotCopied(const std::string& from, const std::string& to, const std::string& cause = "");
   void PlusPathMissing();
   void Error(const std::string& message);
+  // Sources the run could not take: a job list file that is not there, the
+  // missing folder of a job list pattern, a file that cannot be read.
+  void SourceNotFound(const std::string& path);
+  void SourceFolderNotFound(const std::string& folder);
+  void SourceNotRead(const std::string& path, const std::string& cause);
 
   int ProblemCount() const { return problems_; }
   const MessageTexts& Texts() const { return texts_; }
@@ -54,7 +74,19 @@ class MessageLog {
   std::string archiveDirectory_;
   bool showMessages_;
   int problems_ = 0;
+  std::string writtenTo_;
+  std::string logFailure_;
 };
+
+// Appends `bytes` to the file at `path`, creating it when missing, without
+// following a symbolic link and only into a plain file. False with the
+// system's reason in `cause` otherwise.
+bool AppendToFileNoFollow(const std::string& path, const std::string& bytes, std::string* cause);
+
+// The system's reason at the end of a platform error message
+// ("Cannot write file "x": No space left on device" -> "No space left on
+// device"); the whole message when it has no such end.
+std::string CauseOf(const std::string& errorMessage);
 
 // The line as it is written, without the line end.
 std::string FormatLogLine(const std::string& title, DateTime when, const std::string& text);

@@ -4,6 +4,9 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "ArchiveBackend.h"
 #include "FileSystem.h"
 #include "MessageLog.h"
@@ -38,6 +41,25 @@ DirectoryLock::DirectoryLock(const std::string& directory) {
 
 DirectoryLock::~DirectoryLock() {
   if (fd_ >= 0) ::close(fd_);
+}
+
+std::vector<std::string> ReadableFiles(const std::vector<std::string>& files, MessageLog& log) {
+  std::vector<std::string> readable;
+  for (const std::string& f : files) {
+    // A file that is gone is the source lists' to report.
+    if (!FileExists(f)) {
+      readable.push_back(f);
+      continue;
+    }
+    int fd = ::open(f.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+      log.SourceNotRead(f, std::strerror(errno));
+      continue;
+    }
+    ::close(fd);
+    readable.push_back(f);
+  }
+  return readable;
 }
 
 void EmptyDirectory(const std::string& directory) {
@@ -99,8 +121,9 @@ bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, Archi
     std::string temp = PendingCopyName(item.to);
     DeleteFileAt(temp);  // a leftover of an interrupted run
     pending.push_back(temp);
-    if (!CopyFileAtomically(item.from, temp)) {
-      log.FileNotCopied(item.from, item.to);
+    std::string error;
+    if (!CopyFileAtomically(item.from, temp, &error)) {
+      log.FileNotCopied(item.from, item.to, CauseOf(error));
       RemovePending(pending);
       return false;
     }
@@ -115,8 +138,10 @@ bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, Archi
 
   bool placed = true;
   for (size_t i = 0; i < items.size(); ++i) {
+    // rename() replaces whatever sits under the target's name, a symbolic
+    // link included, and never writes through it.
     if (!RenameFile(pending[i], items[i].to)) {
-      log.FileNotCopied(items[i].from, items[i].to);
+      log.FileNotCopied(items[i].from, items[i].to, std::strerror(errno));
       DeleteFileAt(pending[i]);
       placed = false;
     }

@@ -36,6 +36,11 @@ class DirectoryLock {
   int fd_ = -1;
 };
 
+// The files of `files` that can be opened for reading; each existing one
+// that cannot is logged with the system's reason and left out, so that the
+// log names it.
+std::vector<std::string> ReadableFiles(const std::vector<std::string>& files, MessageLog& log);
+
 // Deletes every file directly in `directory`; sub-directories stay.
 void EmptyDirectory(const std::string& directory);
 

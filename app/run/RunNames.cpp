@@ -106,4 +106,6 @@ std::string DefaultTemporaryDirectory() {
   return IncludeTrailingDelimiter(ProgramWorkParentDir() + kTemporaryDirectoryName);
 }
 
+std::string UserLogPath() { return JoinPath(UserStateDir(), kLogFileName); }
+
 }  // namespace orn

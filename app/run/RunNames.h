@@ -51,4 +51,10 @@ std::string WithVolumeNumber(const std::string& fileName, int number);
 // otherwise in the user's cache directory ($XDG_CACHE_HOME, else ~/.cache).
 std::string DefaultTemporaryDirectory();
 
+// The log of the runs whose archive directory cannot take it (none set, not
+// made, read-only, or its log is not a plain file):
+// $XDG_STATE_HOME/archivator/ZuzIzu_log.txt, else
+// ~/.local/state/archivator/ZuzIzu_log.txt.
+std::string UserLogPath();
+
 }  // namespace orn

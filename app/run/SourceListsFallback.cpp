@@ -6,7 +6,7 @@
 
 namespace orn {
 
-std::vector<std::string> DefaultRunList(const Job&) {
+std::vector<std::string> DefaultRunList(const Job&, MessageLog&) {
   throw std::logic_error("The archive run needs the source lists to gather its files");
 }
 

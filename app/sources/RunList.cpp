@@ -6,21 +6,33 @@
 #include "FileSystem.h"
 #include "Register.h"
 #include "TableError.h"
+#include "TextUtil.h"
 
 namespace orn {
 
 bool IsPattern(const std::string& entry) { return entry.find_first_of("*?") != std::string::npos; }
 
-std::vector<std::string> BuildRunList(std::vector<std::string>& registerList, const std::vector<std::string>& jobList) {
+std::vector<std::string> BuildRunList(std::vector<std::string>& registerList, const std::vector<std::string>& jobList,
+                                      RunListProblems* problems) {
   std::set<std::string> known;
   for (const auto& e : registerList) known.insert(ListKey(e));
   for (const auto& e : jobList)
     if (known.insert(ListKey(e)).second) registerList.push_back(e);
 
   std::vector<std::string> run;
+  std::set<std::string> reported;
   for (const auto& e : jobList) {
-    if (!IsPattern(e)) continue;
+    // The job file keeps empty lines in its list; they name nothing.
+    if (Trim(e).empty()) continue;
+    if (!IsPattern(e)) {
+      if (problems && !FileExists(e) && reported.insert(ListKey(e)).second) problems->missingFiles.push_back(e);
+      continue;
+    }
     const std::string dir = ExtractFilePath(e);
+    if (!dir.empty() && !DirectoryExists(dir)) {
+      if (problems && reported.insert(ListKey(dir)).second) problems->missingFolders.push_back(dir);
+      continue;
+    }
     for (const auto& f : FindFiles(dir.empty() ? "." : dir, ExtractFileName(e), FindWhat::Files))
       if (FileExists(dir + f.name)) run.push_back(dir + f.name);
   }
@@ -30,19 +42,19 @@ std::vector<std::string> BuildRunList(std::vector<std::string>& registerList, co
 }
 
 std::vector<std::string> CollectRunFiles(const std::string& registerPath, const std::vector<std::string>& jobList,
-                                         std::vector<std::string>* registerList, std::string* cleaningProblem) {
+                                         std::vector<std::string>* registerList, RunListProblems* problems) {
   std::vector<std::string> list;
-  if (cleaningProblem) cleaningProblem->clear();
+  if (problems) *problems = {};
   if (!registerPath.empty()) {
     // Refusing to clean must not cost the user the backup of the tables.
     try {
       CleanRegister(registerPath);
     } catch (const TableError& e) {
-      if (cleaningProblem) *cleaningProblem = e.what();
+      if (problems) problems->cleaning = e.what();
     }
     list = BuildRegisterList(registerPath);
   }
-  auto run = BuildRunList(list, jobList);
+  auto run = BuildRunList(list, jobList, problems);
   if (registerList) *registerList = std::move(list);
   return run;
 }

@@ -19,11 +19,14 @@
 #include <functional>
 #include <stdexcept>
 
+#include "ArchivatorWindow.h"
 #include "ArchiverActions.h"
+#include "CommandLine.h"
 #include "CompanionFiles.h"
 #include "DialogService.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
+#include "JobFile.h"
 #include "JobListEdits.h"
 #include "Marking.h"
 #include "OrnBitBtn.h"
@@ -138,10 +141,11 @@ class ArchWinTest : public QObject {
   void CancelledChoosersRestoreNothing();
   void ProgressFollowsTheRunAndRefusesASecondRun();
   void RunAndRestoreWithTheZipEngine();
-  void GatheringErrorReachesTheCallerAndFreesTheWindows();
+  void GatheringErrorIsLoggedAndFreesTheWindows();
   void AddFilesWalksFoldersOnceAndAsksLabAdd();
   void RemovingARowTakesItsCompanions();
   void MarkingWritesOnlyChangedMarks();
+  void MainWindowTellsEveryOutcome();
 
  private:
   QTemporaryDir workDir_;
@@ -222,6 +226,8 @@ void ArchWinTest::ChosenTableBringsItsCompanions() {
     QVERIFY(Child<QPushButton>(files, "ExcludeBtn")->isEnabled());
     Click(files, "OrnButton1wss");
   });
+  // Should the machine hold these files, replacing them is agreed to.
+  dialogs_->messageBoxAnswers.push_back(orn::kMsgOk);
   const orn::ExtractOutcome outcome = orn::ExtractFromWindow(&mainWindow, f.job, backend, /*whole=*/false);
 
   // Companion files are never offered, and the table brings them, in any
@@ -246,6 +252,8 @@ void ArchWinTest::IncludeAllThenOkRestoresLikeExtractAll() {
     Click(chooser, "okbutlis");
   };
 
+  // Should the machine hold these files, replacing them is agreed to.
+  dialogs_->messageBoxAnswers = {orn::kMsgOk, orn::kMsgOk};
   FakeBackend whole;
   WhenModal<TFormUnarh>(chooseFirst);
   const orn::ExtractOutcome all = orn::ExtractFromWindow(nullptr, f.job, whole, /*whole=*/true);
@@ -281,7 +289,7 @@ void ArchWinTest::CancelledChoosersRestoreNothing() {
   WhenModal<TFormUnarh>([](TFormUnarh* chooser) { Click(chooser, "closebutton"); });
   orn::ExtractOutcome closed = orn::ExtractFromWindow(nullptr, f.job, backend, /*whole=*/true);
   QVERIFY(!closed.archiveChosen);
-  QCOMPARE(closed.ExitStatus(), 2);
+  QCOMPARE(closed.ExitStatus(), orn::kRestoreNothing);
 
   // Files moved across, then Cancel: the archive choice is taken back.
   WhenModal<TFormUnarh>([](TFormUnarh* chooser) {
@@ -372,7 +380,7 @@ void ArchWinTest::ProgressFollowsTheRunAndRefusesASecondRun() {
   for (QWidget* w : QApplication::topLevelWidgets()) QVERIFY(!qobject_cast<TfrmProgress*>(w) || !w->isVisible());
 }
 
-void ArchWinTest::GatheringErrorReachesTheCallerAndFreesTheWindows() {
+void ArchWinTest::GatheringErrorIsLoggedAndFreesTheWindows() {
   QTemporaryDir dir;
   orn::Job job;
   job.archiveDirectory = Str(dir) + "arh/";
@@ -387,7 +395,11 @@ void ArchWinTest::GatheringErrorReachesTheCallerAndFreesTheWindows() {
   };
   QWidget mainWindow;
   mainWindow.show();
-  QVERIFY_THROWS_EXCEPTION(std::runtime_error, orn::RunArchiveFromWindow(&mainWindow, job, backend, options));
+  const orn::RunResult result = orn::RunArchiveFromWindow(&mainWindow, job, backend, options);
+  // The run ends with no generation, and the log says why.
+  QCOMPARE(result.exitStatus, int(orn::kRunNoGeneration));
+  QCOMPARE(result.logFile, job.archiveDirectory + "ZuzIzu_log.txt");
+  QVERIFY(orn::test::ReadFile(result.logFile).find("Unknown alias BUHDATA") != std::string::npos);
   // Nothing is left holding the program: no progress window, the main
   // window closes, the next command runs.
   QVERIFY(!orn::ArchiverActionRunning());
@@ -426,6 +438,7 @@ void ArchWinTest::RunAndRestoreWithTheZipEngine() {
     ClickRow(chooser->SimGrid(), 1);
     Click(chooser, "okbutlis");
   });
+  dialogs_->messageBoxAnswers.push_back(orn::kMsgOk);  // replace the damaged table
   QStringList offered;
   WhenModal<TFormUnAr>([&offered](TFormUnAr* files) {
     auto* saved = Child<QListWidget>(files, "LBSavedFiles");
@@ -437,6 +450,12 @@ void ArchWinTest::RunAndRestoreWithTheZipEngine() {
   const orn::ExtractOutcome restore =
       orn::ExtractFromWindow(&mainWindow, job, engine, /*whole=*/false, /*showMessages=*/false);
   QCOMPARE(offered.size(), 2);  // KONTI.PX is not offered
+  // Asked first, naming how many files would be replaced and where; No is
+  // the focused answer.
+  QCOMPARE(dialogs_->messageBoxes.size(), size_t(1));
+  QCOMPARE(dialogs_->messageBoxes[0].extra, "Files to replace: 1 (" + base + "data/)");
+  QCOMPARE(dialogs_->messageBoxes[0].defaultButton, 256);
+  QCOMPARE(dialogs_->messageBoxes[0].buttons, 6);
   QCOMPARE(restore.ExitStatus(), 0);
   QCOMPARE(orn::test::ReadFile(base + "data/KONTI.DB"), std::string(40000, 'k'));
   QCOMPARE(orn::test::ReadFile(base + "data/KONTI.PX"), std::string("index"));
@@ -585,4 +604,108 @@ void ArchWinTest::MarkingWritesOnlyChangedMarks() {
 }
 
 QTEST_MAIN(ArchWinTest)
+// The main window as the program runs it: after every run and restore the
+// status bar shows the summary; a failure also opens the message window with
+// the summary and the log's place, unless DOSHOWMESSAGES showed each problem.
+void ArchWinTest::MainWindowTellsEveryOutcome() {
+  const std::string libDir = ORN_BIN_DIR;
+  if (!orn::FileExists(libDir + "/libornzip.so") || !orn::FileExists(libDir + "/libornunz.so"))
+    QSKIP("the compression libraries are not built");
+  QTemporaryDir dir;
+  const std::string base = Str(dir);
+  qputenv("XDG_STATE_HOME", QByteArray::fromStdString(base + "state"));
+  WriteFile(base + "data/KONTI.DB", std::string(4000, 'k'));
+  WriteFile(base + "data/notes (2024).txt", "notes");
+  WriteFile(base + "blocked", "a file where the archive directory should be");
+  orn::ForceDirectories(base + "plus");
+
+  struct Row {
+    const char* what;
+    std::string archiveDirectory;
+    std::vector<std::string> extraFiles;
+    bool showMessages;
+    const char* summaryStart;
+    const char* caption;  // of the summary's message window; "" for none
+    std::string log;      // the log the message window names
+  };
+  const Row rows[] = {
+      {"complete", base + "arh/", {}, false, "Archive made: ", "", ""},
+      {"a listed file is missing",
+       base + "arh/",
+       {base + "data/gone.txt"},
+       false,
+       "Archive made: ",
+       "msg_Warning",
+       base + "arh/ZuzIzu_log.txt"},
+      {"no generation, the log elsewhere",
+       base + "blocked/arh/",
+       {},
+       false,
+       "No generation made",
+       "ERROR",
+       base + "state/archivator/ZuzIzu_log.txt"},
+      {"DOSHOWMESSAGES showed each problem", base + "arh/", {base + "data/gone.txt"}, true, "Archive made: ", "", ""},
+  };
+  for (const Row& row : rows) {
+    qInfo("%s", row.what);
+    orn::Job job;
+    job.archiveDirectory = row.archiveDirectory;
+    job.archiveName = "Buh";
+    job.plusPath = base + "plus/";
+    job.jobList = {base + "data/KONTI.DB", base + "data/notes (2024).txt"};
+    job.jobList.insert(job.jobList.end(), row.extraFiles.begin(), row.extraFiles.end());
+    orn::WriteJobFile(job, base + "job.arh");
+    dialogs_->messageBoxes.clear();
+    std::vector<std::string> args = {base + "job.arh"};
+    if (row.showMessages) args.push_back("DOSHOWMESSAGES");
+    TArchivatorWindow window(args);
+    window.show();
+    QTest::mouseClick(Child<QToolButton>(&window, "SpeedButton10"), Qt::LeftButton);
+
+    auto* box = Child<QLabel>(&window, "Box");
+    QVERIFY2(box->text().startsWith(row.summaryStart), qPrintable(box->text()));
+    std::vector<orn::MessageBoxRequest> summaries;
+    for (const orn::MessageBoxRequest& shown : dialogs_->messageBoxes)
+      if (shown.message == box->text().toStdString()) summaries.push_back(shown);
+    if (!*row.caption) {
+      QCOMPARE(summaries.size(), size_t(0));
+    } else {
+      QCOMPARE(summaries.size(), size_t(1));
+      const std::string caption =
+          std::string(row.caption) == "ERROR" ? "ERROR" : Child<QLabel>(&window, row.caption)->text().toStdString();
+      QCOMPARE(summaries[0].caption, caption);
+      QCOMPARE(summaries[0].extra, Child<QLabel>(&window, "msg_LogIs")->text().toStdString() + ": " + row.log);
+    }
+    if (row.showMessages) QVERIFY(!dialogs_->messageBoxes.empty());  // the problems themselves
+    // A hint passes; the summary stays the status bar's resting text.
+    const QString summary = box->text();
+    QEvent enter(QEvent::Enter);
+    QApplication::sendEvent(Child<QToolButton>(&window, "SBOpen"), &enter);
+    QVERIFY(box->text() != summary);
+    QApplication::sendEvent(Child<QWidget>(&window, "Panel11"), &enter);
+    QCOMPARE(box->text(), summary);
+  }
+
+  // A restore over files that exist asks first; the default answer, No,
+  // keeps them, and that is the user's choice, not a failure.
+  orn::Job job = orn::ReadJobFile(base + "job.arh", orn::Job());
+  WriteFile(base + "data/KONTI.DB", "newer than the archive");
+  dialogs_->messageBoxes.clear();
+  TArchivatorWindow window({base + "job.arh"});
+  window.show();
+  QVERIFY(Child<QToolButton>(&window, "SpeedButton8")->isEnabled());
+  WhenModal<TFormUnarh>([](TFormUnarh* chooser) {
+    ClickRow(chooser->SimGrid(), 1);
+    Click(chooser, "okbutlis");
+  });
+  QTest::mouseClick(Child<QToolButton>(&window, "SpeedButton8"), Qt::LeftButton);
+  QCOMPARE(orn::test::ReadFile(base + "data/KONTI.DB"), std::string("newer than the archive"));
+  QCOMPARE(dialogs_->messageBoxes.size(), size_t(1));
+  QCOMPARE(dialogs_->messageBoxes[0].extra,
+           Child<QLabel>(&window, "msg_OverwriteWhere")->text().toStdString() + ": 2 (" + base + "data/)");
+  QVERIFY2(Child<QLabel>(&window, "Box")->text().startsWith("Nothing restored from " + QString::fromStdString(base)),
+           qPrintable(Child<QLabel>(&window, "Box")->text()));
+  qunsetenv("XDG_STATE_HOME");
+}
+
 #include "ArchWinTest.moc"

@@ -194,6 +194,8 @@ class MainFormTest : public QObject {
     QTest::newRow("job with register") << "register" << true << true << true << false << true << 1;
     QTest::newRow("list, no directory") << "list-nodir" << true << true << false << false << false << 2;
     QTest::newRow("archives present") << "archived" << true << true << true << true << false << 2;
+    // Only unique saves left: exactly when a restore is needed.
+    QTest::newRow("unique saves only") << "unique" << true << true << true << true << false << 2;
   }
   void enablingFollowsTheJob() {
     QFETCH(QString, state);
@@ -211,9 +213,15 @@ class MainFormTest : public QObject {
       args.push_back(MakeJob("job.arh", [&](orn::Job& j) {
         j.archiveDirectory = dir;
         if (state == "register") j.registerFile = Sub("reg/SprFiles.db");
-        if (state.startsWith("list") || state == "archived") {
+        if (state.startsWith("list") || state == "archived" || state == "unique") {
           j.jobList = {"/data/KONTI.DB", "/data/KONTI.PX", "/data/KONTI.X02", "/data/notes.txt"};
           j.archiveName = state == "list-noname" ? "" : (state == "archived" ? "Buh" : "None");
+          if (state == "unique") {
+            j.archiveName = "Kase";
+            j.uniqueFolder = "Unique";
+            orn::ForceDirectories(dir + "Unique");
+            orn::WriteFileAtomically(dir + "Unique/Kase(DATE=1,12,2025).zip", "x");
+          }
         } else {
           j.archiveName = "None";
         }
@@ -251,9 +259,20 @@ class MainFormTest : public QObject {
   }
 
   void commandLines() {
-    // A missing job file becomes a new job; the window stays, even with AUTO.
+    // A command on a missing job file cannot run: nothing is created and
+    // the program ends with status 3, not with an empty job and success.
     {
-      RecordingMainForm form({Path("missing.arh"), "AUTO", "ARHIV"});
+      RecordingMainForm form({Path("missing (old).arh"), "AUTO", "ARHIV"});
+      QVERIFY(!form.Timer()->isActive());
+      QTRY_VERIFY(form.TerminationRequested());
+      QCOMPARE(form.ExitStatus(), orn::kCommandNotRun);
+      QVERIFY(!orn::FileExists(Path("missing (old).arh")));
+      QVERIFY(form.ran.empty());
+    }
+    // Without a command a missing job file becomes a new job; with AUTO the
+    // program ends once it is made.
+    {
+      RecordingMainForm form({Path("missing.arh"), "AUTO"});
       QVERIFY(form.Timer()->isActive());
       QCOMPARE(form.Timer()->interval(), 3000);
       form.Timer1Timer();
@@ -261,7 +280,8 @@ class MainFormTest : public QObject {
       QVERIFY(orn::FileExists(Path("missing.arh")));
       QCOMPARE(form.CurrentJob().jobFilePath, Path("missing.arh"));
       QVERIFY(!form.CurrentJob().saved);
-      QVERIFY(!form.TerminationRequested());
+      QVERIFY(form.TerminationRequested());
+      QCOMPARE(form.ExitStatus(), 0);
       QVERIFY(form.ran.empty());
     }
     // job, "auto", "arhiv": the archive run, then the end without a question.

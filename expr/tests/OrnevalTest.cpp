@@ -42,4 +42,30 @@ TEST(ExprOrneval, FailureGivesTheErrorTextAndStatusOne) {
   EXPECT_EQ(run.status, 1);
 }
 
+// Options are answered, never evaluated; a leading sign is still an
+// expression's.
+TEST(ExprOrneval, OptionsAreNotExpressions) {
+  struct Row {
+    const char* arguments;
+    const char* outputStart;  // the start of standard output
+    int status;
+  } rows[] = {
+      {"--help", "Usage: orneval EXPRESSION...\n", 0},
+      {"-h", "Usage: orneval EXPRESSION...\n", 0},
+      {"--version", "orneval (Ombrelant ZIP archivator) Version 2.5\n", 0},
+      {"--frobnicate '1+1'", "", 2},
+      {"", "", 2},
+      {"'-5+3'", "-2\n", 0},
+      {"-- '-5*2' --help", "-10\n!!!ERROR!!!\n", 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.arguments);
+    ToolRun run = Orneval(row.arguments);
+    ASSERT_NE(run.status, -1) << "orneval was not built";
+    EXPECT_EQ(run.output.substr(0, std::string(row.outputStart).size()), row.outputStart);
+    if (!*row.outputStart) EXPECT_EQ(run.output, "");
+    EXPECT_EQ(run.status, row.status);
+  }
+}
+
 }  // namespace

@@ -46,6 +46,8 @@ class RunTest : public ::testing::Test {
     job_.plusPath = root_ + "plus/";
 
     run_.SetTemporaryDirectory(root_ + "prog/OrnZpArh_Temporary_Directory");
+    // The per-user log, for a run without an archive directory.
+    setenv("XDG_STATE_HOME", (root_ + "state").c_str(), 1);
     run_.SetLowerPriority(false);
     run_.buildRunList = [this](const Job&) { return runList_; };
     run_.writeJob = [this](Job& job) { writtenDates_.push_back(job.lastArchivingDate); };
@@ -235,7 +237,11 @@ TEST_F(RunTest, EmptyArchivePathMakesNothingAndLogsNowhere) {
   EXPECT_EQ(r.exitStatus, kRunNoGeneration);
   EXPECT_TRUE(backend_.progress.empty());
   EXPECT_FALSE(FileExists(JoinPath(cwdBefore, "ZuzIzu_log.txt")));
-  EXPECT_EQ(r.Summary(), "No generation made, the previous one is kept; verified: none; 1 problem logged");
+  // The line still reaches a log, the user's own, and the summary says where.
+  EXPECT_EQ(r.Summary(), "No generation made, the previous one is kept; verified: none; 1 problem logged; " +
+                             texts_.Text("msg_NoArchivePath") + "; log: " + root_ + "state/archivator/ZuzIzu_log.txt");
+  EXPECT_NE(ReadFile(root_ + "state/archivator/ZuzIzu_log.txt").find("ERROR : 10.12.2025 10:00:00 : No archive"),
+            std::string::npos);
 
   MessageLog log(texts_, "", false);
   log.Error("nowhere to go");

@@ -5,6 +5,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "CommandLine.h"
 #include "Extraction.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
@@ -172,7 +173,7 @@ TEST_F(ExtractRunTest, NothingIsRestoredWithoutAChoice) {
     m.IncludeAll();
     return false;  // Cancel
   };
-  EXPECT_EQ(extraction_.Run(job_, archive_, false).ExitStatus(), 2);
+  EXPECT_EQ(extraction_.Run(job_, archive_, false).ExitStatus(), kRestoreNothing);
   EXPECT_FALSE(extraction_.Run(job_, "", true).extracted) << "the archive chooser was closed";
   EXPECT_TRUE(backend_.extracted.empty());
 }
@@ -185,13 +186,69 @@ TEST_F(ExtractRunTest, ErrorsAndUnsafeNamesAreLogged) {
   };
   ExtractResult r = extraction_.Run(job_, archive_, true);
   EXPECT_EQ(r.problems, 2);
-  EXPECT_EQ(r.ExitStatus(), 2);
+  EXPECT_EQ(r.ExitStatus(), kRestoreNothing);
   std::string log = ReadFile(root_ + "arh/ZuzIzu_log.txt");
   EXPECT_NE(log.find("ERROR : "), std::string::npos);
   EXPECT_NE(log.find(" : Entry not restored, its name leads outside the base directory \"../../escape.txt\"\r\n"),
             std::string::npos)
       << log;
   EXPECT_NE(log.find(" : Cannot write \"srv/ok.txt\"\r\n"), std::string::npos) << log;
+}
+
+TEST(ExtractOutcome, FilesARestoreWouldReplace) {
+  std::string root = test::MakeScratchDir();
+  WriteFile(root + "srv/buh/KONTI.DB", "in use");
+  WriteFile(root + "doc/note (1).txt", "in use");
+  EXPECT_EQ(ExistingTargets({"srv/buh/KONTI.DB", "srv\\buh\\KONTI.PX", "doc\\note (1).txt", "srv/buh"}, root),
+            (std::vector<std::string>{root + "srv/buh/KONTI.DB", root + "doc/note (1).txt"}))
+      << "stored with either separator; a folder is no file to replace";
+  test::RemoveTree(root);
+}
+
+// What a restore tells the scheduler and the user, for each way it can end.
+TEST(ExtractOutcome, StatusAndSummary) {
+  struct Row {
+    const char* what;
+    ExtractResult result;
+    int status;
+    std::string summary;
+  };
+  auto made = [](bool extracted, int asked, int written, int problems, int kept) {
+    ExtractResult r;
+    r.archive = "/arh/Buh.zip";
+    r.baseDir = "/";
+    r.extracted = extracted;
+    r.entries.assign(static_cast<size_t>(asked), "x");
+    r.written = written;
+    r.problems = problems;
+    r.keptExisting = kept;
+    return r;
+  };
+  ExtractResult none;
+  ExtractResult elsewhere = made(true, 3, 3, 1, 0);
+  elsewhere.logFailure = "The log cannot be written in \"/arh/\": Read-only file system";
+  elsewhere.logFile = "/home/u/.local/state/archivator/ZuzIzu_log.txt";
+  const Row rows[] = {
+      {"no archive chosen", none, kRestoreNothing, "Nothing restored: no archive chosen; 0 problems logged"},
+      {"file chooser cancelled", made(false, 0, 0, 0, 0), kRestoreNothing,
+       "Nothing restored from /arh/Buh.zip: no file chosen; 0 problems logged"},
+      {"replacing declined", made(false, 0, 0, 0, 2), kRestoreNothing,
+       "Nothing restored from /arh/Buh.zip: 2 existing files kept, replacing them was declined; 0 problems logged"},
+      {"everything", made(true, 3, 3, 0, 0), kCommandDone,
+       "Restored 3 of 3 files from /arh/Buh.zip into /; 0 problems logged"},
+      {"some", made(true, 3, 2, 1, 0), kRestorePartial,
+       "Restored 2 of 3 files from /arh/Buh.zip into /; 1 problem logged"},
+      {"none written", made(true, 3, 0, 1, 0), kRestoreNothing,
+       "Restored 0 of 3 files from /arh/Buh.zip into /; 1 problem logged"},
+      {"the log went elsewhere", elsewhere, kRestorePartial,
+       "Restored 3 of 3 files from /arh/Buh.zip into /; 1 problem logged; The log cannot be written in \"/arh/\": "
+       "Read-only file system; log: /home/u/.local/state/archivator/ZuzIzu_log.txt"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    EXPECT_EQ(row.result.ExitStatus(), row.status);
+    EXPECT_EQ(row.result.Summary(), row.summary);
+  }
 }
 
 }  // namespace

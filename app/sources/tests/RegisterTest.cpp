@@ -152,8 +152,9 @@ TEST_F(SourcesRegister, ARegisterThatCannotBeCleanedIsStillArchived) {
   test::MakeRegister(reg_, {{"", "BUHDATA", "blank", "", true}, {"DOKUM.DB", "BUHDATA", "", "", true}});
   ::chmod(reg_.c_str(), 0444);
   const std::string before = test::ReadBytes(reg_);
-  std::string problem;
-  const auto run = CollectRunFiles(reg_, {}, nullptr, &problem);
+  RunListProblems problems;
+  const auto run = CollectRunFiles(reg_, {}, nullptr, &problems);
+  const std::string& problem = problems.cleaning;
   EXPECT_NE(problem.find("read-only"), std::string::npos) << problem;
   EXPECT_NE(std::find(run.begin(), run.end(), data_ + "DOKUM.PX"), run.end());
   EXPECT_EQ(test::ReadBytes(reg_), before);
