@@ -13,6 +13,7 @@
 #include "Table.h"
 #include "UnArh.h"
 #include "UnitProgress.h"
+#include "ZipEngine.h"
 #include "ZipEngineBackend.h"
 #include "addfiles.h"
 #include "funarhf.h"
@@ -78,6 +79,7 @@ RunResult RunArchiveFromWindow(QWidget* parent, Job& job, TZipEngine& engine, bo
   ArchiverWindowOptions options;
   options.showMessages = showMessages;
   options.texts = texts;
+  options.cancelEngine = [&engine] { engine.SetCancel(true); };
   return RunArchiveFromWindow(parent, job, backend, options);
 }
 
@@ -91,6 +93,7 @@ RunResult RunArchiveFromWindow(QWidget* parent, Job& job, ArchiveBackend& backen
   const WindowLabelTexts windowTexts(WindowOf(parent));
   ProgressObserver progress(parent);
   progress.copyToFloppies = options.copyToFloppies;
+  progress.cancelEngine = options.cancelEngine;
   CountingBackend counting(backend, progress);
   ArchiveRun run(counting, options.texts ? *options.texts : windowTexts);
   run.SetObserver(&progress);
@@ -105,6 +108,7 @@ ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, TZipEngine& en
   ArchiverWindowOptions options;
   options.showMessages = showMessages;
   options.texts = texts;
+  options.cancelEngine = [&engine] { engine.SetCancel(true); };
   return ExtractFromWindow(parent, job, backend, whole, options);
 }
 
@@ -129,6 +133,7 @@ ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, ArchiveBackend
 
   const WindowLabelTexts windowTexts(WindowOf(parent));
   ProgressObserver progress(parent);
+  progress.cancelEngine = options.cancelEngine;
   CountingBackend counting(backend, progress);
   Extraction extraction(counting, options.texts ? *options.texts : windowTexts);
   extraction.SetObserver(&progress);
