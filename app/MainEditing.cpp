@@ -112,9 +112,12 @@ void TMainForm::AddDroppedFiles(const std::vector<std::string>& paths) {
 
 void TMainForm::RememberRecentJob(const std::string& path) {
   if (path.empty()) return;
+  // A job named on the command line relative to where it was started must
+  // still be found from the menu later.
+  const std::string absolute = orn::IsAbsolutePath(path) ? path : orn::JoinPath(orn::CurrentDir(), path);
   const std::string file = RecentJobsFile();
   std::string error;
-  if (!orn::WriteRecentJobs(file, orn::WithRecentJob(orn::ReadRecentJobs(file), path), &error))
+  if (!orn::WriteRecentJobs(file, orn::WithRecentJob(orn::ReadRecentJobs(file), absolute), &error))
     orn::Diagnostic("Recent jobs not kept: " + (error.empty() ? file : error));
   FillRecentMenu();
 }

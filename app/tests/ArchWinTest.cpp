@@ -145,6 +145,7 @@ class ArchWinTest : public QObject {
   void ArchiveChooserByKeyboard();
   void CancelLeavesThePreviousGeneration_data();
   void CancelLeavesThePreviousGeneration();
+  void CancelStopsTheZipEngine();
 
  private:
   QTemporaryDir workDir_;
@@ -699,4 +700,52 @@ void ArchWinTest::CancelLeavesThePreviousGeneration() {
   QStringList left = QDir(QString::fromStdString(job.archiveDirectory)).entryList(QDir::Files);
   left.sort();
   QCOMPARE(left, QStringList({"Buh.zip", "ZuzIzu_log.txt"}));
+}
+
+// The same with the real engine: Cancel reaches the compression library
+// through the engine's Cancel while it works on the first file.
+void ArchWinTest::CancelStopsTheZipEngine() {
+  const std::string libDir = ORN_BIN_DIR;
+  if (!orn::FileExists(libDir + "/libornzip.so") || !orn::FileExists(libDir + "/libornunz.so"))
+    QSKIP("the compression libraries are not built");
+  QTemporaryDir dir;
+  const std::string base = Str(dir);
+  orn::Job job;
+  job.archiveDirectory = base + "arh/";
+  job.archiveName = "Buh";
+  for (int i = 0; i < 8; ++i) {
+    std::string data(3'000'000, '\0');
+    for (size_t k = 0; k < data.size(); ++k) data[k] = static_cast<char>((k * 2654435761u + i) >> 13);
+    job.jobList.push_back(base + "data/f" + std::to_string(i) + ".bin");
+    WriteFile(job.jobList.back(), data);
+  }
+  FakeBackend::WriteArchive(job.archiveDirectory + "Buh.zip", {{"old.txt", "yesterday"}});
+  const std::string before = orn::test::ReadFile(job.archiveDirectory + "Buh.zip");
+  TZipEngine engine;
+  engine.SetLibDirectory(libDir);
+  engine.SetUnattended(true);
+  QWidget mainWindow;
+  mainWindow.show();
+
+  // As soon as the first file is under way, the user presses Cancel.
+  bool pressed = false;
+  QTimer poll;
+  poll.setInterval(1);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* progress = qobject_cast<TfrmProgress*>(w); progress && progress->FilesDone() > 0 && !pressed) {
+        pressed = true;
+        QTest::mouseClick(Child<QPushButton>(progress, "btnCancel"), Qt::LeftButton);
+      }
+  });
+  poll.start();
+  const orn::RunResult run = orn::RunArchiveFromWindow(&mainWindow, job, engine, /*showMessages=*/false);
+  poll.stop();
+
+  QVERIFY(pressed);
+  QCOMPARE(run.exitStatus, int(orn::kRunNoGeneration));
+  QCOMPARE(orn::test::ReadFile(job.archiveDirectory + "Buh.zip"), before);
+  QVERIFY(!engine.Cancel());  // the next job starts afresh
+  const std::string log = orn::test::ReadFile(job.archiveDirectory + "ZuzIzu_log.txt");
+  QVERIFY2(log.find("Cancelled by the user") != std::string::npos, log.c_str());
 }

@@ -633,6 +633,9 @@ class MainFormTest : public QObject {
     QCOMPARE(form.CurrentJob().jobFilePath, jobs[3]);
     QCOMPARE(dialogs_->asked.back().rfind("error: ", 0), 0u);
     QCOMPARE(Find<QMenu>(&form, "Recent1")->actions().size(), 4);
+    // A job named relative to the current folder is kept by its full path.
+    TMainForm relative({"../jobs/j2.arh"});
+    QCOMPARE(Find<QMenu>(&relative, "Recent1")->actions()[0]->toolTip().toStdString(), jobs[1]);
   }
 
   // A screen reader hears each field by its label, and picture-only
