@@ -1,40 +1,11 @@
 #include "ArchivatorWindow.h"
 
-#ifdef ORN_ARCHIVER_WINDOWS
-
-#include <QPointer>
-#include <vector>
+#include <QDir>
 
 #include "ArchiverActions.h"
 #include "DialogService.h"
+#include "FileSystem.h"
 #include "ZipEngine.h"
-
-namespace {
-
-// While a run or a restore works on the job, the progress window lets the
-// main window's events run; its controls stay disabled until the action
-// returns, so that nobody opens, clears or edits the job under the run.
-class BusyWindow {
- public:
-  explicit BusyWindow(QWidget* window) {
-    for (QObject* child : window->children()) {
-      auto* widget = qobject_cast<QWidget*>(child);
-      if (widget && !widget->isWindow() && widget->isEnabled()) {
-        widget->setEnabled(false);
-        disabled_.emplace_back(widget);
-      }
-    }
-  }
-  ~BusyWindow() {
-    for (const QPointer<QWidget>& widget : disabled_)
-      if (widget) widget->setEnabled(true);
-  }
-
- private:
-  std::vector<QPointer<QWidget>> disabled_;
-};
-
-}  // namespace
 
 TArchivatorWindow::TArchivatorWindow(const std::vector<std::string>& args, QWidget* parent)
     : TMainForm(args, parent), engine_(std::make_unique<TZipEngine>()) {
@@ -48,12 +19,11 @@ TArchivatorWindow::~TArchivatorWindow() = default;
 bool TArchivatorWindow::SpeedButton10Action() {
   if (orn::ArchiverActionRunning()) return false;
   orn::RunResult result;
-  {
-    BusyWindow busy(this);
+  RunWhileBusy([&] {
     result = orn::RunArchiveFromWindow(this, job_, *engine_, ShowMessages());
-  }
+    return true;
+  });
   SetCommandStatus(result.exitStatus);
-  RefreshWindow();
   ReportOutcome(result.Summary(), result.exitStatus != orn::kRunComplete, result.exitStatus == orn::kRunNoGeneration,
                 result.logFile);
   return result.exitStatus == orn::kRunComplete;
@@ -62,7 +32,6 @@ bool TArchivatorWindow::SpeedButton10Action() {
 void TArchivatorWindow::ReportRestore(const orn::ExtractOutcome& outcome) {
   const int status = outcome.ExitStatus();
   SetCommandStatus(status);
-  RefreshWindow();
   // A chooser closed without a choice, or No to replacing files, is the
   // user's own answer, not a failure.
   const bool declined = !outcome.result.extracted && outcome.result.problems == 0;
@@ -73,10 +42,10 @@ void TArchivatorWindow::ReportRestore(const orn::ExtractOutcome& outcome) {
 bool TArchivatorWindow::SpeedButton9Action() {
   if (orn::ArchiverActionRunning()) return false;
   orn::ExtractOutcome outcome;
-  {
-    BusyWindow busy(this);
+  RunWhileBusy([&] {
     outcome = orn::ExtractFromWindow(this, job_, *engine_, false, ShowMessages());
-  }
+    return true;
+  });
   ReportRestore(outcome);
   return outcome.ExitStatus() == 0;
 }
@@ -84,10 +53,10 @@ bool TArchivatorWindow::SpeedButton9Action() {
 bool TArchivatorWindow::SpeedButton8Action() {
   if (orn::ArchiverActionRunning()) return false;
   orn::ExtractOutcome outcome;
-  {
-    BusyWindow busy(this);
+  RunWhileBusy([&] {
     outcome = orn::ExtractFromWindow(this, job_, *engine_, true, ShowMessages());
-  }
+    return true;
+  });
   ReportRestore(outcome);
   return outcome.ExitStatus() == 0;
 }
@@ -100,21 +69,11 @@ void TArchivatorWindow::SpeedButton5Action() {
 
 void TArchivatorWindow::SpeedButton3Action() {
   if (orn::ArchiverActionRunning()) return;
-  orn::AddFilesOutcome outcome = orn::AddFilesFromWindow(this, job_);
+  // The window opens where the job's files are, not at the root.
+  std::string start = QDir::homePath().toStdString();
+  if (!job_.jobList.empty() && orn::DirectoryExists(orn::ExtractFilePath(job_.jobList.front())))
+    start = orn::ExtractFilePath(job_.jobList.front());
+  orn::AddFilesOutcome outcome = orn::AddFilesFromWindow(this, job_, nullptr, start);
   if (outcome.changed) job_.saved = false;
   RefreshWindow();
 }
-
-#else  // a build without the archiver's windows keeps the hooks
-
-class TZipEngine {};
-
-TArchivatorWindow::TArchivatorWindow(const std::vector<std::string>& args, QWidget* parent) : TMainForm(args, parent) {}
-TArchivatorWindow::~TArchivatorWindow() = default;
-bool TArchivatorWindow::SpeedButton10Action() { return TMainForm::SpeedButton10Action(); }
-bool TArchivatorWindow::SpeedButton9Action() { return TMainForm::SpeedButton9Action(); }
-bool TArchivatorWindow::SpeedButton8Action() { return TMainForm::SpeedButton8Action(); }
-void TArchivatorWindow::SpeedButton5Action() { TMainForm::SpeedButton5Action(); }
-void TArchivatorWindow::SpeedButton3Action() { TMainForm::SpeedButton3Action(); }
-
-#endif

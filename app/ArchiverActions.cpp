@@ -14,6 +14,7 @@
 #include "Table.h"
 #include "UnArh.h"
 #include "UnitProgress.h"
+#include "ZipEngine.h"
 #include "ZipEngineBackend.h"
 #include "addfiles.h"
 #include "funarhf.h"
@@ -99,6 +100,7 @@ RunResult RunArchiveFromWindow(QWidget* parent, Job& job, TZipEngine& engine, bo
   ArchiverWindowOptions options;
   options.showMessages = showMessages;
   options.texts = texts;
+  options.cancelEngine = [&engine] { engine.SetCancel(true); };
   return RunArchiveFromWindow(parent, job, backend, options);
 }
 
@@ -112,6 +114,7 @@ RunResult RunArchiveFromWindow(QWidget* parent, Job& job, ArchiveBackend& backen
   const WindowLabelTexts windowTexts(WindowOf(parent));
   ProgressObserver progress(parent);
   progress.copyToFloppies = options.copyToFloppies;
+  progress.cancelEngine = options.cancelEngine;
   CountingBackend counting(backend, progress);
   ArchiveRun run(counting, options.texts ? *options.texts : windowTexts);
   run.SetObserver(&progress);
@@ -126,6 +129,7 @@ ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, TZipEngine& en
   ArchiverWindowOptions options;
   options.showMessages = showMessages;
   options.texts = texts;
+  options.cancelEngine = [&engine] { engine.SetCancel(true); };
   return ExtractFromWindow(parent, job, backend, whole, options);
 }
 
@@ -150,6 +154,7 @@ ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, ArchiveBackend
 
   const WindowLabelTexts windowTexts(WindowOf(parent));
   ProgressObserver progress(parent);
+  progress.cancelEngine = options.cancelEngine;
   CountingBackend counting(backend, progress);
   Extraction extraction(counting, options.texts ? *options.texts : windowTexts);
   extraction.SetObserver(&progress);

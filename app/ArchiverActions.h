@@ -46,6 +46,9 @@ struct ArchiverWindowOptions {
   std::function<void(const std::vector<std::string>&)> copyToFloppies;
   // Settings of the run before it starts (temporary directory, job writer).
   std::function<void(ArchiveRun&)> configureRun;
+  // Stops the job under way when the progress window's Cancel is pressed
+  // (the zip engine's Cancel).
+  std::function<void()> cancelEngine;
 };
 
 // The archive run (SpeedButton10, "ARHIV") with the progress window. The

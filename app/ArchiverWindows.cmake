@@ -13,12 +13,8 @@ add_library(orn_archiver_windows STATIC
   ${ORN_ARCHIVER_WINDOWS_DIR}/SprAdm.h ${ORN_ARCHIVER_WINDOWS_DIR}/SprAdm.cpp)
 set_target_properties(orn_archiver_windows PROPERTIES AUTOMOC ON)
 target_include_directories(orn_archiver_windows PUBLIC ${ORN_ARCHIVER_WINDOWS_DIR})
-foreach(lib orn_archive_run orn_sources orn_zip orn_forms orn_controls orn_ctl orn_app_core)
-  if(TARGET ${lib})
-    target_link_libraries(orn_archiver_windows PUBLIC ${lib})
-  endif()
-endforeach()
-target_link_libraries(orn_archiver_windows PUBLIC Qt6::Widgets)
+target_link_libraries(orn_archiver_windows PUBLIC
+  orn_archive_run orn_sources orn_zip orn_forms orn_controls orn_ctl orn_app_core Qt6::Widgets)
 
 if(ORN_BUILD_TESTS)
   # The main window as the program runs it (ArchivatorWindow.cpp) is driven
@@ -33,9 +29,7 @@ if(ORN_BUILD_TESTS)
   set_target_properties(ArchWinTest PROPERTIES AUTOMOC ON)
   target_include_directories(ArchWinTest PRIVATE ${CMAKE_SOURCE_DIR}/app/run/tests ${CMAKE_SOURCE_DIR}/app/sources/tests)
   # The run and restore over the real engine load the compression libraries.
-  if(TARGET ornzip_lib AND TARGET ornunz_lib)
-    add_dependencies(ArchWinTest ornzip_lib ornunz_lib)
-  endif()
+  add_dependencies(ArchWinTest ornzip_lib ornunz_lib)
 endif()
 
 # Pictures of the windows (docs/screenshots); built and run by hand:

@@ -4,11 +4,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDesktopServices>
+#include <QDir>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -75,26 +78,34 @@ void TMainForm::ConnectSignals() {
   connect(speedButton_[2], &QToolButton::clicked, this, guarded([this] { ChooseRegister(); }));
 
   connect(edit1_, &QLineEdit::textChanged, this, [this](const QString& t) { Edit1Changed(t); });
+  // Whatever the user types is a change of the job: closing must ask.
   connect(edit2_, &QLineEdit::textChanged, this, [this](const QString& t) {
-    if (!refreshing_) job_.archiveDirectory = t.toStdString();
+    if (refreshing_) return;
+    job_.archiveDirectory = t.toStdString();
+    MarkEdited();
   });
   connect(edit4_, &QLineEdit::textChanged, this, [this](const QString& t) {
     if (refreshing_) return;
     job_.uniqueFolder = t.toStdString();
+    MarkEdited();
     RefreshWindow();
   });
   connect(edit5_, &QLineEdit::textChanged, this, [this](const QString& t) {
-    if (!refreshing_) job_.plusPath = t.toStdString();
+    if (refreshing_) return;
+    job_.plusPath = t.toStdString();
+    MarkEdited();
   });
   connect(edit3_, &QLineEdit::returnPressed, this, [this] { Edit3Apply(); });
   connect(edit3_, &QLineEdit::customContextMenuRequested, this,
           [this](const QPoint& pos) { flopMenu_->popup(edit3_->mapToGlobal(pos)); });
   connect(checkBox1_, &QCheckBox::clicked, this, [this](bool on) {
     job_.volumesOn = on;
+    MarkEdited();
     RefreshWindow();
   });
   connect(checkBox2_, &QCheckBox::clicked, this, [this](bool on) {
     job_.copyToFloppies = on;
+    MarkEdited();
     RefreshWindow();
   });
   for (QRadioButton* radio : rotation_)
@@ -106,22 +117,38 @@ void TMainForm::ConnectSignals() {
   connect(cbLabelLang_, qOverload<int>(&QComboBox::activated), this,
           [this](int index) { orn::Guarded([&] { LanguageChosen(index); }); });
   connect(timer1_, &QTimer::timeout, this, [this] { orn::Guarded([this] { Timer1Timer(); }); });
+  connect(removeRows_, &QAction::triggered, this, guarded([this] { RemoveChosenRows(); }));
 }
 
-bool TMainForm::AskSaveChanges() { return orn::Dialogs().Question(labSav_->text().toStdString(), "Yes", "No"); }
+bool TMainForm::SaveChangesOrCancel() {
+  if (!job_.IsOpen() || job_.saved) return true;
+  const int answer =
+      orn::Dialogs().MessageDialog(labSav_->text().toStdString(), windowTitle().toStdString(),
+                                   orn::DialogType::Confirmation, orn::kBtnYes | orn::kBtnNo | orn::kBtnCancel);
+  if (answer == orn::kMrNo) return true;
+  if (answer != orn::kMrYes) return false;  // Cancel, Escape, the close box
+  // A job that cannot be written keeps the window and its changes.
+  return orn::Guarded([this] { WriteJob(job_.jobFilePath); });
+}
+
+void TMainForm::MarkEdited() {
+  if (job_.IsOpen()) job_.saved = false;
+}
 
 void TMainForm::WriteJob(const std::string& path) { orn::WriteJobFile(job_, path); }
 
 void TMainForm::SBNewClick() {
-  if (job_.IsOpen() && !job_.saved && AskSaveChanges()) WriteJob(job_.jobFilePath);
+  if (!SaveChangesOrCancel()) return;
   job_.jobFilePath.clear();
-  std::optional<std::string> chosen = orn::Dialogs().SaveFile(JobFileDialog("New"));
+  std::optional<std::string> chosen =
+      orn::Dialogs().SaveFile(JobFileDialog(WindowText("dlg_New", "New").toStdString()));
   if (chosen) {
     orn::ClearJobForNew(job_);
     registerList_.clear();
     job_.jobFilePath = orn::WithArhExtension(*chosen);
     try {
       WriteJob(job_.jobFilePath);
+      RememberRecentJob(job_.jobFilePath);
     } catch (...) {
       // A job whose file could not be made is no open job.
       job_ = orn::Job();
@@ -136,20 +163,24 @@ void TMainForm::SBNewClick() {
 }
 
 void TMainForm::SBOpenClick() {
-  orn::FileDialogRequest request = JobFileDialog("Open");
+  orn::FileDialogRequest request = JobFileDialog(WindowText("dlg_Open", "Open").toStdString());
   std::optional<std::string> chosen = orn::Dialogs().OpenFile(request);
   if (!chosen) return;
-  if (job_.IsOpen() && !job_.saved && AskSaveChanges()) {
-    if (std::optional<std::string> target = orn::Dialogs().SaveFile(JobFileDialog("Save"))) WriteJob(*target);
-  }
+  OpenRecentJob(*chosen);
+}
+
+void TMainForm::OpenRecentJob(const std::string& path) {
+  if (!SaveChangesOrCancel()) return;
   // A file that cannot be read leaves the current job as it was.
-  job_ = orn::ReadJobFile(*chosen, job_);
+  job_ = orn::ReadJobFile(path, job_);
+  RememberRecentJob(path);
   RefreshWindow();
 }
 
 void TMainForm::SBSaveClick() {
   if (job_.jobFilePath.empty()) {
-    std::optional<std::string> chosen = orn::Dialogs().SaveFile(JobFileDialog("Save"));
+    std::optional<std::string> chosen =
+        orn::Dialogs().SaveFile(JobFileDialog(WindowText("dlg_Save", "Save").toStdString()));
     if (!chosen) return;
     job_.jobFilePath = *chosen;
   }
@@ -158,7 +189,8 @@ void TMainForm::SBSaveClick() {
 }
 
 void TMainForm::SpeedButton4Click() {
-  std::optional<std::string> chosen = orn::Dialogs().SaveFile(JobFileDialog("Save as"));
+  std::optional<std::string> chosen =
+      orn::Dialogs().SaveFile(JobFileDialog(WindowText("dlg_SaveAs", "Save as").toStdString()));
   if (!chosen) return;
   // The copy is written; the window goes on with the job file it had.
   WriteJob(orn::WithArhExtension(*chosen));
@@ -172,6 +204,7 @@ void TMainForm::Edit1Changed(const QString& text) {
     const QSignalBlocker block(edit1_);
     edit1_->setText(QString::fromStdString(name));
   }
+  if (name != job_.archiveName) MarkEdited();
   job_.archiveName = name;
 }
 
@@ -181,12 +214,17 @@ void TMainForm::Edit1Exit() {
     const QSignalBlocker block(edit1_);
     edit1_->setText(QString::fromStdString(name));
   }
-  if (job_.IsOpen()) job_.archiveName = name;
+  if (job_.IsOpen() && job_.archiveName != name) {
+    job_.archiveName = name;
+    MarkEdited();
+  }
 }
 
 void TMainForm::Edit3Apply() {
   if (!job_.IsOpen()) return;
+  const int before = job_.volumeSize;
   orn::ApplyVolumeSizeField(job_, edit3_->text().toStdString());
+  if (job_.volumeSize != before) MarkEdited();
   RefreshWindow();
 }
 
@@ -195,6 +233,7 @@ void TMainForm::FlopMenuChoice(int index) {
   const orn::VolumeChoice* choices = orn::VolumeChoices(&count);
   if (index < 0 || index >= count) return;
   edit3_->setText(choices[index].fieldText);
+  if (job_.volumeSize != choices[index].volumeSize) MarkEdited();
   job_.volumeSize = choices[index].volumeSize;
 }
 
@@ -209,7 +248,7 @@ void TMainForm::ChooseDirectory(bool plusPath) {
 
 void TMainForm::ChooseRegister() {
   orn::FileDialogRequest request;
-  request.caption = "DB file";
+  request.caption = WindowText("dlg_DBfile", "DB file").toStdString();
   request.filter = "SPR files|SprFiles.db";
   request.fileName = "SprFiles.db";
   std::optional<std::string> chosen = orn::Dialogs().OpenFile(request);
@@ -234,8 +273,7 @@ void TMainForm::LanguageChosen(int index) {
   std::string error;
   if (!orn::SwitchLanguage(index, ParamsFile(), &error)) orn::Dialogs().ShowError(error);
   FillLanguageChooser();
-  setFixedSize(sizeHint().expandedTo(QSize(720, 0)));
-  update();
+  FitToTexts();
 }
 
 void TMainForm::ReportOutcome(const std::string& summary, bool failed, bool nothingMade, const std::string& logFile) {
@@ -278,11 +316,16 @@ void TMainForm::SpeedButton5Action() { NotAvailableYet("Mark DB files"); }
 void TMainForm::SpeedButton3Action() { NotAvailableYet("Add to file list"); }
 void TMainForm::SpeedButton77Action() { NotAvailableYet("Unzip"); }
 void TMainForm::HelpAction() {
-  // The Russian help goes with the Cyrillic label character set.
-  const std::string name = orn::Framework().values.labelCharset == 204 ? "ZUZIZU_rus.Chm" : "ZUZIZU.Chm";
-  const std::string path = orn::ProgramDataDir() + name;
-  if (!orn::FileExists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))))
-    orn::Diagnostic("Cannot open the help file \"" + path + "\"");
+  const std::string guide = UserGuidePath();
+  if (guide.empty()) {
+    orn::Dialogs().ShowError(
+        WindowText("msg_NoGuide", "The user guide is not installed beside the program:").toStdString() + " \"" +
+        orn::ExecutableDir() + "help\"");
+    return;
+  }
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(guide))))
+    orn::Dialogs().ShowError(WindowText("msg_GuideNotOpened", "The user guide could not be opened:").toStdString() +
+                             " \"" + guide + "\"");
 }
 void TMainForm::AboutAction() { NotAvailableYet("About"); }
 
@@ -313,8 +356,30 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
       if (watched == edit1_) Edit1Exit();
       if (watched == edit3_) orn::Guarded([this] { Edit3Apply(); });
       break;
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+      if (watched == list_->viewport()) {
+        auto* drag = static_cast<QDropEvent*>(event);
+        if (job_.IsOpen() && drag->mimeData()->hasUrls()) {
+          drag->acceptProposedAction();
+          return true;
+        }
+      }
+      break;
+    case QEvent::Drop:
+      if (watched == list_->viewport()) {
+        auto* drop = static_cast<QDropEvent*>(event);
+        std::vector<std::string> paths;
+        for (const QUrl& url : drop->mimeData()->urls())
+          if (url.isLocalFile()) paths.push_back(QDir::cleanPath(url.toLocalFile()).toStdString());
+        drop->acceptProposedAction();
+        orn::Guarded([&] { AddDroppedFiles(paths); });
+        return true;
+      }
+      break;
     case QEvent::KeyRelease:
       if (watched == edit6_ && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && job_.IsOpen()) {
+        if (!job_.registerFile.empty()) MarkEdited();
         job_.registerFile.clear();
         RefreshWindow();
       }

@@ -8,10 +8,13 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QStyle>
@@ -57,6 +60,30 @@ QFrame* Panel(const char* name, QWidget* parent) {
   return frame;
 }
 
+// The program's icon: a yellow box of archives with a zip fastener, drawn
+// once for every size a desktop asks for.
+QIcon ArchivatorIcon() {
+  QIcon icon;
+  for (int size : {16, 32, 48, 64}) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal u = size / 16.0;
+    p.setPen(QPen(QColor(90, 70, 0), u));
+    p.setBrush(QColor(255, 214, 64));
+    p.drawRoundedRect(QRectF(1.5 * u, 2.5 * u, 13 * u, 11 * u), 1.5 * u, 1.5 * u);
+    p.setPen(QPen(QColor(60, 60, 60), u));
+    for (int i = 0; i < 5; ++i)
+      p.drawLine(QPointF(7 * u, (3.5 + 2 * i) * u), QPointF((i % 2 ? 9 : 6) * u, (3.5 + 2 * i) * u));
+    p.setBrush(QColor(30, 90, 170));
+    p.setPen(Qt::NoPen);
+    p.drawRect(QRectF(6.5 * u, 10 * u, 3 * u, 3 * u));
+    icon.addPixmap(pixmap);
+  }
+  return icon;
+}
+
 QFrame* Separator(QWidget* parent) {
   auto* line = new QFrame(parent);
   line->setFrameShape(QFrame::VLine);
@@ -80,26 +107,28 @@ QToolButton* TMainForm::SpeedButton(const char* name, const QString& text, int i
 
 void TMainForm::BuildMenus(QMenuBar* bar) {
   bar->setObjectName("Main");
-  QMenu* file = bar->addMenu("File");
+  QMenu* file = bar->addMenu("&File");
   file->setObjectName("File1");
   new1_ = file->addAction("New");
   open1_ = file->addAction("Open");
   save1_ = file->addAction("Save");
   saveAs1_ = file->addAction("Save as");
+  recentMenu_ = file->addMenu("Recent jobs");
+  recentMenu_->setObjectName("Recent1");
   file->addSeparator();
   exit1_ = file->addAction("Exit");
-  fileListMenu_ = bar->addMenu("File list");
+  fileListMenu_ = bar->addMenu("File &list");
   fileListMenu_->setObjectName("Filelist1");
   addToFileList1_ = fileListMenu_->addAction("Add to file list");
   refreshDB1_ = fileListMenu_->addAction("Refresh DB");
-  archiveMenu_ = bar->addMenu("Archive");
+  archiveMenu_ = bar->addMenu("&Archive");
   archiveMenu_->setObjectName("Archive1");
   add1_ = archiveMenu_->addAction("Add");
   extract1_ = archiveMenu_->addAction("Extract");
   extractAll1_ = archiveMenu_->addAction("Extract all");
   archiveMenu_->addSeparator();
   unzip1_ = archiveMenu_->addAction("Unzip");
-  QMenu* help = bar->addMenu("Help");
+  QMenu* help = bar->addMenu("&Help");
   help->setObjectName("Help1");
   help2_ = help->addAction("Help");
   about2_ = help->addAction("About");
@@ -117,6 +146,11 @@ void TMainForm::BuildMenus(QMenuBar* bar) {
                                                     {help2_, "Help2"},
                                                     {about2_, "About2"}};
   for (auto [action, name] : names) action->setObjectName(name);
+  new1_->setShortcut(QKeySequence::New);
+  open1_->setShortcut(QKeySequence::Open);
+  save1_->setShortcut(QKeySequence::Save);
+  help2_->setShortcut(QKeySequence::HelpContents);
+  exit1_->setShortcut(QKeySequence::Quit);
 }
 
 void TMainForm::BuildWindow() {
@@ -125,6 +159,7 @@ void TMainForm::BuildWindow() {
   setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setAutoFillBackground(true);
+  setWindowIcon(ArchivatorIcon());
 
   auto* root = new QVBoxLayout(this);
   root->setContentsMargins(0, 0, 0, 0);
@@ -173,6 +208,7 @@ void TMainForm::BuildWindow() {
   cbLabelLang_ = new QComboBox(tools);
   cbLabelLang_->setObjectName("cbLabelLang");
   cbLabelLang_->setMinimumWidth(100);
+  cbLabelLang_->setProperty("hint", "Language");
   for (QWidget* w : {sbNew_, sbOpen_, sbSave_, speedButton_[4]}) toolRow->addWidget(w);
   toolRow->addWidget(Separator(tools));
   for (QWidget* w : {speedButton_[10], speedButton_[9], speedButton_[8]}) toolRow->addWidget(w);
@@ -205,7 +241,10 @@ void TMainForm::BuildWindow() {
   speedButton_[6] = SpeedButton("SpeedButton6", "", QStyle::SP_DirOpenIcon, "Select the directory of one more copy");
   int row = 0;
   auto addRow = [&](const char* labelName, const QString& caption, QLineEdit* edit, QWidget* b1, QWidget* b2) {
-    grid->addWidget(NamedLabel(labelName, caption, fields), row, 0);
+    TOrnLabel* label = NamedLabel(labelName, caption, fields);
+    // The label names its field for the keyboard and for screen readers.
+    label->setBuddy(edit);
+    grid->addWidget(label, row, 0);
     grid->addWidget(edit, row, 1);
     if (b1) grid->addWidget(b1, row, 2);
     if (b2) grid->addWidget(b2, row, 3);
@@ -325,6 +364,17 @@ void TMainForm::BuildWindow() {
   list_->setColumnWidth(0, 180);
   list_->horizontalHeader()->setStretchLastSection(true);
   list_->setFixedHeight(150);
+  // Files and folders dropped from a file manager join the list.
+  list_->setAcceptDrops(true);
+  list_->viewport()->setAcceptDrops(true);
+  list_->setDragDropMode(QAbstractItemView::DropOnly);
+  list_->viewport()->installEventFilter(this);
+  list_->setContextMenuPolicy(Qt::ActionsContextMenu);
+  removeRows_ = new QAction("Remove from the list", list_);
+  removeRows_->setObjectName("RemoveRows1");
+  removeRows_->setShortcut(QKeySequence::Delete);
+  removeRows_->setShortcutContext(Qt::WidgetShortcut);
+  list_->addAction(removeRows_);
   auto* listBox = new QHBoxLayout;
   listBox->setContentsMargins(8, 0, 8, 8);
   listBox->addWidget(list_);

@@ -66,6 +66,7 @@ void TMainForm::FormCreate() {
   TOrnForm::FormCreate();
 
   FillLanguageChooser();
+  FillRecentMenu();
 
   exitAfterCommand_ = false;
   TOrnForm::FormCreate();
@@ -77,7 +78,8 @@ void TMainForm::FormCreate() {
   rx_->clear();
   TOrnForm::FormCreate();
 
-  setFixedSize(sizeHint().expandedTo(QSize(720, 0)));
+  UpdateAccessibleNames();
+  FitToTexts();
   if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
 
   // With nobody at the screen and nothing to run, there is nothing to wait
@@ -97,6 +99,7 @@ void TMainForm::ReadCommandLine() {
   if (startup_.readJobFile) {
     const bool read = orn::Guarded([this] {
       job_ = orn::ReadJobFile(startup_.jobFile, job_);
+      RememberRecentJob(startup_.jobFile);
       RefreshWindow();
     });
     if (!read) exitStatus_ = orn::kCommandNotRun;
@@ -163,11 +166,9 @@ void TMainForm::TerminateApplication(int status) {
 
 void TMainForm::closeEvent(QCloseEvent* event) {
   if (terminating_) return event->accept();
+  // Cancel keeps the window and the edits.
+  if (!SaveChangesOrCancel()) return event->ignore();
   registerList_.clear();
-  if (job_.IsOpen() && !job_.saved && AskSaveChanges()) {
-    // A job that cannot be written keeps the window open with its changes.
-    if (!orn::Guarded([this] { WriteJob(job_.jobFilePath); })) return event->ignore();
-  }
   event->accept();
 }
 

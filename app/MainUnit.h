@@ -6,10 +6,12 @@
 //
 // Layout and signal wiring live in MainLayout.cpp, the job commands and field
 // rules in MainCommands.cpp, the refresh in MainRefresh.cpp, start-up,
-// the timer and closing in MainUnit.cpp.
+// the timer and closing in MainUnit.cpp, the file list's editing, recent
+// jobs, the user guide and the texts outside components in MainEditing.cpp.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,16 @@ class TMainForm : public TOrnForm {
 
   // The window refresh: re-derives every control from the job.
   void RefreshWindow();
+
+  // Removes the chosen rows of the file list with their companion files.
+  void RemoveChosenRows();
+  // Adds dropped files and folders to the job list as "Add files" does.
+  void AddDroppedFiles(const std::vector<std::string>& paths);
+
+  // The user guide in the chosen language (else English); empty when none
+  // is shipped beside the program.
+  static std::string UserGuidePath();
+
 
   // Job commands (speed buttons and the "File" menu).
   void SBNewClick();
@@ -99,6 +111,15 @@ class TMainForm : public TOrnForm {
   void ReportOutcome(const std::string& summary, bool failed, bool nothingMade, const std::string& logFile);
   bool ExitsAfterCommand() const { return exitAfterCommand_; }
 
+  // After the form base has translated the window: names for screen
+  // readers, the texts kept outside the components, the window's size.
+  void ChangeLanguage() override;
+
+  // Runs a command that works on the job while the progress window lets
+  // events run: the window's controls stay disabled until it returns, and
+  // the focus goes back where it was (not to the first enabled button).
+  bool RunWhileBusy(const std::function<bool()>& action);
+
   void closeEvent(QCloseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -116,7 +137,17 @@ class TMainForm : public TOrnForm {
   QToolButton* SpeedButton(const char* name, const QString& text, int icon, const QString& hint);
 
   // MainCommands.cpp
-  bool AskSaveChanges();
+  // The save question with Yes, No and Cancel; Escape and the close box
+  // answer Cancel. Returns false when the user cancelled or the job could
+  // not be written: the caller then keeps the window and the job as they are.
+  bool SaveChangesOrCancel();
+  void MarkEdited();
+  QString WindowText(const char* key, const char* fallback) const;
+  void UpdateAccessibleNames();
+  void FitToTexts();
+  void RememberRecentJob(const std::string& path);
+  void FillRecentMenu();
+  void OpenRecentJob(const std::string& path);
   void WriteJob(const std::string& path);
   void NewCommand();
   void Edit1Changed(const QString& text);
@@ -173,4 +204,6 @@ class TMainForm : public TOrnForm {
   QAction *addToFileList1_ = nullptr, *refreshDB1_ = nullptr;
   QAction *add1_ = nullptr, *extract1_ = nullptr, *extractAll1_ = nullptr, *unzip1_ = nullptr;
   QAction *help2_ = nullptr, *about2_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
+  QAction* removeRows_ = nullptr;
 };

@@ -3,9 +3,11 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <filesystem>
 #include <system_error>
@@ -13,7 +15,14 @@
 #include "DialogService.h"
 #include "FrameworkState.h"
 #include "LangTranslation.h"
+#include "MessageDialog.h"
 #include "ProcessMessages.h"
+#include "TextLookups.h"
+
+namespace {
+// The bar's resolution when it moves by bytes (sizes overflow an int).
+constexpr int kBarSteps = 1000;
+}  // namespace
 
 TfrmProgress::TfrmProgress(QWidget* parent) : QDialog(parent) {
   setObjectName("frmProgress");
@@ -47,6 +56,15 @@ TfrmProgress::TfrmProgress(QWidget* parent) : QDialog(parent) {
   lblCount_ = new QLabel(this);
   lblCount_->setObjectName("lblCount");
   lblCount_->setAlignment(Qt::AlignCenter);
+  lblTime_ = new QLabel(this);
+  lblTime_->setObjectName("lblTime");
+  lblTime_->setAlignment(Qt::AlignCenter);
+
+  cancel_ = new QPushButton(orn::ButtonCaption("Cancel"), this);
+  cancel_->setObjectName("btnCancel");
+  cancel_->setAutoDefault(false);
+  cancel_->setEnabled(false);
+  connect(cancel_, &QPushButton::clicked, this, &TfrmProgress::RequestCancel);
 
   auto* root = new QVBoxLayout(this);
   root->setContentsMargins(16, 12, 16, 12);
@@ -55,9 +73,29 @@ TfrmProgress::TfrmProgress(QWidget* parent) : QDialog(parent) {
   root->addWidget(animate1_);
   root->addWidget(label2_);
   root->addWidget(lblCount_);
+  root->addWidget(lblTime_);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(cancel_);
+  buttons->addStretch();
+  root->addLayout(buttons);
   resize(380, sizeHint().height());
   // A plain window, not a form: it is translated once, when it is made.
   if (orn::Framework().dictionary && !orn::Framework().dictionary->Empty()) orn::TranslateForm(this);
+}
+
+void TfrmProgress::SetBusy(bool busy) {
+  busy_ = busy;
+  cancel_->setEnabled(busy && !cancelRequested_);
+  if (busy) cancel_->setFocus(Qt::OtherFocusReason);
+}
+
+void TfrmProgress::RequestCancel() {
+  if (!busy_ || cancelRequested_) return;
+  cancelRequested_ = true;
+  cancel_->setEnabled(false);
+  lblTime_->setText(orn::TranslatedOr("prg_Cancelling", "Stopping..."));
+  emit CancelClicked();
 }
 
 void TfrmProgress::SetTitle(const QString& title) { label1_->setText(title); }
@@ -74,8 +112,10 @@ void TfrmProgress::StartJob(int files, std::int64_t bytes) {
   filesDone_ = 0;
   bytesTotal_ = bytes;
   bytesDone_ = 0;
+  started_.start();
+  // The bar moves by bytes when the job knows them, else by items.
   if (filesTotal_ > 0) {
-    animate1_->setRange(0, filesTotal_);
+    animate1_->setRange(0, bytesTotal_ > 0 ? kBarSteps : filesTotal_);
     animate1_->setValue(0);
   } else {
     animate1_->setRange(0, 0);
@@ -86,13 +126,14 @@ void TfrmProgress::StartJob(int files, std::int64_t bytes) {
 void TfrmProgress::ItemStarted(std::int64_t bytesBefore) {
   if (filesDone_ < filesTotal_) ++filesDone_;
   bytesDone_ = bytesBefore;
-  // The bar counts items finished: the one just started is still under way.
-  if (filesTotal_ > 0) animate1_->setValue(filesDone_ - 1);
+  // The bar counts what is finished: the item just started is still under way.
+  if (filesTotal_ > 0)
+    animate1_->setValue(bytesTotal_ > 0 ? static_cast<int>(bytesDone_ * kBarSteps / bytesTotal_) : filesDone_ - 1);
   ShowCounts();
 }
 
 void TfrmProgress::EndJob() {
-  if (filesTotal_ > 0) animate1_->setValue(filesTotal_);
+  if (filesTotal_ > 0) animate1_->setValue(animate1_->maximum());
   filesDone_ = filesTotal_;
   if (bytesTotal_ >= 0) bytesDone_ = bytesTotal_;
   ShowCounts();
@@ -101,11 +142,17 @@ void TfrmProgress::EndJob() {
 void TfrmProgress::ShowCounts() {
   if (filesTotal_ <= 0) {
     lblCount_->clear();
+    if (!cancelRequested_) lblTime_->clear();
     return;
   }
   QString text = QString("%1 / %2").arg(filesDone_).arg(filesTotal_);
   if (bytesTotal_ >= 0) text += QString("   (%1 / %2)").arg(orn::SizeText(bytesDone_), orn::SizeText(bytesTotal_));
   lblCount_->setText(text);
+  if (cancelRequested_) return;
+  const std::int64_t left = bytesTotal_ > 0 ? orn::SecondsLeft(bytesDone_, bytesTotal_, started_.elapsed())
+                                            : orn::SecondsLeft(filesDone_ - 1, filesTotal_, started_.elapsed());
+  lblTime_->setText(left < 0 ? QString()
+                             : orn::TranslatedOr("prg_TimeLeft", "Time left:") + " " + orn::DurationText(left));
 }
 
 void TfrmProgress::closeEvent(QCloseEvent* event) {
@@ -116,12 +163,46 @@ void TfrmProgress::closeEvent(QCloseEvent* event) {
 }
 
 void TfrmProgress::keyPressEvent(QKeyEvent* event) {
-  // Escape would reject the dialog under the running job.
-  if (busy_ && event->key() == Qt::Key_Escape) return;
+  // Escape would reject the dialog under the running job; it cancels the job.
+  if (busy_ && event->key() == Qt::Key_Escape) return RequestCancel();
   QDialog::keyPressEvent(event);
 }
 
 namespace orn {
+
+QString TranslatedOr(const char* key, const char* fallback) {
+  const std::string text = LabelText(key);
+  return text.empty() ? QString::fromUtf8(fallback) : QString::fromStdString(text);
+}
+
+QString StageTitle(ProgressStage stage) {
+  switch (stage) {
+    case ProgressStage::Zipping:
+      return TranslatedOr("prg_Zipping", "ZIPPING");
+    case ProgressStage::Verifying:
+      return TranslatedOr("prg_Verifying", "VERIFYING");
+    case ProgressStage::Copying:
+      return TranslatedOr("prg_Copying", "COPYING");
+    case ProgressStage::Restoring:
+      return TranslatedOr("prg_Restoring", "RESTORING");
+  }
+  return {};
+}
+
+QString DurationText(std::int64_t seconds) {
+  if (seconds < 0) seconds = 0;
+  const std::int64_t h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
+  if (h > 0) return QString("%1:%2:%3").arg(h).arg(m, 2, 10, QChar('0')).arg(s, 2, 10, QChar('0'));
+  return QString("%1:%2").arg(m).arg(s, 2, 10, QChar('0'));
+}
+
+std::int64_t SecondsLeft(std::int64_t done, std::int64_t total, std::int64_t elapsedMs) {
+  // Too early to say: nothing done, or under a second of experience.
+  if (done <= 0 || total <= 0 || elapsedMs < 1000) return -1;
+  if (done >= total) return 0;
+  const double perUnit = static_cast<double>(elapsedMs) / static_cast<double>(done);
+  return static_cast<std::int64_t>(perUnit * static_cast<double>(total - done) / 1000.0 + 0.5);
+}
 
 QString SizeText(std::int64_t bytes) {
   if (bytes < 1024) return QString("%1 bytes").arg(bytes);
@@ -172,10 +253,16 @@ void LetWindowsRun() {
 }
 }  // namespace
 
+void ProgressObserver::Cancel() {
+  cancelled_ = true;
+  if (cancelEngine) cancelEngine();
+}
+
 void ProgressObserver::RunStarted() {
   if (!window_) {
     window_ = new TfrmProgress(parent_);
     window_->setAttribute(Qt::WA_DeleteOnClose, false);
+    QObject::connect(window_, &TfrmProgress::CancelClicked, window_, [this] { Cancel(); });
   }
   window_->SetBusy(true);
   if (parent_ && !closeBlocker_) closeBlocker_ = new CloseBlocker(parent_->window());
@@ -243,27 +330,51 @@ int CountingBackend::Add(const std::vector<std::string>& fileSpecs, const std::s
     sizes.push_back(ec ? 0 : static_cast<std::int64_t>(size));
     total += sizes.back();
   }
-  Start(static_cast<int>(fileSpecs.size()), total, std::move(sizes));
+  if (progress_.Cancelled()) return Cancelled();
+  Start(ProgressStage::Zipping, static_cast<int>(fileSpecs.size()), total, std::move(sizes));
   struct Ender {
     CountingBackend* self;
     ~Ender() { self->End(); }
   } ender{this};
-  return inner_.Add(fileSpecs, zipFileName);
+  const int added = inner_.Add(fileSpecs, zipFileName);
+  // A cancelled archive is no archive, however much of it was written.
+  return progress_.Cancelled() ? Cancelled() : added;
+}
+
+int CountingBackend::Cancelled() {
+  const std::string text = TranslatedOr("msg_Cancelled", "Cancelled by the user").toStdString();
+  if (outer_) outer_->OnMessage(0, text);
+  return 0;
 }
 
 bool CountingBackend::Test(const std::vector<std::string>& archiveFiles, std::string* error) {
+  // After Cancel no copy is placed: a copy is placed only once it has been
+  // read back, and it is not read back.
+  if (progress_.Cancelled()) {
+    if (error) *error = TranslatedOr("msg_Cancelled", "Cancelled by the user").toStdString();
+    return false;
+  }
   // Reading a copy back names its entries; the bar only shows activity.
-  Start(0, -1, {});
+  Start(ProgressStage::Verifying, 0, -1, {});
   struct Ender {
     CountingBackend* self;
     ~Ender() { self->End(); }
   } ender{this};
-  return inner_.Test(archiveFiles, error);
+  const bool ok = inner_.Test(archiveFiles, error);
+  if (progress_.Cancelled()) {
+    if (error) *error = TranslatedOr("msg_Cancelled", "Cancelled by the user").toStdString();
+    return false;
+  }
+  return ok;
 }
 
 int CountingBackend::Extract(const std::string& archivePath, const std::vector<std::string>& entries,
                              const std::string& baseDir) {
-  Start(static_cast<int>(entries.size()), -1, {});
+  if (progress_.Cancelled()) {
+    Cancelled();
+    return 0;
+  }
+  Start(ProgressStage::Restoring, static_cast<int>(entries.size()), -1, {});
   struct Ender {
     CountingBackend* self;
     ~Ender() { self->End(); }
@@ -271,17 +382,24 @@ int CountingBackend::Extract(const std::string& archivePath, const std::vector<s
   return inner_.Extract(archivePath, entries, baseDir);
 }
 
-void CountingBackend::Start(int files, std::int64_t bytes, std::vector<std::int64_t> sizes) {
+void CountingBackend::Start(ProgressStage stage, int files, std::int64_t bytes, std::vector<std::int64_t> sizes) {
   counting_ = files > 0;
+  stage_ = stage;
   sizes_ = std::move(sizes);
   started_ = 0;
   bytesBefore_ = 0;
-  if (TfrmProgress* w = progress_.Window()) w->StartJob(files, bytes);
+  if (TfrmProgress* w = progress_.Window()) {
+    w->SetTitle(StageTitle(stage));
+    w->StartJob(files, bytes);
+  }
 }
 
 void CountingBackend::End() {
-  if (counting_)
-    if (TfrmProgress* w = progress_.Window()) w->EndJob();
+  if (TfrmProgress* w = progress_.Window()) {
+    if (counting_) w->EndJob();
+    // After zipping and after each copy is read back, the run copies.
+    if (stage_ != ProgressStage::Restoring) w->SetTitle(StageTitle(ProgressStage::Copying));
+  }
   counting_ = false;
 }
 

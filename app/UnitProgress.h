@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPointer>
 #include <cstdint>
 #include <functional>
@@ -22,6 +23,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 class TfrmProgress : public QDialog {
   Q_OBJECT
@@ -47,8 +49,12 @@ class TfrmProgress : public QDialog {
   int FilesTotal() const { return filesTotal_; }
 
   // While a job runs the window cannot be closed by the user: the job still
-  // talks to it.
-  void SetBusy(bool busy) { busy_ = busy; }
+  // talks to it. Its Cancel button and Escape ask the job to stop instead.
+  void SetBusy(bool busy);
+  bool CancelRequested() const { return cancelRequested_; }
+
+ signals:
+  void CancelClicked();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -56,22 +62,38 @@ class TfrmProgress : public QDialog {
 
  private:
   void ShowCounts();
+  void RequestCancel();
 
   QLabel* label1_;
   QProgressBar* animate1_;
   QLabel* label2_;
   QLabel* lblCount_;
+  QLabel* lblTime_;
+  QPushButton* cancel_;
+  QElapsedTimer started_;
   int filesTotal_ = 0;
   int filesDone_ = 0;
   std::int64_t bytesTotal_ = -1;
   std::int64_t bytesDone_ = 0;
   bool busy_ = false;
+  bool cancelRequested_ = false;
 };
 
 namespace orn {
 
 // "1.5 MB", "512 bytes": sizes as the progress window shows them.
 QString SizeText(std::int64_t bytes);
+// "1:05" for 65 seconds, "1:01:05" past an hour.
+QString DurationText(std::int64_t seconds);
+// The time a job still needs when `done` of `total` took `elapsedMs`;
+// negative while nothing is known yet.
+std::int64_t SecondsLeft(std::int64_t done, std::int64_t total, std::int64_t elapsedMs);
+
+// The progress window's titles, translated: what the job is doing now.
+enum class ProgressStage { Zipping, Verifying, Copying, Restoring };
+QString StageTitle(ProgressStage stage);
+// The dictionary's text for `key`, or `fallback`.
+QString TranslatedOr(const char* key, const char* fallback);
 
 // The run's and the extraction's observer with a screen: opens the progress
 // window over `parent` when a job starts and closes it at the end.
@@ -96,6 +118,12 @@ class ProgressObserver : public RunObserver {
   // Set when a window should stay up after the run (for a picture of it).
   void SetKeepWindow(bool keep) { keepWindow_ = keep; }
 
+  // Cancel on the window: the flag stays set for the rest of the action, and
+  // `cancelEngine` (the zip engine's Cancel) stops the job under way.
+  bool Cancelled() const { return cancelled_; }
+  void Cancel();
+  std::function<void()> cancelEngine;
+
  private:
   class CloseBlocker;
 
@@ -106,6 +134,7 @@ class ProgressObserver : public RunObserver {
   QPointer<QObject> closeBlocker_;
   bool hookInstalled_ = false;
   bool keepWindow_ = false;
+  bool cancelled_ = false;
 };
 
 // Stands in front of the real back-end for the length of one window action:
@@ -127,13 +156,16 @@ class CountingBackend : public ArchiveBackend, private ArchiveBackendObserver {
  private:
   void OnProgress(const std::string& fileName) override;
   void OnMessage(int code, const std::string& text) override;
-  void Start(int files, std::int64_t bytes, std::vector<std::int64_t> sizes);
+  void Start(ProgressStage stage, int files, std::int64_t bytes, std::vector<std::int64_t> sizes);
   void End();
+  // Reports the cancellation to the run (it logs it) and answers "nothing".
+  int Cancelled();
 
   ArchiveBackend& inner_;
   ProgressObserver& progress_;
   ArchiveBackendObserver* outer_ = nullptr;
   bool counting_ = false;
+  ProgressStage stage_ = ProgressStage::Zipping;
   std::vector<std::int64_t> sizes_;  // of the items, in the order given
   size_t started_ = 0;
   std::int64_t bytesBefore_ = 0;

@@ -14,6 +14,7 @@
 #include "GradCaption.h"
 #include "OrnBitBtn.h"
 #include "OrnLabel.h"
+#include "TextLookups.h"
 
 TAddForm::TAddForm(const std::string& startDirectory, QWidget* parent) : TOrnForm(parent) {
   setObjectName("AddForm");
@@ -42,6 +43,7 @@ TAddForm::TAddForm(const std::string& startDirectory, QWidget* parent) : TOrnFor
   maskLabel->setObjectName("Label1");
   edit_ = new QLineEdit(this);
   edit_->setObjectName("Edit");
+  maskLabel->setBuddy(edit_);
   ok_ = new TOrnButton(this);
   ok_->setObjectName("Button1ssssx");
   ok_->SetKind(OrnTypes::bkOK);
@@ -79,6 +81,15 @@ TAddForm::TAddForm(const std::string& startDirectory, QWidget* parent) : TOrnFor
   connect(cancel_, &QPushButton::clicked, this, &TAddForm::Button2dffcvcClick);
 
   FormCreate();
+  // "Label1" names run-time texts in other windows, so the dictionary
+  // cannot translate it by name.
+  if (const std::string mask = orn::LabelText("AddForm_Mask"); !mask.empty())
+    maskLabel->SetCaption(QString::fromStdString(mask));
+  if (const std::string select = orn::LabelText("OrnLabel8"); !select.empty()) selectCaption_ = select;
+  speedButton1_->setToolTip(QString::fromStdString(selectCaption_));
+  speedButton1_->setAccessibleName(QString::fromStdString(selectCaption_));
+  if (const std::string up = orn::LabelText("Hint_SpeedButton1ffvffd"); !up.empty())
+    speedButtonUp_->setAccessibleName(QString::fromStdString(up));
   // A small dialog: the window title is caption enough.
   GradientCaption()->SetActive(false);
   Fill(orn::IncludeTrailingDelimiter(startDirectory));
@@ -92,8 +103,10 @@ void TAddForm::Fill(const std::string& dir) {
   listing_ = orn::ListForAddFiles(dir);
   drc_->clear();
   lb_->clear();
-  for (const auto& f : listing_.folders) drc_->addItem(QString::fromStdString(f.display));
-  for (const auto& e : listing_.entries) lb_->addItem(QString::fromStdString(e.display));
+  // Names as they are on disk: on this platform a name shown in other
+  // letter case is another name. Folders among the files keep their blank.
+  for (const auto& f : listing_.folders) drc_->addItem(QString::fromStdString(f.name));
+  for (const auto& e : listing_.entries) lb_->addItem(QString::fromStdString(e.isDirectory ? " " + e.name : e.name));
 }
 
 void TAddForm::DRCDblClick() {
@@ -104,7 +117,7 @@ void TAddForm::DRCDblClick() {
 }
 
 void TAddForm::SpeedButton1Click() {
-  std::optional<std::string> chosen = orn::Dialogs().ChooseDirectory("Select Directory", directory_);
+  std::optional<std::string> chosen = orn::Dialogs().ChooseDirectory(selectCaption_, directory_);
   // A cancelled chooser keeps the folder shown; there is no current drive
   // to fall back to here.
   if (!chosen || chosen->empty()) return;

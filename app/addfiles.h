@@ -42,6 +42,7 @@ class TAddForm : public TOrnForm {
 
  private:
   std::string directory_;
+  std::string selectCaption_ = "Select Directory";
   orn::AddFilesListing listing_;
   std::vector<std::string> result_;
   TOrnLabel* label2_;

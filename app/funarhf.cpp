@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -89,6 +90,14 @@ TFormUnarh::TFormUnarh(const orn::Job& job, const QString& filesCaption, QWidget
   for (TOrnStringGrid* grid : {simgrid_, attgrid_}) {
     grid->installEventFilter(this);
     connect(grid, &QTableWidget::cellClicked, this, [this, grid] { GridClick(grid); });
+    // The arrow keys choose a row as a click does; a double click takes it.
+    connect(grid, &QTableWidget::currentCellChanged, this, [this, grid](int row) {
+      if (row >= 1 && grid->hasFocus()) GridClick(grid);
+    });
+    connect(grid, &QTableWidget::cellDoubleClicked, this, [this, grid] {
+      GridClick(grid);
+      if (okbutlis_->isEnabled()) okbutlisClick();
+    });
   }
   connect(okbutlis_, &QPushButton::clicked, this, &TFormUnarh::okbutlisClick);
   connect(closebutton_, &QPushButton::clicked, this, &TFormUnarh::closebuttonClick);
@@ -155,6 +164,14 @@ void TFormUnarh::closebuttonClick() { reject(); }
 bool TFormUnarh::eventFilter(QObject* watched, QEvent* event) {
   if (watched == simgrid_ || watched == attgrid_) {
     auto* grid = static_cast<TOrnStringGrid*>(watched);
+    if (event->type() == QEvent::KeyPress) {
+      // Enter takes the chosen row instead of moving on to the next control.
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if ((key == Qt::Key_Return || key == Qt::Key_Enter) && okbutlis_->isEnabled()) {
+        okbutlisClick();
+        return true;
+      }
+    }
     if (event->type() == QEvent::FocusIn) {
       grid->setSelectionBehavior(QAbstractItemView::SelectRows);
       // Reached by the keyboard, the grid is the one OK chooses from.

@@ -8,6 +8,16 @@
 #include <QStyle>
 #include <algorithm>
 
+#include "TextLookups.h"
+
+namespace orn {
+QString ButtonCaption(const QString& name, const QString& fallback) {
+  const std::string text = SystemText("ORNCB" + name.toStdString());
+  if (!text.empty()) return QString::fromStdString(text);
+  return fallback.isEmpty() ? name : fallback;
+}
+}  // namespace orn
+
 QString MessageDialogCaption(const QString& caption, orn::DialogType type) {
   if (caption.trimmed().isEmpty()) return QApplication::applicationDisplayName();
   if (caption.toUpper() != "ORNCAPTION") return caption;
@@ -47,7 +57,9 @@ std::vector<MessageDialogButton> MessageDialogButtons(unsigned buttons, bool lat
   std::vector<MessageDialogButton> list;
   for (const Row& row : kRows)
     if (buttons & row.bit)
-      list.push_back({row.name, latvian ? QString::fromUtf8(row.latvianCaption) : QString(row.name), row.result});
+      list.push_back({row.name,
+                      orn::ButtonCaption(row.name, latvian ? QString::fromUtf8(row.latvianCaption) : QString(row.name)),
+                      row.result});
   return list;
 }
 

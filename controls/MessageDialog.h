@@ -17,6 +17,12 @@ struct MessageDialogButton {
   int modalResult;
 };
 
+namespace orn {
+// A standard button's caption ("Yes", "No", "OK", "Cancel", ...) in the
+// chosen language: the dictionary's "ORNCB" + name, else `fallback`.
+QString ButtonCaption(const QString& name, const QString& fallback = {});
+}  // namespace orn
+
 // The caption shown for a caption argument and a kind.
 QString MessageDialogCaption(const QString& caption, orn::DialogType type);
 // The buttons of a set, in their fixed order.

@@ -7,6 +7,7 @@
 #include <QShortcut>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
 #include "OrnLabel.h"
@@ -273,6 +274,16 @@ void TOrnBitBtn::paintEvent(QPaintEvent*) {
   LayoutContents(contents, &glyphRect, &textRect);
   const QPixmap image = CurrentGlyphImage();
   if (!image.isNull()) painter.drawPixmap(glyphRect, image);
+  // A dotted frame inside the bevel whenever the button has the focus, so
+  // that a keyboard user sees where Space and Enter go in every style.
+  if (hasFocus()) {
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = contents.adjusted(1, 1, -1, -1);
+    focus.state |= QStyle::State_KeyboardFocusChange;
+    focus.backgroundColor = palette().color(QPalette::Button);
+    painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+  }
   if (text().isEmpty()) return;
 
   const int flags = Qt::AlignCenter | Qt::TextSingleLine | Qt::TextShowMnemonic;

@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QFontInfo>
 
+#include "OrnAccessible.h"
 #include "OrnLabel.h"
 
 namespace orn {
@@ -15,6 +16,7 @@ int ChoicePanelHeight(int fontPixels) { return RoundHalfEven(0.3 * fontPixels) +
 }  // namespace orn
 
 TOrnCheckBox::TOrnCheckBox(QWidget* parent) : QFrame(parent) {
+  orn::InstallOrnAccessibility();
   setFrameShape(QFrame::NoFrame);
   box_ = new QCheckBox(this);
   box_->setObjectName(QStringLiteral("Box"));

@@ -7,6 +7,7 @@ set(ORN_CTL_DIR ${CMAKE_SOURCE_DIR}/controls)
 
 add_library(orn_ctl STATIC
   ${ORN_CTL_DIR}/OrnTypes.h ${ORN_CTL_DIR}/OrnTypes.cpp
+  ${ORN_CTL_DIR}/OrnAccessible.h ${ORN_CTL_DIR}/OrnAccessible.cpp
   ${ORN_CTL_DIR}/OrnLabel.h ${ORN_CTL_DIR}/OrnLabel.cpp
   ${ORN_CTL_DIR}/OrnBitBtn.h ${ORN_CTL_DIR}/OrnBitBtn.cpp
   ${ORN_CTL_DIR}/OrnFon.h ${ORN_CTL_DIR}/OrnFon.cpp
@@ -37,7 +38,8 @@ if(ORN_BUILD_TESTS)
   orn_add_qtest(OrnCtlPaintedTest SOURCES ${ORN_CTL_DIR}/tests/OrnCtlPaintedTest.cpp LIBS orn_ctl)
   orn_add_qtest(OrnCtlChoiceTest SOURCES ${ORN_CTL_DIR}/tests/OrnCtlChoiceTest.cpp LIBS orn_ctl)
   orn_add_qtest(OrnCtlGridTest SOURCES ${ORN_CTL_DIR}/tests/OrnCtlGridTest.cpp LIBS orn_ctl)
-  foreach(t OrnCtlPaintedTest OrnCtlChoiceTest OrnCtlGridTest)
+  orn_add_qtest(OrnAccessibleTest SOURCES ${ORN_CTL_DIR}/tests/OrnAccessibleTest.cpp LIBS orn_ctl)
+  foreach(t OrnCtlPaintedTest OrnCtlChoiceTest OrnCtlGridTest OrnAccessibleTest)
     set_target_properties(${t} PROPERTIES AUTOMOC ON)
   endforeach()
 endif()

@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "OrnAccessible.h"
 #include "OrnCheckBox.h"
 #include "OrnLabel.h"
 #include "OrnRadioCircle.h"
@@ -29,6 +30,7 @@ void TOrnRadioMark::mousePressEvent(QMouseEvent* event) {
 }
 
 TOrnRadioButton::TOrnRadioButton(QWidget* parent) : QFrame(parent) {
+  orn::InstallOrnAccessibility();
   setFrameShape(QFrame::NoFrame);
   setFocusPolicy(Qt::NoFocus);
   mark_ = new TOrnRadioMark(this);

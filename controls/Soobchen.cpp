@@ -13,6 +13,7 @@
 #include "DialogService.h"
 #include "FrameworkState.h"
 #include "GradCaption.h"
+#include "MessageDialog.h"
 #include "OrnBitBtn.h"
 #include "OrnEdits.h"
 #include "OrnLabel.h"
@@ -130,13 +131,13 @@ void TFormSoobchen::Prepare(const QString& caption, const QString& message, cons
   btnOk_->move(0, y);
   btnCancel_->move(btnCancel_->x(), y);
   if (buttons == 0) {
-    btnOk_->setText("OK");
+    btnOk_->setText(orn::ButtonCaption("OK"));
     btnOk_->show();
     btnOk_->move((kPanelWidth - w) / 2, y);
     btnCancel_->hide();
   } else if (buttons == 1 || buttons == 6) {
-    btnOk_->setText(buttons == 1 ? "OK" : "Yes");
-    btnCancel_->setText(buttons == 1 ? "Cancel" : "No");
+    btnOk_->setText(orn::ButtonCaption(buttons == 1 ? "OK" : "Yes"));
+    btnCancel_->setText(orn::ButtonCaption(buttons == 1 ? "Cancel" : "No"));
     btnOk_->show();
     btnCancel_->show();
     btnOk_->move((kPanelWidth - w) / 2 - w * 3 / 4, y);

@@ -2,17 +2,11 @@
 
 #include <algorithm>
 
+#include "TextUtil.h"
+
 namespace orn {
 
-namespace {
-std::string Upper(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
-}  // namespace
-
-void MemoryDataset::AddField(const std::string& name, FieldType type) { fields_.emplace_back(Upper(name), type); }
+void MemoryDataset::AddField(const std::string& name, FieldType type) { fields_.emplace_back(UpperAscii(name), type); }
 
 void MemoryDataset::AddRow(std::vector<FieldValue> values) {
   values.resize(fields_.size());
@@ -22,7 +16,7 @@ void MemoryDataset::AddRow(std::vector<FieldValue> values) {
 }
 
 std::optional<FieldValue> MemoryDataset::FieldByName(const std::string& name) const {
-  const std::string upper = Upper(name);
+  const std::string upper = UpperAscii(name);
   for (size_t i = 0; i < fields_.size(); ++i) {
     if (fields_[i].first != upper) continue;
     if (current_ < rows_.size()) return rows_[current_][i];
@@ -68,24 +62,24 @@ FieldValue MemoryDataset::Null(FieldType type) {
 }
 
 const ExprDataset* MemoryForm::FindDataset(const std::string& component) const {
-  auto found = datasets_.find(Upper(component));
+  auto found = datasets_.find(UpperAscii(component));
   return found == datasets_.end() ? nullptr : found->second;
 }
 
 void MemoryForm::AddDataset(const std::string& component, const ExprDataset* dataset) {
-  datasets_[Upper(component)] = dataset;
+  datasets_[UpperAscii(component)] = dataset;
 }
 
 ExprForm* MemoryHost::FindMdiChild(const std::string& name) const {
   if (!mdiFrame) return nullptr;
   for (ExprForm* form : forms_)
-    if (Upper(form->Name()) == Upper(name)) return form;
+    if (UpperAscii(form->Name()) == UpperAscii(name)) return form;
   return nullptr;
 }
 
 ExprForm* MemoryHost::FindApplicationComponent(const std::string& name) const {
   for (ExprForm* form : forms_)
-    if (Upper(form->Name()) == Upper(name)) return form;
+    if (UpperAscii(form->Name()) == UpperAscii(name)) return form;
   return nullptr;
 }
 

@@ -10,17 +10,12 @@
 #include "ExprDates.h"
 #include "Numbers.h"
 #include "Reduction.h"
+#include "TextUtil.h"
 
 namespace orn {
 
 namespace {
 using K = TokenKind;
-
-std::string UpperAscii(std::string s) {
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
 
 // The kind and text of a field value.
 void FieldToken(const FieldValue& f, Token& t) {

@@ -9,6 +9,7 @@
 
 #include "Evaluator.h"
 #include "FunctionNames.h"
+#include "TextUtil.h"
 
 namespace orn {
 
@@ -138,12 +139,6 @@ void Scan(const std::string& text, TokenList& tokens) {
       cur.kind = prevKind() == TokenKind::Comma ? TokenKind::Par : TokenKind::Pole;
     }
   }
-}
-
-std::string UpperAscii(const std::string& s) {
-  std::string u(s);
-  for (char& c : u) c = Upper(c);
-  return u;
 }
 
 void Classify(TokenList& tokens) {

@@ -5,6 +5,7 @@
 #include "FileSystem.h"
 #include "ProgramFolders.h"
 #include "TableError.h"
+#include "TextUtil.h"
 
 namespace orn {
 
@@ -15,12 +16,6 @@ std::string TrimBlanks(const std::string& text) {
   if (first == std::string::npos) return "";
   const auto last = text.find_last_not_of(" \t\r\n");
   return text.substr(first, last - first + 1);
-}
-
-std::string UpperCase(std::string text) {
-  for (char& c : text)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return text;
 }
 
 }  // namespace
@@ -49,7 +44,7 @@ std::vector<std::string> GetAliasParams(const std::string& alias, const std::str
   if (!bytes) throw TableError(aliasFile, "The alias file cannot be read");
   if (bytes->find('\0') != std::string::npos) throw TableError(aliasFile, "The alias file is not a text file");
 
-  const std::string wanted = UpperCase(TrimBlanks(alias));
+  const std::string wanted = UpperAscii(TrimBlanks(alias));
   std::vector<std::string> params;
   bool inWanted = false, found = false;
   std::size_t lineNo = 0, pos = 0;
@@ -64,7 +59,7 @@ std::vector<std::string> GetAliasParams(const std::string& alias, const std::str
       if (line.back() != ']' || line.size() < 3)
         throw TableError(aliasFile,
                          "Line " + std::to_string(lineNo) + " of the alias file is not a proper [ALIAS] line");
-      const std::string name = UpperCase(TrimBlanks(line.substr(1, line.size() - 2)));
+      const std::string name = UpperAscii(TrimBlanks(line.substr(1, line.size() - 2)));
       inWanted = !found && name == wanted;  // the first section of a name counts
       found = found || inWanted;
       continue;
@@ -74,7 +69,7 @@ std::vector<std::string> GetAliasParams(const std::string& alias, const std::str
       throw TableError(aliasFile,
                        "Line " + std::to_string(lineNo) + " of the alias file is neither [ALIAS] nor NAME=VALUE");
     if (!inWanted) continue;
-    const std::string name = UpperCase(TrimBlanks(line.substr(0, eq)));
+    const std::string name = UpperAscii(TrimBlanks(line.substr(0, eq)));
     const std::string value = TrimBlanks(line.substr(eq + 1));
     const bool havePath = !params.empty() && params.front().rfind("PATH=", 0) == 0;
     if (name == "PATH" && !havePath)

@@ -10,17 +10,13 @@
 #include "PrimaryIndex.h"
 #include "TableError.h"
 #include "TableWriter.h"
+#include "TextUtil.h"
 
 namespace orn {
 
 using namespace paradox;
 
 namespace {
-
-std::string Upper(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return text;
-}
 
 // Field names compare without regard to case; names hold UTF-8, so the
 // letters of the Latin-1, Latin Extended-A and Cyrillic ranges are folded
@@ -53,7 +49,7 @@ std::u32string FoldCase(const std::string& utf8) {
 // .Xnn/.Ynn and .XGn/.YGn: secondary indexes, which this layer does not
 // rebuild.
 bool IsSecondaryIndexExt(const std::string& ext) {
-  const std::string u = Upper(ext);
+  const std::string u = UpperAscii(ext);
   if (u.size() != 4 || u[0] != '.' || (u[1] != 'X' && u[1] != 'Y')) return false;
   if (u[2] == 'G') return std::isdigit(static_cast<unsigned char>(u[3])) != 0;
   return std::isxdigit(static_cast<unsigned char>(u[2])) && std::isxdigit(static_cast<unsigned char>(u[3]));
@@ -65,7 +61,7 @@ std::string FindInFolder(const std::string& dir, const std::string& name) {
   const std::string exact = JoinPath(dir, name);
   if (FileExists(exact)) return exact;
   for (const auto& f : FindFiles(dir, name))
-    if (Upper(f.name) == Upper(name)) return JoinPath(dir, f.name);
+    if (UpperAscii(f.name) == UpperAscii(name)) return JoinPath(dir, f.name);
   return exact;
 }
 
@@ -430,7 +426,7 @@ void Table::CheckCanChange() const {
   const std::string base = ExtractFileName(CutAtFirstDotOfName(path_));
   for (const auto& f : FindFiles(dir, base + ".*"))
     if (IsSecondaryIndexExt(ExtractFileExt(f.name)) &&
-        Upper(ExtractFileName(CutAtFirstDotOfName(f.name))) == Upper(base))
+        UpperAscii(ExtractFileName(CutAtFirstDotOfName(f.name))) == UpperAscii(base))
       throw TableError(
           path_, "The table has secondary indexes (" + f.name + ") that cannot be kept up to date; it is not changed");
   CheckWritable(path_);

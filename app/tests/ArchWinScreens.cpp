@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
 
@@ -41,8 +42,10 @@ int main(int argc, char** argv) {
   const std::string base = work.path().toStdString() + "/";
 
   TfrmProgress progress;
-  progress.SetTitle("ZIPPING");
+  progress.SetTitle(orn::StageTitle(orn::ProgressStage::Zipping));
+  progress.SetBusy(true);  // mid-run: Cancel is there to press
   progress.StartJob(214, 48'300'000);
+  QThread::msleep(1500);  // long enough for the time left to be known
   for (int i = 0; i < 87; ++i) progress.ItemStarted(19'750'000);
   progress.SetFileName("/srv/buh/data/2026/DOKUMENTI.DB");
   Save(progress, out + "progress.png");

@@ -146,6 +146,10 @@ class ArchWinTest : public QObject {
   void RemovingARowTakesItsCompanions();
   void MarkingWritesOnlyChangedMarks();
   void MainWindowTellsEveryOutcome();
+  void ArchiveChooserByKeyboard();
+  void CancelLeavesThePreviousGeneration_data();
+  void CancelLeavesThePreviousGeneration();
+  void CancelStopsTheZipEngine();
 
  private:
   QTemporaryDir workDir_;
@@ -478,9 +482,11 @@ void ArchWinTest::AddFilesWalksFoldersOnceAndAsksLabAdd() {
   WhenModal<TAddForm>([&](TAddForm* window) {
     QCOMPARE(window->CurrentDirectory(), base);
     auto* lb = Child<QListWidget>(window, "LB");
-    QCOMPARE(Items(lb), QStringList({" BUH", "notes.txt"}));
-    QCOMPARE(Items(Child<QListWidget>(window, "DRC")), QStringList({"BUH"}));
-    SelectItems(lb, {" BUH", "notes.txt"});
+    // Names in their real letter case: on this platform "BUH" would be
+    // another folder.
+    QCOMPARE(Items(lb), QStringList({" buh", "notes.txt"}));
+    QCOMPARE(Items(Child<QListWidget>(window, "DRC")), QStringList({"buh"}));
+    SelectItems(lb, {" buh", "notes.txt"});
     Child<QLineEdit>(window, "Edit")->setText("/srv/doc/*.txt");
     Click(window, "Button1ssssx");
   });
@@ -498,7 +504,7 @@ void ArchWinTest::AddFilesWalksFoldersOnceAndAsksLabAdd() {
   // The same folder again adds nothing.
   job.saved = true;
   WhenModal<TAddForm>([&](TAddForm* window) {
-    SelectItems(Child<QListWidget>(window, "LB"), {" BUH"});
+    SelectItems(Child<QListWidget>(window, "LB"), {" buh"});
     Click(window, "Button1ssssx");
   });
   dialogs_->questionAnswers = {true};
@@ -514,14 +520,14 @@ void ArchWinTest::AddFilesWalksFoldersOnceAndAsksLabAdd() {
     drc->setCurrentRow(0);
     window->DRCDblClick();
     QCOMPARE(window->CurrentDirectory(), base + "buh/");
-    QCOMPARE(Items(Child<QListWidget>(window, "LB")), QStringList({" 2024", "konti.db", "konti.px"}));
+    QCOMPARE(Items(Child<QListWidget>(window, "LB")), QStringList({" 2024", "KONTI.DB", "KONTI.PX"}));
     // Backspace in the folder list goes up; the directory chooser comes back.
     QTest::keyClick(drc, Qt::Key_Backspace);
     QCOMPARE(window->CurrentDirectory(), base);
     dialogs_->directories = {base + "buh"};
     QTest::mouseClick(Child<QToolButton>(window, "SpeedButton1"), Qt::LeftButton);
     QCOMPARE(window->CurrentDirectory(), base + "buh/");
-    SelectItems(Child<QListWidget>(window, "LB"), {"konti.db"});
+    SelectItems(Child<QListWidget>(window, "LB"), {"KONTI.DB"});
     Click(window, "Button1ssssx");
   });
   dialogs_->questionAnswers = {false};
@@ -603,7 +609,6 @@ void ArchWinTest::MarkingWritesOnlyChangedMarks() {
   QVERIFY(QString::fromStdString(dialogs_->asked[0]).contains("old version of SPR"));
 }
 
-QTEST_MAIN(ArchWinTest)
 // The main window as the program runs it: after every run and restore the
 // status bar shows the summary; a failure also opens the message window with
 // the summary and the log's place, unless DOSHOWMESSAGES showed each problem.
@@ -709,3 +714,162 @@ void ArchWinTest::MainWindowTellsEveryOutcome() {
 }
 
 #include "ArchWinTest.moc"
+
+// Arrow keys choose a row and enable OK; Enter takes it, as a double click
+// does.
+void ArchWinTest::ArchiveChooserByKeyboard() {
+  ArchiveFixture f;
+  f.Write("Buh(Day_3-th).zip", kBuhEntries);
+  f.Write("Buh(Day_4-th).zip", kBuhEntries);
+  for (const char* how : {"Enter", "double click"}) {
+    TFormUnarh chooser(f.job, "Faili");
+    chooser.show();
+    QVERIFY(QTest::qWaitForWindowActive(&chooser));
+    auto* sim = chooser.SimGrid();
+    auto* ok = Child<TOrnBitBtn>(&chooser, "okbutlis");
+    QVERIFY(!ok->isEnabled());
+    sim->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(sim, Qt::Key_Down);
+    QTest::keyClick(sim, Qt::Key_Down);
+    QCOMPARE(sim->currentRow(), 2);
+    QVERIFY(ok->isEnabled());
+    if (std::string(how) == "Enter") {
+      QTest::keyClick(sim, Qt::Key_Return);
+    } else {
+      const QRect cell = sim->visualRect(sim->model()->index(2, 0));
+      QTest::mouseClick(sim->viewport(), Qt::LeftButton, {}, cell.center());
+      QTest::mouseDClick(sim->viewport(), Qt::LeftButton, {}, cell.center());
+    }
+    QVERIFY2(chooser.ArchiveChosen(), how);
+    QCOMPARE(chooser.ChosenArchive(), f.job.archiveDirectory + sim->Cells(0, 2).toStdString());
+    QCOMPARE(chooser.result(), int(QDialog::Accepted));
+  }
+}
+
+// Cancel on the progress window (button or Escape), while zipping or while
+// the new generation is read back: no generation is replaced, the
+// cancellation is logged, and the run ends with "no generation".
+void ArchWinTest::CancelLeavesThePreviousGeneration_data() {
+  QTest::addColumn<QString>("how");
+  QTest::addColumn<bool>("whileVerifying");
+  QTest::newRow("Cancel while zipping") << "button" << false;
+  QTest::newRow("Escape while zipping") << "Escape" << false;
+  QTest::newRow("Cancel while reading back") << "button" << true;
+}
+
+void ArchWinTest::CancelLeavesThePreviousGeneration() {
+  QFETCH(QString, how);
+  QFETCH(bool, whileVerifying);
+  QTemporaryDir dir;
+  const std::string base = Str(dir);
+  std::vector<std::string> files;
+  for (const char* name : {"a.txt", "b.txt"}) {
+    files.push_back(base + "data/" + name);
+    WriteFile(files.back(), std::string(5000, 'y'));
+  }
+  orn::Job job;
+  job.archiveDirectory = base + "arh/";
+  job.archiveName = "Buh";
+  job.rotationScheme = 'N';
+  // Yesterday's generation, which must come through byte for byte.
+  FakeBackend::WriteArchive(job.archiveDirectory + "Buh.zip", {{"old.txt", "yesterday"}});
+  const std::string before = orn::test::ReadFile(job.archiveDirectory + "Buh.zip");
+
+  QWidget mainWindow;
+  mainWindow.show();
+  FakeBackend backend;
+  bool engineCancelled = false;
+  auto cancel = [&] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* progress = qobject_cast<TfrmProgress*>(w); progress && progress->isVisible()) {
+        auto* button = Child<QPushButton>(progress, "btnCancel");
+        QVERIFY(button->isEnabled());
+        if (how == "Escape")
+          QTest::keyClick(progress, Qt::Key_Escape);
+        else
+          QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(!button->isEnabled());
+      }
+  };
+  if (whileVerifying) {
+    backend.failTest = [&](const std::string&) {
+      if (!engineCancelled) cancel();
+      return false;
+    };
+  } else {
+    backend.skipFile = [&](const std::string&) {
+      if (!engineCancelled) cancel();
+      return false;
+    };
+  }
+  orn::ArchiverWindowOptions options;
+  options.cancelEngine = [&] { engineCancelled = true; };
+  options.configureRun = [&](orn::ArchiveRun& run) {
+    run.SetTemporaryDirectory(base + "tmp/");
+    run.SetLowerPriority(false);
+    run.buildRunList = [&](const orn::Job&) { return files; };
+    run.writeJob = [](orn::Job&) {};
+  };
+  const orn::RunResult result = orn::RunArchiveFromWindow(&mainWindow, job, backend, options);
+
+  QVERIFY(engineCancelled);
+  QCOMPARE(result.exitStatus, int(orn::kRunNoGeneration));
+  QVERIFY(result.generation.empty());
+  QCOMPARE(orn::test::ReadFile(job.archiveDirectory + "Buh.zip"), before);
+  const std::string log = orn::test::ReadFile(job.archiveDirectory + "ZuzIzu_log.txt");
+  QVERIFY2(log.find("Cancelled by the user") != std::string::npos, log.c_str());
+  // Nothing half-made is left beside the generation.
+  QStringList left = QDir(QString::fromStdString(job.archiveDirectory)).entryList(QDir::Files);
+  left.sort();
+  QCOMPARE(left, QStringList({"Buh.zip", "ZuzIzu_log.txt"}));
+}
+
+// The same with the real engine: Cancel reaches the compression library
+// through the engine's Cancel while it works on the first file.
+void ArchWinTest::CancelStopsTheZipEngine() {
+  const std::string libDir = ORN_BIN_DIR;
+  if (!orn::FileExists(libDir + "/libornzip.so") || !orn::FileExists(libDir + "/libornunz.so"))
+    QSKIP("the compression libraries are not built");
+  QTemporaryDir dir;
+  const std::string base = Str(dir);
+  orn::Job job;
+  job.archiveDirectory = base + "arh/";
+  job.archiveName = "Buh";
+  for (int i = 0; i < 8; ++i) {
+    std::string data(3'000'000, '\0');
+    for (size_t k = 0; k < data.size(); ++k) data[k] = static_cast<char>((k * 2654435761u + i) >> 13);
+    job.jobList.push_back(base + "data/f" + std::to_string(i) + ".bin");
+    WriteFile(job.jobList.back(), data);
+  }
+  FakeBackend::WriteArchive(job.archiveDirectory + "Buh.zip", {{"old.txt", "yesterday"}});
+  const std::string before = orn::test::ReadFile(job.archiveDirectory + "Buh.zip");
+  TZipEngine engine;
+  engine.SetLibDirectory(libDir);
+  engine.SetUnattended(true);
+  QWidget mainWindow;
+  mainWindow.show();
+
+  // As soon as the first file is under way, the user presses Cancel.
+  bool pressed = false;
+  QTimer poll;
+  poll.setInterval(1);
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (auto* progress = qobject_cast<TfrmProgress*>(w); progress && progress->FilesDone() > 0 && !pressed) {
+        pressed = true;
+        QTest::mouseClick(Child<QPushButton>(progress, "btnCancel"), Qt::LeftButton);
+      }
+  });
+  poll.start();
+  const orn::RunResult run = orn::RunArchiveFromWindow(&mainWindow, job, engine, /*showMessages=*/false);
+  poll.stop();
+
+  QVERIFY(pressed);
+  QCOMPARE(run.exitStatus, int(orn::kRunNoGeneration));
+  QCOMPARE(orn::test::ReadFile(job.archiveDirectory + "Buh.zip"), before);
+  QVERIFY(!engine.Cancel());  // the next job starts afresh
+  const std::string log = orn::test::ReadFile(job.archiveDirectory + "ZuzIzu_log.txt");
+  QVERIFY2(log.find("Cancelled by the user") != std::string::npos, log.c_str());
+}
+
+QTEST_MAIN(ArchWinTest)

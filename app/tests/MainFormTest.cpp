@@ -1,13 +1,17 @@
 // The main window driven as a user drives it: typing into its fields, using
 // its menus and buttons, answering its dialogs (scripted), and starting it
 // from a command line.
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
+#include <QDesktopServices>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -16,9 +20,12 @@
 
 #include "DialogService.h"
 #include "FileSystem.h"
+#include "FrameworkState.h"
 #include "JobFile.h"
 #include "JobGrid.h"
 #include "MainUnit.h"
+#include "QtDialogService.h"
+#include "RecentJobs.h"
 #include "UnitMessanger.h"
 
 namespace {
@@ -28,9 +35,17 @@ class RecordingMainForm : public TMainForm {
  public:
   using TMainForm::TMainForm;
   std::vector<std::string> ran;
+  QWidget* focusDuringRun = nullptr;
 
  protected:
-  bool SpeedButton10Action() override { return Record("ARHIV"); }
+  bool SpeedButton10Action() override {
+    // As the real run does: the window is busy while the progress window
+    // lets events run.
+    return RunWhileBusy([this] {
+      focusDuringRun = QApplication::focusWidget();
+      return Record("ARHIV");
+    });
+  }
   bool SpeedButton9Action() override { return Record("UNARHIV"); }
   bool SpeedButton8Action() override { return Record("UNARHIVALL"); }
 
@@ -41,8 +56,20 @@ class RecordingMainForm : public TMainForm {
   }
 };
 
+// Records the addresses the desktop would open.
+class UrlRecorder : public QObject {
+  Q_OBJECT
+ public:
+  explicit UrlRecorder(QStringList* opened) : opened_(opened) {}
+ public slots:
+  void Open(const QUrl& url) { *opened_ << url.toLocalFile(); }
+
+ private:
+  QStringList* opened_;
+};
+
 template <typename T>
-T* Find(QWidget* form, const char* name) {
+T* Find(QObject* form, const char* name) {
   T* found = form->findChild<T*>(name);
   if (!found) qFatal("no component %s", name);
   return found;
@@ -68,7 +95,13 @@ class MainFormTest : public QObject {
   }
 
  private slots:
+  void initTestCase() {
+    // The recent jobs go to a test folder, not the user's own.
+    QStandardPaths::setTestModeEnabled(true);
+  }
+
   void init() {
+    QFile::remove(QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) + "/recent-jobs.txt");
     dir_ = std::make_unique<QTemporaryDir>();
     for (const char* sub : {"jobs", "arch", "reg", "cwd"}) QDir(dir_->path()).mkdir(sub);
     QDir::setCurrent(dir_->filePath("cwd"));
@@ -150,7 +183,7 @@ class MainFormTest : public QObject {
     TMainForm form({MakeJob("job.arh", [](orn::Job& j) { j.jobList = {"/data/a.txt"}; })});
     QTest::mouseClick(Find<QRadioButton>(&form, "WEK"), Qt::LeftButton);
     QVERIFY(!form.CurrentJob().saved);
-    dialogs_->questionAnswers.push_back(true);  // save the changes
+    dialogs_->messageDialogAnswers.push_back(orn::kMrYes);  // save the changes
     dialogs_->saveFiles.push_back(std::nullopt);
     QTest::mouseClick(Find<QToolButton>(&form, "SBNew"), Qt::LeftButton);
     QCOMPARE(orn::ReadJobFile(Path("job.arh"), orn::Job()).uniqueScheme, 'W');
@@ -327,10 +360,10 @@ class MainFormTest : public QObject {
     TMainForm form({job});
     form.show();
     QTest::mouseClick(Find<QRadioButton>(&form, "edm"), Qt::LeftButton);
-    dialogs_->questionAnswers.push_back(true);
+    dialogs_->messageDialogAnswers.push_back(orn::kMrYes);
     QVERIFY(form.close());
     QCOMPARE(dialogs_->asked.size(), size_t(1));
-    QCOMPARE(dialogs_->asked[0].rfind("question: ", 0), 0u);
+    QCOMPARE(dialogs_->asked[0].rfind("dialog: ", 0), 0u);
     QCOMPARE(orn::ReadJobFile(job, orn::Job()).rotationScheme, 'M');
   }
 
@@ -346,6 +379,308 @@ class MainFormTest : public QObject {
     QCOMPARE(Find<QLabel>(&form, "Box")->text(), hint);
     QApplication::sendEvent(Find<QWidget>(&form, "Panel11"), &enter);
     QCOMPARE(Find<QLabel>(&form, "Box")->text(), QString());
+  }
+
+  // Every field and check box the user can change: afterwards the job is
+  // unsaved, and closing asks before the change is lost.
+  void everyEditMarksTheJobUnsaved_data() {
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<QString>("typed");
+    QTest::newRow("archive name") << "Edit1"
+                                  << "Buh";
+    QTest::newRow("archive path") << "Edit2"
+                                  << "/arch";
+    QTest::newRow("unique folder") << "Edit4"
+                                   << "Unique";
+    QTest::newRow("plus path") << "Edit5"
+                               << "/copy";
+    QTest::newRow("volume size") << "Edit3"
+                                 << "2";
+    QTest::newRow("volumes") << "CheckBox1"
+                             << "";
+    QTest::newRow("floppies") << "CheckBox2"
+                              << "";
+  }
+  void everyEditMarksTheJobUnsaved() {
+    QFETCH(QString, control);
+    QFETCH(QString, typed);
+    const std::string job = MakeJob("job.arh", [](orn::Job& j) { j.volumesOn = true; });
+    TMainForm form({job});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(form.CurrentJob().saved);
+    QWidget* target = Find<QWidget>(&form, control.toUtf8().constData());
+    if (auto* edit = qobject_cast<QLineEdit*>(target)) {
+      edit->setFocus();
+      edit->selectAll();
+      QTest::keyClicks(edit, typed);
+      QTest::keyClick(edit, Qt::Key_Tab);
+    } else {
+      QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(6, target->height() / 2));
+    }
+    QVERIFY2(!form.CurrentJob().saved, qPrintable(control));
+    dialogs_->messageDialogAnswers.push_back(orn::kMrYes);
+    QVERIFY(form.close());
+    QCOMPARE(dialogs_->asked.size(), size_t(1));
+    const orn::Job written = orn::ReadJobFile(job, orn::Job());
+    if (control == "Edit1") QCOMPARE(written.archiveName, std::string("Buh"));
+    if (control == "Edit2") QCOMPARE(written.archiveDirectory.rfind("/arch", 0), 0u);
+    if (control == "Edit3") QCOMPARE(written.volumeSize, 2000);
+    if (control == "CheckBox1") QVERIFY(!written.volumesOn);
+    if (control == "CheckBox2") QVERIFY(written.copyToFloppies);
+  }
+
+  // The save question of closing, New and Open: Yes saves, No drops the
+  // change, Cancel keeps the window, the job and the change.
+  void saveQuestionOffersCancel() {
+    struct Row {
+      const char* command;
+      int answer;
+      bool goesOn;  // the command went ahead
+      bool written;
+    } rows[] = {
+        {"close", orn::kMrYes, true, true},       {"close", orn::kMrNo, true, false},
+        {"close", orn::kMrCancel, false, false},  {"SBNew", orn::kMrCancel, false, false},
+        {"SBOpen", orn::kMrCancel, false, false}, {"SBOpen", orn::kMrNo, true, false},
+    };
+    for (const Row& row : rows) {
+      const std::string job = MakeJob("job.arh", [](orn::Job& j) { j.archiveName = "Old"; });
+      const std::string other = MakeJob("other.arh", [](orn::Job& j) { j.archiveName = "Other"; });
+      TMainForm form({job});
+      form.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&form));
+      auto* edit1 = Find<QLineEdit>(&form, "Edit1");
+      edit1->selectAll();
+      QTest::keyClicks(edit1, "New");
+      dialogs_->messageDialogAnswers.push_back(row.answer);
+      const std::string what = std::string(row.command) + " " + std::to_string(row.answer);
+      if (std::string(row.command) == "close") {
+        QVERIFY2(form.close() == row.goesOn, what.c_str());
+      } else {
+        dialogs_->openFiles.push_back(other);
+        dialogs_->saveFiles.push_back(std::nullopt);
+        QTest::mouseClick(Find<QToolButton>(&form, row.command), Qt::LeftButton);
+        const bool changedJob = form.CurrentJob().jobFilePath != job;
+        QVERIFY2(changedJob == row.goesOn, what.c_str());
+      }
+      if (!row.goesOn) {
+        QVERIFY2(form.isVisible(), what.c_str());
+        QCOMPARE(edit1->text(), QString("New"));
+        QVERIFY(!form.CurrentJob().saved);
+      }
+      QCOMPARE(orn::ReadJobFile(job, orn::Job()).archiveName, std::string(row.written ? "New" : "Old"));
+      form.CurrentJob().saved = true;
+      dialogs_->messageDialogAnswers.clear();
+      dialogs_->openFiles.clear();
+      dialogs_->saveFiles.clear();
+    }
+  }
+
+  // The real question window: Escape and its close box answer Cancel.
+  void escapeOnTheSaveQuestionKeepsWindowAndEdits() {
+    const std::string job = MakeJob("job.arh", [](orn::Job& j) { j.archiveName = "Old"; });
+    orn::SetDialogs(std::make_unique<QtDialogService>());
+    dialogs_ = nullptr;
+    TMainForm form({job});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto* edit1 = Find<QLineEdit>(&form, "Edit1");
+    edit1->selectAll();
+    QTest::keyClicks(edit1, "Typed");
+    for (const char* way : {"Escape", "close box"}) {
+      QStringList buttons;
+      QTimer::singleShot(0, [&] {
+        QTRY_VERIFY(QApplication::activeModalWidget());
+        QWidget* question = QApplication::activeModalWidget();
+        for (QPushButton* b : question->findChildren<QPushButton*>()) buttons << b->objectName();
+        if (std::string(way) == "Escape")
+          QTest::keyClick(question, Qt::Key_Escape);
+        else
+          question->close();
+      });
+      QVERIFY2(!form.close(), way);
+      QCOMPARE(buttons, QStringList({"Yes", "No", "Cancel"}));
+      QVERIFY(form.isVisible());
+      QCOMPARE(edit1->text(), QString("Typed"));
+      QCOMPARE(form.CurrentJob().archiveName, std::string("Typed"));
+    }
+    QCOMPARE(orn::ReadJobFile(job, orn::Job()).archiveName, std::string("Old"));
+    form.CurrentJob().saved = true;
+  }
+
+  // Delete on the chosen rows of the file list (and the context menu's
+  // item) removes them with their tables' companion files; Save keeps that.
+  void deletingRowsTakesCompanionsAlong() {
+    struct Row {
+      const char* what;
+      std::vector<int> chosen;  // grid rows
+      bool byMenu;
+      std::vector<std::string> left;
+    } rows[] = {
+        {"one file", {0}, false, {"/d/KONTI.DB", "/d/KONTI.PX", "/d/KONTI.MB", "/d/b.txt", "/d/c.txt"}},
+        {"a table", {1}, false, {"/d/a.txt", "/d/b.txt", "/d/c.txt"}},
+        {"rows apart", {0, 2}, false, {"/d/KONTI.DB", "/d/KONTI.PX", "/d/KONTI.MB", "/d/c.txt"}},
+        {"a run of rows by the menu", {1, 2, 3}, true, {"/d/a.txt"}},
+    };
+    for (const Row& row : rows) {
+      const std::string job = MakeJob("job.arh", [](orn::Job& j) {
+        j.archiveName = "Buh";
+        j.jobList = {"/d/a.txt", "/d/KONTI.DB", "/d/KONTI.PX", "/d/KONTI.MB", "/d/b.txt", "/d/c.txt"};
+      });
+      TMainForm form({job});
+      form.show();
+      QVERIFY(QTest::qWaitForWindowActive(&form));
+      auto* list = Find<QTableWidget>(&form, "List");
+      QCOMPARE(list->rowCount(), 4);  // companions have no row
+      list->setFocus();
+      list->clearSelection();
+      for (int r : row.chosen)
+        list->selectionModel()->select(list->model()->index(r, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+      if (row.byMenu) {
+        QAction* remove = Find<QAction>(list, "RemoveRows1");
+        QVERIFY(list->actions().contains(remove));
+        remove->trigger();
+      } else {
+        QTest::keyClick(list, Qt::Key_Delete);
+      }
+      QCOMPARE(form.CurrentJob().jobList, row.left);
+      QVERIFY2(!form.CurrentJob().saved, row.what);
+      QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+      QVERIFY2(form.CurrentJob().saved, row.what);
+      QCOMPARE(orn::ReadJobFile(job, orn::Job()).jobList, row.left);
+    }
+  }
+
+  void droppedFilesAndFoldersJoinTheList() {
+    const std::string job = MakeJob("job.arh", [](orn::Job& j) { j.jobList = {"/d/a.txt"}; });
+    orn::WriteFileAtomically(Sub("reg/one.txt"), "1");
+    orn::ForceDirectories(Sub("reg/sub"));
+    orn::WriteFileAtomically(Sub("reg/sub/two.txt"), "2");
+    TMainForm form({job});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto* viewport = Find<QTableWidget>(&form, "List")->viewport();
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(Sub("reg/one.txt"))),
+                  QUrl::fromLocalFile(QString::fromStdString(Sub("reg/sub"))), QUrl("https://example.org/x.txt")});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &drop);
+    QCOMPARE(form.CurrentJob().jobList,
+             std::vector<std::string>({"/d/a.txt", Sub("reg/one.txt"), Sub("reg/sub/two.txt")}));
+    QVERIFY(!form.CurrentJob().saved);
+    // Dropping the same again adds nothing and changes nothing.
+    form.CurrentJob().saved = true;
+    QApplication::sendEvent(viewport, &drop);
+    QCOMPARE(form.CurrentJob().jobList.size(), size_t(3));
+    QVERIFY(form.CurrentJob().saved);
+  }
+
+  void keyboardCommandsAndFocusAfterARun() {
+    const std::string job = MakeJob("job.arh", [&](orn::Job& j) {
+      j.archiveName = "Buh";
+      j.archiveDirectory = Sub("arch/");
+      j.jobList = {"/d/a.txt"};
+    });
+    RecordingMainForm form({job});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    // Ctrl+S saves; Ctrl+N asks about changes first.
+    auto* edit2 = Find<QLineEdit>(&form, "Edit2");
+    edit2->setFocus();
+    QTest::keyClicks(edit2, "x");
+    QTest::keyClick(&form, Qt::Key_S, Qt::ControlModifier);
+    QCOMPARE(orn::ReadJobFile(job, orn::Job()).archiveDirectory.rfind(Sub("arch/x"), 0), 0u);
+    // The archive command from the menu: controls are disabled during the
+    // run, and afterwards the focus is back in the field, not on "New".
+    edit2->setFocus();
+    Find<QAction>(&form, "Add1")->trigger();
+    QCOMPARE(form.ran, std::vector<std::string>({"ARHIV"}));
+    QVERIFY(form.focusDuringRun != edit2);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit2));
+    // Menus have mnemonics for Alt.
+    for (const char* menu : {"File1", "Filelist1", "Archive1", "Help1"})
+      QVERIFY2(Find<QMenu>(&form, menu)->title().contains('&'), menu);
+  }
+
+  // F1 opens the shipped guide through the desktop's handler; a missing
+  // guide is told to the user, not only to standard error.
+  void helpOpensTheUserGuide() {
+    QStringList opened;
+    UrlRecorder recorder(&opened);
+    QDesktopServices::setUrlHandler("file", &recorder, "Open");
+    TMainForm form({});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    const std::string guide = TMainForm::UserGuidePath();
+    if (guide.empty()) QSKIP("the user guide has not been copied beside the program");
+    QTest::keyClick(&form, Qt::Key_F1);
+    QTest::mouseClick(Find<QToolButton>(&form, "SpeedButton732"), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(opened.size(), 2);
+    QCOMPARE(opened[0].toStdString(), guide);
+    // The guide of the chosen language, else the English one.
+    QVERIFY(guide.ends_with(orn::Framework().values.language == 2 ? "/help/index.ru.html" : "/help/index.lv.html"));
+    const std::string english = orn::ExtractFilePath(guide) + "index.html";
+    const std::string text = *orn::ReadWholeFile(english);
+    for (const char* topic : {"Rotation", "unique save", "Volumes", "Restoring", "Exit status", "ORN_ALIASES"})
+      QVERIFY2(text.find(topic) != std::string::npos, topic);
+  }
+
+  void recentJobsInTheFileMenu() {
+    std::vector<std::string> jobs;
+    for (const char* name : {"j1.arh", "j2.arh", "j3.arh", "j4.arh", "j5.arh", "j6.arh"})
+      jobs.push_back(MakeJob(name, [](orn::Job&) {}));
+    for (const std::string& job : jobs) {
+      TMainForm opened({job});
+    }
+    TMainForm form({});
+    QMenu* recent = Find<QMenu>(&form, "Recent1");
+    QCOMPARE(recent->actions().size(), 5);
+    QCOMPARE(recent->actions()[0]->toolTip().toStdString(), jobs[5]);
+    QCOMPARE(recent->actions()[4]->toolTip().toStdString(), jobs[1]);
+    // Params.ini never holds them.
+    if (auto params = orn::ReadWholeFile("Params.ini")) QVERIFY(params->find("j6.arh") == std::string::npos);
+    recent->actions()[2]->trigger();
+    QCOMPARE(form.CurrentJob().jobFilePath, jobs[3]);
+    // A job file gone since: the user is told and the entry leaves the menu.
+    QFile::remove(QString::fromStdString(jobs[5]));
+    recent = Find<QMenu>(&form, "Recent1");
+    recent->actions()[1]->trigger();  // j6 is second now
+    QCOMPARE(form.CurrentJob().jobFilePath, jobs[3]);
+    QCOMPARE(dialogs_->asked.back().rfind("error: ", 0), 0u);
+    QCOMPARE(Find<QMenu>(&form, "Recent1")->actions().size(), 4);
+    // A job named relative to the current folder is kept by its full path.
+    TMainForm relative({"../jobs/j2.arh"});
+    QCOMPARE(Find<QMenu>(&relative, "Recent1")->actions()[0]->toolTip().toStdString(), jobs[1]);
+  }
+
+  // A screen reader hears each field by its label, and picture-only
+  // buttons by their hint.
+  void fieldsCarryTheirLabels() {
+    TMainForm form({MakeJob("job.arh", [](orn::Job&) {})});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    const std::pair<const char*, const char*> fields[] = {
+        {"Edit1", "OrnLabel2"}, {"Edit2", "OrnLabel3"}, {"Edit6", "OrnLabel4"},
+        {"Edit4", "OrnLabel5"}, {"Edit5", "OrnLabel6"}, {"List", "OrnLabel9"},
+    };
+    QStringList heard;
+    for (auto [field, label] : fields) {
+      QAccessibleInterface* a = QAccessible::queryAccessibleInterface(Find<QWidget>(&form, field));
+      QVERIFY(a);
+      QCOMPARE(a->text(QAccessible::Name), Find<QLabel>(&form, label)->text());
+      heard << a->text(QAccessible::Name);
+    }
+    heard.removeDuplicates();
+    QCOMPARE(heard.size(), 6);
+    for (const char* button : {"SpeedButton1", "SpeedButton2", "SpeedButton6"}) {
+      QAccessibleInterface* a = QAccessible::queryAccessibleInterface(Find<QWidget>(&form, button));
+      QVERIFY2(!a->text(QAccessible::Name).isEmpty(), button);
+    }
   }
 
   void questionWindowAnswersYesOnlyWithItsFirstButton() {

@@ -6,22 +6,13 @@
 
 #include "CodePage.h"
 #include "FileSystem.h"
+#include "TextUtil.h"
 
 namespace orn {
 
 namespace {
-bool EqualsNoCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::toupper(static_cast<unsigned char>(x)) == std::toupper(static_cast<unsigned char>(y));
-         });
-}
 
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
-std::string Trim(const std::string& s) {
+std::string TrimBlanks(const std::string& s) {
   size_t b = s.find_first_not_of(' ');
   if (b == std::string::npos) return {};
   size_t e = s.find_last_not_of(' ');
@@ -30,7 +21,7 @@ std::string Trim(const std::string& s) {
 }  // namespace
 
 int CharsetFromText(const std::string& text) {
-  std::string t = Upper(Trim(text));
+  std::string t = UpperAscii(TrimBlanks(text));
   if (t == "BALTIC_CHARSET") return 186;
   if (t == "RUSSIAN_CHARSET") return 204;
   if (t.empty()) return 186;
@@ -67,7 +58,7 @@ bool LanguageDictionary::Save(const std::string& path, std::string* error) const
 std::optional<size_t> LanguageDictionary::FindKeyLine(const std::string& key) const {
   const std::string wanted = "* " + key;
   for (size_t i = 0; i < lines_.size(); ++i)
-    if (EqualsNoCase(lines_[i], wanted)) return i;
+    if (EqualsIgnoringCase(lines_[i], wanted)) return i;
   return std::nullopt;
 }
 
@@ -93,7 +84,7 @@ std::string LanguageDictionary::Lookup(const std::string& key, int index) const 
 std::optional<std::string> LanguageDictionary::Setting(const std::string& name) const {
   const std::string wanted = "$ " + name;
   for (size_t i = 0; i < lines_.size(); ++i) {
-    if (!EqualsNoCase(lines_[i], wanted)) continue;
+    if (!EqualsIgnoringCase(lines_[i], wanted)) continue;
     size_t pos = i + 1;
     while (pos < lines_.size() && !lines_[pos].empty() && lines_[pos][0] == '$') ++pos;
     if (pos >= lines_.size()) return std::string();
@@ -110,13 +101,13 @@ void LanguageDictionary::AddTextEntry(const std::string& key, const std::string&
   const std::string raw = EncodeForLanguage(text, 1);
   const std::string keyLine = "* " + key;
   for (size_t n = 0; n < lines_.size(); ++n) {
-    if (!EqualsNoCase(lines_[n], raw)) continue;
+    if (!EqualsIgnoringCase(lines_[n], raw)) continue;
     // Key lines directly above the found line: it is a first translation.
     size_t above = n;
     bool aliasPresent = false;
     while (above > 0 && !lines_[above - 1].empty() && lines_[above - 1][0] == '*') {
       --above;
-      if (EqualsNoCase(lines_[above], keyLine)) aliasPresent = true;
+      if (EqualsIgnoringCase(lines_[above], keyLine)) aliasPresent = true;
     }
     if (above == n) break;  // a later language's line: inserting would break its entry
     if (!aliasPresent) lines_.insert(lines_.begin() + static_cast<long>(n), keyLine);

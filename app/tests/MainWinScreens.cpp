@@ -1,0 +1,76 @@
+// Pictures of the main window for the documentation: `MainWinScreens OUTDIR`
+// writes main-switched-russian.png and main-switched-latvian.png (a job open,
+// the language switched while the program runs) and save-question.png.
+// Run it from a scratch directory: the window writes Params.ini there.
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <cstdio>
+
+#include "FileSystem.h"
+#include "JobFile.h"
+#include "MainUnit.h"
+#include "MessageDialog.h"
+
+namespace {
+
+void Settle() {
+  for (int i = 0; i < 20; ++i) QApplication::processEvents();
+}
+
+bool Save(QWidget& window, const QString& path) {
+  Settle();
+  if (!window.grab().save(path)) {
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+  }
+  std::printf("%s\n", qPrintable(path));
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: MainWinScreens OUTDIR\n");
+    return 2;
+  }
+  const QString out = QString::fromLocal8Bit(argv[1]) + "/";
+  orn::WriteFileAtomically("Params.ini", "LANGUAGE=1\r\nSYSLANGUAGE=1\r\nHELPLANGUAGE=1\r\n");
+  orn::Job job;
+  job.archiveDirectory = "/srv/backup/buh/";
+  job.archiveName = "Buh";
+  job.uniqueFolder = "Unique";
+  job.plusPath = "/mnt/usb/buh/";
+  job.rotationScheme = 'W';
+  job.uniqueScheme = 'M';
+  job.jobList = {"/srv/buh/KONTI.DB", "/srv/buh/KONTI.PX", "/srv/buh/DOKUM.DB", "/home/buh/Documents/Notes.txt"};
+  const std::string jobFile = QDir::currentPath().toStdString() + "/buh.arh";
+  orn::WriteJobFile(job, jobFile);
+
+  TMainForm form({jobFile});
+  form.show();
+  Settle();
+  auto* chooser = form.findChild<QComboBox*>("cbLabelLang");
+  if (!chooser || chooser->count() < 2) {
+    std::fprintf(stderr, "the dictionary beside the program has no second language\n");
+    return 1;
+  }
+  // As the user does it: choose the language in the running window.
+  chooser->setCurrentIndex(1);
+  emit chooser->activated(1);
+  if (!Save(form, out + "main-switched-russian.png")) return 1;
+  chooser->setCurrentIndex(0);
+  emit chooser->activated(0);
+  if (!Save(form, out + "main-switched-latvian.png")) return 1;
+
+  // The save question as closing the edited job shows it.
+  const QString question = form.findChild<QWidget*>("LabSav")->property("text").toString();
+  std::unique_ptr<QDialog> dialog = CreateMessageDialog(question, form.windowTitle(), orn::DialogType::Confirmation,
+                                                        orn::kBtnYes | orn::kBtnNo | orn::kBtnCancel);
+  dialog->show();
+  if (!Save(*dialog, out + "save-question.png")) return 1;
+  return 0;
+}

@@ -1,0 +1,137 @@
+// What a screen reader learns about each in-house control, asked through
+// Qt's accessibility interfaces, and the focus frame a keyboard user sees.
+#include <QAccessible>
+#include <QAccessibleActionInterface>
+#include <QCheckBox>
+#include <QVBoxLayout>
+#include <QtTest>
+#include <functional>
+
+#include "OrnBitBtn.h"
+#include "OrnCheckBox.h"
+#include "OrnCtlTestUtil.h"
+#include "OrnLabel.h"
+#include "OrnRadioButton.h"
+#include "OrnStringGrid.h"
+
+class OrnAccessibleTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void eachControlReportsNameRoleAndState() {
+    QWidget window;
+    auto* column = new QVBoxLayout(&window);
+    auto* label = new TOrnLabel("Archive path", &window);
+    auto* button = new TOrnBitBtn(&window);
+    button->SetCaption("&Restore");
+    auto* check = new TOrnCheckBox(&window);
+    check->SetCaption("Volumes");
+    auto* radio1 = new TOrnRadioButton(&window);
+    radio1->SetCaption("Every day per week");
+    auto* radio2 = new TOrnRadioButton(&window);
+    radio2->SetCaption("Not saving");
+    auto* grid = new TOrnStringGrid(&window);
+    grid->setColumnCount(2);
+    grid->setRowCount(2);
+    grid->SetCells(1, 1, "KONTI.DB");
+    grid->setAccessibleName("File list");
+    for (QWidget* w : std::initializer_list<QWidget*>{label, button, check, radio1, radio2, grid}) column->addWidget(w);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    radio1->SetChecked(true);
+
+    struct Row {
+      const char* what;
+      QWidget* widget;
+      QAccessible::Role role;
+      QString name;
+      int checked;  // -1: not checkable
+    } rows[] = {
+        {"label", label, QAccessible::StaticText, "Archive path", -1},
+        {"bitmap button", button, QAccessible::Button, "Restore", -1},
+        {"check box", check, QAccessible::CheckBox, "Volumes", 0},
+        {"check box's focus part", check->Box(), QAccessible::CheckBox, "Volumes", 0},
+        {"checked radio button", radio1, QAccessible::RadioButton, "Every day per week", 1},
+        {"radio button's focus part", radio1->FocusHolder(), QAccessible::RadioButton, "Every day per week", 1},
+        {"other radio button", radio2, QAccessible::RadioButton, "Not saving", 0},
+        {"string grid", grid, QAccessible::Table, "File list", -1},
+    };
+    for (const Row& row : rows) {
+      QAccessibleInterface* a = QAccessible::queryAccessibleInterface(row.widget);
+      QVERIFY2(a, row.what);
+      QVERIFY2(a->role() == row.role, row.what);
+      QCOMPARE(a->text(QAccessible::Name), row.name);
+      if (row.checked >= 0) {
+        QVERIFY2(a->state().checkable, row.what);
+        QVERIFY2(a->state().checked == (row.checked == 1), row.what);
+      }
+    }
+
+    // The state follows the control, and the toggle action works it.
+    check->SetChecked(true);
+    QVERIFY(QAccessible::queryAccessibleInterface(check)->state().checked);
+    QAccessibleInterface* other = QAccessible::queryAccessibleInterface(radio2);
+    QVERIFY(other->actionInterface());
+    other->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QVERIFY(radio2->Checked());
+    QVERIFY(!radio1->Checked());
+    QVERIFY(!QAccessible::queryAccessibleInterface(radio1)->state().checked);
+
+    // The grid's cells read out their text.
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(grid);
+    QVERIFY(table->tableInterface());
+    QAccessibleInterface* cell = table->tableInterface()->cellAt(1, 1);
+    QVERIFY(cell);
+    QCOMPARE(cell->text(QAccessible::Name), QString("KONTI.DB"));
+  }
+
+  // Every focusable control draws a visible frame while it has the focus.
+  void focusIsVisible() {
+    struct Row {
+      const char* what;
+      std::function<QWidget*(QWidget*)> make;
+      std::function<QWidget*(QWidget*)> focusPart;
+    } rows[] = {
+        {"bitmap button",
+         [](QWidget* p) {
+           auto* b = new TOrnBitBtn(p);
+           b->SetCaption("OK");
+           return b;
+         },
+         [](QWidget* w) { return w; }},
+        {"check box",
+         [](QWidget* p) {
+           auto* c = new TOrnCheckBox(p);
+           c->SetCaption("Volumes");
+           return c;
+         },
+         [](QWidget* w) { return static_cast<QWidget*>(static_cast<TOrnCheckBox*>(w)->Box()); }},
+        {"radio button",
+         [](QWidget* p) {
+           auto* r = new TOrnRadioButton(p);
+           r->SetCaption("Weekly");
+           return r;
+         },
+         [](QWidget* w) { return static_cast<QWidget*>(static_cast<TOrnRadioButton*>(w)->FocusHolder()); }},
+    };
+    for (const Row& row : rows) {
+      QWidget window;
+      auto* column = new QVBoxLayout(&window);
+      auto* away = new QCheckBox("elsewhere", &window);
+      QWidget* control = row.make(&window);
+      column->addWidget(away);
+      column->addWidget(control);
+      window.show();
+      QVERIFY(QTest::qWaitForWindowActive(&window));
+      away->setFocus();
+      const QImage without = orntest::Render(control);
+      row.focusPart(control)->setFocus(Qt::TabFocusReason);
+      QVERIFY2(row.focusPart(control)->hasFocus(), row.what);
+      const QImage with = orntest::Render(control);
+      QVERIFY2(with != without, row.what);
+    }
+  }
+};
+
+QTEST_MAIN(OrnAccessibleTest)
+#include "OrnAccessibleTest.moc"
