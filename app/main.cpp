@@ -6,6 +6,7 @@
 
 #include "ArchivatorDialogs.h"
 #include "ArchivatorWindow.h"
+#include "Calculat.h"
 #include "DialogService.h"
 #include "FileSystem.h"
 #include "Soobchen.h"
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
   app.setApplicationDisplayName("Ombrelant ZIP archivator");
   orn::SetIdlePriority();
   if (!headless) orn::SetDialogs(std::make_unique<ArchivatorDialogService>());
+  orn::InstallCalculator();
 
   // "--grab FILE" saves a picture of the main window once it is shown and ends.
   std::vector<std::string> args;
