@@ -8,6 +8,7 @@
 #include "ArchiverActions.h"
 #include "DialogService.h"
 #include "ZipEngine.h"
+#include "frmSimpleZipper.h"
 
 namespace {
 
@@ -95,6 +96,11 @@ void TArchivatorWindow::SpeedButton3Action() {
   RefreshWindow();
 }
 
+void TArchivatorWindow::SpeedButton77Action() {
+  if (orn::ArchiverActionRunning()) return;
+  orn::UnzipFromWindow(this);
+}
+
 #else  // a build without the archiver's windows keeps the hooks
 
 class TZipEngine {};
@@ -106,5 +112,6 @@ bool TArchivatorWindow::SpeedButton9Action() { return TMainForm::SpeedButton9Act
 bool TArchivatorWindow::SpeedButton8Action() { return TMainForm::SpeedButton8Action(); }
 void TArchivatorWindow::SpeedButton5Action() { TMainForm::SpeedButton5Action(); }
 void TArchivatorWindow::SpeedButton3Action() { TMainForm::SpeedButton3Action(); }
+void TArchivatorWindow::SpeedButton77Action() { TMainForm::SpeedButton77Action(); }
 
 #endif

@@ -23,6 +23,7 @@ class TArchivatorWindow : public TMainForm {
   bool SpeedButton8Action() override;
   void SpeedButton5Action() override;
   void SpeedButton3Action() override;
+  void SpeedButton77Action() override;
 
  private:
   std::unique_ptr<TZipEngine> engine_;

@@ -25,6 +25,7 @@
 #include "LangSettings.h"
 #include "MainUnit.h"
 #include "TopLevelHandler.h"
+#include "UnitAbout.h"
 
 namespace {
 
@@ -263,7 +264,10 @@ void TMainForm::HelpAction() {
   if (!orn::FileExists(path) || !QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path))))
     orn::Diagnostic("Cannot open the help file \"" + path + "\"");
 }
-void TMainForm::AboutAction() { NotAvailableYet("About"); }
+void TMainForm::AboutAction() {
+  TFormA about(this);
+  about.exec();
+}
 
 // The form base sees every event of the application first (key preview);
 // only this window's own widgets matter here.
