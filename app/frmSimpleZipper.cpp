@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -141,6 +142,10 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::m
   directoryListBox1_->header()->hide();
   directoryListBox1_->setMinimumSize(240, 270);
   directoryListBox1_->setAccessibleName("Direktorija");
+  // The folders load in the background; the chosen one is shown once its
+  // neighbours are there.
+  connect(directoryModel_, &QFileSystemModel::directoryLoaded, this,
+          [this] { QTimer::singleShot(0, this, [this] { ShowTargetDirectory(); }); });
   connect(directoryListBox1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& index) {
             if (!index.isValid()) return;
@@ -255,13 +260,18 @@ void TfrmSimplyZIP::SetChoices(bool allFiles, bool flat) {
 
 void TfrmSimplyZIP::SetTargetDirectory(const std::string& directory) {
   targetDir_ = directory;
-  const QModelIndex index = directoryModel_->index(Q(directory));
-  if (index.isValid()) {
-    QSignalBlocker quiet(directoryListBox1_->selectionModel());
-    directoryListBox1_->setCurrentIndex(index);
-    directoryListBox1_->scrollTo(index);
-  }
+  ShowTargetDirectory();
   UpdateExtractButton();
+}
+
+void TfrmSimplyZIP::ShowTargetDirectory() {
+  if (targetDir_.empty()) return;
+  const QModelIndex index = directoryModel_->index(Q(targetDir_));
+  if (!index.isValid()) return;
+  for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
+    directoryListBox1_->expand(parent);
+  directoryListBox1_->setCurrentIndex(index);
+  directoryListBox1_->scrollTo(index, QAbstractItemView::PositionAtCenter);
 }
 
 void TfrmSimplyZIP::SpeedButton2Click() {

@@ -80,6 +80,7 @@ class TfrmSimplyZIP : public TOrnForm {
 
  private:
   void UpdateExtractButton();
+  void ShowTargetDirectory();
 
   std::unique_ptr<TZipEngine> zipper_;
   bool extractAll_ = false;

@@ -1,10 +1,13 @@
 // Pictures of the unzip window, the About window and the calculator, for
 // looking at them and for the documentation: `UnzipAboutScreens OUTDIR`
-// writes unzip.png, about.png and calculator.png (run under xvfb-run).
+// writes unzip.png, unzip-choice.png, about.png and calculator.png (run under xvfb-run).
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFileSystemModel>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <cstdio>
 
 #include "Calculat.h"
@@ -16,7 +19,10 @@ namespace {
 
 void Save(QWidget& window, const QString& path) {
   window.show();
-  for (int i = 0; i < 20; ++i) QApplication::processEvents();
+  // The folder tree loads in the background.
+  QElapsedTimer waited;
+  waited.start();
+  while (waited.elapsed() < 1500) QApplication::processEvents(QEventLoop::AllEvents, 50);
   if (!window.grab().save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
   window.hide();
 }
@@ -42,7 +48,8 @@ int main(int argc, char** argv) {
                                                 {"srv/buh/PARTNERI.DB", "p"},
                                                 {"home/buh/notes.txt", "n"},
                                                 {"home/buh/Atskaite 2026.xlsx", "x"}}));
-  QDir().mkpath(work.path() + "/restore");
+  for (const char* folder : {"restore", "restore/2026", "Arhivi", "Dokumenti"})
+    QDir().mkpath(work.path() + "/" + folder);
   {
     TfrmSimplyZIP unzip;
     unzip.OpenArchive(archive);
@@ -51,7 +58,14 @@ int main(int argc, char** argv) {
     auto* box = unzip.findChild<QListWidget*>("Box");
     box->item(1)->setSelected(true);
     box->item(4)->setSelected(true);
+    // The picture shows the scratch folder's tree, not this machine's.
+    auto* tree = unzip.findChild<QTreeView*>("DirectoryListBox1");
+    tree->setRootIndex(static_cast<QFileSystemModel*>(tree->model())->index(work.path()));
     Save(unzip, out + "unzip.png");
+  }
+  {
+    TFormBefPars choice;
+    Save(choice, out + "unzip-choice.png");
   }
   {
     TFormA about;
