@@ -6,6 +6,7 @@
 #include "DialogService.h"
 #include "FileSystem.h"
 #include "ZipEngine.h"
+#include "frmSimpleZipper.h"
 
 TArchivatorWindow::TArchivatorWindow(const std::vector<std::string>& args, QWidget* parent)
     : TMainForm(args, parent), engine_(std::make_unique<TZipEngine>()) {
@@ -76,4 +77,9 @@ void TArchivatorWindow::SpeedButton3Action() {
   orn::AddFilesOutcome outcome = orn::AddFilesFromWindow(this, job_, nullptr, start);
   if (outcome.changed) job_.saved = false;
   RefreshWindow();
+}
+
+void TArchivatorWindow::SpeedButton77Action() {
+  if (orn::ArchiverActionRunning()) return;
+  orn::UnzipFromWindow(this);
 }

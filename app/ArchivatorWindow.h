@@ -26,6 +26,7 @@ class TArchivatorWindow : public TMainForm {
   bool SpeedButton8Action() override;
   void SpeedButton5Action() override;
   void SpeedButton3Action() override;
+  void SpeedButton77Action() override;
 
  private:
   void ReportRestore(const orn::ExtractOutcome& outcome);

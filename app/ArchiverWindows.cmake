@@ -10,7 +10,8 @@ add_library(orn_archiver_windows STATIC
   ${ORN_ARCHIVER_WINDOWS_DIR}/funarhf.h ${ORN_ARCHIVER_WINDOWS_DIR}/funarhf.cpp
   ${ORN_ARCHIVER_WINDOWS_DIR}/UnArh.h ${ORN_ARCHIVER_WINDOWS_DIR}/UnArh.cpp
   ${ORN_ARCHIVER_WINDOWS_DIR}/addfiles.h ${ORN_ARCHIVER_WINDOWS_DIR}/addfiles.cpp
-  ${ORN_ARCHIVER_WINDOWS_DIR}/SprAdm.h ${ORN_ARCHIVER_WINDOWS_DIR}/SprAdm.cpp)
+  ${ORN_ARCHIVER_WINDOWS_DIR}/SprAdm.h ${ORN_ARCHIVER_WINDOWS_DIR}/SprAdm.cpp
+  ${ORN_ARCHIVER_WINDOWS_DIR}/frmSimpleZipper.h ${ORN_ARCHIVER_WINDOWS_DIR}/frmSimpleZipper.cpp)
 set_target_properties(orn_archiver_windows PROPERTIES AUTOMOC ON)
 target_include_directories(orn_archiver_windows PUBLIC ${ORN_ARCHIVER_WINDOWS_DIR})
 target_link_libraries(orn_archiver_windows PUBLIC
@@ -32,6 +33,19 @@ if(ORN_BUILD_TESTS)
   add_dependencies(ArchWinTest ornzip_lib ornunz_lib)
 endif()
 
+if(ORN_BUILD_TESTS)
+  orn_add_qtest(UnzipAboutTest
+    SOURCES ${ORN_ARCHIVER_WINDOWS_DIR}/tests/UnzipAboutTest.cpp ${CMAKE_SOURCE_DIR}/zip/tests/ZipTestSupport.cpp
+    LIBS orn_archiver_windows orn_app_windows)
+  set_target_properties(UnzipAboutTest PROPERTIES AUTOMOC ON)
+  target_include_directories(UnzipAboutTest PRIVATE ${CMAKE_SOURCE_DIR}/zip/tests)
+  target_compile_definitions(UnzipAboutTest PRIVATE ZIP_FAKE_DIR="${CMAKE_BINARY_DIR}/zip/tests")
+  # Extraction runs the real compression library.
+  if(TARGET ornzip_lib AND TARGET ornunz_lib)
+    add_dependencies(UnzipAboutTest ornzip_lib ornunz_lib)
+  endif()
+endif()
+
 # Pictures of the windows (docs/screenshots); built and run by hand:
 # `xvfb-run build/bin/ArchWinScreens OUTDIR`.
 if(ORN_BUILD_TESTS)
@@ -39,4 +53,12 @@ if(ORN_BUILD_TESTS)
     ${ORN_ARCHIVER_WINDOWS_DIR}/tests/ArchWinScreens.cpp ${CMAKE_SOURCE_DIR}/app/run/tests/FakeBackend.cpp)
   target_include_directories(ArchWinScreens PRIVATE ${CMAKE_SOURCE_DIR}/app/run/tests)
   target_link_libraries(ArchWinScreens PRIVATE orn_archiver_windows)
+
+  # `xvfb-run build/bin/UnzipAboutScreens OUTDIR`: the unzip, About and
+  # calculator windows.
+  add_executable(UnzipAboutScreens EXCLUDE_FROM_ALL
+    ${ORN_ARCHIVER_WINDOWS_DIR}/tests/UnzipAboutScreens.cpp ${CMAKE_SOURCE_DIR}/zip/tests/ZipTestSupport.cpp)
+  target_include_directories(UnzipAboutScreens PRIVATE ${CMAKE_SOURCE_DIR}/zip/tests)
+  target_compile_definitions(UnzipAboutScreens PRIVATE ZIP_FAKE_DIR="${CMAKE_BINARY_DIR}/zip/tests")
+  target_link_libraries(UnzipAboutScreens PRIVATE orn_archiver_windows orn_app_windows)
 endif()

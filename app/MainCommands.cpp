@@ -30,6 +30,7 @@
 #include "MessageLog.h"
 #include "ProgramFolders.h"
 #include "TopLevelHandler.h"
+#include "UnitAbout.h"
 
 namespace {
 
@@ -327,7 +328,10 @@ void TMainForm::HelpAction() {
     orn::Dialogs().ShowError(WindowText("msg_GuideNotOpened", "The user guide could not be opened:").toStdString() +
                              " \"" + guide + "\"");
 }
-void TMainForm::AboutAction() { NotAvailableYet("About"); }
+void TMainForm::AboutAction() {
+  TFormA about(this);
+  about.exec();
+}
 
 // The form base sees every event of the application first (key preview);
 // only this window's own widgets matter here.

@@ -21,6 +21,8 @@ TfrmMessager::TfrmMessager(QWidget* parent) : TOrnForm(parent) {
   setWindowTitle("ORN archivator");
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setModal(true);
+  // A question waits for its answer; no calculator over it.
+  SetCalculatorKey(false);
   FormCreate();
   GradientCaption()->SetActive(false);
 

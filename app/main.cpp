@@ -10,6 +10,7 @@
 
 #include "ArchivatorDialogs.h"
 #include "ArchivatorWindow.h"
+#include "Calculat.h"
 #include "CommandLine.h"
 #include "DialogService.h"
 #include "FileSystem.h"
@@ -72,6 +73,7 @@ int main(int argc, char** argv) {
   app.setApplicationName("Ombrelant ZIP archivator");
   app.setApplicationDisplayName("Ombrelant ZIP archivator");
   orn::SetIdlePriority();
+  orn::InstallCalculator();
 
   // Qt has taken its own options ("-platform", ...); what is left is ours.
   std::vector<std::string> args;

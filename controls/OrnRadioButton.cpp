@@ -58,6 +58,8 @@ TOrnRadioButton::TOrnRadioButton(QWidget* parent) : QFrame(parent) {
 void TOrnRadioButton::SetCaption(const QString& caption) {
   caption_ = caption;
   label_->SetCaption(QLatin1Char(' ') + caption);
+  // The hidden holder takes the focus, so it is what a screen reader names.
+  holder_->setAccessibleName(caption);
   updateGeometry();
 }
 

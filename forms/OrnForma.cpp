@@ -124,7 +124,7 @@ bool TOrnForm::EnterStaysIn(QWidget* focus) const {
 bool TOrnForm::HandleKey(QWidget* target, QKeyEvent* key) {
   const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
   if (key->key() == Qt::Key_K && mods == Qt::ControlModifier) {
-    if (CalculatorHook()) CalculatorHook()(*this);
+    if (calculatorKey_ && CalculatorHook()) CalculatorHook()(*this);
     return true;
   }
   const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;

@@ -53,6 +53,9 @@ class TOrnForm : public QDialog {
 
   // Opens the calculator for a window (Ctrl+K); set by the calculator.
   static std::function<void(TOrnForm&)>& CalculatorHook();
+  // Whether Ctrl+K opens the calculator here; the message windows say no.
+  bool CalculatorKey() const { return calculatorKey_; }
+  void SetCalculatorKey(bool on) { calculatorKey_ = on; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -66,6 +69,7 @@ class TOrnForm : public QDialog {
 
   QString languageIni_;
   bool enterToTab_ = false;
+  bool calculatorKey_ = true;
   std::string paramsFile_ = "Params.ini";
   orn::FrameworkOwnership ownership_;
   bool destroyed_ = false;

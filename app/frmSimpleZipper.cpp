@@ -1,0 +1,331 @@
+#include "frmSimpleZipper.h"
+
+#include <QDir>
+#include <QFileSystemModel>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "DialogService.h"
+#include "FileSystem.h"
+#include "GradCaption.h"
+#include "OrnBitBtn.h"
+#include "OrnLabel.h"
+#include "OrnRadioButton.h"
+#include "TopLevelHandler.h"
+#include "ZipEngine.h"
+#include "ZipEngineBackend.h"
+
+namespace {
+
+const char* const kIdle = "..........";
+
+TOrnRadioButton* Radio(const char* name, const QString& caption, QWidget* parent) {
+  auto* radio = new TOrnRadioButton(parent);
+  radio->setObjectName(name);
+  radio->SetCaption(caption);
+  radio->setMinimumHeight(21);
+  return radio;
+}
+
+QGroupBox* Group(const char* name, const QString& caption, TOrnRadioButton** first, TOrnRadioButton** second,
+                 const char* firstName, const QString& firstCaption, const char* secondName,
+                 const QString& secondCaption, QWidget* parent) {
+  auto* group = new QGroupBox(caption, parent);
+  group->setObjectName(name);
+  *first = Radio(firstName, firstCaption, group);
+  *second = Radio(secondName, secondCaption, group);
+  auto* layout = new QVBoxLayout(group);
+  layout->addWidget(*first);
+  layout->addWidget(*second);
+  (*first)->SetChecked(true);
+  return group;
+}
+
+QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+}  // namespace
+
+// ---- TFormBefPars ---------------------------------------------------------
+
+TFormBefPars::TFormBefPars(QWidget* parent) : TOrnForm(parent) {
+  setObjectName("FormBefPars");
+  setWindowTitle("Izveleties");
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  setModal(true);
+
+  QGroupBox* which = Group("OrnGrpKoIst", "Failu izvele", &ornLabVisif_, &ornLabIzvelF_, "OrnLabVisif", "Visus failus",
+                           "OrnLabIzvelF", "Izveletos failus (faili bus jaiezime saraksta)", this);
+  QGroupBox* how =
+      Group("OrnGrpKaatodar", "Izvilksanas parametri", &ornRadioUzToDir_, &ornRadioPaDirKakNado_, "OrnRadioUzToDir",
+            "Iesviest failus direktorija", "OrnRadioPaDirKakNado", "Veikt sadali pa direktorijam", this);
+  ornButtOK_ = new TOrnButton(this);
+  ornButtOK_->setObjectName("OrnButtOK");
+  ornButtOK_->SetKind(OrnTypes::bkOK);
+  ornButtOK_->SetCaption("OK");
+  ornButtOK_->setDefault(true);
+  connect(ornButtOK_, &QPushButton::clicked, this, &TFormBefPars::OrnButtOKClick);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(ornButtOK_);
+  buttons->addStretch();
+  auto* root = new QVBoxLayout(this);
+  root->addWidget(which);
+  root->addWidget(how);
+  root->addLayout(buttons);
+
+  FormCreate();
+}
+
+void TFormBefPars::FormCreate() {
+  TOrnForm::FormCreate();
+  GradientCaption()->SetActive(false);
+  adjustSize();
+  setFixedSize(sizeHint().expandedTo(QSize(320, 0)));
+}
+
+bool TFormBefPars::AllFiles() const { return ornLabVisif_->Checked(); }
+bool TFormBefPars::WithFolders() const { return ornRadioPaDirKakNado_->Checked(); }
+
+// ---- TfrmSimplyZIP --------------------------------------------------------
+
+TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::make_unique<TZipEngine>()) {
+  setObjectName("frmSimplyZIP");
+  setWindowTitle("Unzip files");
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  setModal(true);
+
+  // The component's stored settings; its add settings are never used.
+  orn::ApplyArchiverSettings(*zipper_);
+  zipper_->SetExtrBaseDir(orn::PathRoot(orn::CurrentDir()));
+  zipper_->OnProgress = [this](TZipEngine&, ProgressType, const std::string& fileName, std::int64_t) {
+    ZipperProgress(fileName);
+  };
+  zipper_->OnMessage = [this](TZipEngine&, int, const std::string&) { engineReported_ = true; };
+
+  speedButton3_ = new TOrnBitBtn(this);
+  speedButton3_->setObjectName("SpeedButton3");
+  speedButton3_->SetGlyph(style()->standardPixmap(QStyle::SP_DialogSaveButton));
+  speedButton3_->SetCaption(QString());
+  speedButton3_->setFixedSize(40, 32);
+  speedButton3_->setEnabled(false);
+  connect(speedButton3_, &QPushButton::clicked, this, [this] { orn::Guarded([this] { SpeedButton3Click(); }); });
+
+  ornLabNotShow_ = new TOrnLabel(this);
+  ornLabNotShow_->setObjectName("OrnLabNotShow");
+  ornLabNotShow_->SetCaption("Iezimejiet failus kurus vajag izvilkt");
+  ornLabNotShow_->hide();
+
+  box_ = new QListWidget(this);
+  box_->setObjectName("Box");
+  box_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  box_->setSortingEnabled(true);
+  box_->setMinimumSize(280, 300);
+  box_->setAccessibleName("Arhīva faili");
+
+  directoryModel_ = new QFileSystemModel(this);
+  directoryModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+  directoryModel_->setRootPath(QDir::rootPath());
+  directoryListBox1_ = new QTreeView(this);
+  directoryListBox1_->setObjectName("DirectoryListBox1");
+  directoryListBox1_->setModel(directoryModel_);
+  for (int c = 1; c < directoryModel_->columnCount(); ++c) directoryListBox1_->hideColumn(c);
+  directoryListBox1_->header()->hide();
+  directoryListBox1_->setMinimumSize(240, 270);
+  directoryListBox1_->setAccessibleName("Direktorija");
+  // The folders load in the background; the chosen one is shown once its
+  // neighbours are there.
+  connect(directoryModel_, &QFileSystemModel::directoryLoaded, this,
+          [this] { QTimer::singleShot(0, this, [this] { ShowTargetDirectory(); }); });
+  connect(directoryListBox1_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& index) {
+            if (!index.isValid()) return;
+            targetDir_ = directoryModel_->filePath(index).toStdString();
+            UpdateExtractButton();
+          });
+
+  ornButChooseDirec_ = new TOrnButton(this);
+  ornButChooseDirec_->setObjectName("OrnButChooseDirec");
+  ornButChooseDirec_->SetCaption("Izveleties direktoriju");
+  connect(ornButChooseDirec_, &QPushButton::clicked, this, [this] { orn::Guarded([this] { SpeedButton2Click(); }); });
+
+  statProg_ = new QStatusBar(this);
+  statProg_->setObjectName("StatProg");
+  statProg_->setSizeGripEnabled(false);
+  statText_ = new QLabel(kIdle);
+  statText_->setObjectName("StatProgText");
+  statProg_->addWidget(statText_, 1);
+
+  // Messages of the window, translated like any caption.
+  msgExtract_ = new TOrnLabel(this);
+  msgExtract_->setObjectName("msg_ExtractFiles");
+  msgExtract_->SetCaption("Izvilkt failus");
+  msgExtract_->hide();
+  speedButton3_->setToolTip(msgExtract_->text());
+  speedButton3_->setAccessibleName(msgExtract_->text());
+  msgNotZip_ = new TOrnLabel(this);
+  msgNotZip_->setObjectName("msg_NotZipArchive");
+  msgNotZip_->SetCaption("Fails nav ZIP arhivs");
+  msgNotZip_->hide();
+  msgNotAll_ = new TOrnLabel(this);
+  msgNotAll_->setObjectName("msg_NotAllExtracted");
+  msgNotAll_->SetCaption("Ne visi faili tika izvilkti");
+  msgNotAll_->hide();
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(speedButton3_);
+  top->addWidget(ornLabNotShow_, 1);
+  auto* right = new QVBoxLayout;
+  right->addWidget(directoryListBox1_, 1);
+  right->addWidget(ornButChooseDirec_);
+  auto* middle = new QHBoxLayout;
+  middle->addWidget(box_, 1);
+  middle->addLayout(right);
+  auto* root = new QVBoxLayout(this);
+  root->addLayout(top);
+  root->addLayout(middle, 1);
+  root->addWidget(statProg_);
+
+  FormCreate();
+}
+
+TfrmSimplyZIP::~TfrmSimplyZIP() = default;
+
+void TfrmSimplyZIP::ChangeLanguage() {
+  TOrnForm::ChangeLanguage();
+  // SpeedButton3 shares its name with the main window's "add files" button,
+  // whose caption and hint are not this button's: it shows a picture only
+  // and is named by its own message label.
+  speedButton3_->SetCaption(QString());
+  speedButton3_->setToolTip(msgExtract_->text());
+  speedButton3_->setAccessibleName(msgExtract_->text());
+}
+
+void TfrmSimplyZIP::FormCreate() {
+  TOrnForm::FormCreate();
+  GradientCaption()->SetActive(false);
+  extractAll_ = false;
+  flat_ = true;
+  adjustSize();
+}
+
+bool TfrmSimplyZIP::Execute() {
+  orn::FileDialogRequest request;
+  request.caption = "Open";
+  request.filter = "ZIP files|*.zip";
+  request.defaultExt = "zip";
+  const std::optional<std::string> chosen = orn::Dialogs().OpenFile(request);
+  if (!chosen) {
+    close();
+    return false;
+  }
+  OpenArchive(*chosen);
+  {
+    TFormBefPars choice(this);
+    choice.exec();
+    SetChoices(choice.AllFiles(), !choice.WithFolders());
+  }
+  exec();
+  return true;
+}
+
+void TfrmSimplyZIP::OpenArchive(const std::string& path) {
+  box_->clear();
+  engineReported_ = false;
+  zipper_->SetZipFileName(path);
+  for (const ZipDirEntry& entry : zipper_->DirEntries()) box_->addItem(Q(entry.Name));
+  // The engine reports a damaged archive itself; a file that it could not
+  // read without saying why is reported here, so that nobody waits for a
+  // list that never comes.
+  if (zipper_->ZipFileName().empty() && !engineReported_)
+    orn::Dialogs().MessageDialog(msgNotZip_->text().toStdString() + ":\n" + path, "", orn::DialogType::Warning,
+                                 orn::kBtnOK);
+  UpdateExtractButton();
+}
+
+void TfrmSimplyZIP::SetChoices(bool allFiles, bool flat) {
+  extractAll_ = allFiles;
+  flat_ = flat;
+  ornLabNotShow_->setVisible(!extractAll_);
+}
+
+void TfrmSimplyZIP::SetTargetDirectory(const std::string& directory) {
+  targetDir_ = directory;
+  ShowTargetDirectory();
+  UpdateExtractButton();
+}
+
+void TfrmSimplyZIP::ShowTargetDirectory() {
+  if (targetDir_.empty()) return;
+  const QModelIndex index = directoryModel_->index(Q(targetDir_));
+  if (!index.isValid()) return;
+  for (QModelIndex parent = index.parent(); parent.isValid(); parent = parent.parent())
+    directoryListBox1_->expand(parent);
+  directoryListBox1_->setCurrentIndex(index);
+  directoryListBox1_->scrollTo(index, QAbstractItemView::PositionAtCenter);
+}
+
+void TfrmSimplyZIP::SpeedButton2Click() {
+  const std::string start = targetDir_.empty() ? QDir::homePath().toStdString() : targetDir_;
+  const std::optional<std::string> chosen = orn::Dialogs().ChooseDirectory("Directory", start);
+  if (chosen) SetTargetDirectory(*chosen);
+  UpdateExtractButton();
+}
+
+void TfrmSimplyZIP::UpdateExtractButton() {
+  speedButton3_->setEnabled(box_->count() > 0 && !targetDir_.empty() && !zipper_->ExtractRunning());
+}
+
+void TfrmSimplyZIP::SpeedButton3Click() {
+  const std::string target = orn::IncludeTrailingDelimiter(targetDir_);
+  zipper_->FSpecArgs.clear();
+  zipper_->SetExtrBaseDir(target);
+  for (int i = 0; i < box_->count(); ++i)
+    if (extractAll_ || box_->item(i)->isSelected()) zipper_->FSpecArgs.push_back(box_->item(i)->text().toStdString());
+  ExtrOpts options{ExtrDirNames, ExtrOverWrite};
+  if (flat_) options.Exclude(ExtrDirNames);
+  zipper_->SetExtrOptions(options);
+
+  lastRequested_ = static_cast<int>(zipper_->FSpecArgs.size());
+  lastExtracted_ = 0;
+  if (lastRequested_ > 0) {
+    speedButton3_->setEnabled(false);
+    struct Idle {
+      TfrmSimplyZIP* window;
+      ~Idle() {
+        window->statText_->setText(kIdle);
+        window->UpdateExtractButton();
+      }
+    } idle{this};
+    zipper_->Extract();
+    lastExtracted_ = zipper_->SuccessCount();
+  }
+  // "Finish" alone only when every file asked for is there; what went wrong
+  // was reported by the engine as it happened.
+  std::string text = "Finish";
+  if (lastExtracted_ < lastRequested_)
+    text += "\n" + msgNotAll_->text().toStdString() + " (" + std::to_string(lastExtracted_) + " / " +
+            std::to_string(lastRequested_) + ")";
+  orn::Dialogs().MessageDialog(
+      text, "", lastExtracted_ < lastRequested_ ? orn::DialogType::Warning : orn::DialogType::Information, orn::kBtnOK);
+}
+
+void TfrmSimplyZIP::ZipperProgress(const std::string& fileName) { statText_->setText(Q(fileName)); }
+
+namespace orn {
+
+void UnzipFromWindow(QWidget* parent) {
+  TfrmSimplyZIP window(parent);
+  window.Execute();
+}
+
+}  // namespace orn

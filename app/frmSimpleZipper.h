@@ -1,0 +1,110 @@
+// The unzip window TfrmSimplyZIP: any zip archive, outside any job, all or
+// chosen entries into any folder, flat or with the stored folders. Its
+// choice window TFormBefPars asks "all or chosen files" and "flat or with
+// folders" before the list is shown. The window has a zip engine of its own
+// (Zipper); the engine lists the archive, reports what goes wrong and keeps
+// extraction inside the chosen folder.
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "OrnForma.h"
+
+class QFileSystemModel;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QStatusBar;
+class QTreeView;
+class TOrnBitBtn;
+class TOrnButton;
+class TOrnLabel;
+class TOrnRadioButton;
+class TZipEngine;
+
+class TFormBefPars : public TOrnForm {
+  Q_OBJECT
+
+ public:
+  explicit TFormBefPars(QWidget* parent = nullptr);
+
+  void FormCreate() override;
+  void OrnButtOKClick() { accept(); }
+
+  bool AllFiles() const;
+  bool WithFolders() const;
+
+ private:
+  TOrnRadioButton* ornLabVisif_;
+  TOrnRadioButton* ornLabIzvelF_;
+  TOrnRadioButton* ornRadioUzToDir_;
+  TOrnRadioButton* ornRadioPaDirKakNado_;
+  TOrnButton* ornButtOK_;
+};
+
+class TfrmSimplyZIP : public TOrnForm {
+  Q_OBJECT
+
+ public:
+  explicit TfrmSimplyZIP(QWidget* parent = nullptr);
+  ~TfrmSimplyZIP() override;
+
+  // Base creation; the two choices start as "chosen files" and "flat".
+  void FormCreate() override;
+  void ChangeLanguage() override;
+  // The whole dialog: the file-open dialog, the listing, the choice window
+  // and this window, modally. False when the file dialog was cancelled
+  // (nothing else happens then).
+  bool Execute();
+
+  // Handlers, named after the window's events.
+  void SpeedButton2Click();  // of OrnButChooseDirec
+  void SpeedButton3Click();  // extract
+  void ZipperProgress(const std::string& fileName);
+
+  // The archive chosen and listed; the folder chosen.
+  void OpenArchive(const std::string& path);
+  void SetTargetDirectory(const std::string& directory);
+  void SetChoices(bool allFiles, bool flat);
+
+  TZipEngine& Zipper() { return *zipper_; }
+  bool ExtractAll() const { return extractAll_; }
+  bool FlatExtraction() const { return flat_; }
+  const std::string& TargetDirectory() const { return targetDir_; }
+  // Extracted and asked for by the last SpeedButton3Click.
+  int LastExtracted() const { return lastExtracted_; }
+  int LastRequested() const { return lastRequested_; }
+
+ private:
+  void UpdateExtractButton();
+  void ShowTargetDirectory();
+
+  std::unique_ptr<TZipEngine> zipper_;
+  bool extractAll_ = false;
+  bool flat_ = true;
+  std::string targetDir_;
+  int lastExtracted_ = 0;
+  int lastRequested_ = 0;
+  // The engine reported something while listing or extracting.
+  bool engineReported_ = false;
+
+  TOrnBitBtn* speedButton3_;
+  TOrnLabel* ornLabNotShow_;
+  QListWidget* box_;
+  QTreeView* directoryListBox1_;
+  QFileSystemModel* directoryModel_;
+  QStatusBar* statProg_;
+  QLabel* statText_;
+  TOrnButton* ornButChooseDirec_;
+  TOrnLabel* msgExtract_;
+  TOrnLabel* msgNotZip_;
+  TOrnLabel* msgNotAll_;
+};
+
+namespace orn {
+// The main window's "Unzip": runs the unzip window once and releases it.
+void UnzipFromWindow(QWidget* parent);
+}  // namespace orn

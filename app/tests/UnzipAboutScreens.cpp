@@ -1,0 +1,84 @@
+// Pictures of the unzip window, the About window and the calculator, for
+// looking at them and for the documentation: `UnzipAboutScreens OUTDIR`
+// writes unzip.png, unzip-choice.png, about.png and calculator.png (run under xvfb-run).
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileSystemModel>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <QTreeView>
+#include <cstdio>
+
+#include "Calculat.h"
+#include "UnitAbout.h"
+#include "ZipTestSupport.h"
+#include "frmSimpleZipper.h"
+
+namespace {
+
+void Save(QWidget& window, const QString& path) {
+  window.show();
+  // The folder tree loads in the background.
+  QElapsedTimer waited;
+  waited.start();
+  while (waited.elapsed() < 1500) QApplication::processEvents(QEventLoop::AllEvents, 50);
+  if (!window.grab().save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+  window.hide();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: UnzipAboutScreens OUTDIR\n");
+    return 2;
+  }
+  const QString out = QString::fromLocal8Bit(argv[1]) + "/";
+  QTemporaryDir work;
+  QDir::setCurrent(work.path());
+  const std::string base = work.path().toStdString() + "/";
+
+  const std::string archive = base + "Buh(Day_3-th).zip";
+  ziptest::WriteFile(archive, ziptest::MakeZip({{"srv/buh/KONTI.DB", "k"},
+                                                {"srv/buh/KONTI.PX", "i"},
+                                                {"srv/buh/DOKUM.DB", "d"},
+                                                {"srv/buh/DOKUM.MB", "m"},
+                                                {"srv/buh/PARTNERI.DB", "p"},
+                                                {"home/buh/notes.txt", "n"},
+                                                {"home/buh/Atskaite 2026.xlsx", "x"}}));
+  for (const char* folder : {"restore", "restore/2026", "Arhivi", "Dokumenti"})
+    QDir().mkpath(work.path() + "/" + folder);
+  {
+    TfrmSimplyZIP unzip;
+    unzip.OpenArchive(archive);
+    unzip.SetChoices(false, true);
+    unzip.SetTargetDirectory(base + "restore");
+    auto* box = unzip.findChild<QListWidget*>("Box");
+    box->item(1)->setSelected(true);
+    box->item(4)->setSelected(true);
+    // The picture shows the scratch folder's tree, not this machine's.
+    auto* tree = unzip.findChild<QTreeView*>("DirectoryListBox1");
+    tree->setRootIndex(static_cast<QFileSystemModel*>(tree->model())->index(work.path()));
+    Save(unzip, out + "unzip.png");
+  }
+  {
+    TFormBefPars choice;
+    Save(choice, out + "unzip-choice.png");
+  }
+  {
+    TFormA about;
+    Save(about, out + "about.png");
+  }
+  {
+    TFormCalcul calc;
+    for (char d : std::string("1250")) calc.DigitClick(d);
+    calc.BtnMSClick();
+    calc.BtnMultClick();
+    for (char d : std::string("1.21")) d == '.' ? calc.BtnZptClick() : calc.DigitClick(d);
+    calc.BtnPlusClick();
+    Save(calc, out + "calculator.png");
+  }
+  return 0;
+}

@@ -1,0 +1,381 @@
+// The unzip window over the real zip engine, the About window, and Ctrl+K in
+// every window of the program, driven as a user drives them. Questions and
+// choosers are answered by a scripted dialog service; archives are built by
+// the test.
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QDirIterator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <functional>
+#include <memory>
+
+#include "Calculat.h"
+#include "DialogService.h"
+#include "FileSystem.h"
+#include "MainUnit.h"
+#include "OrnLabel.h"
+#include "OrnRadioButton.h"
+#include "UnArh.h"
+#include "UnitAbout.h"
+#include "UnitMessanger.h"
+#include "ZipTestSupport.h"
+#include "addfiles.h"
+#include "frmSimpleZipper.h"
+#include "funarhf.h"
+
+namespace {
+
+// Runs `act` on the modal window of type W as soon as it is up.
+template <class W>
+void WhenModal(std::function<void(W*)> act) {
+  auto* timer = new QTimer;
+  timer->setInterval(10);
+  QObject::connect(timer, &QTimer::timeout, [timer, act] {
+    auto* window = qobject_cast<W*>(QApplication::activeModalWidget());
+    if (!window || !window->isVisible()) return;
+    timer->stop();
+    timer->deleteLater();
+    QPointer<W> guard(window);
+    act(window);
+    // A failed check inside `act` leaves the window open: close it so that
+    // the test fails instead of waiting.
+    if (guard && guard->isVisible()) guard->reject();
+  });
+  timer->start();
+}
+
+template <class T>
+T* Child(QWidget* window, const char* name) {
+  T* child = window->findChild<T*>(name);
+  if (!child) qFatal("no child %s", name);
+  return child;
+}
+
+// The entry names as listed, with "/" between folders whatever the
+// engine's notation.
+QString Slashed(QString name) { return name.replace('\\', '/'); }
+
+QStringList Items(const QListWidget* list) {
+  QStringList items;
+  for (int i = 0; i < list->count(); ++i) items << Slashed(list->item(i)->text());
+  return items;
+}
+
+void Select(QListWidget* list, const QStringList& names) {
+  for (int i = 0; i < list->count(); ++i)
+    if (names.contains(Slashed(list->item(i)->text()))) list->item(i)->setSelected(true);
+}
+
+void Check(QWidget* window, const char* radioName) {
+  QTest::mouseClick(Child<TOrnRadioButton>(window, radioName)->Mark(), Qt::LeftButton);
+}
+
+// The files under `dir`, as relative paths, sorted.
+QStringList FilesUnder(const QString& dir) {
+  QStringList files;
+  QDirIterator it(dir, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+  while (it.hasNext()) files << QDir(dir).relativeFilePath(it.next());
+  files.sort();
+  return files;
+}
+
+const std::vector<ziptest::MemEntry> kEntries = {{"dir/sub/c.txt", "ccc"}, {"b.txt", "bb"}, {"dir/a.txt", "a"}};
+
+// What a person does in the unzip window: choose the archive, answer the
+// choice window, choose a folder, select entries, extract.
+struct UnzipScript {
+  std::string archive;
+  std::string target;
+  bool allFiles = true;
+  bool withFolders = false;
+  QStringList select;
+  QStringList listed;  // what the list showed
+  bool extractEnabled = false;
+  bool hintShown = false;
+  QString statusAfter;
+};
+
+void RunUnzip(UnzipScript& s, orn::ScriptedDialogService& dialogs) {
+  dialogs.openFiles.push_back(s.archive);
+  dialogs.directories.push_back(s.target);
+  WhenModal<TFormBefPars>([&s](TFormBefPars* w) {
+    Check(w, s.allFiles ? "OrnLabVisif" : "OrnLabIzvelF");
+    Check(w, s.withFolders ? "OrnRadioPaDirKakNado" : "OrnRadioUzToDir");
+    QTest::mouseClick(Child<QPushButton>(w, "OrnButtOK"), Qt::LeftButton);
+  });
+  WhenModal<TfrmSimplyZIP>([&s](TfrmSimplyZIP* w) {
+    auto* box = Child<QListWidget>(w, "Box");
+    s.listed = Items(box);
+    s.hintShown = Child<QLabel>(w, "OrnLabNotShow")->isVisible();
+    QTest::mouseClick(Child<QPushButton>(w, "OrnButChooseDirec"), Qt::LeftButton);
+    Select(box, s.select);
+    auto* extract = Child<QPushButton>(w, "SpeedButton3");
+    s.extractEnabled = extract->isEnabled();
+    if (s.extractEnabled) QTest::mouseClick(extract, Qt::LeftButton);
+    s.statusAfter = Child<QLabel>(w, "StatProgText")->text();
+    w->close();
+  });
+  TfrmSimplyZIP window;
+  QVERIFY(window.Execute());
+}
+
+// Runs `act` on the calculator as soon as it is up; closes it afterwards.
+void WhenCalculatorOpen(std::function<void(TFormCalcul&)> act) {
+  QTimer::singleShot(0, [act] {
+    QTRY_VERIFY(TFormCalcul::Current() && TFormCalcul::Current()->isVisible());
+    TFormCalcul* calc = TFormCalcul::Current();
+    // The offscreen platform has no window manager to activate a new dialog.
+    QApplication::setActiveWindow(calc);
+    QTRY_COMPARE(QApplication::activeWindow(), calc);
+    act(*calc);
+    if (TFormCalcul::Current() && TFormCalcul::Current()->isVisible()) TFormCalcul::Current()->reject();
+  });
+}
+
+}  // namespace
+
+// Receives the addresses that the desktop would open.
+class UrlCatcher : public QObject {
+  Q_OBJECT
+ public:
+  QList<QUrl> opened;
+ public slots:
+  void Open(const QUrl& url) { opened << url; }
+};
+
+class UnzipAboutTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { orn::InstallCalculator(); }
+
+  void init() {
+    dialogs_ = std::make_unique<ziptest::ScriptedDialogs>();
+    dir_ = std::make_unique<QTemporaryDir>();
+    target_ = dir_->path() + "/out";
+    QDir().mkpath(target_);
+  }
+  void cleanup() {
+    dialogs_.reset();
+    dir_.reset();
+  }
+
+  void cancellingTheFileDialogClosesTheWindow() {
+    (*dialogs_)->openFiles.push_back(std::nullopt);
+    TfrmSimplyZIP window;
+    QVERIFY(!window.Execute());
+    QVERIFY(!window.isVisible());
+    QCOMPARE((*dialogs_)->asked.size(), size_t{1});
+    QVERIFY((*dialogs_)->asked[0].rfind("open", 0) == 0);
+  }
+
+  void extraction_data() {
+    QTest::addColumn<bool>("allFiles");
+    QTest::addColumn<bool>("withFolders");
+    QTest::addColumn<QStringList>("select");
+    QTest::addColumn<QStringList>("written");
+    QTest::addColumn<QString>("finish");
+    QTest::newRow("all, flat") << true << false << QStringList{} << QStringList{"a.txt", "b.txt", "c.txt"} << "Finish";
+    QTest::newRow("all, with folders") << true << true << QStringList{}
+                                       << QStringList{"b.txt", "dir/a.txt", "dir/sub/c.txt"} << "Finish";
+    QTest::newRow("chosen, flat") << false << false << QStringList{"dir/sub/c.txt"} << QStringList{"c.txt"} << "Finish";
+    QTest::newRow("chosen, with folders")
+        << false << true << QStringList{"dir/sub/c.txt", "b.txt"} << QStringList{"b.txt", "dir/sub/c.txt"} << "Finish";
+    QTest::newRow("chosen, nothing selected") << false << false << QStringList{} << QStringList{} << "Finish";
+  }
+  void extraction() {
+    QFETCH(bool, allFiles);
+    QFETCH(bool, withFolders);
+    QFETCH(QStringList, select);
+    QFETCH(QStringList, written);
+    QFETCH(QString, finish);
+    const std::string archive = dir_->path().toStdString() + "/set.zip";
+    ziptest::WriteFile(archive, ziptest::MakeZip(kEntries));
+    UnzipScript s;
+    s.archive = archive;
+    s.target = target_.toStdString();
+    s.allFiles = allFiles;
+    s.withFolders = withFolders;
+    s.select = select;
+    RunUnzip(s, **dialogs_);
+
+    QCOMPARE(s.listed, (QStringList{"b.txt", "dir/a.txt", "dir/sub/c.txt"}));
+    QCOMPARE(s.hintShown, !allFiles);
+    QVERIFY(s.extractEnabled);
+    QCOMPARE(s.statusAfter, QString(".........."));
+    QCOMPARE(FilesUnder(target_), written);
+    // Only the file dialog, the folder chooser and the closing message.
+    QCOMPARE((*dialogs_)->asked.size(), size_t{3});
+    QCOMPARE(QString::fromStdString((*dialogs_)->asked.back()), "dialog: " + finish);
+    if (!written.isEmpty()) {
+      QCOMPARE(ziptest::ReadFile(target_.toStdString() + "/" + written.back().toStdString()),
+               std::string(written.back().endsWith("c.txt") ? "ccc" : "bb"));
+    }
+  }
+
+  void notAnArchive_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::newRow("a text file") << QByteArray("These are my notes, not an archive.\n");
+    QTest::newRow("an empty file") << QByteArray();
+    const std::string zip = ziptest::MakeZip(kEntries);
+    QTest::newRow("an archive cut short") << QByteArray::fromStdString(zip.substr(0, zip.size() - 30));
+  }
+  void notAnArchive() {
+    QFETCH(QByteArray, content);
+    const std::string archive = dir_->path().toStdString() + "/notes.zip";
+    ziptest::WriteFile(archive, content.toStdString());
+    UnzipScript s;
+    s.archive = archive;
+    s.target = target_.toStdString();
+    RunUnzip(s, **dialogs_);
+    QVERIFY(s.listed.isEmpty());
+    QVERIFY(!s.extractEnabled);
+    QVERIFY(FilesUnder(target_).isEmpty());
+    // The failure was reported before the choice window.
+    QVERIFY((*dialogs_)->asked.size() >= 2);
+    QVERIFY2((*dialogs_)->asked[1].rfind("dialog: ", 0) == 0, (*dialogs_)->asked[1].c_str());
+  }
+
+  void nothingIsWrittenOutsideTheChosenFolder() {
+    const std::string archive = dir_->path().toStdString() + "/evil.zip";
+    ziptest::WriteFile(archive, ziptest::MakeZip({{"../evil.txt", "x"}, {"ok.txt", "ok"}}));
+    UnzipScript s;
+    s.archive = archive;
+    s.target = target_.toStdString();
+    s.withFolders = true;
+    RunUnzip(s, **dialogs_);
+    QCOMPARE(FilesUnder(dir_->path()), (QStringList{"evil.zip", "out/ok.txt"}));
+    // Not a plain "Finish": one of the two files was refused.
+    const std::string last = (*dialogs_)->asked.back();
+    QVERIFY2(last.rfind("dialog: Finish\n", 0) == 0 && last.find("(1 / 2)") != std::string::npos, last.c_str());
+  }
+
+  void aboutWindow() {
+    TFormA about;
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    auto* hp = Child<TOrnLabel>(&about, "HP");
+    auto* at = Child<TOrnLabel>(&about, "AT");
+    QVERIFY(hp->text().contains("ombrelant"));
+    QCOMPARE(at->accessibleName(), at->text());
+
+    // Underlined only while the mouse is over a link.
+    QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+    QApplication::sendEvent(hp, &enter);
+    QVERIFY(hp->font().underline());
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(hp, &leave);
+    QVERIFY(!hp->font().underline());
+
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler("https", &catcher, "Open");
+    QDesktopServices::setUrlHandler("mailto", &catcher, "Open");
+    QTest::mouseClick(hp, Qt::LeftButton);
+    QTest::mouseClick(at, Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler("https");
+    QDesktopServices::unsetUrlHandler("mailto");
+    QCOMPARE(catcher.opened, (QList<QUrl>{QUrl(TFormA::HomePage()), QUrl("mailto:" + TFormA::MailAddress())}));
+
+    QTest::mouseClick(Child<QPushButton>(&about, "LOKBU"), Qt::LeftButton);
+    QVERIFY(!about.isVisible());
+    QCOMPARE(about.result(), int(QDialog::Accepted));
+  }
+
+  // Ctrl+K in each window opens one calculator over it; a number computed
+  // there goes back into the window's focused edit when it has one.
+  void calculatorInEveryWindow_data() {
+    QTest::addColumn<int>("window");
+    const char* names[] = {"main window",   "add files", "archive chooser", "file chooser", "unzip window",
+                           "unzip choices", "About"};
+    for (int i = 0; i < 7; ++i) QTest::newRow(names[i]) << i;
+  }
+  void calculatorInEveryWindow() {
+    QFETCH(int, window);
+    orn::Job job;
+    orn::FileChooserModel model({"KONTI.DB"}, [](const std::string&) { return false; });
+    std::unique_ptr<TOrnForm> form;
+    switch (window) {
+      case 0:
+        form = std::make_unique<TMainForm>(std::vector<std::string>{});
+        break;
+      case 1:
+        form = std::make_unique<TAddForm>(dir_->path().toStdString());
+        break;
+      case 2:
+        form = std::make_unique<TFormUnarh>(job);
+        break;
+      case 3:
+        form = std::make_unique<TFormUnAr>(model);
+        break;
+      case 4:
+        form = std::make_unique<TfrmSimplyZIP>();
+        break;
+      case 5:
+        form = std::make_unique<TFormBefPars>();
+        break;
+      case 6:
+        form = std::make_unique<TFormA>();
+        break;
+    }
+    form->show();
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    QLineEdit* edit = nullptr;
+    for (QLineEdit* e : form->findChildren<QLineEdit*>())
+      if (e->isVisible() && e->isEnabled() && !e->isReadOnly()) {
+        edit = e;
+        break;
+      }
+    if (edit) {
+      edit->setFocus();
+      edit->setText("6");
+    }
+    QWidget* focus = QApplication::focusWidget();
+    if (!focus || focus->window() != form.get()) focus = form.get();
+
+    QWidget* over = nullptr;
+    int secondBeeps = 0;
+    WhenCalculatorOpen([&](TFormCalcul& calc) {
+      over = calc.parentWidget();
+      const int before = TFormCalcul::BeepCount();
+      QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : &calc;
+      QTest::keyClick(target, Qt::Key_K, Qt::ControlModifier);
+      secondBeeps = TFormCalcul::BeepCount() - before;
+      for (char c : std::string("*7=")) QTest::keyClick(QApplication::focusWidget(), c);
+      QTest::keyClick(QApplication::focusWidget(), Qt::Key_Insert);
+    });
+    QTest::keyClick(focus, Qt::Key_K, Qt::ControlModifier);
+    QCOMPARE(over, form.get());
+    QCOMPARE(secondBeeps, 1);
+    QVERIFY(!TFormCalcul::Current());
+    if (edit) QCOMPARE(edit->text(), QString("42"));
+  }
+
+  void noCalculatorOverAQuestion() {
+    TfrmMessager messager;
+    messager.show();
+    messager.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&messager));
+    QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : &messager;
+    QTest::keyClick(focus, Qt::Key_K, Qt::ControlModifier);
+    QTest::qWait(50);
+    QVERIFY(!TFormCalcul::Current());
+  }
+
+ private:
+  std::unique_ptr<ziptest::ScriptedDialogs> dialogs_;
+  std::unique_ptr<QTemporaryDir> dir_;
+  QString target_;
+};
+
+QTEST_MAIN(UnzipAboutTest)
+#include "UnzipAboutTest.moc"
