@@ -51,10 +51,6 @@ bool EndsWith(const std::string& s, const std::string& suffix) {
   return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-// The largest file whose deflated (or stored) and encrypted form is sure to
-// stay below 4 GiB.
-bool FitsWithoutZip64(std::uint64_t size) { return size + size / 16000 + 1024 <= kMax32; }
-
 bool CopyFileContents(int from, int to) {
   std::string buf(1u << 20, '\0');
   if (::lseek(from, 0, SEEK_SET) < 0) return false;
@@ -133,6 +129,7 @@ int RunZipJob(const OrnZipParams& p) {
   co.hidden = p.fSystem != 0;
   co.dirEntries = p.fNoDirEntries == 0;
   co.force83 = p.fForce != 0;
+  co.storeLinks = p.fStoreLinks != 0;
   for (int i = 0; p.ExFiles && i < p.TotExFileSpecs; ++i)
     if (p.ExFiles[i]) co.excludes.push_back(NormalizeSeparators(p.ExFiles[i]));
   FileCollector collector(co, rep);
@@ -212,24 +209,6 @@ int RunZipJob(const OrnZipParams& p) {
     rep.Message(ORN_ZE_NONE, "Nothing to do for " + zipPath + "; the archive was not changed");
     return 0;
   }
-  // The zip limits, checked before anything is written.
-  if (items.size() > kMaxEntries) {
-    rep.Message(ORN_ZE_BIG, "The archive would hold " + std::to_string(items.size()) +
-                                " entries, more than the 65535 a zip archive can hold; nothing was written");
-    return 0;
-  }
-  for (const WriteItem& w : items) {
-    if (w.add && !FitsWithoutZip64(w.add->size)) {
-      rep.Message(ORN_ZE_BIG,
-                  "File too large for a zip archive (4 GiB at most): " + w.add->diskPath + "; nothing was written");
-      return 0;
-    }
-    if (w.keep && (w.keep->zip64 || w.keep->localOffset > kMax32)) {
-      rep.Message(ORN_ZE_BIG, "The archive " + zipPath + " passes the 4 GiB limit already; nothing was written");
-      return 0;
-    }
-  }
-
   if (!rep.ItemCount(newCount) || !rep.TotalSize(totalBytes)) return 0;
 
   std::string dir = Str(p.pTempDir);
@@ -258,6 +237,7 @@ int RunZipJob(const OrnZipParams& p) {
 
   WriterOptions wo;
   wo.zipLevel = std::clamp(p.fLevel, 0, 9);
+  wo.best = p.fBest != 0 && wo.zipLevel > 0;
   bool ok;
   std::vector<const FileToAdd*> added;
   std::uint32_t newest = 0;
