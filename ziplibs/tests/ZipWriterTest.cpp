@@ -13,7 +13,9 @@
 #include <random>
 #include <sstream>
 
+#include "AddPlan.h"
 #include "ArchiveWriter.h"
+#include "DosTime.h"
 #include "Reporter.h"
 #include "UniqueFd.h"
 #include "WorkerPool.h"
@@ -242,6 +244,46 @@ TEST(ZipWriter, FilesAreCutIntoPiecesOfTheChosenSize) {
   EXPECT_EQ(plan.pieces[5].size, 1u);
   EXPECT_EQ(plan.pieces[5].offset, 8192u);
   EXPECT_EQ(plan.pieces[3].level, 12);
+}
+
+// Which old entries are kept, which replaced and which files appended, per
+// mode; and which files are stored for their suffix.
+TEST(ZipWriter, PlanKeepsReplacesAndAppendsByModeAndStoresListedSuffixes) {
+  const std::time_t older = 1600000000, newer = 1700000000;
+  auto entry = [](const std::string& name, std::time_t t) {
+    CentralEntry e;
+    e.name = name;
+    const std::uint32_t dos = ToDosDateTime(t);
+    e.modTime = std::uint16_t(dos);
+    e.modDate = std::uint16_t(dos >> 16);
+    return e;
+  };
+  const std::vector<CentralEntry> old = {entry("a.db", older), entry("b.db", newer), entry("c.zip", older)};
+  struct Case {
+    bool update, freshen;
+    std::string expected;  // per item: K = kept, A/S = added (S: stored), with the name
+  } cases[] = {
+      {false, false, "A:a.db A:b.db S:c.zip S:new.ZIP A:new.txt"},
+      {true, false, "A:a.db K:b.db S:c.zip S:new.ZIP A:new.txt"},
+      {false, true, "A:a.db K:b.db S:c.zip"},
+      {true, true, "A:a.db K:b.db S:c.zip S:new.ZIP A:new.txt"},  // update wins
+  };
+  for (const Case& c : cases) {
+    std::vector<FileToAdd> files(5);
+    const char* names[] = {"a.db", "b.db", "c.zip", "new.ZIP", "new.txt"};
+    for (std::size_t i = 0; i < files.size(); ++i) {
+      files[i].storedName = names[i];
+      files[i].mtime = i == 1 ? older : newer;
+      files[i].size = 10;
+    }
+    AddPlan plan = PlanAdd(old, files, c.update, c.freshen, SplitSuffixes(".gif:ZIP:.png"));
+    std::string got;
+    for (const WriteItem& w : plan.items)
+      got += std::string(got.empty() ? "" : " ") +
+             (w.keep ? "K:" + w.keep->name : (w.store ? "S:" : "A:") + w.add->storedName);
+    EXPECT_EQ(got, c.expected) << c.update << c.freshen;
+    EXPECT_EQ(plan.totalBytes, plan.newCount * 10);
+  }
 }
 
 }  // namespace
