@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Times our compression libraries beside zip, 7z and unzip, side by side in
 # one run, on a data set shaped like an accounting data folder (about 300 MB
-# in about 1,000 files) and a set of 50,000 small files. The data is built
-# once and kept in $ORN_BENCH_DIR (default: $TMPDIR/orn-zip-bench).
+# in about 1,000 files), a set of 50,000 small files, a set of 100,000 small
+# files and one sparse 5 GiB file (Zip64). The data is built once and kept in
+# $ORN_BENCH_DIR (default: $TMPDIR/orn-zip-bench). The slow cases (--best
+# against 7z -mx=9, the 5 GiB file, the 100,000 files) run once each.
 #
 #   scripts/bench-zip.sh [BUILD_DIR] [RUNS]
-#   ORN_BENCH_BIG=1 scripts/bench-zip.sh   # also a 2 GB file, for peak memory
+#   ORN_BENCH_BIG=1 scripts/bench-zip.sh   # also a generated 2 GB file
+#   ORN_BENCH_QUICK=1 scripts/bench-zip.sh # only the first three sets
 #
 # Uses BUILD_DIR/bin/ornzip (the engine's command-line program) when it is
 # there and works, else the libraries' own driver BUILD_DIR/bin/ornzipdrv.
@@ -27,6 +30,16 @@ if [ ! -f "$data/.complete" ]; then
   python3 "$root/ziplibs/bench/make-bench-data.py" "$data"
   touch "$data/.complete"
 fi
+if [ "${ORN_BENCH_QUICK:-0}" != 1 ] && [ ! -f "$data/many/.complete" ]; then
+  echo "Building 100,000 small files in $data/many (once)..."
+  rm -rf "$data/many"
+  python3 "$root/ziplibs/bench/make-bench-data.py" "$data" many
+  touch "$data/many/.complete"
+fi
+if [ "${ORN_BENCH_QUICK:-0}" != 1 ] && [ ! -f "$cache/sparse/BIG5G.DB" ]; then
+  mkdir -p "$cache/sparse"
+  truncate -s 5G "$cache/sparse/BIG5G.DB"
+fi
 
 # Our tool: the engine's program when it works, else the driver.
 probe=$(mktemp -d)
@@ -35,11 +48,13 @@ if [ -x "$build/bin/ornzip" ] && (cd "$probe" && "$build/bin/ornzip" add -9 p.zi
   [ -s "$probe/p.zip" ]; then
   ours="ornzip"
   our_add() { "$build/bin/ornzip" add -r -9 "$1" "$2" >/dev/null; }
+  our_best() { "$build/bin/ornzip" add -r --best "$1" "$2" >/dev/null; }
   our_extract() { "$build/bin/ornzip" extract "$1" "$2" >/dev/null; }
   our_list() { "$build/bin/ornzip" list "$1" >/dev/null; }
 else
   ours="ornzipdrv"
   our_add() { "$build/bin/ornzipdrv" a -9 -r -q "$1" "$2" >/dev/null; }
+  our_best() { "$build/bin/ornzipdrv" a --best -r -q "$1" "$2" >/dev/null; }
   our_extract() { "$build/bin/ornzipdrv" x -q -d "$2" "$1" >/dev/null; }
   our_list() { "$build/bin/ornzipdrv" l "$1" >/dev/null; }
 fi
@@ -69,7 +84,7 @@ time_it() {
 }
 
 export build
-export -f our_add our_extract our_list
+export -f our_add our_best our_extract our_list
 rm -rf "$work"
 mkdir -p "$work"
 cd "$data"
@@ -109,6 +124,52 @@ echo "  extract:  ours/7z x = $(ratio "${med[ours extract]}" "${med[7z x]}"), ou
 echo "  small:    add ours/zip9 = $(ratio "${med[ours add -9 small]}" "${med[zip -r -9 small]}")," \
   "extract ours/7z = $(ratio "${med[ours extract small]}" "${med[7z x small]}")," \
   "list ours/unzip -l = $(ratio "${med[ours list]}" "${med[unzip -l]}")"
+
+if [ "${ORN_BENCH_QUICK:-0}" != 1 ]; then
+  saved_runs=$runs
+  runs=1
+  cd "$data"
+  echo
+  echo "100,000 small files ($(du -sm many | cut -f1) MB on disk), one run each:"
+  time_it "ours add -9 many" "rm -f $work/many.zip" "our_add $work/many.zip many"
+  time_it "zip -r -9 many" "rm -f $work/manyz.zip" "zip -qr9 $work/manyz.zip many"
+  time_it "7z a -tzip -mx=5 many" "rm -f $work/many7.zip" "7z a -tzip -mx=5 $work/many7.zip many >/dev/null"
+  time_it "ours list many" ":" "our_list $work/many.zip"
+  time_it "unzip -l many" ":" "unzip -l $work/many.zip >/dev/null"
+  unzip -tq "$work/many.zip" >/dev/null || echo "  unzip -t FAILED on our archive of 100,000 files"
+
+  echo "--best against 7z -mx=9 on accounting/, one run each:"
+  time_it "ours add --best" "rm -f $work/best.zip" "our_best $work/best.zip accounting"
+  time_it "7z a -tzip -mx=9" "rm -f $work/7z9.zip" "7z a -tzip -mx=9 $work/7z9.zip accounting >/dev/null"
+  unzip -tq "$work/best.zip" >/dev/null || echo "  unzip -t FAILED on the --best archive"
+
+  echo "One sparse 5 GiB file (Zip64), one run each:"
+  cd "$cache/sparse"
+  time_it "ours add -9 5G" "rm -f $work/5g.zip" "our_add $work/5g.zip BIG5G.DB"
+  time_it "zip -9 5G" "rm -f $work/5gz.zip" "zip -q9 $work/5gz.zip BIG5G.DB"
+  time_it "7z a -tzip -mx=5 5G" "rm -f $work/5g7.zip" "7z a -tzip -mx=5 $work/5g7.zip BIG5G.DB >/dev/null"
+  time_it "ours extract 5G" "rm -rf $work/x" "our_extract $work/5g.zip $work/x"
+  time_it "7z x 5G" "rm -rf $work/x" "7z x -y -o$work/x $work/5g.zip >/dev/null"
+  rm -rf "$work/x"
+  unzip -tq "$work/5g.zip" >/dev/null || echo "  unzip -t FAILED on our 5 GiB archive"
+  runs=$saved_runs
+
+  echo
+  echo "Summary of the one-run cases:"
+  echo "  100,000 files: add ours/zip9 = $(ratio "${med[ours add -9 many]}" "${med[zip -r -9 many]}")," \
+    "ours/7z = $(ratio "${med[ours add -9 many]}" "${med[7z a -tzip -mx=5 many]}")," \
+    "size ours/zip9 = $(ratio "$(size "$work/many.zip")" "$(size "$work/manyz.zip")")," \
+    "list ours/unzip -l = $(ratio "${med[ours list many]}" "${med[unzip -l many]}")"
+  printf '  --best: ours %.2f s, %d bytes; 7z -mx=9 %.2f s, %d bytes\n' \
+    "${med[ours add --best]}" "$(size "$work/best.zip")" "${med[7z a -tzip -mx=9]}" "$(size "$work/7z9.zip")"
+  echo "          time ours/7z9 = $(ratio "${med[ours add --best]}" "${med[7z a -tzip -mx=9]}")" \
+    "(cpu $(ratio "${cpu[ours add --best]}" "${cpu[7z a -tzip -mx=9]}"))," \
+    "size ours/7z9 = $(ratio "$(size "$work/best.zip")" "$(size "$work/7z9.zip")")"
+  echo "  5 GiB: add ours/zip9 = $(ratio "${med[ours add -9 5G]}" "${med[zip -9 5G]}")," \
+    "ours/7z = $(ratio "${med[ours add -9 5G]}" "${med[7z a -tzip -mx=5 5G]}")," \
+    "extract ours/7z = $(ratio "${med[ours extract 5G]}" "${med[7z x 5G]}")," \
+    "our peak memory adding ${mem[ours add -9 5G]} KB"
+fi
 
 if [ "${ORN_BENCH_BIG:-0}" = 1 ]; then
   big=$cache/big

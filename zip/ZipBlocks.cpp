@@ -168,6 +168,8 @@ ZipParamBlock::ZipParamBlock(TZipEngine& e, int libVersion, const std::string& a
     if (!e.RootDir().empty()) fd.fRootDir = Keep(e.RootDir());
   }
   b.FDs = specs_.empty() ? nullptr : specs_.data();
+  b.fStoreLinks = Flag(e.AddStoreLinks());
+  b.fBest = Flag(e.AddBest());
   b.fSeven = ORN_BLOCK_END_MARK;
 }
 

@@ -45,9 +45,6 @@ std::string Slashes(std::string s) {
   return s;
 }
 
-constexpr std::uint64_t kZipSizeLimit = 0xFFFFFFFFull;
-constexpr std::size_t kZipEntryLimit = 65535;
-
 }  // namespace
 
 TZipEngine::TZipEngine() = default;
@@ -144,53 +141,6 @@ int TZipEngine::SplitToVolumes(const std::string&, const std::string&) {
   return -9;
 }
 
-// Refuses, before anything is written, a job that certainly passes the zip
-// format's limits: a file of 4 GiB or more, more than 65535 files, or more
-// than 4 GiB stored without compression.
-bool TZipEngine::CheckAddLimits() {
-  std::size_t files = 0;
-  std::uint64_t total = 0;
-  std::string tooBig;
-  auto excluded = [this](const std::string& name) {
-    for (const std::string& mask : FSpecArgsExcl)
-      if (orn::MatchesMask(name, orn::ExtractFileName(mask))) return true;
-    return false;
-  };
-  std::function<void(const std::string&, const std::string&, bool, int)> walk =
-      [&](const std::string& dir, const std::string& mask, bool recurse, int depth) {
-        for (const orn::FoundFile& f : orn::FindFiles(dir, mask, orn::FindWhat::Files)) {
-          if (excluded(f.name)) continue;
-          ++files;
-          total += static_cast<std::uint64_t>(f.size);
-          if (static_cast<std::uint64_t>(f.size) >= kZipSizeLimit && tooBig.empty())
-            tooBig = orn::JoinPath(dir, f.name);
-        }
-        if (!recurse || depth > 64 || files > kZipEntryLimit) return;
-        for (const orn::FoundFile& d : orn::FindFiles(dir, "*", orn::FindWhat::Directories))
-          walk(orn::JoinPath(dir, d.name), mask, recurse, depth + 1);
-      };
-  for (const std::string& raw : FSpecArgs) {
-    orn::ZipSpecLine line = orn::ParseSpecLine(raw, addOptions_.Has(AddRecurseDirs) ? -1 : 0);
-    std::string path = Slashes(line.fileSpec);
-    if (path.empty()) continue;
-    if (!orn::IsAbsolutePath(path)) path = orn::JoinPath(rootDir_.empty() ? orn::CurrentDir() : rootDir_, path);
-    if (orn::DirectoryExists(path))
-      walk(orn::ExcludeTrailingDelimiter(path), "*", true, 0);
-    else
-      walk(orn::ExcludeTrailingDelimiter(orn::ExtractFilePath(path)), orn::ExtractFileName(path), line.recurse != 0, 0);
-  }
-  std::string why;
-  if (!tooBig.empty())
-    why = ": " + tooBig + " is 4 GiB or larger";
-  else if (files > kZipEntryLimit)
-    why = ": " + std::to_string(files) + " files";
-  else if (addCompLevel_ == 0 && total + directory_.archiveSize > kZipSizeLimit)
-    why = ": " + std::to_string(total) + " bytes stored without compression";
-  if (why.empty()) return true;
-  ShowZipMessage(orn::kZipTooLarge, why + "\n" + zipFileName_);
-  return false;
-}
-
 void TZipEngine::Add() {
   successCount_ = 0;
   // The file specifications are used up by every call, whatever its outcome.
@@ -210,7 +160,6 @@ void TZipEngine::Add() {
   if (addRunning_) return;
   if (toExe && !orn::FileExists(zipFileName_))
     return ShowZipMessage(orn::kZipSfxCreateFailed, ": self-extractors are not made by this build");
-  if (!CheckAddLimits()) return;
 
   std::string archive = zipFileName_;
   const bool loadedHere = orn::ZipLib().handle == nullptr;

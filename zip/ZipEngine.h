@@ -39,6 +39,13 @@ class TZipEngine {
   void SetAddCompLevel(int v) { addCompLevel_ = v; }
   AddOpts AddOptions() const { return addOptions_; }
   void SetAddOptions(AddOpts v) { addOptions_ = v; }
+  // Additions of this build: store symbolic links as links instead of
+  // following them, and compress with the slowest, tightest deflate level
+  // (for archives kept long) instead of AddCompLevel 9's.
+  bool AddStoreLinks() const { return addStoreLinks_; }
+  void SetAddStoreLinks(bool v) { addStoreLinks_ = v; }
+  bool AddBest() const { return addBest_; }
+  void SetAddBest(bool v) { addBest_ = v; }
   const std::string& ExtrBaseDir() const { return extrBaseDir_; }
   void SetExtrBaseDir(const std::string& v) { extrBaseDir_ = v; }
   ExtrOpts ExtrOptions() const { return extrOptions_; }
@@ -179,7 +186,6 @@ class TZipEngine {
   struct ExtractJob;
   bool LoadLib(bool zip);
   std::string LibraryPath(const std::string& fileName) const;
-  bool CheckAddLimits();
   bool PrepareExtractSpecs(std::vector<std::string>& fileSpecs, bool& anySelected);
   void AnswerPassword(OrnCallbackStruct& rec);
   int SplitToVolumes(const std::string& tempZip, const std::string& target);
@@ -189,6 +195,8 @@ class TZipEngine {
   bool trace_ = false;
   int addCompLevel_ = 9;
   AddOpts addOptions_;
+  bool addStoreLinks_ = false;
+  bool addBest_ = false;
   std::string extrBaseDir_;
   ExtrOpts extrOptions_;
   SFXOpts sfxOptions_{SFXCheckSize};

@@ -161,7 +161,14 @@ TEST(ZipEngineAdd, MissingLibraryReports10604) {
   EXPECT_EQ(zip.UnzLibVersion(), 0);
 }
 
-TEST(ZipEngineAdd, FileOf4GiBIsRefusedBeforeTheLibraryRuns) {
+// Zip64 records take any size, so a large file reaches the library like
+// any other instead of being refused beforehand.
+int32_t CountZipJobs(void*, int isZip) {
+  static int jobs = 0;
+  return isZip ? ++jobs : 0;
+}
+
+TEST(ZipEngineAdd, FileOf4GiBIsHandedToTheLibrary) {
   ScratchDir scratch;
   const std::string big = scratch / "big.db";
   int fd = ::open(big.c_str(), O_CREAT | O_WRONLY, 0644);
@@ -174,12 +181,15 @@ TEST(ZipEngineAdd, FileOf4GiBIsRefusedBeforeTheLibraryRuns) {
   TZipEngine zip;
   zip.SetUnattended(true);
   zip.SetLibDirectory(FakeDir("fake160"));
+  ASSERT_TRUE(zip.LoadZipLib());
+  ASSERT_TRUE(SetFakeHook(FakeDir("fake160") + "/libornzip.so", &CountZipJobs));
   zip.SetZipFileName(scratch / "a.zip");
   zip.FSpecArgs = {scratch / "*.db"};
   zip.Add();
-  EXPECT_EQ(zip.LastErrCode(), orn::kZipTooLarge);
-  EXPECT_NE(zip.LastMessage().find("big.db"), std::string::npos);
-  EXPECT_FALSE(orn::FileExists(scratch / "a.zip"));
+  EXPECT_NE(zip.LastErrCode(), orn::kZipTooLarge);
+  EXPECT_GT(zip.SuccessCount(), 0);
+  EXPECT_TRUE(SetFakeHook(FakeDir("fake160") + "/libornzip.so", nullptr));
+  zip.UnloadZipLib();
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ namespace {
 int Usage() {
   std::fputs(
       "usage: ornzip list ARCHIVE\n"
-      "       ornzip add [-r] [-0..-9] ARCHIVE FILE...\n"
+      "       ornzip add [-r] [-y] [-0..-9 | --best] ARCHIVE FILE...\n"
+      "           -y: store symbolic links as links; --best: smallest archive, slowest\n"
       "       ornzip extract [-j] ARCHIVE DIR [NAME...]\n"
       "       ornzip test ARCHIVE\n",
       stderr);
@@ -65,6 +66,10 @@ int main(int argc, char** argv) {
     for (; i < args.size() && args[i].size() >= 2 && args[i][0] == '-'; ++i) {
       if (args[i] == "-r")
         options.Include(AddRecurseDirs);
+      else if (args[i] == "-y")
+        zip.SetAddStoreLinks(true);
+      else if (args[i] == "--best")
+        zip.SetAddBest(true);
       else if (args[i].size() == 2 && args[i][1] >= '0' && args[i][1] <= '9')
         zip.SetAddCompLevel(args[i][1] - '0');
       else

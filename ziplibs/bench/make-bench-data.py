@@ -7,6 +7,8 @@ accounting/  about 300 MB in about 1,000 files, shaped like an accounting
              text reports and CSV exports, some already-compressed files, in a
              folder tree four levels deep.
 small/       50,000 small files (100 B to 6 KB) in 500 folders.
+many/        100,000 such files in 1,000 folders (only with "many" after the
+             folder: make-bench-data.py DIR many).
 """
 import os
 import random
@@ -156,8 +158,8 @@ def make_accounting(root, rnd):
     return count, total
 
 
-def make_small(root, rnd):
-    for i in range(50000):
+def make_small(root, rnd, count=50000):
+    for i in range(count):
         d = os.path.join(root, "D%03d" % (i // 100))
         size = int(rnd.lognormvariate(7, 0.8))
         size = max(100, min(size, 6000))
@@ -171,6 +173,10 @@ def make_small(root, rnd):
 def main():
     out = sys.argv[1]
     rnd = random.Random(1957)
+    if sys.argv[2:] == ["many"]:
+        make_small(os.path.join(out, "many"), rnd, 100000)
+        print("many: 100000 files")
+        return
     count, total = make_accounting(os.path.join(out, "accounting"), rnd)
     print("accounting: %d files, %.1f MB" % (count, total / 1e6))
     make_small(os.path.join(out, "small"), rnd)

@@ -52,7 +52,7 @@ int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   std::string cmd = argv[1];
   int level = 9;
-  bool recurse = false, overwrite = false;
+  bool recurse = false, overwrite = false, best = false;
   std::string password, dir;
   int i = 2;
   for (; i < argc && argv[i][0] == '-' && argv[i][1]; ++i) {
@@ -61,6 +61,8 @@ int main(int argc, char** argv) {
       level = o[1] - '0';
     else if (o == "-r")
       recurse = true;
+    else if (o == "--best")
+      best = true;
     else if (o == "-o")
       overwrite = true;
     else if (o == "-q")
@@ -104,6 +106,7 @@ int main(int argc, char** argv) {
     p.Version = ORN_ZIP_INTERFACE_VERSION;
     p.ZCallbackFunc = Callback;
     p.fLevel = level;
+    p.fBest = best ? -1 : 0;
     p.fQuiet = -1;
     p.fGrow = -1;
     p.fRecurse = recurse ? -1 : 0;

@@ -190,7 +190,9 @@ typedef struct OrnZipParams {
   void* NotUsed[5];             /* 188: unused */
   int32_t fSeven;               /* 212: ORN_BLOCK_END_MARK */
   /* Additions of this build, after the end mark. */
-  int32_t MaxThreads; /* worker threads for compressing; 0 = one per core */
+  int32_t MaxThreads;  /* worker threads for compressing; 0 = one per core */
+  int32_t fStoreLinks; /* nonzero = store a symbolic link as a link (its target as data); 0 = follow it */
+  int32_t fBest;       /* nonzero = the deflate implementation's slowest, tightest level, beyond fLevel 9 */
 } OrnZipParams;
 
 /* ---- Extracting -------------------------------------------------------- */

@@ -20,6 +20,7 @@
 #include "Scratch.h"
 #include "UniqueFd.h"
 #include "WorkerPool.h"
+#include "Zip64Records.h"
 #include "ZipCrypto.h"
 
 namespace orn::zipfmt {
@@ -83,16 +84,6 @@ class ArchiveWriter::Output {
   std::uint64_t flushed_ = 0;
 };
 
-struct ArchiveWriter::Piece {
-  const FileToAdd* file;
-  std::uint64_t offset;
-  std::size_t size;
-  bool last;
-  bool single;
-  bool store;
-  int level;
-};
-
 struct ArchiveWriter::PieceResult {
   bool ok = false;
   std::string error;
@@ -104,32 +95,17 @@ struct ArchiveWriter::PieceResult {
 
 namespace {
 
-std::string LocalHeader(std::uint16_t needed, std::uint16_t flags, std::uint16_t method, std::uint32_t dos,
-                        std::uint32_t crc, std::uint32_t csize, std::uint32_t usize, const std::string& name) {
-  std::string h;
-  h.reserve(kLocalHeaderSize + name.size());
-  LeWriter w(h);
-  w.U32(kLocalSig);
-  w.U16(needed);
-  w.U16(flags);
-  w.U16(method);
-  w.U16(std::uint16_t(dos & 0xFFFF));
-  w.U16(std::uint16_t(dos >> 16));
-  w.U32(crc);
-  w.U32(csize);
-  w.U32(usize);
-  w.U16(std::uint16_t(name.size()));
-  w.U16(0);
-  w.Bytes(name);
-  return h;
-}
-
-}  // namespace
-
 // Runs on a worker thread: reads one piece of a file and deflates it.
-namespace {
-ArchiveWriter::PieceResult RunPiece(const ArchiveWriter::Piece& p) {
+ArchiveWriter::PieceResult RunPiece(const Piece& p) {
   ArchiveWriter::PieceResult r;
+  if (p.file->isLink) {
+    // A link's data is its target, read when the files were gathered.
+    r.data = p.file->linkTarget;
+    r.crc = std::uint32_t(libdeflate_crc32(0, r.data.data(), r.data.size()));
+    r.stored = true;
+    r.ok = true;
+    return r;
+  }
   UniqueFd fd(::open(p.file->diskPath.c_str(), O_RDONLY | O_CLOEXEC));
   if (!fd) {
     r.error = "Cannot open " + p.file->diskPath + ": " + std::strerror(errno);
@@ -162,7 +138,115 @@ ArchiveWriter::PieceResult RunPiece(const ArchiveWriter::Piece& p) {
   r.ok = true;
   return r;
 }
+
+std::uint16_t NameFlags(const std::string& name) {
+  return (!orn::IsPlainAscii(name) && orn::IsValidUtf8(name)) ? kFlagUtf8 : 0;
+}
+
 }  // namespace
+
+PiecePlan PlanPieces(const std::vector<WriteItem>& items, const WriterOptions& options) {
+  PiecePlan plan;
+  plan.firstPiece.resize(items.size() + 1);
+  const int libLevel = options.best ? kBestLibdeflateLevel : LibdeflateLevelFor(options.zipLevel);
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    plan.firstPiece[i] = plan.pieces.size();
+    const WriteItem& it = items[i];
+    if (!it.add || it.add->isDirectory) continue;
+    const std::uint64_t size = it.add->size;
+    const std::size_t n = std::size_t(std::max<std::uint64_t>(1, (size + options.pieceSize - 1) / options.pieceSize));
+    const bool store = it.store || it.add->isLink || options.zipLevel == 0;
+    for (std::size_t k = 0; k < n; ++k) {
+      const std::uint64_t off = std::uint64_t(k) * options.pieceSize;
+      const std::size_t len = std::size_t(std::min<std::uint64_t>(options.pieceSize, size - off));
+      plan.pieces.push_back({it.add, off, len, k + 1 == n, n == 1, store, libLevel});
+    }
+  }
+  plan.firstPiece[items.size()] = plan.pieces.size();
+  return plan;
+}
+
+std::uint16_t DeflateLevelFlags(int zipLevel, bool best) {
+  if (best || zipLevel >= 8) return 0x2;  // maximum
+  if (zipLevel == 2) return 0x4;          // fast
+  if (zipLevel == 1) return 0x6;          // super fast
+  return 0;
+}
+
+std::uint32_t ExternalAttributes(mode_t mode, bool isDirectory) {
+  return (std::uint32_t(mode & 0xFFFF) << 16) | (isDirectory ? 0x10 : 0) | ((mode & 0200) ? 0 : 0x01);
+}
+
+// Pieces are queued ahead of the writer within a memory budget and come back
+// in order. Small files travel in batches, so that thousands of tiny files do
+// not cost a thread hand-over each. Whatever is still queued is waited for
+// when the queue goes, so no worker outlives what it reads.
+class ArchiveWriter::PieceQueue {
+ public:
+  PieceQueue(const std::vector<Piece>& pieces, WorkerPool& pool, std::size_t maxBytesInFlight)
+      : pieces_(pieces),
+        pool_(pool),
+        maxBytes_(maxBytesInFlight),
+        maxTasks_(std::max<std::size_t>(8, pool.Size() * 4)) {}
+  ~PieceQueue() {
+    for (auto& f : inflight_) f.wait();
+  }
+  PieceQueue(const PieceQueue&) = delete;
+  PieceQueue& operator=(const PieceQueue&) = delete;
+
+  // Hands more pieces to the workers while the budget allows.
+  void Pump() {
+    while (submitted_ < pieces_.size() &&
+           (inflight_.empty() ||
+            (bytesInFlight_ + pieces_[submitted_].size <= maxBytes_ && inflight_.size() < maxTasks_))) {
+      std::vector<Piece> batch{pieces_[submitted_++]};
+      std::uint64_t bytes = batch.back().size;
+      while (batch.back().single && submitted_ < pieces_.size() && pieces_[submitted_].single &&
+             batch.size() < kBatchFiles && bytes + pieces_[submitted_].size <= kBatchBytes) {
+        batch.push_back(pieces_[submitted_++]);
+        bytes += batch.back().size;
+      }
+      bytesInFlight_ += bytes;
+      inflight_.push_back(pool_.Submit([batch = std::move(batch)] {
+        std::vector<PieceResult> results;
+        results.reserve(batch.size());
+        for (const Piece& p : batch) results.push_back(RunPiece(p));
+        return results;
+      }));
+    }
+  }
+  // The next piece in order, waiting for it.
+  PieceResult Next() {
+    if (currentPos_ == current_.size()) {
+      Pump();
+      current_ = inflight_.front().get();
+      currentPos_ = 0;
+      inflight_.pop_front();
+    }
+    PieceResult r = std::move(current_[currentPos_++]);
+    bytesInFlight_ -= pieces_[consumed_++].size;
+    Pump();
+    return r;
+  }
+  // Passes over the pieces before `piece` (the rest of a skipped file).
+  void SkipTo(std::size_t piece) {
+    while (consumed_ < piece) Next();
+  }
+
+ private:
+  static constexpr std::size_t kBatchFiles = 64;
+  static constexpr std::size_t kBatchBytes = 1u << 20;
+  const std::vector<Piece>& pieces_;
+  WorkerPool& pool_;
+  const std::size_t maxBytes_;
+  const std::size_t maxTasks_;
+  std::deque<std::future<std::vector<PieceResult>>> inflight_;
+  std::vector<PieceResult> current_;
+  std::size_t currentPos_ = 0;
+  std::size_t submitted_ = 0;
+  std::size_t consumed_ = 0;
+  std::uint64_t bytesInFlight_ = 0;
+};
 
 ArchiveWriter::ArchiveWriter(int outFd, int oldFd, std::string oldPath, Reporter& reporter, WorkerPool& pool,
                              WriterOptions options)
@@ -174,29 +258,55 @@ bool ArchiveWriter::Fail(int code, const std::string& text) {
   return false;
 }
 
+bool ArchiveWriter::WriteFailed() { return Fail(ORN_ZE_WRITE, "Cannot write the new archive (disk full?)"); }
+
+void ArchiveWriter::Record(CentralRecord c, const FileToAdd* added) {
+  newest_ = std::max(newest_, (std::uint32_t(c.date) << 16) | c.time);
+  central_.push_back(std::move(c));
+  if (added) added_.push_back(added);
+}
+
 bool ArchiveWriter::CopyEntry(Output& out, const CentralEntry& e) {
-  if (e.zip64 || e.compressedSize > kMax32 || e.uncompressedSize > kMax32)
-    return Fail(ORN_ZE_BIG, "Entry too large to keep without Zip64 records: " + e.name);
-  char hdr[kLocalHeaderSize];
-  if (!ReadAt(oldFd_, hdr, sizeof hdr, e.localOffset))
+  std::string hdr(kLocalHeaderSize, '\0');
+  if (!ReadAt(oldFd_, hdr.data(), hdr.size(), e.localOffset))
     return Fail(ORN_ZE_EOF, "Archive ends inside a local header: " + oldPath_ + " (" + e.name + ")");
-  LeReader r(hdr, sizeof hdr);
+  LeReader r(hdr.data(), hdr.size());
   if (r.U32() != kLocalSig) return Fail(ORN_ZE_FORMAT, "Local header missing: " + oldPath_ + " (" + e.name + ")");
   r.Skip(22);
-  std::uint64_t nameLen = r.U16();
-  std::uint64_t extraLen = r.U16();
+  const std::uint64_t nameLen = r.U16();
+  const std::uint64_t extraLen = r.U16();
+  std::string localExtra(std::size_t(extraLen), '\0');
+  if (extraLen > 0 && !ReadAt(oldFd_, localExtra.data(), localExtra.size(), e.localOffset + kLocalHeaderSize + nameLen))
+    return Fail(ORN_ZE_EOF, "Archive ends inside a local header: " + oldPath_ + " (" + e.name + ")");
+  // Sizes in a Zip64 local field mean 64-bit sizes in the data descriptor too.
+  const bool localZip64 = HasZip64Extra(localExtra);
   std::uint64_t total = kLocalHeaderSize + nameLen + extraLen + e.compressedSize;
   if (e.flags & kFlagDescriptor) {
     char d[4] = {};
     ReadAt(oldFd_, d, 4, e.localOffset + total);
-    total += std::memcmp(d, "PK\x07\x08", 4) == 0 ? 16 : 12;
+    const std::uint64_t body = localZip64 ? 20 : 12;
+    total += std::memcmp(d, "PK\x07\x08", 4) == 0 ? body + 4 : body;
   }
-  Central c{e.versionMadeBy,  e.versionNeeded,    e.flags,   e.method,       e.modTime,      e.modDate, e.crc,
-            e.compressedSize, e.uncompressedSize, out.Pos(), e.internalAttr, e.externalAttr, e.rawName, e.extra,
-            e.comment};
+  CentralRecord c;
+  c.madeBy = e.versionMadeBy;
+  c.needed = e.versionNeeded;
+  c.flags = e.flags;
+  c.method = e.method;
+  c.time = e.modTime;
+  c.date = e.modDate;
+  c.crc = e.crc;
+  c.csize = e.compressedSize;
+  c.usize = e.uncompressedSize;
+  c.offset = out.Pos();
+  c.internalAttr = e.internalAttr;
+  c.externalAttr = e.externalAttr;
+  c.zip64Sizes = localZip64;
+  c.name = e.rawName;
+  // The Zip64 field is written anew for the entry's new offset.
+  c.extra = WithoutZip64Extra(e.extra);
+  c.comment = e.comment;
   if (!CopyRange(out, e.localOffset, total, e.name)) return false;
-  newest_ = std::max(newest_, e.DosDateTime());
-  central_.push_back(std::move(c));
+  Record(std::move(c), nullptr);
   return true;
 }
 
@@ -206,276 +316,150 @@ bool ArchiveWriter::CopyRange(Output& out, std::uint64_t from, std::uint64_t siz
     std::size_t n = std::size_t(std::min<std::uint64_t>(left, buf.size()));
     if (!ReadAt(oldFd_, buf.data(), n, from))
       return Fail(ORN_ZE_EOF, "Archive ends early: " + oldPath_ + " (" + what + ")");
-    if (!out.Write(buf.data(), n)) return Fail(ORN_ZE_WRITE, "Cannot write the new archive (disk full?)");
+    if (!out.Write(buf.data(), n)) return WriteFailed();
     from += n;
     left -= n;
   }
   return true;
 }
 
-bool ArchiveWriter::Write(const std::vector<WriteItem>& items, const std::string& comment, std::uint64_t leadingBytes) {
-  Output out(outFd_);
-  if (leadingBytes > 0 && !CopyRange(out, 0, leadingBytes, "the data in front of the archive")) return false;
-  std::vector<Piece> pieces;
-  std::vector<std::size_t> firstPiece(items.size() + 1);
-  int libLevel = LibdeflateLevelFor(options_.zipLevel);
-  for (std::size_t i = 0; i < items.size(); ++i) {
-    firstPiece[i] = pieces.size();
-    const WriteItem& it = items[i];
-    if (!it.add || it.add->isDirectory) continue;
-    std::uint64_t size = it.add->size;
-    std::size_t n = std::size_t(std::max<std::uint64_t>(1, (size + options_.pieceSize - 1) / options_.pieceSize));
-    bool store = it.store || options_.zipLevel == 0;
-    for (std::size_t k = 0; k < n; ++k) {
-      std::uint64_t off = std::uint64_t(k) * options_.pieceSize;
-      std::size_t len = std::size_t(std::min<std::uint64_t>(options_.pieceSize, size - off));
-      pieces.push_back({it.add, off, len, k + 1 == n, n == 1, store, libLevel});
-    }
+bool ArchiveWriter::WriteDirectoryEntry(Output& out, const FileToAdd& f) {
+  const std::uint32_t dos = ToDosDateTime(f.mtime);
+  CentralRecord c;
+  c.flags = NameFlags(f.storedName);
+  c.method = kMethodStore;
+  c.time = std::uint16_t(dos);
+  c.date = std::uint16_t(dos >> 16);
+  c.offset = out.Pos();
+  c.externalAttr = ExternalAttributes(f.mode, true);
+  c.name = f.storedName;
+  if (!reporter_.ItemStart(f.storedName, 0)) return false;
+  if (!out.Write(LocalHeader(10, c.flags, kMethodStore, dos, 0, 0, 0, f.storedName, false))) return WriteFailed();
+  Record(std::move(c), nullptr);
+  return true;
+}
+
+bool ArchiveWriter::WriteFileEntry(Output& out, PieceQueue& queue, const FileToAdd& f, std::size_t firstPiece,
+                                   std::size_t pieceCount) {
+  const std::string& name = f.storedName;
+  const std::uint32_t dos = ToDosDateTime(f.mtime);
+  const std::uint64_t offset = out.Pos();
+  const std::uint64_t usize = f.size;
+  auto pieceSize = [&](std::size_t k) {
+    return std::min<std::uint64_t>(options_.pieceSize, usize - std::uint64_t(k) * options_.pieceSize);
+  };
+  if (!reporter_.ItemStart(name, std::int64_t(usize))) return false;
+  PieceResult piece = queue.Next();
+  if (!piece.ok) {
+    reporter_.Message(ORN_ZE_OPEN, piece.error + ", skipped");
+    queue.SkipTo(firstPiece + pieceCount);
+    return true;
   }
-  firstPiece[items.size()] = pieces.size();
 
-  // Pieces are queued ahead of the writer within a memory budget and come
-  // back in order. Small files travel in batches, so that thousands of tiny
-  // files do not cost a thread hand-over each.
-  constexpr std::size_t kBatchFiles = 64;
-  constexpr std::size_t kBatchBytes = 1u << 20;
-  std::deque<std::future<std::vector<PieceResult>>> inflight;
-  std::vector<PieceResult> current;
-  std::size_t currentPos = 0;
-  std::size_t submitted = 0;
-  std::size_t consumed = 0;
-  std::uint64_t bytesInFlight = 0;
-  const std::size_t maxTasks = std::max<std::size_t>(8, pool_.Size() * 4);
-  auto pump = [&] {
-    while (submitted < pieces.size() &&
-           (inflight.empty() ||
-            (bytesInFlight + pieces[submitted].size <= options_.maxBytesInFlight && inflight.size() < maxTasks))) {
-      std::vector<Piece> batch{pieces[submitted++]};
-      std::uint64_t bytes = batch.back().size;
-      while (batch.back().single && submitted < pieces.size() && pieces[submitted].single &&
-             batch.size() < kBatchFiles && bytes + pieces[submitted].size <= kBatchBytes) {
-        batch.push_back(pieces[submitted++]);
-        bytes += batch.back().size;
-      }
-      bytesInFlight += bytes;
-      inflight.push_back(pool_.Submit([batch = std::move(batch)] {
-        std::vector<PieceResult> results;
-        results.reserve(batch.size());
-        for (const Piece& p : batch) results.push_back(RunPiece(p));
-        return results;
-      }));
-    }
-  };
-  auto next = [&] {
-    if (currentPos == current.size()) {
-      pump();
-      current = inflight.front().get();
-      currentPos = 0;
-      inflight.pop_front();
-    }
-    PieceResult r = std::move(current[currentPos++]);
-    bytesInFlight -= pieces[consumed++].size;
-    pump();
-    return r;
-  };
-  auto drain = [&] {
-    for (auto& f : inflight) f.wait();
-    inflight.clear();
-  };
-  auto skipTo = [&](std::size_t piece) {
-    while (consumed < piece) next();
-  };
-
-  for (std::size_t i = 0; i < items.size() && !failed_; ++i) {
-    const WriteItem& it = items[i];
-    if (it.keep) {
-      pump();
-      CopyEntry(out, *it.keep);
-      continue;
-    }
-    const FileToAdd& f = *it.add;
-    std::uint32_t dos = ToDosDateTime(f.mtime);
-    const std::string& name = f.storedName;
-    std::uint16_t flags = (!orn::IsPlainAscii(name) && orn::IsValidUtf8(name)) ? kFlagUtf8 : 0;
-    std::uint32_t extAttr =
-        (std::uint32_t(f.mode & 0xFFFF) << 16) | (f.isDirectory ? 0x10 : 0) | ((f.mode & 0200) ? 0 : 0x01);
-    std::uint64_t offset = out.Pos();
-    if (offset > kMax32) return drain(), Fail(ORN_ZE_BIG, "The archive would pass 4 GiB, it was not written");
-    if (!reporter_.ItemStart(name, std::int64_t(f.size))) break;
-    if (f.isDirectory) {
-      if (!out.Write(LocalHeader(10, flags, kMethodStore, dos, 0, 0, 0, name)))
-        return drain(), Fail(ORN_ZE_WRITE, "Cannot write the new archive (disk full?)");
-      central_.push_back({0x031E,
-                          10,
-                          flags,
-                          kMethodStore,
-                          std::uint16_t(dos),
-                          std::uint16_t(dos >> 16),
-                          0,
-                          0,
-                          0,
-                          offset,
-                          0,
-                          extAttr,
-                          name,
-                          {},
-                          {}});
-      newest_ = std::max(newest_, dos);
-      continue;
-    }
-    bool encrypt = f.encrypt && !f.password.empty();
-    std::size_t n = firstPiece[i + 1] - firstPiece[i];
-    PieceResult first = next();
-    if (!first.ok) {
-      reporter_.Message(ORN_ZE_OPEN, first.error + ", skipped");
-      skipTo(firstPiece[i + 1]);
-      continue;
-    }
-    bool stored = first.stored;
-    std::uint16_t method = stored ? kMethodStore : kMethodDeflate;
-    if (method == kMethodDeflate) {
-      if (options_.zipLevel >= 8)
-        flags |= 0x2;
-      else if (options_.zipLevel == 2)
-        flags |= 0x4;
-      else if (options_.zipLevel == 1)
-        flags |= 0x6;
-    }
-    if (encrypt) flags |= kFlagEncrypted | kFlagDescriptor;
-    std::uint16_t needed = (method == kMethodDeflate || encrypt) ? 20 : 10;
-    std::uint64_t usize = f.size;
-    std::unique_ptr<ZipCrypto> crypto;
-    std::string header = encrypt || n > 1 ? LocalHeader(needed, flags, method, dos, 0, 0, 0, name)
-                                          : LocalHeader(needed, flags, method, dos, first.crc,
-                                                        std::uint32_t(first.data.size()), std::uint32_t(usize), name);
-    bool ok = out.Write(header);
-    std::uint64_t csize = 0;
-    if (ok && encrypt) {
-      crypto = std::make_unique<ZipCrypto>(f.password);
-      std::uint8_t ch[kCryptHeaderSize];
-      MakeCryptHeader(*crypto, std::uint8_t(dos >> 8), ch);
-      ok = out.Write(ch, sizeof ch);
-      csize += sizeof ch;
-    }
-    std::uint32_t crc = first.crc;
-    bool readFailed = false;
-    bool changed = first.changed;
-    PieceResult piece = std::move(first);
-    for (std::size_t k = 0; ok; ++k) {
-      if (crypto) crypto->Encrypt(reinterpret_cast<std::uint8_t*>(piece.data.data()), piece.data.size());
-      ok = out.Write(piece.data);
-      csize += piece.data.size();
-      std::size_t done = pieces[firstPiece[i] + k].size;
-      if (!reporter_.BytesDone(std::int64_t(done))) break;
-      if (k + 1 == n) break;
-      piece = next();
-      if (!piece.ok) {
-        reporter_.Message(ORN_ZE_READ, piece.error + ", skipped");
-        readFailed = true;
-        break;
-      }
-      crc = std::uint32_t(crc32_combine(crc, piece.crc, z_off_t(pieces[firstPiece[i] + k + 1].size)));
-      changed = changed || piece.changed;
-    }
-    if (!ok) return drain(), Fail(ORN_ZE_WRITE, "Cannot write the new archive (disk full?)");
-    if (reporter_.Stopped()) break;
-    if (readFailed) {
-      skipTo(firstPiece[i + 1]);
-      if (!out.Rewind(offset)) return drain(), Fail(ORN_ZE_WRITE, "Cannot write the new archive");
-      continue;
-    }
-    if (csize > kMax32 || out.Pos() > kMax32)
-      return drain(), Fail(ORN_ZE_BIG, "The archive would pass 4 GiB (at " + f.diskPath + "), it was not written");
-    if (encrypt) {
-      std::string d;
-      LeWriter w(d);
-      w.U32(kDescriptorSig);
-      w.U32(crc);
-      w.U32(std::uint32_t(csize));
-      w.U32(std::uint32_t(usize));
-      ok = out.Write(d);
-    } else if (n > 1) {
-      std::string patch;
-      LeWriter w(patch);
-      w.U32(crc);
-      w.U32(std::uint32_t(csize));
-      w.U32(std::uint32_t(usize));
-      ok = out.Patch(offset + 14, patch);
-    }
-    if (!ok) return drain(), Fail(ORN_ZE_WRITE, "Cannot write the new archive (disk full?)");
-    if (changed)
-      reporter_.Message(ORN_ZE_READ, "File changed while it was being added: " + f.diskPath +
-                                         "; the entry holds its first " + std::to_string(usize) + " bytes");
-    central_.push_back({0x031E,
-                        needed,
-                        flags,
-                        method,
-                        std::uint16_t(dos),
-                        std::uint16_t(dos >> 16),
-                        crc,
-                        csize,
-                        usize,
-                        offset,
-                        0,
-                        extAttr,
-                        name,
-                        {},
-                        {}});
-    newest_ = std::max(newest_, dos);
-    added_.push_back(&f);
+  // With more than one piece the header goes out before the sizes are
+  // known: it is patched afterwards, or, encrypted, followed by a data
+  // descriptor. Zip64 sizes are decided from the file's size up front, so
+  // the patched header keeps its length.
+  const bool encrypt = f.encrypt && !f.password.empty();
+  const bool zip64 = options_.zip64.LocalNeedsZip64(usize);
+  CentralRecord c;
+  c.method = piece.stored ? kMethodStore : kMethodDeflate;
+  c.flags = NameFlags(name);
+  if (c.method == kMethodDeflate) c.flags |= DeflateLevelFlags(options_.zipLevel, options_.best);
+  if (encrypt) c.flags |= kFlagEncrypted | kFlagDescriptor;
+  c.needed = zip64 ? kVersionZip64 : (c.method == kMethodDeflate || encrypt) ? 20 : 10;
+  c.time = std::uint16_t(dos);
+  c.date = std::uint16_t(dos >> 16);
+  c.usize = usize;
+  c.offset = offset;
+  c.externalAttr = ExternalAttributes(f.mode, false);
+  c.zip64Sizes = zip64;
+  c.name = name;
+  const bool sizesKnown = !encrypt && pieceCount == 1;
+  const std::string header =
+      sizesKnown ? LocalHeader(c.needed, c.flags, c.method, dos, piece.crc, piece.data.size(), usize, name, zip64)
+                 : LocalHeader(c.needed, c.flags, c.method, dos, 0, 0, 0, name, zip64);
+  if (!out.Write(header)) return WriteFailed();
+  std::unique_ptr<ZipCrypto> crypto;
+  if (encrypt) {
+    crypto = std::make_unique<ZipCrypto>(f.password);
+    std::uint8_t ch[kCryptHeaderSize];
+    MakeCryptHeader(*crypto, std::uint8_t(dos >> 8), ch);
+    if (!out.Write(ch, sizeof ch)) return WriteFailed();
+    c.csize += sizeof ch;
   }
-  drain();
-  if (failed_) return false;
-  if (reporter_.Stopped()) return Fail(ORN_ZE_ABORT, "Cancelled, the archive was not changed");
+  c.crc = piece.crc;
+  bool changed = piece.changed;
+  for (std::size_t k = 0;; ++k) {
+    if (crypto) crypto->Encrypt(reinterpret_cast<std::uint8_t*>(piece.data.data()), piece.data.size());
+    if (!out.Write(piece.data)) return WriteFailed();
+    c.csize += piece.data.size();
+    if (!reporter_.BytesDone(std::int64_t(pieceSize(k)))) return false;
+    if (k + 1 == pieceCount) break;
+    piece = queue.Next();
+    if (!piece.ok) {
+      // A file that cannot be read to its end is left out whole.
+      reporter_.Message(ORN_ZE_READ, piece.error + ", skipped");
+      queue.SkipTo(firstPiece + pieceCount);
+      if (!out.Rewind(offset)) return WriteFailed();
+      return true;
+    }
+    c.crc = std::uint32_t(crc32_combine(c.crc, piece.crc, z_off_t(pieceSize(k + 1))));
+    changed = changed || piece.changed;
+  }
+  bool ok = true;
+  if (encrypt)
+    ok = out.Write(DataDescriptor(c.crc, c.csize, usize, zip64));
+  else if (pieceCount > 1)
+    ok = out.Patch(offset, LocalHeader(c.needed, c.flags, c.method, dos, c.crc, c.csize, usize, name, zip64));
+  if (!ok) return WriteFailed();
+  if (changed)
+    reporter_.Message(ORN_ZE_READ, "File changed while it was being added: " + f.diskPath +
+                                       "; the entry holds its first " + std::to_string(usize) + " bytes");
+  Record(std::move(c), &f);
+  return true;
+}
 
-  if (central_.size() > kMaxEntries) return Fail(ORN_ZE_BIG, "More than 65535 entries, the archive was not written");
-  std::uint64_t cdStart = out.Pos();
+bool ArchiveWriter::WriteCentralDirectory(Output& out, const std::string& comment) {
+  const std::uint64_t cdStart = out.Pos();
   std::string cd;
-  for (const Central& c : central_) {
-    LeWriter w(cd);
-    w.U32(kCentralSig);
-    w.U16(c.madeBy);
-    w.U16(c.needed);
-    w.U16(c.flags);
-    w.U16(c.method);
-    w.U16(c.time);
-    w.U16(c.date);
-    w.U32(c.crc);
-    w.U32(std::uint32_t(c.csize));
-    w.U32(std::uint32_t(c.usize));
-    w.U16(std::uint16_t(c.name.size()));
-    w.U16(std::uint16_t(c.extra.size()));
-    w.U16(std::uint16_t(c.comment.size()));
-    w.U16(0);
-    w.U16(c.internalAttr);
-    w.U32(c.externalAttr);
-    w.U32(std::uint32_t(c.offset));
-    w.Bytes(c.name);
-    w.Bytes(c.extra);
-    w.Bytes(c.comment);
+  for (const CentralRecord& c : central_) {
+    AppendCentralHeader(cd, c, options_.zip64);
     if (cd.size() >= (1u << 20)) {
-      if (!out.Write(cd)) return Fail(ORN_ZE_WRITE, "Cannot write the new archive (disk full?)");
+      if (!out.Write(cd)) return WriteFailed();
       cd.clear();
     }
   }
-  if (!out.Write(cd)) return Fail(ORN_ZE_WRITE, "Cannot write the new archive (disk full?)");
-  std::uint64_t cdSize = out.Pos() - cdStart;
-  if (cdStart > kMax32 || out.Pos() > kMax32)
-    return Fail(ORN_ZE_BIG, "The archive would pass 4 GiB, it was not written");
-  std::string end;
-  LeWriter w(end);
-  std::string shownComment = comment.substr(0, 0xFFFF);
-  w.U32(kEndSig);
-  w.U16(0);
-  w.U16(0);
-  w.U16(std::uint16_t(central_.size()));
-  w.U16(std::uint16_t(central_.size()));
-  w.U32(std::uint32_t(cdSize));
-  w.U32(std::uint32_t(cdStart));
-  w.U16(std::uint16_t(shownComment.size()));
-  w.Bytes(shownComment);
-  if (!out.Write(end) || !out.Flush()) return Fail(ORN_ZE_WRITE, "Cannot write the new archive (disk full?)");
+  if (!out.Write(cd)) return WriteFailed();
+  const std::uint64_t cdSize = out.Pos() - cdStart;
+  if (!out.Write(EndRecords(central_.size(), cdStart, cdSize, comment, options_.zip64)) || !out.Flush())
+    return WriteFailed();
   return true;
+}
+
+bool ArchiveWriter::Write(const std::vector<WriteItem>& items, const std::string& comment, std::uint64_t leadingBytes) {
+  Output out(outFd_);
+  if (leadingBytes > 0 && !CopyRange(out, 0, leadingBytes, "the data in front of the archive")) return false;
+  const PiecePlan plan = PlanPieces(items, options_);
+  {
+    PieceQueue queue(plan.pieces, pool_, options_.maxBytesInFlight);
+    for (std::size_t i = 0; i < items.size(); ++i) {
+      const WriteItem& it = items[i];
+      bool goOn;
+      if (it.keep) {
+        queue.Pump();
+        goOn = CopyEntry(out, *it.keep);
+      } else if (it.add->isDirectory) {
+        goOn = WriteDirectoryEntry(out, *it.add);
+      } else {
+        goOn = WriteFileEntry(out, queue, *it.add, plan.firstPiece[i], plan.firstPiece[i + 1] - plan.firstPiece[i]);
+      }
+      if (!goOn || failed_ || reporter_.Stopped()) break;
+    }
+  }
+  if (failed_) return false;
+  if (reporter_.Stopped()) return Fail(ORN_ZE_ABORT, "Cancelled, the archive was not changed");
+  return WriteCentralDirectory(out, comment);
 }
 
 }  // namespace orn::zipfmt

@@ -4,11 +4,14 @@
 // finished pieces in order and does all the talking to the host.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "FileCollector.h"
+#include "Zip64Records.h"
 #include "ZipRecords.h"
 
 namespace orn::zipfmt {
@@ -23,14 +26,40 @@ struct WriteItem {
 };
 
 struct WriterOptions {
-  int zipLevel = 9;  // 0 = store everything
+  int zipLevel = 9;   // 0 = store everything
+  bool best = false;  // the deflate implementation's slowest, tightest level
   std::size_t pieceSize = 8u << 20;
   std::size_t maxBytesInFlight = 48u << 20;
+  Zip64Limits zip64;
 };
+
+// A stretch of one file, read and deflated by a worker.
+struct Piece {
+  const FileToAdd* file;
+  std::uint64_t offset;
+  std::size_t size;
+  bool last;
+  bool single;
+  bool store;
+  int level;
+};
+
+// The pieces of the items to add, in archive order; `firstPiece[i]` is the
+// first piece of item i and `firstPiece[items.size()]` their number.
+struct PiecePlan {
+  std::vector<Piece> pieces;
+  std::vector<std::size_t> firstPiece;
+};
+PiecePlan PlanPieces(const std::vector<WriteItem>& items, const WriterOptions& options);
+
+// General purpose flag bits 1 and 2 for a deflated entry at `zipLevel`.
+std::uint16_t DeflateLevelFlags(int zipLevel, bool best);
+// External attributes: the Unix mode above, the DOS directory and read-only
+// bits below.
+std::uint32_t ExternalAttributes(mode_t mode, bool isDirectory);
 
 class ArchiveWriter {
  public:
-  struct Piece;  // a stretch of one file, deflated by a worker
   struct PieceResult;
   ArchiveWriter(int outFd, int oldFd, std::string oldPath, Reporter& reporter, WorkerPool& pool, WriterOptions options);
   // Writes all items, the central directory and the end record. False after
@@ -44,19 +73,19 @@ class ArchiveWriter {
   std::uint32_t NewestDosTime() const { return newest_; }
 
  private:
-  struct Central {
-    std::uint16_t madeBy, needed, flags, method, time, date;
-    std::uint32_t crc;
-    std::uint64_t csize, usize, offset;
-    std::uint16_t internalAttr;
-    std::uint32_t externalAttr;
-    std::string name, extra, comment;
-  };
   class Output;
+  class PieceQueue;
 
   bool CopyEntry(Output& out, const CentralEntry& e);
   bool CopyRange(Output& out, std::uint64_t from, std::uint64_t size, const std::string& what);
+  // Each returns false when the job ends (a failure, reported, or a stop).
+  bool WriteDirectoryEntry(Output& out, const FileToAdd& f);
+  bool WriteFileEntry(Output& out, PieceQueue& queue, const FileToAdd& f, std::size_t firstPiece,
+                      std::size_t pieceCount);
+  bool WriteCentralDirectory(Output& out, const std::string& comment);
+  void Record(CentralRecord c, const FileToAdd* added);
   bool Fail(int code, const std::string& text);
+  bool WriteFailed();
 
   int outFd_;
   int oldFd_;
@@ -64,7 +93,7 @@ class ArchiveWriter {
   Reporter& reporter_;
   WorkerPool& pool_;
   WriterOptions options_;
-  std::vector<Central> central_;
+  std::vector<CentralRecord> central_;
   std::vector<const FileToAdd*> added_;
   std::uint32_t newest_ = 0;
   bool failed_ = false;

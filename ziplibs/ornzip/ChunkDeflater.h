@@ -12,6 +12,9 @@
 
 namespace orn::zipfmt {
 
+// libdeflate's slowest, tightest level, for archives kept long.
+constexpr int kBestLibdeflateLevel = 12;
+
 // The libdeflate level for the zip level `zipLevel` (1-9).
 int LibdeflateLevelFor(int zipLevel);
 

@@ -3,9 +3,11 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 
 #include "FileSystem.h"
@@ -72,6 +74,34 @@ std::string ShortDosName(const std::string& storedName) {
   return out;
 }
 
+namespace {
+
+bool ReadLinkAt(int dirFd, const std::string& name, std::string& target) {
+  std::string buf(4096, '\0');
+  ssize_t n = ::readlinkat(dirFd, name.c_str(), buf.data(), buf.size());
+  if (n < 0) return false;
+  target.assign(buf.data(), std::size_t(n));
+  return true;
+}
+
+// A file to add from its status; a link stored as a link has its target as
+// data.
+FileToAdd FileFromStat(const FileToAdd& proto, const std::string& diskPath, const struct stat& st,
+                       const std::string& linkTarget) {
+  FileToAdd add = proto;
+  add.diskPath = diskPath;
+  add.isLink = S_ISLNK(st.st_mode);
+  add.linkTarget = linkTarget;
+  add.size = add.isLink ? linkTarget.size() : std::uint64_t(st.st_size);
+  add.mtime = st.st_mtime;
+  add.mode = st.st_mode;
+  add.dev = st.st_dev;
+  add.ino = st.st_ino;
+  return add;
+}
+
+}  // namespace
+
 bool FileCollector::Excluded(const std::string& diskPath, const std::string& storedName) const {
   std::string base = ExtractFileName(storedName);
   for (const auto& ex : options_.excludes) {
@@ -108,6 +138,7 @@ void FileCollector::Walk(const std::string& dir, const std::string& storedDir, c
   struct Found {
     std::string name;
     struct stat st;
+    std::string linkTarget;
   };
   std::vector<Found> found;
   int dfd = ::dirfd(h);
@@ -119,13 +150,19 @@ void FileCollector::Walk(const std::string& dir, const std::string& storedDir, c
     // Links to files are followed; links to directories are not walked into,
     // which keeps a link loop from running forever.
     if (::fstatat(dfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-    if (S_ISLNK(st.st_mode)) {
-      struct stat target {};
-      if (::fstatat(dfd, name.c_str(), &target, 0) != 0 || !S_ISREG(target.st_mode)) continue;
-      st = target;
+    std::string target;
+    if (S_ISLNK(st.st_mode) && options_.storeLinks) {
+      if (!ReadLinkAt(dfd, name, target)) {
+        reporter_.Message(ORN_ZE_READ, "Cannot read the link " + dir + "/" + name + ": " + std::strerror(errno));
+        continue;
+      }
+    } else if (S_ISLNK(st.st_mode)) {
+      struct stat followed {};
+      if (::fstatat(dfd, name.c_str(), &followed, 0) != 0 || !S_ISREG(followed.st_mode)) continue;
+      st = followed;
     }
-    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) continue;
-    found.push_back({std::move(name), st});
+    if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode) && !S_ISLNK(st.st_mode)) continue;
+    found.push_back({std::move(name), st, std::move(target)});
   }
   ::closedir(h);
   std::sort(found.begin(), found.end(), [](const Found& a, const Found& b) { return a.name < b.name; });
@@ -134,15 +171,9 @@ void FileCollector::Walk(const std::string& dir, const std::string& storedDir, c
     return a.back() == '/' ? a + b : a + "/" + b;
   };
   for (const auto& f : found) {
-    if (S_ISREG(f.st.st_mode) && MatchesMask(f.name, mask)) {
-      FileToAdd add = proto;
-      add.diskPath = join(dir, f.name);
+    if (!S_ISDIR(f.st.st_mode) && MatchesMask(f.name, mask)) {
+      FileToAdd add = FileFromStat(proto, join(dir, f.name), f.st, f.linkTarget);
       add.storedName = options_.junkDirs ? f.name : join(storedDir, f.name);
-      add.size = std::uint64_t(f.st.st_size);
-      add.mtime = f.st.st_mtime;
-      add.mode = f.st.st_mode;
-      add.dev = f.st.st_dev;
-      add.ino = f.st.st_ino;
       Push(std::move(add), matched);
     }
   }
@@ -189,6 +220,18 @@ std::size_t FileCollector::AddLine(const std::string& patternIn, const std::stri
   std::string storedDir = storedSlash == std::string::npos ? "" : storedFull.substr(0, storedSlash);
 
   struct stat st {};
+  std::string target;
+  if (options_.storeLinks && !HasWildcard(last) && ::lstat(full.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    // A link named as it is, stored as a link.
+    if (!ReadLinkAt(AT_FDCWD, full, target)) {
+      reporter_.Message(ORN_ZE_READ, "Cannot read the link " + full + ": " + std::strerror(errno));
+      return 0;
+    }
+    FileToAdd add = FileFromStat(proto, full, st, target);
+    add.storedName = options_.junkDirs ? last : storedFull;
+    Push(std::move(add), matched);
+    return matched;
+  }
   if (!HasWildcard(last) && ::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
     // A directory: its files, and with recursion its whole tree.
     if (options_.dirEntries && !options_.junkDirs && !storedFull.empty()) {
@@ -208,14 +251,8 @@ std::size_t FileCollector::AddLine(const std::string& patternIn, const std::stri
   if (!HasWildcard(last) && !recurse) {
     // One named file, hidden or not.
     if (::stat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
-      FileToAdd add = proto;
-      add.diskPath = full;
+      FileToAdd add = FileFromStat(proto, full, st, "");
       add.storedName = options_.junkDirs ? last : storedFull;
-      add.size = std::uint64_t(st.st_size);
-      add.mtime = st.st_mtime;
-      add.mode = st.st_mode;
-      add.dev = st.st_dev;
-      add.ino = st.st_ino;
       Push(std::move(add), matched);
     }
     return matched;

@@ -19,6 +19,8 @@ struct FileToAdd {
   std::string diskPath;    // what to open
   std::string storedName;  // UTF-8 with '/', directories end with '/'
   bool isDirectory = false;
+  bool isLink = false;     // a symbolic link stored as such: its target is the data
+  std::string linkTarget;  // with isLink
   std::uint64_t size = 0;
   std::time_t mtime = 0;
   mode_t mode = 0;
@@ -33,6 +35,7 @@ struct CollectOptions {
   bool hidden = false;      // include names beginning with '.'
   bool dirEntries = false;  // write separate directory entries
   bool force83 = false;     // short 8.3 names
+  bool storeLinks = false;  // store symbolic links as links; else follow links to files
   std::vector<std::string> excludes;
 };
 

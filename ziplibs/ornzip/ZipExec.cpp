@@ -1,8 +1,8 @@
 // OrnZipExec: one add job. Reads the old archive's directory, gathers the
-// files the lines name, decides what replaces what (freshen, update), checks
-// the zip limits before anything is written, writes the new archive into a
-// temporary file and puts it in place only when everything went well, so a
-// failed or cancelled job leaves the old archive as it was.
+// files the lines name, decides what replaces what (freshen, update), writes
+// the new archive into a temporary file and puts it in place only when
+// everything went well, so a failed or cancelled job leaves the old archive
+// as it was.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +14,7 @@
 #include <new>
 #include <unordered_map>
 
+#include "AddPlan.h"
 #include "ArchiveWriter.h"
 #include "DosTime.h"
 #include "FileCollector.h"
@@ -28,32 +29,6 @@ namespace orn::zipfmt {
 namespace {
 
 std::string Str(const char* s) { return s ? std::string(s) : std::string(); }
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = char(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
-std::vector<std::string> SplitSuffixes(const std::string& list) {
-  std::vector<std::string> out;
-  std::size_t i = 0;
-  while (i <= list.size()) {
-    std::size_t j = list.find(':', i);
-    if (j == std::string::npos) j = list.size();
-    std::string s = Lower(list.substr(i, j - i));
-    if (!s.empty()) out.push_back(s[0] == '.' ? s : "." + s);
-    i = j + 1;
-  }
-  return out;
-}
-
-bool EndsWith(const std::string& s, const std::string& suffix) {
-  return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-// The largest file whose deflated (or stored) and encrypted form is sure to
-// stay below 4 GiB.
-bool FitsWithoutZip64(std::uint64_t size) { return size + size / 16000 + 1024 <= kMax32; }
 
 bool CopyFileContents(int from, int to) {
   std::string buf(1u << 20, '\0');
@@ -98,45 +73,37 @@ bool PutInPlace(int tmpFd, const std::string& tmpPath, const std::string& zipPat
   return true;
 }
 
-int RunZipJob(const OrnZipParams& p) {
-  Reporter rep(p.ZCallbackFunc, p.Handle, p.Caller, true, p.fVerbose || p.fTraceEnabled);
-  const std::string zipPath = Str(p.pZipFN);
-  if (zipPath.empty()) {
-    rep.Message(ORN_ZE_PARMS, "No archive name given");
-    return 0;
-  }
-  if (p.Argc <= 0 || !p.FDs) {
-    rep.Message(ORN_ZE_NONE, "Nothing to do: no file named for " + zipPath);
-    return 0;
-  }
+// The archive the job adds to, when there is one.
+struct OldArchive {
+  UniqueFd fd;
+  CentralDirectory dir;
+  struct stat st {};
+  bool present = false;
+};
 
-  // The old archive, when there is one.
-  UniqueFd oldFd(::open(zipPath.c_str(), O_RDONLY | O_CLOEXEC));
-  CentralDirectory old;
-  struct stat oldSt {};
-  bool haveOld = false;
-  if (oldFd && ::fstat(oldFd.Get(), &oldSt) == 0 && S_ISREG(oldSt.st_mode) && oldSt.st_size > 0) {
-    try {
-      old = ReadCentralDirectory(oldFd.Get(), zipPath);
-      haveOld = true;
-    } catch (const ZipError& e) {
-      rep.Message(e.Code(), std::string(e.what()) + "; the file was left unchanged");
-      return 0;
-    }
-  } else if (!oldFd && errno != ENOENT) {
+// Opens and reads the old archive; false (reported) when a file is there
+// that cannot be read as an archive, which is then left alone.
+bool ReadOldArchive(const std::string& zipPath, Reporter& rep, OldArchive& old) {
+  old.fd = UniqueFd(::open(zipPath.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!old.fd) {
+    if (errno == ENOENT) return true;
     rep.Message(ORN_ZE_OPEN, "Cannot open " + zipPath + ": " + std::strerror(errno));
-    return 0;
+    return false;
   }
+  if (::fstat(old.fd.Get(), &old.st) != 0 || !S_ISREG(old.st.st_mode) || old.st.st_size == 0) return true;
+  try {
+    old.dir = ReadCentralDirectory(old.fd.Get(), zipPath);
+    old.present = true;
+    return true;
+  } catch (const ZipError& e) {
+    rep.Message(e.Code(), std::string(e.what()) + "; the file was left unchanged");
+    return false;
+  }
+}
 
-  CollectOptions co;
-  co.junkDirs = p.fJunkDir != 0;
-  co.hidden = p.fSystem != 0;
-  co.dirEntries = p.fNoDirEntries == 0;
-  co.force83 = p.fForce != 0;
-  for (int i = 0; p.ExFiles && i < p.TotExFileSpecs; ++i)
-    if (p.ExFiles[i]) co.excludes.push_back(NormalizeSeparators(p.ExFiles[i]));
-  FileCollector collector(co, rep);
-
+// Gathers the files of every line, asking once for a password when a line
+// is to be encrypted without one. False (reported) when the job cannot go on.
+bool CollectFiles(const OrnZipParams& p, Reporter& rep, FileCollector& collector) {
   std::string askedPassword;
   for (int i = 0; i < p.Argc; ++i) {
     const OrnZipFileData& fd = p.FDs[i];
@@ -153,137 +120,89 @@ int RunZipJob(const OrnZipParams& p) {
       password = askedPassword;
       if (password.empty()) {
         rep.Message(ORN_ZE_PASSWORD, "No password given for encrypting " + pattern + "; the archive was not changed");
-        return 0;
+        return false;
       }
     }
     std::size_t matched = collector.AddLine(pattern, Str(fd.fRootDir), fd.fRecurse != 0, encrypt, password);
     if (matched == 0) rep.Message(ORN_ZE_NAME, "Name not matched: " + pattern);
-    if (rep.Stopped()) return 0;
+    if (rep.Stopped()) return false;
   }
+  return true;
+}
 
-  // Never add the archive to itself.
-  std::vector<FileToAdd>& files = collector.Files();
-  if (haveOld)
-    files.erase(std::remove_if(files.begin(), files.end(),
-                               [&](const FileToAdd& f) { return f.dev == oldSt.st_dev && f.ino == oldSt.st_ino; }),
-                files.end());
+CollectOptions CollectOptionsOf(const OrnZipParams& p) {
+  CollectOptions co;
+  co.junkDirs = p.fJunkDir != 0;
+  co.hidden = p.fSystem != 0;
+  co.dirEntries = p.fNoDirEntries == 0;
+  co.force83 = p.fForce != 0;
+  co.storeLinks = p.fStoreLinks != 0;
+  for (int i = 0; p.ExFiles && i < p.TotExFileSpecs; ++i)
+    if (p.ExFiles[i]) co.excludes.push_back(NormalizeSeparators(p.ExFiles[i]));
+  return co;
+}
 
-  const bool update = p.fUpdate != 0;
-  const bool freshen = p.fFreshen != 0 && !update;
-  std::unordered_map<std::string, std::size_t> oldIndex;
-  for (std::size_t i = 0; i < old.entries.size(); ++i) oldIndex.emplace(old.entries[i].name, i);
-  std::vector<FileToAdd*> replacing(old.entries.size(), nullptr);
-  std::vector<FileToAdd*> appended;
-  for (FileToAdd& f : files) {
-    auto it = oldIndex.find(f.storedName);
-    if (it == oldIndex.end()) {
-      if (!freshen) appended.push_back(&f);
-      continue;
-    }
-    if ((freshen || update) && ToDosDateTime(f.mtime) <= old.entries[it->second].DosDateTime()) continue;
-    replacing[it->second] = &f;
+// The temporary archive, beside the target (or in the block's folder); it
+// goes away with this object unless it was renamed into place.
+struct TempArchive {
+  UniqueFd fd;
+  std::string path;
+  mode_t mode = 0;
+  ~TempArchive() {
+    if (!path.empty()) ::unlink(path.c_str());
   }
+};
 
-  const std::vector<std::string> suffixes = SplitSuffixes(Str(p.pSuffix));
-  std::vector<WriteItem> items;
-  std::int64_t totalBytes = 0;
-  std::int64_t newCount = 0;
-  auto addItem = [&](FileToAdd* f) {
-    WriteItem w;
-    w.add = f;
-    std::string lower = Lower(f->storedName);
-    w.store = std::any_of(suffixes.begin(), suffixes.end(), [&](const std::string& s) { return EndsWith(lower, s); });
-    items.push_back(w);
-    totalBytes += std::int64_t(f->size);
-    ++newCount;
-  };
-  for (std::size_t i = 0; i < old.entries.size(); ++i) {
-    if (replacing[i]) {
-      addItem(replacing[i]);
-    } else {
-      WriteItem w;
-      w.keep = &old.entries[i];
-      items.push_back(w);
-    }
-  }
-  for (FileToAdd* f : appended) addItem(f);
-
-  if (newCount == 0) {
-    rep.Message(ORN_ZE_NONE, "Nothing to do for " + zipPath + "; the archive was not changed");
-    return 0;
-  }
-  // The zip limits, checked before anything is written.
-  if (items.size() > kMaxEntries) {
-    rep.Message(ORN_ZE_BIG, "The archive would hold " + std::to_string(items.size()) +
-                                " entries, more than the 65535 a zip archive can hold; nothing was written");
-    return 0;
-  }
-  for (const WriteItem& w : items) {
-    if (w.add && !FitsWithoutZip64(w.add->size)) {
-      rep.Message(ORN_ZE_BIG,
-                  "File too large for a zip archive (4 GiB at most): " + w.add->diskPath + "; nothing was written");
-      return 0;
-    }
-    if (w.keep && (w.keep->zip64 || w.keep->localOffset > kMax32)) {
-      rep.Message(ORN_ZE_BIG, "The archive " + zipPath + " passes the 4 GiB limit already; nothing was written");
-      return 0;
-    }
-  }
-
-  if (!rep.ItemCount(newCount) || !rep.TotalSize(totalBytes)) return 0;
-
+bool CreateTempArchive(const OrnZipParams& p, const std::string& zipPath, const OldArchive& old, Reporter& rep,
+                       TempArchive& tmp) {
   std::string dir = Str(p.pTempDir);
   if (dir.empty()) {
     std::size_t slash = zipPath.rfind('/');
     dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : zipPath.substr(0, slash));
   }
-  std::string tmpPath = (dir.back() == '/' ? dir : dir + "/") + "ornzXXXXXX";
-  UniqueFd tmpFd(::mkstemp(tmpPath.data()));
-  if (!tmpFd) {
+  std::string path = (dir.back() == '/' ? dir : dir + "/") + "ornzXXXXXX";
+  tmp.fd = UniqueFd(::mkstemp(path.data()));
+  if (!tmp.fd) {
     rep.Message(ORN_ZE_TEMP, "Cannot create a temporary file in " + dir + ": " + std::strerror(errno));
-    return 0;
+    return false;
   }
-  // Whatever happens from here on, a half-written temporary file goes away.
-  struct TempGuard {
-    std::string path;
-    ~TempGuard() { ::unlink(path.c_str()); }
-  } guard{tmpPath};
-  mode_t mode = haveOld ? (oldSt.st_mode & 07777) : [] {
+  tmp.path = path;
+  // The new archive keeps the old one's permissions, or gets the usual ones.
+  tmp.mode = old.present ? (old.st.st_mode & 07777) : [] {
     mode_t mask = ::umask(0);
     ::umask(mask);
     return mode_t(0666 & ~mask);
   }();
-  ::fchmod(tmpFd.Get(), mode);
-  rep.Info("Temporary archive: " + tmpPath);
+  ::fchmod(tmp.fd.Get(), tmp.mode);
+  rep.Info("Temporary archive: " + tmp.path);
+  return true;
+}
 
+// Writes the planned items into the temporary archive and makes it durable.
+bool WriteArchive(const OrnZipParams& p, const std::string& zipPath, const OldArchive& old, const AddPlan& plan,
+                  Reporter& rep, TempArchive& tmp, std::vector<const FileToAdd*>& added, std::uint32_t& newest) {
   WriterOptions wo;
   wo.zipLevel = std::clamp(p.fLevel, 0, 9);
-  bool ok;
-  std::vector<const FileToAdd*> added;
-  std::uint32_t newest = 0;
-  {
-    WorkerPool pool(WorkerPool::ThreadsFor(p.MaxThreads));
-    ArchiveWriter writer(tmpFd.Get(), oldFd.Get(), zipPath, rep, pool, wo);
-    std::string comment = p.pZipComment && *p.pZipComment ? std::string(p.pZipComment) : old.comment;
-    std::uint64_t leading = haveOld ? old.cdStart : 0;
-    for (const CentralEntry& e : old.entries) leading = std::min(leading, e.localOffset);
-    ok = writer.Write(items, comment, leading);
-    added = writer.Added();
-    newest = writer.NewestDosTime();
-  }
-  if (ok && ::fsync(tmpFd.Get()) != 0) {
+  wo.best = p.fBest != 0 && wo.zipLevel > 0;
+  WorkerPool pool(WorkerPool::ThreadsFor(p.MaxThreads));
+  ArchiveWriter writer(tmp.fd.Get(), old.fd.Get(), zipPath, rep, pool, wo);
+  const std::string comment = p.pZipComment && *p.pZipComment ? std::string(p.pZipComment) : old.dir.comment;
+  // A self-extractor's stub in front of the old archive stays in front.
+  std::uint64_t leading = old.present ? old.dir.cdStart : 0;
+  for (const CentralEntry& e : old.dir.entries) leading = std::min(leading, e.localOffset);
+  if (!writer.Write(plan.items, comment, leading)) return false;
+  added = writer.Added();
+  newest = writer.NewestDosTime();
+  if (::fsync(tmp.fd.Get()) != 0) {
     rep.Message(ORN_ZE_WRITE, "Cannot write the new archive: " + std::string(std::strerror(errno)));
-    ok = false;
+    return false;
   }
-  std::string error;
-  if (ok && !PutInPlace(tmpFd.Get(), tmpPath, zipPath, mode, error)) {
-    rep.Message(ORN_ZE_CREATE, "Cannot replace " + zipPath + ": " + error + "; the old archive was kept");
-    ok = false;
-  }
-  if (!ok) return 0;
-  tmpFd.Reset();
-  oldFd.Reset();
+  return true;
+}
 
+// After the archive is in place: its time, and the moved files deleted.
+void FinishJob(const OrnZipParams& p, const std::string& zipPath, const std::vector<const FileToAdd*>& added,
+               std::uint32_t newest, Reporter& rep) {
   if (p.fLatestTime && newest != 0) {
     struct timespec times[2];
     times[0].tv_sec = times[1].tv_sec = FromDosDateTime(newest);
@@ -296,6 +215,53 @@ int RunZipJob(const OrnZipParams& p) {
       if (::unlink(f->diskPath.c_str()) != 0)
         rep.Message(ORN_ZE_WRITE, "Cannot delete " + f->diskPath + ": " + std::strerror(errno));
   }
+}
+
+int RunZipJob(const OrnZipParams& p) {
+  Reporter rep(p.ZCallbackFunc, p.Handle, p.Caller, true, p.fVerbose || p.fTraceEnabled);
+  const std::string zipPath = Str(p.pZipFN);
+  if (zipPath.empty()) {
+    rep.Message(ORN_ZE_PARMS, "No archive name given");
+    return 0;
+  }
+  if (p.Argc <= 0 || !p.FDs) {
+    rep.Message(ORN_ZE_NONE, "Nothing to do: no file named for " + zipPath);
+    return 0;
+  }
+  OldArchive old;
+  if (!ReadOldArchive(zipPath, rep, old)) return 0;
+
+  FileCollector collector(CollectOptionsOf(p), rep);
+  if (!CollectFiles(p, rep, collector)) return 0;
+  // Never add the archive to itself.
+  std::vector<FileToAdd>& files = collector.Files();
+  if (old.present)
+    files.erase(std::remove_if(files.begin(), files.end(),
+                               [&](const FileToAdd& f) { return f.dev == old.st.st_dev && f.ino == old.st.st_ino; }),
+                files.end());
+
+  const AddPlan plan = PlanAdd(old.dir.entries, files, p.fUpdate != 0, p.fFreshen != 0, SplitSuffixes(Str(p.pSuffix)));
+  if (plan.newCount == 0) {
+    rep.Message(ORN_ZE_NONE, "Nothing to do for " + zipPath + "; the archive was not changed");
+    return 0;
+  }
+  if (!rep.ItemCount(plan.newCount) || !rep.TotalSize(plan.totalBytes)) return 0;
+
+  TempArchive tmp;
+  if (!CreateTempArchive(p, zipPath, old, rep, tmp)) return 0;
+  std::vector<const FileToAdd*> added;
+  std::uint32_t newest = 0;
+  if (!WriteArchive(p, zipPath, old, plan, rep, tmp, added, newest)) return 0;
+  std::string error;
+  if (!PutInPlace(tmp.fd.Get(), tmp.path, zipPath, tmp.mode, error)) {
+    rep.Message(ORN_ZE_CREATE, "Cannot replace " + zipPath + ": " + error + "; the old archive was kept");
+    return 0;
+  }
+  tmp.path.clear();  // renamed into place
+  tmp.fd.Reset();
+  old.fd.Reset();
+
+  FinishJob(p, zipPath, added, newest, rep);
   rep.BatchEnd();
   return int(added.size());
 }

@@ -99,6 +99,8 @@ int ZipLibTest::Add(const std::string& archive, const std::vector<AddLine>& line
   p.fUpdate = o.update ? -1 : 0;
   p.fFreshen = o.freshen ? -1 : 0;
   p.fLatestTime = o.zipTime ? -1 : 0;
+  p.fStoreLinks = o.storeLinks ? -1 : 0;
+  p.fBest = o.best ? -1 : 0;
   p.Argc = int32_t(fds.size());
   p.pZipFN = archive.c_str();
   p.pTempDir = o.tempDir.empty() ? nullptr : o.tempDir.c_str();

@@ -47,6 +47,7 @@ struct AddOptions {
   int level = 9;
   bool freshen = false, update = false, move = false, hidden = false, junkDirs = false, dirEntries = false;
   bool zipTime = false;
+  bool storeLinks = false, best = false;
   std::string suffixes;
   std::vector<std::string> excludes;
   std::string tempDir;
