@@ -1,7 +1,8 @@
 // Which entries may be extracted at all: nothing may be written outside the
-// base directory. An entry whose name is absolute, carries a drive letter,
-// climbs with "..", or would be written through a symbolic link (one on disk
-// under the base directory, or one the archive itself creates first) is unsafe.
+// base directory. The name rule itself is the record layer's one rule
+// (CheckEntryName); this adds what only the engine can see before the
+// library runs: an entry that would be written through a symbolic link, one
+// on disk under the base directory or one the archive itself creates first.
 #pragma once
 
 #include <string>
@@ -11,14 +12,12 @@
 
 namespace orn {
 
-// True when the stored name (bytes as stored, "/" or "\" separators) is
-// absolute, has a drive letter, or has a ".." part.
-bool IsUnsafeEntryName(const std::string& storedName);
 // True when the entry is a symbolic link stored by a Unix host.
 bool IsSymlinkEntry(const ZipDirEntry& entry);
 
 // Answers, for every entry of `entries`, why it is unsafe ("" when it is
-// safe), for extraction into `baseDir` with or without stored paths.
+// safe, or when it only names the target folder itself), for extraction into
+// `baseDir` with or without stored paths.
 std::vector<std::string> UnsafeEntryReasons(const std::vector<ZipDirEntry>& entries, const std::string& baseDir,
                                             bool withPaths);
 

@@ -12,11 +12,11 @@
 
 namespace {
 
-// Entry names take the "\\" separator of DirEntries; a message keeps its
-// text as written, since the paths in it are this system's own.
+// Entry names arrive as DirEntries lists them ("/" between parts); a
+// message keeps its text as written, since the paths in it are this system's
+// own.
 std::string RecordText(const OrnCallbackStruct& rec) {
   std::string text(rec.FileNameOrMsg, strnlen(rec.FileNameOrMsg, sizeof rec.FileNameOrMsg));
-  if (rec.ActionCode != ORN_CB_MESSAGE) std::replace(text.begin(), text.end(), '/', '\\');
   while (!text.empty() && text.back() == ' ') text.pop_back();
   return text;
 }

@@ -48,11 +48,18 @@ std::string Slashes(std::string s) {
 }  // namespace
 
 TZipEngine::TZipEngine() = default;
-TZipEngine::~TZipEngine() = default;
+TZipEngine::~TZipEngine() {
+  zipLib_.Unload();
+  unzLib_.Unload();
+}
 
 void TZipEngine::SetZipFileName(const std::string& v) {
   zipFileName_ = v;
   List();
+}
+
+orn::NameDecoding TZipEngine::NamesDecoding() const {
+  return {codePage_, orn::CharsetToOemCodePage(namesCharset_), orn::CharsetToCodePage(namesCharset_)};
 }
 
 void TZipEngine::SetRootDir(const std::string& v) { rootDir_ = v.empty() ? v : orn::IncludeTrailingDelimiter(v); }
@@ -91,9 +98,7 @@ void TZipEngine::List() {
     if (!source.Ok())
       throw EZipEngine(orn::kZipOpenRaised, orn::ZipMessageText(orn::kZipOpenRaised) + ": " + source.Error(), true);
     orn::ZipDirOptions options;
-    options.codePage = codePage_;
-    options.oemCodePage = orn::CharsetToOemCodePage(namesCharset_);
-    options.ansiCodePage = orn::CharsetToCodePage(namesCharset_);
+    options.names = NamesDecoding();
     options.useDirOnlyEntries = useDirOnlyEntries_;
     options.labelVolume = orn::VolumeNumberOfName(zipFileName_);
     orn::ZipDirReader reader(source, options);
@@ -130,14 +135,14 @@ std::string TZipEngine::MakeTempZipName() {
   }
   std::string pattern = dir + "zipXXXXXX";
   int fd = ::mkstemp(pattern.data());
-  if (fd < 0) throw EZipEngine(11027);
+  if (fd < 0) throw EZipEngine(orn::kZipNoTempName);
   ::close(fd);
   orn::DeleteFileAt(pattern);
   return pattern + ".zip";
 }
 
 int TZipEngine::SplitToVolumes(const std::string&, const std::string&) {
-  ShowZipMessage(11024, "volumes are not supported by this build");
+  ShowZipMessage(orn::kZipVolumeJoin, "volumes are not supported by this build");
   return -9;
 }
 
@@ -162,12 +167,12 @@ void TZipEngine::Add() {
     return ShowZipMessage(orn::kZipSfxCreateFailed, ": self-extractors are not made by this build");
 
   std::string archive = zipFileName_;
-  const bool loadedHere = orn::ZipLib().handle == nullptr;
+  const bool loadedHere = zipLib_.handle == nullptr;
   addRunning_ = true;
   AtExit finish([this, loadedHere] {
+    addRunning_ = false;
     if (loadedHere) UnloadZipLib();
     cancel_ = false;
-    addRunning_ = false;
     pendingError_ = nullptr;
   });
   try {
@@ -177,10 +182,10 @@ void TZipEngine::Add() {
     }
     if (!LoadZipLib()) return;
     cancel_ = false;
-    const int version = orn::ZipLib().version();
+    const int version = zipLib_.version();
     orn::ZipParamBlock block(*this, version, archive, ZipComment(), &OrnEngineCallback);
     zipJob_ = true;
-    auto exec = reinterpret_cast<int32_t (*)(void*)>(orn::ZipLib().exec);
+    auto exec = reinterpret_cast<int32_t (*)(void*)>(zipLib_.exec);
     successCount_ = exec(block.Address());
     if (pendingError_) std::rethrow_exception(pendingError_);
     if (spanning) {
@@ -201,30 +206,20 @@ void TZipEngine::Add() {
 
 // --- Extract ----------------------------------------------------------------------
 
-// Decides what the library is given: the lines of FSpecArgs, with names as
-// shown mapped back to the names as stored; or, when any chosen entry is
-// unsafe, the stored names of the safe chosen entries only. Unsafe entries
-// are reported and skipped. `anySelected` is false when nothing is left.
-bool TZipEngine::PrepareExtractSpecs(std::vector<std::string>& fileSpecs, bool& anySelected) {
-  orn::FileZipSource source(zipFileName_);
-  if (!source.Ok())
-    throw EZipEngine(orn::kZipOpenRaised, orn::ZipMessageText(orn::kZipOpenRaised) + ": " + source.Error(), true);
-  orn::ZipDirOptions options;
-  options.codePage = codePage_;
-  options.oemCodePage = orn::CharsetToOemCodePage(namesCharset_);
-  options.ansiCodePage = orn::CharsetToCodePage(namesCharset_);
-  options.useDirOnlyEntries = true;
-  std::vector<ZipDirEntry> all;
-  orn::ZipDirectoryInfo info;
-  orn::ZipDirReader(source, options).Read(all, info);
-
+// Decides what the library is given: the lines of FSpecArgs as they are
+// (the library decodes names as this engine lists them, so a listed name is
+// found by that name); or, when any chosen entry is unsafe, the listed names
+// of the safe chosen entries only. Unsafe entries are reported and skipped.
+// Works on the directory List read; `anySelected` is false when nothing is
+// left.
+void TZipEngine::PrepareExtractSpecs(std::vector<std::string>& fileSpecs, bool& anySelected) {
+  const std::vector<ZipDirEntry>& all = dirEntries_;
   auto chosen = [this](const ZipDirEntry& e) {
     if (FSpecArgs.empty()) return true;
-    const std::string stored = Slashes(e.RawName), shown = Slashes(e.Name);
+    const std::string shown = orn::MatchingForm(e.Name);
     for (const std::string& line : FSpecArgs) {
-      const std::string mask = Slashes(line);
-      if (mask == stored || mask == shown || orn::MatchesMask(shown, mask) || orn::MatchesMask(stored, mask))
-        return true;
+      const std::string mask = orn::MatchingForm(line);
+      if (mask == shown || orn::MatchesMask(shown, mask)) return true;
     }
     return false;
   };
@@ -247,22 +242,13 @@ bool TZipEngine::PrepareExtractSpecs(std::vector<std::string>& fileSpecs, bool& 
   fileSpecs.clear();
   anySelected = true;
   if (skippedCount == 0) {
-    for (const std::string& line : FSpecArgs) {
-      std::string fileSpec = Slashes(line);
-      for (const ZipDirEntry& e : all)
-        if (e.Name == line) {
-          fileSpec = e.RawName;
-          break;
-        }
-      fileSpecs.push_back(fileSpec);
-    }
-    return true;
+    fileSpecs = FSpecArgs;
+    return;
   }
   if (skippedCount > 10) skipped += "\n... " + std::to_string(skippedCount - 10) + " more";
   ShowZipMessage(orn::kZipUnsafeEntry, skipped);
-  for (std::size_t i : safe) fileSpecs.push_back(all[i].RawName);
+  for (std::size_t i : safe) fileSpecs.push_back(all[i].Name);
   anySelected = !fileSpecs.empty();
-  return true;
 }
 
 void TZipEngine::Extract() {
@@ -281,36 +267,35 @@ void TZipEngine::Extract() {
     ShowZipMessage(orn::kZipExtractNoPassword);
   }
 
-  const bool loadedHere = orn::UnzLib().handle == nullptr;
+  const bool loadedHere = unzLib_.handle == nullptr;
   extractRunning_ = true;
-  const std::string previousDir = orn::CurrentDir();
-  bool changedDir = false;
+  // The library is handed absolute paths; the process's folder is left alone.
+  const std::string currentDir = orn::CurrentDir();
   AtExit finish([&, this] {
-    if (changedDir && ::chdir(previousDir.c_str()) != 0) orn::Diagnostic("cannot return to " + previousDir);
+    extractRunning_ = false;
     if (loadedHere) UnloadUnzLib();
     cancel_ = false;
-    extractRunning_ = false;
     pendingError_ = nullptr;
   });
   try {
     if (!LoadUnzLib()) return;
     if (directory_.volumeCount != 0) {
-      ShowZipMessage(11024, "volume sets are not supported by this build");
+      ShowZipMessage(orn::kZipVolumeJoin, "volume sets are not supported by this build");
       return;
     }
     std::string archive = zipFileName_;
-    if (!orn::IsAbsolutePath(archive)) archive = orn::JoinPath(previousDir, archive);
+    if (!orn::IsAbsolutePath(archive)) archive = orn::JoinPath(currentDir, archive);
     std::string baseDir = extrBaseDir_;
-    if (!baseDir.empty() && !orn::IsAbsolutePath(baseDir)) baseDir = orn::JoinPath(previousDir, baseDir);
+    if (!baseDir.empty() && !orn::IsAbsolutePath(baseDir)) baseDir = orn::JoinPath(currentDir, baseDir);
 
     std::vector<std::string> fileSpecs;
     bool anySelected = true;
     PrepareExtractSpecs(fileSpecs, anySelected);
     if (!anySelected) return;
 
-    if (!baseDir.empty() && orn::DirectoryExists(baseDir)) changedDir = ::chdir(baseDir.c_str()) == 0;
+    if (baseDir.empty()) baseDir = currentDir;
     cancel_ = false;
-    const int version = orn::UnzLib().version();
+    const int version = unzLib_.version();
     std::string password = password_;
     if (version < 160 && unattended_ && addOptions_.Has(AddEncrypt) && password.empty()) {
       // Older libraries ask for a password whatever the count says; a filler
@@ -319,7 +304,7 @@ void TZipEngine::Extract() {
     }
     orn::UnzipParamBlock block(*this, version, archive, fileSpecs, password, reqCount, baseDir, &OrnEngineCallback);
     zipJob_ = false;
-    auto exec = reinterpret_cast<int32_t (*)(void*)>(orn::UnzLib().exec);
+    auto exec = reinterpret_cast<int32_t (*)(void*)>(unzLib_.exec);
     successCount_ = exec(block.Address());
     if (pendingError_) std::rethrow_exception(pendingError_);
   } catch (const EZipEngine& e) {

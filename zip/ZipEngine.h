@@ -19,6 +19,7 @@
 #include "EZipEngine.h"
 #include "ZipDirEntry.h"
 #include "ZipDirReader.h"
+#include "ZipLibrary.h"
 #include "ZipTypes.h"
 
 struct OrnCallbackStruct;
@@ -108,6 +109,9 @@ class TZipEngine {
   // in the OEM code page that goes with it (186 -> 775, 204 -> 866).
   int NamesCharset() const { return namesCharset_; }
   void SetNamesCharset(int v) { namesCharset_ = v; }
+  // How this engine decodes names without the UTF-8 flag (CodePage and the
+  // pages of NamesCharset); the libraries are handed the same.
+  orn::NameDecoding NamesDecoding() const;
   // The application window handed to the libraries (none when unattended).
   void* AppHandle() const { return appHandle_; }
   void SetAppHandle(void* v) { appHandle_ = v; }
@@ -186,7 +190,7 @@ class TZipEngine {
   struct ExtractJob;
   bool LoadLib(bool zip);
   std::string LibraryPath(const std::string& fileName) const;
-  bool PrepareExtractSpecs(std::vector<std::string>& fileSpecs, bool& anySelected);
+  void PrepareExtractSpecs(std::vector<std::string>& fileSpecs, bool& anySelected);
   void AnswerPassword(OrnCallbackStruct& rec);
   int SplitToVolumes(const std::string& tempZip, const std::string& target);
   std::string MakeTempZipName();
@@ -235,6 +239,8 @@ class TZipEngine {
   bool addRunning_ = false;
   bool extractRunning_ = false;
   bool zipJob_ = false;  // which library is calling back
+  orn::LoadedLibrary zipLib_;
+  orn::LoadedLibrary unzLib_;
   std::int64_t totalSize_ = 0;
   // An exception from an event handler, held while the library unwinds its job.
   std::exception_ptr pendingError_;

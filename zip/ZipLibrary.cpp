@@ -1,6 +1,8 @@
-// Loading the two compression libraries. One loaded instance of each serves
-// every component of the process; a library that a job loaded for itself is
-// freed at the job's end, one loaded with LoadZipLib/LoadUnzLib stays.
+// Loading the two compression libraries. Each engine holds its own handles
+// (the system counts them), so one engine unloading never pulls a library
+// from under another; a library that a job loaded for itself is freed at the
+// job's end, one loaded with LoadZipLib/LoadUnzLib stays until the engine
+// goes.
 #include "ZipLibrary.h"
 
 #include <dlfcn.h>
@@ -24,15 +26,6 @@ std::function<void()>& Hook() {
 void SetProcessMessagesHook(std::function<void()> hook) { Hook() = std::move(hook); }
 void ProcessMessages() {
   if (Hook()) Hook()();
-}
-
-LoadedLibrary& ZipLib() {
-  static LoadedLibrary lib;
-  return lib;
-}
-LoadedLibrary& UnzLib() {
-  static LoadedLibrary lib;
-  return lib;
 }
 
 void LoadedLibrary::Unload() {
@@ -64,7 +57,7 @@ std::string TZipEngine::LibraryPath(const std::string& fileName) const {
 }
 
 bool TZipEngine::LoadLib(bool zip) {
-  LoadedLibrary& lib = zip ? orn::ZipLib() : orn::UnzLib();
+  LoadedLibrary& lib = zip ? zipLib_ : unzLib_;
   if (lib.handle) return true;
   const std::string fileName = zip ? "libornzip.so" : "libornunz.so";
   const int base = zip ? 10600 : 10700;
@@ -92,21 +85,25 @@ bool TZipEngine::LoadLib(bool zip) {
 
 bool TZipEngine::LoadZipLib() { return LoadLib(true); }
 bool TZipEngine::LoadUnzLib() { return LoadLib(false); }
-void TZipEngine::UnloadZipLib() { orn::ZipLib().Unload(); }
-void TZipEngine::UnloadUnzLib() { orn::UnzLib().Unload(); }
+void TZipEngine::UnloadZipLib() {
+  if (!addRunning_ || !zipLib_.handle) zipLib_.Unload();
+}
+void TZipEngine::UnloadUnzLib() {
+  if (!extractRunning_ || !unzLib_.handle) unzLib_.Unload();
+}
 
 int TZipEngine::ZipLibVersion() {
-  const bool wasLoaded = orn::ZipLib().handle != nullptr;
+  const bool wasLoaded = zipLib_.handle != nullptr;
   if (!LoadZipLib()) return 0;
-  int version = orn::ZipLib().version();
+  int version = zipLib_.version();
   if (!wasLoaded) UnloadZipLib();
   return version;
 }
 
 int TZipEngine::UnzLibVersion() {
-  const bool wasLoaded = orn::UnzLib().handle != nullptr;
+  const bool wasLoaded = unzLib_.handle != nullptr;
   if (!LoadUnzLib()) return 0;
-  int version = orn::UnzLib().version();
+  int version = unzLib_.version();
   if (!wasLoaded) UnloadUnzLib();
   return version;
 }

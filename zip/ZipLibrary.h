@@ -1,4 +1,4 @@
-// The process-wide handles of the two compression libraries.
+// A loaded compression library: one per engine and kind.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +13,5 @@ struct LoadedLibrary {
   std::string path;
   void Unload();
 };
-
-LoadedLibrary& ZipLib();
-LoadedLibrary& UnzLib();
 
 }  // namespace orn

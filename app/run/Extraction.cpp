@@ -7,6 +7,7 @@
 #include "CommandLine.h"
 #include "FileSystem.h"
 #include "SourceLists.h"
+#include "ZipNames.h"
 
 namespace orn {
 
@@ -82,16 +83,7 @@ std::string EntryWithoutExtension(const std::string& entryName) {
 }
 
 bool IsSafeEntryName(const std::string& entryName) {
-  if (entryName.empty() || entryName[0] == '/' || entryName[0] == '\\') return false;
-  if (entryName.size() > 1 && entryName[1] == ':') return false;
-  size_t start = 0;
-  while (start <= entryName.size()) {
-    size_t end = entryName.find_first_of("\\/", start);
-    if (end == std::string::npos) end = entryName.size();
-    if (entryName.compare(start, end - start, "..") == 0 && end - start == 2) return false;
-    start = end + 1;
-  }
-  return true;
+  return CheckEntryName(entryName, true).verdict != NameVerdict::Unsafe;
 }
 
 FileChooserModel::FileChooserModel(std::vector<std::string> dirEntries, const CompanionPredicate& isCompanion)
@@ -208,9 +200,11 @@ ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, 
 
   std::vector<std::string> safe;
   for (const std::string& name : list) {
-    if (IsSafeEntryName(name))
+    // The folder entry "./" of some tools names the target itself: nothing to restore.
+    NameVerdict verdict = CheckEntryName(name, true).verdict;
+    if (verdict == NameVerdict::Write)
       safe.push_back(name);
-    else
+    else if (verdict == NameVerdict::Unsafe)
       log.Error(texts_.Text("msg_UnsafeEntry") + " \"" + name + "\"");
   }
   if (!safe.empty() && confirmOverwrite) {

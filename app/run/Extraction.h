@@ -43,8 +43,8 @@ std::string ChosenArchivePath(const Job& job, bool fromUniqueGrid, const std::st
 // An entry name without the extension of its file part; "\" and "/" both
 // separate directories in stored names.
 std::string EntryWithoutExtension(const std::string& entryName);
-// False for a stored name that would land outside the base directory: an
-// absolute name, a drive, or a ".." step.
+// False for a listed name that would land outside the base directory: an
+// absolute name, a drive, or a ".." step (the zip engine's one name rule).
 bool IsSafeEntryName(const std::string& entryName);
 // The files that `entries` (stored names, "\" or "/" between folders)
 // would replace under `baseDir`: those that already exist, as full paths.

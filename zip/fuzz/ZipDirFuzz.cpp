@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   orn::MemoryZipSource source(std::string_view(reinterpret_cast<const char*>(data), size));
   for (CodePageOpts codePage : {cpAuto, cpOEM}) {
     orn::ZipDirOptions options;
-    options.codePage = codePage;
+    options.names.codePage = codePage;
     options.useDirOnlyEntries = codePage == cpOEM;
     orn::ZipDirReader reader(source, options);
     reader.OnWarning([](int, const std::string&) {});

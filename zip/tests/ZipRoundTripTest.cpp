@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -55,7 +56,7 @@ TEST_F(ZipEngineRoundTrip, AddListExtract) {
   std::vector<std::string> names;
   for (const ZipDirEntry& e : zip.DirEntries()) names.push_back(e.Name);
   std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"one.txt", "sub\\deeper\\three.txt", "sub\\two.bin"}));
+  EXPECT_EQ(names, (std::vector<std::string>{"one.txt", "sub/deeper/three.txt", "sub/two.bin"}));
 
   zip.SetExtrBaseDir(scratch / "x");
   ASSERT_TRUE(orn::ForceDirectories(scratch / "x"));
@@ -145,6 +146,91 @@ TEST_F(ZipEngineRoundTrip, UnsafeEntriesAreSkippedTheRestExtracted) {
   EXPECT_EQ(ReadFile(scratch / "base/ok.txt"), "fine");
   EXPECT_FALSE(orn::FileExists(scratch / "escaped.txt"));
   EXPECT_FALSE(orn::FileExists(absolute));
+}
+
+// Every file under `dir`, relative, "/" between parts, sorted.
+std::vector<std::string> FilesUnder(const std::string& dir) {
+  std::vector<std::string> files;
+  if (!std::filesystem::exists(dir)) return files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
+    if (entry.is_regular_file()) files.push_back(std::filesystem::relative(entry.path(), dir).string());
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// What is listed is what is written and what can be asked for by name, for
+// DOS names in each OEM page, Windows names in the language's page and
+// flagged UTF-8 names, under the language that goes with them.
+TEST_F(ZipEngineRoundTrip, ListedNamesAreWrittenNamesInEveryCodePage) {
+  struct Case {
+    const char* what;
+    MemEntry entry;
+    int charset;
+    CodePageOpts codePage;
+    const char* listed;
+  } cases[] = {
+      {"OEM 437", {"DATI\\\x94.txt", "a", 0}, 255, cpAuto, "DATI/ö.txt"},
+      {"OEM 775",
+       {"DATI\\\xc7"
+        "dens.txt",
+        "b", 0},
+       186,
+       cpAuto,
+       "DATI/Ūdens.txt"},
+      {"OEM 866", {"\x82\xae\xa4\xa0.txt", "c", 0}, 204, cpAuto, "Вода.txt"},
+      {"OEM 775 forced on a Unix name",
+       {"\xc7"
+        "dens.txt",
+        "d", 3, 30},
+       186,
+       cpOEM,
+       "Ūdens.txt"},
+      {"Windows 1257",
+       {"dir/\xdb"
+        "dens.txt",
+        "e", 11, 20},
+       186,
+       cpAuto,
+       "dir/Ūdens.txt"},
+      {"Windows 1251", {"\xc2\xee\xe4\xe0.txt", "f", 11, 20}, 204, cpAuto, "Вода.txt"},
+      {"UTF-8 flag", {"Вода/Ūdens.txt", "g", 0, 20, 0x0800}, 186, cpOEM, "Вода/Ūdens.txt"},
+      {"UTF-8 without the flag from Unix", {"Ūdens.txt", "h", 3, 30}, 204, cpAuto, "Ūdens.txt"},
+      {"Unix name with a backslash", {"a\\b.txt", "i", 3, 30}, 186, cpAuto, "a\\b.txt"},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string tag = std::to_string(++n);
+    WriteFile(scratch / (tag + ".zip"), MakeZip({c.entry, {"plain.txt", "p"}}));
+    TZipEngine engine;
+    engine.SetUnattended(true);
+    engine.SetLibDirectory(ORN_BIN_DIR);
+    engine.SetNamesCharset(c.charset);
+    engine.SetCodePage(c.codePage);
+    engine.SetExtrOptions({ExtrDirNames, ExtrOverWrite});
+    engine.SetZipFileName(scratch / (tag + ".zip"));
+    // list
+    ASSERT_EQ(engine.Count(), 2) << c.what;
+    const std::string listed = engine.DirEntries()[0].Name;
+    EXPECT_EQ(listed, c.listed) << c.what;
+    // extract all
+    engine.SetExtrBaseDir(scratch / ("all" + tag));
+    engine.Extract();
+    EXPECT_EQ(engine.SuccessCount(), 2) << c.what;
+    std::vector<std::string> expected{listed, "plain.txt"};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FilesUnder(scratch / ("all" + tag)), expected) << c.what;
+    // extract by the listed name
+    engine.SetExtrBaseDir(scratch / ("one" + tag));
+    engine.FSpecArgs = {listed};
+    engine.Extract();
+    EXPECT_EQ(engine.SuccessCount(), 1) << c.what;
+    EXPECT_EQ(FilesUnder(scratch / ("one" + tag)), std::vector<std::string>{listed}) << c.what;
+    EXPECT_EQ(ReadFile(scratch / ("one" + tag) + "/" + listed), c.entry.data) << c.what;
+    // test
+    engine.SetExtrOptions({ExtrTest, ExtrDirNames});
+    engine.Extract();
+    EXPECT_EQ(engine.SuccessCount(), 2) << c.what;
+  }
 }
 
 }  // namespace

@@ -10,6 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "ByteCursor.h"
+#include "ZipNames.h"
+
 namespace orn::zipfmt {
 
 constexpr std::uint32_t kLocalSig = 0x04034b50;
@@ -46,26 +49,15 @@ class ZipError : public std::runtime_error {
   int code_;
 };
 
-// Reads little-endian fields from a byte range; running past the end sets a
-// flag instead of reading, so each record is checked once.
-class LeReader {
+// The record layer's cursor under the name the libraries know it by: reads
+// little-endian fields from a byte range; running past the end sets a flag
+// instead of reading, so each record is checked once.
+class LeReader : public ByteCursor {
  public:
-  LeReader(const void* data, std::size_t size) : p_(static_cast<const std::uint8_t*>(data)), n_(size) {}
-  std::uint16_t U16();
-  std::uint32_t U32();
-  std::uint64_t U64();
-  std::string Bytes(std::size_t count);
-  void Skip(std::size_t count);
-  bool Ok() const { return ok_; }
-  std::size_t Pos() const { return pos_; }
-  std::size_t Remaining() const { return ok_ ? n_ - pos_ : 0; }
-
- private:
-  bool Need(std::size_t count);
-  const std::uint8_t* p_;
-  std::size_t n_;
-  std::size_t pos_ = 0;
-  bool ok_ = true;
+  LeReader(const void* data, std::size_t size) : ByteCursor(static_cast<const unsigned char*>(data), size) {}
+  std::string Bytes(std::size_t count) { return std::string(ByteCursor::Bytes(count)); }
+  std::size_t Pos() const { return Offset(); }
+  std::size_t Remaining() const { return Ok() ? Left() : 0; }
 };
 
 // Appends little-endian fields to a byte string.
@@ -97,9 +89,9 @@ struct CentralEntry {
   std::string rawName;
   std::string extra;
   std::string comment;
-  std::string name;  // UTF-8, as stored (separators untouched)
+  std::string name;  // UTF-8, "/" between parts, as the engine lists it
 
-  bool IsDirectory() const { return !name.empty() && (name.back() == '/' || name.back() == '\\'); }
+  bool IsDirectory() const { return !name.empty() && name.back() == '/'; }
   bool IsEncrypted() const { return flags & kFlagEncrypted; }
   bool IsSymlink() const { return (versionMadeBy >> 8) == 3 && ((externalAttr >> 16) & 0170000) == 0120000; }
   std::uint32_t DosDateTime() const { return (std::uint32_t(modDate) << 16) | modTime; }
@@ -118,18 +110,16 @@ struct CentralDirectory {
   bool zip64 = false;
 };
 
-// Reads the end record and the central directory of the open archive `fd`.
-// Throws ZipError naming `path` when the file is not a readable zip archive.
-CentralDirectory ReadCentralDirectory(int fd, const std::string& path);
+// Reads the end record and the central directory of the open archive `fd`
+// through the record layer's one reader, decoding names as `names` says (the
+// engine hands its decoding over in the parameter block). Throws ZipError
+// naming `path` when the file is not a readable zip archive, or when entries
+// overlap.
+CentralDirectory ReadCentralDirectory(int fd, const std::string& path, const NameDecoding& names = {});
 
 // Offset of the entry's data behind its local header; throws ZipError when
 // the local header is missing or damaged.
 std::uint64_t LocalDataOffset(int fd, const CentralEntry& entry, const std::string& path);
-
-// The stored name as UTF-8: flagged names are UTF-8 already; unflagged names
-// that are valid UTF-8 are taken as such (as most tools on this system write
-// them), anything else is read as code page 437.
-std::string DecodeStoredName(const std::string& raw, std::uint16_t flags);
 
 // Reads exactly `size` bytes at `offset`; false on a short read or error.
 bool ReadAt(int fd, void* buffer, std::size_t size, std::uint64_t offset);

@@ -199,7 +199,8 @@ typedef struct OrnZipParams {
 
 /* One line of FSpecArgs for extracting: an entry name or wildcard. */
 typedef struct OrnUnzipFileData {
-  const char* fFileSpec;    /* 0: entry name or wildcard ('\' and '/' both match the stored '/') */
+  const char* fFileSpec;    /* 0: entry name as the host lists it (decoded, '/' separators) or a
+                               wildcard; '\' and '/' both match '/' */
   const char* fFileAltName; /* unused */
   const char* fPassword;    /* unused */
   void* fNotUsed[14];       /* reserved, zero */
@@ -237,6 +238,12 @@ typedef struct OrnUnzipParams {
   /* Additions of this build, after the end mark. */
   const char* ExtrBaseDir; /* directory to extract into (also the boundary no entry may leave);
                               null = the current directory */
+  /* How entry names without the UTF-8 flag are decoded, as the host lists
+   * them, so that a name the host shows is the name the library matches and
+   * writes. Zero means the library's defaults (by host system, 437, 1252). */
+  int32_t NamesCodePage;     /* 0: OEM for DOS-family hosts, 1: as stored, 2: OEM for every host */
+  int32_t NamesOemCodePage;  /* the OEM code page (775, 866, 437, ...) */
+  int32_t NamesAnsiCodePage; /* the code page of other names that are not valid UTF-8 */
 } OrnUnzipParams;
 
 /* ---- Exports ----------------------------------------------------------- */

@@ -21,7 +21,6 @@
 #include "FileSystem.h"
 #include "OrnZipLib.h"
 #include "Reporter.h"
-#include "SafePath.h"
 #include "UniqueFd.h"
 #include "WorkerPool.h"
 #include "ZipCrypto.h"
@@ -33,19 +32,29 @@ namespace {
 
 std::string Str(const char* s) { return s ? std::string(s) : std::string(); }
 
-std::string Slashes(std::string s) {
-  std::replace(s.begin(), s.end(), '\\', '/');
-  return s;
+// Whether an entry is chosen by the lines given; marks each line that chose
+// something in `used`.
+bool Selected(const std::string& name, const std::vector<std::string>& patterns, std::vector<bool>* used = nullptr) {
+  if (patterns.empty()) return true;
+  const std::string n = MatchingForm(name);
+  bool chosen = false;
+  for (std::size_t i = 0; i < patterns.size(); ++i) {
+    const std::string& s = patterns[i];
+    if (n == s || MatchesMask(n, s) || (!s.empty() && s.back() == '/' && n.compare(0, s.size(), s) == 0)) {
+      chosen = true;
+      if (!used) break;
+      (*used)[i] = true;
+    }
+  }
+  return chosen;
 }
 
-bool Selected(const std::string& name, const std::vector<std::string>& patterns) {
-  if (patterns.empty()) return true;
-  std::string n = Slashes(name);
-  for (const auto& s : patterns) {
-    if (MatchesMask(n, s)) return true;
-    if (!s.empty() && s.back() == '/' && n.compare(0, s.size(), s) == 0) return true;
-  }
-  return false;
+NameDecoding DecodingOf(const OrnUnzipParams& p) {
+  NameDecoding names;
+  if (p.NamesCodePage >= cpAuto && p.NamesCodePage <= cpOEM) names.codePage = CodePageOpts(p.NamesCodePage);
+  if (p.NamesOemCodePage > 0) names.oemCodePage = p.NamesOemCodePage;
+  if (p.NamesAnsiCodePage > 0) names.ansiCodePage = p.NamesAnsiCodePage;
+  return names;
 }
 
 // Opens (and creates) the directories of a relative path under the base,
@@ -154,7 +163,7 @@ int RunUnzJob(const OrnUnzipParams& p) {
   }
   CentralDirectory cd;
   try {
-    cd = ReadCentralDirectory(zfd.Get(), zipPath);
+    cd = ReadCentralDirectory(zfd.Get(), zipPath, DecodingOf(p));
   } catch (const ZipError& e) {
     rep.Message(e.Code(), e.what());
     return 0;
@@ -168,7 +177,7 @@ int RunUnzJob(const OrnUnzipParams& p) {
 
   std::vector<std::string> patterns;
   for (int i = 0; p.FDs && i < p.Argc; ++i)
-    if (p.FDs[i].fFileSpec && *p.FDs[i].fFileSpec) patterns.push_back(Slashes(p.FDs[i].fFileSpec));
+    if (p.FDs[i].fFileSpec && *p.FDs[i].fFileSpec) patterns.push_back(MatchingForm(p.FDs[i].fFileSpec));
 
   std::string base = Str(p.ExtrBaseDir);
   if (base.empty()) base = ".";
@@ -185,15 +194,17 @@ int RunUnzJob(const OrnUnzipParams& p) {
 
   std::vector<const CentralEntry*> chosen;
   std::int64_t total = 0;
+  std::vector<bool> used(patterns.size(), false);
   for (const auto& e : cd.entries)
-    if (Selected(e.name, patterns)) {
+    if (Selected(e.name, patterns, &used)) {
       chosen.push_back(&e);
       if (!e.IsDirectory()) total += std::int64_t(e.uncompressedSize);
     }
-  if (chosen.empty()) {
-    rep.Message(ORN_ZE_NAME, "No entry of " + zipPath + " matches");
-    return 0;
-  }
+  // Every line that names nothing is told, also when other lines chose
+  // entries: the caller asked for it and does not get it.
+  for (std::size_t i = 0; i < patterns.size(); ++i)
+    if (!used[i]) rep.Message(ORN_ZE_NAME, "No entry of " + zipPath + " matches " + patterns[i]);
+  if (chosen.empty()) return 0;
   if (!rep.ItemCount(std::int64_t(chosen.size())) || !rep.TotalSize(total)) return 0;
 
   std::uint32_t pwRequests = std::min<std::uint32_t>(p.fPWReqCount, 15);
@@ -351,12 +362,14 @@ int RunUnzJob(const OrnUnzipParams& p) {
     const CentralEntry& e = *ep;
     if (rep.Stopped()) break;
     drainTo(maxWeight, 256);
-    std::optional<std::string> rel = SafeRelativeName(e.name, keepDirs);
-    if (!rel) {
+    SafeName safe = CheckEntryName(e.name, keepDirs);
+    if (safe.verdict == NameVerdict::SkipQuiet) continue;
+    if (safe.verdict == NameVerdict::Unsafe) {
       rep.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
-      rep.Message(ORN_ZE_UNSAFE, "Unsafe name, not extracted: " + e.name);
+      rep.Message(ORN_ZE_UNSAFE, "Unsafe name (" + safe.reason + "), not extracted: " + e.name);
       continue;
     }
+    const std::string* rel = &safe.path;
     if (e.IsDirectory()) {
       if (!test && keepDirs) {
         std::shared_ptr<UniqueFd> d;

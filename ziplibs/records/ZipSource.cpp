@@ -35,16 +35,28 @@ FileZipSource::~FileZipSource() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-std::size_t FileZipSource::ReadAt(std::uint64_t offset, void* out, std::size_t count) const {
+namespace {
+
+std::size_t ReadFully(int fd, std::uint64_t offset, void* out, std::size_t count) {
   std::size_t done = 0;
   auto* dst = static_cast<char*>(out);
   while (done < count) {
-    ssize_t n = ::pread(fd_, dst + done, count - done, static_cast<off_t>(offset + done));
+    ssize_t n = ::pread(fd, dst + done, count - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) break;
     done += static_cast<std::size_t>(n);
   }
   return done;
+}
+
+}  // namespace
+
+std::size_t FileZipSource::ReadAt(std::uint64_t offset, void* out, std::size_t count) const {
+  return ReadFully(fd_, offset, out, count);
+}
+
+std::size_t FdZipSource::ReadAt(std::uint64_t offset, void* out, std::size_t count) const {
+  return ReadFully(fd_, offset, out, count);
 }
 
 std::size_t MemoryZipSource::ReadAt(std::uint64_t offset, void* out, std::size_t count) const {

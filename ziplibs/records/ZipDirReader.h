@@ -12,9 +12,8 @@
 
 #include "EZipEngine.h"
 #include "ZipDirEntry.h"
+#include "ZipNames.h"
 #include "ZipSource.h"
-
-enum CodePageOpts { cpAuto, cpNone, cpOEM };
 
 namespace orn {
 
@@ -52,12 +51,14 @@ struct ZipDirectoryInfo {
   int dirOnlyCount = 0;    // directory-only entries left out
   std::uint64_t archiveSize = 0;
   std::uint64_t directoryPosition = 0;
+  // What to add to a recorded local header offset to find it in the file
+  // (data in front of the archive that the offsets do not count).
+  std::int64_t offsetShift = 0;
+  bool zip64 = false;  // Zip64 end records were used
 };
 
 struct ZipDirOptions {
-  CodePageOpts codePage = cpAuto;
-  int oemCodePage = 775;    // DOS names
-  int ansiCodePage = 1257;  // names neither DOS nor UTF-8 that are not valid UTF-8
+  NameDecoding names{cpAuto, 775, 1257};
   bool useDirOnlyEntries = false;
   // The volume number the medium carries (the volume label's number where
   // there are labels; here the number in the file name), 0 when none.
@@ -78,13 +79,14 @@ class ZipDirReader {
   // the spanned mark and the archive size in `info`.
   bool FindEndOfDirectory(ZipEndRecord& end, ZipDirectoryInfo& info, bool raise);
   // Lists the whole directory into `entries` (appending) and `info`. Raises
-  // EZipEngine on failure, with the records read before it kept.
+  // EZipEngine on failure, with the records read before it kept; entries
+  // whose data overlap one another or the directory are refused (11048)
+  // before anything is read from them.
   void Read(std::vector<ZipDirEntry>& entries, ZipDirectoryInfo& info);
 
  private:
   void ReadZip64End(ZipEndRecord& end);
   void PreferEnclosingEnd(ZipEndRecord& end, ZipDirectoryInfo& info);
-  std::string ConvertText(const std::string& bytes, const ZipDirEntry& entry) const;
 
   const ZipSource& source_;
   ZipDirOptions options_;

@@ -99,6 +99,7 @@ constexpr MessageText kTexts[] = {
     {11045, "This is a middle volume of a set; open the last volume"},
     {11046, "Please insert disk volume %.1d"},
     {11047, "Central directory"},
+    {11048, "Entries of the archive share or overlap their data; the archive is refused"},
 };
 
 const MessageText* Find(int ident) {

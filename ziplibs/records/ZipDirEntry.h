@@ -25,7 +25,8 @@ struct ZipDirEntry {
   std::uint16_t InternalAttr = 0;
   std::uint32_t ExternalAttr = 0;
   std::uint32_t LocalHeaderOffset = 0;
-  // Stored name after code-page conversion (UTF-8), every "/" turned into "\".
+  // Stored name after code-page conversion (UTF-8), "/" between parts (a
+  // backslash in a name from a Unix host is part of the name).
   std::string Name;
   std::string Comment;
   bool IsEncrypted = false;
@@ -37,6 +38,7 @@ struct ZipDirEntry {
   // matches; and the true sizes and offset where a Zip64 extra field
   // replaces the 32-bit ones.
   std::string RawName;
+  std::string RawComment;
   std::uint64_t UnpackedSize64 = 0;
   std::uint64_t PackedSize64 = 0;
   std::uint64_t LocalHeaderOffset64 = 0;

@@ -19,6 +19,7 @@ namespace {
 constexpr std::size_t kMaxCommentScan = 65535 + kEndRecordSize;
 constexpr std::size_t kZip64LocatorSize = 20;
 constexpr std::size_t kZip64EndRecordSize = 56;
+constexpr std::uint64_t kLocalHeaderSize = 30;
 
 // Decodes the fixed 22 bytes of an end record whose signature was checked.
 void DecodeEndRecord(std::string_view bytes, ZipEndRecord& end) {
@@ -53,6 +54,34 @@ void ApplyZip64Extra(ZipDirEntry& e) {
     if (e.PackedSize == 0xFFFFFFFFu && f.Ok()) e.PackedSize64 = f.U64();
     if (e.LocalHeaderOffset == 0xFFFFFFFFu && f.Ok()) e.LocalHeaderOffset64 = f.U64();
     return;
+  }
+}
+
+// The least that an entry occupies: its local header and its packed data
+// (the name and extra field of the local header can only add to it).
+struct DataRange {
+  std::uint64_t offset;
+  std::uint64_t length;
+};
+
+// Every entry's data must lie before the directory and apart from every other
+// entry's. Entries that share their data are how a small archive claims to
+// hold far more than it does; such an archive is refused before anything is
+// inflated, as the common unzip tools refuse it.
+void CheckNoOverlap(std::vector<DataRange>& ranges, std::int64_t shift, std::uint64_t directoryPosition) {
+  std::sort(ranges.begin(), ranges.end(), [](const DataRange& a, const DataRange& b) { return a.offset < b.offset; });
+  std::uint64_t reached = 0;
+  for (std::size_t i = 0; i < ranges.size(); ++i) {
+    const std::int64_t start = static_cast<std::int64_t>(ranges[i].offset) + shift;
+    const std::uint64_t length = ranges[i].length;
+    if (start < 0 || static_cast<std::uint64_t>(start) > directoryPosition ||
+        length > directoryPosition - static_cast<std::uint64_t>(start))
+      throw EZipEngine(kZipOverlappingEntries,
+                       ZipMessageText(kZipOverlappingEntries) + " (data reaches into the central directory)", true);
+    if (i > 0 && static_cast<std::uint64_t>(start) < reached)
+      throw EZipEngine(kZipOverlappingEntries,
+                       ZipMessageText(kZipOverlappingEntries) + " (offset " + std::to_string(start) + ")", true);
+    reached = static_cast<std::uint64_t>(start) + length;
   }
 }
 
@@ -226,17 +255,6 @@ void ZipDirReader::ReadZip64End(ZipEndRecord& end) {
   }
 }
 
-std::string ZipDirReader::ConvertText(const std::string& bytes, const ZipDirEntry& e) const {
-  if (IsPlainAscii(bytes)) return bytes;
-  if ((e.GeneralFlags & 0x0800) && IsValidUtf8(bytes)) return bytes;
-  const bool oem = options_.codePage == cpOEM || (options_.codePage == cpAuto && e.HostSystem == 0) ||
-                   e.HostSystem == 6 || (e.HostSystem == 11 && e.VersionMadeBy == 50);
-  if (oem) return ToUtf8(bytes, options_.oemCodePage);
-  // Left as stored, which is the system encoding (UTF-8) here; bytes that are
-  // not UTF-8 are taken as the language's 8-bit code page.
-  return IsValidUtf8(bytes) ? bytes : ToUtf8(bytes, options_.ansiCodePage);
-}
-
 void ZipDirReader::Read(std::vector<ZipDirEntry>& entries, ZipDirectoryInfo& info) {
   ZipEndRecord end;
   FindEndOfDirectory(end, info, true);
@@ -282,6 +300,9 @@ void ZipDirReader::Read(std::vector<ZipDirEntry>& entries, ZipDirectoryInfo& inf
 
   ByteCursor c(dir);
   std::uint64_t lowestOffset = UINT64_MAX;
+  std::vector<DataRange> ranges;
+  ranges.reserve(static_cast<std::size_t>(std::min(end.totalEntries, dir.size() / kCentralHeaderSize)));
+  bool onOneDisk = end.thisDisk == 0;
   const std::uint64_t readable = dir.size() / kCentralHeaderSize;
   entries.reserve(entries.size() + static_cast<std::size_t>(std::min(end.totalEntries, readable)));
   for (std::uint64_t seq = 1; seq <= end.totalEntries; ++seq) {
@@ -330,18 +351,21 @@ void ZipDirReader::Read(std::vector<ZipDirEntry>& entries, ZipDirectoryInfo& inf
                        true);
 
     e.RawName.assign(name);
-    e.Name = ConvertText(e.RawName, e);
-    std::replace(e.Name.begin(), e.Name.end(), '/', '\\');
+    e.Name = DecodeEntryName(e.RawName, e.GeneralFlags, e.VersionMadeBy, e.HostSystem, options_.names);
     e.IsEncrypted = (e.GeneralFlags & 1) != 0;
     e.Extra.assign(extra.begin(), extra.end());
-    if (!comment.empty()) e.Comment = ConvertText(std::string(comment), e);
+    e.RawComment.assign(comment);
+    if (!comment.empty())
+      e.Comment = DecodeEntryText(std::string(comment), e.GeneralFlags, e.VersionMadeBy, e.HostSystem, options_.names);
     e.UnpackedSize64 = e.UnpackedSize;
     e.PackedSize64 = e.PackedSize;
     e.LocalHeaderOffset64 = e.LocalHeaderOffset;
     if (!e.Extra.empty()) ApplyZip64Extra(e);
     lowestOffset = std::min(lowestOffset, e.LocalHeaderOffset64);
+    if (e.DiskStart != 0) onOneDisk = false;
+    ranges.push_back({e.LocalHeaderOffset64, kLocalHeaderSize + e.PackedSize64});
 
-    const bool dirOnly = e.Name.empty() || e.Name.back() == '\\';
+    const bool dirOnly = e.Name.empty() || e.Name.back() == '/';
     if (options_.useDirOnlyEntries || !dirOnly) {
       entries.push_back(std::move(e));
       if (newName_) newName_(static_cast<int>(seq), entries.back());
@@ -352,6 +376,20 @@ void ZipDirReader::Read(std::vector<ZipDirEntry>& entries, ZipDirectoryInfo& inf
   // Offsets are relative to the archive's start; data in front shifts them.
   const std::int64_t shift =
       static_cast<std::int64_t>(info.directoryPosition) - static_cast<std::int64_t>(end.directoryOffset);
+  // Where the entries really are: usually shifted like the directory (data
+  // in front of the archive), but when only the directory's recorded offset
+  // is wrong the entries' own offsets are right.
+  std::int64_t entryShift = shift;
+  if (shift != 0 && lowestOffset != UINT64_MAX) {
+    auto localAt = [this](std::int64_t pos) {
+      return pos >= 0 && Signature(source_.Read(static_cast<std::uint64_t>(pos), 4)) == kLocalHeaderSig;
+    };
+    if (!localAt(static_cast<std::int64_t>(lowestOffset) + shift) && localAt(static_cast<std::int64_t>(lowestOffset)))
+      entryShift = 0;
+  }
+  info.offsetShift = entryShift;
+  info.zip64 = end.zip64;
+  if (onOneDisk) CheckNoOverlap(ranges, entryShift, info.directoryPosition);
   if (lowestOffset == UINT64_MAX) {
     info.firstLocalOffset = end.totalEntries == 0 ? info.directoryPosition : 0;
   } else {

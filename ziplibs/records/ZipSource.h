@@ -40,6 +40,18 @@ class FileZipSource : public ZipSource {
   std::string error_;
 };
 
+// An archive already open elsewhere; the descriptor stays its owner's.
+class FdZipSource : public ZipSource {
+ public:
+  FdZipSource(int fd, std::uint64_t size) : fd_(fd), size_(size) {}
+  std::uint64_t Size() const override { return size_; }
+  std::size_t ReadAt(std::uint64_t offset, void* out, std::size_t count) const override;
+
+ private:
+  int fd_;
+  std::uint64_t size_;
+};
+
 // A view of bytes in memory; the caller keeps them alive.
 class MemoryZipSource : public ZipSource {
  public:

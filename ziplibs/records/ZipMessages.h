@@ -1,5 +1,5 @@
 // The zip engine's message resource: a text for every identifier it reports
-// (10101 to 11047), and the fallback for an identifier without one.
+// (10101 to 11048), and the fallback for an identifier without one.
 #pragma once
 
 #include <string>
@@ -51,11 +51,14 @@ enum ZipMsg : int {
   kZipCentralSignature = 11015,
   kZipNameError = 11017,
   kZipCommentError = 11022,
+  kZipVolumeJoin = 11024,
+  kZipNoTempName = 11027,
   kZipNotAnArchive = 11036,
   kZipFirstVolume = 11037,
   kZipVolumeN = 11038,
   kZipSpanToExe = 11041,
   kZipMiddleVolume = 11045,
+  kZipOverlappingEntries = 11048,
 };
 
 // The text of `ident`; the missing-text form when the resource has none.

@@ -1,0 +1,72 @@
+// Entry names: how stored bytes become the name a user sees, and the one
+// rule for where an entry may be written. The engine, both libraries and the
+// archiver's restore all decide through these functions, so what is listed
+// is what is written and what can be asked for by name.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+enum CodePageOpts { cpAuto, cpNone, cpOEM };
+
+namespace orn {
+
+// How one archive's names are decoded; the engine decides it once per
+// archive and hands it to the libraries.
+struct NameDecoding {
+  CodePageOpts codePage = cpAuto;
+  int oemCodePage = 437;    // names from DOS-family hosts
+  int ansiCodePage = 1252;  // other names that are not valid UTF-8
+};
+
+// Host systems of the "version made by" field that matter for names.
+constexpr std::uint8_t kHostDos = 0;
+constexpr std::uint8_t kHostUnix = 3;
+constexpr std::uint8_t kHostHpfs = 6;
+constexpr std::uint8_t kHostNtfs = 11;
+constexpr std::uint8_t kHostMacOsX = 19;
+
+constexpr std::uint16_t kFlagUtf8Name = 0x0800;
+
+// Stored text (a name or an entry comment) as UTF-8, decoded by the code
+// page the host and the archive's decoding call for.
+std::string DecodeEntryText(const std::string& stored, std::uint16_t flags, std::uint8_t versionMadeBy,
+                            std::uint8_t hostSystem, const NameDecoding& decoding);
+
+// The stored bytes of a name as UTF-8 with "/" separators. A
+// name from a host whose file names cannot hold a backslash (DOS, Windows,
+// OS/2) has its backslashes read as separators; on a Unix host a backslash
+// is part of the file name and stays.
+std::string DecodeEntryName(const std::string& stored, std::uint16_t flags, std::uint8_t versionMadeBy,
+                            std::uint8_t hostSystem, const NameDecoding& decoding);
+
+// The decoded name turned into the form a name given by a user is compared
+// in: "\" between parts counts as "/" when the archive's names never hold a
+// literal backslash. Used for matching only, never for writing.
+std::string MatchingForm(const std::string& name);
+
+enum class NameVerdict {
+  Write,      // `path` holds the relative path to write
+  SkipQuiet,  // the name is the target folder itself ("./", "."): nothing to do
+  Unsafe      // would leave the target folder, or is no name at all
+};
+
+struct SafeName {
+  NameVerdict verdict = NameVerdict::Unsafe;
+  std::string path;    // relative, "/" between parts, no "." or empty parts
+  std::string reason;  // why it is unsafe
+};
+
+// The one rule for a decoded entry name ("/" separators): refused when it
+// is empty, absolute, has a drive ("C:", also "1:"), has a ".." part (also
+// between backslashes) or holds a zero byte; a name that is only the target
+// folder itself ("./", ".") is skipped quietly; any other backslash is part
+// of a file name. With `keepDirs` false only the last part is kept.
+SafeName CheckEntryName(const std::string& name, bool keepDirs);
+
+// True when a symbolic link stored at `linkPath` (a safe relative path) with
+// the target `target` resolves inside the extraction folder. Absolute
+// targets and targets that climb out are refused.
+bool LinkStaysInside(const std::string& linkPath, const std::string& target);
+
+}  // namespace orn
