@@ -155,8 +155,16 @@ std::vector<std::string> FakeBackend::List(const std::string& archivePath) {
   return names;
 }
 
+FakeBackend::~FakeBackend() {
+  if (!scratchRoot_.empty()) RemoveTree(scratchRoot_);
+}
+
 int FakeBackend::Extract(const std::string& archivePath, const std::vector<std::string>& wanted,
                          const std::string& baseDir) {
+  if (redirectRoot.empty()) {
+    if (scratchRoot_.empty()) scratchRoot_ = MakeScratchDir();
+    redirectRoot = scratchRoot_;
+  }
   extracted.push_back(wanted);
   extractBaseDirs.push_back(baseDir);
   if (onExtract) onExtract(archivePath, wanted);

@@ -15,6 +15,7 @@ namespace orn::test {
 
 class FakeBackend : public ArchiveBackend {
  public:
+  ~FakeBackend() override;
   void SetObserver(ArchiveBackendObserver* observer) override { observer_ = observer; }
   void SetVolumes(bool on, std::int64_t maxVolumeSize) override {
     volumes_ = on;
@@ -37,13 +38,16 @@ class FakeBackend : public ArchiveBackend {
   std::string failAddMessage;                        // Add reports this and makes nothing
   std::function<bool(const std::string&)> skipFile;  // Add leaves such a file out
   std::function<void(const std::string&, const std::vector<std::string>&)> onExtract;
-  std::string redirectRoot;  // Extract writes under this folder, as if it were "/"
+  // Extract writes under this folder, as if it were "/"; a test that sets
+  // none gets a scratch folder of its own, so nothing lands in the real "/".
+  std::string redirectRoot;
 
   std::vector<std::string> progress;
   std::vector<std::vector<std::string>> extracted;  // entries of each Extract call
   std::vector<std::string> extractBaseDirs;
 
  private:
+  std::string scratchRoot_;
   ArchiveBackendObserver* observer_ = nullptr;
   bool volumes_ = false;
   std::int64_t maxVolumeSize_ = 0;
