@@ -333,12 +333,12 @@ int main(int argc, char** argv) {
   window.addTab(dataPage, QStringLiteral("Data-aware controls"));
   if (page == QLatin1String("data")) window.setCurrentWidget(dataPage);
 
-  window.resize(1000, 900);
+  window.resize(window.sizeHint().expandedTo(QSize(1040, 1010)));
   window.show();
   if (focused && window.currentWidget() == painted) focused->setFocus();
   QTimer::singleShot(300, &window, [&] {
     if (drop == QLatin1String("combo")) gallery::DropComboList(dataPage);
-    if (drop == QLatin1String("lookup")) gallery::ShowLookupSearch(dataPage, QStringLiteral("P00"));
+    if (drop == QLatin1String("lookup")) gallery::ShowLookupSearch(dataPage, QStringLiteral("P003"));
   });
 
   if (!saveTo.isEmpty()) {
