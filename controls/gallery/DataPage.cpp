@@ -118,7 +118,8 @@ QWidget* MakeDataPage(const QString& exampleData) {
     partneri->Open();
   } catch (const std::exception& e) {
     delete page;
-    return Problem(QStringLiteral("The example tables cannot be opened: %1").arg(QString::fromStdString(e.what())));
+    return Problem(QStringLiteral("The example tables of %1 cannot be opened (working copy: %2).")
+                       .arg(exampleData, QString::fromStdString(e.what())));
   }
   auto* dokumSource = new TDataSource(page);
   dokumSource->SetDataSet(dokum);
@@ -219,6 +220,10 @@ void DropComboList(QWidget* page) {
     combo->SetItemIndex(0);
     combo->DropDown();
   }
+}
+
+void OpenComboEditor(QWidget* page) {
+  if (auto* combo = page->window()->findChild<TOrnComboBox*>(QStringLiteral("CBValuta"))) combo->Edit();
 }
 
 void ShowLookupSearch(QWidget* page, const QString& typed) {

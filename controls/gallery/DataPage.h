@@ -19,6 +19,7 @@ QWidget* MakeDataPage(const QString& exampleData);
 // Shows the combo box's list dropped down, or the lookup list's search
 // panel with a typed text, for pictures of the page.
 void DropComboList(QWidget* page);
+void OpenComboEditor(QWidget* page);
 void ShowLookupSearch(QWidget* page, const QString& typed);
 
 }  // namespace gallery

@@ -3,7 +3,8 @@
 // working over the bundled example tables. `orn_gallery --save FILE.png`
 // writes a picture of the window and exits; `--page data` opens the data
 // page, `--data FOLDER` names the example tables, `--drop combo` and
-// `--drop lookup` show the combo box's list or the lookup list's search.
+// `--drop lookup` show the combo box's list or the lookup list's search,
+// `--drop editor` the combo box's list editor.
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -338,6 +339,7 @@ int main(int argc, char** argv) {
   if (focused && window.currentWidget() == painted) focused->setFocus();
   QTimer::singleShot(300, &window, [&] {
     if (drop == QLatin1String("combo")) gallery::DropComboList(dataPage);
+    if (drop == QLatin1String("editor")) gallery::OpenComboEditor(dataPage);
     if (drop == QLatin1String("lookup")) gallery::ShowLookupSearch(dataPage, QStringLiteral("P003"));
   });
 
