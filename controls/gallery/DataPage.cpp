@@ -127,7 +127,8 @@ QWidget* MakeDataPage(const QString& exampleData) {
   partneriSource->SetDataSet(partneri);
 
   auto* grid = new QGridLayout(page);
-  auto* intro = new TOrnLabel(QStringLiteral("Working copy of the example tables: %1").arg(folder));
+  auto* intro =
+      new TOrnLabel(QStringLiteral("Example tables of %1, used in a working copy in %2").arg(exampleData, folder));
   intro->setObjectName(QStringLiteral("LabWorkingCopy"));
   grid->addWidget(intro, 0, 0, 1, 2);
 

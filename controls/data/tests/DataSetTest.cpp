@@ -107,6 +107,40 @@ TEST_F(DataSet, DataEditKeepsTheFocusAfterTheMessage) {
   EXPECT_TRUE(edit->hasFocus());
 }
 
+TEST_F(DataSet, DataEditGrowsWhileTypingAndShrinksOnExit) {
+  orntest::MakeTable(dir.File("T.DB"), {{"Nr", kAlpha, 2}, {"Teksts", kAlpha, 40}}, 1, {{"1", "a"}});
+  TTable* t = Open("T.DB", &window);
+  TDataSource source;
+  source.SetDataSet(t);
+  window.resize(200, 100);
+  const struct {
+    int left, width, maxWidth;
+    QRect grown;
+  } cases[] = {
+      {10, 40, 100, {10, 0, 100, 20}},   // room on the right
+      {150, 40, 100, {90, 0, 100, 20}},  // the right edge stays
+      {10, 40, 0, {10, 0, 40, 20}},      // no MaxWidth
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.left);
+    auto* edit = new TOrnDBEdit(&window);
+    edit->SetDataSource(&source);
+    edit->SetDataField(QStringLiteral("Teksts"));
+    edit->SetMaxWidth(c.maxWidth);
+    edit->setGeometry(c.left, 0, c.width, 20);
+    window.show();
+    edit->show();
+    edit->setFocus();
+    QApplication::processEvents();
+    QTest::keyClick(edit, Qt::Key_B);
+    EXPECT_EQ(edit->geometry(), c.grown);
+    edit->clearFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(edit->geometry(), QRect(c.left, 0, c.width, 20));
+    delete edit;
+  }
+}
+
 TEST_F(DataSet, RightJustifyPadsStringFieldsToTheirSize) {
   orntest::MakeTable(dir.File("K.DB"), {{"Nr", kAlpha, 2}, {"Kods", kAlpha, 6}}, 1, {{"1", ""}});
   TTable* t = Open("K.DB", &window);
