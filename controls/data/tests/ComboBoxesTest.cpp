@@ -6,12 +6,16 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QMenu>
 #include <QTest>
 
 #include "ComboList.h"
 #include "DataControlsTestUtil.h"
 #include "FileSystem.h"
+#include "LangTestUtil.h"
 #include "OrnComboBoxes.h"
+#include "OrnForma.h"
 #include "OrnListBox.h"
 
 namespace {
@@ -113,6 +117,59 @@ TEST_F(ComboBoxes, AddAppendsNewTextsOnlyIgnoringLetterCase) {
   }
   EXPECT_EQ(ReadBytes(dir.File("PILSETAS.MNU")), "R\xEEga\r\nC\xE7sis\r\nValmiera\r\n");
   EXPECT_EQ(combo->Items(), (QStringList{"Rīga", "Cēsis", "Valmiera"}));
+}
+
+TEST_F(ComboBoxes, DoubleClickAsksInTheWindowsLanguageAndMenuCaptionsFollowIt) {
+  QDir::setCurrent(Q(dir.Path()));
+  std::vector<langtest::Line> lines = langtest::BuiltIns();
+  lines.insert(lines.end(), {{"* ORNCBAddStringToList"},
+                             langtest::Lv("Pievienot tekstu sarakstam?"),
+                             langtest::Ru("Добавить строку в список?"),
+                             {""}});
+  WriteBytes(dir.File("PILSETAS.MNU"), "R\xEEga\r\n");
+  TOrnForm form;
+  form.setObjectName(QStringLiteral("FormPilsetas"));
+  form.setWindowTitle(QStringLiteral("Pilsētas"));
+  form.SetLanguageIni(Q(langtest::WriteDictionary(Q(dir.Path()), lines)));
+  auto* combo = new TOrnComboBox(&form);
+  combo->setObjectName(QStringLiteral("CBPilsetas"));
+  combo->SetSourceFile(QStringLiteral("PILSETAS"));
+  combo->Loaded();
+  form.FormCreate();
+
+  const struct {
+    const char* typed;
+    int answer;
+    bool asked;
+    bool added;
+  } cases[] = {{"Valmiera", orn::kMsgOk, true, true},
+               {"Liepāja", orn::kMsgCancel, true, false},
+               {"rīga", orn::kMsgOk, false, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    dialogs->messageBoxes.clear();
+    dialogs->messageBoxAnswers.push_back(c.answer);
+    combo->setText(QString::fromUtf8(c.typed));
+    QTest::mouseDClick(combo, Qt::LeftButton);
+    ASSERT_EQ(dialogs->messageBoxes.size(), c.asked ? 1u : 0u);
+    if (c.asked) {
+      EXPECT_EQ(dialogs->messageBoxes[0].message, "Pievienot tekstu sarakstam?");
+      EXPECT_EQ(dialogs->messageBoxes[0].caption, "Pilsētas");
+      EXPECT_EQ(dialogs->messageBoxes[0].iconIndex, 2);
+      EXPECT_EQ(dialogs->messageBoxes[0].buttons, 6);
+    }
+    EXPECT_EQ(orn::ContainsItem(combo->Items(), QString::fromUtf8(c.typed)), c.added || !c.asked);
+    dialogs->messageBoxAnswers.clear();
+  }
+  EXPECT_EQ(ReadBytes(dir.File("PILSETAS.MNU")), "R\xEEga\r\nValmiera\r\n");
+
+  QMenu* menu = combo->Source()->PopupMenu([] {}, [] {});
+  ASSERT_NE(menu, nullptr);
+  ASSERT_EQ(menu->actions().size(), 2);
+  EXPECT_EQ(menu->actions()[0]->text(), QStringLiteral("Pielikt"));
+  EXPECT_EQ(menu->actions()[1]->text(), QStringLiteral("Rediģēt"));
+  combo->SetLoadStyle(OrnData::lsNone);
+  EXPECT_EQ(combo->Source()->PopupMenu([] {}, [] {}), nullptr);
 }
 
 TEST_F(ComboBoxes, ListEditorSavesOrDropsAsAnswered) {
