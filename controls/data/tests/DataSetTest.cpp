@@ -7,11 +7,13 @@
 #include <QTest>
 
 #include "DataControlsTestUtil.h"
+#include "DataPage.h"
 #include "Evaluator.h"
 #include "ExprForms.h"
 #include "FileSystem.h"
 #include "OrnComboBoxes.h"
 #include "OrnDBEdit.h"
+#include "OrnLookList.h"
 #include "ParseCache.h"
 
 namespace {
@@ -270,6 +272,43 @@ TEST_F(DataSet, DataComboWritesTheChosenItemAndFiltersByValue) {
   EXPECT_EQ(orntest::AlphaColumnByPxlib(dir.File("DOK.DB"), dir.File("DOK.PX"), 4, 12),
             std::vector<std::string>{"AKTS"});
   orn::SetProgramFolder(QString());
+}
+
+TEST_F(DataSet, GalleryPageWorksOverACopyOfTheExampleTables) {
+  const QString data = gallery::FindExampleData();
+  ASSERT_FALSE(data.isEmpty());
+  const std::string shipped = orn::test::ReadBytes((data + QStringLiteral("/DOKUM.DB")).toStdString());
+  std::unique_ptr<QWidget> page(gallery::MakeDataPage(data));
+  auto* documents = page->findChild<TOrnCustomDBGrid*>(QStringLiteral("GridDokum"));
+  auto* kind = page->findChild<TOrnDBNComboBox*>(QStringLiteral("CBVeids"));
+  auto* look = page->findChild<TOrnLookList*>(QStringLiteral("LLPartneri"));
+  auto* dokum = page->findChild<TTable*>(QStringLiteral("DOKUM"));
+  auto* partneri = page->findChild<TTable*>(QStringLiteral("PARTNERI"));
+  ASSERT_TRUE(documents && kind && look && dokum && partneri);
+  page->show();
+  EXPECT_EQ(kind->text(), QStringLiteral("RĒĶINS"));
+  EXPECT_FALSE(kind->Items().contains(QStringLiteral("KASES IEN")));  // the filter
+  EXPECT_EQ(documents->model()->rowCount(), 6);
+
+  documents->setCurrentIndex(documents->model()->index(2, 0));
+  EXPECT_EQ(dokum->FieldText("Nr"), QStringLiteral("1003"));
+  EXPECT_EQ(kind->text(), QStringLiteral("PAVADZĪME"));
+  EXPECT_EQ(partneri->FieldText("Kods"), QStringLiteral("P003"));
+
+  look->setFocus();
+  look->SetSearchColumn(0);
+  for (QChar c : QStringLiteral("P001")) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+    QApplication::sendEvent(look, &press);
+  }
+  QTest::keyClick(look, Qt::Key_Return);
+  EXPECT_TRUE(dialogs->messageBoxes.empty());
+  // Nr (4) + Datums (4) + Veids (12): Partneris at 20.
+  const std::string db = dokum->FilePath().toStdString();
+  const auto partners = orntest::AlphaColumnByPxlib(db, orn::CutAtFirstDotOfName(db) + ".PX", 20, 10);
+  ASSERT_EQ(partners.size(), 6u);
+  EXPECT_EQ(partners[2], "P001");
+  EXPECT_EQ(orn::test::ReadBytes((data + QStringLiteral("/DOKUM.DB")).toStdString()), shipped);
 }
 
 }  // namespace
