@@ -118,8 +118,12 @@ void TTable::First() {
   rangeEof_ = false;
   if (!masterSource_.isNull() && !masterFields_.isEmpty() && !CurrentIndexFields().isEmpty() &&
       table_.RecordCount() > 0) {
-    table_.FindNearest({S(masterValue_)});
-    rangeEof_ = !InRange();
+    try {
+      table_.FindNearest({S(masterValue_)});
+      rangeEof_ = !InRange();
+    } catch (const orn::TableError&) {
+      rangeEof_ = true;  // a master value the detail's key cannot hold: no records
+    }
   }
   Notify();
 }
@@ -207,7 +211,7 @@ orn::Field TTable::FieldByName(const QString& name) {
 }
 
 QString TTable::FieldText(const QString& name) {
-  if (IsEmpty() && State() == orn::TableState::Browse) return QString();
+  if (!HasField(name) || (IsEmpty() && State() == orn::TableState::Browse)) return QString();
   return Q(FieldByName(name).AsString());
 }
 

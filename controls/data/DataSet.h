@@ -68,7 +68,8 @@ class TTable : public QObject {
   bool HasField(const QString& name) const;
   // Throws orn::TableError for a field the table does not have.
   orn::Field FieldByName(const QString& name);
-  // The field's text in the current record; "" when there is no record.
+  // The field's text in the current record; "" when there is no record or
+  // no such field (controls ask for names their settings give).
   QString FieldText(const QString& name);
 
   // Changes; each throws orn::TableError when the layer refuses it (the

@@ -164,6 +164,20 @@ TEST_F(LookList, TitlesComeFromLookDispLabelOrTheFieldNames) {
   }
 }
 
+TEST_F(LookList, AFieldTheTableLacksShowsEmptyAndFindsNothing) {
+  auto* list = Over("N.DB", {{"1", "Alfa"}, {"2", "Beta"}});
+  list->SetLookupDisplay(QStringLiteral("Kods;NavLauka"));
+  list->SetLookupField(QStringLiteral("NavLauka"));
+  EXPECT_EQ(list->model()->data(list->model()->index(1, 1)).toString(), QString());
+  list->SetSearchColumn(1);
+  EXPECT_FALSE(list->SearchIndexed());
+  Type(list, QStringLiteral("a"));
+  list->ContinueSearch();
+  EXPECT_EQ(table->FieldText("Kods"), QStringLiteral("1"));
+  EXPECT_FALSE(list->Choose());
+  EXPECT_TRUE(dialogs->messageBoxes.empty());
+}
+
 TEST_F(LookList, FollowsTheEditedFieldAndEnterWritesTheCode) {
   auto* list = Over("K.DB", {{"2610", "Kase"}, {"2620", "Banka"}, {"5310", "Parādi"}});
   orntest::MakeTable(dir.File("DOK.DB"), {{"Nr", kAlpha, 4}, {"Konts", kAlpha, 6}}, 1, {{"1", "2620"}, {"2", "5310"}});
