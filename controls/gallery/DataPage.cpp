@@ -227,6 +227,13 @@ void OpenComboEditor(QWidget* page) {
   if (auto* combo = page->window()->findChild<TOrnComboBox*>(QStringLiteral("CBValuta"))) combo->Edit();
 }
 
+void LeaveSumOutOfRange(QWidget* page) {
+  if (auto* sum = page->window()->findChild<TOrnDBEdit*>(QStringLiteral("EdSumma"))) {
+    sum->setText(QStringLiteral("99999"));
+    sum->Leave();
+  }
+}
+
 void ShowLookupSearch(QWidget* page, const QString& typed) {
   auto* look = page->window()->findChild<TOrnLookList*>(QStringLiteral("LLPartneri"));
   if (!look) return;

@@ -4,7 +4,8 @@
 // writes a picture of the window and exits; `--page data` opens the data
 // page, `--data FOLDER` names the example tables, `--drop combo` and
 // `--drop lookup` show the combo box's list or the lookup list's search,
-// `--drop editor` the combo box's list editor.
+// `--drop editor` the combo box's list editor, `--drop range` the data
+// edit's message for a value out of range.
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -340,6 +341,7 @@ int main(int argc, char** argv) {
   QTimer::singleShot(300, &window, [&] {
     if (drop == QLatin1String("combo")) gallery::DropComboList(dataPage);
     if (drop == QLatin1String("editor")) gallery::OpenComboEditor(dataPage);
+    if (drop == QLatin1String("range")) gallery::LeaveSumOutOfRange(dataPage);
     if (drop == QLatin1String("lookup")) gallery::ShowLookupSearch(dataPage, QStringLiteral("P003"));
   });
 
