@@ -227,6 +227,10 @@ void OpenComboEditor(QWidget* page) {
   if (auto* combo = page->window()->findChild<TOrnComboBox*>(QStringLiteral("CBValuta"))) combo->Edit();
 }
 
+void OpenListBoxEditor(QWidget* page) {
+  if (auto* list = page->window()->findChild<TOrnListBox*>(QStringLiteral("LBValutas"))) list->EditList();
+}
+
 void LeaveSumOutOfRange(QWidget* page) {
   if (auto* sum = page->window()->findChild<TOrnDBEdit*>(QStringLiteral("EdSumma"))) {
     sum->setText(QStringLiteral("99999"));

@@ -20,6 +20,7 @@ QWidget* MakeDataPage(const QString& exampleData);
 // panel with a typed text, for pictures of the page.
 void DropComboList(QWidget* page);
 void OpenComboEditor(QWidget* page);
+void OpenListBoxEditor(QWidget* page);
 // Leaves the sum edit holding a sum out of its range.
 void LeaveSumOutOfRange(QWidget* page);
 void ShowLookupSearch(QWidget* page, const QString& typed);

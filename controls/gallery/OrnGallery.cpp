@@ -5,7 +5,8 @@
 // page, `--data FOLDER` names the example tables, `--drop combo` and
 // `--drop lookup` show the combo box's list or the lookup list's search,
 // `--drop editor` the combo box's list editor, `--drop range` the data
-// edit's message for a value out of range.
+// edit's message for a value out of range, `--drop listbox` the list box's
+// editing window.
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -342,6 +343,7 @@ int main(int argc, char** argv) {
     if (drop == QLatin1String("combo")) gallery::DropComboList(dataPage);
     if (drop == QLatin1String("editor")) gallery::OpenComboEditor(dataPage);
     if (drop == QLatin1String("range")) gallery::LeaveSumOutOfRange(dataPage);
+    if (drop == QLatin1String("listbox")) gallery::OpenListBoxEditor(dataPage);
     if (drop == QLatin1String("lookup")) gallery::ShowLookupSearch(dataPage, QStringLiteral("P003"));
   });
 

@@ -1,4 +1,4 @@
-// Helpers of the data-aware control tests: the application object, a
+// Shared pieces of the data-aware control tests: the application object, a
 // scripted message window, tables made with the table layer, and their
 // records as pxlib (the independent reader) sees them.
 #pragma once
