@@ -43,3 +43,6 @@ if(ORN_BUILD_TESTS)
     set_target_properties(${t} PROPERTIES AUTOMOC ON)
   endforeach()
 endif()
+
+# The data-aware controls over the tables, with their gallery page.
+add_subdirectory(${ORN_CTL_DIR}/data ${CMAKE_BINARY_DIR}/controls/data)

@@ -239,6 +239,10 @@ void TranslateLookDispLabel(QObject* c, const Context&) {
 }
 void CollectLookDispLabel(QObject* c, Collector& out) { out.Add(Key(c), c->property("LookDispLabel").toString()); }
 
+// The combo boxes with list files refill their message list from the
+// system texts themselves.
+void TranslateComboMessages(QObject* c, const Context&) { QMetaObject::invokeMethod(c, "ChangeLanguage"); }
+
 struct Row {
   const char* className;
   void (*translate)(QObject*, const Context&);
@@ -267,6 +271,8 @@ const Row kRows[] = {
     {"QFileDialog", TranslateFileDialog, nullptr},
     {"TOrnLookupCombo", TranslateLookDispLabel, CollectLookDispLabel},
     {"TOrnLookList", TranslateLookDispLabel, CollectLookDispLabel},
+    {"TOrnComboBox", TranslateComboMessages, nullptr},
+    {"TOrnDBNComboBox", TranslateComboMessages, nullptr},
 };
 
 const Row* RowFor(const QObject* component) {

@@ -1,15 +1,25 @@
 // A window showing every in-house control in its states, for looking at
-// them while changing their painting. `orn_gallery --save FILE.png` writes a
-// picture of the window and exits.
+// them while changing their painting, and a page of the data-aware controls
+// working over the bundled example tables. `orn_gallery --save FILE.png`
+// writes a picture of the window and exits; `--page data` opens the data
+// page, `--data FOLDER` names the example tables, `--drop combo` and
+// `--drop lookup` show the combo box's list or the lookup list's search,
+// `--drop editor` the combo box's list editor, `--drop range` the data
+// edit's message for a value out of range, `--drop listbox` the list box's
+// editing window.
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
+#include <QScreen>
+#include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "DataPage.h"
+#include "DialogService.h"
 #include "OrnBitBtn.h"
 #include "OrnCheckBox.h"
 #include "OrnEdits.h"
@@ -19,6 +29,7 @@
 #include "OrnRadioGroup.h"
 #include "OrnStringGrid.h"
 #include "OrnTabs.h"
+#include "QtDialogService.h"
 
 namespace {
 
@@ -103,13 +114,23 @@ TOrnPageControl* Pages(QTabWidget::TabPosition position, const QString& what, bo
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QString saveTo;
-  for (int i = 1; i + 1 < argc; ++i)
-    if (QString::fromLocal8Bit(argv[i]) == QLatin1String("--save")) saveTo = QString::fromLocal8Bit(argv[i + 1]);
+  orn::SetDialogs(std::make_unique<QtDialogService>());
+  QString saveTo, page, drop;
+  QString exampleData = gallery::FindExampleData();
+  for (int i = 1; i + 1 < argc; ++i) {
+    const QString option = QString::fromLocal8Bit(argv[i]);
+    const QString value = QString::fromLocal8Bit(argv[i + 1]);
+    if (option == QLatin1String("--save")) saveTo = value;
+    if (option == QLatin1String("--page")) page = value;
+    if (option == QLatin1String("--data")) exampleData = value;
+    if (option == QLatin1String("--drop")) drop = value;
+  }
 
-  QWidget window;
+  QTabWidget window;
   window.setWindowTitle(QStringLiteral("In-house controls"));
-  auto* grid = new QGridLayout(&window);
+  auto* painted = new QWidget;
+  painted->setObjectName(QStringLiteral("PaintedPage"));
+  auto* grid = new QGridLayout(painted);
 
   // Labels.
   auto* labels = new QVBoxLayout(Section(grid, 0, 0, QStringLiteral("TOrnLabel")));
@@ -310,13 +331,31 @@ int main(int argc, char** argv) {
   sgrid->setMinimumHeight(170);
   gridBox->addWidget(sgrid);
 
-  window.resize(1000, 900);
+  window.addTab(painted, QStringLiteral("Painted controls"));
+  QWidget* dataPage = gallery::MakeDataPage(exampleData);
+  window.addTab(dataPage, QStringLiteral("Data-aware controls"));
+  if (page == QLatin1String("data")) window.setCurrentWidget(dataPage);
+
+  window.resize(window.sizeHint().expandedTo(QSize(1040, 1010)));
   window.show();
-  if (focused) focused->setFocus();
+  if (focused && window.currentWidget() == painted) focused->setFocus();
+  QTimer::singleShot(300, &window, [&] {
+    if (drop == QLatin1String("combo")) gallery::DropComboList(dataPage);
+    if (drop == QLatin1String("editor")) gallery::OpenComboEditor(dataPage);
+    if (drop == QLatin1String("range")) gallery::LeaveSumOutOfRange(dataPage);
+    if (drop == QLatin1String("listbox")) gallery::OpenListBoxEditor(dataPage);
+    if (drop == QLatin1String("lookup")) gallery::ShowLookupSearch(dataPage, QStringLiteral("P003"));
+  });
 
   if (!saveTo.isEmpty()) {
-    QTimer::singleShot(600, &window, [&] {
-      window.grab().save(saveTo);
+    QTimer::singleShot(900, &window, [&] {
+      // The screen, so that a dropped-down list (a window of its own) shows.
+      const QRect area = window.frameGeometry();
+      QScreen* screen = window.screen();
+      QPixmap picture = drop.isEmpty() || !screen
+                            ? window.grab()
+                            : screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
+      picture.save(saveTo);
       app.quit();
     });
   }
