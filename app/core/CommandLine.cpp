@@ -107,7 +107,8 @@ std::string UsageText(const std::string& programName) {
          "  3  the command could not run: a missing or unreadable job file, a command\n"
          "     the job does not allow, a wrong command line\n"
          "  4  a restore wrote some of the files asked for, not all (see the log)\n"
-         "  5  a restore wrote nothing (no archive chosen, or no file could be written)\n";
+         "  5  a restore wrote nothing (no archive chosen, replacing existing files\n"
+         "     declined, or no file could be written)\n";
 }
 
 std::string VersionText(const std::string& programName) {
