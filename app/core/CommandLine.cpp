@@ -1,5 +1,8 @@
 #include "CommandLine.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "FileSystem.h"
 #include "TextUtil.h"
 
@@ -53,6 +56,16 @@ StartupCommand ParseCommandLine(const std::vector<std::string>& args,
   cmd.jobFile = arg(0);
   cmd.exitAfterCommand = UpperAscii(arg(1)) == "AUTO";
   const std::string command = UpperAscii(arg(2));
+  // Told before anything starts, rather than three seconds later after the
+  // window came up for nothing. "DOSHOWMESSAGES" in the command's place
+  // keeps its old meaning.
+  static const char* const kCommands[] = {"NEW", "ARHIV", "UNARHIV", "UNARHIVALL", "DOSHOWMESSAGES"};
+  if (!command.empty() &&
+      std::find(std::begin(kCommands), std::end(kCommands), UpperAscii(Trim(command))) == std::end(kCommands)) {
+    cmd.error = "Unknown command \"" + arg(2) + "\"";
+    cmd.usage = true;
+    return cmd;
+  }
   if (!cmd.jobFile.empty() && !exists(cmd.jobFile)) {
     // A missing job file is created as an empty job. A command that needs
     // the job cannot run on it: creating an empty job and reporting success
