@@ -126,13 +126,18 @@ TEST_F(ArchivatorProgram, CommandLinesThatDoNotOpenAWindow) {
   }
 }
 
-// AUTO ends the program whatever the platform, also after creating a new job.
-TEST_F(ArchivatorProgram, AutoEndsAfterANewJobOnTheOffscreenPlatform) {
-  ProgramRun run = Archivator(dir_, {"Jauns darbs.arh", "AUTO", "NEW"}, "QT_QPA_PLATFORM=offscreen");
-  ASSERT_NE(run.status, -1) << "archivator was not built";
-  EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_TRUE(orn::FileExists(dir_ + "Jauns darbs.arh"));
-  EXPECT_EQ(run.err, "") << "no start-up notes of the toolkit";
+// AUTO ends the program whatever the platform the caller names, also after
+// creating a new job, and without a display on the desktop one.
+TEST_F(ArchivatorProgram, AutoEndsAfterANewJobWhateverThePlatform) {
+  for (const char* platform : {"offscreen", "xcb"}) {
+    SCOPED_TRACE(platform);
+    const std::string job = std::string("Jauns darbs ") + platform + ".arh";
+    ProgramRun run = Archivator(dir_, {job, "AUTO", "NEW"}, std::string("QT_QPA_PLATFORM=") + platform);
+    ASSERT_NE(run.status, -1) << "archivator was not built";
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_TRUE(orn::FileExists(dir_ + job));
+    EXPECT_EQ(run.err, "") << "no start-up notes of the toolkit";
+  }
 }
 
 }  // namespace
