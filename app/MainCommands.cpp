@@ -282,7 +282,8 @@ void TMainForm::ReportOutcome(const std::string& summary, bool failed, bool noth
   box_->setText(statusSummary_);
   box_->setToolTip(statusSummary_);
   if (commandRunning_ || !orn::Dialogs().Interactive()) orn::Diagnostic(summary);
-  if (!failed || showMessages_ || !orn::Dialogs().Interactive()) return;
+  // A command the program ends after (AUTO) must not wait for a click.
+  if (!failed || showMessages_ || !orn::Dialogs().Interactive() || (commandRunning_ && exitAfterCommand_)) return;
   auto label = [this](const char* name) {
     auto* l = findChild<QLabel*>(name);
     return l && !l->text().isEmpty() ? l->text().toStdString() : orn::MessageTexts::DefaultText(name);

@@ -106,8 +106,9 @@ class TMainForm : public TOrnForm {
   // until the next one. A failure also opens the message window with the
   // summary and where the log is, so that a failure started from the window
   // is never silent; not when "DOSHOWMESSAGES" has shown every problem
-  // already, nor when nobody can see it. A command from the command line
-  // prints the summary as its last line on standard error.
+  // already, nor when nobody can see it, nor for a command with "AUTO",
+  // which ends without waiting. A command from the command line prints the
+  // summary as its last line on standard error.
   void ReportOutcome(const std::string& summary, bool failed, bool nothingMade, const std::string& logFile);
   bool ExitsAfterCommand() const { return exitAfterCommand_; }
 

@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 #include "ArchivatorDialogs.h"
 #include "ArchivatorWindow.h"
@@ -27,12 +27,16 @@ bool Unset(const char* name) {
   return !value || !*value;
 }
 
-// Nobody can answer a window: no display at all, or a platform that shows
-// nothing, also when the caller chose it.
+// Nobody can answer a window: a platform that shows nothing, also when the
+// caller chose it, or no display for the desktop platforms (a scheduler's
+// environment may name "xcb" without a display; Qt would abort, and the
+// scheduler would get no status it can read).
 bool NoDisplay() {
   const char* platform = std::getenv("QT_QPA_PLATFORM");
-  if (platform && (std::strcmp(platform, "offscreen") == 0 || std::strcmp(platform, "minimal") == 0)) return true;
-  return Unset("DISPLAY") && Unset("WAYLAND_DISPLAY") && Unset("QT_QPA_PLATFORM");
+  const std::string name = platform ? platform : "";
+  if (name == "offscreen" || name == "minimal") return true;
+  const bool desktop = name.empty() || name.rfind("xcb", 0) == 0 || name.rfind("wayland", 0) == 0;
+  return desktop && Unset("DISPLAY") && Unset("WAYLAND_DISPLAY");
 }
 
 // An unattended run prints one summary line for the scheduler's mail; Qt's

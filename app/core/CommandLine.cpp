@@ -1,5 +1,8 @@
 #include "CommandLine.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "FileSystem.h"
 #include "TextUtil.h"
 
@@ -53,6 +56,16 @@ StartupCommand ParseCommandLine(const std::vector<std::string>& args,
   cmd.jobFile = arg(0);
   cmd.exitAfterCommand = UpperAscii(arg(1)) == "AUTO";
   const std::string command = UpperAscii(arg(2));
+  // Told before anything starts, rather than three seconds later after the
+  // window came up for nothing. "DOSHOWMESSAGES" in the command's place
+  // keeps its old meaning.
+  static const char* const kCommands[] = {"NEW", "ARHIV", "UNARHIV", "UNARHIVALL", "DOSHOWMESSAGES"};
+  if (!command.empty() &&
+      std::find(std::begin(kCommands), std::end(kCommands), UpperAscii(Trim(command))) == std::end(kCommands)) {
+    cmd.error = "Unknown command \"" + arg(2) + "\"";
+    cmd.usage = true;
+    return cmd;
+  }
   if (!cmd.jobFile.empty() && !exists(cmd.jobFile)) {
     // A missing job file is created as an empty job. A command that needs
     // the job cannot run on it: creating an empty job and reporting success
@@ -107,7 +120,8 @@ std::string UsageText(const std::string& programName) {
          "  3  the command could not run: a missing or unreadable job file, a command\n"
          "     the job does not allow, a wrong command line\n"
          "  4  a restore wrote some of the files asked for, not all (see the log)\n"
-         "  5  a restore wrote nothing (no archive chosen, or no file could be written)\n";
+         "  5  a restore wrote nothing (no archive chosen, replacing existing files\n"
+         "     declined, or no file could be written)\n";
 }
 
 std::string VersionText(const std::string& programName) {

@@ -198,8 +198,11 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
   }
   bool filesMissing = false;
   if (size_t wanted = DistinctExistingFiles(targets.runList); static_cast<size_t>(added) < wanted) {
+    // The engine's own messages name the files it could not take.
+    std::string why;
+    for (const std::string& m : progress.Messages()) why += "; " + m;
     log.Error(texts_.Text("msg_NotAdded") + archiveText + ": " + std::to_string(wanted - added) + " of " +
-              std::to_string(wanted));
+              std::to_string(wanted) + why);
     filesMissing = true;
   }
   std::string why;

@@ -22,7 +22,9 @@ void ProgressScope::OnProgress(const std::string& fileName) {
 }
 
 void ProgressScope::OnMessage(int /*code*/, const std::string& text) {
-  if (!text.empty()) lastMessage_ = text;
+  if (text.empty()) return;
+  lastMessage_ = text;
+  messages_.push_back(text);
 }
 
 }  // namespace orn

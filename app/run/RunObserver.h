@@ -41,14 +41,20 @@ class ProgressScope : public ArchiveBackendObserver {
   void OnProgress(const std::string& fileName) override;
   void OnMessage(int code, const std::string& text) override;
 
-  // The last message the back-end reported; cleared by ClearMessage.
+  // The last message the back-end reported, and all of them in order (they
+  // name the files it could not take); cleared by ClearMessage.
   const std::string& LastMessage() const { return lastMessage_; }
-  void ClearMessage() { lastMessage_.clear(); }
+  const std::vector<std::string>& Messages() const { return messages_; }
+  void ClearMessage() {
+    lastMessage_.clear();
+    messages_.clear();
+  }
 
  private:
   RunObserver& observer_;
   ArchiveBackend& backend_;
   std::string lastMessage_;
+  std::vector<std::string> messages_;
 };
 
 }  // namespace orn

@@ -75,6 +75,7 @@ TEST(JobCommandLineTest, OptionsAndCommandsThatCannotRun) {
        ""},
       {"after -- it is a job file", {"--", "-job.arh", "AUTO", "ARHIV"}, false, false, "", false, "-job.arh"},
       {"--grab without its file", {"job.arh", "--grab"}, false, false, "Option --grab needs a file name", true, ""},
+      {"unknown command", {"job.arh", "AUTO", "ARHIVE"}, false, false, "Unknown command \"ARHIVE\"", true, "job.arh"},
       {"archive run on a missing job",
        {"gone (2024) Buh.arh", "AUTO", "ARHIV"},
        false,

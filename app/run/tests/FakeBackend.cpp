@@ -114,7 +114,10 @@ int FakeBackend::Add(const std::vector<std::string>& fileSpecs, const std::strin
   std::set<std::string> added;  // a file named twice is stored once
   for (const std::string& f : fileSpecs) {
     std::optional<std::string> data = ReadWholeFile(f);
-    if (!data || (skipFile && skipFile(f))) continue;
+    if (!data || (skipFile && skipFile(f))) {
+      if (observer_) observer_->OnMessage(10306, "Cannot open file \"" + f + "\"");
+      continue;
+    }
     if (!added.insert(std::filesystem::weakly_canonical(f).string()).second) continue;
     progress.push_back(f);
     if (observer_) observer_->OnProgress(f);
