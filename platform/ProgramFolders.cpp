@@ -46,6 +46,13 @@ std::string ProgramWorkParentDir() {
       JoinPath(std::filesystem::temp_directory_path().string(), std::to_string(::getuid())));
 }
 
+std::string SettingsFilePath(const std::string& name, const std::string& currentDir) {
+  if (FileExists(JoinPath(currentDir, name)) || ::access(currentDir.c_str(), W_OK) == 0) return name;
+  const std::string userDir = UserConfigDir();
+  if (userDir.empty() || !ForceDirectories(userDir)) return name;
+  return userDir + name;
+}
+
 std::string UserConfigDir() {
   std::string base;
   if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && IsAbsolutePath(xdg))
