@@ -25,6 +25,9 @@ run)
     share/archivator/RadEzaZuvev.ini; do
     [ -e "$prefix/$f" ] || fail "not installed: $f"
   done
+  if [ -d "$source/docs/help" ]; then
+    [ -f "$prefix/share/archivator/help/index.html" ] || fail "the user guide is not installed"
+  fi
   work=$scratch/work home=$scratch/home
   mkdir -p "$work" "$home"
   "$source/scripts/example-job.sh" "$work"
