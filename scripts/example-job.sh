@@ -2,8 +2,8 @@
 # Sets up the bundled example job in WORK: a copy of examples/data in
 # WORK/data, an alias file WORK/Aliases.ini for it and the job WORK/example.arh
 # (archives to WORK/archives, second copy to WORK/second-copy); WORK is made
-# when missing. Alias files and
-# job files hold absolute paths, so they are written here rather than kept.
+# when missing. Alias files and job files hold absolute paths, so they are
+# written here rather than kept.
 # Usage: scripts/example-job.sh WORK
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
