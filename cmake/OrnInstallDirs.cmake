@@ -1,7 +1,7 @@
 # Where an installed program lays out its files (GNU install folders):
 #   bin/                      archivator, ornzip, orneval
 #   libexec/archivator/       the two compression libraries, the self-extractor stub
-#   share/archivator/         the language dictionary and the user guide
+#   share/archivator/         the language dictionary and the user guide (help/)
 # The programs find the two private folders relative to their own, so the
 # paths written into them are relative to the bin folder. The libraries are
 # loaded with dlopen by path and are no business of the dynamic linker, so

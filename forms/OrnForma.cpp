@@ -43,7 +43,7 @@ void TOrnForm::FormCreate() {
   enterToTab_ = true;
   if (orn::Trim(languageIni_.toStdString()).empty())
     languageIni_ = QString::fromStdString(orn::ProgramDataDir() + "RadEzaZuvev.ini");
-  paramsFile_ = "Params.ini";
+  paramsFile_ = orn::SettingsFilePath("Params.ini", orn::CurrentDir());
   destroyed_ = false;
 
   // A window that already owns parts of the shared state keeps them when its

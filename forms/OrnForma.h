@@ -45,7 +45,8 @@ class TOrnForm : public QDialog {
   virtual void ReloadCharSets();
   virtual void SaveCompToINI();
 
-  // Settings file of the window: "Params.ini" in the current directory.
+  // Settings file of the window: "Params.ini" in the current directory, or in
+  // the user's settings folder when the current directory cannot hold it.
   const std::string& ParamsFile() const { return paramsFile_; }
   const orn::FrameworkOwnership& Ownership() const { return ownership_; }
 

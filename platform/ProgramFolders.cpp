@@ -55,6 +55,13 @@ std::string ProgramWorkParentDir() {
       JoinPath(std::filesystem::temp_directory_path().string(), std::to_string(::getuid())));
 }
 
+std::string SettingsFilePath(const std::string& name, const std::string& currentDir) {
+  if (FileExists(JoinPath(currentDir, name)) || ::access(currentDir.c_str(), W_OK) == 0) return name;
+  const std::string userDir = UserConfigDir();
+  if (userDir.empty() || !ForceDirectories(userDir)) return name;
+  return userDir + name;
+}
+
 std::string UserConfigDir() {
   const std::string base = UserBaseDir("XDG_CONFIG_HOME", ".config");
   return base.empty() ? base : IncludeTrailingDelimiter(JoinPath(base, kProgramFolderName));

@@ -36,6 +36,15 @@ bool ProgramIsInstalled();
 // bin folder, even when run by the superuser.
 std::string ProgramWorkParentDir();
 
+// Where a settings file that the program writes (Params.ini) lives: `name`,
+// resolved against `currentDir` as on the program's home platform, when the
+// file is there already or that directory is writable; else `name` in
+// UserConfigDir(), which is made when missing (a program started from a
+// folder the user cannot write, such as / by a scheduler). Falls back to
+// `name` when there is no user folder either, so that the failure to write it
+// names the file the user expects.
+std::string SettingsFilePath(const std::string& name, const std::string& currentDir);
+
 // The per-user folder for the program's files when the program's folder
 // cannot hold them: $XDG_CONFIG_HOME/archivator, else ~/.config/archivator,
 // with a trailing delimiter; empty when neither variable is set.

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Sets up the bundled example job in WORK: a copy of examples/data in
 # WORK/data, an alias file WORK/Aliases.ini for it and the job WORK/example.arh
-# (archives to WORK/archives, second copy to WORK/second-copy). Alias files and
-# job files hold absolute paths, so they are written here rather than kept.
+# (archives to WORK/archives, second copy to WORK/second-copy); WORK is made
+# when missing. Alias files and job files hold absolute paths, so they are
+# written here rather than kept.
 # Usage: scripts/example-job.sh WORK
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+[ $# -eq 1 ] || { echo "usage: scripts/example-job.sh WORK" >&2; exit 2; }
+mkdir -p "$1"
 work=$(cd "$1" && pwd)
 
 rm -rf "$work/data"

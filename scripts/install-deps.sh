@@ -10,6 +10,7 @@ packages=(
   clang libclang-rt-14-dev
   zip unzip p7zip-full python3 time bc
   xvfb xauth fonts-dejavu-core
+  desktop-file-utils libxml2-utils shared-mime-info man-db dpkg-dev file
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -25,6 +25,9 @@ run)
     share/archivator/RadEzaZuvev.ini; do
     [ -e "$prefix/$f" ] || fail "not installed: $f"
   done
+  if [ -d "$source/docs/help" ]; then
+    [ -f "$prefix/share/archivator/help/index.html" ] || fail "the user guide is not installed"
+  fi
   work=$scratch/work home=$scratch/home
   mkdir -p "$work" "$home"
   "$source/scripts/example-job.sh" "$work"
@@ -74,6 +77,18 @@ desktop)
   ! grep -qi "warning\|error" "$scratch/mime.txt" || { cat "$scratch/mime.txt"; fail "update-mime-database warns"; }
   grep -q '^50:application/x-archivator-job:\*\.arh$' "$share/mime/globs2" || fail "*.arh is not in globs2"
   grep -q "ORN Archivator INI file" "$share/mime/magic" || fail "the job header is not in the magic"
+  if command -v gio >/dev/null; then
+    # As a file manager sees them: by name (any letter case), and by the
+    # header when the name says nothing.
+    printf '\r\n{****}\r\n{*               ORN Archivator INI file                *}\r\n' >"$scratch/JOB.ARH"
+    cp "$scratch/JOB.ARH" "$scratch/job-without-extension"
+    for f in JOB.ARH job-without-extension; do
+      type=$(XDG_DATA_HOME=$share gio info -a standard::content-type "$scratch/$f" | sed -n 's/.*content-type: //p')
+      [ "$type" = application/x-archivator-job ] || fail "$f is $type"
+    done
+  else
+    echo "note: gio missing, job files not typed as a file manager would"
+  fi
   png=$share/icons/hicolor/48x48/apps/archivator.png
   [ "$(od -An -tx1 -j16 -N8 "$png" | tr -d ' \n')" = "0000003000000030" ] || fail "the 48 px icon is not 48 x 48"
   ;;

@@ -62,6 +62,25 @@ TEST(ProgramFolders, BuildTreeKeepsEverythingBesideTheTestProgram) {
   EXPECT_EQ(ProgramWorkParentDir(), ExecutableDir());
 }
 
+TEST(ProgramFolders, SettingsStayInTheCurrentFolderUnlessItCannotHoldThem) {
+  TempTree t;
+  const std::string here = t.root + "/here", config = t.root + "/config";
+  ASSERT_TRUE(ForceDirectories(here));
+  EnvVar xdg("XDG_CONFIG_HOME", config.c_str());
+  // A writable folder keeps the file there, relative as before.
+  EXPECT_EQ(SettingsFilePath("Params.ini", here), "Params.ini");
+  EXPECT_FALSE(DirectoryExists(config + "/archivator"));
+  // A folder that is gone (or cannot be written) sends it to the user's own
+  // settings folder, which is made for it.
+  EXPECT_EQ(SettingsFilePath("Params.ini", t.root + "/gone"), config + "/archivator/Params.ini");
+  EXPECT_TRUE(DirectoryExists(config + "/archivator"));
+  {
+    EnvVar noXdg("XDG_CONFIG_HOME", nullptr);
+    EnvVar noHome("HOME", nullptr);
+    EXPECT_EQ(SettingsFilePath("Params.ini", t.root + "/gone"), "Params.ini");
+  }
+}
+
 TEST(ProgramFolders, UserConfigFollowsXdgThenHome) {
   {
     EnvVar xdg("XDG_CONFIG_HOME", "/xdg/config");
