@@ -118,15 +118,25 @@ void TMainForm::ConnectSignals() {
   connect(removeRows_, &QAction::triggered, this, guarded([this] { RemoveChosenRows(); }));
 }
 
-bool TMainForm::SaveChangesOrCancel() {
+bool TMainForm::SaveChangesOrCancel(bool chooseFile) {
   if (!job_.IsOpen() || job_.saved) return true;
   const int answer =
       orn::Dialogs().MessageDialog(labSav_->text().toStdString(), windowTitle().toStdString(),
                                    orn::DialogType::Confirmation, orn::kBtnYes | orn::kBtnNo | orn::kBtnCancel);
   if (answer == orn::kMrNo) return true;
   if (answer != orn::kMrYes) return false;  // Cancel, Escape, the close box
+  std::string target = job_.jobFilePath;
+  if (chooseFile) {
+    // Open saves where the user says; no name chosen is no save, and the
+    // changes are kept rather than lost.
+    orn::FileDialogRequest request = JobFileDialog(WindowText("dlg_Save", "Save").toStdString());
+    request.fileName = job_.jobFilePath;
+    std::optional<std::string> chosen = orn::Dialogs().SaveFile(request);
+    if (!chosen) return false;
+    target = orn::WithArhExtension(*chosen);
+  }
   // A job that cannot be written keeps the window and its changes.
-  return orn::Guarded([this] { WriteJob(job_.jobFilePath); });
+  return orn::Guarded([&] { WriteJob(target); });
 }
 
 void TMainForm::MarkEdited() {
@@ -168,7 +178,7 @@ void TMainForm::SBOpenClick() {
 }
 
 void TMainForm::OpenRecentJob(const std::string& path) {
-  if (!SaveChangesOrCancel()) return;
+  if (!SaveChangesOrCancel(/*chooseFile=*/true)) return;
   // A file that cannot be read leaves the current job as it was.
   job_ = orn::ReadJobFile(path, job_);
   RememberRecentJob(path);

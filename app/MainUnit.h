@@ -55,7 +55,6 @@ class TMainForm : public TOrnForm {
   // is shipped beside the program.
   static std::string UserGuidePath();
 
-
   // Job commands (speed buttons and the "File" menu).
   void SBNewClick();
   void SBOpenClick();
@@ -130,9 +129,10 @@ class TMainForm : public TOrnForm {
 
   // MainCommands.cpp
   // The save question with Yes, No and Cancel; Escape and the close box
-  // answer Cancel. Returns false when the user cancelled or the job could
-  // not be written: the caller then keeps the window and the job as they are.
-  bool SaveChangesOrCancel();
+  // answer Cancel. Yes writes the job file, or with `chooseFile` the file
+  // the save dialog names. Returns false when the user cancelled or the job
+  // was not written: the caller then keeps the window and the job as they are.
+  bool SaveChangesOrCancel(bool chooseFile = false);
   void MarkEdited();
   QString WindowText(const char* key, const char* fallback) const;
   void UpdateAccessibleNames();

@@ -419,9 +419,14 @@ class MainFormTest : public QObject {
       bool goesOn;  // the command went ahead
       bool written;
     } rows[] = {
-        {"close", orn::kMrYes, true, true},       {"close", orn::kMrNo, true, false},
-        {"close", orn::kMrCancel, false, false},  {"SBNew", orn::kMrCancel, false, false},
-        {"SBOpen", orn::kMrCancel, false, false}, {"SBOpen", orn::kMrNo, true, false},
+        {"close", orn::kMrYes, true, true},
+        {"close", orn::kMrNo, true, false},
+        {"close", orn::kMrCancel, false, false},
+        {"SBNew", orn::kMrCancel, false, false},
+        {"SBOpen", orn::kMrCancel, false, false},
+        {"SBOpen", orn::kMrNo, true, false},
+        // Open saves through the save dialog; no name chosen keeps the job.
+        {"SBOpen", orn::kMrYes, false, false},
     };
     for (const Row& row : rows) {
       const std::string job = MakeJob("job.arh", [](orn::Job& j) { j.archiveName = "Old"; });
