@@ -16,7 +16,7 @@ TArchivatorWindow::TArchivatorWindow(const std::vector<std::string>& args, QWidg
 
 TArchivatorWindow::~TArchivatorWindow() = default;
 
-bool TArchivatorWindow::SpeedButton10Action() {
+bool TArchivatorWindow::RunArchive() {
   if (orn::ArchiverActionRunning()) return false;
   orn::RunResult result;
   RunWhileBusy([&] {
@@ -28,7 +28,7 @@ bool TArchivatorWindow::SpeedButton10Action() {
   return result.exitStatus == orn::kRunComplete;
 }
 
-bool TArchivatorWindow::SpeedButton9Action() {
+bool TArchivatorWindow::ExtractChosen() {
   if (orn::ArchiverActionRunning()) return false;
   orn::ExtractOutcome outcome;
   RunWhileBusy([&] {
@@ -39,7 +39,7 @@ bool TArchivatorWindow::SpeedButton9Action() {
   return outcome.ExitStatus() == 0;
 }
 
-bool TArchivatorWindow::SpeedButton8Action() {
+bool TArchivatorWindow::ExtractWhole() {
   if (orn::ArchiverActionRunning()) return false;
   orn::ExtractOutcome outcome;
   RunWhileBusy([&] {
@@ -50,13 +50,13 @@ bool TArchivatorWindow::SpeedButton8Action() {
   return outcome.ExitStatus() == 0;
 }
 
-void TArchivatorWindow::SpeedButton5Action() {
+void TArchivatorWindow::MarkRegister() {
   if (orn::ArchiverActionRunning()) return;
   orn::MarkRegisterFromWindow(this, job_);
   RefreshWindow();
 }
 
-void TArchivatorWindow::SpeedButton3Action() {
+void TArchivatorWindow::AddFiles() {
   if (orn::ArchiverActionRunning()) return;
   // The window opens where the job's files are, not at the root.
   std::string start = QDir::homePath().toStdString();

@@ -55,20 +55,20 @@ void TMainForm::ConnectSignals() {
   connect(saveAs1_, &QAction::triggered, this, guarded([this] { SpeedButton4Click(); }));
   connect(exit1_, &QAction::triggered, this, &QWidget::close);
 
-  connect(speedButton_[10], &QToolButton::clicked, this, guarded([this] { SpeedButton10Action(); }));
-  connect(speedButton_[9], &QToolButton::clicked, this, guarded([this] { SpeedButton9Action(); }));
-  connect(speedButton_[8], &QToolButton::clicked, this, guarded([this] { SpeedButton8Action(); }));
-  connect(add1_, &QAction::triggered, this, guarded([this] { SpeedButton10Action(); }));
-  connect(extract1_, &QAction::triggered, this, guarded([this] { SpeedButton9Action(); }));
-  connect(extractAll1_, &QAction::triggered, this, guarded([this] { SpeedButton8Action(); }));
-  connect(speedButton_[5], &QToolButton::clicked, this, guarded([this] { SpeedButton5Action(); }));
-  connect(refreshDB1_, &QAction::triggered, this, guarded([this] { SpeedButton5Action(); }));
-  connect(speedButton_[3], &QToolButton::clicked, this, guarded([this] { SpeedButton3Action(); }));
-  connect(addToFileList1_, &QAction::triggered, this, guarded([this] { SpeedButton3Action(); }));
+  connect(speedButton_[10], &QToolButton::clicked, this, guarded([this] { RunArchive(); }));
+  connect(speedButton_[9], &QToolButton::clicked, this, guarded([this] { ExtractChosen(); }));
+  connect(speedButton_[8], &QToolButton::clicked, this, guarded([this] { ExtractWhole(); }));
+  connect(add1_, &QAction::triggered, this, guarded([this] { RunArchive(); }));
+  connect(extract1_, &QAction::triggered, this, guarded([this] { ExtractChosen(); }));
+  connect(extractAll1_, &QAction::triggered, this, guarded([this] { ExtractWhole(); }));
+  connect(speedButton_[5], &QToolButton::clicked, this, guarded([this] { MarkRegister(); }));
+  connect(refreshDB1_, &QAction::triggered, this, guarded([this] { MarkRegister(); }));
+  connect(speedButton_[3], &QToolButton::clicked, this, guarded([this] { AddFiles(); }));
+  connect(addToFileList1_, &QAction::triggered, this, guarded([this] { AddFiles(); }));
   connect(speedButton77_, &QToolButton::clicked, this, guarded([this] { SpeedButton77Action(); }));
   connect(unzip1_, &QAction::triggered, this, guarded([this] { SpeedButton77Action(); }));
-  connect(speedButton732_, &QToolButton::clicked, this, guarded([this] { HelpAction(); }));
-  connect(help2_, &QAction::triggered, this, guarded([this] { HelpAction(); }));
+  connect(speedButton732_, &QToolButton::clicked, this, guarded([this] { OpenUserGuide(); }));
+  connect(help2_, &QAction::triggered, this, guarded([this] { OpenUserGuide(); }));
   connect(about2_, &QAction::triggered, this, guarded([this] { AboutAction(); }));
 
   connect(speedButton_[1], &QToolButton::clicked, this, guarded([this] { ChooseDirectory(false); }));
@@ -286,25 +286,25 @@ void TMainForm::LanguageChosen(int index) {
 
 void TMainForm::NotAvailableYet(const char* what) { orn::Diagnostic(std::string(what) + ": not available yet"); }
 
-bool TMainForm::SpeedButton10Action() {
+bool TMainForm::RunArchive() {
   NotAvailableYet("Archive");
   return false;
 }
 
-bool TMainForm::SpeedButton9Action() {
+bool TMainForm::ExtractChosen() {
   NotAvailableYet("Extract");
   return false;
 }
 
-bool TMainForm::SpeedButton8Action() {
+bool TMainForm::ExtractWhole() {
   NotAvailableYet("Extract all");
   return false;
 }
 
-void TMainForm::SpeedButton5Action() { NotAvailableYet("Mark DB files"); }
-void TMainForm::SpeedButton3Action() { NotAvailableYet("Add to file list"); }
+void TMainForm::MarkRegister() { NotAvailableYet("Mark DB files"); }
+void TMainForm::AddFiles() { NotAvailableYet("Add to file list"); }
 void TMainForm::SpeedButton77Action() { NotAvailableYet("Unzip"); }
-void TMainForm::HelpAction() {
+void TMainForm::OpenUserGuide() {
   const std::string guide = UserGuidePath();
   if (guide.empty()) {
     orn::Dialogs().ShowError(

@@ -69,8 +69,6 @@ void TMainForm::FormCreate() {
 
   exitAfterCommand_ = false;
   TOrnForm::FormCreate();
-  LoadZipLib();
-  LoadUnzLib();
   job_.saved = true;
   RefreshWindow();
   ReadCommandLine();
@@ -140,9 +138,9 @@ bool TMainForm::RunPendingCommand() {
     orn::Diagnostic(command + ": the job does not allow it (" + button->objectName().toStdString() + " disabled)");
     return false;
   };
-  if (command == "UNARHIV") return run(speedButton_[9], &TMainForm::SpeedButton9Action);
-  if (command == "ARHIV") return run(speedButton_[10], &TMainForm::SpeedButton10Action);
-  if (command == "UNARHIVALL") return run(speedButton_[8], &TMainForm::SpeedButton8Action);
+  if (command == "UNARHIV") return run(speedButton_[9], &TMainForm::ExtractChosen);
+  if (command == "ARHIV") return run(speedButton_[10], &TMainForm::RunArchive);
+  if (command == "UNARHIVALL") return run(speedButton_[8], &TMainForm::ExtractWhole);
   orn::Diagnostic("Unknown command \"" + command + "\"");
   return false;
 }

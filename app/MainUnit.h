@@ -84,19 +84,16 @@ class TMainForm : public TOrnForm {
  protected:
   // The archive run (SpeedButton10) and the extractions (SpeedButton9: chosen
   // files, SpeedButton8: a whole archive). Return true when the action ran.
-  virtual bool SpeedButton10Action();
-  virtual bool SpeedButton9Action();
-  virtual bool SpeedButton8Action();
+  virtual bool RunArchive();
+  virtual bool ExtractChosen();
+  virtual bool ExtractWhole();
   // The register marking window (SpeedButton5), adding files to the job list
   // (SpeedButton3), the unzip window (SpeedButton77), help, About.
-  virtual void SpeedButton5Action();
-  virtual void SpeedButton3Action();
+  virtual void MarkRegister();
+  virtual void AddFiles();
   virtual void SpeedButton77Action();
-  virtual void HelpAction();
+  virtual void OpenUserGuide();
   virtual void AboutAction();
-  // Loading the zip engine's two compression libraries.
-  virtual void LoadZipLib() {}
-  virtual void LoadUnzLib() {}
   // Ends the application after an unattended command.
   virtual void TerminateApplication(int status);
   // An action that knows a finer exit status than ran / did not run sets it.

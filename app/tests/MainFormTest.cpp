@@ -38,7 +38,7 @@ class RecordingMainForm : public TMainForm {
   QWidget* focusDuringRun = nullptr;
 
  protected:
-  bool SpeedButton10Action() override {
+  bool RunArchive() override {
     // As the real run does: the window is busy while the progress window
     // lets events run.
     return RunWhileBusy([this] {
@@ -46,8 +46,8 @@ class RecordingMainForm : public TMainForm {
       return Record("ARHIV");
     });
   }
-  bool SpeedButton9Action() override { return Record("UNARHIV"); }
-  bool SpeedButton8Action() override { return Record("UNARHIVALL"); }
+  bool ExtractChosen() override { return Record("UNARHIV"); }
+  bool ExtractWhole() override { return Record("UNARHIVALL"); }
 
  private:
   bool Record(const char* what) {
