@@ -4,10 +4,13 @@
 // It also reads the command line of unattended runs and runs the pending
 // command from Timer1.
 //
-// Layout and signal wiring live in MainLayout.cpp, the job commands and field
-// rules in MainCommands.cpp, the refresh in MainRefresh.cpp, start-up,
-// the timer and closing in MainUnit.cpp, the file list's editing, recent
-// jobs, the user guide and the texts outside components in MainEditing.cpp.
+// The components and their layout live in MainLayout.cpp; the signal
+// wiring, the job commands, the field rules, help and the event filter in
+// MainCommands.cpp; the refresh in MainRefresh.cpp; start-up, the timer and
+// closing in MainUnit.cpp; the file list's editing, recent jobs, the busy
+// window, the user guide's path and the texts outside components in
+// MainEditing.cpp. The program's own commands (archive, extract, add files,
+// mark) are TArchivatorWindow's, in ArchivatorWindow.cpp.
 #pragma once
 
 #include <cstdint>
