@@ -1,6 +1,7 @@
 // Pictures of the main window for the documentation: `MainWinScreens OUTDIR`
 // writes main-switched-russian.png and main-switched-latvian.png (a job open,
-// the language switched while the program runs) and save-question.png.
+// the language switched while the program runs), save-question.png and
+// question-window.png.
 // Run it from a scratch directory: the window writes Params.ini there.
 #include <QApplication>
 #include <QComboBox>
@@ -12,6 +13,7 @@
 #include "JobFile.h"
 #include "MainUnit.h"
 #include "MessageDialog.h"
+#include "UnitMessanger.h"
 
 namespace {
 
@@ -72,5 +74,13 @@ int main(int argc, char** argv) {
                                                         orn::kBtnYes | orn::kBtnNo | orn::kBtnCancel);
   dialog->show();
   if (!Save(*dialog, out + "save-question.png")) return 1;
+
+  // The question window's in-house buttons, the first with the focus frame.
+  TfrmMessager messager;
+  messager.Prepare(question, orn::ButtonCaption("Yes"), orn::ButtonCaption("No"));
+  messager.show();
+  messager.activateWindow();
+  if (auto* yes = messager.findChild<QWidget*>("BitBtn1")) yes->setFocus(Qt::TabFocusReason);
+  if (!Save(messager, out + "question-window.png")) return 1;
   return 0;
 }
