@@ -662,6 +662,7 @@ class MainFormTest : public QObject {
     }
     heard.removeDuplicates();
     QCOMPARE(heard.size(), 6);
+    QVERIFY(!form.windowIcon().isNull());
     for (const char* button : {"SpeedButton1", "SpeedButton2", "SpeedButton6"}) {
       QAccessibleInterface* a = QAccessible::queryAccessibleInterface(Find<QWidget>(&form, button));
       QVERIFY2(!a->text(QAccessible::Name).isEmpty(), button);
