@@ -4,7 +4,6 @@
 
 #include "ArchiverActions.h"
 #include "DialogService.h"
-#include "FileSystem.h"
 #include "ZipEngine.h"
 
 TArchivatorWindow::TArchivatorWindow(const std::vector<std::string>& args, QWidget* parent)
@@ -59,9 +58,7 @@ void TArchivatorWindow::MarkRegister() {
 void TArchivatorWindow::AddFiles() {
   if (orn::ArchiverActionRunning()) return;
   // The window opens where the job's files are, not at the root.
-  std::string start = QDir::homePath().toStdString();
-  if (!job_.jobList.empty() && orn::DirectoryExists(orn::ExtractFilePath(job_.jobList.front())))
-    start = orn::ExtractFilePath(job_.jobList.front());
+  const std::string start = orn::AddFilesStartFolder(job_, QDir::homePath().toStdString());
   orn::AddFilesOutcome outcome = orn::AddFilesFromWindow(this, job_, nullptr, start);
   if (outcome.changed) job_.saved = false;
   RefreshWindow();
