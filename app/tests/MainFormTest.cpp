@@ -461,6 +461,27 @@ class MainFormTest : public QObject {
     }
   }
 
+  // Yes, but the job file cannot be written (its folder is gone): the user
+  // is told, and the window stays with the changes.
+  void aJobThatCannotBeWrittenKeepsTheWindow() {
+    QDir(dir_->path()).mkpath("jobs/sub");
+    const std::string job = MakeJob("sub/job.arh", [](orn::Job& j) { j.archiveName = "Old"; });
+    TMainForm form({job});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto* edit1 = Find<QLineEdit>(&form, "Edit1");
+    edit1->selectAll();
+    QTest::keyClicks(edit1, "New");
+    QVERIFY(QDir(dir_->filePath("jobs/sub")).removeRecursively());
+    dialogs_->messageDialogAnswers.push_back(orn::kMrYes);
+    QVERIFY(!form.close());
+    QVERIFY(form.isVisible());
+    QCOMPARE(dialogs_->asked.back().rfind("error: ", 0), 0u);
+    QVERIFY(dialogs_->asked.back().find("job.arh") != std::string::npos);
+    QCOMPARE(edit1->text(), QString("New"));
+    form.CurrentJob().saved = true;
+  }
+
   // The real question window: Escape and its close box answer Cancel.
   void escapeOnTheSaveQuestionKeepsWindowAndEdits() {
     const std::string job = MakeJob("job.arh", [](orn::Job& j) { j.archiveName = "Old"; });
