@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <stdexcept>
 
 #include "DialogService.h"
 #include "FileSystem.h"
@@ -143,7 +144,25 @@ void TMainForm::MarkEdited() {
   if (job_.IsOpen()) job_.saved = false;
 }
 
-void TMainForm::WriteJob(const std::string& path) { orn::WriteJobFile(job_, path); }
+void TMainForm::WriteJob(const std::string& path) {
+  try {
+    orn::WriteJobFile(job_, path);
+  } catch (const std::exception& e) {
+    // The user reads what happened in the chosen language; the reason from
+    // the file system follows as it is.
+    throw std::runtime_error(WindowText("msg_JobNotWritten", "The job file was not saved.").toStdString() + "\n" +
+                             e.what());
+  }
+}
+
+orn::Job TMainForm::ReadJob(const std::string& path) const {
+  try {
+    return orn::ReadJobFile(path, job_);
+  } catch (const std::exception& e) {
+    throw std::runtime_error(WindowText("msg_JobNotRead", "The job file was not opened.").toStdString() + "\n" +
+                             e.what());
+  }
+}
 
 void TMainForm::SBNewClick() {
   if (!SaveChangesOrCancel()) return;
@@ -180,7 +199,7 @@ void TMainForm::SBOpenClick() {
 void TMainForm::OpenRecentJob(const std::string& path) {
   if (!SaveChangesOrCancel(/*chooseFile=*/true)) return;
   // A file that cannot be read leaves the current job as it was.
-  job_ = orn::ReadJobFile(path, job_);
+  job_ = ReadJob(path);
   RememberRecentJob(path);
   RefreshWindow();
 }

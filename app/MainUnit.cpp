@@ -88,7 +88,7 @@ void TMainForm::ReadCommandLine() {
   startup_ = orn::ParseCommandLine(args_);
   if (startup_.readJobFile) {
     const bool read = orn::Guarded([this] {
-      job_ = orn::ReadJobFile(startup_.jobFile, job_);
+      job_ = ReadJob(startup_.jobFile);
       RememberRecentJob(startup_.jobFile);
       RefreshWindow();
     });

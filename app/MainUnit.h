@@ -140,7 +140,10 @@ class TMainForm : public TOrnForm {
   void RememberRecentJob(const std::string& path);
   void FillRecentMenu();
   void OpenRecentJob(const std::string& path);
+  // The job file's reader and writer; a failure names the file and what
+  // went wrong under a headline in the chosen language.
   void WriteJob(const std::string& path);
+  orn::Job ReadJob(const std::string& path) const;
   void NewCommand();
   void Edit1Changed(const QString& text);
   void Edit1Exit();
