@@ -1,12 +1,13 @@
 // Pictures of the main window for the documentation: `MainWinScreens OUTDIR`
 // writes main-switched-russian.png and main-switched-latvian.png (a job open,
-// the language switched while the program runs), save-question.png and
-// question-window.png.
+// the language switched while the program runs), file-menu.png,
+// save-question.png and question-window.png.
 // Run it from a scratch directory: the window writes Params.ini there.
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <cstdio>
 
 #include "FileSystem.h"
@@ -67,6 +68,13 @@ int main(int argc, char** argv) {
   chooser->setCurrentIndex(0);
   emit chooser->activated(0);
   if (!Save(form, out + "main-switched-latvian.png")) return 1;
+
+  // The File menu with the recent jobs.
+  if (auto* file = form.findChild<QMenu*>("File1")) {
+    file->popup(form.mapToGlobal(QPoint(10, 20)));
+    if (!Save(*file, out + "file-menu.png")) return 1;
+    file->hide();
+  }
 
   // The save question as closing the edited job shows it.
   const QString question = form.findChild<QWidget*>("LabSav")->property("text").toString();
