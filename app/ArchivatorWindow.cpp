@@ -4,7 +4,6 @@
 
 #include "ArchiverActions.h"
 #include "DialogService.h"
-#include "FileSystem.h"
 #include "ZipEngine.h"
 #include "frmSimpleZipper.h"
 
@@ -17,7 +16,7 @@ TArchivatorWindow::TArchivatorWindow(const std::vector<std::string>& args, QWidg
 
 TArchivatorWindow::~TArchivatorWindow() = default;
 
-bool TArchivatorWindow::SpeedButton10Action() {
+bool TArchivatorWindow::RunArchive() {
   if (orn::ArchiverActionRunning()) return false;
   orn::RunResult result;
   RunWhileBusy([&] {
@@ -40,7 +39,7 @@ void TArchivatorWindow::ReportRestore(const orn::ExtractOutcome& outcome) {
                 outcome.result.logFile);
 }
 
-bool TArchivatorWindow::SpeedButton9Action() {
+bool TArchivatorWindow::ExtractChosen() {
   if (orn::ArchiverActionRunning()) return false;
   orn::ExtractOutcome outcome;
   RunWhileBusy([&] {
@@ -51,7 +50,7 @@ bool TArchivatorWindow::SpeedButton9Action() {
   return outcome.ExitStatus() == 0;
 }
 
-bool TArchivatorWindow::SpeedButton8Action() {
+bool TArchivatorWindow::ExtractWhole() {
   if (orn::ArchiverActionRunning()) return false;
   orn::ExtractOutcome outcome;
   RunWhileBusy([&] {
@@ -62,18 +61,16 @@ bool TArchivatorWindow::SpeedButton8Action() {
   return outcome.ExitStatus() == 0;
 }
 
-void TArchivatorWindow::SpeedButton5Action() {
+void TArchivatorWindow::MarkRegister() {
   if (orn::ArchiverActionRunning()) return;
   orn::MarkRegisterFromWindow(this, job_);
   RefreshWindow();
 }
 
-void TArchivatorWindow::SpeedButton3Action() {
+void TArchivatorWindow::AddFiles() {
   if (orn::ArchiverActionRunning()) return;
   // The window opens where the job's files are, not at the root.
-  std::string start = QDir::homePath().toStdString();
-  if (!job_.jobList.empty() && orn::DirectoryExists(orn::ExtractFilePath(job_.jobList.front())))
-    start = orn::ExtractFilePath(job_.jobList.front());
+  const std::string start = orn::AddFilesStartFolder(job_, QDir::homePath().toStdString());
   orn::AddFilesOutcome outcome = orn::AddFilesFromWindow(this, job_, nullptr, start);
   if (outcome.changed) job_.saved = false;
   RefreshWindow();

@@ -21,11 +21,11 @@ class TArchivatorWindow : public TMainForm {
   ~TArchivatorWindow() override;
 
  protected:
-  bool SpeedButton10Action() override;
-  bool SpeedButton9Action() override;
-  bool SpeedButton8Action() override;
-  void SpeedButton5Action() override;
-  void SpeedButton3Action() override;
+  bool RunArchive() override;
+  bool ExtractChosen() override;
+  bool ExtractWhole() override;
+  void MarkRegister() override;
+  void AddFiles() override;
   void SpeedButton77Action() override;
 
  private:

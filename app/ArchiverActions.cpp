@@ -205,6 +205,12 @@ AddFilesOutcome ApplyAddedFiles(Job& job, std::vector<std::string> returned, boo
   return outcome;
 }
 
+std::string AddFilesStartFolder(const Job& job, const std::string& home) {
+  if (job.jobList.empty()) return home;
+  const std::string folder = ExtractFilePath(job.jobList.front());
+  return !folder.empty() && DirectoryExists(folder) ? folder : home;
+}
+
 AddFilesOutcome AddFilesFromWindow(QWidget* parent, Job& job, const MessageTexts* texts,
                                    const std::string& startDirectory) {
   ActionGuard guard;

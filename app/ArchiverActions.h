@@ -92,6 +92,10 @@ struct AddFilesOutcome {
 // chosen. `startDirectory` is the folder the window shows first.
 AddFilesOutcome AddFilesFromWindow(QWidget* parent, Job& job, const MessageTexts* texts = nullptr,
                                    const std::string& startDirectory = "/");
+// The folder the add-files window shows first: the folder of the job's
+// first entry when it exists, else `home`.
+std::string AddFilesStartFolder(const Job& job, const std::string& home);
+
 // The same after the window: `returned` merged into the job list.
 AddFilesOutcome ApplyAddedFiles(Job& job, std::vector<std::string> returned, bool addToExisting);
 

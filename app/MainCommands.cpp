@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <stdexcept>
 
 #include "DialogService.h"
 #include "FileSystem.h"
@@ -58,20 +59,20 @@ void TMainForm::ConnectSignals() {
   connect(saveAs1_, &QAction::triggered, this, guarded([this] { SpeedButton4Click(); }));
   connect(exit1_, &QAction::triggered, this, &QWidget::close);
 
-  connect(speedButton_[10], &QToolButton::clicked, this, guarded([this] { SpeedButton10Action(); }));
-  connect(speedButton_[9], &QToolButton::clicked, this, guarded([this] { SpeedButton9Action(); }));
-  connect(speedButton_[8], &QToolButton::clicked, this, guarded([this] { SpeedButton8Action(); }));
-  connect(add1_, &QAction::triggered, this, guarded([this] { SpeedButton10Action(); }));
-  connect(extract1_, &QAction::triggered, this, guarded([this] { SpeedButton9Action(); }));
-  connect(extractAll1_, &QAction::triggered, this, guarded([this] { SpeedButton8Action(); }));
-  connect(speedButton_[5], &QToolButton::clicked, this, guarded([this] { SpeedButton5Action(); }));
-  connect(refreshDB1_, &QAction::triggered, this, guarded([this] { SpeedButton5Action(); }));
-  connect(speedButton_[3], &QToolButton::clicked, this, guarded([this] { SpeedButton3Action(); }));
-  connect(addToFileList1_, &QAction::triggered, this, guarded([this] { SpeedButton3Action(); }));
+  connect(speedButton_[10], &QToolButton::clicked, this, guarded([this] { RunArchive(); }));
+  connect(speedButton_[9], &QToolButton::clicked, this, guarded([this] { ExtractChosen(); }));
+  connect(speedButton_[8], &QToolButton::clicked, this, guarded([this] { ExtractWhole(); }));
+  connect(add1_, &QAction::triggered, this, guarded([this] { RunArchive(); }));
+  connect(extract1_, &QAction::triggered, this, guarded([this] { ExtractChosen(); }));
+  connect(extractAll1_, &QAction::triggered, this, guarded([this] { ExtractWhole(); }));
+  connect(speedButton_[5], &QToolButton::clicked, this, guarded([this] { MarkRegister(); }));
+  connect(refreshDB1_, &QAction::triggered, this, guarded([this] { MarkRegister(); }));
+  connect(speedButton_[3], &QToolButton::clicked, this, guarded([this] { AddFiles(); }));
+  connect(addToFileList1_, &QAction::triggered, this, guarded([this] { AddFiles(); }));
   connect(speedButton77_, &QToolButton::clicked, this, guarded([this] { SpeedButton77Action(); }));
   connect(unzip1_, &QAction::triggered, this, guarded([this] { SpeedButton77Action(); }));
-  connect(speedButton732_, &QToolButton::clicked, this, guarded([this] { HelpAction(); }));
-  connect(help2_, &QAction::triggered, this, guarded([this] { HelpAction(); }));
+  connect(speedButton732_, &QToolButton::clicked, this, guarded([this] { OpenUserGuide(); }));
+  connect(help2_, &QAction::triggered, this, guarded([this] { OpenUserGuide(); }));
   connect(about2_, &QAction::triggered, this, guarded([this] { AboutAction(); }));
 
   connect(speedButton_[1], &QToolButton::clicked, this, guarded([this] { ChooseDirectory(false); }));
@@ -121,22 +122,50 @@ void TMainForm::ConnectSignals() {
   connect(removeRows_, &QAction::triggered, this, guarded([this] { RemoveChosenRows(); }));
 }
 
-bool TMainForm::SaveChangesOrCancel() {
+bool TMainForm::SaveChangesOrCancel(bool chooseFile) {
   if (!job_.IsOpen() || job_.saved) return true;
   const int answer =
       orn::Dialogs().MessageDialog(labSav_->text().toStdString(), windowTitle().toStdString(),
                                    orn::DialogType::Confirmation, orn::kBtnYes | orn::kBtnNo | orn::kBtnCancel);
   if (answer == orn::kMrNo) return true;
   if (answer != orn::kMrYes) return false;  // Cancel, Escape, the close box
+  std::string target = job_.jobFilePath;
+  if (chooseFile) {
+    // Open saves where the user says; no name chosen is no save, and the
+    // changes are kept rather than lost.
+    orn::FileDialogRequest request = JobFileDialog(WindowText("dlg_Save", "Save").toStdString());
+    request.fileName = job_.jobFilePath;
+    std::optional<std::string> chosen = orn::Dialogs().SaveFile(request);
+    if (!chosen) return false;
+    target = orn::WithArhExtension(*chosen);
+  }
   // A job that cannot be written keeps the window and its changes.
-  return orn::Guarded([this] { WriteJob(job_.jobFilePath); });
+  return orn::Guarded([&] { WriteJob(target); });
 }
 
 void TMainForm::MarkEdited() {
   if (job_.IsOpen()) job_.saved = false;
 }
 
-void TMainForm::WriteJob(const std::string& path) { orn::WriteJobFile(job_, path); }
+void TMainForm::WriteJob(const std::string& path) {
+  try {
+    orn::WriteJobFile(job_, path);
+  } catch (const std::exception& e) {
+    // The user reads what happened in the chosen language; the reason from
+    // the file system follows as it is.
+    throw std::runtime_error(WindowText("msg_JobNotWritten", "The job file was not saved.").toStdString() + "\n" +
+                             e.what());
+  }
+}
+
+orn::Job TMainForm::ReadJob(const std::string& path) const {
+  try {
+    return orn::ReadJobFile(path, job_);
+  } catch (const std::exception& e) {
+    throw std::runtime_error(WindowText("msg_JobNotRead", "The job file was not opened.").toStdString() + "\n" +
+                             e.what());
+  }
+}
 
 void TMainForm::SBNewClick() {
   if (!SaveChangesOrCancel()) return;
@@ -171,9 +200,9 @@ void TMainForm::SBOpenClick() {
 }
 
 void TMainForm::OpenRecentJob(const std::string& path) {
-  if (!SaveChangesOrCancel()) return;
+  if (!SaveChangesOrCancel(/*chooseFile=*/true)) return;
   // A file that cannot be read leaves the current job as it was.
-  job_ = orn::ReadJobFile(path, job_);
+  job_ = ReadJob(path);
   RememberRecentJob(path);
   RefreshWindow();
 }
@@ -299,25 +328,25 @@ void TMainForm::ReportOutcome(const std::string& summary, bool failed, bool noth
 
 void TMainForm::NotAvailableYet(const char* what) { orn::Diagnostic(std::string(what) + ": not available yet"); }
 
-bool TMainForm::SpeedButton10Action() {
+bool TMainForm::RunArchive() {
   NotAvailableYet("Archive");
   return false;
 }
 
-bool TMainForm::SpeedButton9Action() {
+bool TMainForm::ExtractChosen() {
   NotAvailableYet("Extract");
   return false;
 }
 
-bool TMainForm::SpeedButton8Action() {
+bool TMainForm::ExtractWhole() {
   NotAvailableYet("Extract all");
   return false;
 }
 
-void TMainForm::SpeedButton5Action() { NotAvailableYet("Mark DB files"); }
-void TMainForm::SpeedButton3Action() { NotAvailableYet("Add to file list"); }
+void TMainForm::MarkRegister() { NotAvailableYet("Mark DB files"); }
+void TMainForm::AddFiles() { NotAvailableYet("Add to file list"); }
 void TMainForm::SpeedButton77Action() { NotAvailableYet("Unzip"); }
-void TMainForm::HelpAction() {
+void TMainForm::OpenUserGuide() {
   const std::string guide = UserGuidePath();
   if (guide.empty()) {
     orn::Dialogs().ShowError(

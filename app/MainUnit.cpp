@@ -70,8 +70,6 @@ void TMainForm::FormCreate() {
 
   exitAfterCommand_ = false;
   TOrnForm::FormCreate();
-  LoadZipLib();
-  LoadUnzLib();
   job_.saved = true;
   RefreshWindow();
   ReadCommandLine();
@@ -98,7 +96,7 @@ void TMainForm::ReadCommandLine() {
   }
   if (startup_.readJobFile) {
     const bool read = orn::Guarded([this] {
-      job_ = orn::ReadJobFile(startup_.jobFile, job_);
+      job_ = ReadJob(startup_.jobFile);
       RememberRecentJob(startup_.jobFile);
       RefreshWindow();
     });
@@ -150,9 +148,9 @@ bool TMainForm::RunPendingCommand() {
     orn::Diagnostic(command + ": the job does not allow it (" + button->objectName().toStdString() + " disabled)");
     return false;
   };
-  if (command == "UNARHIV") return run(speedButton_[9], &TMainForm::SpeedButton9Action);
-  if (command == "ARHIV") return run(speedButton_[10], &TMainForm::SpeedButton10Action);
-  if (command == "UNARHIVALL") return run(speedButton_[8], &TMainForm::SpeedButton8Action);
+  if (command == "UNARHIV") return run(speedButton_[9], &TMainForm::ExtractChosen);
+  if (command == "ARHIV") return run(speedButton_[10], &TMainForm::RunArchive);
+  if (command == "UNARHIVALL") return run(speedButton_[8], &TMainForm::ExtractWhole);
   orn::Diagnostic("Unknown command \"" + command + "\"");
   return false;
 }

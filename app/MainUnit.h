@@ -4,10 +4,13 @@
 // It also reads the command line of unattended runs and runs the pending
 // command from Timer1.
 //
-// Layout and signal wiring live in MainLayout.cpp, the job commands and field
-// rules in MainCommands.cpp, the refresh in MainRefresh.cpp, start-up,
-// the timer and closing in MainUnit.cpp, the file list's editing, recent
-// jobs, the user guide and the texts outside components in MainEditing.cpp.
+// The components and their layout live in MainLayout.cpp; the signal
+// wiring, the job commands, the field rules, help and the event filter in
+// MainCommands.cpp; the refresh in MainRefresh.cpp; start-up, the timer and
+// closing in MainUnit.cpp; the file list's editing, recent jobs, the busy
+// window, the user guide's path and the texts outside components in
+// MainEditing.cpp. The program's own commands (archive, extract, add files,
+// mark) are TArchivatorWindow's, in ArchivatorWindow.cpp.
 #pragma once
 
 #include <cstdint>
@@ -55,7 +58,6 @@ class TMainForm : public TOrnForm {
   // is shipped beside the program.
   static std::string UserGuidePath();
 
-
   // Job commands (speed buttons and the "File" menu).
   void SBNewClick();
   void SBOpenClick();
@@ -85,19 +87,16 @@ class TMainForm : public TOrnForm {
  protected:
   // The archive run (SpeedButton10) and the extractions (SpeedButton9: chosen
   // files, SpeedButton8: a whole archive). Return true when the action ran.
-  virtual bool SpeedButton10Action();
-  virtual bool SpeedButton9Action();
-  virtual bool SpeedButton8Action();
+  virtual bool RunArchive();
+  virtual bool ExtractChosen();
+  virtual bool ExtractWhole();
   // The register marking window (SpeedButton5), adding files to the job list
   // (SpeedButton3), the unzip window (SpeedButton77), help, About.
-  virtual void SpeedButton5Action();
-  virtual void SpeedButton3Action();
+  virtual void MarkRegister();
+  virtual void AddFiles();
   virtual void SpeedButton77Action();
-  virtual void HelpAction();
+  virtual void OpenUserGuide();
   virtual void AboutAction();
-  // Loading the zip engine's two compression libraries.
-  virtual void LoadZipLib() {}
-  virtual void LoadUnzLib() {}
   // Ends the application after an unattended command.
   virtual void TerminateApplication(int status);
   // An action that knows a finer exit status than ran / did not run sets it.
@@ -139,9 +138,10 @@ class TMainForm : public TOrnForm {
 
   // MainCommands.cpp
   // The save question with Yes, No and Cancel; Escape and the close box
-  // answer Cancel. Returns false when the user cancelled or the job could
-  // not be written: the caller then keeps the window and the job as they are.
-  bool SaveChangesOrCancel();
+  // answer Cancel. Yes writes the job file, or with `chooseFile` the file
+  // the save dialog names. Returns false when the user cancelled or the job
+  // was not written: the caller then keeps the window and the job as they are.
+  bool SaveChangesOrCancel(bool chooseFile = false);
   void MarkEdited();
   QString WindowText(const char* key, const char* fallback) const;
   void UpdateAccessibleNames();
@@ -149,7 +149,10 @@ class TMainForm : public TOrnForm {
   void RememberRecentJob(const std::string& path);
   void FillRecentMenu();
   void OpenRecentJob(const std::string& path);
+  // The job file's reader and writer; a failure names the file and what
+  // went wrong under a headline in the chosen language.
   void WriteJob(const std::string& path);
+  orn::Job ReadJob(const std::string& path) const;
   void NewCommand();
   void Edit1Changed(const QString& text);
   void Edit1Exit();

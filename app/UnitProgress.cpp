@@ -268,6 +268,8 @@ void ProgressObserver::RunStarted() {
   if (parent_ && !closeBlocker_) closeBlocker_ = new CloseBlocker(parent_->window());
   window_->show();
   window_->raise();
+  // The keyboard goes to the window whose Escape stops the job.
+  window_->activateWindow();
   // From here on every callback of the compression libraries lets the
   // windows repaint.
   SetProcessMessagesHook([] { LetWindowsRun(); });

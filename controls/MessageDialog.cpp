@@ -23,13 +23,13 @@ QString MessageDialogCaption(const QString& caption, orn::DialogType type) {
   if (caption.toUpper() != "ORNCAPTION") return caption;
   switch (type) {
     case orn::DialogType::Warning:
-      return QString::fromUtf8("Brīdinājums");
+      return orn::ButtonCaption("Warning", QString::fromUtf8("Brīdinājums"));
     case orn::DialogType::Error:
-      return QString::fromUtf8("Kļūda");
+      return orn::ButtonCaption("Error", QString::fromUtf8("Kļūda"));
     case orn::DialogType::Information:
-      return QString::fromUtf8("Paziņojums");
+      return orn::ButtonCaption("Information", QString::fromUtf8("Paziņojums"));
     case orn::DialogType::Confirmation:
-      return QString::fromUtf8("Jautājums");
+      return orn::ButtonCaption("Confirmation", QString::fromUtf8("Jautājums"));
     case orn::DialogType::Custom:
       break;
   }

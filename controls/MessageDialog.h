@@ -18,8 +18,9 @@ struct MessageDialogButton {
 };
 
 namespace orn {
-// A standard button's caption ("Yes", "No", "OK", "Cancel", ...) in the
-// chosen language: the dictionary's "ORNCB" + name, else `fallback`.
+// A standard button's caption ("Yes", "No", "OK", "Cancel", ...) or a
+// message kind's caption ("Warning", "Error", ...) in the chosen language:
+// the dictionary's "ORNCB" + name, else `fallback`.
 QString ButtonCaption(const QString& name, const QString& fallback = {});
 }  // namespace orn
 

@@ -7,19 +7,15 @@
 #include "CommandLine.h"
 #include "FileSystem.h"
 #include "SourceLists.h"
+#include "TextUtil.h"
 #include "ZipNames.h"
 
 namespace orn {
 
 namespace {
 
-std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  return s;
-}
-
 bool LessIgnoringCase(const std::string& a, const std::string& b) {
-  std::string ua = Upper(a), ub = Upper(b);
+  std::string ua = UpperAscii(a), ub = UpperAscii(b);
   return ua != ub ? ua < ub : a < b;
 }
 
@@ -118,9 +114,9 @@ std::vector<std::string> FileChooserModel::ExtractionList() const {
   std::vector<std::string> list;
   std::vector<bool> taken(entries_.size(), false);
   for (const std::string& item : toRestore_) {
-    std::string key = Upper(EntryWithoutExtension(item));
+    std::string key = UpperAscii(EntryWithoutExtension(item));
     for (size_t i = 0; i < entries_.size(); ++i)
-      if (!taken[i] && Upper(EntryWithoutExtension(entries_[i])) == key) {
+      if (!taken[i] && UpperAscii(EntryWithoutExtension(entries_[i])) == key) {
         taken[i] = true;
         list.push_back(entries_[i]);
       }

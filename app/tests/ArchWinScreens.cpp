@@ -41,15 +41,6 @@ int main(int argc, char** argv) {
   QDir::setCurrent(work.path());
   const std::string base = work.path().toStdString() + "/";
 
-  TfrmProgress progress;
-  progress.SetTitle(orn::StageTitle(orn::ProgressStage::Zipping));
-  progress.SetBusy(true);  // mid-run: Cancel is there to press
-  progress.StartJob(214, 48'300'000);
-  QThread::msleep(1500);  // long enough for the time left to be known
-  for (int i = 0; i < 87; ++i) progress.ItemStarted(19'750'000);
-  progress.SetFileName("/srv/buh/data/2026/DOKUMENTI.DB");
-  Save(progress, out + "progress.png");
-
   orn::Job job;
   job.archiveDirectory = base + "arh/";
   job.archiveName = "Buh";
@@ -88,5 +79,15 @@ int main(int argc, char** argv) {
                     {"DOKUM.DB", orn::FormatMarkingLine("DOKUM.DB", "Dokumenti", ""), false},
                     {"PARTNERI.DB", orn::FormatMarkingLine("PARTNERI.DB", "Partneri", "klienti"), true}});
   Save(marking, out + "marking.png");
+
+  // Made after the forms above, which load the dictionary, as in the program.
+  TfrmProgress progress;
+  progress.SetTitle(orn::StageTitle(orn::ProgressStage::Zipping));
+  progress.SetBusy(true);  // mid-run: Cancel is there to press
+  progress.StartJob(214, 48'300'000);
+  QThread::msleep(1500);  // long enough for the time left to be known
+  for (int i = 0; i < 87; ++i) progress.ItemStarted(19'750'000);
+  progress.SetFileName("/srv/buh/data/2026/DOKUMENTI.DB");
+  Save(progress, out + "progress.png");
   return 0;
 }

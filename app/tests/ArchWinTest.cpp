@@ -150,6 +150,7 @@ class ArchWinTest : public QObject {
   void CancelLeavesThePreviousGeneration_data();
   void CancelLeavesThePreviousGeneration();
   void CancelStopsTheZipEngine();
+  void AddFilesStartsWhereTheJobsFilesAre();
 
  private:
   QTemporaryDir workDir_;
@@ -870,6 +871,28 @@ void ArchWinTest::CancelStopsTheZipEngine() {
   QVERIFY(!engine.Cancel());  // the next job starts afresh
   const std::string log = orn::test::ReadFile(job.archiveDirectory + "ZuzIzu_log.txt");
   QVERIFY2(log.find("Cancelled by the user") != std::string::npos, log.c_str());
+}
+
+void ArchWinTest::AddFilesStartsWhereTheJobsFilesAre() {
+  QTemporaryDir dir;
+  const std::string base = Str(dir);
+  WriteFile(base + "buh/KONTI.DB", "k");
+  const std::string home = "/home/someone/";
+  struct Row {
+    const char* what;
+    std::vector<std::string> jobList;
+    std::string start;
+  } rows[] = {
+      {"empty job list", {}, home},
+      {"first file's folder", {base + "buh/KONTI.DB", "/elsewhere/x.txt"}, base + "buh/"},
+      {"a pattern's folder", {base + "buh/*.DB"}, base + "buh/"},
+      {"a folder that is gone", {base + "gone/a.txt", base + "buh/KONTI.DB"}, home},
+  };
+  for (const Row& row : rows) {
+    orn::Job job;
+    job.jobList = row.jobList;
+    QCOMPARE(orn::AddFilesStartFolder(job, home), row.start);
+  }
 }
 
 QTEST_MAIN(ArchWinTest)

@@ -38,7 +38,7 @@ class RecordingMainForm : public TMainForm {
   QWidget* focusDuringRun = nullptr;
 
  protected:
-  bool SpeedButton10Action() override {
+  bool RunArchive() override {
     // As the real run does: the window is busy while the progress window
     // lets events run.
     return RunWhileBusy([this] {
@@ -46,8 +46,8 @@ class RecordingMainForm : public TMainForm {
       return Record("ARHIV");
     });
   }
-  bool SpeedButton9Action() override { return Record("UNARHIV"); }
-  bool SpeedButton8Action() override { return Record("UNARHIVALL"); }
+  bool ExtractChosen() override { return Record("UNARHIV"); }
+  bool ExtractWhole() override { return Record("UNARHIVALL"); }
 
  private:
   bool Record(const char* what) {
@@ -439,9 +439,14 @@ class MainFormTest : public QObject {
       bool goesOn;  // the command went ahead
       bool written;
     } rows[] = {
-        {"close", orn::kMrYes, true, true},       {"close", orn::kMrNo, true, false},
-        {"close", orn::kMrCancel, false, false},  {"SBNew", orn::kMrCancel, false, false},
-        {"SBOpen", orn::kMrCancel, false, false}, {"SBOpen", orn::kMrNo, true, false},
+        {"close", orn::kMrYes, true, true},
+        {"close", orn::kMrNo, true, false},
+        {"close", orn::kMrCancel, false, false},
+        {"SBNew", orn::kMrCancel, false, false},
+        {"SBOpen", orn::kMrCancel, false, false},
+        {"SBOpen", orn::kMrNo, true, false},
+        // Open saves through the save dialog; no name chosen keeps the job.
+        {"SBOpen", orn::kMrYes, false, false},
     };
     for (const Row& row : rows) {
       const std::string job = MakeJob("job.arh", [](orn::Job& j) { j.archiveName = "Old"; });
@@ -474,6 +479,27 @@ class MainFormTest : public QObject {
       dialogs_->openFiles.clear();
       dialogs_->saveFiles.clear();
     }
+  }
+
+  // Yes, but the job file cannot be written (its folder is gone): the user
+  // is told, and the window stays with the changes.
+  void aJobThatCannotBeWrittenKeepsTheWindow() {
+    QDir(dir_->path()).mkpath("jobs/sub");
+    const std::string job = MakeJob("sub/job.arh", [](orn::Job& j) { j.archiveName = "Old"; });
+    TMainForm form({job});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto* edit1 = Find<QLineEdit>(&form, "Edit1");
+    edit1->selectAll();
+    QTest::keyClicks(edit1, "New");
+    QVERIFY(QDir(dir_->filePath("jobs/sub")).removeRecursively());
+    dialogs_->messageDialogAnswers.push_back(orn::kMrYes);
+    QVERIFY(!form.close());
+    QVERIFY(form.isVisible());
+    QCOMPARE(dialogs_->asked.back().rfind("error: ", 0), 0u);
+    QVERIFY(dialogs_->asked.back().find("job.arh") != std::string::npos);
+    QCOMPARE(edit1->text(), QString("New"));
+    form.CurrentJob().saved = true;
   }
 
   // The real question window: Escape and its close box answer Cancel.
@@ -677,6 +703,7 @@ class MainFormTest : public QObject {
     }
     heard.removeDuplicates();
     QCOMPARE(heard.size(), 6);
+    QVERIFY(!form.windowIcon().isNull());
     for (const char* button : {"SpeedButton1", "SpeedButton2", "SpeedButton6"}) {
       QAccessibleInterface* a = QAccessible::queryAccessibleInterface(Find<QWidget>(&form, button));
       QVERIFY2(!a->text(QAccessible::Name).isEmpty(), button);

@@ -1,17 +1,20 @@
 // Pictures of the main window for the documentation: `MainWinScreens OUTDIR`
 // writes main-switched-russian.png and main-switched-latvian.png (a job open,
-// the language switched while the program runs) and save-question.png.
+// the language switched while the program runs), file-menu.png,
+// save-question.png and question-window.png.
 // Run it from a scratch directory: the window writes Params.ini there.
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
+#include <QMenu>
 #include <cstdio>
 
 #include "FileSystem.h"
 #include "JobFile.h"
 #include "MainUnit.h"
 #include "MessageDialog.h"
+#include "UnitMessanger.h"
 
 namespace {
 
@@ -66,11 +69,26 @@ int main(int argc, char** argv) {
   emit chooser->activated(0);
   if (!Save(form, out + "main-switched-latvian.png")) return 1;
 
+  // The File menu with the recent jobs.
+  if (auto* file = form.findChild<QMenu*>("File1")) {
+    file->popup(form.mapToGlobal(QPoint(10, 20)));
+    if (!Save(*file, out + "file-menu.png")) return 1;
+    file->hide();
+  }
+
   // The save question as closing the edited job shows it.
   const QString question = form.findChild<QWidget*>("LabSav")->property("text").toString();
   std::unique_ptr<QDialog> dialog = CreateMessageDialog(question, form.windowTitle(), orn::DialogType::Confirmation,
                                                         orn::kBtnYes | orn::kBtnNo | orn::kBtnCancel);
   dialog->show();
   if (!Save(*dialog, out + "save-question.png")) return 1;
+
+  // The question window's in-house buttons, the first with the focus frame.
+  TfrmMessager messager;
+  messager.Prepare(question, orn::ButtonCaption("Yes"), orn::ButtonCaption("No"));
+  messager.show();
+  messager.activateWindow();
+  if (auto* yes = messager.findChild<QWidget*>("BitBtn1")) yes->setFocus(Qt::TabFocusReason);
+  if (!Save(messager, out + "question-window.png")) return 1;
   return 0;
 }

@@ -3,6 +3,9 @@
 // text of the main window and the question window has an entry.
 #include <QComboBox>
 #include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -11,6 +14,7 @@
 #include "LangTranslation.h"
 #include "LanguageDictionary.h"
 #include "MainUnit.h"
+#include "MessageDialog.h"
 #include "TextUtil.h"
 #include "UnitMessanger.h"
 
@@ -55,6 +59,32 @@ class LangShippedDictionaryTest : public QObject {
     QCOMPARE(chooser->count(), 2);
     QCOMPARE(chooser->currentText(), QString::fromUtf8("Русский"));
     QCOMPARE(form.findChild<QLabel*>("LabSav")->text(), QString::fromUtf8("Сохранить изменения?"));
+  }
+
+  // The standard buttons and the texts the main window keeps outside its
+  // components follow the chosen language.
+  void buttonsAndOtherTextsFollowTheLanguage() {
+    struct Row {
+      int language;
+      const char* yes;
+      const char* cancel;
+      const char* fileColumn;
+      const char* recent;
+    } rows[] = {{1, "&Jā", "At&celt", "Fails", "Nesen lietotie darbi"},
+                {2, "&Да", "&Отмена", "Файл", "Недавние задания"}};
+    for (const Row& row : rows) {
+      const std::string n = std::to_string(row.language);
+      orn::WriteFileAtomically("Params.ini",
+                               "LANGUAGE=" + n + "\r\nSYSLANGUAGE=" + n + "\r\nHELPLANGUAGE=" + n + "\r\n");
+      TMainForm form({});
+      std::unique_ptr<QDialog> question = CreateMessageDialog("?", form.windowTitle(), orn::DialogType::Confirmation,
+                                                              orn::kBtnYes | orn::kBtnNo | orn::kBtnCancel);
+      QCOMPARE(question->findChild<QPushButton*>("Yes")->text(), QString::fromUtf8(row.yes));
+      QCOMPARE(question->findChild<QPushButton*>("Cancel")->text(), QString::fromUtf8(row.cancel));
+      QCOMPARE(form.findChild<QTableWidget*>("List")->horizontalHeaderItem(0)->text(),
+               QString::fromUtf8(row.fileColumn));
+      QCOMPARE(form.findChild<QMenu*>("Recent1")->title(), QString::fromUtf8(row.recent));
+    }
   }
 
   // Collecting the windows' texts into the shipped dictionary adds nothing:
