@@ -13,6 +13,7 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <map>
 
 #include "DialogService.h"
 #include "FileSystem.h"
@@ -51,6 +52,18 @@ QGroupBox* Group(const char* name, const QString& caption, TOrnRadioButton** fir
 }
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// The file names that more than one of `entries` would write, in order.
+std::vector<std::string> SameFileNames(const std::vector<std::string>& entries) {
+  std::map<std::string, int> seen;
+  std::vector<std::string> same;
+  for (const std::string& entry : entries) {
+    const std::size_t cut = entry.find_last_of("/\\");
+    const std::string name = cut == std::string::npos ? entry : entry.substr(cut + 1);
+    if (++seen[name] == 2) same.push_back(name);
+  }
+  return same;
+}
 
 }  // namespace
 
@@ -176,6 +189,14 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::m
   msgNotZip_->setObjectName("msg_NotZipArchive");
   msgNotZip_->SetCaption("Fails nav ZIP arhivs");
   msgNotZip_->hide();
+  msgNoFolder_ = new TOrnLabel(this);
+  msgNoFolder_->setObjectName("msg_NoTargetFolder");
+  msgNoFolder_->SetCaption("Direktorija nav atrasta");
+  msgNoFolder_->hide();
+  msgSameNames_ = new TOrnLabel(this);
+  msgSameNames_->setObjectName("msg_SameFileNames");
+  msgSameNames_->SetCaption("Vairākiem failiem ir viens vārds; direktorijā palika tikai pēdējais");
+  msgSameNames_->hide();
   msgNotAll_ = new TOrnLabel(this);
   msgNotAll_->setObjectName("msg_NotAllExtracted");
   msgNotAll_->SetCaption("Ne visi faili tika izvilkti");
@@ -286,6 +307,15 @@ void TfrmSimplyZIP::UpdateExtractButton() {
 }
 
 void TfrmSimplyZIP::SpeedButton3Click() {
+  lastRequested_ = 0;
+  lastExtracted_ = 0;
+  // A folder removed (or replaced) since it was chosen: the library would
+  // fail on every file without saying why.
+  if (!orn::DirectoryExists(targetDir_)) {
+    orn::Dialogs().MessageDialog(msgNoFolder_->text().toStdString() + ":\n" + targetDir_, "", orn::DialogType::Warning,
+                                 orn::kBtnOK);
+    return;
+  }
   const std::string target = orn::IncludeTrailingDelimiter(targetDir_);
   zipper_->FSpecArgs.clear();
   zipper_->SetExtrBaseDir(target);
@@ -297,6 +327,7 @@ void TfrmSimplyZIP::SpeedButton3Click() {
 
   lastRequested_ = static_cast<int>(zipper_->FSpecArgs.size());
   lastExtracted_ = 0;
+  const std::vector<std::string> clashes = flat_ ? SameFileNames(zipper_->FSpecArgs) : std::vector<std::string>();
   if (lastRequested_ > 0) {
     speedButton3_->setEnabled(false);
     struct Idle {
@@ -312,11 +343,18 @@ void TfrmSimplyZIP::SpeedButton3Click() {
   // "Finish" alone only when every file asked for is there; what went wrong
   // was reported by the engine as it happened.
   std::string text = "Finish";
-  if (lastExtracted_ < lastRequested_)
+  const bool incomplete = lastExtracted_ < lastRequested_;
+  if (incomplete)
     text += "\n" + msgNotAll_->text().toStdString() + " (" + std::to_string(lastExtracted_) + " / " +
             std::to_string(lastRequested_) + ")";
+  // Flat into one folder, files of the same name replace each other: only
+  // the last of each is there, and the person has to know it.
+  if (!clashes.empty()) {
+    text += "\n" + msgSameNames_->text().toStdString() + ":";
+    for (const std::string& name : clashes) text += "\n" + name;
+  }
   orn::Dialogs().MessageDialog(
-      text, "", lastExtracted_ < lastRequested_ ? orn::DialogType::Warning : orn::DialogType::Information, orn::kBtnOK);
+      text, "", incomplete || !clashes.empty() ? orn::DialogType::Warning : orn::DialogType::Information, orn::kBtnOK);
 }
 
 void TfrmSimplyZIP::ZipperProgress(const std::string& fileName) { statText_->setText(Q(fileName)); }

@@ -6,6 +6,8 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -98,7 +100,8 @@ struct UnzipScript {
   bool allFiles = true;
   bool withFolders = false;
   QStringList select;
-  QStringList listed;  // what the list showed
+  std::function<void()> beforeExtract;  // breaks something on purpose
+  QStringList listed;                   // what the list showed
   bool extractEnabled = false;
   bool hintShown = false;
   QString statusAfter;
@@ -120,6 +123,7 @@ void RunUnzip(UnzipScript& s, orn::ScriptedDialogService& dialogs) {
     Select(box, s.select);
     auto* extract = Child<QPushButton>(w, "SpeedButton3");
     s.extractEnabled = extract->isEnabled();
+    if (s.beforeExtract) s.beforeExtract();
     if (s.extractEnabled) QTest::mouseClick(extract, Qt::LeftButton);
     s.statusAfter = Child<QLabel>(w, "StatProgText")->text();
     w->close();
@@ -257,6 +261,62 @@ class UnzipAboutTest : public QObject {
     // Not a plain "Finish": one of the two files was refused.
     const std::string last = (*dialogs_)->asked.back();
     QVERIFY2(last.rfind("dialog: Finish\n", 0) == 0 && last.find("(1 / 2)") != std::string::npos, last.c_str());
+  }
+
+  // What goes wrong between choosing and extracting is reported, and the
+  // closing message does not read as a success.
+  // Flat, two files of one name: only one can stay, and the message says so.
+  void sameNamesFlatAreReported() {
+    const std::string archive = dir_->path().toStdString() + "/years.zip";
+    ziptest::WriteFile(archive, ziptest::MakeZip({{"2025/KONTI.DB", "old"}, {"2026/KONTI.DB", "new"}, {"a.txt", "a"}}));
+    UnzipScript s;
+    s.archive = archive;
+    s.target = target_.toStdString();
+    RunUnzip(s, **dialogs_);
+    QCOMPARE(FilesUnder(target_), (QStringList{"KONTI.DB", "a.txt"}));
+    const std::string last = (*dialogs_)->asked.back();
+    QVERIFY2(last.rfind("dialog: Finish\n", 0) == 0 && last.find("\nKONTI.DB") != std::string::npos &&
+                 last.find("a.txt") == std::string::npos,
+             last.c_str());
+  }
+
+  void failuresAreReported_data() {
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QString>("closing");
+    QTest::newRow("archive removed after listing") << 0 << "Finish\n";
+    QTest::newRow("folder replaced by a file") << 1 << "Direktorija nav atrasta:\n";
+    QTest::newRow("archive overwritten with junk") << 2 << "Finish\n";
+  }
+  void failuresAreReported() {
+    QFETCH(int, fault);
+    QFETCH(QString, closing);
+    const std::string archive = dir_->path().toStdString() + "/set.zip";
+    ziptest::WriteFile(archive, ziptest::MakeZip(kEntries));
+    UnzipScript s;
+    s.archive = archive;
+    s.target = target_.toStdString();
+    const QString target = target_;
+    s.beforeExtract = [fault, archive, target] {
+      if (fault == 0) QFile::remove(QString::fromStdString(archive));
+      if (fault == 1) {
+        QDir(target).removeRecursively();
+        ziptest::WriteFile(target.toStdString(), "not a folder");
+      }
+      if (fault == 2) ziptest::WriteFile(archive, std::string(300, 'x'));
+    };
+    RunUnzip(s, **dialogs_);
+    const auto& asked = (*dialogs_)->asked;
+    std::string all;
+    for (const std::string& a : asked) all += a + " | ";
+    const std::string last = asked.back();
+    QVERIFY2(last.rfind("dialog: " + closing.toStdString(), 0) == 0, all.c_str());
+    if (fault == 1) {
+      QVERIFY(last.find(s.target) != std::string::npos);
+    } else {
+      // The engine said what failed before the closing message counted it.
+      QVERIFY2(asked.size() >= 4 && last.find("(0 / 3)") != std::string::npos, all.c_str());
+    }
+    QVERIFY(!QFileInfo(target_).isDir() || FilesUnder(target_).isEmpty());
   }
 
   void aboutWindow() {
