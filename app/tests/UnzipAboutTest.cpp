@@ -2,6 +2,7 @@
 // every window of the program, driven as a user drives them. Questions and
 // choosers are answered by a scripted dialog service; archives are built by
 // the test.
+#include <QAccessible>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -418,6 +419,41 @@ class UnzipAboutTest : public QObject {
     QCOMPARE(secondBeeps, 1);
     QVERIFY(!TFormCalcul::Current());
     if (edit) QCOMPARE(edit->text(), QString("42"));
+  }
+
+  // Every control that takes the focus tells assistive technology its name.
+  void controlsAreNamed_data() {
+    QTest::addColumn<int>("window");
+    const char* names[] = {"calculator", "unzip window", "unzip choices", "About"};
+    for (int i = 0; i < 4; ++i) QTest::newRow(names[i]) << i;
+  }
+  void controlsAreNamed() {
+    QFETCH(int, window);
+    std::unique_ptr<TOrnForm> form;
+    switch (window) {
+      case 0:
+        form = std::make_unique<TFormCalcul>();
+        break;
+      case 1:
+        form = std::make_unique<TfrmSimplyZIP>();
+        break;
+      case 2:
+        form = std::make_unique<TFormBefPars>();
+        break;
+      case 3:
+        form = std::make_unique<TFormA>();
+        break;
+    }
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QStringList unnamed;
+    for (QWidget* w : form->findChildren<QWidget*>()) {
+      if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus || w->inherits("QScrollBar")) continue;
+      QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+      if (!a || a->text(QAccessible::Name).trimmed().isEmpty())
+        unnamed << w->objectName() + ":" + w->metaObject()->className();
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
   }
 
   void noCalculatorOverAQuestion() {
