@@ -189,6 +189,10 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::m
   msgNotZip_->setObjectName("msg_NotZipArchive");
   msgNotZip_->SetCaption("Fails nav ZIP arhivs");
   msgNotZip_->hide();
+  msgNoFile_ = new TOrnLabel(this);
+  msgNoFile_->setObjectName("msg_FileNotFound");
+  msgNoFile_->SetCaption("Fails nav atrasts");
+  msgNoFile_->hide();
   msgNoFolder_ = new TOrnLabel(this);
   msgNoFolder_->setObjectName("msg_NoTargetFolder");
   msgNoFolder_->SetCaption("Direktorija nav atrasta");
@@ -267,7 +271,10 @@ void TfrmSimplyZIP::OpenArchive(const std::string& path) {
   // The engine reports a damaged archive itself; a file that it could not
   // read without saying why is reported here, so that nobody waits for a
   // list that never comes.
-  if (zipper_->ZipFileName().empty() && !engineReported_)
+  if (!engineReported_ && !orn::FileExists(path))
+    orn::Dialogs().MessageDialog(msgNoFile_->text().toStdString() + ":\n" + path, "", orn::DialogType::Warning,
+                                 orn::kBtnOK);
+  else if (!engineReported_ && zipper_->ZipFileName().empty())
     orn::Dialogs().MessageDialog(msgNotZip_->text().toStdString() + ":\n" + path, "", orn::DialogType::Warning,
                                  orn::kBtnOK);
   UpdateExtractButton();

@@ -101,6 +101,7 @@ class TfrmSimplyZIP : public TOrnForm {
   TOrnButton* ornButChooseDirec_;
   TOrnLabel* msgExtract_;
   TOrnLabel* msgNotZip_;
+  TOrnLabel* msgNoFile_;
   TOrnLabel* msgNoFolder_;
   TOrnLabel* msgSameNames_;
   TOrnLabel* msgNotAll_;
