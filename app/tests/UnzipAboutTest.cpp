@@ -21,12 +21,15 @@
 #include <functional>
 #include <memory>
 
+#include "ArchiverActions.h"
 #include "Calculat.h"
 #include "DialogService.h"
 #include "FileSystem.h"
 #include "MainUnit.h"
 #include "OrnLabel.h"
 #include "OrnRadioButton.h"
+#include "SourcesTestUtil.h"
+#include "SprAdm.h"
 #include "UnArh.h"
 #include "UnitAbout.h"
 #include "UnitMessanger.h"
@@ -420,6 +423,24 @@ class UnzipAboutTest : public QObject {
     QCOMPARE(secondBeeps, 1);
     QVERIFY(!TFormCalcul::Current());
     if (edit) QCOMPARE(edit->text(), QString("42"));
+  }
+
+  void calculatorOverTheMarkingWindow() {
+    orn::Job job;
+    job.registerFile = dir_->path().toStdString() + "/SprFiles.db";
+    orn::test::MakeRegister(job.registerFile, {{"KONTI.DB", "BUHDATA", "Konti", "", true}});
+    QWidget* over = nullptr;
+    TfrmSPRAdmin* marking = nullptr;
+    WhenModal<TfrmSPRAdmin>([&](TfrmSPRAdmin* w) {
+      marking = w;
+      WhenCalculatorOpen([&](TFormCalcul& calc) { over = calc.parentWidget(); });
+      QWidget* focus = QApplication::focusWidget();
+      QTest::keyClick(focus && focus->window() == w ? focus : w, Qt::Key_K, Qt::ControlModifier);
+    });
+    QWidget host;
+    orn::MarkRegisterFromWindow(&host, job);
+    QVERIFY(marking);
+    QCOMPARE(over, static_cast<QWidget*>(marking));
   }
 
   // Every control that takes the focus tells assistive technology its name.
