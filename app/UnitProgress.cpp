@@ -160,7 +160,6 @@ ProgressObserver::~ProgressObserver() {
   delete window_.data();
 }
 
-namespace {
 // The libraries call back for every piece of every file: letting the windows
 // run on each call would cost more than the compression itself, and a person
 // sees no difference above some twenty-five repaints a second.
@@ -170,7 +169,6 @@ void LetWindowsRun() {
   QCoreApplication::processEvents();
   since.restart();
 }
-}  // namespace
 
 void ProgressObserver::RunStarted() {
   if (!window_) {

@@ -1,5 +1,6 @@
 #include "frmSimpleZipper.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QGridLayout>
@@ -21,7 +22,9 @@
 #include "OrnBitBtn.h"
 #include "OrnLabel.h"
 #include "OrnRadioButton.h"
+#include "ProcessMessages.h"
 #include "TopLevelHandler.h"
+#include "UnitProgress.h"
 #include "ZipEngine.h"
 #include "ZipEngineBackend.h"
 
@@ -337,9 +340,12 @@ void TfrmSimplyZIP::SpeedButton3Click() {
   const std::vector<std::string> clashes = flat_ ? SameFileNames(zipper_->FSpecArgs) : std::vector<std::string>();
   if (lastRequested_ > 0) {
     speedButton3_->setEnabled(false);
+    // The status bar follows the files while the library works.
+    orn::SetProcessMessagesHook([] { orn::LetWindowsRun(); });
     struct Idle {
       TfrmSimplyZIP* window;
       ~Idle() {
+        orn::SetProcessMessagesHook(nullptr);
         window->statText_->setText(kIdle);
         window->UpdateExtractButton();
       }
@@ -362,6 +368,16 @@ void TfrmSimplyZIP::SpeedButton3Click() {
   }
   orn::Dialogs().MessageDialog(
       text, "", incomplete || !clashes.empty() ? orn::DialogType::Warning : orn::DialogType::Information, orn::kBtnOK);
+}
+
+// The window stays while the library writes into the chosen folder.
+void TfrmSimplyZIP::reject() {
+  if (!zipper_->ExtractRunning()) TOrnForm::reject();
+}
+
+void TfrmSimplyZIP::closeEvent(QCloseEvent* event) {
+  if (zipper_->ExtractRunning()) return event->ignore();
+  TOrnForm::closeEvent(event);
 }
 
 void TfrmSimplyZIP::ZipperProgress(const std::string& fileName) { statText_->setText(Q(fileName)); }
