@@ -3,6 +3,7 @@
 // choosers are answered by a scripted dialog service; archives are built by
 // the test.
 #include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -17,10 +18,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <functional>
 #include <memory>
 
+#include "ArchivatorWindow.h"
 #include "ArchiverActions.h"
 #include "Calculat.h"
 #include "DialogService.h"
@@ -322,6 +325,23 @@ class UnzipAboutTest : public QObject {
       QVERIFY2(asked.size() >= 4 && last.find("(0 / 3)") != std::string::npos, all.c_str());
     }
     QVERIFY(!QFileInfo(target_).isDir() || FilesUnder(target_).isEmpty());
+  }
+
+  // The main window's tool button, its menu item and Help > About open the
+  // windows (the file dialog is cancelled here).
+  void mainWindowOpensThem() {
+    TArchivatorWindow main({});
+    (*dialogs_)->openFiles = {std::nullopt, std::nullopt};
+    QTest::mouseClick(Child<QToolButton>(&main, "SpeedButton77"), Qt::LeftButton);
+    Child<QAction>(&main, "Unzip1")->trigger();
+    QCOMPARE((*dialogs_)->asked, (std::vector<std::string>{"open: Open", "open: Open"}));
+    bool aboutShown = false;
+    WhenModal<TFormA>([&](TFormA* about) {
+      aboutShown = true;
+      QTest::mouseClick(Child<QPushButton>(about, "LOKBU"), Qt::LeftButton);
+    });
+    Child<QAction>(&main, "About2")->trigger();
+    QVERIFY(aboutShown);
   }
 
   void aboutWindow() {
