@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -200,6 +201,10 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::m
   msgNoFolder_->setObjectName("msg_NoTargetFolder");
   msgNoFolder_->SetCaption("Direktorija nav atrasta");
   msgNoFolder_->hide();
+  msgNotWritable_ = new TOrnLabel(this);
+  msgNotWritable_->setObjectName("msg_FolderNotWritable");
+  msgNotWritable_->SetCaption("Direktorijā nevar ierakstīt failus");
+  msgNotWritable_->hide();
   msgSameNames_ = new TOrnLabel(this);
   msgSameNames_->setObjectName("msg_SameFileNames");
   msgSameNames_->SetCaption("Vairākiem failiem ir viens vārds; direktorijā palika tikai pēdējais");
@@ -319,10 +324,17 @@ void TfrmSimplyZIP::UpdateExtractButton() {
 void TfrmSimplyZIP::SpeedButton3Click() {
   lastRequested_ = 0;
   lastExtracted_ = 0;
-  // A folder removed (or replaced) since it was chosen: the library would
-  // fail on every file without saying why.
+  // A folder removed since it was chosen, or one that takes no files: the
+  // library would fail on every file without saying why.
+  TOrnLabel* problem = nullptr;
   if (!orn::DirectoryExists(targetDir_)) {
-    orn::Dialogs().MessageDialog(msgNoFolder_->text().toStdString() + ":\n" + targetDir_, "", orn::DialogType::Warning,
+    problem = msgNoFolder_;
+  } else {
+    QTemporaryFile probe(Q(orn::IncludeTrailingDelimiter(targetDir_)) + "ornXXXXXX.tmp");
+    if (!probe.open()) problem = msgNotWritable_;
+  }
+  if (problem) {
+    orn::Dialogs().MessageDialog(problem->text().toStdString() + ":\n" + targetDir_, "", orn::DialogType::Warning,
                                  orn::kBtnOK);
     return;
   }

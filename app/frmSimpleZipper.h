@@ -110,6 +110,7 @@ class TfrmSimplyZIP : public TOrnForm {
   TOrnLabel* msgNotZip_;
   TOrnLabel* msgNoFile_;
   TOrnLabel* msgNoFolder_;
+  TOrnLabel* msgNotWritable_;
   TOrnLabel* msgSameNames_;
   TOrnLabel* msgNotAll_;
 };
