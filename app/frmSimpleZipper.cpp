@@ -57,6 +57,16 @@ QGroupBox* Group(const char* name, const QString& caption, TOrnRadioButton** fir
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
 
+// A message of the window: the caption of a hidden label, translated like
+// any other caption.
+TOrnLabel* HiddenLabel(const char* name, const QString& text, QWidget* parent) {
+  auto* label = new TOrnLabel(parent);
+  label->setObjectName(name);
+  label->SetCaption(text);
+  label->hide();
+  return label;
+}
+
 // The file names that more than one of `entries` would write, in order.
 std::vector<std::string> SameFileNames(const std::vector<std::string>& entries) {
   std::map<std::string, int> seen;
@@ -137,10 +147,7 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::m
   speedButton3_->setEnabled(false);
   connect(speedButton3_, &QPushButton::clicked, this, [this] { orn::Guarded([this] { SpeedButton3Click(); }); });
 
-  ornLabNotShow_ = new TOrnLabel(this);
-  ornLabNotShow_->setObjectName("OrnLabNotShow");
-  ornLabNotShow_->SetCaption("Iezimejiet failus kurus vajag izvilkt");
-  ornLabNotShow_->hide();
+  ornLabNotShow_ = HiddenLabel("OrnLabNotShow", "Iezimejiet failus kurus vajag izvilkt", this);
 
   box_ = new QListWidget(this);
   box_->setObjectName("Box");
@@ -183,36 +190,16 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::m
   statProg_->addWidget(statText_, 1);
 
   // Messages of the window, translated like any caption.
-  msgExtract_ = new TOrnLabel(this);
-  msgExtract_->setObjectName("msg_ExtractFiles");
-  msgExtract_->SetCaption("Izvilkt failus");
-  msgExtract_->hide();
+  msgExtract_ = HiddenLabel("msg_ExtractFiles", "Izvilkt failus", this);
   speedButton3_->setToolTip(msgExtract_->text());
   speedButton3_->setAccessibleName(msgExtract_->text());
-  msgNotZip_ = new TOrnLabel(this);
-  msgNotZip_->setObjectName("msg_NotZipArchive");
-  msgNotZip_->SetCaption("Fails nav ZIP arhivs");
-  msgNotZip_->hide();
-  msgNoFile_ = new TOrnLabel(this);
-  msgNoFile_->setObjectName("msg_FileNotFound");
-  msgNoFile_->SetCaption("Fails nav atrasts");
-  msgNoFile_->hide();
-  msgNoFolder_ = new TOrnLabel(this);
-  msgNoFolder_->setObjectName("msg_NoTargetFolder");
-  msgNoFolder_->SetCaption("Direktorija nav atrasta");
-  msgNoFolder_->hide();
-  msgNotWritable_ = new TOrnLabel(this);
-  msgNotWritable_->setObjectName("msg_FolderNotWritable");
-  msgNotWritable_->SetCaption("Direktorijā nevar ierakstīt failus");
-  msgNotWritable_->hide();
-  msgSameNames_ = new TOrnLabel(this);
-  msgSameNames_->setObjectName("msg_SameFileNames");
-  msgSameNames_->SetCaption("Vairākiem failiem ir viens vārds; direktorijā palika tikai pēdējais");
-  msgSameNames_->hide();
-  msgNotAll_ = new TOrnLabel(this);
-  msgNotAll_->setObjectName("msg_NotAllExtracted");
-  msgNotAll_->SetCaption("Ne visi faili tika izvilkti");
-  msgNotAll_->hide();
+  msgNotZip_ = HiddenLabel("msg_NotZipArchive", "Fails nav ZIP arhīvs", this);
+  msgNoFile_ = HiddenLabel("msg_FileNotFound", "Fails nav atrasts", this);
+  msgNoFolder_ = HiddenLabel("msg_NoTargetFolder", "Direktorija nav atrasta", this);
+  msgNotWritable_ = HiddenLabel("msg_FolderNotWritable", "Direktorijā nevar ierakstīt failus", this);
+  msgSameNames_ =
+      HiddenLabel("msg_SameFileNames", "Vairākiem failiem ir viens vārds; direktorijā palika tikai pēdējais", this);
+  msgNotAll_ = HiddenLabel("msg_NotAllExtracted", "Ne visi faili tika izvilkti", this);
 
   auto* top = new QHBoxLayout;
   top->addWidget(speedButton3_);
