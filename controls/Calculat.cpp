@@ -131,7 +131,7 @@ TFormCalcul::TFormCalcul(QWidget* parent) : TOrnForm(parent) {
       {"BtnMR", &TFormCalcul::BtnMRClick},       {"BtnMS", &TFormCalcul::BtnMSClick},
       {"BtnMPlus", &TFormCalcul::BtnMPlusClick}};
   const std::map<std::string, std::pair<QString, QString>> looks = {{"BtnZpt", {".", "Decimālpunkts"}},
-                                                                    {"BtnZn", {"+/-", "Mainīt zīmi"}},
+                                                                    {"BtnZn", {"+/-", "Mainīt zīmi [Z]"}},
                                                                     {"BtnD", {"/", "Dalīt"}},
                                                                     {"BtnMult", {"*", "Reizināt"}},
                                                                     {"BtnMinus", {"-", "Atņemt"}},
