@@ -19,6 +19,7 @@
 
 #include "DialogService.h"
 #include "FileSystem.h"
+#include "FrameworkState.h"
 #include "GradCaption.h"
 #include "OrnBitBtn.h"
 #include "OrnLabel.h"
@@ -233,6 +234,9 @@ void TfrmSimplyZIP::ChangeLanguage() {
 void TfrmSimplyZIP::FormCreate() {
   TOrnForm::FormCreate();
   GradientCaption()->SetActive(false);
+  // Names written by DOS programs are read in the OEM code page of the
+  // interface language (Baltic or Cyrillic).
+  zipper_->SetNamesCharset(orn::Framework().values.labelCharset);
   extractAll_ = false;
   flat_ = true;
   adjustSize();

@@ -28,6 +28,7 @@
 #include "Calculat.h"
 #include "DialogService.h"
 #include "FileSystem.h"
+#include "FrameworkState.h"
 #include "MainUnit.h"
 #include "OrnLabel.h"
 #include "OrnRadioButton.h"
@@ -231,6 +232,28 @@ class UnzipAboutTest : public QObject {
       QCOMPARE(ziptest::ReadFile(target_.toStdString() + "/" + written.back().toStdString()),
                std::string(written.back().endsWith("c.txt") ? "ccc" : "bb"));
     }
+  }
+
+  // A name written by a DOS program reads in the OEM code page of the
+  // interface language.
+  void dosNamesFollowTheLanguage_data() {
+    QTest::addColumn<int>("charset");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("Latvian") << 186 << QString::fromUtf8("\u0160.txt");  // 0xBE in 775
+    QTest::newRow("Russian") << 204 << QString::fromUtf8("\u255B.txt");  // 0xBE in 866
+  }
+  void dosNamesFollowTheLanguage() {
+    QFETCH(int, charset);
+    QFETCH(QString, name);
+    const std::string archive = dir_->path().toStdString() + "/dos.zip";
+    ziptest::WriteFile(archive, ziptest::MakeZip({{"\xBE.txt", "x"}}));
+    TfrmSimplyZIP window;
+    const int previous = orn::Framework().values.labelCharset;
+    orn::Framework().values.labelCharset = charset;
+    window.FormCreate();
+    orn::Framework().values.labelCharset = previous;
+    window.OpenArchive(archive);
+    QCOMPARE(Items(Child<QListWidget>(&window, "Box")), QStringList{name});
   }
 
   void notAnArchive_data() {
