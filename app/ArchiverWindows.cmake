@@ -36,10 +36,12 @@ endif()
 if(ORN_BUILD_TESTS)
   orn_add_qtest(UnzipAboutTest
     SOURCES ${ORN_ARCHIVER_WINDOWS_DIR}/tests/UnzipAboutTest.cpp ${CMAKE_SOURCE_DIR}/zip/tests/ZipTestSupport.cpp
-    LIBS orn_archiver_windows orn_app_windows)
+            ${CMAKE_SOURCE_DIR}/app/sources/tests/SourcesTestUtil.cpp ${ORN_ARCHIVER_WINDOWS_DIR}/ArchivatorWindow.cpp
+    LIBS orn_archiver_windows orn_app_windows orn_tables)
   set_target_properties(UnzipAboutTest PROPERTIES AUTOMOC ON)
-  target_include_directories(UnzipAboutTest PRIVATE ${CMAKE_SOURCE_DIR}/zip/tests)
-  target_compile_definitions(UnzipAboutTest PRIVATE ZIP_FAKE_DIR="${CMAKE_BINARY_DIR}/zip/tests")
+  target_include_directories(UnzipAboutTest PRIVATE ${CMAKE_SOURCE_DIR}/zip/tests ${CMAKE_SOURCE_DIR}/app/sources/tests)
+  # The program's main window, with its windows wired as the program has them.
+  target_compile_definitions(UnzipAboutTest PRIVATE ZIP_FAKE_DIR="${CMAKE_BINARY_DIR}/zip/tests" ORN_ARCHIVER_WINDOWS)
   # Extraction runs the real compression library.
   if(TARGET ornzip_lib AND TARGET ornunz_lib)
     add_dependencies(UnzipAboutTest ornzip_lib ornunz_lib)

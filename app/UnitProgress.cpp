@@ -241,7 +241,6 @@ ProgressObserver::~ProgressObserver() {
   delete window_.data();
 }
 
-namespace {
 // The libraries call back for every piece of every file: letting the windows
 // run on each call would cost more than the compression itself, and a person
 // sees no difference above some twenty-five repaints a second.
@@ -251,7 +250,6 @@ void LetWindowsRun() {
   QCoreApplication::processEvents();
   since.restart();
 }
-}  // namespace
 
 void ProgressObserver::Cancel() {
   cancelled_ = true;

@@ -81,6 +81,10 @@ class TfrmProgress : public QDialog {
 
 namespace orn {
 
+// Lets pending window events run, at most some twenty-five times a second:
+// what the zip engine's callbacks do while a window waits for a job.
+void LetWindowsRun();
+
 // "1.5 MB", "512 bytes": sizes as the progress window shows them.
 QString SizeText(std::int64_t bytes);
 // "1:05" for 65 seconds, "1:01:05" past an hour.

@@ -1,5 +1,6 @@
 #include "frmSimpleZipper.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QGridLayout>
@@ -10,17 +11,22 @@
 #include <QListWidget>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <map>
 
 #include "DialogService.h"
 #include "FileSystem.h"
+#include "FrameworkState.h"
 #include "GradCaption.h"
 #include "OrnBitBtn.h"
 #include "OrnLabel.h"
 #include "OrnRadioButton.h"
+#include "ProcessMessages.h"
 #include "TopLevelHandler.h"
+#include "UnitProgress.h"
 #include "ZipEngine.h"
 #include "ZipEngineBackend.h"
 
@@ -51,6 +57,28 @@ QGroupBox* Group(const char* name, const QString& caption, TOrnRadioButton** fir
 }
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
+
+// A message of the window: the caption of a hidden label, translated like
+// any other caption.
+TOrnLabel* HiddenLabel(const char* name, const QString& text, QWidget* parent) {
+  auto* label = new TOrnLabel(parent);
+  label->setObjectName(name);
+  label->SetCaption(text);
+  label->hide();
+  return label;
+}
+
+// The file names that more than one of `entries` would write, in order.
+std::vector<std::string> SameFileNames(const std::vector<std::string>& entries) {
+  std::map<std::string, int> seen;
+  std::vector<std::string> same;
+  for (const std::string& entry : entries) {
+    const std::size_t cut = entry.find_last_of("/\\");
+    const std::string name = cut == std::string::npos ? entry : entry.substr(cut + 1);
+    if (++seen[name] == 2) same.push_back(name);
+  }
+  return same;
+}
 
 }  // namespace
 
@@ -120,10 +148,7 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::m
   speedButton3_->setEnabled(false);
   connect(speedButton3_, &QPushButton::clicked, this, [this] { orn::Guarded([this] { SpeedButton3Click(); }); });
 
-  ornLabNotShow_ = new TOrnLabel(this);
-  ornLabNotShow_->setObjectName("OrnLabNotShow");
-  ornLabNotShow_->SetCaption("Iezimejiet failus kurus vajag izvilkt");
-  ornLabNotShow_->hide();
+  ornLabNotShow_ = HiddenLabel("OrnLabNotShow", "Iezimejiet failus kurus vajag izvilkt", this);
 
   box_ = new QListWidget(this);
   box_->setObjectName("Box");
@@ -166,20 +191,16 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::m
   statProg_->addWidget(statText_, 1);
 
   // Messages of the window, translated like any caption.
-  msgExtract_ = new TOrnLabel(this);
-  msgExtract_->setObjectName("msg_ExtractFiles");
-  msgExtract_->SetCaption("Izvilkt failus");
-  msgExtract_->hide();
+  msgExtract_ = HiddenLabel("msg_ExtractFiles", "Izvilkt failus", this);
   speedButton3_->setToolTip(msgExtract_->text());
   speedButton3_->setAccessibleName(msgExtract_->text());
-  msgNotZip_ = new TOrnLabel(this);
-  msgNotZip_->setObjectName("msg_NotZipArchive");
-  msgNotZip_->SetCaption("Fails nav ZIP arhivs");
-  msgNotZip_->hide();
-  msgNotAll_ = new TOrnLabel(this);
-  msgNotAll_->setObjectName("msg_NotAllExtracted");
-  msgNotAll_->SetCaption("Ne visi faili tika izvilkti");
-  msgNotAll_->hide();
+  msgNotZip_ = HiddenLabel("msg_NotZipArchive", "Fails nav ZIP arhīvs", this);
+  msgNoFile_ = HiddenLabel("msg_FileNotFound", "Fails nav atrasts", this);
+  msgNoFolder_ = HiddenLabel("msg_NoTargetFolder", "Direktorija nav atrasta", this);
+  msgNotWritable_ = HiddenLabel("msg_FolderNotWritable", "Direktorijā nevar ierakstīt failus", this);
+  msgSameNames_ =
+      HiddenLabel("msg_SameFileNames", "Vairākiem failiem ir viens vārds; direktorijā palika tikai pēdējais", this);
+  msgNotAll_ = HiddenLabel("msg_NotAllExtracted", "Ne visi faili tika izvilkti", this);
 
   auto* top = new QHBoxLayout;
   top->addWidget(speedButton3_);
@@ -213,6 +234,9 @@ void TfrmSimplyZIP::ChangeLanguage() {
 void TfrmSimplyZIP::FormCreate() {
   TOrnForm::FormCreate();
   GradientCaption()->SetActive(false);
+  // Names written by DOS programs are read in the OEM code page of the
+  // interface language (Baltic or Cyrillic).
+  zipper_->SetNamesCharset(orn::Framework().values.labelCharset);
   extractAll_ = false;
   flat_ = true;
   adjustSize();
@@ -246,7 +270,10 @@ void TfrmSimplyZIP::OpenArchive(const std::string& path) {
   // The engine reports a damaged archive itself; a file that it could not
   // read without saying why is reported here, so that nobody waits for a
   // list that never comes.
-  if (zipper_->ZipFileName().empty() && !engineReported_)
+  if (!engineReported_ && !orn::FileExists(path))
+    orn::Dialogs().MessageDialog(msgNoFile_->text().toStdString() + ":\n" + path, "", orn::DialogType::Warning,
+                                 orn::kBtnOK);
+  else if (!engineReported_ && zipper_->ZipFileName().empty())
     orn::Dialogs().MessageDialog(msgNotZip_->text().toStdString() + ":\n" + path, "", orn::DialogType::Warning,
                                  orn::kBtnOK);
   UpdateExtractButton();
@@ -286,6 +313,22 @@ void TfrmSimplyZIP::UpdateExtractButton() {
 }
 
 void TfrmSimplyZIP::SpeedButton3Click() {
+  lastRequested_ = 0;
+  lastExtracted_ = 0;
+  // A folder removed since it was chosen, or one that takes no files: the
+  // library would fail on every file without saying why.
+  TOrnLabel* problem = nullptr;
+  if (!orn::DirectoryExists(targetDir_)) {
+    problem = msgNoFolder_;
+  } else {
+    QTemporaryFile probe(Q(orn::IncludeTrailingDelimiter(targetDir_)) + "ornXXXXXX.tmp");
+    if (!probe.open()) problem = msgNotWritable_;
+  }
+  if (problem) {
+    orn::Dialogs().MessageDialog(problem->text().toStdString() + ":\n" + targetDir_, "", orn::DialogType::Warning,
+                                 orn::kBtnOK);
+    return;
+  }
   const std::string target = orn::IncludeTrailingDelimiter(targetDir_);
   zipper_->FSpecArgs.clear();
   zipper_->SetExtrBaseDir(target);
@@ -297,11 +340,15 @@ void TfrmSimplyZIP::SpeedButton3Click() {
 
   lastRequested_ = static_cast<int>(zipper_->FSpecArgs.size());
   lastExtracted_ = 0;
+  const std::vector<std::string> clashes = flat_ ? SameFileNames(zipper_->FSpecArgs) : std::vector<std::string>();
   if (lastRequested_ > 0) {
     speedButton3_->setEnabled(false);
+    // The status bar follows the files while the library works.
+    orn::SetProcessMessagesHook([] { orn::LetWindowsRun(); });
     struct Idle {
       TfrmSimplyZIP* window;
       ~Idle() {
+        orn::SetProcessMessagesHook(nullptr);
         window->statText_->setText(kIdle);
         window->UpdateExtractButton();
       }
@@ -312,11 +359,28 @@ void TfrmSimplyZIP::SpeedButton3Click() {
   // "Finish" alone only when every file asked for is there; what went wrong
   // was reported by the engine as it happened.
   std::string text = "Finish";
-  if (lastExtracted_ < lastRequested_)
+  const bool incomplete = lastExtracted_ < lastRequested_;
+  if (incomplete)
     text += "\n" + msgNotAll_->text().toStdString() + " (" + std::to_string(lastExtracted_) + " / " +
             std::to_string(lastRequested_) + ")";
+  // Flat into one folder, files of the same name replace each other: only
+  // the last of each is there, and the person has to know it.
+  if (!clashes.empty()) {
+    text += "\n" + msgSameNames_->text().toStdString() + ":";
+    for (const std::string& name : clashes) text += "\n" + name;
+  }
   orn::Dialogs().MessageDialog(
-      text, "", lastExtracted_ < lastRequested_ ? orn::DialogType::Warning : orn::DialogType::Information, orn::kBtnOK);
+      text, "", incomplete || !clashes.empty() ? orn::DialogType::Warning : orn::DialogType::Information, orn::kBtnOK);
+}
+
+// The window stays while the library writes into the chosen folder.
+void TfrmSimplyZIP::reject() {
+  if (!zipper_->ExtractRunning()) TOrnForm::reject();
+}
+
+void TfrmSimplyZIP::closeEvent(QCloseEvent* event) {
+  if (zipper_->ExtractRunning()) return event->ignore();
+  TOrnForm::closeEvent(event);
 }
 
 void TfrmSimplyZIP::ZipperProgress(const std::string& fileName) { statText_->setText(Q(fileName)); }

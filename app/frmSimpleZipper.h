@@ -78,6 +78,13 @@ class TfrmSimplyZIP : public TOrnForm {
   int LastExtracted() const { return lastExtracted_; }
   int LastRequested() const { return lastRequested_; }
 
+ public slots:
+  // Refused while the library writes into the chosen folder.
+  void reject() override;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   void UpdateExtractButton();
   void ShowTargetDirectory();
@@ -101,6 +108,10 @@ class TfrmSimplyZIP : public TOrnForm {
   TOrnButton* ornButChooseDirec_;
   TOrnLabel* msgExtract_;
   TOrnLabel* msgNotZip_;
+  TOrnLabel* msgNoFile_;
+  TOrnLabel* msgNoFolder_;
+  TOrnLabel* msgNotWritable_;
+  TOrnLabel* msgSameNames_;
   TOrnLabel* msgNotAll_;
 };
 

@@ -65,9 +65,13 @@ TFormCalcul::TFormCalcul(QWidget* parent) : TOrnForm(parent) {
   paste->setObjectName("IeliktCtrlV1");
   QMenu* help = bar->addMenu("Palīdzība");
   help->setObjectName("Palidziba1");
-  // Neither help item has an action in this program.
-  help->addAction("Palīdzība")->setObjectName("Palidziba2");
-  help->addAction("Par kalkulātoru")->setObjectName("Parkalkulatoru1");
+  // Neither help item has an action in this program: they are shown
+  // disabled rather than doing nothing when chosen.
+  for (auto [text, name] : {std::pair{"Palīdzība", "Palidziba2"}, std::pair{"Par kalkulātoru", "Parkalkulatoru1"}}) {
+    QAction* item = help->addAction(text);
+    item->setObjectName(name);
+    item->setEnabled(false);
+  }
 
   lblDisp_ = new QLabel(" 0.", this);
   lblDisp_->setObjectName("LblDisp");
@@ -127,7 +131,7 @@ TFormCalcul::TFormCalcul(QWidget* parent) : TOrnForm(parent) {
       {"BtnMR", &TFormCalcul::BtnMRClick},       {"BtnMS", &TFormCalcul::BtnMSClick},
       {"BtnMPlus", &TFormCalcul::BtnMPlusClick}};
   const std::map<std::string, std::pair<QString, QString>> looks = {{"BtnZpt", {".", "Decimālpunkts"}},
-                                                                    {"BtnZn", {"+/-", "Mainīt zīmi"}},
+                                                                    {"BtnZn", {"+/-", "Mainīt zīmi [Z]"}},
                                                                     {"BtnD", {"/", "Dalīt"}},
                                                                     {"BtnMult", {"*", "Reizināt"}},
                                                                     {"BtnMinus", {"-", "Atņemt"}},

@@ -1,5 +1,5 @@
 // Pictures of the unzip window, the About window and the calculator, for
-// looking at them and for the documentation: `UnzipAboutScreens OUTDIR`
+// looking at them and for the documentation: `UnzipAboutScreens OUTDIR [ru]`
 // writes unzip.png, unzip-choice.png, about.png and calculator.png (run under xvfb-run).
 #include <QApplication>
 #include <QDir>
@@ -39,6 +39,9 @@ int main(int argc, char** argv) {
   QTemporaryDir work;
   QDir::setCurrent(work.path());
   const std::string base = work.path().toStdString() + "/";
+  // A second argument "ru" draws the windows in Russian.
+  if (argc > 2 && QString::fromLocal8Bit(argv[2]) == "ru")
+    ziptest::WriteFile(base + "Params.ini", "LANGUAGE=2\r\nSYSLANGUAGE=2\r\nHELPLANGUAGE=2\r\n");
 
   const std::string archive = base + "Buh(Day_3-th).zip";
   ziptest::WriteFile(archive, ziptest::MakeZip({{"srv/buh/KONTI.DB", "k"},

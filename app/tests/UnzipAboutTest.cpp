@@ -2,10 +2,14 @@
 // every window of the program, driven as a user drives them. Questions and
 // choosers are answered by a scripted dialog service; archives are built by
 // the test.
+#include <QAccessible>
+#include <QAction>
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -14,16 +18,22 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 #include <QUrl>
 #include <functional>
 #include <memory>
 
+#include "ArchivatorWindow.h"
+#include "ArchiverActions.h"
 #include "Calculat.h"
 #include "DialogService.h"
 #include "FileSystem.h"
+#include "FrameworkState.h"
 #include "MainUnit.h"
 #include "OrnLabel.h"
 #include "OrnRadioButton.h"
+#include "SourcesTestUtil.h"
+#include "SprAdm.h"
 #include "UnArh.h"
 #include "UnitAbout.h"
 #include "UnitMessanger.h"
@@ -98,7 +108,8 @@ struct UnzipScript {
   bool allFiles = true;
   bool withFolders = false;
   QStringList select;
-  QStringList listed;  // what the list showed
+  std::function<void()> beforeExtract;  // breaks something on purpose
+  QStringList listed;                   // what the list showed
   bool extractEnabled = false;
   bool hintShown = false;
   QString statusAfter;
@@ -120,6 +131,7 @@ void RunUnzip(UnzipScript& s, orn::ScriptedDialogService& dialogs) {
     Select(box, s.select);
     auto* extract = Child<QPushButton>(w, "SpeedButton3");
     s.extractEnabled = extract->isEnabled();
+    if (s.beforeExtract) s.beforeExtract();
     if (s.extractEnabled) QTest::mouseClick(extract, Qt::LeftButton);
     s.statusAfter = Child<QLabel>(w, "StatProgText")->text();
     w->close();
@@ -222,17 +234,40 @@ class UnzipAboutTest : public QObject {
     }
   }
 
+  // A name written by a DOS program reads in the OEM code page of the
+  // interface language.
+  void dosNamesFollowTheLanguage_data() {
+    QTest::addColumn<int>("charset");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("Latvian") << 186 << QString::fromUtf8("\u0160.txt");  // 0xBE in 775
+    QTest::newRow("Russian") << 204 << QString::fromUtf8("\u255B.txt");  // 0xBE in 866
+  }
+  void dosNamesFollowTheLanguage() {
+    QFETCH(int, charset);
+    QFETCH(QString, name);
+    const std::string archive = dir_->path().toStdString() + "/dos.zip";
+    ziptest::WriteFile(archive, ziptest::MakeZip({{"\xBE.txt", "x"}}));
+    TfrmSimplyZIP window;
+    const int previous = orn::Framework().values.labelCharset;
+    orn::Framework().values.labelCharset = charset;
+    window.FormCreate();
+    orn::Framework().values.labelCharset = previous;
+    window.OpenArchive(archive);
+    QCOMPARE(Items(Child<QListWidget>(&window, "Box")), QStringList{name});
+  }
+
   void notAnArchive_data() {
     QTest::addColumn<QByteArray>("content");
     QTest::newRow("a text file") << QByteArray("These are my notes, not an archive.\n");
     QTest::newRow("an empty file") << QByteArray();
     const std::string zip = ziptest::MakeZip(kEntries);
     QTest::newRow("an archive cut short") << QByteArray::fromStdString(zip.substr(0, zip.size() - 30));
+    QTest::newRow("a file that is not there") << QByteArray("<none>");
   }
   void notAnArchive() {
     QFETCH(QByteArray, content);
     const std::string archive = dir_->path().toStdString() + "/notes.zip";
-    ziptest::WriteFile(archive, content.toStdString());
+    if (content != "<none>") ziptest::WriteFile(archive, content.toStdString());
     UnzipScript s;
     s.archive = archive;
     s.target = target_.toStdString();
@@ -257,6 +292,82 @@ class UnzipAboutTest : public QObject {
     // Not a plain "Finish": one of the two files was refused.
     const std::string last = (*dialogs_)->asked.back();
     QVERIFY2(last.rfind("dialog: Finish\n", 0) == 0 && last.find("(1 / 2)") != std::string::npos, last.c_str());
+  }
+
+  // What goes wrong between choosing and extracting is reported, and the
+  // closing message does not read as a success.
+  // Flat, two files of one name: only one can stay, and the message says so.
+  void sameNamesFlatAreReported() {
+    const std::string archive = dir_->path().toStdString() + "/years.zip";
+    ziptest::WriteFile(archive, ziptest::MakeZip({{"2025/KONTI.DB", "old"}, {"2026/KONTI.DB", "new"}, {"a.txt", "a"}}));
+    UnzipScript s;
+    s.archive = archive;
+    s.target = target_.toStdString();
+    RunUnzip(s, **dialogs_);
+    QCOMPARE(FilesUnder(target_), (QStringList{"KONTI.DB", "a.txt"}));
+    const std::string last = (*dialogs_)->asked.back();
+    QVERIFY2(last.rfind("dialog: Finish\n", 0) == 0 && last.find("\nKONTI.DB") != std::string::npos &&
+                 last.find("a.txt") == std::string::npos,
+             last.c_str());
+  }
+
+  void failuresAreReported_data() {
+    QTest::addColumn<int>("fault");
+    QTest::addColumn<QString>("closing");
+    QTest::newRow("archive removed after listing") << 0 << "Finish\n";
+    QTest::newRow("folder replaced by a file") << 1 << "Direktorija nav atrasta:\n";
+    QTest::newRow("archive overwritten with junk") << 2 << "Finish\n";
+    if (QFileInfo("/proc/self").isDir())
+      QTest::newRow("a folder nobody can write to") << 3 << "Direktorijā nevar ierakstīt failus:\n";
+  }
+  void failuresAreReported() {
+    QFETCH(int, fault);
+    QFETCH(QString, closing);
+    const std::string archive = dir_->path().toStdString() + "/set.zip";
+    ziptest::WriteFile(archive, ziptest::MakeZip(kEntries));
+    UnzipScript s;
+    s.archive = archive;
+    // /proc refuses new files even to the administrator.
+    s.target = fault == 3 ? "/proc/self" : target_.toStdString();
+    const QString target = target_;
+    s.beforeExtract = [fault, archive, target] {
+      if (fault == 0) QFile::remove(QString::fromStdString(archive));
+      if (fault == 1 || fault == 3) {
+        QDir(target).removeRecursively();
+        ziptest::WriteFile(target.toStdString(), "not a folder");
+      }
+      if (fault == 2) ziptest::WriteFile(archive, std::string(300, 'x'));
+    };
+    RunUnzip(s, **dialogs_);
+    const auto& asked = (*dialogs_)->asked;
+    std::string all;
+    for (const std::string& a : asked) all += a + " | ";
+    const std::string last = asked.back();
+    QVERIFY2(last.rfind("dialog: " + closing.toStdString(), 0) == 0, all.c_str());
+    if (fault == 1 || fault == 3) {
+      QVERIFY(last.find(s.target) != std::string::npos);
+    } else {
+      // The engine said what failed before the closing message counted it.
+      QVERIFY2(asked.size() >= 4 && last.find("(0 / 3)") != std::string::npos, all.c_str());
+    }
+    QVERIFY(!QFileInfo(target_).isDir() || FilesUnder(target_).isEmpty());
+  }
+
+  // The main window's tool button, its menu item and Help > About open the
+  // windows (the file dialog is cancelled here).
+  void mainWindowOpensThem() {
+    TArchivatorWindow main({});
+    (*dialogs_)->openFiles = {std::nullopt, std::nullopt};
+    QTest::mouseClick(Child<QToolButton>(&main, "SpeedButton77"), Qt::LeftButton);
+    Child<QAction>(&main, "Unzip1")->trigger();
+    QCOMPARE((*dialogs_)->asked, (std::vector<std::string>{"open: Open", "open: Open"}));
+    bool aboutShown = false;
+    WhenModal<TFormA>([&](TFormA* about) {
+      aboutShown = true;
+      QTest::mouseClick(Child<QPushButton>(about, "LOKBU"), Qt::LeftButton);
+    });
+    Child<QAction>(&main, "About2")->trigger();
+    QVERIFY(aboutShown);
   }
 
   void aboutWindow() {
@@ -358,6 +469,59 @@ class UnzipAboutTest : public QObject {
     QCOMPARE(secondBeeps, 1);
     QVERIFY(!TFormCalcul::Current());
     if (edit) QCOMPARE(edit->text(), QString("42"));
+  }
+
+  void calculatorOverTheMarkingWindow() {
+    orn::Job job;
+    job.registerFile = dir_->path().toStdString() + "/SprFiles.db";
+    orn::test::MakeRegister(job.registerFile, {{"KONTI.DB", "BUHDATA", "Konti", "", true}});
+    QWidget* over = nullptr;
+    TfrmSPRAdmin* marking = nullptr;
+    WhenModal<TfrmSPRAdmin>([&](TfrmSPRAdmin* w) {
+      marking = w;
+      WhenCalculatorOpen([&](TFormCalcul& calc) { over = calc.parentWidget(); });
+      QWidget* focus = QApplication::focusWidget();
+      QTest::keyClick(focus && focus->window() == w ? focus : w, Qt::Key_K, Qt::ControlModifier);
+    });
+    QWidget host;
+    orn::MarkRegisterFromWindow(&host, job);
+    QVERIFY(marking);
+    QCOMPARE(over, static_cast<QWidget*>(marking));
+  }
+
+  // Every control that takes the focus tells assistive technology its name.
+  void controlsAreNamed_data() {
+    QTest::addColumn<int>("window");
+    const char* names[] = {"calculator", "unzip window", "unzip choices", "About"};
+    for (int i = 0; i < 4; ++i) QTest::newRow(names[i]) << i;
+  }
+  void controlsAreNamed() {
+    QFETCH(int, window);
+    std::unique_ptr<TOrnForm> form;
+    switch (window) {
+      case 0:
+        form = std::make_unique<TFormCalcul>();
+        break;
+      case 1:
+        form = std::make_unique<TfrmSimplyZIP>();
+        break;
+      case 2:
+        form = std::make_unique<TFormBefPars>();
+        break;
+      case 3:
+        form = std::make_unique<TFormA>();
+        break;
+    }
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QStringList unnamed;
+    for (QWidget* w : form->findChildren<QWidget*>()) {
+      if (!w->isVisible() || w->focusPolicy() == Qt::NoFocus || w->inherits("QScrollBar")) continue;
+      QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w);
+      if (!a || a->text(QAccessible::Name).trimmed().isEmpty())
+        unnamed << w->objectName() + ":" + w->metaObject()->className();
+    }
+    QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));
   }
 
   void noCalculatorOverAQuestion() {
