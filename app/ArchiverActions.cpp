@@ -6,6 +6,7 @@
 
 #include "DialogService.h"
 #include "FileSystem.h"
+#include "FrameworkState.h"
 #include "JobListEdits.h"
 #include "Marking.h"
 #include "Register.h"
@@ -13,6 +14,7 @@
 #include "Table.h"
 #include "UnArh.h"
 #include "UnitProgress.h"
+#include "ZipEngine.h"
 #include "ZipEngineBackend.h"
 #include "addfiles.h"
 #include "funarhf.h"
@@ -72,8 +74,17 @@ std::string LabelTextOr(const MessageTexts* texts, const std::string& labelName,
   return text.empty() || text == labelName ? fallback : text;
 }
 
+namespace {
+
+// Entry names from DOS-era tools are read in the OEM page of the language
+// chosen in Params.ini, whatever window started the job.
+void FollowLanguage(TZipEngine& engine) { engine.SetNamesCharset(Framework().values.labelCharset); }
+
+}  // namespace
+
 RunResult RunArchiveFromWindow(QWidget* parent, Job& job, TZipEngine& engine, bool showMessages,
                                const MessageTexts* texts) {
+  FollowLanguage(engine);
   ZipEngineBackend backend(engine);
   ArchiverWindowOptions options;
   options.showMessages = showMessages;
@@ -101,6 +112,7 @@ RunResult RunArchiveFromWindow(QWidget* parent, Job& job, ArchiveBackend& backen
 
 ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, TZipEngine& engine, bool whole, bool showMessages,
                                  const MessageTexts* texts) {
+  FollowLanguage(engine);
   ZipEngineBackend backend(engine);
   ArchiverWindowOptions options;
   options.showMessages = showMessages;

@@ -281,6 +281,77 @@ TEST(ZipEngineCli, ListAndFailuresWithIdentifiers) {
   }
 }
 
+// Runs ornzip with standard output and standard error apart.
+struct CliStreams {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+CliStreams RunOrnzipApart(const std::string& arguments, const std::string& errFile) {
+  CliStreams run;
+  FILE* pipe = ::popen((std::string(ORN_BIN_DIR) + "/ornzip " + arguments + " 2>'" + errFile + "'").c_str(), "r");
+  if (!pipe) return run;
+  char buf[4096];
+  while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe)) run.out.append(buf, n);
+  int status = ::pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = ReadFile(errFile);
+  return run;
+}
+
+// Every command tells the truth: what did less than asked exits 1 and says
+// what was not done on standard error; results alone go to standard output.
+TEST(ZipEngineCli, EveryOutcomeIsTold) {
+  if (!RealLibraries() || !orn::FileExists(std::string(ORN_BIN_DIR) + "/ornzip"))
+    GTEST_SKIP() << "ornzip or the compression libraries not built";
+  ScratchDir scratch;
+  WriteFile(scratch / "good.zip", MakeZip({{"a.txt", "alpha"}, {"d/b.txt", "beta"}}));
+  WriteFile(scratch / "Buh2024.zip", std::string(300, 'j'));
+  std::string bad = MakeZip({{"GOOD.txt", "BAD!"}});
+  bad[bad.find("PK\x01\x02") + 16] ^= 0x55;  // the directory's CRC no longer fits the data
+  WriteFile(scratch / "crc.zip", bad);
+  WriteFile(scratch / "keep/GOOD.txt", "GOOD");
+  WriteFile(scratch / "bsd.zip", MakeZip({{"./", "", 3, 30}, {"f.txt", "f", 3, 30}}));
+  const std::string q = "'" + scratch.Path() + "/";
+  struct Case {
+    std::string arguments;
+    int status;
+    std::string out;  // contained in standard output ("" : must be empty)
+    std::string err;  // contained in standard error ("" : must be empty)
+  } cases[] = {
+      {"--help", 0, "usage:", ""},
+      {"--version", 0, "ornzip 1.60", ""},
+      {"--frobnicate", 2, "", "usage:"},
+      {"list -x " + q + "good.zip'", 2, "", "usage:"},
+      {"list -v " + q + "good.zip'", 0, "           5            5 ", ""},
+      {"test " + q + "missing.zip'", 1, "", "[10102]"},
+      {"extract " + q + "missing.zip' " + q + "out'", 1, "", "[10102]"},
+      {"list " + q + "Buh2024.zip'", 1, "", "[11036]"},
+      {"test " + q + "good.zip'", 0, "2 entries tested good of 2", ""},
+      {"extract " + q + "good.zip' " + q + "x1' a.txt nothing.txt", 1, "", "nothing.txt"},
+      {"extract " + q + "crc.zip' " + q + "keep'", 1, "", "not extracted: GOOD.txt (CRC error)"},
+      {"test " + q + "crc.zip'", 1, "0 entries tested good of 1", "CRC"},
+      {"extract " + q + "bsd.zip' " + q + "x2'", 0, "", ""},
+      {"test " + q + "bsd.zip'", 0, "1 entries tested good of 1", ""},
+  };
+  for (const Case& c : cases) {
+    CliStreams run = RunOrnzipApart(c.arguments, scratch / "stderr.txt");
+    EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.out << run.err;
+    if (c.out.empty())
+      EXPECT_EQ(run.out, "") << c.arguments;
+    else
+      EXPECT_NE(run.out.find(c.out), std::string::npos) << c.arguments << "\n" << run.out;
+    if (c.err.empty())
+      EXPECT_EQ(run.err, "") << c.arguments;
+    else
+      EXPECT_NE(run.err.find(c.err), std::string::npos) << c.arguments << "\n" << run.err;
+  }
+  EXPECT_EQ(ReadFile(scratch / "keep/GOOD.txt"), "GOOD");
+  EXPECT_EQ(ReadFile(scratch / "x1/a.txt"), "alpha");
+  EXPECT_EQ(ReadFile(scratch / "x2/f.txt"), "f");
+}
+
 TEST(ZipEngineCli, AddTestExtract) {
   if (!RealLibraries() || !orn::FileExists(std::string(ORN_BIN_DIR) + "/ornzip"))
     GTEST_SKIP() << "ornzip or the compression libraries not built";
