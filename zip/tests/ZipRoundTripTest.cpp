@@ -233,6 +233,51 @@ TEST_F(ZipEngineRoundTrip, ListedNamesAreWrittenNamesInEveryCodePage) {
   }
 }
 
+// Real archives of other tools: every listed name is the name written by
+// extracting all, is found when asked for by itself, and tests good.
+TEST_F(ZipEngineRoundTrip, FixturesListExtractAndFindTheSameNames) {
+  struct Case {
+    const char* path;
+    CodePageOpts codePage;
+    int charset;
+  } cases[] = {
+      {"libarchive/test_read_format_zip_filename_cp866.zip", cpOEM, 204},
+      {"cpython/zip_cp437_header.zip", cpOEM, 255},
+      {"go-archive-zip/subdir.zip", cpAuto, 186},
+      {"go-archive-zip/test.zip", cpAuto, 186},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string path = std::string(ORN_FIXTURES_DIR) + "/zip/" + c.path;
+    if (!orn::FileExists(path)) GTEST_SKIP() << "fixture missing: " << path;
+    const std::string tag = "f" + std::to_string(++n);
+    TZipEngine engine;
+    engine.SetUnattended(true);
+    engine.SetLibDirectory(ORN_BIN_DIR);
+    engine.SetNamesCharset(c.charset);
+    engine.SetCodePage(c.codePage);
+    engine.SetExtrOptions({ExtrDirNames, ExtrOverWrite});
+    engine.SetZipFileName(path);
+    ASSERT_GT(engine.Count(), 0) << c.path;
+    std::vector<std::string> listed;
+    for (const ZipDirEntry& e : engine.DirEntries()) listed.push_back(e.Name);
+    std::sort(listed.begin(), listed.end());
+    engine.SetExtrBaseDir(scratch / (tag + "all"));
+    engine.Extract();
+    EXPECT_EQ(FilesUnder(scratch / (tag + "all")), listed) << c.path;
+    for (std::size_t k = 0; k < listed.size(); ++k) {
+      const std::string dir = scratch / (tag + "one" + std::to_string(k));
+      engine.SetExtrBaseDir(dir);
+      engine.FSpecArgs = {listed[k]};
+      engine.Extract();
+      EXPECT_EQ(FilesUnder(dir), std::vector<std::string>{listed[k]}) << c.path;
+    }
+    engine.SetExtrOptions({ExtrTest, ExtrDirNames});
+    engine.Extract();
+    EXPECT_EQ(engine.SuccessCount(), engine.Count()) << c.path;
+  }
+}
+
 }  // namespace
 
 namespace {
@@ -334,6 +379,7 @@ TEST(ZipEngineCli, EveryOutcomeIsTold) {
       {"test " + q + "crc.zip'", 1, "0 entries tested good of 1", "CRC"},
       {"extract " + q + "bsd.zip' " + q + "x2'", 0, "", ""},
       {"test " + q + "bsd.zip'", 0, "1 entries tested good of 1", ""},
+      {"add " + q + "new.exe' " + q + "good.zip'", 1, "", "code 15: self-extractors"},
   };
   for (const Case& c : cases) {
     CliStreams run = RunOrnzipApart(c.arguments, scratch / "stderr.txt");
