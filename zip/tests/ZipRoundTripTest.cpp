@@ -287,9 +287,10 @@ struct CliRun {
   std::string output;  // standard output and standard error together
 };
 
-CliRun RunOrnzip(const std::string& arguments) {
+CliRun RunOrnzip(const std::string& arguments, const std::string& inDir = "") {
   CliRun run{-1, ""};
-  FILE* pipe = ::popen((std::string(ORN_BIN_DIR) + "/ornzip " + arguments + " 2>&1").c_str(), "r");
+  const std::string cd = inDir.empty() ? "" : "cd '" + inDir + "' && ";
+  FILE* pipe = ::popen((cd + std::string(ORN_BIN_DIR) + "/ornzip " + arguments + " 2>&1").c_str(), "r");
   if (!pipe) return run;
   char buf[4096];
   while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe)) run.output.append(buf, n);
@@ -358,6 +359,7 @@ TEST(ZipEngineCli, EveryOutcomeIsTold) {
   WriteFile(scratch / "crc.zip", bad);
   WriteFile(scratch / "keep/GOOD.txt", "GOOD");
   WriteFile(scratch / "bsd.zip", MakeZip({{"./", "", 3, 30}, {"f.txt", "f", 3, 30}}));
+  WriteFile(scratch / "evil.zip", MakeZip({{"../evil.txt", "x"}, {"ok.txt", "ok"}}));
   const std::string q = "'" + scratch.Path() + "/";
   struct Case {
     std::string arguments;
@@ -379,6 +381,7 @@ TEST(ZipEngineCli, EveryOutcomeIsTold) {
       {"test " + q + "crc.zip'", 1, "0 entries tested good of 1", "CRC"},
       {"extract " + q + "bsd.zip' " + q + "x2'", 0, "", ""},
       {"test " + q + "bsd.zip'", 0, "1 entries tested good of 1", ""},
+      {"extract " + q + "evil.zip' " + q + "x3'", 1, "", "not extracted: ../evil.txt (unsafe name)"},
       {"add " + q + "new.exe' " + q + "good.zip'", 1, "", "code 15: self-extractors"},
   };
   for (const Case& c : cases) {
@@ -396,6 +399,27 @@ TEST(ZipEngineCli, EveryOutcomeIsTold) {
   EXPECT_EQ(ReadFile(scratch / "keep/GOOD.txt"), "GOOD");
   EXPECT_EQ(ReadFile(scratch / "x1/a.txt"), "alpha");
   EXPECT_EQ(ReadFile(scratch / "x2/f.txt"), "f");
+}
+
+// The OEM page of DOS names follows the language chosen in Params.ini.
+TEST(ZipEngineCli, NamesFollowTheLanguageOfParamsIni) {
+  if (!RealLibraries() || !orn::FileExists(std::string(ORN_BIN_DIR) + "/RadEzaZuvev.ini"))
+    GTEST_SKIP() << "ornzip or its language file not built";
+  ScratchDir scratch;
+  WriteFile(scratch / "dos.zip", MakeZip({{"\x82\xae\xa4\xa0.txt", "water", 0}}));
+  struct Case {
+    const char* params;  // nullptr: no Params.ini
+    const char* listed;
+  } cases[] = {{nullptr, "é«żĀ.txt\n"}, {"Language=1\r\n", "é«żĀ.txt\n"}, {"Language=2\r\n", "Вода.txt\n"}};
+  for (const Case& c : cases) {
+    if (c.params)
+      WriteFile(scratch / "Params.ini", c.params);
+    else
+      orn::DeleteFileAt(scratch / "Params.ini");
+    CliRun run = RunOrnzip("list dos.zip", scratch.Path());
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(run.output, c.listed) << (c.params ? c.params : "no Params.ini");
+  }
 }
 
 TEST(ZipEngineCli, AddTestExtract) {
