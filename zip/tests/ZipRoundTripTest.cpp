@@ -233,6 +233,35 @@ TEST_F(ZipEngineRoundTrip, ListedNamesAreWrittenNamesInEveryCodePage) {
   }
 }
 
+// Zip64 archives written by a peer: Zip64 extra fields on every entry, and
+// more than 65,535 entries behind Zip64 end records.
+TEST_F(ZipEngineRoundTrip, PeersZip64ArchivesListAndTest) {
+  if (!HaveTool("python3")) GTEST_SKIP() << "python3 missing";
+  const std::string script = scratch / "make.py";
+  WriteFile(script,
+            "import sys,zipfile\n"
+            "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
+            "  for i in range(3):\n"
+            "    with z.open('f%d.txt' % i, 'w', force_zip64=True) as f: f.write(b'zip64 %d' % i)\n"
+            "with zipfile.ZipFile(sys.argv[2], 'w') as z:\n"
+            "  for i in range(65600): z.writestr('d/%05d' % i, '')\n");
+  ASSERT_EQ(std::system(("python3 '" + script + "' '" + scratch / "forced.zip' '" + scratch / "many.zip'").c_str()), 0);
+  struct Case {
+    const char* archive;
+    int entries;
+  } cases[] = {{"forced.zip", 3}, {"many.zip", 65600}};
+  for (const Case& c : cases) {
+    TZipEngine engine;
+    engine.SetUnattended(true);
+    engine.SetLibDirectory(ORN_BIN_DIR);
+    engine.SetZipFileName(scratch / c.archive);
+    EXPECT_EQ(engine.Count(), c.entries) << c.archive;
+    engine.SetExtrOptions({ExtrTest, ExtrDirNames});
+    engine.Extract();
+    EXPECT_EQ(engine.SuccessCount(), c.entries) << c.archive << ": " << engine.LastMessage();
+  }
+}
+
 // Real archives of other tools: every listed name is the name written by
 // extracting all, is found when asked for by itself, and tests good.
 TEST_F(ZipEngineRoundTrip, FixturesListExtractAndFindTheSameNames) {
