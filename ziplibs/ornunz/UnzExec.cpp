@@ -4,13 +4,16 @@
 // symbolic links), asks the host its questions and opens a temporary file
 // beside the final name; the worker threads decode entries into those files
 // in parallel, and each is renamed into place once its CRC checked.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <deque>
 #include <future>
 #include <memory>
@@ -145,6 +148,16 @@ DecodeResult RunTask(DecodeTask& t) {
   return r;
 }
 
+// ".NAME.orn" followed by eight hexadecimal digits.
+bool IsTemporaryName(const std::string& name) {
+  constexpr std::size_t kTail = 4 + 8;  // ".orn" and the digits
+  if (name.size() < 2 + kTail || name[0] != '.') return false;
+  const std::size_t at = name.size() - kTail;
+  if (name.compare(at, 4, ".orn") != 0) return false;
+  return std::all_of(name.begin() + std::ptrdiff_t(at + 4), name.end(),
+                     [](char ch) { return std::isxdigit(static_cast<unsigned char>(ch)) && !std::isupper(ch); });
+}
+
 std::string TempLeafFor(const std::string& leaf) {
   thread_local std::mt19937 gen{std::random_device{}()};
   char buf[16];
@@ -162,6 +175,12 @@ mode_t StoredMode(const CentralEntry& e) {
 }
 
 constexpr std::uint64_t kMaxLinkTarget = 4095;
+
+struct timespec Now() {
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return now;
+}
 
 // One extract or test job, in the steps it takes: open the archive, choose
 // the entries, then per entry decide where it goes, hand it to a worker and
@@ -365,7 +384,35 @@ class UnzJob {
       Refuse(e, ORN_SKIP_GENERAL_EXTRACT_ERROR, ORN_ZE_CREATE, "Cannot create the directory (" + err + ")");
       return false;
     }
+    if (cleaned_.insert(relDir).second) RemoveStaleTemporaries(pend.dir->Get());
     return true;
+  }
+
+  // Temporary files an earlier, killed extraction left in a folder this job
+  // writes to: only names of this library's own pattern, last changed
+  // before this job began (a running job keeps changing its own).
+  void RemoveStaleTemporaries(int dirFd) {
+    int fd = ::dup(dirFd);
+    DIR* d = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!d) {
+      if (fd >= 0) ::close(fd);
+      return;
+    }
+    std::vector<std::string> stale;
+    while (dirent* entry = ::readdir(d)) {
+      const std::string name = entry->d_name;
+      if (!IsTemporaryName(name)) continue;
+      struct stat st {};
+      if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+      if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) continue;
+      const bool before = st.st_ctim.tv_sec < started_.tv_sec ||
+                          (st.st_ctim.tv_sec == started_.tv_sec && st.st_ctim.tv_nsec < started_.tv_nsec);
+      if (before) stale.push_back(name);
+    }
+    ::closedir(d);
+    for (const std::string& name : stale)
+      if (::unlinkat(dirFd, name.c_str(), 0) == 0)
+        rep_.Info("Removed a temporary file left by an earlier run: " + name);
   }
 
   enum class Decision { Write, Skip, Stop };
@@ -614,6 +661,8 @@ class UnzJob {
   UniqueFd baseFd_;
   std::unique_ptr<DirOpener> dirs_;
   std::set<std::string> archiveLinks_;
+  std::set<std::string> cleaned_;  // folders whose stale temporary files are gone
+  const struct timespec started_ = Now();
 
   std::uint32_t pwRequests_ = std::min<std::uint32_t>(p_.fPWReqCount, 15);
   std::string goodPassword_;

@@ -309,6 +309,10 @@ TEST_F(ZipLibExtract, KilledHalfWayLeavesNoTruncatedFile) {
   ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 9) << "the extraction was not cut off";
   EXPECT_FALSE(Exists(base + "/new.bin"));
   EXPECT_EQ(Read(base + "/old.bin"), "OLD");
+  std::string left;
+  Run("ls -A " + Quote(base), &left);
+  EXPECT_NE(left.find(".new.bin.orn"), std::string::npos) << left;
+  Write("out/.keep.orn-not-ours", "mine");
 
   // Run again to the end: both files whole.
   Recorder rec;
@@ -318,6 +322,9 @@ TEST_F(ZipLibExtract, KilledHalfWayLeavesNoTruncatedFile) {
   for (const std::string& m : rec.Texts(ORN_CB_MESSAGE)) ADD_FAILURE() << m;
   EXPECT_EQ(Read(base + "/new.bin").size(), 48u << 20);
   EXPECT_EQ(Read(base + "/old.bin").size(), 48u << 20);
+  // The next run removed what the killed one left, and nothing else.
+  Run("ls -A " + Quote(base), &left);
+  EXPECT_EQ(left, ".keep.orn-not-ours\nlast.txt\nnew.bin\nold.bin\n");
 }
 
 // Archives written by the peers with Zip64 records are read: forced Zip64
