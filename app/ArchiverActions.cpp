@@ -7,6 +7,7 @@
 
 #include "DialogService.h"
 #include "FileSystem.h"
+#include "FrameworkState.h"
 #include "JobListEdits.h"
 #include "Marking.h"
 #include "Register.h"
@@ -94,8 +95,17 @@ std::string LabelTextOr(const MessageTexts* texts, const std::string& labelName,
   return text.empty() || text == labelName ? fallback : text;
 }
 
+namespace {
+
+// Entry names from DOS-era tools are read in the OEM page of the language
+// chosen in Params.ini, whatever window started the job.
+void FollowLanguage(TZipEngine& engine) { engine.SetNamesCharset(Framework().values.labelCharset); }
+
+}  // namespace
+
 RunResult RunArchiveFromWindow(QWidget* parent, Job& job, TZipEngine& engine, bool showMessages,
                                const MessageTexts* texts) {
+  FollowLanguage(engine);
   ZipEngineBackend backend(engine);
   ArchiverWindowOptions options;
   options.showMessages = showMessages;
@@ -125,6 +135,7 @@ RunResult RunArchiveFromWindow(QWidget* parent, Job& job, ArchiveBackend& backen
 
 ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, TZipEngine& engine, bool whole, bool showMessages,
                                  const MessageTexts* texts) {
+  FollowLanguage(engine);
   ZipEngineBackend backend(engine);
   ArchiverWindowOptions options;
   options.showMessages = showMessages;

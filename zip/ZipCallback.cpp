@@ -109,7 +109,9 @@ std::int32_t TZipEngine::HandleCallback(OrnCallbackStruct& rec) {
         OnCRC32Error(*this, text, static_cast<unsigned>(rec.ErrorCode), static_cast<unsigned>(rec.FileSize), doExtract);
         rec.ErrorCode = doExtract ? 1 : 0;
       } else {
-        rec.ErrorCode = 2;
+        // Without a handler bad data is never kept: it would replace a good
+        // file under the entry's name. The library has reported the entry.
+        rec.ErrorCode = 0;
       }
       break;
     case ORN_CB_OVERWRITE:

@@ -65,7 +65,11 @@ orn::NameDecoding TZipEngine::NamesDecoding() const {
 void TZipEngine::SetRootDir(const std::string& v) { rootDir_ = v.empty() ? v : orn::IncludeTrailingDelimiter(v); }
 
 void TZipEngine::ShowZipMessage(int ident, const std::string& detail) {
-  const std::string text = orn::ZipMessageText(ident) + detail;
+  // A text with a place for a value gets the detail there, never a bare "%d".
+  const std::string resource = orn::ZipMessageText(ident);
+  std::string text = resource + detail;
+  if (resource.find('%') != std::string::npos)
+    text = orn::FormatZipMessage(resource, detail.rfind(": ", 0) == 0 ? detail.substr(2) : detail);
   lastMessage_ = text;
   lastErrCode_ = ident;
   lastFullErrCode_ = ident;
@@ -100,7 +104,7 @@ void TZipEngine::List() {
     orn::ZipDirOptions options;
     options.names = NamesDecoding();
     options.useDirOnlyEntries = useDirOnlyEntries_;
-    options.labelVolume = orn::VolumeNumberOfName(zipFileName_);
+    options.labelVolume = orn::VolumeNumberInSet(zipFileName_);
     orn::ZipDirReader reader(source, options);
     reader.OnWarning([this, &where](int ident, const std::string& detail) {
       ShowZipMessage(ident, (detail.empty() ? "" : ": " + detail) + where);
@@ -164,7 +168,8 @@ void TZipEngine::Add() {
   if (spanning && toExe) return ShowZipMessage(orn::kZipSpanToExe);
   if (addRunning_) return;
   if (toExe && !orn::FileExists(zipFileName_))
-    return ShowZipMessage(orn::kZipSfxCreateFailed, ": self-extractors are not made by this build");
+    return ShowZipMessage(orn::kZipSfxCreateFailed,
+                          std::to_string(ORN_ZE_CREATE) + ": self-extractors are not made by this build");
 
   std::string archive = zipFileName_;
   const bool loadedHere = zipLib_.handle == nullptr;

@@ -60,19 +60,22 @@ bool TZipEngine::LoadLib(bool zip) {
   LoadedLibrary& lib = zip ? zipLib_ : unzLib_;
   if (lib.handle) return true;
   const std::string fileName = zip ? "libornzip.so" : "libornunz.so";
-  const int base = zip ? 10600 : 10700;
+  const int loadFailed = zip ? orn::kZipZipLibLoadFailed : orn::kZipUnzLibLoadFailed;
+  const int loaded = zip ? orn::kZipZipLibTrace : orn::kZipUnzLibTrace;
+  const int noExec = zip ? orn::kZipZipLibNoExec : orn::kZipUnzLibNoExec;
+  const int noVersion = zip ? orn::kZipZipLibNoVersion : orn::kZipUnzLibNoVersion;
   const std::string path = LibraryPath(fileName);
   void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!handle) {
     const char* why = ::dlerror();
-    ShowZipMessage(base + 4, std::string("\n") + (why ? why : path));
+    ShowZipMessage(loadFailed, std::string("\n") + (why ? why : path));
     return false;
   }
-  if (trace_) ShowZipMessage(base + 1, ": " + path);
+  if (trace_) ShowZipMessage(loaded, ": " + path);
   void* exec = ::dlsym(handle, zip ? ORN_ZIPEXEC_NAME : ORN_UNZEXEC_NAME);
   void* version = ::dlsym(handle, zip ? ORN_GETZIPVERSION_NAME : ORN_GETUNZVERSION_NAME);
   if (!exec || !version) {
-    ShowZipMessage(base + (exec ? 3 : 2), ": " + path);
+    ShowZipMessage(exec ? noVersion : noExec, ": " + path);
     ::dlclose(handle);
     return false;
   }

@@ -10,6 +10,23 @@
 
 namespace orn {
 
+// One thing a job could not do: how many items it concerns, the engine's
+// identifier, the archive, file or entry it names (may be empty) and the
+// engine's text.
+struct BackendFailure {
+  int count = 1;
+  int ident = 0;
+  std::string file;
+  std::string text;
+
+  // One line for a log or a window: the text, then the file when the text
+  // does not name it already.
+  std::string Describe() const {
+    if (file.empty() || text.find(file) != std::string::npos) return text;
+    return text.empty() ? file : text + ": " + file;
+  }
+};
+
 // Receives the engine's progress and messages while a job runs.
 class ArchiveBackendObserver {
  public:
@@ -18,6 +35,9 @@ class ArchiveBackendObserver {
   virtual void OnProgress(const std::string& fileName) = 0;
   // A message the engine reports (its identifier and text).
   virtual void OnMessage(int code, const std::string& text) = 0;
+  // The one way a back-end tells a failure; by default it arrives as a
+  // message with the failure's identifier.
+  virtual void OnFailure(const BackendFailure& failure) { OnMessage(failure.ident, failure.Describe()); }
 };
 
 class ArchiveBackend {
@@ -35,7 +55,9 @@ class ArchiveBackend {
   // usable was written (the reason went to the observer).
   virtual int Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) = 0;
   // Reads every entry of the archive and checks its CRC. False, with the
-  // reason in `error`, when the archive cannot be read or an entry is bad.
+  // first failure's description in `error`, when the archive cannot be read
+  // or an entry is bad. Every failure of every call also reaches the
+  // observer's OnFailure.
   virtual bool Test(const std::vector<std::string>& archiveFiles, std::string* error) = 0;
   // Entry names as stored, in directory order; empty when unreadable.
   virtual std::vector<std::string> List(const std::string& archivePath) = 0;

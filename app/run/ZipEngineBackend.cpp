@@ -1,6 +1,8 @@
 #include "ZipEngineBackend.h"
 
+#include "OrnZipLib.h"
 #include "ZipEngine.h"
+#include "ZipMessages.h"
 
 namespace orn {
 
@@ -17,38 +19,59 @@ void ApplyArchiverSettings(TZipEngine& engine) {
   engine.SetTrace(false);
 }
 
-// Routes the engine's progress and messages to the observer for one job and
-// puts the engine's own handlers back afterwards.
+// Routes the engine's progress to the observer for one job, turns every
+// failure the engine tells (a message, an entry skipped, a CRC error) into
+// one BackendFailure, and puts the engine's own handlers back afterwards.
 class ZipEngineBackend::EventScope {
  public:
   EventScope(TZipEngine& engine, ArchiveBackendObserver* observer)
-      : engine_(engine), progress_(engine.OnProgress), message_(engine.OnMessage), crc_(engine.OnCRC32Error) {
+      : engine_(engine),
+        observer_(observer),
+        progress_(engine.OnProgress),
+        message_(engine.OnMessage),
+        crc_(engine.OnCRC32Error),
+        skipped_(engine.OnExtractSkipped) {
     engine.OnProgress = [observer](TZipEngine&, ProgressType type, const std::string& fileName, std::int64_t) {
       if (observer) observer->OnProgress(type == FileStarted ? fileName : std::string());
     };
-    engine.OnMessage = [this, observer](TZipEngine&, int code, const std::string& text) {
-      if (!text.empty()) lastMessage = text;
-      if (observer) observer->OnMessage(code, text);
+    engine.OnMessage = [this](TZipEngine& sender, int code, const std::string& text) {
+      const int ident = code != 0 ? code : sender.LastErrCode();
+      // Data found around an archive is a warning, not a failure.
+      if (ident == kZipDirShifted || ident == kZipTrailingData) {
+        if (observer_) observer_->OnMessage(code, text);
+        return;
+      }
+      Fail({1, ident, "", text});
     };
     engine.OnCRC32Error = [this](TZipEngine&, const std::string& forFile, unsigned, unsigned, bool& doExtract) {
       doExtract = false;
-      badEntries.push_back(forFile);
+      Fail({1, ORN_ZE_CRC, forFile, "CRC error, not written"});
+    };
+    engine.OnExtractSkipped = [this](TZipEngine&, const std::string& forFile, UnZipSkipTypes, int extError) {
+      Fail({1, extError, forFile, "not extracted"});
     };
   }
   ~EventScope() {
     engine_.OnProgress = progress_;
     engine_.OnMessage = message_;
     engine_.OnCRC32Error = crc_;
+    engine_.OnExtractSkipped = skipped_;
   }
 
-  std::string lastMessage;
-  std::vector<std::string> badEntries;
+  void Fail(const BackendFailure& failure) {
+    failures.push_back(failure);
+    if (observer_) observer_->OnFailure(failure);
+  }
+
+  std::vector<BackendFailure> failures;
 
  private:
   TZipEngine& engine_;
+  ArchiveBackendObserver* observer_;
   decltype(TZipEngine::OnProgress) progress_;
   decltype(TZipEngine::OnMessage) message_;
   decltype(TZipEngine::OnCRC32Error) crc_;
+  decltype(TZipEngine::OnExtractSkipped) skipped_;
 };
 
 ZipEngineBackend::ZipEngineBackend(TZipEngine& engine) : engine_(engine) { ApplyArchiverSettings(engine_); }
@@ -87,15 +110,13 @@ bool ZipEngineBackend::Test(const std::vector<std::string>& archiveFiles, std::s
   engine_.FSpecArgs.clear();
   engine_.Extract();
   engine_.SetExtrOptions(previous);
-  const bool ok = entries > 0 && engine_.SuccessCount() >= entries && events.badEntries.empty();
-  if (!ok && error) {
-    if (!events.badEntries.empty())
-      *error = "CRC error in " + events.badEntries.front();
-    else if (!events.lastMessage.empty())
-      *error = events.lastMessage;
-    else
-      *error = std::to_string(engine_.SuccessCount()) + " of " + std::to_string(entries) + " entries read back";
-  }
+  if (entries > 0 && engine_.SuccessCount() < entries && events.failures.empty())
+    events.Fail({entries - engine_.SuccessCount(), ORN_ZE_READ, archiveFiles.back(),
+                 std::to_string(engine_.SuccessCount()) + " of " + std::to_string(entries) + " entries read back"});
+  if (entries == 0 && events.failures.empty())
+    events.Fail({1, kZipNotAnArchive, archiveFiles.back(), "no entries read back"});
+  const bool ok = events.failures.empty();
+  if (!ok && error) *error = events.failures.front().Describe();
   return ok;
 }
 

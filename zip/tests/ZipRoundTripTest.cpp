@@ -233,6 +233,80 @@ TEST_F(ZipEngineRoundTrip, ListedNamesAreWrittenNamesInEveryCodePage) {
   }
 }
 
+// Zip64 archives written by a peer: Zip64 extra fields on every entry, and
+// more than 65,535 entries behind Zip64 end records.
+TEST_F(ZipEngineRoundTrip, PeersZip64ArchivesListAndTest) {
+  if (!HaveTool("python3")) GTEST_SKIP() << "python3 missing";
+  const std::string script = scratch / "make.py";
+  WriteFile(script,
+            "import sys,zipfile\n"
+            "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
+            "  for i in range(3):\n"
+            "    with z.open('f%d.txt' % i, 'w', force_zip64=True) as f: f.write(b'zip64 %d' % i)\n"
+            "with zipfile.ZipFile(sys.argv[2], 'w') as z:\n"
+            "  for i in range(65600): z.writestr('d/%05d' % i, '')\n");
+  ASSERT_EQ(std::system(("python3 '" + script + "' '" + scratch / "forced.zip' '" + scratch / "many.zip'").c_str()), 0);
+  struct Case {
+    const char* archive;
+    int entries;
+  } cases[] = {{"forced.zip", 3}, {"many.zip", 65600}};
+  for (const Case& c : cases) {
+    TZipEngine engine;
+    engine.SetUnattended(true);
+    engine.SetLibDirectory(ORN_BIN_DIR);
+    engine.SetZipFileName(scratch / c.archive);
+    EXPECT_EQ(engine.Count(), c.entries) << c.archive;
+    engine.SetExtrOptions({ExtrTest, ExtrDirNames});
+    engine.Extract();
+    EXPECT_EQ(engine.SuccessCount(), c.entries) << c.archive << ": " << engine.LastMessage();
+  }
+}
+
+// Real archives of other tools: every listed name is the name written by
+// extracting all, is found when asked for by itself, and tests good.
+TEST_F(ZipEngineRoundTrip, FixturesListExtractAndFindTheSameNames) {
+  struct Case {
+    const char* path;
+    CodePageOpts codePage;
+    int charset;
+  } cases[] = {
+      {"libarchive/test_read_format_zip_filename_cp866.zip", cpOEM, 204},
+      {"cpython/zip_cp437_header.zip", cpOEM, 255},
+      {"go-archive-zip/subdir.zip", cpAuto, 186},
+      {"go-archive-zip/test.zip", cpAuto, 186},
+  };
+  int n = 0;
+  for (const Case& c : cases) {
+    const std::string path = std::string(ORN_FIXTURES_DIR) + "/zip/" + c.path;
+    if (!orn::FileExists(path)) GTEST_SKIP() << "fixture missing: " << path;
+    const std::string tag = "f" + std::to_string(++n);
+    TZipEngine engine;
+    engine.SetUnattended(true);
+    engine.SetLibDirectory(ORN_BIN_DIR);
+    engine.SetNamesCharset(c.charset);
+    engine.SetCodePage(c.codePage);
+    engine.SetExtrOptions({ExtrDirNames, ExtrOverWrite});
+    engine.SetZipFileName(path);
+    ASSERT_GT(engine.Count(), 0) << c.path;
+    std::vector<std::string> listed;
+    for (const ZipDirEntry& e : engine.DirEntries()) listed.push_back(e.Name);
+    std::sort(listed.begin(), listed.end());
+    engine.SetExtrBaseDir(scratch / (tag + "all"));
+    engine.Extract();
+    EXPECT_EQ(FilesUnder(scratch / (tag + "all")), listed) << c.path;
+    for (std::size_t k = 0; k < listed.size(); ++k) {
+      const std::string dir = scratch / (tag + "one" + std::to_string(k));
+      engine.SetExtrBaseDir(dir);
+      engine.FSpecArgs = {listed[k]};
+      engine.Extract();
+      EXPECT_EQ(FilesUnder(dir), std::vector<std::string>{listed[k]}) << c.path;
+    }
+    engine.SetExtrOptions({ExtrTest, ExtrDirNames});
+    engine.Extract();
+    EXPECT_EQ(engine.SuccessCount(), engine.Count()) << c.path;
+  }
+}
+
 }  // namespace
 
 namespace {
@@ -242,9 +316,10 @@ struct CliRun {
   std::string output;  // standard output and standard error together
 };
 
-CliRun RunOrnzip(const std::string& arguments) {
+CliRun RunOrnzip(const std::string& arguments, const std::string& inDir = "") {
   CliRun run{-1, ""};
-  FILE* pipe = ::popen((std::string(ORN_BIN_DIR) + "/ornzip " + arguments + " 2>&1").c_str(), "r");
+  const std::string cd = inDir.empty() ? "" : "cd '" + inDir + "' && ";
+  FILE* pipe = ::popen((cd + std::string(ORN_BIN_DIR) + "/ornzip " + arguments + " 2>&1").c_str(), "r");
   if (!pipe) return run;
   char buf[4096];
   while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe)) run.output.append(buf, n);
@@ -278,6 +353,101 @@ TEST(ZipEngineCli, ListAndFailuresWithIdentifiers) {
       EXPECT_NE(run.output.find(c.output), std::string::npos) << c.arguments << "\n" << run.output;
     else
       EXPECT_EQ(run.output, c.output) << c.arguments;
+  }
+}
+
+// Runs ornzip with standard output and standard error apart.
+struct CliStreams {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+CliStreams RunOrnzipApart(const std::string& arguments, const std::string& errFile) {
+  CliStreams run;
+  FILE* pipe = ::popen((std::string(ORN_BIN_DIR) + "/ornzip " + arguments + " 2>'" + errFile + "'").c_str(), "r");
+  if (!pipe) return run;
+  char buf[4096];
+  while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe)) run.out.append(buf, n);
+  int status = ::pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.err = ReadFile(errFile);
+  return run;
+}
+
+// Every command tells the truth: what did less than asked exits 1 and says
+// what was not done on standard error; results alone go to standard output.
+TEST(ZipEngineCli, EveryOutcomeIsTold) {
+  if (!RealLibraries() || !orn::FileExists(std::string(ORN_BIN_DIR) + "/ornzip"))
+    GTEST_SKIP() << "ornzip or the compression libraries not built";
+  ScratchDir scratch;
+  WriteFile(scratch / "good.zip", MakeZip({{"a.txt", "alpha"}, {"d/b.txt", "beta"}}));
+  WriteFile(scratch / "Buh2024.zip", std::string(300, 'j'));
+  std::string bad = MakeZip({{"GOOD.txt", "BAD!"}});
+  bad[bad.find("PK\x01\x02") + 16] ^= 0x55;  // the directory's CRC no longer fits the data
+  WriteFile(scratch / "crc.zip", bad);
+  WriteFile(scratch / "keep/GOOD.txt", "GOOD");
+  WriteFile(scratch / "bsd.zip", MakeZip({{"./", "", 3, 30}, {"f.txt", "f", 3, 30}}));
+  WriteFile(scratch / "evil.zip", MakeZip({{"../evil.txt", "x"}, {"ok.txt", "ok"}}));
+  const std::string q = "'" + scratch.Path() + "/";
+  struct Case {
+    std::string arguments;
+    int status;
+    std::string out;  // contained in standard output ("" : must be empty)
+    std::string err;  // contained in standard error ("" : must be empty)
+  } cases[] = {
+      {"--help", 0, "usage:", ""},
+      {"--version", 0, "ornzip 1.60", ""},
+      {"--frobnicate", 2, "", "usage:"},
+      {"list -x " + q + "good.zip'", 2, "", "usage:"},
+      {"list -v " + q + "good.zip'", 0, "           5            5 ", ""},
+      {"test " + q + "missing.zip'", 1, "", "[10102]"},
+      {"extract " + q + "missing.zip' " + q + "out'", 1, "", "[10102]"},
+      {"list " + q + "Buh2024.zip'", 1, "", "[11036]"},
+      {"test " + q + "good.zip'", 0, "2 entries tested good of 2", ""},
+      {"extract " + q + "good.zip' " + q + "x1' a.txt nothing.txt", 1, "", "nothing.txt"},
+      {"extract " + q + "crc.zip' " + q + "keep'", 1, "", "not extracted: GOOD.txt (CRC error)"},
+      {"test " + q + "crc.zip'", 1, "0 entries tested good of 1", "CRC"},
+      {"extract " + q + "bsd.zip' " + q + "x2'", 0, "", ""},
+      {"test " + q + "bsd.zip'", 0, "1 entries tested good of 1", ""},
+      {"extract " + q + "evil.zip' " + q + "x3'", 1, "", "not extracted: ../evil.txt (unsafe name)"},
+      {"add " + q + "new.exe' " + q + "good.zip'", 1, "", "code 15: self-extractors"},
+  };
+  for (const Case& c : cases) {
+    CliStreams run = RunOrnzipApart(c.arguments, scratch / "stderr.txt");
+    EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.out << run.err;
+    if (c.out.empty())
+      EXPECT_EQ(run.out, "") << c.arguments;
+    else
+      EXPECT_NE(run.out.find(c.out), std::string::npos) << c.arguments << "\n" << run.out;
+    if (c.err.empty())
+      EXPECT_EQ(run.err, "") << c.arguments;
+    else
+      EXPECT_NE(run.err.find(c.err), std::string::npos) << c.arguments << "\n" << run.err;
+  }
+  EXPECT_EQ(ReadFile(scratch / "keep/GOOD.txt"), "GOOD");
+  EXPECT_EQ(ReadFile(scratch / "x1/a.txt"), "alpha");
+  EXPECT_EQ(ReadFile(scratch / "x2/f.txt"), "f");
+}
+
+// The OEM page of DOS names follows the language chosen in Params.ini.
+TEST(ZipEngineCli, NamesFollowTheLanguageOfParamsIni) {
+  if (!RealLibraries() || !orn::FileExists(std::string(ORN_BIN_DIR) + "/RadEzaZuvev.ini"))
+    GTEST_SKIP() << "ornzip or its language file not built";
+  ScratchDir scratch;
+  WriteFile(scratch / "dos.zip", MakeZip({{"\x82\xae\xa4\xa0.txt", "water", 0}}));
+  struct Case {
+    const char* params;  // nullptr: no Params.ini
+    const char* listed;
+  } cases[] = {{nullptr, "é«żĀ.txt\n"}, {"Language=1\r\n", "é«żĀ.txt\n"}, {"Language=2\r\n", "Вода.txt\n"}};
+  for (const Case& c : cases) {
+    if (c.params)
+      WriteFile(scratch / "Params.ini", c.params);
+    else
+      orn::DeleteFileAt(scratch / "Params.ini");
+    CliRun run = RunOrnzip("list dos.zip", scratch.Path());
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(run.output, c.listed) << (c.params ? c.params : "no Params.ini");
   }
 }
 

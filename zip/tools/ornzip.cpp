@@ -1,63 +1,161 @@
 // ornzip: the zip engine from a terminal. Lists, adds, extracts and tests
-// through TZipEngine with Unattended set, so nothing ever waits for a person;
-// every message goes to standard error with its identifier, and the exit
-// status is 0 only when the command did what it was asked.
+// through TZipEngine with Unattended set, so nothing ever waits for a person.
+// Results go to standard output; every message goes to standard error with
+// its identifier. The exit status is 0 only when the command did all it was
+// asked, 1 when it did less (and says what was not done), 2 for a wrong
+// command line.
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 #include <string>
 #include <vector>
 
 #include "FileSystem.h"
+#include "FrameworkSettings.h"
+#include "LanguageDictionary.h"
+#include "ProgramFolders.h"
+#include "TextUtil.h"
 #include "ZipEngine.h"
+#include "ZipMessages.h"
 
 namespace {
 
-int Usage() {
-  std::fputs(
-      "usage: ornzip list ARCHIVE\n"
-      "       ornzip add [-r] [-y] [-0..-9 | --best] ARCHIVE FILE...\n"
-      "           -y: store symbolic links as links; --best: smallest archive, slowest\n"
-      "       ornzip extract [-j] ARCHIVE DIR [NAME...]\n"
-      "       ornzip test ARCHIVE\n",
-      stderr);
-  return 2;
+constexpr int kDone = 0;
+constexpr int kLessThanAsked = 1;
+constexpr int kWrongUsage = 2;
+
+const char kUsage[] =
+    "usage: ornzip list [-v] ARCHIVE\n"
+    "       ornzip add [-r] [-y] [-0..-9 | --best] ARCHIVE FILE...\n"
+    "       ornzip extract [-j] ARCHIVE DIR [NAME...]\n"
+    "       ornzip test ARCHIVE\n"
+    "       ornzip --help | --version\n"
+    "\n"
+    "list -v shows size, packed size, date, time and CRC of each entry.\n"
+    "add -y stores symbolic links as links; --best makes the smallest archive, slowest.\n"
+    "extract -j writes every entry into DIR itself, without stored folders.\n"
+    "Names are decoded in the code page of the language chosen in Params.ini.\n"
+    "Exit status: 0 done, 1 less was done than asked (what was not done is on\n"
+    "standard error), 2 wrong command line.\n";
+
+int Usage(bool asked) {
+  std::fputs(kUsage, asked ? stdout : stderr);
+  return asked ? kDone : kWrongUsage;
+}
+
+// The character set of the language chosen in Params.ini (the current
+// folder's, as the windows read it), through the language file beside the
+// program; the windows' default when either is missing.
+int LanguageCharset() {
+  orn::FrameworkValues values;
+  bool haveParams = false;
+  if (orn::FileExists("Params.ini"))
+    if (std::optional<std::string> bytes = orn::ReadWholeFile("Params.ini")) {
+      orn::ReadParams(orn::SplitLines(*bytes), values);
+      haveParams = true;
+    }
+  orn::LanguageDictionary dictionary;
+  if (!dictionary.Load(orn::ProgramDataDir() + "RadEzaZuvev.ini")) return values.labelCharset;
+  if (!haveParams)
+    if (std::optional<std::string> language = dictionary.Setting("Language")) {
+      const int number = std::atoi(language->c_str());
+      if (number > 0) values.language = number;
+    }
+  return dictionary.CharsetOf(values.language);
+}
+
+std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+
+// One line of `list -v`: size, packed size, date, time, CRC, name.
+std::string VerboseLine(const ZipDirEntry& e) {
+  char line[96];
+  const int day = e.ModDate & 0x1F, month = (e.ModDate >> 5) & 0x0F, year = 1980 + (e.ModDate >> 9);
+  const int hour = e.ModTime >> 11, minute = (e.ModTime >> 5) & 0x3F;
+  std::snprintf(line, sizeof line, "%12llu %12llu %s.%s.%d %s:%s %08x  ",
+                static_cast<unsigned long long>(e.UnpackedSize64), static_cast<unsigned long long>(e.PackedSize64),
+                TwoDigits(day).c_str(), TwoDigits(month).c_str(), year, TwoDigits(hour).c_str(),
+                TwoDigits(minute).c_str(), e.Crc32);
+  return line + e.Name + "\n";
+}
+
+const char* SkipReason(UnZipSkipTypes type) {
+  switch (type) {
+    case stOnFreshen:
+      return "not newer";
+    case stNoOverwrite:
+    case stFileExists:
+      return "a file of that name exists";
+    case stBadPassword:
+      return "wrong password";
+    case stNoEncryptionKey:
+      return "encrypted, no password";
+    case stCompressionUnknown:
+      return "compression method not supported";
+    case stUnknownZipHost:
+      return "unknown host system";
+    case stZipFileFormatWrong:
+      return "damaged entry";
+    case stGeneralExtractError:
+      return "could not be written";
+    case stUnsafePath:
+      return "unsafe name";
+  }
+  return "skipped";
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.empty()) return Usage();
+  if (args.empty()) return Usage(false);
   const std::string command = args[0];
   args.erase(args.begin());
+  if (command == "--help" || command == "-h") return Usage(true);
 
   TZipEngine zip;
+  if (command == "--version") {
+    std::printf("ornzip %s\n", zip.VersionInfo().c_str());
+    return kDone;
+  }
   zip.SetUnattended(true);
+  zip.SetNamesCharset(LanguageCharset());
   bool failed = false;
   zip.OnMessage = [&failed](TZipEngine& sender, int errCode, const std::string& message) {
     const int ident = errCode != 0 ? errCode : sender.LastErrCode();
-    // Warnings about data around the archive do not make a listing fail.
-    if (ident != 10203 && ident != 10204) failed = true;
+    // Warnings about data around the archive do not make a command fail.
+    if (ident != orn::kZipDirShifted && ident != orn::kZipTrailingData) failed = true;
     std::fprintf(stderr, "ornzip: [%d] %s\n", ident, message.c_str());
+  };
+  // Opening the archive for a command that needs one: a missing file is the
+  // engine's "no archive" message, not an empty archive.
+  auto open = [&zip](const std::string& path) {
+    if (!orn::FileExists(path)) {
+      zip.ShowZipMessage(orn::kZipNoArchive, ": " + path);
+      return false;
+    }
+    zip.SetZipFileName(path);
+    return !zip.ZipFileName().empty();
   };
 
   if (command == "list") {
-    if (args.size() != 1) return Usage();
-    if (!orn::FileExists(args[0])) {
-      zip.ShowZipMessage(10102, ": " + args[0]);
-      return 1;
+    bool verbose = false;
+    if (!args.empty() && args[0] == "-v") {
+      verbose = true;
+      args.erase(args.begin());
     }
-    zip.SetZipFileName(args[0]);
-    if (zip.ZipFileName().empty()) return 1;
+    if (args.size() != 1 || args[0].rfind("-", 0) == 0) return Usage(false);
+    if (!open(args[0])) return kLessThanAsked;
     std::string out;
-    out.reserve(zip.DirEntries().size() * 24);
+    out.reserve(zip.DirEntries().size() * (verbose ? 80 : 24));
     for (const ZipDirEntry& e : zip.DirEntries()) {
-      out += e.Name;
-      out += '\n';
+      if (verbose) {
+        out += VerboseLine(e);
+      } else {
+        out += e.Name;
+        out += '\n';
+      }
     }
     std::fwrite(out.data(), 1, out.size(), stdout);
-    return failed ? 1 : 0;
+    return failed ? kLessThanAsked : kDone;
   }
 
   if (command == "add") {
@@ -73,45 +171,55 @@ int main(int argc, char** argv) {
       else if (args[i].size() == 2 && args[i][1] >= '0' && args[i][1] <= '9')
         zip.SetAddCompLevel(args[i][1] - '0');
       else
-        return Usage();
+        return Usage(false);
     }
-    if (args.size() - i < 2) return Usage();
+    if (args.size() - i < 2) return Usage(false);
     zip.SetAddOptions(options);
     zip.SetZipFileName(args[i]);
     if (zip.ZipFileName().empty()) zip.SetZipFileName(args[i]);  // a listing failure already reported
-    if (zip.ZipFileName().empty()) return 1;
+    if (zip.ZipFileName().empty()) return kLessThanAsked;
     failed = false;
     zip.FSpecArgs.assign(args.begin() + static_cast<long>(i) + 1, args.end());
     zip.Add();
-    return zip.SuccessCount() > 0 && !failed ? 0 : 1;
+    return zip.SuccessCount() > 0 && !failed ? kDone : kLessThanAsked;
   }
 
   if (command == "extract" || command == "test") {
+    const bool test = command == "test";
     ExtrOpts options{ExtrDirNames, ExtrOverWrite};
     std::size_t i = 0;
-    if (command == "extract" && i < args.size() && args[i] == "-j") {
+    if (!test && i < args.size() && args[i] == "-j") {
       options.Exclude(ExtrDirNames);
       ++i;
     }
-    const std::size_t needed = command == "extract" ? 2 : 1;
-    if (args.size() - i < needed || (command == "test" && args.size() - i != 1)) return Usage();
-    if (command == "test") options = ExtrOpts{ExtrTest, ExtrDirNames};
+    const std::size_t needed = test ? 1 : 2;
+    if (args.size() - i < needed || (test && args.size() - i != 1)) return Usage(false);
+    for (std::size_t k = i; k < i + needed; ++k)
+      if (args[k].rfind("-", 0) == 0) return Usage(false);
+    if (test) options = ExtrOpts{ExtrTest, ExtrDirNames};
     zip.SetExtrOptions(options);
-    zip.SetZipFileName(args[i]);
-    if (zip.ZipFileName().empty()) return 1;
-    if (zip.Count() == 0) {
-      // Nothing in the archive: nothing to extract or test, and nothing wrong.
-      if (command == "test") std::printf("0 entries tested good of 0\n");
-      return failed ? 1 : 0;
-    }
-    if (command == "extract") zip.SetExtrBaseDir(args[i + 1]);
+    if (!open(args[i])) return kLessThanAsked;
+
+    std::vector<std::string> notDone;
+    zip.OnExtractSkipped = [&notDone](TZipEngine&, const std::string& forFile, UnZipSkipTypes type, int) {
+      notDone.push_back(forFile + " (" + SkipReason(type) + ")");
+    };
+    // Data that fails its CRC never replaces a file: the entry is reported.
+    zip.OnCRC32Error = [&notDone](TZipEngine&, const std::string& forFile, unsigned, unsigned, bool& doExtract) {
+      doExtract = false;
+      notDone.push_back(forFile + " (CRC error)");
+    };
+    if (!test) zip.SetExtrBaseDir(args[i + 1]);
     zip.FSpecArgs.assign(args.begin() + static_cast<long>(i + needed), args.end());
-    zip.Extract();
-    if (command == "test") std::printf("%d entries tested good of %d\n", zip.SuccessCount(), zip.Count());
-    if (failed) return 1;
-    if (zip.Count() > 0 && zip.SuccessCount() == 0) return 1;
-    if (command == "test" && zip.SuccessCount() < zip.Count()) return 1;
-    return 0;
+    const bool all = zip.FSpecArgs.empty();
+    if (zip.Count() > 0) zip.Extract();
+    const char* verb = test ? "tested" : "extracted";
+    for (const std::string& entry : notDone) std::fprintf(stderr, "ornzip: not %s: %s\n", verb, entry.c_str());
+    if (test) std::printf("%d entries tested good of %d\n", zip.SuccessCount(), zip.Count());
+    const bool less =
+        failed || !notDone.empty() || (all && zip.SuccessCount() < zip.Count()) || (!all && zip.SuccessCount() == 0);
+    if (less && !test) std::fprintf(stderr, "ornzip: %d of %d entries extracted\n", zip.SuccessCount(), zip.Count());
+    return less ? kLessThanAsked : kDone;
   }
-  return Usage();
+  return Usage(false);
 }

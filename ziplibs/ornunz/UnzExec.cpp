@@ -1,20 +1,25 @@
 // OrnUnzExec: one extract or test job. This thread decides, per entry, where
-// it may go (names are checked and every directory is opened relative to
-// the base directory without following symbolic links), asks the host its
-// questions and opens the output file; the worker threads decode entries
-// into those files in parallel.
+// it may go (names are checked by the record layer's one rule and every
+// directory is opened relative to the base directory without following
+// symbolic links), asks the host its questions and opens a temporary file
+// beside the final name; the worker threads decode entries into those files
+// in parallel, and each is renamed into place once its CRC checked.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <deque>
 #include <future>
 #include <memory>
 #include <new>
 #include <random>
+#include <set>
 
 #include "DosTime.h"
 #include "EntryDecoder.h"
@@ -109,10 +114,9 @@ class DirOpener {
 
 struct Pending {
   const CentralEntry* entry = nullptr;
-  std::string shownName;
   std::shared_ptr<UniqueFd> dir;
   std::string leaf;
-  std::string tempLeaf;                                 // set when an existing file is replaced
+  std::string tempLeaf;                                 // what the data is written to until its CRC is checked
   std::shared_future<std::vector<DecodeResult>> batch;  // the batch this entry went with
   std::size_t index = 0;                                // its place in the batch
   std::uint64_t weight = 0;
@@ -123,12 +127,14 @@ struct DecodeTask {
   DecodeJob job;
   std::shared_ptr<UniqueFd> out;
   std::time_t mtime = 0;
+  mode_t mode = 0;  // permissions to give the file; 0 leaves the default
 };
 
 DecodeResult RunTask(DecodeTask& t) {
   t.job.outFd = t.out->Get();
   DecodeResult r = DecodeEntry(t.job);
   if (t.job.outFd >= 0) {
+    if (t.mode != 0) ::fchmod(t.job.outFd, t.mode);
     struct timespec times[2];
     times[0].tv_sec = times[1].tv_sec = t.mtime;
     times[0].tv_nsec = times[1].tv_nsec = 0;
@@ -142,6 +148,16 @@ DecodeResult RunTask(DecodeTask& t) {
   return r;
 }
 
+// ".NAME.orn" followed by eight hexadecimal digits.
+bool IsTemporaryName(const std::string& name) {
+  constexpr std::size_t kTail = 4 + 8;  // ".orn" and the digits
+  if (name.size() < 2 + kTail || name[0] != '.') return false;
+  const std::size_t at = name.size() - kTail;
+  if (name.compare(at, 4, ".orn") != 0) return false;
+  return std::all_of(name.begin() + std::ptrdiff_t(at + 4), name.end(),
+                     [](char ch) { return std::isxdigit(static_cast<unsigned char>(ch)) && !std::isupper(ch); });
+}
+
 std::string TempLeafFor(const std::string& leaf) {
   thread_local std::mt19937 gen{std::random_device{}()};
   char buf[16];
@@ -149,358 +165,515 @@ std::string TempLeafFor(const std::string& leaf) {
   return "." + leaf.substr(0, 200) + ".orn" + buf;
 }
 
-int RunUnzJob(const OrnUnzipParams& p) {
-  Reporter rep(p.ZCallbackFunc, p.Handle, p.Caller, false, p.fVerbose || p.fTraceEnabled);
-  const std::string zipPath = Str(p.pZipFN);
-  if (zipPath.empty()) {
-    rep.Message(ORN_ZE_PARMS, "No archive name given");
-    return 0;
-  }
-  UniqueFd zfd(::open(zipPath.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!zfd) {
-    rep.Message(ORN_ZE_OPEN, "Cannot open " + zipPath + ": " + std::strerror(errno));
-    return 0;
-  }
-  CentralDirectory cd;
-  try {
-    cd = ReadCentralDirectory(zfd.Get(), zipPath, DecodingOf(p));
-  } catch (const ZipError& e) {
-    rep.Message(e.Code(), e.what());
-    return 0;
+// The permissions a Unix host stored with a file (no set-id or sticky bits:
+// a restore must not hand out privileges); 0 when none were stored.
+mode_t StoredMode(const CentralEntry& e) {
+  if ((e.versionMadeBy >> 8) != kHostUnix) return 0;
+  const std::uint32_t unixMode = e.externalAttr >> 16;
+  if ((unixMode & 0170000) != 0100000) return 0;
+  return mode_t(unixMode & 0777);
+}
+
+constexpr std::uint64_t kMaxLinkTarget = 4095;
+
+struct timespec Now() {
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return now;
+}
+
+// One extract or test job, in the steps it takes: open the archive, choose
+// the entries, then per entry decide where it goes, hand it to a worker and
+// finish it (CRC, rename) in order.
+class UnzJob {
+ public:
+  explicit UnzJob(const OrnUnzipParams& p)
+      : p_(p), rep_(p.ZCallbackFunc, p.Handle, p.Caller, false, p.fVerbose || p.fTraceEnabled) {}
+
+  int Run() {
+    if (!OpenArchive() || !ChooseEntries()) return 0;
+    if (p_.fExtractToMemory) return ExtractToMemory();
+    if (!OpenBase()) return 0;
+    for (const CentralEntry* e : chosen_) {
+      if (rep_.Stopped()) break;
+      DrainTo(kMaxWeight, kMaxInFlight);
+      if (!StartEntry(*e)) break;
+    }
+    Flush();
+    DrainTo(0, 0);
+    if (rep_.Stopped()) {
+      rep_.Message(ORN_ZE_ABORT, "Cancelled");
+      return done_;
+    }
+    rep_.BatchEnd();
+    return done_;
   }
 
-  const bool test = p.fTest != 0;
-  const bool keepDirs = p.fDirectories != 0;
-  const bool update = p.fUpdate != 0;
-  const bool freshen = p.fFreshen != 0 && !update;
-  const bool overwrite = p.fOverwrite != 0;
+ private:
+  static constexpr std::uint64_t kMaxWeight = 160u << 20;
+  static constexpr std::size_t kMaxInFlight = 256;
+  // Small entries go to the workers in batches, so that thousands of tiny
+  // files do not cost a thread hand-over each.
+  static constexpr std::size_t kBatchEntries = 32;
+  static constexpr std::uint64_t kBatchBytes = 1u << 20;
 
-  std::vector<std::string> patterns;
-  for (int i = 0; p.FDs && i < p.Argc; ++i)
-    if (p.FDs[i].fFileSpec && *p.FDs[i].fFileSpec) patterns.push_back(MatchingForm(p.FDs[i].fFileSpec));
+  bool OpenArchive() {
+    zipPath_ = Str(p_.pZipFN);
+    if (zipPath_.empty()) {
+      rep_.Message(ORN_ZE_PARMS, "No archive name given");
+      return false;
+    }
+    zfd_ = UniqueFd(::open(zipPath_.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!zfd_) {
+      rep_.Message(ORN_ZE_OPEN, "Cannot open " + zipPath_ + ": " + std::strerror(errno));
+      return false;
+    }
+    try {
+      cd_ = ReadCentralDirectory(zfd_.Get(), zipPath_, DecodingOf(p_));
+    } catch (const ZipError& e) {
+      rep_.Message(e.Code(), e.what());
+      return false;
+    }
+    return true;
+  }
 
-  std::string base = Str(p.ExtrBaseDir);
-  if (base.empty()) base = ".";
-  UniqueFd baseFd;
-  if (!test && !p.fExtractToMemory) {
+  bool ChooseEntries() {
+    for (int i = 0; p_.FDs && i < p_.Argc; ++i)
+      if (p_.FDs[i].fFileSpec && *p_.FDs[i].fFileSpec) patterns_.push_back(MatchingForm(p_.FDs[i].fFileSpec));
+    std::int64_t total = 0;
+    std::vector<bool> used(patterns_.size(), false);
+    for (const auto& e : cd_.entries)
+      if (Selected(e.name, patterns_, &used)) {
+        chosen_.push_back(&e);
+        if (!e.IsDirectory()) total += std::int64_t(e.uncompressedSize);
+      }
+    // Every line that names nothing is told, also when other lines chose
+    // entries: the caller asked for it and does not get it.
+    for (std::size_t i = 0; i < patterns_.size(); ++i)
+      if (!used[i]) rep_.Message(ORN_ZE_NAME, "No entry of " + zipPath_ + " matches " + patterns_[i]);
+    if (chosen_.empty()) return false;
+    return rep_.ItemCount(std::int64_t(chosen_.size())) && rep_.TotalSize(total);
+  }
+
+  bool OpenBase() {
+    if (test_) return true;
+    std::string base = Str(p_.ExtrBaseDir);
+    if (base.empty()) base = ".";
     if (!DirectoryExists(base)) ForceDirectories(base);
-    baseFd = UniqueFd(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!baseFd) {
-      rep.Message(ORN_ZE_CREATE, "Cannot open the directory to extract into, " + base + ": " + std::strerror(errno));
-      return 0;
+    baseFd_ = UniqueFd(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!baseFd_) {
+      rep_.Message(ORN_ZE_CREATE, "Cannot open the directory to extract into, " + base + ": " + std::strerror(errno));
+      return false;
     }
+    dirs_ = std::make_unique<DirOpener>(baseFd_.Get());
+    for (const CentralEntry* e : chosen_) {
+      SafeName link = CheckEntryName(e->name, keepDirs_);
+      if (e->IsSymlink() && link.verdict == NameVerdict::Write) archiveLinks_.insert(link.path);
+    }
+    return true;
   }
-  DirOpener dirs(baseFd.Get());
 
-  std::vector<const CentralEntry*> chosen;
-  std::int64_t total = 0;
-  std::vector<bool> used(patterns.size(), false);
-  for (const auto& e : cd.entries)
-    if (Selected(e.name, patterns, &used)) {
-      chosen.push_back(&e);
-      if (!e.IsDirectory()) total += std::int64_t(e.uncompressedSize);
-    }
-  // Every line that names nothing is told, also when other lines chose
-  // entries: the caller asked for it and does not get it.
-  for (std::size_t i = 0; i < patterns.size(); ++i)
-    if (!used[i]) rep.Message(ORN_ZE_NAME, "No entry of " + zipPath + " matches " + patterns[i]);
-  if (chosen.empty()) return 0;
-  if (!rep.ItemCount(std::int64_t(chosen.size())) || !rep.TotalSize(total)) return 0;
-
-  std::uint32_t pwRequests = std::min<std::uint32_t>(p.fPWReqCount, 15);
-  std::string goodPassword;
-  const std::string givenPassword = Str(p.pZipPassword);
-  auto passwordFits = [&](const std::string& pw, const CentralEntry& e, const std::uint8_t header[12]) {
+  bool PasswordFits(const std::string& pw, const CentralEntry& e, const std::uint8_t header[12]) const {
     std::uint8_t h[12];
     std::memcpy(h, header, 12);
     ZipCrypto c(pw);
     c.Decrypt(h, 12);
     return h[11] == e.CryptCheckByte();
-  };
+  }
 
   // Finds the password for an encrypted entry: the last one that fitted, the
   // one given, then as many questions as allowed. -1 when found, else why not.
-  auto findPassword = [&](const CentralEntry& e, std::uint64_t dataOffset, std::string& password) -> int {
+  int FindPassword(const CentralEntry& e, std::uint64_t dataOffset, std::string& password) {
     std::uint8_t header[12];
-    if (!ReadAt(zfd.Get(), header, 12, dataOffset)) return ORN_SKIP_ZIP_FORMAT_WRONG;
-    for (const std::string& pw : {goodPassword, givenPassword})
-      if (!pw.empty() && passwordFits(pw, e, header)) {
-        password = pw;
-        goodPassword = pw;
+    if (!ReadAt(zfd_.Get(), header, 12, dataOffset)) return ORN_SKIP_ZIP_FORMAT_WRONG;
+    const std::string given = Str(p_.pZipPassword);
+    for (const std::string& pw : {goodPassword_, given})
+      if (!pw.empty() && PasswordFits(pw, e, header)) {
+        password = goodPassword_ = pw;
         return -1;
       }
-    bool tried = !givenPassword.empty() || !goodPassword.empty();
-    while (pwRequests > 0) {
-      std::uint32_t repeat = pwRequests;
-      auto answer = rep.AskPassword(e.name, false, repeat);
+    bool tried = !given.empty() || !goodPassword_.empty();
+    while (pwRequests_ > 0) {
+      std::uint32_t repeat = pwRequests_;
+      auto answer = rep_.AskPassword(e.name, false, repeat);
       if (!answer) {
-        pwRequests = 0;  // the user declined: no more questions in this job
+        pwRequests_ = 0;  // the user declined: no more questions in this job
         break;
       }
-      pwRequests = repeat > 0 ? repeat - 1 : 0;
+      pwRequests_ = repeat > 0 ? repeat - 1 : 0;
       tried = true;
-      if (passwordFits(*answer, e, header)) {
-        password = goodPassword = *answer;
-        pwRequests = std::min<std::uint32_t>(p.fPWReqCount, 15);
+      if (PasswordFits(*answer, e, header)) {
+        password = goodPassword_ = *answer;
+        pwRequests_ = std::min<std::uint32_t>(p_.fPWReqCount, 15);
         return -1;
       }
     }
     return tried ? ORN_SKIP_BAD_PASSWORD : ORN_SKIP_NO_ENCRYPTION_KEY;
-  };
+  }
 
-  if (p.fExtractToMemory) {
-    // The memory variant: the first file entry the first line names, into
-    // the host's buffer, which must be large enough.
+  // The data offset and password of an encrypted entry; false (reported)
+  // when the entry cannot be read.
+  bool UnlockEntry(const CentralEntry& e, DecodeJob& job) {
+    if (!e.IsEncrypted()) return true;
+    try {
+      job.dataOffset = LocalDataOffset(zfd_.Get(), e, zipPath_);
+    } catch (const ZipError& err) {
+      rep_.Message(err.Code(), err.what());
+      rep_.Skipped(e.name, ORN_SKIP_ZIP_FORMAT_WRONG, err.Code());
+      return false;
+    }
+    int skip = FindPassword(e, job.dataOffset, job.password);
+    if (skip >= 0) {
+      rep_.Skipped(e.name, skip, skip == ORN_SKIP_ZIP_FORMAT_WRONG ? ORN_ZE_EOF : ORN_ZE_PASSWORD);
+      return false;
+    }
+    return true;
+  }
+
+  // The memory variant: the first file entry the first line names, into the
+  // host's buffer, which must be large enough.
+  int ExtractToMemory() {
     const CentralEntry* target = nullptr;
-    std::vector<std::string> first(patterns.begin(), patterns.begin() + std::min<std::size_t>(1, patterns.size()));
-    for (const CentralEntry* e : chosen)
+    std::vector<std::string> first(patterns_.begin(), patterns_.begin() + std::min<std::size_t>(1, patterns_.size()));
+    for (const CentralEntry* e : chosen_)
       if (!e->IsDirectory() && Selected(e->name, first)) {
         target = e;
         break;
       }
     if (!target) return 0;
-    if (!p.pExtractBuffer || target->uncompressedSize > p.ExtractBufferSize) {
-      rep.Message(ORN_ZE_PARMS, "The buffer is too small for " + target->name);
+    if (!p_.pExtractBuffer || target->uncompressedSize > p_.ExtractBufferSize) {
+      rep_.Message(ORN_ZE_PARMS, "The buffer is too small for " + target->name);
       return 0;
     }
-    if (!rep.ItemStart(target->name, std::int64_t(target->uncompressedSize))) return 0;
+    if (!rep_.ItemStart(target->name, std::int64_t(target->uncompressedSize))) return 0;
     DecodeJob job;
-    job.archiveFd = zfd.Get();
+    job.archiveFd = zfd_.Get();
     job.entry = target;
-    job.outBuffer = static_cast<char*>(p.pExtractBuffer);
-    job.outCapacity = p.ExtractBufferSize;
-    if (target->IsEncrypted()) {
-      try {
-        job.dataOffset = LocalDataOffset(zfd.Get(), *target, zipPath);
-      } catch (const ZipError& err) {
-        rep.Message(err.Code(), err.what());
-        return 0;
-      }
-      int skip = findPassword(*target, job.dataOffset, job.password);
-      if (skip >= 0) {
-        rep.Skipped(target->name, skip, ORN_ZE_PASSWORD);
-        return 0;
-      }
-    }
+    job.outBuffer = static_cast<char*>(p_.pExtractBuffer);
+    job.outCapacity = p_.ExtractBufferSize;
+    if (!UnlockEntry(*target, job)) return 0;
     DecodeResult r = DecodeEntry(job);
     if (!r.ok || r.crc != target->crc) {
-      rep.Message(r.ok ? ORN_ZE_CRC : r.errorCode, r.ok ? "CRC error: " + target->name : r.error);
+      rep_.Message(r.ok ? ORN_ZE_CRC : r.errorCode, r.ok ? "CRC error: " + target->name : r.error);
       return 0;
     }
-    rep.BytesDone(std::int64_t(target->uncompressedSize));
-    rep.BatchEnd();
+    rep_.BytesDone(std::int64_t(target->uncompressedSize));
+    rep_.BatchEnd();
     return 1;
   }
 
-  WorkerPool pool(WorkerPool::ThreadsFor(0));
-  std::deque<Pending> inflight;
-  std::uint64_t weightInFlight = 0;
-  const std::uint64_t maxWeight = 160u << 20;
-  int done = 0;
+  // Refuses an entry with a message and the skip report.
+  void Refuse(const CentralEntry& e, int skipType, int code, const std::string& why) {
+    if (!why.empty()) rep_.Message(code, why + ": " + e.name);
+    rep_.Skipped(e.name, skipType, code);
+  }
 
-  // Small entries go to the workers in batches, so that thousands of tiny
-  // files do not cost a thread hand-over each.
-  constexpr std::size_t kBatchEntries = 32;
-  constexpr std::uint64_t kBatchBytes = 1u << 20;
-  std::vector<DecodeTask> building;
-  std::uint64_t buildingBytes = 0;
-  auto flush = [&] {
-    if (building.empty()) return;
-    std::size_t first = inflight.size() - building.size();
-    auto fut = pool.Submit([tasks = std::move(building)]() mutable {
+  // The folder an entry's relative path goes into, opened without following
+  // links; false (reported) when it cannot be.
+  bool OpenFolderOf(const CentralEntry& e, const std::string& rel, Pending& pend) {
+    std::size_t slash = rel.rfind('/');
+    std::string relDir = slash == std::string::npos ? "" : rel.substr(0, slash);
+    pend.leaf = slash == std::string::npos ? rel : rel.substr(slash + 1);
+    std::string err;
+    auto st = dirs_->Open(relDir, true, pend.dir, err);
+    if (st == DirOpener::Status::Unsafe) {
+      Refuse(e, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE, "A symbolic link is on the way, not extracted");
+      return false;
+    }
+    if (st == DirOpener::Status::Failed) {
+      Refuse(e, ORN_SKIP_GENERAL_EXTRACT_ERROR, ORN_ZE_CREATE, "Cannot create the directory (" + err + ")");
+      return false;
+    }
+    if (cleaned_.insert(relDir).second) RemoveStaleTemporaries(pend.dir->Get());
+    return true;
+  }
+
+  // Temporary files an earlier, killed extraction left in a folder this job
+  // writes to: only names of this library's own pattern, last changed
+  // before this job began (a running job keeps changing its own).
+  void RemoveStaleTemporaries(int dirFd) {
+    int fd = ::dup(dirFd);
+    DIR* d = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!d) {
+      if (fd >= 0) ::close(fd);
+      return;
+    }
+    std::vector<std::string> stale;
+    while (dirent* entry = ::readdir(d)) {
+      const std::string name = entry->d_name;
+      if (!IsTemporaryName(name)) continue;
+      struct stat st {};
+      if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+      if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) continue;
+      const bool before = st.st_ctim.tv_sec < started_.tv_sec ||
+                          (st.st_ctim.tv_sec == started_.tv_sec && st.st_ctim.tv_nsec < started_.tv_nsec);
+      if (before) stale.push_back(name);
+    }
+    ::closedir(d);
+    for (const std::string& name : stale)
+      if (::unlinkat(dirFd, name.c_str(), 0) == 0)
+        rep_.Info("Removed a temporary file left by an earlier run: " + name);
+  }
+
+  enum class Decision { Write, Skip, Stop };
+
+  // Whether an entry may replace what stands under its name, by the job's
+  // freshen, update and overwrite rules and the host's answer.
+  Decision MayWrite(const CentralEntry& e, const Pending& pend, bool isLink) {
+    struct stat st {};
+    const int dirFd = pend.dir->Get();
+    const bool exists = ::fstatat(dirFd, pend.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (exists && S_ISLNK(st.st_mode) && !isLink) {
+      Refuse(e, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE, "The target is a symbolic link, not extracted");
+      return Decision::Skip;
+    }
+    if (exists && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
+      Refuse(e, ORN_SKIP_GENERAL_EXTRACT_ERROR, ORN_ZE_CREATE, "Something other than a file is in the way");
+      return Decision::Skip;
+    }
+    const bool older = exists && ToDosDateTime(st.st_mtime) < e.DosDateTime();
+    if ((!exists && freshen_) || (exists && (freshen_ || update_) && !older)) {
+      rep_.Skipped(e.name, ORN_SKIP_ON_FRESHEN, 0);
+      return Decision::Skip;
+    }
+    if (exists && !overwrite_ && !rep_.AskOverwrite(e.name, older, freshen_ || update_)) {
+      if (rep_.Stopped()) return Decision::Stop;
+      rep_.Skipped(e.name, rep_.HasCallback() ? ORN_SKIP_NO_OVERWRITE : ORN_SKIP_FILE_EXISTS, 0);
+      return Decision::Skip;
+    }
+    return Decision::Write;
+  }
+
+  // A symbolic link of the archive, restored as a link when it and its
+  // target stay inside the extraction folder and the target does not lead
+  // through another link; refused otherwise.
+  void RestoreLink(const CentralEntry& e, const std::string& rel) {
+    if (e.uncompressedSize > kMaxLinkTarget) {
+      Refuse(e, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE, "Symbolic link with an overlong target, not extracted");
+      return;
+    }
+    std::string target(std::size_t(e.uncompressedSize), '\0');
+    DecodeJob job;
+    job.archiveFd = zfd_.Get();
+    job.entry = &e;
+    job.outBuffer = target.data();
+    job.outCapacity = target.size();
+    if (!UnlockEntry(e, job)) return;
+    DecodeResult r = DecodeEntry(job);
+    if (!r.ok || r.crc != e.crc) {
+      rep_.Message(r.ok ? ORN_ZE_CRC : r.errorCode, r.ok ? "CRC error: " + e.name : r.error);
+      rep_.Skipped(e.name, ORN_SKIP_GENERAL_EXTRACT_ERROR, r.ok ? ORN_ZE_CRC : r.errorCode);
+      return;
+    }
+    std::string resolved;
+    if (!LinkStaysInside(rel, target, &resolved) || ThroughLink(resolved)) {
+      Refuse(e, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE, "Symbolic link pointing outside, not extracted (" + target + ")");
+      return;
+    }
+    Pending pend;
+    if (!OpenFolderOf(e, rel, pend)) return;
+    Decision d = MayWrite(e, pend, true);
+    if (d != Decision::Write) return;
+    const int dirFd = pend.dir->Get();
+    // Made beside its name and renamed over it; a name left by an earlier,
+    // killed run is never reused.
+    std::string temp;
+    bool made = false;
+    for (int attempt = 0; attempt < 16 && !made; ++attempt) {
+      temp = TempLeafFor(pend.leaf);
+      made = ::symlinkat(target.c_str(), dirFd, temp.c_str()) == 0;
+      if (!made && errno != EEXIST) break;
+    }
+    if (!made || ::renameat(dirFd, temp.c_str(), dirFd, pend.leaf.c_str()) != 0) {
+      const std::string why = std::strerror(errno);
+      if (made) ::unlinkat(dirFd, temp.c_str(), 0);
+      Refuse(e, ORN_SKIP_GENERAL_EXTRACT_ERROR, ORN_ZE_CREATE, "Cannot create the symbolic link (" + why + ")");
+      return;
+    }
+    ++done_;
+    rep_.BytesDone(std::int64_t(e.uncompressedSize));
+  }
+
+  // True when a resolved link target leads through another link: one the
+  // archive restores or one already on disk under the base.
+  bool ThroughLink(const std::string& resolved) const {
+    std::size_t from = 0;
+    while (from < resolved.size()) {
+      std::size_t to = resolved.find('/', from);
+      if (to == std::string::npos) to = resolved.size();
+      const std::string prefix = resolved.substr(0, to);
+      struct stat st {};
+      if (archiveLinks_.count(prefix) ||
+          (::fstatat(baseFd_.Get(), prefix.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)))
+        return true;
+      from = to + 1;
+    }
+    return false;
+  }
+
+  // Decides one entry and hands it to the workers; false when the job stops.
+  bool StartEntry(const CentralEntry& e) {
+    SafeName safe = CheckEntryName(e.name, keepDirs_);
+    if (safe.verdict == NameVerdict::SkipQuiet) return true;
+    if (safe.verdict == NameVerdict::Unsafe) {
+      rep_.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
+      rep_.Message(ORN_ZE_UNSAFE, "Unsafe name (" + safe.reason + "), not extracted: " + e.name);
+      return true;
+    }
+    if (e.IsDirectory()) {
+      if (!test_ && keepDirs_) {
+        std::shared_ptr<UniqueFd> d;
+        std::string err;
+        auto st = dirs_->Open(safe.path, true, d, err);
+        if (st == DirOpener::Status::Unsafe)
+          rep_.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
+        else if (st == DirOpener::Status::Failed)
+          rep_.Message(ORN_ZE_CREATE, "Cannot create " + safe.path + ": " + err);
+      }
+      return true;
+    }
+    if (!rep_.ItemStart(e.name, std::int64_t(e.uncompressedSize))) return false;
+    if (e.flags & kFlagStrongEncryption || e.method == 99) {
+      rep_.Skipped(e.name, ORN_SKIP_COMPRESSION_UNKNOWN, ORN_ZE_FORMAT);
+      return true;
+    }
+    if (e.method != kMethodStore && e.method != kMethodDeflate) {
+      Refuse(e, ORN_SKIP_COMPRESSION_UNKNOWN, ORN_ZE_FORMAT,
+             "Compression method " + std::to_string(e.method) + " not supported");
+      return true;
+    }
+    if (!test_ && e.IsSymlink()) {
+      RestoreLink(e, safe.path);
+      return !rep_.Stopped();
+    }
+    // The data offset is found by the worker, except for encrypted entries,
+    // whose header this thread checks against the password first.
+    DecodeJob job;
+    job.archiveFd = zfd_.Get();
+    job.entry = &e;
+    if (!UnlockEntry(e, job)) return true;
+
+    Pending pend;
+    pend.entry = &e;
+    UniqueFd out;
+    if (!test_) {
+      if (!OpenFolderOf(e, safe.path, pend)) return true;
+      Decision d = MayWrite(e, pend, false);
+      if (d == Decision::Stop) return false;
+      if (d == Decision::Skip) return true;
+      // Every file is written beside its final name and renamed over it only
+      // when its CRC checked: a failure or a kill never leaves a truncated or
+      // bad file under the real name, nor touches the file it replaces.
+      // A name left by an earlier, killed run is never reused.
+      for (int attempt = 0; attempt < 16 && !out; ++attempt) {
+        pend.tempLeaf = TempLeafFor(pend.leaf);
+        out = UniqueFd(::openat(pend.dir->Get(), pend.tempLeaf.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+        if (!out && errno != EEXIST) break;
+      }
+      if (!out) {
+        Refuse(e, ORN_SKIP_GENERAL_EXTRACT_ERROR, ORN_ZE_CREATE,
+               std::string("Cannot create (") + std::strerror(errno) + ")");
+        return true;
+      }
+    }
+    pend.weight = std::min<std::uint64_t>(e.compressedSize, kWholeEntryLimit) +
+                  std::min<std::uint64_t>(e.uncompressedSize, kWholeEntryLimit) + 4096;
+    weightInFlight_ += pend.weight;
+    building_.push_back({job, std::make_shared<UniqueFd>(std::move(out)), FromDosDateTime(e.DosDateTime()),
+                         test_ ? mode_t(0) : StoredMode(e)});
+    buildingBytes_ += e.uncompressedSize;
+    inflight_.push_back(std::move(pend));
+    if (building_.size() >= kBatchEntries || buildingBytes_ >= kBatchBytes) Flush();
+    return true;
+  }
+
+  void Flush() {
+    if (building_.empty()) return;
+    std::size_t first = inflight_.size() - building_.size();
+    auto fut = pool_
+                   .Submit([tasks = std::move(building_)]() mutable {
                      std::vector<DecodeResult> results;
                      results.reserve(tasks.size());
                      for (DecodeTask& t : tasks) results.push_back(RunTask(t));
                      return results;
                    })
                    .share();
-    for (std::size_t k = first; k < inflight.size(); ++k) {
-      inflight[k].batch = fut;
-      inflight[k].index = k - first;
+    for (std::size_t k = first; k < inflight_.size(); ++k) {
+      inflight_[k].batch = fut;
+      inflight_[k].index = k - first;
     }
-    building.clear();
-    buildingBytes = 0;
-  };
+    building_.clear();
+    buildingBytes_ = 0;
+  }
 
-  auto finish = [&](Pending& pend) {
+  // An entry's data is decoded: keep it under its name when its CRC checked
+  // (or the host wants bad data kept), else remove it.
+  void Finish(Pending& pend) {
     DecodeResult r = pend.batch.get()[pend.index];
-    weightInFlight -= pend.weight;
+    weightInFlight_ -= pend.weight;
     const CentralEntry& e = *pend.entry;
-    int dirFd = pend.dir ? pend.dir->Get() : -1;
-    const std::string& written = pend.tempLeaf.empty() ? pend.leaf : pend.tempLeaf;
     bool keep = false;
+    bool good = false;
     if (!r.ok) {
-      rep.Message(r.errorCode, r.error);
-      rep.Skipped(pend.shownName,
-                  r.errorCode == ORN_ZE_PASSWORD ? ORN_SKIP_BAD_PASSWORD : ORN_SKIP_GENERAL_EXTRACT_ERROR, r.errorCode);
+      rep_.Message(r.errorCode, r.error);
+      rep_.Skipped(e.name, r.errorCode == ORN_ZE_PASSWORD ? ORN_SKIP_BAD_PASSWORD : ORN_SKIP_GENERAL_EXTRACT_ERROR,
+                   r.errorCode);
     } else if (r.crc != e.crc) {
-      rep.Message(ORN_ZE_CRC, "CRC error: " + pend.shownName);
-      keep = !test && rep.AskKeepOnCrcError(pend.shownName, r.crc, e.crc);
+      rep_.Message(ORN_ZE_CRC, "CRC error: " + e.name);
+      keep = !test_ && rep_.AskKeepOnCrcError(e.name, r.crc, e.crc);
     } else {
-      keep = true;
-      ++done;
+      keep = good = true;
     }
-    if (!test) {
-      if (keep && !pend.tempLeaf.empty() && ::renameat(dirFd, pend.tempLeaf.c_str(), dirFd, pend.leaf.c_str()) != 0) {
-        rep.Message(ORN_ZE_WRITE, "Cannot replace " + pend.shownName + ": " + std::strerror(errno));
-        if (r.ok && r.crc == e.crc) --done;
-        keep = false;
+    if (!test_) {
+      const int dirFd = pend.dir->Get();
+      if (keep && ::renameat(dirFd, pend.tempLeaf.c_str(), dirFd, pend.leaf.c_str()) != 0) {
+        rep_.Message(ORN_ZE_WRITE, "Cannot put " + e.name + " in place: " + std::strerror(errno));
+        keep = good = false;
       }
-      if (!keep) ::unlinkat(dirFd, written.c_str(), 0);
+      if (!keep) ::unlinkat(dirFd, pend.tempLeaf.c_str(), 0);
     }
-    rep.BytesDone(std::int64_t(e.uncompressedSize));
-  };
-  auto drainTo = [&](std::uint64_t limit, std::size_t count) {
-    while (!inflight.empty() && (weightInFlight > limit || inflight.size() > count)) {
-      if (!inflight.front().batch.valid()) flush();
-      finish(inflight.front());
-      inflight.pop_front();
-    }
-  };
-
-  for (const CentralEntry* ep : chosen) {
-    const CentralEntry& e = *ep;
-    if (rep.Stopped()) break;
-    drainTo(maxWeight, 256);
-    SafeName safe = CheckEntryName(e.name, keepDirs);
-    if (safe.verdict == NameVerdict::SkipQuiet) continue;
-    if (safe.verdict == NameVerdict::Unsafe) {
-      rep.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
-      rep.Message(ORN_ZE_UNSAFE, "Unsafe name (" + safe.reason + "), not extracted: " + e.name);
-      continue;
-    }
-    const std::string* rel = &safe.path;
-    if (e.IsDirectory()) {
-      if (!test && keepDirs) {
-        std::shared_ptr<UniqueFd> d;
-        std::string err;
-        auto st = dirs.Open(*rel, true, d, err);
-        if (st == DirOpener::Status::Unsafe)
-          rep.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
-        else if (st == DirOpener::Status::Failed)
-          rep.Message(ORN_ZE_CREATE, "Cannot create " + *rel + ": " + err);
-      }
-      continue;
-    }
-    if (!rep.ItemStart(e.name, std::int64_t(e.uncompressedSize))) break;
-    if (e.flags & kFlagStrongEncryption || e.method == 99) {
-      rep.Skipped(e.name, ORN_SKIP_COMPRESSION_UNKNOWN, ORN_ZE_FORMAT);
-      continue;
-    }
-    if (e.method != kMethodStore && e.method != kMethodDeflate) {
-      rep.Message(ORN_ZE_FORMAT, "Compression method " + std::to_string(e.method) + " not supported: " + e.name);
-      rep.Skipped(e.name, ORN_SKIP_COMPRESSION_UNKNOWN, ORN_ZE_FORMAT);
-      continue;
-    }
-    if (!test && e.IsSymlink()) {
-      rep.Message(ORN_ZE_UNSAFE, "Symbolic link not extracted: " + e.name);
-      rep.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
-      continue;
-    }
-    // The data offset is found by the worker, except for encrypted entries,
-    // whose header this thread checks against the password first.
-    std::uint64_t dataOffset = 0;
-    if (e.IsEncrypted()) {
-      try {
-        dataOffset = LocalDataOffset(zfd.Get(), e, zipPath);
-      } catch (const ZipError& err) {
-        rep.Message(err.Code(), err.what());
-        rep.Skipped(e.name, ORN_SKIP_ZIP_FORMAT_WRONG, err.Code());
-        continue;
-      }
-    }
-    std::string password;
-    if (e.IsEncrypted()) {
-      int skip = findPassword(e, dataOffset, password);
-      if (skip >= 0) {
-        rep.Skipped(e.name, skip, skip == ORN_SKIP_ZIP_FORMAT_WRONG ? ORN_ZE_EOF : ORN_ZE_PASSWORD);
-        continue;
-      }
-    }
-
-    Pending pend;
-    pend.entry = &e;
-    pend.shownName = e.name;
-    DecodeJob job;
-    job.archiveFd = zfd.Get();
-    job.entry = &e;
-    job.dataOffset = dataOffset;
-    job.password = password;
-    UniqueFd out;
-    if (!test) {
-      std::size_t slash = rel->rfind('/');
-      std::string relDir = slash == std::string::npos ? "" : rel->substr(0, slash);
-      pend.leaf = slash == std::string::npos ? *rel : rel->substr(slash + 1);
-      std::string err;
-      auto st = dirs.Open(relDir, true, pend.dir, err);
-      if (st == DirOpener::Status::Unsafe) {
-        rep.Message(ORN_ZE_UNSAFE, "A symbolic link is on the way, not extracted: " + e.name);
-        rep.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
-        continue;
-      }
-      if (st == DirOpener::Status::Failed) {
-        rep.Message(ORN_ZE_CREATE, "Cannot create the directory of " + e.name + ": " + err);
-        rep.Skipped(e.name, ORN_SKIP_GENERAL_EXTRACT_ERROR, ORN_ZE_CREATE);
-        continue;
-      }
-      int dirFd = pend.dir->Get();
-      struct stat st0 {};
-      bool exists = ::fstatat(dirFd, pend.leaf.c_str(), &st0, AT_SYMLINK_NOFOLLOW) == 0;
-      if (exists && S_ISLNK(st0.st_mode)) {
-        rep.Message(ORN_ZE_UNSAFE, "The target is a symbolic link, not extracted: " + e.name);
-        rep.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
-        continue;
-      }
-      if (exists && !S_ISREG(st0.st_mode)) {
-        rep.Message(ORN_ZE_CREATE, "Something other than a file is in the way: " + e.name);
-        rep.Skipped(e.name, ORN_SKIP_GENERAL_EXTRACT_ERROR, ORN_ZE_CREATE);
-        continue;
-      }
-      bool older = exists && ToDosDateTime(st0.st_mtime) < e.DosDateTime();
-      if (!exists && freshen) {
-        rep.Skipped(e.name, ORN_SKIP_ON_FRESHEN, 0);
-        continue;
-      }
-      if (exists && (freshen || update) && !older) {
-        rep.Skipped(e.name, ORN_SKIP_ON_FRESHEN, 0);
-        continue;
-      }
-      if (exists && !overwrite) {
-        if (!rep.AskOverwrite(e.name, older, freshen || update)) {
-          if (rep.Stopped()) break;
-          rep.Skipped(e.name, rep.HasCallback() ? ORN_SKIP_NO_OVERWRITE : ORN_SKIP_FILE_EXISTS, 0);
-          continue;
-        }
-      }
-      // A file being replaced is written beside it first, so a failure
-      // leaves the old one intact.
-      if (exists) pend.tempLeaf = TempLeafFor(pend.leaf);
-      const std::string& target = exists ? pend.tempLeaf : pend.leaf;
-      out = UniqueFd(::openat(dirFd, target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-      if (!out) {
-        rep.Message(ORN_ZE_CREATE, "Cannot create " + e.name + ": " + std::strerror(errno));
-        rep.Skipped(e.name, ORN_SKIP_GENERAL_EXTRACT_ERROR, ORN_ZE_CREATE);
-        continue;
-      }
-    }
-    pend.weight = std::min<std::uint64_t>(e.compressedSize, kWholeEntryLimit) +
-                  std::min<std::uint64_t>(e.uncompressedSize, kWholeEntryLimit) + 4096;
-    weightInFlight += pend.weight;
-    std::time_t mtime = FromDosDateTime(e.DosDateTime());
-    building.push_back({job, std::make_shared<UniqueFd>(std::move(out)), mtime});
-    buildingBytes += e.uncompressedSize;
-    inflight.push_back(std::move(pend));
-    if (building.size() >= kBatchEntries || buildingBytes >= kBatchBytes) flush();
+    if (good) ++done_;
+    rep_.BytesDone(std::int64_t(e.uncompressedSize));
   }
-  flush();
-  drainTo(0, 0);
-  if (rep.Stopped()) {
-    rep.Message(ORN_ZE_ABORT, "Cancelled");
-    return done;
+
+  void DrainTo(std::uint64_t limit, std::size_t count) {
+    while (!inflight_.empty() && (weightInFlight_ > limit || inflight_.size() > count)) {
+      if (!inflight_.front().batch.valid()) Flush();
+      Finish(inflight_.front());
+      inflight_.pop_front();
+    }
   }
-  rep.BatchEnd();
-  return done;
-}
+
+  const OrnUnzipParams& p_;
+  Reporter rep_;
+  const bool test_ = p_.fTest != 0;
+  const bool keepDirs_ = p_.fDirectories != 0;
+  const bool update_ = p_.fUpdate != 0;
+  const bool freshen_ = p_.fFreshen != 0 && !update_;
+  const bool overwrite_ = p_.fOverwrite != 0;
+
+  std::string zipPath_;
+  UniqueFd zfd_;
+  CentralDirectory cd_;
+  std::vector<std::string> patterns_;
+  std::vector<const CentralEntry*> chosen_;
+  UniqueFd baseFd_;
+  std::unique_ptr<DirOpener> dirs_;
+  std::set<std::string> archiveLinks_;
+  std::set<std::string> cleaned_;  // folders whose stale temporary files are gone
+  const struct timespec started_ = Now();
+
+  std::uint32_t pwRequests_ = std::min<std::uint32_t>(p_.fPWReqCount, 15);
+  std::string goodPassword_;
+
+  WorkerPool pool_{WorkerPool::ThreadsFor(0)};
+  std::deque<Pending> inflight_;
+  std::uint64_t weightInFlight_ = 0;
+  std::vector<DecodeTask> building_;
+  std::uint64_t buildingBytes_ = 0;
+  int done_ = 0;
+};
 
 }  // namespace
 }  // namespace orn::zipfmt
@@ -512,7 +685,7 @@ ORN_ZIPLIB_EXPORT int32_t GetOrnUnzVersion(void) { return ORN_UNZLIB_VERSION; }
 ORN_ZIPLIB_EXPORT int32_t OrnUnzExec(OrnUnzipParams* params) {
   if (!params) return 0;
   try {
-    return orn::zipfmt::RunUnzJob(*params);
+    return orn::zipfmt::UnzJob(*params).Run();
   } catch (const std::bad_alloc&) {
     orn::zipfmt::Reporter rep(params->ZCallbackFunc, params->Handle, params->Caller, false, false);
     rep.Message(ORN_ZE_MEMORY, "Out of memory");

@@ -102,6 +102,23 @@ int VolumeNumberOfName(const std::string& path) {
   return 0;
 }
 
+int VolumeNumberInSet(const std::string& path) {
+  const int number = VolumeNumberOfName(path);
+  if (number <= 1) return number;
+  // A later volume has the first one beside it; "Buh2024.zip" alone is an
+  // archive whose name happens to end in digits.
+  std::string name = ExtractFileName(path);
+  std::string ext = ExtractFileExt(name);
+  std::string base = name.substr(0, name.size() - ext.size());
+  std::string first;
+  if (ext.size() >= 3 && (ext[1] == 'z' || ext[1] == 'Z') && std::isdigit(static_cast<unsigned char>(ext[2])))
+    first = base + ext.substr(0, 2) + "01";
+  else
+    first = base.substr(0, base.size() - 3) + "001" + ext;
+  const std::string dir = ExtractFilePath(path);
+  return FileExists(dir.empty() ? first : JoinPath(dir, first)) ? number : 0;
+}
+
 bool ZipDirReader::FindEndOfDirectory(ZipEndRecord& end, ZipDirectoryInfo& info, bool raise) {
   info.comment.clear();
   const std::uint64_t fileSize = source_.Size();
@@ -174,7 +191,9 @@ bool ZipDirReader::FindEndOfDirectory(ZipEndRecord& end, ZipDirectoryInfo& info,
 
   if (!found) {
     if (!raise) return false;
-    if (!firstVolume && options_.labelVolume > 0) throw EZipEngine(kZipVolumeN, options_.labelVolume);
+    // A first volume carries the span marker; without it, a name ending in
+    // "001" is just a name.
+    if (!firstVolume && options_.labelVolume > 1) throw EZipEngine(kZipVolumeN, options_.labelVolume);
     if (firstVolume) throw EZipEngine(options_.labelVolume == 1 ? kZipFirstVolume : kZipMiddleVolume);
     throw EZipEngine(kZipNotAnArchive);
   }

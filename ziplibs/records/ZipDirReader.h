@@ -97,5 +97,8 @@ class ZipDirReader {
 // The volume number a file name carries: three digits before the extension
 // ("ARCH002.zip" -> 2) or a split extension (".z01" -> 1); 0 when none.
 int VolumeNumberOfName(const std::string& path);
+// The volume number of the name when the file can be a volume of a set: a
+// number above 1 counts only when the set's first volume lies beside it.
+int VolumeNumberInSet(const std::string& path);
 
 }  // namespace orn

@@ -96,7 +96,7 @@ SafeName CheckEntryName(const std::string& name, bool keepDirs) {
   return result;
 }
 
-bool LinkStaysInside(const std::string& linkPath, const std::string& target) {
+bool LinkStaysInside(const std::string& linkPath, const std::string& target, std::string* resolved) {
   if (target.empty() || target[0] == '/' || target.find('\0') != std::string::npos) return false;
   if (target.size() >= 2 && target[1] == ':') return false;
   // Resolve from the folder holding the link, never rising above the base.
@@ -112,6 +112,10 @@ bool LinkStaysInside(const std::string& linkPath, const std::string& target) {
     } else {
       stack.push_back(part);
     }
+  }
+  if (resolved) {
+    resolved->clear();
+    for (const std::string& part : stack) *resolved += (resolved->empty() ? "" : "/") + part;
   }
   return true;
 }

@@ -67,6 +67,7 @@ SafeName CheckEntryName(const std::string& name, bool keepDirs);
 // True when a symbolic link stored at `linkPath` (a safe relative path) with
 // the target `target` resolves inside the extraction folder. Absolute
 // targets and targets that climb out are refused.
-bool LinkStaysInside(const std::string& linkPath, const std::string& target);
+// `resolved` receives the target's path relative to the folder.
+bool LinkStaysInside(const std::string& linkPath, const std::string& target, std::string* resolved = nullptr);
 
 }  // namespace orn

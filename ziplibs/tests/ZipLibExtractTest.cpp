@@ -1,6 +1,7 @@
 // Extracting: archives written by the peer tools, unsafe names, overwrite
 // questions, freshen, and damaged data.
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -227,6 +228,125 @@ TEST_F(ZipLibTest, ExtractsOneEntryIntoTheHostsBuffer) {
   std::string out;
   Run("ls -A " + Quote(dir_), &out);
   EXPECT_EQ(out, "m\nm.zip\n") << "nothing may be written to disk";
+}
+
+// Unix permissions come back, and links come back as links when they and
+// their targets stay inside the folder; links that lead out are refused.
+TEST_F(ZipLibExtract, ModesAndLinksComeBackInsideOnly) {
+  if (!HaveTool("zip")) GTEST_SKIP() << "zip missing";
+  ASSERT_EQ(
+      Run("cd " + Quote(dir_) + " && mkdir -p src/lib src/bin && printf '#!/bin/sh\\n' > src/lib/run.sh" +
+          " && chmod 755 src/lib/run.sh && printf data > src/lib/ro.txt && chmod 444 src/lib/ro.txt" +
+          " && ln -s ../lib/run.sh src/bin/run && ln -s ../../etc src/bin/out && ln -s /etc/passwd src/abs" +
+          " && ln -s bin src/binlink && ln -s binlink/../../x src/chain" + " && cd src && zip -qry ../links.zip ."),
+      0);
+  Recorder rec;
+  ExtractOptions o;
+  o.overwrite = true;
+  const std::string base = Path("out");
+  EXPECT_EQ(Extract(Path("links.zip"), base, o, rec), 4);
+  struct Case {
+    const char* path;
+    const char* kind;  // "file", "link" or "absent"
+    unsigned mode;     // for files
+    const char* target;
+  } cases[] = {
+      {"lib/run.sh", "file", 0755, ""},
+      {"lib/ro.txt", "file", 0444, ""},
+      {"bin/run", "link", 0, "../lib/run.sh"},  // a link in
+      {"binlink", "link", 0, "bin"},
+      {"bin/out", "absent", 0, ""},  // a link out
+      {"abs", "absent", 0, ""},      // an absolute link
+      {"chain", "absent", 0, ""},    // leads out through another link
+  };
+  for (const Case& c : cases) {
+    struct stat st {};
+    const std::string path = base + "/" + c.path;
+    const bool exists = ::lstat(path.c_str(), &st) == 0;
+    if (std::string(c.kind) == "absent") {
+      EXPECT_FALSE(exists) << c.path;
+    } else if (std::string(c.kind) == "link") {
+      ASSERT_TRUE(exists && S_ISLNK(st.st_mode)) << c.path;
+      char target[256] = {};
+      ASSERT_GT(::readlink(path.c_str(), target, sizeof target - 1), 0);
+      EXPECT_STREQ(target, c.target) << c.path;
+    } else {
+      ASSERT_TRUE(exists && S_ISREG(st.st_mode)) << c.path;
+      EXPECT_EQ(st.st_mode & 07777, c.mode) << c.path;
+    }
+  }
+  int unsafe = 0;
+  for (const auto& r : rec.Of(ORN_CB_SKIPPED)) unsafe += (r.size & 0xFF) == ORN_SKIP_UNSAFE_PATH;
+  EXPECT_EQ(unsafe, 3);
+}
+
+// Killed half way through a large entry, an extraction leaves no truncated
+// file under the entry's name, and a file it was replacing stays as it was.
+TEST_F(ZipLibExtract, KilledHalfWayLeavesNoTruncatedFile) {
+  if (!HaveTool("python3")) GTEST_SKIP() << "python3 missing";
+  ASSERT_EQ(Python("import sys,zipfile,random\n"
+                   "r = random.Random(7)\n"
+                   "big = bytes(r.getrandbits(8) for _ in range(1 << 20)) * 48\n"
+                   "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
+                   "  z.writestr('new.bin', big)\n  z.writestr('old.bin', big)\n  z.writestr('last.txt', 'x')\n",
+                   {Path("big.zip")}),
+            0);
+  const std::string base = Path("out");
+  Write("out/old.bin", "OLD");
+  pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    Recorder rec;
+    rec.stopAtItem = 2;  // both large entries are being written when the process dies
+    rec.dieAtStop = true;
+    ExtractOptions o;
+    o.overwrite = true;
+    Extract(Path("big.zip"), base, o, rec);
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 9) << "the extraction was not cut off";
+  EXPECT_FALSE(Exists(base + "/new.bin"));
+  EXPECT_EQ(Read(base + "/old.bin"), "OLD");
+  std::string left;
+  Run("ls -A " + Quote(base), &left);
+  EXPECT_NE(left.find(".new.bin.orn"), std::string::npos) << left;
+  Write("out/.keep.orn-not-ours", "mine");
+
+  // Run again to the end: both files whole.
+  Recorder rec;
+  ExtractOptions o;
+  o.overwrite = true;
+  EXPECT_EQ(Extract(Path("big.zip"), base, o, rec), 3);
+  for (const std::string& m : rec.Texts(ORN_CB_MESSAGE)) ADD_FAILURE() << m;
+  EXPECT_EQ(Read(base + "/new.bin").size(), 48u << 20);
+  EXPECT_EQ(Read(base + "/old.bin").size(), 48u << 20);
+  // The next run removed what the killed one left, and nothing else.
+  Run("ls -A " + Quote(base), &left);
+  EXPECT_EQ(left, ".keep.orn-not-ours\nlast.txt\nnew.bin\nold.bin\n");
+}
+
+// Archives written by the peers with Zip64 records are read: forced Zip64
+// fields on small entries, and more than 65,535 entries.
+TEST_F(ZipLibExtract, PeersZip64ArchivesAreRead) {
+  if (!HaveTool("python3")) GTEST_SKIP() << "python3 missing";
+  ASSERT_EQ(Python("import sys,zipfile\n"
+                   "with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:\n"
+                   "  for i in range(3):\n"
+                   "    with z.open('f%d.txt' % i, 'w', force_zip64=True) as f: f.write(b'zip64 %d' % i)\n"
+                   "with zipfile.ZipFile(sys.argv[2], 'w') as z:\n"
+                   "  for i in range(65600): z.writestr('d/%05d' % i, '')\n",
+                   {Path("forced.zip"), Path("many.zip")}),
+            0);
+  Recorder rec;
+  ExtractOptions o;
+  EXPECT_EQ(Extract(Path("forced.zip"), Path("x"), o, rec), 3);
+  EXPECT_EQ(Read(Path("x/f2.txt")), "zip64 2");
+  ExtractOptions t;
+  t.test = true;
+  Recorder many;
+  EXPECT_EQ(Extract(Path("many.zip"), Path("never"), t, many), 65600);
 }
 
 }  // namespace

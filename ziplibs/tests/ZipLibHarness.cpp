@@ -19,7 +19,10 @@ int32_t Recorder::Callback(OrnCallbackStruct* rec) {
   self->reports.push_back({rec->ActionCode, rec->ErrorCode, rec->FileSize, rec->FileNameOrMsg});
   switch (rec->ActionCode) {
     case ORN_CB_ITEM_START:
-      if (self->itemStarts++ == self->stopAtItem) return -1;
+      if (self->itemStarts++ == self->stopAtItem) {
+        if (self->dieAtStop) ::_exit(9);
+        return -1;
+      }
       break;
     case ORN_CB_PASSWORD:
       std::snprintf(rec->FileNameOrMsg, sizeof rec->FileNameOrMsg, "%s", self->passwordAnswer.c_str());

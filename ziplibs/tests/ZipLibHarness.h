@@ -29,6 +29,7 @@ class Recorder {
   std::string passwordAnswer;  // answer to password requests; empty = refuse
   int overwriteAnswer = -1;    // -1 = leave the library's default
   int stopAtItem = -1;         // answer -1 at this item start (0-based)
+  bool dieAtStop = false;      // end the process there instead, as a kill would
   int itemStarts = 0;
 
   static int32_t Callback(OrnCallbackStruct* rec);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 
 #include "ArchiveRun.h"
 #include "Clock.h"
@@ -79,6 +80,56 @@ TEST_F(RunWithZipEngine, RunMakesTestedCopiesAndRefusesADamagedOne) {
 
   int written = backend.Extract(r.generation, {names[0]}, root_ + "restore/");
   EXPECT_EQ(written, 1);
+}
+
+// Records what a back-end tells.
+class FailureLog : public ArchiveBackendObserver {
+ public:
+  void OnProgress(const std::string&) override {}
+  void OnMessage(int, const std::string& text) override { messages.push_back(text); }
+  void OnFailure(const BackendFailure& failure) override { failures.push_back(failure); }
+  std::vector<std::string> messages;
+  std::vector<BackendFailure> failures;
+};
+
+// Every failure of a back-end call arrives the one way, naming what failed.
+TEST_F(RunWithZipEngine, EveryFailureArrivesAsOneFailure) {
+  ZipEngineBackend backend(engine_);
+  engine_.SetAddOptions({AddDirNames});
+  ASSERT_EQ(backend.Add({root_ + "data/KONTI.DB"}, root_ + "good.zip"), 1);
+  const std::string good = test::ReadFile(root_ + "good.zip");
+  std::string damaged = good;
+  damaged[good.size() / 3] ^= 0x5A;
+  test::WriteFile(root_ + "damaged.zip", damaged);
+  const std::string stored = backend.List(root_ + "good.zip").at(0);
+
+  struct Case {
+    const char* what;
+    std::function<bool()> call;  // true when the call itself said it worked
+    std::string named;           // what a failure must name
+  } cases[] = {
+      {"test of a missing archive", [&] { return backend.Test({root_ + "missing.zip"}, nullptr); }, "missing.zip"},
+      {"test of a damaged archive", [&] { return backend.Test({root_ + "damaged.zip"}, nullptr); }, "KONTI.DB"},
+      {"extract of a name not there",
+       [&] {
+         return backend.Extract(root_ + "good.zip", {stored, "nothing.db"}, root_ + "x/") == 2;
+       },
+       "nothing.db"},
+  };
+  for (const Case& c : cases) {
+    FailureLog log;
+    backend.SetObserver(&log);
+    EXPECT_FALSE(c.call()) << c.what;
+    ASSERT_FALSE(log.failures.empty()) << c.what;
+    bool named = false;
+    for (const BackendFailure& f : log.failures) {
+      EXPECT_GE(f.count, 1) << c.what;
+      EXPECT_NE(f.ident, 0) << c.what;
+      named = named || f.Describe().find(c.named) != std::string::npos;
+    }
+    EXPECT_TRUE(named) << c.what << ": " << log.failures.front().Describe();
+    backend.SetObserver(nullptr);
+  }
 }
 
 }  // namespace
