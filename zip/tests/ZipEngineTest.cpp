@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "FileSystem.h"
+#include "OrnZipLib.h"
 #include "ZipMessages.h"
 #include "ZipTestSupport.h"
 
@@ -188,6 +189,42 @@ TEST(ZipEngineAdd, FileOf4GiBIsHandedToTheLibrary) {
   zip.Add();
   EXPECT_NE(zip.LastErrCode(), orn::kZipTooLarge);
   EXPECT_GT(zip.SuccessCount(), 0);
+  EXPECT_TRUE(SetFakeHook(FakeDir("fake160") + "/libornzip.so", nullptr));
+  zip.UnloadZipLib();
+}
+
+// The two additions of the add block: links stored as links, and the
+// tightest level; both off unless asked for.
+OrnZipParams g_lastZipBlock;
+int32_t KeepZipBlock(void* block, int isZip) {
+  if (isZip) g_lastZipBlock = *static_cast<OrnZipParams*>(block);
+  return 0;
+}
+
+TEST(ZipEngineAdd, StoreLinksAndBestReachTheBlock) {
+  ScratchDir scratch;
+  WriteFile(scratch / "f.txt", "data");
+  struct Case {
+    bool links, best;
+    int32_t fStoreLinks, fBest;
+  } cases[] = {{false, false, 0, 0}, {true, false, -1, 0}, {false, true, 0, -1}, {true, true, -1, -1}};
+  TZipEngine zip;
+  zip.SetUnattended(true);
+  zip.SetLibDirectory(FakeDir("fake160"));
+  ASSERT_TRUE(zip.LoadZipLib());
+  ASSERT_TRUE(SetFakeHook(FakeDir("fake160") + "/libornzip.so", &KeepZipBlock));
+  for (const Case& c : cases) {
+    g_lastZipBlock = OrnZipParams{};
+    g_lastZipBlock.fStoreLinks = g_lastZipBlock.fBest = 99;
+    zip.SetAddStoreLinks(c.links);
+    zip.SetAddBest(c.best);
+    zip.SetZipFileName(scratch / "a.zip");
+    zip.FSpecArgs = {scratch / "f.txt"};
+    zip.Add();
+    EXPECT_EQ(g_lastZipBlock.fStoreLinks, c.fStoreLinks) << c.links << c.best;
+    EXPECT_EQ(g_lastZipBlock.fBest, c.fBest) << c.links << c.best;
+    EXPECT_EQ(g_lastZipBlock.fLevel, 9);
+  }
   EXPECT_TRUE(SetFakeHook(FakeDir("fake160") + "/libornzip.so", nullptr));
   zip.UnloadZipLib();
 }

@@ -407,6 +407,8 @@ bool ArchiveWriter::WriteFileEntry(Output& out, PieceQueue& queue, const FileToA
     c.crc = std::uint32_t(crc32_combine(c.crc, piece.crc, z_off_t(pieceSize(k + 1))));
     changed = changed || piece.changed;
   }
+  if (!zip64 && c.csize >= options_.zip64.size)
+    return Fail(ORN_ZE_BIG, "Entry grew past its local header's 32-bit size: " + f.diskPath + "; nothing was written");
   bool ok = true;
   if (encrypt)
     ok = out.Write(DataDescriptor(c.crc, c.csize, usize, zip64));

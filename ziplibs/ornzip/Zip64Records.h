@@ -20,8 +20,10 @@ struct Zip64Limits {
 
   // Whether a file of `usize` bytes needs Zip64 sizes in its local header,
   // which is written before the packed size is known: deflated (or stored)
-  // and encrypted, a file grows by at most this margin.
-  bool LocalNeedsZip64(std::uint64_t usize) const { return usize + usize / 16000 + 1024 >= size; }
+  // and encrypted, a file grows by less than this margin (5 bytes per
+  // 64 KiB stored block where it does not compress, a few bytes per piece,
+  // the encryption header).
+  bool LocalNeedsZip64(std::uint64_t usize) const { return usize + usize / 4096 + 4096 >= size; }
 };
 
 // Version needed to extract an entry with Zip64 records.
