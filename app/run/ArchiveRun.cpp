@@ -8,6 +8,7 @@
 #include "FileSystem.h"
 #include "JobFile.h"
 #include "RunFiles.h"
+#include "RunLeftovers.h"
 #include "RunNames.h"
 #include "SourceLists.h"
 
@@ -59,7 +60,6 @@ RunResult ArchiveRun::Run(Job& job) {
   }
 
   Targets targets;
-  targets.runList = buildRunList ? buildRunList(job) : DefaultRunList(job);
   targets.today = Today();
 
   // The archive directory comes first: it holds the log, so that no line of
@@ -70,11 +70,14 @@ RunResult ArchiveRun::Run(Job& job) {
   const std::string temp = temporaryDirectory_;
   CreateDirectoryPath(temp, log);
   DirectoryLock tempLock(temp);
-  if (!tempLock.Held()) {
+  if (!WaitForRunLock(tempLock, lockWaitSeconds_, *observer_, temp)) {
     log.Error(texts_.Text("msg_TempBusy") + " \"" + temp + "\"");
     result.problems = log.ProblemCount();
     return result;
   }
+  // Only now, with the other run finished, can nothing of its be stale.
+  RemoveRunLeftovers(RunTargetFolders(job), log);
+  targets.runList = buildRunList ? buildRunList(job) : DefaultRunList(job);
   EmptyDirectory(temp);
 
   observer_->ProcessMessages();
@@ -98,7 +101,7 @@ RunResult ArchiveRun::Run(Job& job) {
     if (writeJob)
       writeJob(job);
     else if (job.IsOpen())
-      WriteJobFile(job, job.jobFilePath);
+      LogJobFileNote(WriteJobFile(job, job.jobFilePath), log);
   } catch (const std::exception& e) {
     log.Error(e.what());
     jobWritten = false;

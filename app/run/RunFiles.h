@@ -30,10 +30,13 @@ class DirectoryLock {
   ~DirectoryLock();
   DirectoryLock(const DirectoryLock&) = delete;
   DirectoryLock& operator=(const DirectoryLock&) = delete;
-  bool Held() const { return fd_ >= 0; }
+  bool Held() const { return held_; }
+  // Tries once more to take the lock; true when it is held now.
+  bool TryAgain();
 
  private:
   int fd_ = -1;
+  bool held_ = false;
 };
 
 // Deletes every file directly in `directory`; sub-directories stay.
@@ -62,7 +65,9 @@ bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, Archi
                        const FreeSpaceQuery& freeSpace);
 
 // The temporary name under which a copy is made before it is verified:
-// beside the target, not matching any archive name mask of the job.
-std::string PendingCopyName(const std::string& target);
+// beside the target, one of the program's temporary names (which match no
+// archive name mask of the job and are removed when a run leaves them).
+// Every volume of a set gets the temporary part of the first (`sameAs`).
+std::string PendingCopyName(const std::string& target, const std::string& sameAs = std::string());
 
 }  // namespace orn
