@@ -67,7 +67,8 @@ bool FinishJournal(const std::string& dir, const std::string& journalName, std::
   if (!text || !ParseJournal(*text, entries)) {
     if (error)
       *error = "An interrupted change in \"" + dir + "\" cannot be completed: its journal \"" + journal +
-               "\" is unreadable or names files it may not";
+               "\" is damaged or names files outside the program's own temporary files; check the tables of the "
+               "folder, then remove the journal";
     return false;
   }
   for (const JournalEntry& e : entries) {
