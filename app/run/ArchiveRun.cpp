@@ -70,7 +70,7 @@ RunResult ArchiveRun::Run(Job& job) {
   const std::string temp = temporaryDirectory_;
   CreateDirectoryPath(temp, log);
   DirectoryLock tempLock(temp);
-  if (!WaitForRunLock(tempLock, lockWaitSeconds_, *observer_, temp)) {
+  if (!WaitForRunLock(tempLock, lockWaitSeconds_, *observer_)) {
     log.Error(texts_.Text("msg_TempBusy") + " \"" + temp + "\"");
     result.problems = log.ProblemCount();
     return result;

@@ -11,14 +11,13 @@
 
 namespace orn {
 
-bool WaitForRunLock(DirectoryLock& lock, int seconds, RunObserver& observer, const std::string& directory) {
+bool WaitForRunLock(DirectoryLock& lock, int seconds, RunObserver& observer) {
   if (lock.TryAgain()) return true;
   if (seconds <= 0) return false;
   using Clock = std::chrono::steady_clock;
   const auto until = Clock::now() + std::chrono::seconds(seconds);
   observer.SetTitle("WAITING");
-  observer.SetFileName("Another archive run is using \"" + directory + "\"; this run waits for it (at most " +
-                       std::to_string(seconds / 60) + " minutes)");
+  observer.SetFileName("Another run is working; waiting " + std::to_string((seconds + 59) / 60) + " min at most");
   while (Clock::now() < until) {
     observer.ProcessMessages();
     if (lock.TryAgain()) return true;

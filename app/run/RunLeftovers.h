@@ -20,7 +20,7 @@ constexpr int kRunLockWaitSeconds = 60 * 60;
 
 // Waits up to `seconds` for `lock`, telling the progress window why and
 // letting pending window messages run. True when the lock is held.
-bool WaitForRunLock(DirectoryLock& lock, int seconds, RunObserver& observer, const std::string& directory);
+bool WaitForRunLock(DirectoryLock& lock, int seconds, RunObserver& observer);
 
 // The folders a run of `job` writes into: the archive directory, its unique
 // folder, the plus path, the register's folder (the register is cleaned in

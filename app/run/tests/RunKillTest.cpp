@@ -215,7 +215,7 @@ TEST_F(RunKill, ASecondRunWaitsForTheFirstAndLeavesItsFilesAlone) {
   ASSERT_FALSE(observer.titles.empty());
   EXPECT_EQ(observer.titles.front(), "WAITING");
   ASSERT_FALSE(observer.fileNames.empty());
-  EXPECT_NE(observer.fileNames.front().find("Another archive run is using"), std::string::npos);
+  EXPECT_NE(observer.fileNames.front().find("Another run is working; waiting 60 min at most"), std::string::npos);
   for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) ::close(fd);
 }
 
