@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "DialogService.h"
 #include "FileReplace.h"
 #include "FileSystem.h"
 #include "MessageLog.h"
@@ -47,7 +48,9 @@ std::vector<std::string> RunTargetFolders(const Job& job) {
 void RemoveRunLeftovers(const std::vector<std::string>& folders, MessageLog& log) {
   for (const std::string& folder : folders) {
     std::vector<std::string> problems;
-    RemoveStaleTemporaries(folder, &problems);
+    if (int removed = RemoveStaleTemporaries(folder, &problems))
+      Diagnostic("Removed " + std::to_string(removed) + " file" + (removed == 1 ? "" : "s") +
+                 " left by an interrupted run from \"" + folder + "\"");
     for (const std::string& p : problems) log.Error(p);
   }
 }
