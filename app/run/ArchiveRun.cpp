@@ -59,14 +59,14 @@ RunResult ArchiveRun::Run(Job& job) {
     return result;
   }
 
-  Targets targets;
-  targets.today = Today();
-
   // The archive directory comes first: it holds the log, so that no line of
   // a first run into a new directory is lost, and the unique folder below it.
   const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
   CreateDirectoryPath(archiveDir, log);
 
+  // Another run on the same temporary directory is waited for; only then,
+  // with nothing of another run in flight, is what a killed run left removed,
+  // before this run writes anything (cleaning the register included).
   const std::string temp = temporaryDirectory_;
   CreateDirectoryPath(temp, log);
   DirectoryLock tempLock(temp);
@@ -75,9 +75,12 @@ RunResult ArchiveRun::Run(Job& job) {
     result.problems = log.ProblemCount();
     return result;
   }
-  // Only now, with the other run finished, can nothing of its be stale.
   RemoveRunLeftovers(RunTargetFolders(job), log);
+
+  Targets targets;
   targets.runList = buildRunList ? buildRunList(job) : DefaultRunList(job);
+  targets.today = Today();
+
   EmptyDirectory(temp);
 
   observer_->ProcessMessages();
