@@ -333,27 +333,30 @@ bool IsTemporaryName(const std::string& name) {
   return false;
 }
 
+namespace {
+// Where /proc cannot say, the moment the program was loaded stands in.
+const double programLoadTime = static_cast<double>(::time(nullptr));
+}  // namespace
+
 double ProcessStartTime() {
   // Field 22 of /proc/self/stat counts clock ticks from boot; "btime" of
-  // /proc/stat is the boot time.
-  static const double start = [] {
-    std::ifstream statFile("/proc/self/stat");
-    std::string text((std::istreambuf_iterator<char>(statFile)), std::istreambuf_iterator<char>());
-    auto close = text.rfind(')');
-    std::istringstream fields(close == std::string::npos ? std::string() : text.substr(close + 2));
-    std::string field;
-    unsigned long long ticks = 0;
-    for (int i = 3; i <= 22 && fields >> field; ++i)
-      if (i == 22) ticks = std::strtoull(field.c_str(), nullptr, 10);
-    std::ifstream procStat("/proc/stat");
-    std::string line;
-    long long boot = 0;
-    while (std::getline(procStat, line))
-      if (line.rfind("btime ", 0) == 0) boot = std::atoll(line.c_str() + 6);
-    if (boot == 0 || ticks == 0) return static_cast<double>(::time(nullptr));
-    return static_cast<double>(boot) + static_cast<double>(ticks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
-  }();
-  return start;
+  // /proc/stat is the boot time. Read each time: a forked child is a process
+  // of its own.
+  std::ifstream statFile("/proc/self/stat");
+  std::string text((std::istreambuf_iterator<char>(statFile)), std::istreambuf_iterator<char>());
+  auto close = text.rfind(')');
+  std::istringstream fields(close == std::string::npos ? std::string() : text.substr(close + 2));
+  std::string field;
+  unsigned long long ticks = 0;
+  for (int i = 3; i <= 22 && fields >> field; ++i)
+    if (i == 22) ticks = std::strtoull(field.c_str(), nullptr, 10);
+  std::ifstream procStat("/proc/stat");
+  std::string line;
+  long long boot = 0;
+  while (std::getline(procStat, line))
+    if (line.rfind("btime ", 0) == 0) boot = std::atoll(line.c_str() + 6);
+  if (boot == 0 || ticks == 0) return programLoadTime;
+  return static_cast<double>(boot) + static_cast<double>(ticks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
 namespace {

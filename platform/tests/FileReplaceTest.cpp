@@ -153,6 +153,19 @@ TEST(PairedReplace, AJournalIsFollowedOnlyToTheProgramsOwnNames) {
   }
 }
 
+TEST(Leftovers, EachProcessHasItsOwnStartTime) {
+  const double mine = ProcessStartTime();
+  EXPECT_LE(mine, static_cast<double>(::time(nullptr)) + 1);
+  EXPECT_GT(mine, static_cast<double>(::time(nullptr)) - 24 * 3600);
+  // A child started later: its files of a minute ago are not its own.
+  ::sleep(1);
+  pid_t pid = ::fork();
+  if (pid == 0) ::_exit(ProcessStartTime() > mine + 0.5 ? 0 : 1);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+}
+
 TEST(Leftovers, OnlyOldFilesOfTheProgramsPatternGo) {
   TempDir t;
   for (const char* name : {".~orn-0123abcd.Buh.zip", "SprFiles.db.ornA1b2C3", "Buh.zip", "notes.tmp"}) {
