@@ -8,6 +8,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-10}
+if ! [[ "$seconds" =~ ^[0-9]+$ ]] || [ "$seconds" -eq 0 ]; then
+  echo "usage: $0 [SECONDS] [FUZZER OPTIONS...]   (SECONDS: a whole number above 0)" >&2
+  exit 2
+fi
 shift || true
 build=build-fuzz-readers
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
