@@ -120,11 +120,13 @@ bool ReplaceFilesTogether(const std::vector<std::pair<std::string, std::string>>
   // From the moment the journal is on the disk, the change is finished even
   // if the program dies during the renames.
   const std::string journal = ReplaceJournalPath(files.front().first);
-  if (!WriteFileAtomically(journal, journalText, error) || !SyncDirectory(dir)) {
-    ::unlink(journal.c_str());
+  if (!WriteFileAtomically(journal, journalText, error)) {
     dropTemps();
     return false;
   }
+  // Some network file systems cannot flush a folder; the change still goes
+  // on there, with the ordering the server gives.
+  SyncDirectory(dir);
   for (size_t i = 0; i < files.size(); ++i)
     if (!RenameFile(temps[i], files[i].first)) {
       if (error) *error = "Cannot replace \"" + files[i].first + "\": " + std::strerror(errno);
