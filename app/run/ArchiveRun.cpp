@@ -70,8 +70,9 @@ RunResult ArchiveRun::Run(Job& job) {
   const std::string temp = temporaryDirectory_;
   CreateDirectoryPath(temp, log);
   DirectoryLock tempLock(temp);
-  if (!WaitForRunLock(tempLock, lockWaitSeconds_, *observer_)) {
-    log.Error(texts_.Text("msg_TempBusy") + " \"" + temp + "\"");
+  if (std::string why = WaitForRunLock(tempLock, lockWaitSeconds_, *observer_, texts_.Text("msg_TempBusy"), temp);
+      !why.empty()) {
+    log.Error(why);
     result.problems = log.ProblemCount();
     return result;
   }

@@ -4,6 +4,9 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
+
 #include "ArchiveBackend.h"
 #include "FileSystem.h"
 #include "MessageLog.h"
@@ -30,11 +33,15 @@ void CreateDirectoryPath(const std::string& path, MessageLog& log) {
 
 DirectoryLock::DirectoryLock(const std::string& directory) {
   fd_ = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd_ < 0) error_ = errno;
   TryAgain();
 }
 
 bool DirectoryLock::TryAgain() {
-  if (!held_ && fd_ >= 0) held_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+  if (!held_ && fd_ >= 0) {
+    held_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    error_ = held_ ? 0 : errno;
+  }
   return held_;
 }
 

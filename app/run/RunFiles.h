@@ -4,6 +4,7 @@
 // generation of its slot once it has been read back and found sound.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -33,10 +34,16 @@ class DirectoryLock {
   bool Held() const { return held_; }
   // Tries once more to take the lock; true when it is held now.
   bool TryAgain();
+  // False when the lock cannot be had at all (the folder cannot be opened,
+  // its file system keeps no locks): waiting would not help.
+  bool WorthWaiting() const { return error_ == EWOULDBLOCK; }
+  // The system's error of the last failed attempt.
+  int Error() const { return error_; }
 
  private:
   int fd_ = -1;
   bool held_ = false;
+  int error_ = 0;
 };
 
 // Deletes every file directly in `directory`; sub-directories stay.

@@ -1,6 +1,7 @@
 #include "RunLeftovers.h"
 
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 #include "DialogService.h"
@@ -12,9 +13,10 @@
 
 namespace orn {
 
-bool WaitForRunLock(DirectoryLock& lock, int seconds, RunObserver& observer) {
+namespace {
+bool Wait(DirectoryLock& lock, int seconds, RunObserver& observer) {
   if (lock.TryAgain()) return true;
-  if (seconds <= 0) return false;
+  if (seconds <= 0 || !lock.WorthWaiting()) return false;
   using Clock = std::chrono::steady_clock;
   const auto until = Clock::now() + std::chrono::seconds(seconds);
   observer.SetTitle("WAITING");
@@ -22,9 +24,18 @@ bool WaitForRunLock(DirectoryLock& lock, int seconds, RunObserver& observer) {
   while (Clock::now() < until) {
     observer.ProcessMessages();
     if (lock.TryAgain()) return true;
+    if (!lock.WorthWaiting()) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   }
   return lock.TryAgain();
+}
+}  // namespace
+
+std::string WaitForRunLock(DirectoryLock& lock, int seconds, RunObserver& observer, const std::string& busyText,
+                           const std::string& directory) {
+  if (Wait(lock, seconds, observer)) return {};
+  if (lock.WorthWaiting()) return busyText + " \"" + directory + "\"";
+  return "The temporary directory \"" + directory + "\" cannot be locked for the run: " + std::strerror(lock.Error());
 }
 
 std::vector<std::string> RunTargetFolders(const Job& job) {

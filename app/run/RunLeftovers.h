@@ -18,9 +18,13 @@ class RunObserver;
 // before it gives up (the README names it).
 constexpr int kRunLockWaitSeconds = 60 * 60;
 
-// Waits up to `seconds` for `lock`, telling the progress window why and
-// letting pending window messages run. True when the lock is held.
-bool WaitForRunLock(DirectoryLock& lock, int seconds, RunObserver& observer);
+// Waits up to `seconds` for `lock` on `directory` while another run holds
+// it, telling the progress window why and letting pending window messages
+// run. Returns what stands in the way when the lock is not held in the end:
+// `busyText` and the folder when another run still holds it, the system's
+// reason when the folder cannot be locked at all; empty when it is held.
+std::string WaitForRunLock(DirectoryLock& lock, int seconds, RunObserver& observer, const std::string& busyText,
+                           const std::string& directory);
 
 // The folders a run of `job` writes into: the archive directory, its unique
 // folder, the plus path, the register's folder (the register is cleaned in

@@ -352,6 +352,17 @@ TEST_F(RunTest, SecondRunDoesNotTouchTheTemporaryDirectoryOfTheFirst) {
       << Log();
 }
 
+TEST_F(RunTest, ATemporaryDirectoryThatCannotBeLockedIsNotWaitedFor) {
+  // A file stands where the temporary directory should be made; waiting the
+  // full hour for a lock that cannot come would only delay the scheduler.
+  WriteFile(root_ + "prog", "a file, not a folder");
+  run_.SetTemporaryDirectory(root_ + "prog/OrnZpArh_Temporary_Directory");
+  RunResult r = RunOn(Date(2025, 12, 10));
+  EXPECT_EQ(r.exitStatus, kRunNoGeneration);
+  EXPECT_NE(Log().find("cannot be locked for the run: Not a directory"), std::string::npos) << Log();
+  EXPECT_EQ(Log().find("Another archive run"), std::string::npos) << Log();
+}
+
 TEST(RunLog, ShowMessagesShowsProblemsButNotThePlusWarning) {
   std::string root = test::MakeScratchDir();
   auto scripted = std::make_unique<ScriptedDialogService>();
