@@ -12,8 +12,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 
@@ -70,17 +74,17 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
 }
 
 bool FileExists(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool DirectoryExists(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool PathExists(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   return !path.empty() && ::lstat(path.c_str(), &st) == 0;
 }
 
@@ -100,16 +104,19 @@ bool ForceDirectories(const std::string& path) {
 
 bool DeleteFileAt(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
-bool RenameFile(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
+bool RenameFile(const std::string& from, const std::string& to) {
+  AtFileStep(FileStep::Rename, to);
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
 
 std::optional<std::int64_t> FileSize(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
   return static_cast<std::int64_t>(st.st_size);
 }
 
 std::optional<std::int64_t> FileMTime(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return std::nullopt;
   return static_cast<std::int64_t>(st.st_mtime);
 }
@@ -136,7 +143,8 @@ bool MatchFrom(const char* n, const char* m) {
     if (*m == '*') {
       star = m++;
       resume = n;
-    } else if (*m == '?' || std::tolower(static_cast<unsigned char>(*m)) == std::tolower(static_cast<unsigned char>(*n))) {
+    } else if (*m == '?' ||
+               std::tolower(static_cast<unsigned char>(*m)) == std::tolower(static_cast<unsigned char>(*n))) {
       ++m;
       ++n;
     } else if (star) {
@@ -169,7 +177,7 @@ std::vector<FoundFile> FindFiles(const std::string& dir, const std::string& mask
     std::string name = e->d_name;
     if (name == "." || name == "..") continue;
     if (!MatchesMask(name, mask)) continue;
-    struct stat st{};
+    struct stat st {};
     if (::stat(JoinPath(d, name).c_str(), &st) != 0) continue;
     bool isDir = S_ISDIR(st.st_mode);
     if ((what == FindWhat::Files && isDir) || (what == FindWhat::Directories && !isDir)) continue;
@@ -209,7 +217,7 @@ bool IsRemovableDevice(dev_t dev) {
 }  // namespace
 
 DriveKind DriveKindOf(const std::string& path) {
-  struct stat st{};
+  struct stat st {};
   std::string p = path;
   while (!p.empty() && ::stat(p.c_str(), &st) != 0) {
     std::string parent = ExcludeTrailingDelimiter(ExtractFilePath(ExcludeTrailingDelimiter(p)));
@@ -240,7 +248,7 @@ DriveKind DriveKindOf(const std::string& path) {
 }
 
 std::optional<std::int64_t> FreeSpace(const std::string& path) {
-  struct statvfs s{};
+  struct statvfs s {};
   std::string p = path;
   while (!p.empty() && ::statvfs(p.c_str(), &s) != 0) {
     std::string parent = ExcludeTrailingDelimiter(ExtractFilePath(ExcludeTrailingDelimiter(p)));
@@ -267,15 +275,94 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
 }
 
 namespace {
-std::string TempNameBeside(const std::string& path) {
-  static std::mt19937_64 rng{std::random_device{}()};
-  char suffix[32];
-  std::snprintf(suffix, sizeof suffix, ".%08llx.tmp", static_cast<unsigned long long>(rng() & 0xffffffffu));
-  return ExtractFilePath(path) + "." + ExtractFileName(path) + suffix;
+FileStepHook fileStepHook = nullptr;
+}  // namespace
+
+void SetFileStepHook(FileStepHook hook) { fileStepHook = hook; }
+
+void AtFileStep(FileStep step, const std::string& path) {
+  if (fileStepHook) fileStepHook(step, path);
 }
 
-bool WriteAll(int fd, const char* data, size_t size) {
+namespace {
+constexpr char kTemporaryPrefix[] = ".~orn-";
+
+bool IsHexDigits(const std::string& s, size_t from, size_t count) {
+  if (s.size() < from + count) return false;
+  for (size_t i = from; i < from + count; ++i)
+    if (!std::isxdigit(static_cast<unsigned char>(s[i]))) return false;
+  return true;
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+}  // namespace
+
+std::string TemporaryNameBeside(const std::string& path, const std::string& sameAs) {
+  const size_t prefix = sizeof kTemporaryPrefix - 1;
+  const std::string sameName = ExtractFileName(sameAs);
+  std::string digits;
+  if (sameName.rfind(kTemporaryPrefix, 0) == 0 && IsHexDigits(sameName, prefix, 8)) {
+    digits = sameName.substr(prefix, 8);
+  } else {
+    static std::mt19937_64 rng{std::random_device{}()};
+    char random[16];
+    std::snprintf(random, sizeof random, "%08llx", static_cast<unsigned long long>(rng() & 0xffffffffu));
+    digits = random;
+  }
+  return ExtractFilePath(path) + kTemporaryPrefix + digits + "." + ExtractFileName(path);
+}
+
+bool IsTemporaryName(const std::string& name) {
+  const size_t prefix = sizeof kTemporaryPrefix - 1;
+  if (name.rfind(kTemporaryPrefix, 0) == 0) return name.size() > prefix;
+  // Names that earlier versions gave their temporary files.
+  if (name.rfind("~orn-", 0) == 0 && name.size() > 5) return true;
+  if (name.size() > 14 && name[0] == '.' && EndsWith(name, ".tmp") && name[name.size() - 13] == '.' &&
+      IsHexDigits(name, name.size() - 12, 8))
+    return true;
+  if (name.size() > 10) {
+    const size_t at = name.size() - 10;
+    if (name.compare(at, 4, ".orn") == 0) {
+      for (size_t i = at + 4; i < name.size(); ++i)
+        if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
+      return true;
+    }
+  }
+  return false;
+}
+
+namespace {
+// Where /proc cannot say, the moment the program was loaded stands in.
+const double programLoadTime = static_cast<double>(::time(nullptr));
+}  // namespace
+
+double ProcessStartTime() {
+  // Field 22 of /proc/self/stat counts clock ticks from boot; "btime" of
+  // /proc/stat is the boot time. Read each time: a forked child is a process
+  // of its own.
+  std::ifstream statFile("/proc/self/stat");
+  std::string text((std::istreambuf_iterator<char>(statFile)), std::istreambuf_iterator<char>());
+  auto close = text.rfind(')');
+  std::istringstream fields(close == std::string::npos ? std::string() : text.substr(close + 2));
+  std::string field;
+  unsigned long long ticks = 0;
+  for (int i = 3; i <= 22 && fields >> field; ++i)
+    if (i == 22) ticks = std::strtoull(field.c_str(), nullptr, 10);
+  std::ifstream procStat("/proc/stat");
+  std::string line;
+  long long boot = 0;
+  while (std::getline(procStat, line))
+    if (line.rfind("btime ", 0) == 0) boot = std::atoll(line.c_str() + 6);
+  if (boot == 0 || ticks == 0) return programLoadTime;
+  return static_cast<double>(boot) + static_cast<double>(ticks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+namespace {
+bool WriteAll(int fd, const char* data, size_t size, const std::string& path) {
   while (size > 0) {
+    AtFileStep(FileStep::Write, path);
     ssize_t n = ::write(fd, data, size);
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -287,24 +374,40 @@ bool WriteAll(int fd, const char* data, size_t size) {
   return true;
 }
 
+bool SyncFile(int fd, const std::string& path) {
+  AtFileStep(FileStep::Fsync, path);
+  return ::fsync(fd) == 0;
+}
+
+bool CopyContents(int in, int out, const std::string& path) {
+  std::vector<char> buf(1 << 20);
+  for (;;) {
+    ssize_t n = ::read(in, buf.data(), buf.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    if (!WriteAll(out, buf.data(), static_cast<size_t>(n), path)) return false;
+  }
+}
+
 // Opens a temporary file beside `path`, lets `fill` write it, then renames.
 template <typename Fill>
 bool ReplaceThroughTemp(const std::string& path, std::string* error, Fill fill) {
-  std::string temp = TempNameBeside(path);
+  std::string temp = TemporaryNameBeside(path);
   int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   if (fd < 0) {
     if (error) *error = "Cannot create file \"" + path + "\": " + std::strerror(errno);
     return false;
   }
-  struct stat old{};
+  struct stat old {};
   if (::stat(path.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
-  bool ok = fill(fd) && ::fsync(fd) == 0;
+  bool ok = fill(fd, temp) && SyncFile(fd, temp);
   int savedErrno = errno;
   if (::close(fd) != 0 && ok) {
     ok = false;
     savedErrno = errno;
   }
-  if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
+  if (ok && !RenameFile(temp, path)) {
     ok = false;
     savedErrno = errno;
   }
@@ -317,7 +420,8 @@ bool ReplaceThroughTemp(const std::string& path, std::string* error, Fill fill) 
 }  // namespace
 
 bool WriteFileAtomically(const std::string& path, const std::string& bytes, std::string* error) {
-  return ReplaceThroughTemp(path, error, [&](int fd) { return WriteAll(fd, bytes.data(), bytes.size()); });
+  return ReplaceThroughTemp(
+      path, error, [&](int fd, const std::string& temp) { return WriteAll(fd, bytes.data(), bytes.size(), temp); });
 }
 
 bool CopyFileAtomically(const std::string& from, const std::string& to, std::string* error) {
@@ -326,17 +430,65 @@ bool CopyFileAtomically(const std::string& from, const std::string& to, std::str
     if (error) *error = "Cannot open file \"" + from + "\": " + std::strerror(errno);
     return false;
   }
-  bool ok = ReplaceThroughTemp(to, error, [&](int fd) {
-    std::vector<char> buf(1 << 20);
-    for (;;) {
-      ssize_t n = ::read(in, buf.data(), buf.size());
-      if (n < 0 && errno == EINTR) continue;
-      if (n < 0) return false;
-      if (n == 0) return true;
-      if (!WriteAll(fd, buf.data(), static_cast<size_t>(n))) return false;
-    }
-  });
+  bool ok = ReplaceThroughTemp(to, error, [&](int fd, const std::string& temp) { return CopyContents(in, fd, temp); });
   ::close(in);
+  return ok;
+}
+
+bool WriteNewFile(const std::string& path, const std::string& bytes, const std::string& modeLike, std::string* error) {
+  int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) {
+    if (error) *error = "Cannot create file \"" + path + "\": " + std::strerror(errno);
+    return false;
+  }
+  struct stat old {};
+  if (!modeLike.empty() && ::stat(modeLike.c_str(), &old) == 0) ::fchmod(fd, old.st_mode & 07777);
+  bool ok = WriteAll(fd, bytes.data(), bytes.size(), path) && SyncFile(fd, path);
+  int savedErrno = errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    savedErrno = errno;
+  }
+  if (!ok) {
+    ::unlink(path.c_str());
+    if (error) *error = "Cannot write file \"" + path + "\": " + std::strerror(savedErrno);
+  }
+  return ok;
+}
+
+bool CopyToNewFile(const std::string& from, const std::string& to, std::string* error) {
+  int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    if (error) *error = "Cannot open file \"" + from + "\": " + std::strerror(errno);
+    return false;
+  }
+  int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (out < 0) {
+    if (error) *error = "Cannot create file \"" + to + "\": " + std::strerror(errno);
+    ::close(in);
+    return false;
+  }
+  bool ok = CopyContents(in, out, to) && SyncFile(out, to);
+  int savedErrno = errno;
+  if (::close(out) != 0 && ok) {
+    ok = false;
+    savedErrno = errno;
+  }
+  ::close(in);
+  if (!ok) {
+    ::unlink(to.c_str());
+    if (error) *error = "Cannot write file \"" + to + "\": " + std::strerror(savedErrno);
+  }
+  return ok;
+}
+
+bool SyncDirectory(const std::string& directory) {
+  const std::string dir = directory.empty() ? std::string(".") : directory;
+  int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  AtFileStep(FileStep::Fsync, dir);
+  bool ok = ::fsync(fd) == 0;
+  ::close(fd);
   return ok;
 }
 

@@ -30,7 +30,7 @@ bool IsAbsolutePath(const std::string& path);
 std::string JoinPath(const std::string& dir, const std::string& name);
 
 // --- existence and directories --------------------------------------------
-bool FileExists(const std::string& path);       // a regular file (or link to one)
+bool FileExists(const std::string& path);  // a regular file (or link to one)
 bool DirectoryExists(const std::string& path);
 bool PathExists(const std::string& path);
 // Creates one directory level; false when it failed (parent missing, no right).
@@ -63,8 +63,7 @@ enum class FindWhat { Files, Directories, Both };
 
 // Entries of `dir` whose names match `mask`, sorted by name; "." and ".." are
 // never returned. An unreadable or missing directory gives an empty list.
-std::vector<FoundFile> FindFiles(const std::string& dir, const std::string& mask,
-                                 FindWhat what = FindWhat::Files);
+std::vector<FoundFile> FindFiles(const std::string& dir, const std::string& mask, FindWhat what = FindWhat::Files);
 // `pattern` is a directory plus a mask ("/data/KONTI.*"); true when any file matches.
 bool AnyFileMatches(const std::string& pattern);
 
@@ -85,6 +84,42 @@ bool WriteFileAtomically(const std::string& path, const std::string& bytes, std:
 // Copies through a temporary name in the target's directory and renames it
 // over the target; an interrupted copy leaves the old target intact.
 bool CopyFileAtomically(const std::string& from, const std::string& to, std::string* error = nullptr);
+
+// Writes `bytes` into a new file `path` (which must not exist yet) with the
+// permissions of `modeLike` when that exists, and flushes it to the disk; on
+// failure the partial file is removed.
+bool WriteNewFile(const std::string& path, const std::string& bytes, const std::string& modeLike,
+                  std::string* error = nullptr);
+// Copies `from` into a new file `to` (which must not exist yet) and flushes
+// it to the disk; on failure the partial file is removed.
+bool CopyToNewFile(const std::string& from, const std::string& to, std::string* error = nullptr);
+// Flushes a folder's entries (renames, new and removed names) to the disk.
+bool SyncDirectory(const std::string& directory);
+
+// --- the program's temporary names ------------------------------------------
+// Every file the program writes under a temporary name is named
+// ".~orn-XXXXXXXX.NAME" (eight hex digits, then the name it stands for), so
+// that leftovers of a run that was killed are recognised and never taken for
+// the user's data, and the name keeps its extension and volume number.
+// With `sameAs` (a temporary name made before), the new name shares its
+// digits: the volumes of one set stay named alike.
+std::string TemporaryNameBeside(const std::string& path, const std::string& sameAs = std::string());
+// True for the names above, for the journals of paired replacements, and for
+// the temporary names older versions of the program left behind:
+// ".NAME.XXXXXXXX.tmp", "~orn-NAME" and "NAME.ornXXXXXX".
+bool IsTemporaryName(const std::string& fileName);
+
+// The time the running process started, in seconds since the epoch.
+double ProcessStartTime();
+
+// --- the fault seam ----------------------------------------------------------
+// Tests stop the program on purpose at a chosen step of writing a file; the
+// hook sees every write, fsync and rename of the platform layer's writers
+// before it happens. Production code never sets it.
+enum class FileStep { Write, Fsync, Rename };
+using FileStepHook = void (*)(FileStep step, const std::string& path);
+void SetFileStepHook(FileStepHook hook);
+void AtFileStep(FileStep step, const std::string& path);
 
 // --- process ----------------------------------------------------------------
 // The idle priority class: nice 19, and SCHED_IDLE where allowed.

@@ -5,6 +5,7 @@
 
 #include "Aliases.h"
 #include "FieldCodec.h"
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "MemoFile.h"
 #include "PrimaryIndex.h"
@@ -192,8 +193,11 @@ void Table::Open() {
   std::string name = tableName_;
   if (ExtractFileExt(name).empty()) name += ".DB";
   const std::string path = IsAbsolutePath(name) ? name : FindInFolder(dir, name);
-  if (!FileExists(path)) throw TableError(path, "The table does not exist");
   std::string error;
+  // A change cut short between renaming the table and its index is
+  // completed first, so that nothing reads a mismatched pair.
+  if (!FinishInterruptedReplaces(ExtractFilePath(path), &error)) throw TableError(path, error);
+  if (!FileExists(path)) throw TableError(path, "The table does not exist");
   auto bytes = ReadWholeFile(path, &error);
   if (!bytes) throw TableError(path, "The table cannot be read");
   image_ = ParseTable(path, *bytes);

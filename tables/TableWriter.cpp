@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "Clock.h"
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "TableError.h"
 
@@ -17,46 +18,6 @@ namespace orn::paradox {
 namespace {
 
 constexpr double kUnixEpochDay = 25569.0;
-
-struct TempFile {
-  std::string path;
-  bool keep = false;
-  ~TempFile() {
-    if (!keep && !path.empty()) ::unlink(path.c_str());
-  }
-};
-
-void WriteTemp(const std::string& target, const std::string& bytes, TempFile& temp) {
-  temp.path = target + ".ornXXXXXX";
-  int fd = ::mkstemp(temp.path.data());
-  if (fd < 0) {
-    temp.path.clear();
-    throw TableError(target, std::string("Cannot create a temporary file beside the table: ") + std::strerror(errno));
-  }
-  // The replacement keeps the table's permissions; a new file gets the usual
-  // ones rather than mkstemp's private 0600.
-  struct stat st {};
-  if (::stat(target.c_str(), &st) == 0) {
-    ::fchmod(fd, st.st_mode & 07777);
-  } else {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-  }
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      int err = errno;
-      ::close(fd);
-      throw TableError(target, std::string("Cannot write the changed table: ") + std::strerror(err));
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (::fsync(fd) != 0 || ::close(fd) != 0)
-    throw TableError(target, std::string("Cannot write the changed table: ") + std::strerror(errno));
-}
 
 }  // namespace
 
@@ -91,13 +52,8 @@ std::string BuildTableBytes(const TableImage& table, const std::vector<std::stri
 }
 
 void CommitFiles(const std::vector<std::pair<std::string, std::string>>& files) {
-  std::vector<TempFile> temps(files.size());
-  for (std::size_t i = 0; i < files.size(); ++i) WriteTemp(files[i].first, files[i].second, temps[i]);
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    if (::rename(temps[i].path.c_str(), files[i].first.c_str()) != 0)
-      throw TableError(files[i].first, std::string("Cannot replace the file: ") + std::strerror(errno));
-    temps[i].keep = true;
-  }
+  std::string error;
+  if (!ReplaceFilesTogether(files, &error)) throw TableError(files.front().first, error);
 }
 
 void CheckWritable(const std::string& path) {

@@ -1,7 +1,8 @@
 // Writing a changed table back: the data blocks are laid out anew, full and
 // in the table's order, the primary index is rebuilt to match, and both
 // files are written beside their targets and renamed over them only when
-// both are complete, so an interrupted change leaves the old table.
+// both are complete, with a journal that lets the next opening complete a
+// change cut short between the renames.
 #pragma once
 
 #include <string>
@@ -15,10 +16,10 @@ namespace orn::paradox {
 // The .DB bytes for `records` under `table`'s header.
 std::string BuildTableBytes(const TableImage& table, const std::vector<std::string>& records);
 
-// Writes every (path, bytes) pair through a temporary file in the same
-// directory, then renames them all. Throws TableError naming the file that
-// failed; on failure no target has been replaced unless an earlier rename
-// already succeeded.
+// Replaces every (path, bytes) pair as one change (a table and its index
+// never end up from different changes, even when the program dies half way;
+// the next Open completes such a change). Throws TableError naming the file
+// that failed.
 void CommitFiles(const std::vector<std::pair<std::string, std::string>>& files);
 
 // Throws TableError when the file cannot be changed safely: not writable,

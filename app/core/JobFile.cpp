@@ -1,9 +1,13 @@
 #include "JobFile.h"
 
+#include <unistd.h>
+
 #include <algorithm>
+#include <filesystem>
 
 #include "Clock.h"
 #include "CodePage.h"
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "TextUtil.h"
 
@@ -162,11 +166,24 @@ Job ReadJobFile(const std::string& path, const Job& previous) {
   return job;
 }
 
-void WriteJobFile(Job& job, const std::string& path) {
+std::string WriteJobFile(Job& job, const std::string& path) {
+  const std::string text = FormatJobFile(job);
   std::string error;
-  if (!WriteFileAtomically(path, FormatJobFile(job), &error))
-    throw EJobFile(error.empty() ? "Cannot write job file \"" + path + "\"" : error);
+  std::string note;
+  if (!WriteFileAtomically(path, text, &error)) {
+    // A job file handed to the user in a folder of someone else's can be
+    // written only in place; its old contents stay in a copy meanwhile.
+    const std::string dir = ExtractFilePath(path).empty() ? "." : ExtractFilePath(path);
+    if (!FileExists(path) || ::access(dir.c_str(), W_OK) == 0 || ::access(path.c_str(), W_OK) != 0)
+      throw EJobFile(error.empty() ? "Cannot write job file \"" + path + "\"" : error);
+    std::error_code ec;
+    std::string copyDir = std::filesystem::temp_directory_path(ec).string();
+    if (ec || copyDir.empty()) copyDir = "/tmp";
+    if (!WriteFileInPlace(path, text, copyDir, &error)) throw EJobFile(error);
+    note = "The folder of job file \"" + path + "\" cannot be written; the job file was written in place";
+  }
   job.saved = true;
+  return note;
 }
 
 std::string WithArhExtension(const std::string& name) {

@@ -25,8 +25,12 @@ void ParseJobFile(Job& job, const std::string& text);
 Job ReadJobFile(const std::string& path, const Job& previous);
 
 // Writes `job` to `path` through a temporary file renamed over it and marks
-// the job saved. Throws EJobFile (the file left as it was) on failure.
-void WriteJobFile(Job& job, const std::string& path);
+// the job saved. When the folder cannot take a new file but the job file
+// itself may be written, it is rewritten in place (a copy of the old one is
+// kept until the new one is on the disk) and a note for the log is
+// returned; otherwise the note is empty. Throws EJobFile (the file left as
+// it was) on failure.
+std::string WriteJobFile(Job& job, const std::string& path);
 
 // A job file name as the file dialogs' answers are taken: ".arh" appended
 // when the fourth character from the end is not '.'.

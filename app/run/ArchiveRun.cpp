@@ -8,6 +8,7 @@
 #include "FileSystem.h"
 #include "JobFile.h"
 #include "RunFiles.h"
+#include "RunLeftovers.h"
 #include "RunNames.h"
 #include "SourceLists.h"
 
@@ -72,6 +73,20 @@ RunResult ArchiveRun::Run(Job& job) {
   const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
   CreateDirectoryPath(archiveDir, log);
 
+  // Another run on the same temporary directory is waited for; only then,
+  // with nothing of another run in flight, is what a killed run left removed,
+  // before this run writes anything (cleaning the register included).
+  const std::string temp = temporaryDirectory_;
+  CreateDirectoryPath(temp, log);
+  DirectoryLock tempLock(temp);
+  if (std::string why = WaitForRunLock(tempLock, lockWaitSeconds_, *observer_, texts_.Text("msg_TempBusy"), temp);
+      !why.empty()) {
+    log.Error(why);
+    NoteLog(log, result);
+    return result;
+  }
+  RemoveRunLeftovers(RunTargetFolders(job), log);
+
   Targets targets;
   try {
     targets.runList = buildRunList ? buildRunList(job) : DefaultRunList(job, log);
@@ -84,14 +99,6 @@ RunResult ArchiveRun::Run(Job& job) {
   targets.runList = ReadableFiles(targets.runList, log);
   targets.today = Today();
 
-  const std::string temp = temporaryDirectory_;
-  CreateDirectoryPath(temp, log);
-  DirectoryLock tempLock(temp);
-  if (!tempLock.Held()) {
-    log.Error(texts_.Text("msg_TempBusy") + " \"" + temp + "\"");
-    NoteLog(log, result);
-    return result;
-  }
   EmptyDirectory(temp);
 
   observer_->ProcessMessages();
@@ -115,7 +122,7 @@ RunResult ArchiveRun::Run(Job& job) {
     if (writeJob)
       writeJob(job);
     else if (job.IsOpen())
-      WriteJobFile(job, job.jobFilePath);
+      LogJobFileNote(WriteJobFile(job, job.jobFilePath), log);
   } catch (const std::exception& e) {
     log.Error(e.what());
     jobWritten = false;

@@ -21,6 +21,7 @@
 #include "Job.h"
 #include "MessageLog.h"
 #include "RunFiles.h"
+#include "RunLeftovers.h"
 #include "RunObserver.h"
 
 namespace orn {
@@ -59,6 +60,8 @@ class ArchiveRun {
   const std::string& TemporaryDirectory() const { return temporaryDirectory_; }
   // The run lowers the process priority as the design asks; tests turn it off.
   void SetLowerPriority(bool lower) { lowerPriority_ = lower; }
+  // How long to wait for another run on the same temporary directory.
+  void SetLockWait(int seconds) { lockWaitSeconds_ = seconds; }
 
   // Cleans the register and builds the run list (register files and the job
   // list's files); DefaultRunList unless set. An exception (an unknown
@@ -89,6 +92,7 @@ class ArchiveRun {
   RunObserver* observer_ = &defaultObserver_;
   bool showMessages_ = false;
   bool lowerPriority_ = true;
+  int lockWaitSeconds_ = kRunLockWaitSeconds;
   std::string temporaryDirectory_;
 };
 

@@ -33,10 +33,16 @@ void CreateDirectoryPath(const std::string& path, MessageLog& log) {
 
 DirectoryLock::DirectoryLock(const std::string& directory) {
   fd_ = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd_);
-    fd_ = -1;
+  if (fd_ < 0) error_ = errno;
+  TryAgain();
+}
+
+bool DirectoryLock::TryAgain() {
+  if (!held_ && fd_ >= 0) {
+    held_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    error_ = held_ ? 0 : errno;
   }
+  return held_;
 }
 
 DirectoryLock::~DirectoryLock() {
@@ -72,8 +78,8 @@ std::vector<std::string> FilesIn(const std::string& directory, const std::string
   return out;
 }
 
-std::string PendingCopyName(const std::string& target) {
-  return ExtractFilePath(target) + "~orn-" + ExtractFileName(target);
+std::string PendingCopyName(const std::string& target, const std::string& sameAs) {
+  return TemporaryNameBeside(target, sameAs);
 }
 
 namespace {
@@ -118,11 +124,10 @@ bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, Archi
 
   std::vector<std::string> pending;
   for (const CopyItem& item : items) {
-    std::string temp = PendingCopyName(item.to);
-    DeleteFileAt(temp);  // a leftover of an interrupted run
+    std::string temp = PendingCopyName(item.to, pending.empty() ? std::string() : pending.front());
     pending.push_back(temp);
     std::string error;
-    if (!CopyFileAtomically(item.from, temp, &error)) {
+    if (!CopyToNewFile(item.from, temp, &error)) {
       log.FileNotCopied(item.from, item.to, CauseOf(error));
       RemovePending(pending);
       return false;
@@ -146,6 +151,7 @@ bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, Archi
       placed = false;
     }
   }
+  SyncDirectory(DirectoryOf(items.front().to));
   if (placed && volumeSet) RemoveStaleVolumes(items.back().to);
   return placed;
 }

@@ -4,6 +4,7 @@
 // generation of its slot once it has been read back and found sound.
 #pragma once
 
+#include <cerrno>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -30,10 +31,19 @@ class DirectoryLock {
   ~DirectoryLock();
   DirectoryLock(const DirectoryLock&) = delete;
   DirectoryLock& operator=(const DirectoryLock&) = delete;
-  bool Held() const { return fd_ >= 0; }
+  bool Held() const { return held_; }
+  // Tries once more to take the lock; true when it is held now.
+  bool TryAgain();
+  // False when the lock cannot be had at all (the folder cannot be opened,
+  // its file system keeps no locks): waiting would not help.
+  bool WorthWaiting() const { return error_ == EWOULDBLOCK; }
+  // The system's error of the last failed attempt.
+  int Error() const { return error_; }
 
  private:
   int fd_ = -1;
+  bool held_ = false;
+  int error_ = 0;
 };
 
 // The files of `files` that can be opened for reading; each existing one
@@ -67,7 +77,9 @@ bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, Archi
                        const FreeSpaceQuery& freeSpace);
 
 // The temporary name under which a copy is made before it is verified:
-// beside the target, not matching any archive name mask of the job.
-std::string PendingCopyName(const std::string& target);
+// beside the target, one of the program's temporary names (which match no
+// archive name mask of the job and are removed when a run leaves them).
+// Every volume of a set gets the temporary part of the first (`sameAs`).
+std::string PendingCopyName(const std::string& target, const std::string& sameAs = std::string());
 
 }  // namespace orn

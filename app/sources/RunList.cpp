@@ -19,6 +19,8 @@ std::vector<std::string> BuildRunList(std::vector<std::string>& registerList, co
   for (const auto& e : jobList)
     if (known.insert(ListKey(e)).second) registerList.push_back(e);
 
+  // The program's own temporary files (a copy or a table change cut short)
+  // are never archived, whatever pattern or register mask finds them.
   std::vector<std::string> run;
   std::set<std::string> reported;
   for (const auto& e : jobList) {
@@ -34,10 +36,10 @@ std::vector<std::string> BuildRunList(std::vector<std::string>& registerList, co
       continue;
     }
     for (const auto& f : FindFiles(dir.empty() ? "." : dir, ExtractFileName(e), FindWhat::Files))
-      if (FileExists(dir + f.name)) run.push_back(dir + f.name);
+      if (!IsTemporaryName(f.name) && FileExists(dir + f.name)) run.push_back(dir + f.name);
   }
   for (const auto& e : registerList)
-    if (!IsPattern(e) && FileExists(e)) run.push_back(e);
+    if (!IsPattern(e) && !IsTemporaryName(ExtractFileName(e)) && FileExists(e)) run.push_back(e);
   return run;
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -220,7 +221,9 @@ TEST_F(JobFileTest, AFailedWriteLeavesTheFileAsItWas) {
   job.archiveName = "Changed";
   job.saved = false;
   if (geteuid() != 0) {
+    // Neither the folder nor the file may be written.
     ASSERT_EQ(chmod(dir_.c_str(), 0500), 0);
+    ASSERT_EQ(chmod(Path("kept.arh").c_str(), 0400), 0);
     EXPECT_THROW(WriteJobFile(job, Path("kept.arh")), EJobFile);
     chmod(dir_.c_str(), 0700);
     EXPECT_EQ(ReadWholeFile(Path("kept.arh")), before);
@@ -234,6 +237,48 @@ TEST_F(JobFileTest, AFailedWriteLeavesTheFileAsItWas) {
     EXPECT_NE(std::string(e.what()).find("job.arh"), std::string::npos) << e.what();
   }
   EXPECT_FALSE(job.saved);
+}
+
+TEST_F(JobFileTest, AFolderThatTakesNoNewFileGetsTheJobFileWrittenInPlace) {
+  struct Case {
+    mode_t fileMode;
+    bool written;
+  } cases[] = {{0666, true}, {0444, false}};
+  chmod(dir_.c_str(), 0777);
+  for (const Case& c : cases) {
+    Job job = SampleJob();
+    const std::string path = Path("jobs/shared.arh");
+    mkdir(Path("jobs").c_str(), 0777);
+    WriteJobFile(job, path);
+    const std::string before = *ReadWholeFile(path);
+    chmod(path.c_str(), c.fileMode);
+    chmod(Path("jobs").c_str(), 0555);
+    job.archiveName = "Changed";
+    job.saved = false;
+
+    // Folder permissions do not bind root: the write runs as an ordinary user.
+    pid_t pid = fork();
+    if (pid == 0) {
+      if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(2);
+      try {
+        const std::string note = WriteJobFile(job, path);
+        _exit(note.find("written in place") != std::string::npos && job.saved ? 0 : 3);
+      } catch (const EJobFile&) {
+        _exit(4);
+      }
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    chmod(Path("jobs").c_str(), 0777);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), c.written ? 0 : 4) << std::oct << c.fileMode;
+    EXPECT_EQ(ReadJobFile(path, Job()).archiveName, c.written ? "Changed" : "Buh") << std::oct << c.fileMode;
+    if (!c.written) {
+      EXPECT_EQ(*ReadWholeFile(path), before);
+    }
+    chmod(path.c_str(), 0666);
+    unlink(path.c_str());
+  }
 }
 
 TEST_F(JobFileTest, ArhExtensionIsAddedUnlessTheNameHasAThreeLetterOne) {

@@ -353,12 +353,24 @@ TEST_F(RunTest, SecondRunDoesNotTouchTheTemporaryDirectoryOfTheFirst) {
   WriteFile(run_.TemporaryDirectory() + "Other.zip", "being made by another run");
   DirectoryLock other(run_.TemporaryDirectory());
   ASSERT_TRUE(other.Held());
+  run_.SetLockWait(0);
   RunResult r = RunOn(Date(2025, 12, 10));
   EXPECT_EQ(r.exitStatus, kRunNoGeneration);
   EXPECT_EQ(ReadFile(run_.TemporaryDirectory() + "Other.zip"), "being made by another run");
   EXPECT_NE(Log().find("ERROR : 10.12.2025 10:00:00 : Another archive run is using the temporary directory"),
             std::string::npos)
       << Log();
+}
+
+TEST_F(RunTest, ATemporaryDirectoryThatCannotBeLockedIsNotWaitedFor) {
+  // A file stands where the temporary directory should be made; waiting the
+  // full hour for a lock that cannot come would only delay the scheduler.
+  WriteFile(root_ + "prog", "a file, not a folder");
+  run_.SetTemporaryDirectory(root_ + "prog/OrnZpArh_Temporary_Directory");
+  RunResult r = RunOn(Date(2025, 12, 10));
+  EXPECT_EQ(r.exitStatus, kRunNoGeneration);
+  EXPECT_NE(Log().find("cannot be locked for the run: Not a directory"), std::string::npos) << Log();
+  EXPECT_EQ(Log().find("Another archive run"), std::string::npos) << Log();
 }
 
 TEST(RunLog, ShowMessagesShowsProblemsButNotThePlusWarning) {

@@ -147,6 +147,25 @@ TEST_F(SourcesRegister, TheRunListMergesTheJobListAndKeepsExistingFilesOnly) {
   EXPECT_EQ(std::count(registerList.begin(), registerList.end(), dir_.Path() + "gone.txt"), 1);
 }
 
+TEST_F(SourcesRegister, TheProgramsTemporaryFilesAreNeverArchived) {
+  test::AliasFile aliases(dir_.File("Aliases.ini"), AliasText());
+  test::MakeRegister(reg_, {{"DOKUM.DB", "BUHDATA", "", "", true}});
+  const std::string doc = dir_.Touch("doc/A.TXT");
+  // Found by the register's own mask, a table's mask, a job pattern, or
+  // named in the job list: a change or a copy cut short, now or by an
+  // earlier version.
+  const std::vector<std::string> leftovers = {dir_.Touch("reg.v1/SprFiles.db.ornAb12Cd"),
+                                              dir_.Touch("reg.v1/SprFiles.px.ornXy34Zw"),
+                                              dir_.Touch("buh.2024/DOKUM.DB.orn123456"),
+                                              dir_.Touch("doc/.~orn-0123abcd.A.TXT"),
+                                              dir_.Touch("doc/~orn-A.TXT"),
+                                              dir_.Touch("doc/.A.TXT.89abcdef.tmp")};
+  const auto run = CollectRunFiles(reg_, {dir_.Path() + "doc/*", dir_.Path() + "doc/~orn-A.TXT"});
+  EXPECT_EQ(Sorted(run), Sorted({doc, dir_.Path() + "reg.v1/SprFiles.db", dir_.Path() + "reg.v1/SprFiles.px",
+                                 data_ + "DOKUM.DB", data_ + "DOKUM.PX"}));
+  for (const std::string& f : leftovers) EXPECT_EQ(std::count(run.begin(), run.end(), f), 0) << f;
+}
+
 TEST_F(SourcesRegister, ARegisterThatCannotBeCleanedIsStillArchived) {
   test::AliasFile aliases(dir_.File("Aliases.ini"), AliasText());
   test::MakeRegister(reg_, {{"", "BUHDATA", "blank", "", true}, {"DOKUM.DB", "BUHDATA", "", "", true}});

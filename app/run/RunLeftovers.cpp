@@ -1,0 +1,73 @@
+#include "RunLeftovers.h"
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+#include "DialogService.h"
+#include "FileReplace.h"
+#include "FileSystem.h"
+#include "MessageLog.h"
+#include "RunFiles.h"
+#include "RunObserver.h"
+
+namespace orn {
+
+namespace {
+bool Wait(DirectoryLock& lock, int seconds, RunObserver& observer) {
+  if (lock.TryAgain()) return true;
+  if (seconds <= 0 || !lock.WorthWaiting()) return false;
+  using Clock = std::chrono::steady_clock;
+  const auto until = Clock::now() + std::chrono::seconds(seconds);
+  observer.SetTitle("WAITING");
+  observer.SetFileName("Another run is working; waiting " + std::to_string((seconds + 59) / 60) + " min at most");
+  while (Clock::now() < until) {
+    observer.ProcessMessages();
+    if (lock.TryAgain()) return true;
+    if (!lock.WorthWaiting()) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  return lock.TryAgain();
+}
+}  // namespace
+
+std::string WaitForRunLock(DirectoryLock& lock, int seconds, RunObserver& observer, const std::string& busyText,
+                           const std::string& directory) {
+  if (Wait(lock, seconds, observer)) return {};
+  if (lock.WorthWaiting()) return busyText + " \"" + directory + "\"";
+  return "The temporary directory \"" + directory + "\" cannot be locked for the run: " + std::strerror(lock.Error());
+}
+
+std::vector<std::string> RunTargetFolders(const Job& job) {
+  std::vector<std::string> candidates;
+  const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
+  candidates.push_back(archiveDir);
+  if (!job.uniqueFolder.empty()) candidates.push_back(archiveDir + job.uniqueFolder + kPathDelim);
+  candidates.push_back(IncludeTrailingDelimiter(job.plusPath));
+  if (!job.registerFile.empty()) candidates.push_back(ExtractFilePath(job.registerFile));
+  if (job.IsOpen()) candidates.push_back(ExtractFilePath(job.jobFilePath));
+  std::vector<std::string> folders;
+  for (const std::string& c : candidates) {
+    if (c.empty() || !DirectoryExists(c)) continue;
+    bool known = false;
+    for (const std::string& f : folders) known = known || f == c;
+    if (!known) folders.push_back(c);
+  }
+  return folders;
+}
+
+void RemoveRunLeftovers(const std::vector<std::string>& folders, MessageLog& log) {
+  for (const std::string& folder : folders) {
+    std::vector<std::string> problems;
+    if (int removed = RemoveStaleTemporaries(folder, &problems))
+      Diagnostic("Removed " + std::to_string(removed) + " file" + (removed == 1 ? "" : "s") +
+                 " left by an interrupted run from \"" + folder + "\"");
+    for (const std::string& p : problems) log.Error(p);
+  }
+}
+
+void LogJobFileNote(const std::string& note, MessageLog& log) {
+  if (!note.empty()) log.Log(log.Texts().Text("msg_Warning"), note, false);
+}
+
+}  // namespace orn
