@@ -306,7 +306,8 @@ std::string TemporaryNameBeside(const std::string& path, const std::string& same
   if (sameName.rfind(kTemporaryPrefix, 0) == 0 && IsHexDigits(sameName, prefix, 8)) {
     digits = sameName.substr(prefix, 8);
   } else {
-    static std::mt19937_64 rng{std::random_device{}()};
+    // One generator per thread: the extraction library names files from its workers too.
+    thread_local std::mt19937_64 rng{std::random_device{}()};
     char random[16];
     std::snprintf(random, sizeof random, "%08llx", static_cast<unsigned long long>(rng() & 0xffffffffu));
     digits = random;

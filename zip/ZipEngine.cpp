@@ -3,6 +3,7 @@
 // the blocks in ZipBlocks.cpp and the directory reader in ZipDirReader.cpp.
 #include "ZipEngine.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -88,7 +89,15 @@ void TZipEngine::ShowExceptionError(const EZipEngine& error) {
 
 // --- List ---------------------------------------------------------------------
 
+std::string TZipEngine::ArchiveStamp() const {
+  struct stat st {};
+  if (::stat(zipFileName_.c_str(), &st) != 0) return std::string();
+  return std::to_string(st.st_size) + ":" + std::to_string(st.st_mtim.tv_sec) + "." +
+         std::to_string(st.st_mtim.tv_nsec) + ":" + std::to_string(st.st_ino);
+}
+
 void TZipEngine::List() {
+  listedStamp_.clear();
   dirEntries_.clear();
   directory_ = orn::ZipDirectoryInfo();
   if (zipFileName_.empty() || !orn::FileExists(zipFileName_)) {
@@ -111,6 +120,7 @@ void TZipEngine::List() {
     });
     if (OnNewName) reader.OnNewName([this](int seqNo, const ZipDirEntry& e) { OnNewName(*this, seqNo, e); });
     reader.Read(dirEntries_, directory_);
+    listedStamp_ = ArchiveStamp();
     failed = false;
   } catch (const EZipEngine& e) {
     ShowExceptionError(EZipEngine(e.Ident(), e.what() + where, e.Display()));
@@ -262,6 +272,13 @@ void TZipEngine::Extract() {
   if (zipFileName_.empty() || !orn::FileExists(zipFileName_))
     return ShowZipMessage(orn::kZipNoArchive, zipFileName_.empty() ? "" : ": " + zipFileName_);
   if (extractRunning_) return;
+  // The entries to extract are chosen from the directory as listed; an
+  // archive written over since then is listed again, and one that no longer
+  // reads is reported as listing reports it.
+  if (ArchiveStamp() != listedStamp_) {
+    List();
+    if (zipFileName_.empty()) return;
+  }
 
   unsigned reqCount = passwordReqCount_;
   bool anyEncrypted = false;

@@ -231,6 +231,10 @@ class TZipEngine {
 
   std::vector<ZipDirEntry> dirEntries_;
   orn::ZipDirectoryInfo directory_;
+  // Size and change time of the archive when its directory was read: an
+  // archive replaced since is read again before extracting from it.
+  std::string listedStamp_;
+  std::string ArchiveStamp() const;
   int successCount_ = 0;
   int lastErrCode_ = 0;
   int lastFullErrCode_ = 0;

@@ -19,6 +19,7 @@
 #include "OrnListBox.h"
 #include "OrnLookList.h"
 #include "OrnTabs.h"
+#include "ProgramFolders.h"
 #include "SourceList.h"
 
 namespace gallery {
@@ -76,9 +77,10 @@ QWidget* Problem(const QString& text) {
 
 QString FindExampleData() {
   const QString exe = QCoreApplication::applicationDirPath();
-  const QStringList candidates = {
-      exe + QStringLiteral("/examples/data"), exe + QStringLiteral("/../share/ornarchivator/examples/data"),
-      exe + QStringLiteral("/../examples/data"), QStringLiteral(ORN_SOURCE_DIR "/examples/data")};
+  const QStringList candidates = {exe + QStringLiteral("/examples/data"),
+                                  QString::fromStdString(orn::ProgramDataDir()) + QStringLiteral("examples/data"),
+                                  exe + QStringLiteral("/../examples/data"),
+                                  QStringLiteral(ORN_SOURCE_DIR "/examples/data")};
   for (const QString& c : candidates)
     if (QFileInfo::exists(c + QStringLiteral("/DOKUM.DB"))) return QDir(c).absolutePath();
   return QString();

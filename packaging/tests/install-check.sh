@@ -42,7 +42,7 @@ run)
   ls "$work"/archives/Buh*.zip >/dev/null 2>&1 || fail "no archive in $work/archives"
   ls "$work"/second-copy/Buh*.zip >/dev/null 2>&1 || fail "no second copy"
   [ -d "$temp" ] || fail "the temporary directory is not $temp"
-  [ -z "$(ls -A "$prefix/bin" | grep -v '^archivator$\|^ornzip$\|^orneval$')" ] || fail "the run wrote into bin/"
+  [ -z "$(ls -A "$prefix/bin" | grep -v '^archivator$\|^ornzip$\|^orneval$\|^orn_gallery$')" ] || fail "the run wrote into bin/"
   [ -e "$work/Params.ini" ] || fail "Params.ini was not written in the current directory"
   # The window is translated from the installed dictionary: without it, it
   # looks different (its design-time English texts).

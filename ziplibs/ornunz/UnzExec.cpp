@@ -148,22 +148,10 @@ DecodeResult RunTask(DecodeTask& t) {
   return r;
 }
 
-// ".NAME.orn" followed by eight hexadecimal digits.
-bool IsTemporaryName(const std::string& name) {
-  constexpr std::size_t kTail = 4 + 8;  // ".orn" and the digits
-  if (name.size() < 2 + kTail || name[0] != '.') return false;
-  const std::size_t at = name.size() - kTail;
-  if (name.compare(at, 4, ".orn") != 0) return false;
-  return std::all_of(name.begin() + std::ptrdiff_t(at + 4), name.end(),
-                     [](char ch) { return std::isxdigit(static_cast<unsigned char>(ch)) && !std::isupper(ch); });
-}
-
-std::string TempLeafFor(const std::string& leaf) {
-  thread_local std::mt19937 gen{std::random_device{}()};
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%08x", unsigned(gen()));
-  return "." + leaf.substr(0, 200) + ".orn" + buf;
-}
+// The program's one temporary-name pattern, so that runs and extractions
+// recognise each other's leftovers. Long names are cut so that the prefix
+// still fits the file system's name limit.
+std::string TempLeafFor(const std::string& leaf) { return ExtractFileName(TemporaryNameBeside(leaf.substr(0, 200))); }
 
 // The permissions a Unix host stored with a file (no set-id or sticky bits:
 // a restore must not hand out privileges); 0 when none were stored.

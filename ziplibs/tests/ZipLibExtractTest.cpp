@@ -135,7 +135,7 @@ TEST_F(ZipLibExtract, ExistingFilesFollowOverwriteFreshenAndTheHostsAnswer) {
     EXPECT_EQ(Exists(Path(dest + "/b.txt")), c.bThere) << c.what;
     std::string out;
     Run("ls -A " + Quote(Path(dest)), &out);
-    EXPECT_EQ(out.find(".orn"), std::string::npos) << "temporary file left: " << out;
+    EXPECT_EQ(out.find(".~orn-"), std::string::npos) << "temporary file left: " << out;
   }
 }
 
@@ -311,7 +311,8 @@ TEST_F(ZipLibExtract, KilledHalfWayLeavesNoTruncatedFile) {
   EXPECT_EQ(Read(base + "/old.bin"), "OLD");
   std::string left;
   Run("ls -A " + Quote(base), &left);
-  EXPECT_NE(left.find(".new.bin.orn"), std::string::npos) << left;
+  EXPECT_NE(left.find(".new.bin"), std::string::npos) << left;
+  EXPECT_NE(left.find(".~orn-"), std::string::npos) << left;
   Write("out/.keep.orn-not-ours", "mine");
 
   // Run again to the end: both files whole.
