@@ -262,6 +262,32 @@ TEST_F(ZipEngineRoundTrip, PeersZip64ArchivesListAndTest) {
   }
 }
 
+// Each engine owns its library handles: another engine unloading its own
+// while this one's job runs inside the library changes nothing for it.
+TEST_F(ZipEngineRoundTrip, AnotherEngineUnloadingLeavesThisJobAlone) {
+  WriteFile(scratch / "two.zip", MakeZip({{"a.txt", "alpha"}, {"b.txt", "beta"}}));
+  TZipEngine other;
+  other.SetUnattended(true);
+  other.SetLibDirectory(ORN_BIN_DIR);
+  ASSERT_TRUE(other.LoadUnzLib());
+  zip.SetZipFileName(scratch / "two.zip");
+  zip.SetExtrBaseDir(scratch / "x");
+  zip.SetExtrOptions({ExtrDirNames, ExtrOverWrite});
+  int unloads = 0;
+  zip.OnProgress = [&](TZipEngine&, ProgressType type, const std::string&, std::int64_t) {
+    if (type == FileStarted) {
+      other.UnloadUnzLib();
+      ASSERT_TRUE(other.LoadUnzLib());
+      other.UnloadUnzLib();
+      ++unloads;
+    }
+  };
+  zip.Extract();
+  EXPECT_EQ(unloads, 2);
+  EXPECT_EQ(zip.SuccessCount(), 2) << zip.LastMessage();
+  EXPECT_EQ(ReadFile(scratch / "x/b.txt"), "beta");
+}
+
 // Real archives of other tools: every listed name is the name written by
 // extracting all, is found when asked for by itself, and tests good.
 TEST_F(ZipEngineRoundTrip, FixturesListExtractAndFindTheSameNames) {

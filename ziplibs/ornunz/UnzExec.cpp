@@ -453,8 +453,8 @@ class UnzJob {
       rep_.Skipped(e.name, ORN_SKIP_GENERAL_EXTRACT_ERROR, r.ok ? ORN_ZE_CRC : r.errorCode);
       return;
     }
-    std::string resolved;
-    if (!LinkStaysInside(rel, target, &resolved) || ThroughLink(resolved)) {
+    std::vector<std::string> visited;
+    if (!LinkStaysInside(rel, target, &visited) || ThroughLink(visited)) {
       Refuse(e, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE, "Symbolic link pointing outside, not extracted (" + target + ")");
       return;
     }
@@ -482,19 +482,14 @@ class UnzJob {
     rep_.BytesDone(std::int64_t(e.uncompressedSize));
   }
 
-  // True when a resolved link target leads through another link: one the
-  // archive restores or one already on disk under the base.
-  bool ThroughLink(const std::string& resolved) const {
-    std::size_t from = 0;
-    while (from < resolved.size()) {
-      std::size_t to = resolved.find('/', from);
-      if (to == std::string::npos) to = resolved.size();
-      const std::string prefix = resolved.substr(0, to);
+  // True when resolving a link's target passes through another link: one
+  // the archive restores or one already on disk under the base.
+  bool ThroughLink(const std::vector<std::string>& visited) const {
+    for (const std::string& path : visited) {
       struct stat st {};
-      if (archiveLinks_.count(prefix) ||
-          (::fstatat(baseFd_.Get(), prefix.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)))
+      if (archiveLinks_.count(path) ||
+          (::fstatat(baseFd_.Get(), path.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)))
         return true;
-      from = to + 1;
     }
     return false;
   }

@@ -96,7 +96,7 @@ SafeName CheckEntryName(const std::string& name, bool keepDirs) {
   return result;
 }
 
-bool LinkStaysInside(const std::string& linkPath, const std::string& target, std::string* resolved) {
+bool LinkStaysInside(const std::string& linkPath, const std::string& target, std::vector<std::string>* visited) {
   if (target.empty() || target[0] == '/' || target.find('\0') != std::string::npos) return false;
   if (target.size() >= 2 && target[1] == ':') return false;
   // Resolve from the folder holding the link, never rising above the base.
@@ -104,18 +104,20 @@ bool LinkStaysInside(const std::string& linkPath, const std::string& target, std
   stack.pop_back();
   stack.erase(std::remove_if(stack.begin(), stack.end(), [](const std::string& p) { return p.empty() || p == "."; }),
               stack.end());
+  if (visited) visited->clear();
   for (const std::string& part : Parts(target)) {
     if (part.empty() || part == ".") continue;
     if (part == "..") {
       if (stack.empty()) return false;
       stack.pop_back();
-    } else {
-      stack.push_back(part);
+      continue;
     }
-  }
-  if (resolved) {
-    resolved->clear();
-    for (const std::string& part : stack) *resolved += (resolved->empty() ? "" : "/") + part;
+    stack.push_back(part);
+    if (visited) {
+      std::string path;
+      for (const std::string& p : stack) path += (path.empty() ? "" : "/") + p;
+      visited->push_back(std::move(path));
+    }
   }
   return true;
 }

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 enum CodePageOpts { cpAuto, cpNone, cpOEM };
 
@@ -67,7 +68,9 @@ SafeName CheckEntryName(const std::string& name, bool keepDirs);
 // True when a symbolic link stored at `linkPath` (a safe relative path) with
 // the target `target` resolves inside the extraction folder. Absolute
 // targets and targets that climb out are refused.
-// `resolved` receives the target's path relative to the folder.
-bool LinkStaysInside(const std::string& linkPath, const std::string& target, std::string* resolved = nullptr);
+// `visited` receives every path, relative to the folder, that resolving the
+// target passes through (a link among them could lead elsewhere).
+bool LinkStaysInside(const std::string& linkPath, const std::string& target,
+                     std::vector<std::string>* visited = nullptr);
 
 }  // namespace orn
