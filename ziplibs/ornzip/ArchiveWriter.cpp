@@ -111,8 +111,16 @@ ArchiveWriter::PieceResult RunPiece(const Piece& p) {
     r.error = "Cannot open " + p.file->diskPath + ": " + std::strerror(errno);
     return r;
   }
+  // A stored piece is read straight into its result; a deflated one into the
+  // worker's buffer, which only its deflated form leaves.
   thread_local Scratch tIn;
-  char* in = tIn.Get(p.size);
+  char* in;
+  if (p.store) {
+    r.data.resize(p.size);
+    in = r.data.data();
+  } else {
+    in = tIn.Get(p.size);
+  }
   if (p.size > 0 && !ReadAt(fd.Get(), in, p.size, p.offset)) {
     r.error = "Cannot read " + p.file->diskPath + " (it shrank or a read failed)";
     return r;
@@ -123,7 +131,6 @@ ArchiveWriter::PieceResult RunPiece(const Piece& p) {
   }
   r.crc = std::uint32_t(libdeflate_crc32(0, in, p.size));
   if (p.store) {
-    r.data.assign(in, p.size);
     r.stored = true;
   } else {
     if (!DeflatePiece(p.level, reinterpret_cast<const std::uint8_t*>(in), p.size, p.last, r.data)) {
@@ -444,7 +451,9 @@ bool ArchiveWriter::Write(const std::vector<WriteItem>& items, const std::string
   if (leadingBytes > 0 && !CopyRange(out, 0, leadingBytes, "the data in front of the archive")) return false;
   const PiecePlan plan = PlanPieces(items, options_);
   {
-    PieceQueue queue(plan.pieces, pool_, options_.maxBytesInFlight);
+    // Two pieces per worker keep every worker busy; more would only hold memory.
+    const std::size_t budget = std::min(options_.maxBytesInFlight, options_.pieceSize * 2 * pool_.Size());
+    PieceQueue queue(plan.pieces, pool_, budget);
     for (std::size_t i = 0; i < items.size(); ++i) {
       const WriteItem& it = items[i];
       bool goOn;

@@ -28,9 +28,9 @@ struct WriteItem {
 struct WriterOptions {
   int zipLevel = 9;   // 0 = store everything
   bool best = false;  // the deflate implementation's slowest, tightest level
-  // Memory stays flat in the file size: the pieces in flight, and a read and
-  // a deflate buffer of one piece per worker (about 50 MB on two cores for
-  // data that does not compress).
+  // Memory stays flat in the file size: at most two pieces per worker in
+  // flight (never more than maxBytesInFlight), and a read and a deflate
+  // buffer of one piece per worker (about 45 MB all told on two cores).
   std::size_t pieceSize = 4u << 20;
   std::size_t maxBytesInFlight = 32u << 20;
   Zip64Limits zip64;

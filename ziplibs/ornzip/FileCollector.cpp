@@ -147,8 +147,9 @@ void FileCollector::Walk(const std::string& dir, const std::string& storedDir, c
     if (name == "." || name == "..") continue;
     if (name[0] == '.' && !options_.hidden) continue;
     struct stat st {};
-    // Links to files are followed; links to directories are not walked into,
-    // which keeps a link loop from running forever.
+    // Links are stored as links when asked to; otherwise links to files are
+    // followed and links to directories are not walked into, which keeps a
+    // link loop from running forever.
     if (::fstatat(dfd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
     std::string target;
     if (S_ISLNK(st.st_mode) && options_.storeLinks) {
