@@ -13,6 +13,8 @@
 #include "ExtractGuard.h"
 #include "FileSystem.h"
 #include "OrnZipLib.h"
+#include "ProcessMessages.h"
+#include "Spanning.h"
 #include "ZipBlocks.h"
 #include "ZipLibrary.h"
 #include "ZipMessages.h"
@@ -141,9 +143,70 @@ std::string TZipEngine::MakeTempZipName() {
   return pattern + ".zip";
 }
 
-int TZipEngine::SplitToVolumes(const std::string&, const std::string&) {
-  ShowZipMessage(orn::kZipVolumeJoin, "volumes are not supported by this build");
-  return -9;
+orn::SpanEvents TZipEngine::SpanningEvents() {
+  orn::SpanEvents events;
+  events.message = [this](const std::string& text) {
+    if (OnMessage) OnMessage(*this, 0, text);
+  };
+  events.progress = [this](ProgressType type, const std::string& name, std::int64_t size) {
+    if (OnProgress) OnProgress(*this, type, name, size);
+  };
+  events.cancelled = [this] {
+    orn::ProcessMessages();
+    return cancel_;
+  };
+  if (!unattended_) {
+    events.overwrite = [](const std::string& file) {
+      const std::string text = orn::FormatZipMessage(orn::ZipMessageText(orn::kSpanOverwriteFile), file);
+      return orn::Dialogs().MessageDialog(text, "Confirm", orn::DialogType::Warning, orn::kBtnYes | orn::kBtnNo) ==
+             orn::kMrYes;
+    };
+  }
+  return events;
+}
+
+// Results as the design gives them: 0, -7 after an EZipEngine, -8 out of
+// memory, -9 after any other exception; each reported here.
+int TZipEngine::SpanResult(const std::function<void()>& step) {
+  try {
+    step();
+    return 0;
+  } catch (const EZipEngine& e) {
+    ShowExceptionError(e);
+    return -7;
+  } catch (const std::bad_alloc&) {
+    ShowZipMessage(orn::kZipOutOfMemory);
+    return -8;
+  } catch (const std::exception& e) {
+    ShowZipMessage(orn::kZipVolumeJoin, e.what());
+    return -9;
+  }
+}
+
+int TZipEngine::SplitToVolumes(const std::string& tempZip, const std::string& target) {
+  orn::SpanSettings settings{maxVolumeSize_, keepFreeOnDisk1_, minFreeVolumeSize_};
+  return SpanResult([&] { orn::SplitZipToVolumes(tempZip, target, settings, SpanningEvents()); });
+}
+
+int TZipEngine::JoinVolumes(const std::string& volumeName, std::string& outputPath) {
+  const bool isDir = orn::DirectoryExists(outputPath);
+  std::string output = outputPath;
+  const int result = SpanResult([&] {
+    if (isDir) {
+      std::string pattern = orn::IncludeTrailingDelimiter(outputPath) + "zipXXXXXX";
+      int fd = ::mkstemp(pattern.data());
+      if (fd < 0) throw EZipEngine(orn::kZipNoTempName);
+      ::close(fd);
+      orn::DeleteFileAt(pattern);
+      output = pattern + ".zip";
+    } else {
+      orn::DeleteFileAt(output);
+      output = output.substr(0, output.size() - orn::ExtractFileExt(output).size()) + ".zip";
+    }
+    orn::JoinZipVolumes(volumeName, output, SpanningEvents());
+  });
+  outputPath = result == 0 ? output : std::string();
+  return result;
 }
 
 void TZipEngine::Add() {
@@ -271,7 +334,9 @@ void TZipEngine::Extract() {
   extractRunning_ = true;
   // The library is handed absolute paths; the process's folder is left alone.
   const std::string currentDir = orn::CurrentDir();
+  std::string joined;
   AtExit finish([&, this] {
+    if (!joined.empty()) orn::DeleteFileAt(joined);
     extractRunning_ = false;
     if (loadedHere) UnloadUnzLib();
     cancel_ = false;
@@ -279,12 +344,15 @@ void TZipEngine::Extract() {
   });
   try {
     if (!LoadUnzLib()) return;
-    if (directory_.volumeCount != 0) {
-      ShowZipMessage(orn::kZipVolumeJoin, "volume sets are not supported by this build");
-      return;
-    }
     std::string archive = zipFileName_;
     if (!orn::IsAbsolutePath(archive)) archive = orn::JoinPath(currentDir, archive);
+    if (directory_.spanned) {
+      // The library reads ordinary archives only: the set is joined into a
+      // temporary zip first, which is removed when the job ends.
+      joined = tempDir_.empty() ? orn::ExtractFilePath(MakeTempZipName()) : tempDir_;
+      if (JoinVolumes(archive, joined) != 0) return;
+      archive = joined;
+    }
     std::string baseDir = extrBaseDir_;
     if (!baseDir.empty() && !orn::IsAbsolutePath(baseDir)) baseDir = orn::JoinPath(currentDir, baseDir);
 

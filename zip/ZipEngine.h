@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "EZipEngine.h"
+#include "Spanning.h"
 #include "ZipDirEntry.h"
 #include "ZipDirReader.h"
 #include "ZipLibrary.h"
@@ -193,6 +194,12 @@ class TZipEngine {
   void PrepareExtractSpecs(std::vector<std::string>& fileSpecs, bool& anySelected);
   void AnswerPassword(OrnCallbackStruct& rec);
   int SplitToVolumes(const std::string& tempZip, const std::string& target);
+  // Rebuilds one zip from the set whose last volume is `volumeName`; the
+  // output is a folder (a temporary name is made there) or a file name, and
+  // is set to the file written, or emptied on failure.
+  int JoinVolumes(const std::string& volumeName, std::string& outputPath);
+  orn::SpanEvents SpanningEvents();
+  int SpanResult(const std::function<void()>& step);
   std::string MakeTempZipName();
 
   bool verbose_ = false;

@@ -3,6 +3,7 @@
 // every message goes to standard error with its identifier, and the exit
 // status is 0 only when the command did what it was asked.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
@@ -10,15 +11,17 @@
 
 #include "FileSystem.h"
 #include "ZipEngine.h"
+#include "ZipMessages.h"
 
 namespace {
 
 int Usage() {
   std::fputs(
       "usage: ornzip list ARCHIVE\n"
-      "       ornzip add [-r] [-y] [-0..-9 | --best] ARCHIVE FILE...\n"
+      "       ornzip add [-r] [-y] [-0..-9 | --best] [-s SIZE] ARCHIVE FILE...\n"
       "           -y: store symbolic links as links; --best: smallest archive, slowest\n"
-      "       ornzip extract [-j] ARCHIVE DIR [NAME...]\n"
+      "           -s: volumes of at most SIZE bytes (ARCHIVE001.zip, ARCHIVE002.zip ...)\n"
+      "       ornzip extract [-j] ARCHIVE DIR [NAME...]   (a volume set: its last volume)\n"
       "       ornzip test ARCHIVE\n",
       stderr);
   return 2;
@@ -36,6 +39,9 @@ int main(int argc, char** argv) {
   zip.SetUnattended(true);
   bool failed = false;
   zip.OnMessage = [&failed](TZipEngine& sender, int errCode, const std::string& message) {
+    // Progress of splitting and joining ("Copying: ...") is no failure.
+    static const std::string copying = orn::ZipMessageText(orn::kZipCopying);
+    if (errCode == 0 && message.compare(0, copying.size(), copying) == 0) return;
     const int ident = errCode != 0 ? errCode : sender.LastErrCode();
     // Warnings about data around the archive do not make a listing fail.
     if (ident != 10203 && ident != 10204) failed = true;
@@ -70,7 +76,15 @@ int main(int argc, char** argv) {
         zip.SetAddStoreLinks(true);
       else if (args[i] == "--best")
         zip.SetAddBest(true);
-      else if (args[i].size() == 2 && args[i][1] >= '0' && args[i][1] <= '9')
+      else if (args[i] == "-s" && i + 1 < args.size()) {
+        char* end = nullptr;
+        const long long size = std::strtoll(args[++i].c_str(), &end, 10);
+        if (size <= 0 || end == nullptr || *end != '\0') return Usage();
+        options.Include(AddDiskSpan);
+        zip.SetMaxVolumeSize(size);
+        // The free-room floor is meant for disks; a chosen size below it stands.
+        if (size < zip.MinFreeVolumeSize()) zip.SetMinFreeVolumeSize(size);
+      } else if (args[i].size() == 2 && args[i][1] >= '0' && args[i][1] <= '9')
         zip.SetAddCompLevel(args[i][1] - '0');
       else
         return Usage();
