@@ -111,6 +111,15 @@ class VolumeWriter {
   std::uint64_t OnVolume() const { return onVolume_; }
   int Count() const { return static_cast<int>(written_.size()); }
 
+  // Starts the next volume when `bytes` do not fit on this one but would fit
+  // on an empty one: used so that the central directory and the end record
+  // share the last volume, which is all a reader of the set opens first.
+  void KeepTogether(std::uint64_t bytes) {
+    if (!out_) Open();
+    const bool fitsEmpty = settings_.maxVolumeSize <= 0 || bytes <= static_cast<std::uint64_t>(settings_.maxVolumeSize);
+    if (room_ < bytes && fitsEmpty && onVolume_ > 0) Next();
+  }
+
   // Makes sure `needed` bytes fit on the open volume, starting the next one
   // when they do not.
   void Reserve(std::uint64_t needed) {
@@ -294,6 +303,7 @@ int SplitZipToVolumes(const std::string& source, const std::string& target, cons
   if (events.progress)
     events.progress(FileStarted, directoryName,
                     static_cast<std::int64_t>(end.directorySize + end.commentLength + kEndRecordSize));
+  out.KeepTogether(end.directorySize + kEndRecordSize + end.commentLength);
   Placed directory{0, 0};
   at = end.directoryOffset;
   for (std::uint64_t i = 0; i < end.totalEntries; ++i) {
