@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 
@@ -14,6 +15,7 @@
 #include "FileSystem.h"
 #include "OrnZipLib.h"
 #include "ProcessMessages.h"
+#include "SfxWriter.h"
 #include "Spanning.h"
 #include "ZipBlocks.h"
 #include "ZipLibrary.h"
@@ -209,6 +211,64 @@ int TZipEngine::JoinVolumes(const std::string& volumeName, std::string& outputPa
   return result;
 }
 
+// --- Self-extractors -------------------------------------------------------------
+
+std::string TZipEngine::FindSfxStub() const {
+  std::vector<std::string> places = {Slashes(sfxPath_)};
+  const std::string name =
+      orn::ExtractFileName(Slashes(sfxPath_)).empty() ? "OrnSFX.bin" : orn::ExtractFileName(Slashes(sfxPath_));
+  places.push_back(orn::JoinPath(orn::ExecutableDir(), name));
+  places.push_back(orn::JoinPath(orn::ExecutableDir(), "OrnSFX.bin"));
+  if (!libDirectory_.empty()) places.push_back(orn::JoinPath(Slashes(libDirectory_), "OrnSFX.bin"));
+  for (const std::string& p : places)
+    if (!p.empty() && orn::FileExists(p)) return p;
+  return {};
+}
+
+// Writes `exe` from the stub, the header and `archive` (empty: an empty
+// archive); 0 or the identifier reported.
+int TZipEngine::WriteSfx(const std::string& archive, const std::string& exe) {
+  const orn::SfxTexts texts{sfxCaption_, sfxDefaultDir_, sfxCommandLine_, sfxMessage_};
+  const std::size_t longest =
+      std::max({texts.caption.size(), texts.defaultDir.size(), texts.commandLine.size(), texts.message.size()});
+  if (longest > 255) {
+    const std::size_t total =
+        texts.caption.size() + texts.defaultDir.size() + texts.commandLine.size() + texts.message.size();
+    ShowZipMessage(10801, "\r\nSFXCaption + SFXDefaultDir + SFXCommandLine + SFXMessage = " + std::to_string(total));
+    return 10801;
+  }
+  const std::string stub = FindSfxStub();
+  if (stub.empty()) {
+    ShowZipMessage(10802, ": " + sfxPath_);
+    return 10802;
+  }
+  try {
+    orn::WriteSelfExtractor(stub, orn::SfxHeader(orn::SfxFlagByte(sfxOptions_, sfxOverWriteMode_), texts), archive,
+                            exe);
+  } catch (const EZipEngine& e) {
+    ShowExceptionError(e);
+    return e.Ident();
+  }
+  return 0;
+}
+
+int TZipEngine::ConvertToSFX() {
+  if (zipFileName_.empty() || !orn::FileExists(zipFileName_)) {
+    ShowZipMessage(orn::kZipNoArchive, zipFileName_.empty() ? "" : ": " + zipFileName_);
+    return orn::kZipNoArchive;
+  }
+  if (Upper(orn::ExtractFileExt(zipFileName_)) != ".ZIP") {
+    ShowZipMessage(10803, ": " + zipFileName_);
+    return 10803;
+  }
+  const std::string archive = zipFileName_;
+  const std::string exe = archive.substr(0, archive.size() - 4) + ".exe";
+  if (int result = WriteSfx(archive, exe); result != 0) return result;
+  orn::DeleteFileAt(archive);
+  SetZipFileName(exe);
+  return 0;
+}
+
 void TZipEngine::Add() {
   successCount_ = 0;
   // The file specifications are used up by every call, whatever its outcome.
@@ -226,8 +286,9 @@ void TZipEngine::Add() {
     return ShowZipMessage(orn::kZipSpanWithUpdate);
   if (spanning && toExe) return ShowZipMessage(orn::kZipSpanToExe);
   if (addRunning_) return;
-  if (toExe && !orn::FileExists(zipFileName_))
-    return ShowZipMessage(orn::kZipSfxCreateFailed, ": self-extractors are not made by this build");
+  // A new self-extractor: the library zips into a temporary archive, which
+  // then becomes the ".exe" behind the stub.
+  const bool newExe = toExe && !orn::FileExists(zipFileName_);
 
   std::string archive = zipFileName_;
   const bool loadedHere = zipLib_.handle == nullptr;
@@ -239,7 +300,7 @@ void TZipEngine::Add() {
     pendingError_ = nullptr;
   });
   try {
-    if (spanning) {
+    if (spanning || newExe) {
       archive = MakeTempZipName();
       if (verbose_ && OnMessage) OnMessage(*this, 0, "Temporary zipfile: " + archive);
     }
@@ -254,13 +315,16 @@ void TZipEngine::Add() {
     if (spanning) {
       if (successCount_ > 0 && SplitToVolumes(archive, zipFileName_) != 0) successCount_ = 0;
       orn::DeleteFileAt(archive);
+    } else if (newExe) {
+      if (successCount_ > 0 && WriteSfx(archive, zipFileName_) != 0) successCount_ = 0;
+      orn::DeleteFileAt(archive);
     }
   } catch (const EZipEngine& e) {
-    if (spanning && archive != zipFileName_) orn::DeleteFileAt(archive);
+    if ((spanning || newExe) && archive != zipFileName_) orn::DeleteFileAt(archive);
     successCount_ = 0;
     ShowExceptionError(e);
   } catch (const std::exception& e) {
-    if (spanning && archive != zipFileName_) orn::DeleteFileAt(archive);
+    if ((spanning || newExe) && archive != zipFileName_) orn::DeleteFileAt(archive);
     successCount_ = 0;
     ShowZipMessage(orn::kZipAddException, std::string(": ") + e.what());
   }

@@ -141,6 +141,10 @@ class TZipEngine {
   void Add();
   void Extract();
   void List();
+  // Turns the ".zip" ZipFileName into a self-extracting ".exe" beside it;
+  // 0 on success (ZipFileName is then the ".exe"), otherwise the reported
+  // identifier.
+  int ConvertToSFX();
   int Count() const { return zipFileName_.empty() ? 0 : static_cast<int>(dirEntries_.size()); }
   const std::vector<ZipDirEntry>& DirEntries() const { return dirEntries_; }
   int SuccessCount() const { return successCount_; }
@@ -200,6 +204,8 @@ class TZipEngine {
   int JoinVolumes(const std::string& volumeName, std::string& outputPath);
   orn::SpanEvents SpanningEvents();
   int SpanResult(const std::function<void()>& step);
+  std::string FindSfxStub() const;
+  int WriteSfx(const std::string& archive, const std::string& exe);
   std::string MakeTempZipName();
 
   bool verbose_ = false;

@@ -22,7 +22,9 @@ int Usage() {
       "           -y: store symbolic links as links; --best: smallest archive, slowest\n"
       "           -s: volumes of at most SIZE bytes (ARCHIVE001.zip, ARCHIVE002.zip ...)\n"
       "       ornzip extract [-j] ARCHIVE DIR [NAME...]   (a volume set: its last volume)\n"
-      "       ornzip test ARCHIVE\n",
+      "       ornzip test ARCHIVE\n"
+      "       ornzip sfx [--message TEXT] [--dir FOLDER] [--always | --never] ARCHIVE.zip\n"
+      "           makes ARCHIVE.exe, which extracts itself (add to a new .exe does the same)\n",
       stderr);
   return 2;
 }
@@ -126,6 +128,25 @@ int main(int argc, char** argv) {
     if (zip.Count() > 0 && zip.SuccessCount() == 0) return 1;
     if (command == "test" && zip.SuccessCount() < zip.Count()) return 1;
     return 0;
+  }
+  if (command == "sfx") {
+    std::size_t i = 0;
+    for (; i + 1 < args.size() && args[i].size() > 2 && args[i].compare(0, 2, "--") == 0; ++i) {
+      if (args[i] == "--message" && i + 2 < args.size())
+        zip.SetSFXMessage(args[++i]);
+      else if (args[i] == "--dir" && i + 2 < args.size())
+        zip.SetSFXDefaultDir(args[++i]);
+      else if (args[i] == "--always")
+        zip.SetSFXOverWriteMode(OvrAlways);
+      else if (args[i] == "--never")
+        zip.SetSFXOverWriteMode(OvrNever);
+      else
+        return Usage();
+    }
+    if (args.size() - i != 1) return Usage();
+    zip.SetZipFileName(args[i]);
+    if (zip.ZipFileName().empty()) return 1;
+    return zip.ConvertToSFX() == 0 && !failed ? 0 : 1;
   }
   return Usage();
 }
