@@ -44,6 +44,8 @@ TOrnLabel* CountBox(const char* name, const QString& text, QWidget* parent) {
   box->setAlignment(Qt::AlignCenter);
   box->setFixedWidth(56);
   box->setAutoFillBackground(true);
+  // Counts are not translated.
+  box->SetLoadAs(OrnTypes::AsSystem);
   return box;
 }
 
@@ -82,6 +84,7 @@ TFormCopyToFlop::TFormCopyToFlop(std::vector<std::string> files, std::string arc
   lblNumDisk_->setFont(big);
   for (TOrnLabel* l : {lblInsert_, lblNumDisk_, lblDiskInDrive_}) SetTextColor(l, kGreen);
   lblNumDisk_->setAccessibleName("Disk number");
+  lblNumDisk_->SetLoadAs(OrnTypes::AsSystem);
   lblAllFilesCopy_ = NewLabel("LblAllFilesCopy", QString::fromUtf8("Visi faili nokopēti sekmīgi"), this);
   SetTextColor(lblAllFilesCopy_, kGreen);
   fileNam_ = NewLabel("FileNam", "", this);
