@@ -15,6 +15,7 @@
 #include "FileSystem.h"
 #include "OrnZipLib.h"
 #include "ProcessMessages.h"
+#include "ProgramFolders.h"
 #include "SfxWriter.h"
 #include "Spanning.h"
 #include "ZipBlocks.h"
@@ -219,6 +220,7 @@ std::string TZipEngine::FindSfxStub() const {
       orn::ExtractFileName(Slashes(sfxPath_)).empty() ? "OrnSFX.bin" : orn::ExtractFileName(Slashes(sfxPath_));
   places.push_back(orn::JoinPath(orn::ExecutableDir(), name));
   places.push_back(orn::JoinPath(orn::ExecutableDir(), "OrnSFX.bin"));
+  places.push_back(orn::ProgramLibraryDir() + "OrnSFX.bin");
   if (!libDirectory_.empty()) places.push_back(orn::JoinPath(Slashes(libDirectory_), "OrnSFX.bin"));
   for (const std::string& p : places)
     if (!p.empty() && orn::FileExists(p)) return p;
