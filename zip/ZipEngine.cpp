@@ -111,7 +111,17 @@ void TZipEngine::List() {
       ShowZipMessage(ident, (detail.empty() ? "" : ": " + detail) + where);
     });
     if (OnNewName) reader.OnNewName([this](int seqNo, const ZipDirEntry& e) { OnNewName(*this, seqNo, e); });
-    reader.Read(dirEntries_, directory_);
+    orn::ZipEndRecord end;
+    orn::ZipDirectoryInfo probe;
+    // A quiet look first: the reader reports its warnings once, when it reads.
+    if (orn::ZipDirReader(source, options).FindEndOfDirectory(end, probe, false) && end.directoryDisk < end.thisDisk &&
+        !end.zip64) {
+      // A directory larger than the room on the last volume starts on an
+      // earlier one: the set is joined and the joined archive listed.
+      if (!ListJoined(options, end)) return;
+    } else {
+      reader.Read(dirEntries_, directory_);
+    }
     failed = false;
   } catch (const EZipEngine& e) {
     ShowExceptionError(EZipEngine(e.Ident(), e.what() + where, e.Display()));
@@ -125,6 +135,24 @@ void TZipEngine::List() {
     directory_.firstLocalOffset = 0;
   }
   if (OnDirUpdate) OnDirUpdate(*this);
+}
+
+bool TZipEngine::ListJoined(const orn::ZipDirOptions& options, const orn::ZipEndRecord& end) {
+  const std::string volume = zipFileName_;
+  std::string joined = tempDir_.empty() ? orn::ExtractFilePath(MakeTempZipName()) : tempDir_;
+  if (JoinVolumes(volume, joined) != 0) {
+    zipFileName_.clear();
+    if (OnDirUpdate) OnDirUpdate(*this);
+    return false;
+  }
+  AtExit removeJoined([&joined] { orn::DeleteFileAt(joined); });
+  orn::FileZipSource source(joined);
+  orn::ZipDirReader reader(source, options);
+  reader.Read(dirEntries_, directory_);
+  // What the listing says about the set, not about the joined copy.
+  directory_.volumeCount = static_cast<int>(end.thisDisk);
+  directory_.spanned = true;
+  return true;
 }
 
 // --- Add ------------------------------------------------------------------------

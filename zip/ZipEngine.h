@@ -205,6 +205,9 @@ class TZipEngine {
   orn::SpanEvents SpanningEvents();
   int SpanResult(const std::function<void()>& step);
   std::string FindSfxStub() const;
+  // Lists the set whose last volume is ZipFileName through a joined copy;
+  // false (reported, ZipFileName emptied) when it cannot be joined.
+  bool ListJoined(const orn::ZipDirOptions& options, const orn::ZipEndRecord& end);
   int WriteSfx(const std::string& archive, const std::string& exe);
   std::string MakeTempZipName();
 

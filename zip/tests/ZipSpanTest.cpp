@@ -230,3 +230,22 @@ TEST(ZipSpan, EngineWritesAVolumeSetAndExtractsItFromTheLastVolume) {
   zip.SetZipFileName(dir / "set/B002.zip");  // a middle volume is refused when listed
   EXPECT_TRUE(log.Has(11038));
 }
+
+TEST(ZipSpan, ASetWhoseDirectoryOutgrowsAVolumeIsListedFromItsLastVolume) {
+  ScratchDir dir;
+  std::vector<MemEntry> entries;
+  for (int i = 0; i < 3000; ++i) entries.push_back({"entry" + std::to_string(i) + ".txt", std::to_string(i)});
+  WriteFile(dir / "temp.zip", MakeZip(entries));
+  const int volumes = orn::SplitZipToVolumes(dir / "temp.zip", dir / "D.zip", {100000, 0, 1000}, {});
+  ASSERT_GE(volumes, 3);
+  TZipEngine zip;
+  MessageLog log;
+  zip.SetUnattended(true);
+  zip.SetTempDir(dir / "tmp");
+  std::filesystem::create_directories(dir / "tmp");
+  log.Attach(zip);
+  zip.SetZipFileName(orn::VolumeFileName(dir / "D.zip", volumes - 1));
+  EXPECT_EQ(zip.Count(), 3000) << zip.LastMessage();
+  EXPECT_TRUE(zip.IsSpanned());
+  EXPECT_EQ(FilesIn(dir / "tmp"), 0u);  // the joined copy is gone
+}
