@@ -243,7 +243,6 @@ void TFormCopyToFlop::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
-  SaveCompToINI();
   TOrnForm::closeEvent(event);
   done(0);
 }
