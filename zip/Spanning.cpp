@@ -357,6 +357,12 @@ class VolumeReader {
   int Volume() const { return volume_; }
   std::uint64_t Position() const { return pos_; }
 
+  // True when reading has come exactly to `offset` of `volume`; the end of
+  // a volume counts as the start of the next one.
+  bool At(int volume, std::uint64_t offset) const {
+    return (volume == volume_ && offset == pos_) || (offset == 0 && volume == volume_ + 1 && pos_ == size_);
+  }
+
   void Open(int volume) {
     if (volume == volume_ && in_) return;
     in_.Reset();
@@ -534,8 +540,8 @@ void JoinZipVolumes(const std::string& lastVolume, const std::string& output, co
     return Key(entries[a].volume, entries[a].offset) < Key(entries[b].volume, entries[b].offset);
   });
   std::vector<char> buffer(kCopyBuffer);
-  for (std::size_t index : order) {
-    JoinEntry& e = entries[index];
+  for (std::size_t n = 0; n < order.size(); ++n) {
+    JoinEntry& e = entries[order[n]];
     CheckCancel(events);
     in.Seek(e.volume, e.offset, kSpanLocalHeader);
     std::string header = in.Record(kLocalHeaderSize, kSpanLocalHeader);
@@ -575,6 +581,12 @@ void JoinZipVolumes(const std::string& lastVolume, const std::string& output, co
       in.Data(descriptor + 4, rest, kSpanDescriptor);
       out.Write(descriptor, 4 + rest, kSpanWriteLocal);
     }
+    // Data that ran on over a volume's end must end right where the next
+    // record begins: a volume cut short or taken from another set does not.
+    const bool last = n + 1 == order.size();
+    const int nextVolume = last ? static_cast<int>(end.directoryDisk) : entries[order[n + 1]].volume;
+    const std::uint64_t nextOffset = last ? end.directoryOffset : entries[order[n + 1]].offset;
+    if (in.Volume() != e.volume && !in.At(nextVolume, nextOffset)) Fail(kSpanData, e.name);
   }
 
   // The central directory, every entry on disk 0 at its new offset.

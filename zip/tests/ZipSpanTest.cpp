@@ -153,6 +153,12 @@ TEST_F(ZipSpanJoin, BrokenSetsAreRefusedAndLeaveNothing) {
          WriteFile(d + "/SET003.zip", last.substr(0, last.size() - 60));
        },
        "SET003.zip", 11038},
+      {"middle volume cut short",
+       [](Dir d) {
+         std::string middle = ReadFile(d + "/SET002.zip");
+         WriteFile(d + "/SET002.zip", middle.substr(0, middle.size() - 100));
+       },
+       "SET003.zip", 11021},
       {"end record claims 999 volumes",
        [](Dir d) {
          std::string last = ReadFile(d + "/SET003.zip");
