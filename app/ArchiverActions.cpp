@@ -7,6 +7,7 @@
 
 #include "DialogService.h"
 #include "FileSystem.h"
+#include "Floppy.h"
 #include "FrameworkState.h"
 #include "JobListEdits.h"
 #include "Marking.h"
@@ -111,6 +112,10 @@ RunResult RunArchiveFromWindow(QWidget* parent, Job& job, TZipEngine& engine, bo
   options.showMessages = showMessages;
   options.texts = texts;
   options.cancelEngine = [&engine] { engine.SetCancel(true); };
+  options.copyToFloppies = [parent, &job](const std::vector<std::string>& files) {
+    TFormCopyToFlop form(files, job.archiveName, parent);
+    form.exec();
+  };
   return RunArchiveFromWindow(parent, job, backend, options);
 }
 

@@ -11,7 +11,8 @@ add_library(orn_archiver_windows STATIC
   ${ORN_ARCHIVER_WINDOWS_DIR}/UnArh.h ${ORN_ARCHIVER_WINDOWS_DIR}/UnArh.cpp
   ${ORN_ARCHIVER_WINDOWS_DIR}/addfiles.h ${ORN_ARCHIVER_WINDOWS_DIR}/addfiles.cpp
   ${ORN_ARCHIVER_WINDOWS_DIR}/SprAdm.h ${ORN_ARCHIVER_WINDOWS_DIR}/SprAdm.cpp
-  ${ORN_ARCHIVER_WINDOWS_DIR}/frmSimpleZipper.h ${ORN_ARCHIVER_WINDOWS_DIR}/frmSimpleZipper.cpp)
+  ${ORN_ARCHIVER_WINDOWS_DIR}/frmSimpleZipper.h ${ORN_ARCHIVER_WINDOWS_DIR}/frmSimpleZipper.cpp
+  ${ORN_ARCHIVER_WINDOWS_DIR}/Floppy.h ${ORN_ARCHIVER_WINDOWS_DIR}/Floppy.cpp)
 set_target_properties(orn_archiver_windows PROPERTIES AUTOMOC ON)
 target_include_directories(orn_archiver_windows PUBLIC ${ORN_ARCHIVER_WINDOWS_DIR})
 target_link_libraries(orn_archiver_windows PUBLIC
@@ -29,6 +30,8 @@ if(ORN_BUILD_TESTS)
   target_compile_definitions(ArchWinTest PRIVATE ORN_ARCHIVER_WINDOWS)
   set_target_properties(ArchWinTest PROPERTIES AUTOMOC ON)
   target_include_directories(ArchWinTest PRIVATE ${CMAKE_SOURCE_DIR}/app/run/tests ${CMAKE_SOURCE_DIR}/app/sources/tests)
+  orn_add_qtest(FloppyTest SOURCES ${ORN_ARCHIVER_WINDOWS_DIR}/tests/FloppyTest.cpp LIBS orn_archiver_windows)
+  set_target_properties(FloppyTest PROPERTIES AUTOMOC ON)
   # The run and restore over the real engine load the compression libraries.
   add_dependencies(ArchWinTest ornzip_lib ornunz_lib)
 endif()

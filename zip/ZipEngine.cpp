@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <new>
 
@@ -14,6 +15,10 @@
 #include "ExtractGuard.h"
 #include "FileSystem.h"
 #include "OrnZipLib.h"
+#include "ProcessMessages.h"
+#include "ProgramFolders.h"
+#include "SfxWriter.h"
+#include "Spanning.h"
 #include "ZipBlocks.h"
 #include "ZipLibrary.h"
 #include "ZipMessages.h"
@@ -119,7 +124,17 @@ void TZipEngine::List() {
       ShowZipMessage(ident, (detail.empty() ? "" : ": " + detail) + where);
     });
     if (OnNewName) reader.OnNewName([this](int seqNo, const ZipDirEntry& e) { OnNewName(*this, seqNo, e); });
-    reader.Read(dirEntries_, directory_);
+    orn::ZipEndRecord end;
+    orn::ZipDirectoryInfo probe;
+    // A quiet look first: the reader reports its warnings once, when it reads.
+    if (orn::ZipDirReader(source, options).FindEndOfDirectory(end, probe, false) && end.directoryDisk < end.thisDisk &&
+        !end.zip64) {
+      // A directory larger than the room on the last volume starts on an
+      // earlier one: the set is joined and the joined archive listed.
+      if (!ListJoined(options, end)) return;
+    } else {
+      reader.Read(dirEntries_, directory_);
+    }
     listedStamp_ = ArchiveStamp();
     failed = false;
   } catch (const EZipEngine& e) {
@@ -134,6 +149,24 @@ void TZipEngine::List() {
     directory_.firstLocalOffset = 0;
   }
   if (OnDirUpdate) OnDirUpdate(*this);
+}
+
+bool TZipEngine::ListJoined(const orn::ZipDirOptions& options, const orn::ZipEndRecord& end) {
+  const std::string volume = zipFileName_;
+  std::string joined = tempDir_.empty() ? orn::ExtractFilePath(MakeTempZipName()) : tempDir_;
+  if (JoinVolumes(volume, joined) != 0) {
+    zipFileName_.clear();
+    if (OnDirUpdate) OnDirUpdate(*this);
+    return false;
+  }
+  AtExit removeJoined([&joined] { orn::DeleteFileAt(joined); });
+  orn::FileZipSource source(joined);
+  orn::ZipDirReader reader(source, options);
+  reader.Read(dirEntries_, directory_);
+  // What the listing says about the set, not about the joined copy.
+  directory_.volumeCount = static_cast<int>(end.thisDisk);
+  directory_.spanned = true;
+  return true;
 }
 
 // --- Add ------------------------------------------------------------------------
@@ -155,9 +188,129 @@ std::string TZipEngine::MakeTempZipName() {
   return pattern + ".zip";
 }
 
-int TZipEngine::SplitToVolumes(const std::string&, const std::string&) {
-  ShowZipMessage(orn::kZipVolumeJoin, "volumes are not supported by this build");
-  return -9;
+orn::SpanEvents TZipEngine::SpanningEvents() {
+  orn::SpanEvents events;
+  events.message = [this](const std::string& text) {
+    if (OnMessage) OnMessage(*this, 0, text);
+  };
+  events.progress = [this](ProgressType type, const std::string& name, std::int64_t size) {
+    if (OnProgress) OnProgress(*this, type, name, size);
+  };
+  events.cancelled = [this] {
+    orn::ProcessMessages();
+    return cancel_;
+  };
+  if (!unattended_) {
+    events.overwrite = [](const std::string& file) {
+      const std::string text = orn::FormatZipMessage(orn::ZipMessageText(orn::kSpanOverwriteFile), file);
+      return orn::Dialogs().MessageDialog(text, "Confirm", orn::DialogType::Warning, orn::kBtnYes | orn::kBtnNo) ==
+             orn::kMrYes;
+    };
+  }
+  return events;
+}
+
+// Results as the design gives them: 0, -7 after an EZipEngine, -8 out of
+// memory, -9 after any other exception; each reported here.
+int TZipEngine::SpanResult(const std::function<void()>& step) {
+  try {
+    step();
+    return 0;
+  } catch (const EZipEngine& e) {
+    ShowExceptionError(e);
+    return -7;
+  } catch (const std::bad_alloc&) {
+    ShowZipMessage(orn::kZipOutOfMemory);
+    return -8;
+  } catch (const std::exception& e) {
+    ShowZipMessage(orn::kZipVolumeJoin, e.what());
+    return -9;
+  }
+}
+
+int TZipEngine::SplitToVolumes(const std::string& tempZip, const std::string& target) {
+  orn::SpanSettings settings{maxVolumeSize_, keepFreeOnDisk1_, minFreeVolumeSize_};
+  return SpanResult([&] { orn::SplitZipToVolumes(tempZip, target, settings, SpanningEvents()); });
+}
+
+int TZipEngine::JoinVolumes(const std::string& volumeName, std::string& outputPath) {
+  const bool isDir = orn::DirectoryExists(outputPath);
+  std::string output = outputPath;
+  const int result = SpanResult([&] {
+    if (isDir) {
+      std::string pattern = orn::IncludeTrailingDelimiter(outputPath) + "zipXXXXXX";
+      int fd = ::mkstemp(pattern.data());
+      if (fd < 0) throw EZipEngine(orn::kZipNoTempName);
+      ::close(fd);
+      orn::DeleteFileAt(pattern);
+      output = pattern + ".zip";
+    } else {
+      orn::DeleteFileAt(output);
+      output = output.substr(0, output.size() - orn::ExtractFileExt(output).size()) + ".zip";
+    }
+    orn::JoinZipVolumes(volumeName, output, SpanningEvents());
+  });
+  outputPath = result == 0 ? output : std::string();
+  return result;
+}
+
+// --- Self-extractors -------------------------------------------------------------
+
+std::string TZipEngine::FindSfxStub() const {
+  std::vector<std::string> places = {Slashes(sfxPath_)};
+  const std::string name =
+      orn::ExtractFileName(Slashes(sfxPath_)).empty() ? "OrnSFX.bin" : orn::ExtractFileName(Slashes(sfxPath_));
+  places.push_back(orn::JoinPath(orn::ExecutableDir(), name));
+  places.push_back(orn::JoinPath(orn::ExecutableDir(), "OrnSFX.bin"));
+  places.push_back(orn::ProgramLibraryDir() + "OrnSFX.bin");
+  if (!libDirectory_.empty()) places.push_back(orn::JoinPath(Slashes(libDirectory_), "OrnSFX.bin"));
+  for (const std::string& p : places)
+    if (!p.empty() && orn::FileExists(p)) return p;
+  return {};
+}
+
+// Writes `exe` from the stub, the header and `archive` (empty: an empty
+// archive); 0 or the identifier reported.
+int TZipEngine::WriteSfx(const std::string& archive, const std::string& exe) {
+  const orn::SfxTexts texts{sfxCaption_, sfxDefaultDir_, sfxCommandLine_, sfxMessage_};
+  const std::size_t longest =
+      std::max({texts.caption.size(), texts.defaultDir.size(), texts.commandLine.size(), texts.message.size()});
+  if (longest > 255) {
+    const std::size_t total =
+        texts.caption.size() + texts.defaultDir.size() + texts.commandLine.size() + texts.message.size();
+    ShowZipMessage(10801, "\r\nSFXCaption + SFXDefaultDir + SFXCommandLine + SFXMessage = " + std::to_string(total));
+    return 10801;
+  }
+  const std::string stub = FindSfxStub();
+  if (stub.empty()) {
+    ShowZipMessage(10802, ": " + sfxPath_);
+    return 10802;
+  }
+  try {
+    orn::WriteSelfExtractor(stub, orn::SfxHeader(orn::SfxFlagByte(sfxOptions_, sfxOverWriteMode_), texts), archive,
+                            exe);
+  } catch (const EZipEngine& e) {
+    ShowExceptionError(e);
+    return e.Ident();
+  }
+  return 0;
+}
+
+int TZipEngine::ConvertToSFX() {
+  if (zipFileName_.empty() || !orn::FileExists(zipFileName_)) {
+    ShowZipMessage(orn::kZipNoArchive, zipFileName_.empty() ? "" : ": " + zipFileName_);
+    return orn::kZipNoArchive;
+  }
+  if (Upper(orn::ExtractFileExt(zipFileName_)) != ".ZIP") {
+    ShowZipMessage(10803, ": " + zipFileName_);
+    return 10803;
+  }
+  const std::string archive = zipFileName_;
+  const std::string exe = archive.substr(0, archive.size() - 4) + ".exe";
+  if (int result = WriteSfx(archive, exe); result != 0) return result;
+  orn::DeleteFileAt(archive);
+  SetZipFileName(exe);
+  return 0;
 }
 
 void TZipEngine::Add() {
@@ -177,9 +330,9 @@ void TZipEngine::Add() {
     return ShowZipMessage(orn::kZipSpanWithUpdate);
   if (spanning && toExe) return ShowZipMessage(orn::kZipSpanToExe);
   if (addRunning_) return;
-  if (toExe && !orn::FileExists(zipFileName_))
-    return ShowZipMessage(orn::kZipSfxCreateFailed,
-                          std::to_string(ORN_ZE_CREATE) + ": self-extractors are not made by this build");
+  // A new self-extractor: the library zips into a temporary archive, which
+  // then becomes the ".exe" behind the stub.
+  const bool newExe = toExe && !orn::FileExists(zipFileName_);
 
   std::string archive = zipFileName_;
   const bool loadedHere = zipLib_.handle == nullptr;
@@ -191,7 +344,7 @@ void TZipEngine::Add() {
     pendingError_ = nullptr;
   });
   try {
-    if (spanning) {
+    if (spanning || newExe) {
       archive = MakeTempZipName();
       if (verbose_ && OnMessage) OnMessage(*this, 0, "Temporary zipfile: " + archive);
     }
@@ -206,13 +359,16 @@ void TZipEngine::Add() {
     if (spanning) {
       if (successCount_ > 0 && SplitToVolumes(archive, zipFileName_) != 0) successCount_ = 0;
       orn::DeleteFileAt(archive);
+    } else if (newExe) {
+      if (successCount_ > 0 && WriteSfx(archive, zipFileName_) != 0) successCount_ = 0;
+      orn::DeleteFileAt(archive);
     }
   } catch (const EZipEngine& e) {
-    if (spanning && archive != zipFileName_) orn::DeleteFileAt(archive);
+    if ((spanning || newExe) && archive != zipFileName_) orn::DeleteFileAt(archive);
     successCount_ = 0;
     ShowExceptionError(e);
   } catch (const std::exception& e) {
-    if (spanning && archive != zipFileName_) orn::DeleteFileAt(archive);
+    if ((spanning || newExe) && archive != zipFileName_) orn::DeleteFileAt(archive);
     successCount_ = 0;
     ShowZipMessage(orn::kZipAddException, std::string(": ") + e.what());
   }
@@ -293,7 +449,9 @@ void TZipEngine::Extract() {
   extractRunning_ = true;
   // The library is handed absolute paths; the process's folder is left alone.
   const std::string currentDir = orn::CurrentDir();
+  std::string joined;
   AtExit finish([&, this] {
+    if (!joined.empty()) orn::DeleteFileAt(joined);
     extractRunning_ = false;
     if (loadedHere) UnloadUnzLib();
     cancel_ = false;
@@ -301,12 +459,15 @@ void TZipEngine::Extract() {
   });
   try {
     if (!LoadUnzLib()) return;
-    if (directory_.volumeCount != 0) {
-      ShowZipMessage(orn::kZipVolumeJoin, "volume sets are not supported by this build");
-      return;
-    }
     std::string archive = zipFileName_;
     if (!orn::IsAbsolutePath(archive)) archive = orn::JoinPath(currentDir, archive);
+    if (directory_.spanned) {
+      // The library reads ordinary archives only: the set is joined into a
+      // temporary zip first, which is removed when the job ends.
+      joined = tempDir_.empty() ? orn::ExtractFilePath(MakeTempZipName()) : tempDir_;
+      if (JoinVolumes(archive, joined) != 0) return;
+      archive = joined;
+    }
     std::string baseDir = extrBaseDir_;
     if (!baseDir.empty() && !orn::IsAbsolutePath(baseDir)) baseDir = orn::JoinPath(currentDir, baseDir);
 

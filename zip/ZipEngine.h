@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "EZipEngine.h"
+#include "Spanning.h"
 #include "ZipDirEntry.h"
 #include "ZipDirReader.h"
 #include "ZipLibrary.h"
@@ -140,6 +141,10 @@ class TZipEngine {
   void Add();
   void Extract();
   void List();
+  // Turns the ".zip" ZipFileName into a self-extracting ".exe" beside it;
+  // 0 on success (ZipFileName is then the ".exe"), otherwise the reported
+  // identifier.
+  int ConvertToSFX();
   int Count() const { return zipFileName_.empty() ? 0 : static_cast<int>(dirEntries_.size()); }
   const std::vector<ZipDirEntry>& DirEntries() const { return dirEntries_; }
   int SuccessCount() const { return successCount_; }
@@ -193,6 +198,17 @@ class TZipEngine {
   void PrepareExtractSpecs(std::vector<std::string>& fileSpecs, bool& anySelected);
   void AnswerPassword(OrnCallbackStruct& rec);
   int SplitToVolumes(const std::string& tempZip, const std::string& target);
+  // Rebuilds one zip from the set whose last volume is `volumeName`; the
+  // output is a folder (a temporary name is made there) or a file name, and
+  // is set to the file written, or emptied on failure.
+  int JoinVolumes(const std::string& volumeName, std::string& outputPath);
+  orn::SpanEvents SpanningEvents();
+  int SpanResult(const std::function<void()>& step);
+  std::string FindSfxStub() const;
+  // Lists the set whose last volume is ZipFileName through a joined copy;
+  // false (reported, ZipFileName emptied) when it cannot be joined.
+  bool ListJoined(const orn::ZipDirOptions& options, const orn::ZipEndRecord& end);
+  int WriteSfx(const std::string& archive, const std::string& exe);
   std::string MakeTempZipName();
 
   bool verbose_ = false;

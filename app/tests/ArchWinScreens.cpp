@@ -1,6 +1,7 @@
 // Pictures of the archiver's windows, for looking at them and for the
 // documentation: `ArchWinScreens OUTDIR` writes progress.png,
-// archive-chooser.png, file-chooser.png, add-files.png and marking.png.
+// archive-chooser.png, file-chooser.png, add-files.png, marking.png,
+// copy-to-floppies.png and copy-to-floppies-done.png.
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -10,6 +11,7 @@
 
 #include "FakeBackend.h"
 #include "FileSystem.h"
+#include "Floppy.h"
 #include "Marking.h"
 #include "OrnStringGrid.h"
 #include "SprAdm.h"
@@ -79,6 +81,23 @@ int main(int argc, char** argv) {
                     {"DOKUM.DB", orn::FormatMarkingLine("DOKUM.DB", "Dokumenti", ""), false},
                     {"PARTNERI.DB", orn::FormatMarkingLine("PARTNERI.DB", "Partneri", "klienti"), true}});
   Save(marking, out + "marking.png");
+
+  QDir(work.path()).mkpath("floppy");
+  ::setenv("ORN_DRIVE_A", (work.path() + "/floppy").toUtf8().constData(), 1);
+  std::vector<std::string> volumes;
+  for (const char* name : {"Buh(Day_2-th)001.zip", "Buh(Day_2-th)002.zip", "Buh(Day_2-th)003.zip"}) {
+    orn::WriteFileAtomically(base + name, "volume");
+    volumes.push_back(base + name);
+  }
+  TFormCopyToFlop floppies(volumes, "Buh");
+  floppies.show();
+  floppies.BtnCopyToClick();
+  Save(floppies, out + "copy-to-floppies.png");
+  TFormCopyToFlop copied(volumes, "Buh");
+  copied.show();
+  for (int i = 0; i < 3; ++i) copied.BtnCopyToClick();
+  Save(copied, out + "copy-to-floppies-done.png");
+  copied.BtnExitClick();
 
   // Made after the forms above, which load the dictionary, as in the program.
   TfrmProgress progress;

@@ -167,6 +167,18 @@ class MainFormTest : public QObject {
     QVERIFY(!Find<QCheckBox>(&form, "CheckBox1")->isChecked());
     QVERIFY(!Find<QWidget>(&form, "OrnGroupBox2")->isEnabled());
     QVERIFY(!form.ZipOptionsForRun().addVolume);
+
+    // Letters switch volumes off when the edit is left.
+    Find<QCheckBox>(&form, "CheckBox1")->click();
+    QVERIFY(form.CurrentJob().volumesOn);
+    Find<QAction>(&form, "FlopItem2")->trigger();
+    edit3->setFocus();
+    edit3->selectAll();
+    QTest::keyClicks(edit3, "abc");
+    Find<QCheckBox>(&form, "CheckBox1")->setFocus();
+    QVERIFY(!form.CurrentJob().volumesOn);
+    QCOMPARE(form.CurrentJob().volumeSize, 0);
+    QCOMPARE(edit3->text(), QString("0"));
   }
 
   void saveAsWritesACopyAndKeepsThePath() {

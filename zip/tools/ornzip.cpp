@@ -5,6 +5,7 @@
 // asked, 1 when it did less (and says what was not done), 2 for a wrong
 // command line.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -25,13 +26,18 @@ constexpr int kWrongUsage = 2;
 
 const char kUsage[] =
     "usage: ornzip list [-v] ARCHIVE\n"
-    "       ornzip add [-r] [-y] [-0..-9 | --best] ARCHIVE FILE...\n"
+    "       ornzip add [-r] [-y] [-0..-9 | --best] [-s SIZE] ARCHIVE FILE...\n"
     "       ornzip extract [-j] ARCHIVE DIR [NAME...]\n"
     "       ornzip test ARCHIVE\n"
+    "       ornzip sfx [--message TEXT] [--dir FOLDER] [--always | --never] ARCHIVE.zip\n"
     "       ornzip --help | --version\n"
     "\n"
     "list -v shows size, packed size, date, time and CRC of each entry.\n"
-    "add -y stores symbolic links as links; --best makes the smallest archive, slowest.\n"
+    "add -y stores symbolic links as links; --best makes the smallest archive, slowest;\n"
+    "-s writes volumes of at most SIZE bytes (ARCHIVE001.zip, ARCHIVE002.zip ...);\n"
+    "an ARCHIVE ending in .exe that does not exist becomes a self-extractor.\n"
+    "extract and test take a volume set through its last volume.\n"
+    "sfx makes ARCHIVE.exe, which extracts itself, and removes ARCHIVE.zip.\n"
     "extract -j writes every entry into DIR itself, without stored folders.\n"
     "Names are decoded in the code page of the language chosen in Params.ini.\n"
     "Exit status: 0 done, 1 less was done than asked (what was not done is on\n"
@@ -120,6 +126,9 @@ int main(int argc, char** argv) {
   zip.SetNamesCharset(LanguageCharset());
   bool failed = false;
   zip.OnMessage = [&failed](TZipEngine& sender, int errCode, const std::string& message) {
+    // Progress of splitting and joining ("Copying: ...") is no failure.
+    static const std::string copying = orn::ZipMessageText(orn::kZipCopying);
+    if (errCode == 0 && message.compare(0, copying.size(), copying) == 0) return;
     const int ident = errCode != 0 ? errCode : sender.LastErrCode();
     // Warnings about data around the archive do not make a command fail.
     if (ident != orn::kZipDirShifted && ident != orn::kZipTrailingData) failed = true;
@@ -168,7 +177,15 @@ int main(int argc, char** argv) {
         zip.SetAddStoreLinks(true);
       else if (args[i] == "--best")
         zip.SetAddBest(true);
-      else if (args[i].size() == 2 && args[i][1] >= '0' && args[i][1] <= '9')
+      else if (args[i] == "-s" && i + 1 < args.size()) {
+        char* end = nullptr;
+        const long long size = std::strtoll(args[++i].c_str(), &end, 10);
+        if (size <= 0 || end == nullptr || *end != '\0') return Usage(false);
+        options.Include(AddDiskSpan);
+        zip.SetMaxVolumeSize(size);
+        // The free-room floor is meant for disks; a chosen size below it stands.
+        if (size < zip.MinFreeVolumeSize()) zip.SetMinFreeVolumeSize(size);
+      } else if (args[i].size() == 2 && args[i][1] >= '0' && args[i][1] <= '9')
         zip.SetAddCompLevel(args[i][1] - '0');
       else
         return Usage(false);
@@ -220,6 +237,25 @@ int main(int argc, char** argv) {
         failed || !notDone.empty() || (all && zip.SuccessCount() < zip.Count()) || (!all && zip.SuccessCount() == 0);
     if (less && !test) std::fprintf(stderr, "ornzip: %d of %d entries extracted\n", zip.SuccessCount(), zip.Count());
     return less ? kLessThanAsked : kDone;
+  }
+  if (command == "sfx") {
+    std::size_t i = 0;
+    for (; i + 1 < args.size() && args[i].size() > 2 && args[i].compare(0, 2, "--") == 0; ++i) {
+      if (args[i] == "--message" && i + 2 < args.size())
+        zip.SetSFXMessage(args[++i]);
+      else if (args[i] == "--dir" && i + 2 < args.size())
+        zip.SetSFXDefaultDir(args[++i]);
+      else if (args[i] == "--always")
+        zip.SetSFXOverWriteMode(OvrAlways);
+      else if (args[i] == "--never")
+        zip.SetSFXOverWriteMode(OvrNever);
+      else
+        return Usage(false);
+    }
+    if (args.size() - i != 1) return Usage(false);
+    zip.SetZipFileName(args[i]);
+    if (zip.ZipFileName().empty()) return kLessThanAsked;
+    return zip.ConvertToSFX() == 0 && !failed ? kDone : kLessThanAsked;
   }
   return Usage(false);
 }

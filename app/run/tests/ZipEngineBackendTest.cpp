@@ -3,7 +3,9 @@
 // a damaged copy is refused. Skipped when the libraries are not built.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 
 #include "ArchiveRun.h"
@@ -130,6 +132,62 @@ TEST_F(RunWithZipEngine, EveryFailureArrivesAsOneFailure) {
     EXPECT_TRUE(named) << c.what << ": " << log.failures.front().Describe();
     backend.SetObserver(nullptr);
   }
+}
+
+std::string Noise(std::size_t size) {
+  std::string bytes;
+  for (unsigned x = 11; bytes.size() < size;) bytes += static_cast<char>((x = x * 1103515245u + 12345u) >> 24);
+  return bytes;
+}
+
+std::vector<std::string> ZipFilesIn(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const FoundFile& f : FindFiles(dir, "*.zip", FindWhat::Files)) names.push_back(f.name);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(RunWithZipEngine, AVolumeRunPlacesWholeSetsAndAShorterSetLeavesNoStaleVolume) {
+  ZipEngineBackend backend(engine_);
+  MessageTexts texts;
+  ArchiveRun run(backend, texts);
+  run.SetLowerPriority(false);
+  run.SetTemporaryDirectory(root_ + "tmp");
+  run.buildRunList = [this](const Job&) {
+    return std::vector<std::string>{root_ + "data/KONTI.DB", root_ + "data/KONTI.PX"};
+  };
+  run.writeJob = [](Job&) {};
+  Job job;
+  job.archiveDirectory = root_ + "arh/";
+  job.archiveName = "Buh";
+  job.rotationScheme = 'W';
+  job.plusPath = root_ + "plus/";
+  job.volumesOn = true;
+  job.volumeSize = 100;  // thousands of bytes
+
+  test::WriteFile(root_ + "data/KONTI.DB", Noise(250000));
+  RunResult first = run.Run(job);
+  ASSERT_EQ(first.exitStatus, kRunComplete) << test::ReadFile(root_ + "arh/ZuzIzu_log.txt");
+  const std::vector<std::string> arh = ZipFilesIn(root_ + "arh/");
+  ASSERT_EQ(arh.size(), 3u);
+  EXPECT_EQ(ZipFilesIn(root_ + "plus/").size(), 3u);
+  for (const std::string& name : arh) EXPECT_LE(FileSize(root_ + "arh/" + name).value_or(-1), 100000);
+  EXPECT_TRUE(ZipFilesIn(root_ + "tmp/").empty());
+
+  // The set is restored through its last volume.
+  const std::string last = root_ + "arh/" + arh.back();
+  EXPECT_EQ(backend.Extract(last, {}, root_ + "restore/"), 2);
+  std::string restored;
+  for (const auto& f : std::filesystem::recursive_directory_iterator(root_ + "restore"))
+    if (f.path().filename() == "KONTI.DB") restored = test::ReadFile(f.path().string());
+  EXPECT_TRUE(restored == Noise(250000)) << restored.size() << " bytes restored";
+
+  test::WriteFile(root_ + "data/KONTI.DB", "small now");
+  RunResult second = run.Run(job);
+  ASSERT_EQ(second.exitStatus, kRunComplete) << test::ReadFile(root_ + "arh/ZuzIzu_log.txt");
+  EXPECT_EQ(ZipFilesIn(root_ + "arh/"), std::vector<std::string>{arh.front()});
+  EXPECT_EQ(ZipFilesIn(root_ + "plus/").size(), 1u);
+  EXPECT_EQ(backend.List(root_ + "arh/" + arh.front()).size(), 2u);
 }
 
 }  // namespace

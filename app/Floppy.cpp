@@ -1,0 +1,253 @@
+#include "Floppy.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QStyle>
+#include <QVBoxLayout>
+#include <cstdlib>
+
+#include "FileSystem.h"
+#include "GradCaption.h"
+#include "OrnBitBtn.h"
+#include "OrnLabel.h"
+#include "OrnRadioButton.h"
+#include "OrnTabs.h"
+
+namespace orn {
+
+std::string FloppyMountPoint(char letter) {
+  const char* value = std::getenv(letter == 'B' ? "ORN_DRIVE_B" : "ORN_DRIVE_A");
+  if (value == nullptr || *value == '\0' || !DirectoryExists(value)) return {};
+  return IncludeTrailingDelimiter(value);
+}
+
+}  // namespace orn
+
+namespace {
+
+const QColor kNavy(0, 0, 128);
+const QColor kGreen(0, 128, 0);
+
+TOrnLabel* NewLabel(const char* name, const QString& text, QWidget* parent) {
+  auto* label = new TOrnLabel(parent);
+  label->setObjectName(name);
+  label->SetCaption(text);
+  return label;
+}
+
+// A sunken box showing a count.
+TOrnLabel* CountBox(const char* name, const QString& text, QWidget* parent) {
+  TOrnLabel* box = NewLabel(name, text, parent);
+  box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  box->setAlignment(Qt::AlignCenter);
+  box->setFixedWidth(56);
+  box->setAutoFillBackground(true);
+  // Counts are not translated.
+  box->SetLoadAs(OrnTypes::AsSystem);
+  return box;
+}
+
+void SetTextColor(QWidget* w, const QColor& color) {
+  QPalette p = w->palette();
+  p.setColor(QPalette::WindowText, color);
+  w->setPalette(p);
+}
+
+void LetWindowsRun() { QApplication::processEvents(); }
+
+}  // namespace
+
+TFormCopyToFlop::TFormCopyToFlop(std::vector<std::string> files, std::string archiveName, QWidget* parent)
+    : TOrnForm(parent), created_(std::move(files)), archiveName_(std::move(archiveName)) {
+  setObjectName("FormCopyToFlop");
+  setWindowTitle(QString::fromUtf8("Arhīva kopēšana uz disketēm"));
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+  setModal(true);
+
+  auto* lblKolvoArh = NewLabel("LblKolvoArh", QString::fromUtf8("Izveidoto arhīvu skaits"), this);
+  lblNumArh_ = CountBox("LblNumArh", "1", this);
+  auto* lblKolvoKop = NewLabel("LblKolvoKop", QString::fromUtf8("Nokopēto arhīvu skaits"), this);
+  lblNumKop_ = CountBox("LblNumKop", "0", this);
+  lblKolvoArh->setBuddy(lblNumArh_);
+  lblKolvoKop->setBuddy(lblNumKop_);
+  lblNumArh_->setAccessibleName(lblKolvoArh->text());
+  lblNumKop_->setAccessibleName(lblKolvoKop->text());
+
+  lblInsert_ = NewLabel("LblInsert", "Ielieciet", this);
+  lblNumDisk_ = NewLabel("LblNumDisk", "1", this);
+  lblDiskInDrive_ = NewLabel("LblDiskInDrive", "disketi diskierīce ", this);
+  QFont big = lblNumDisk_->font();
+  big.setPixelSize(28);
+  big.setBold(true);
+  lblNumDisk_->setFont(big);
+  for (TOrnLabel* l : {lblInsert_, lblNumDisk_, lblDiskInDrive_}) SetTextColor(l, kGreen);
+  lblNumDisk_->setAccessibleName("Disk number");
+  lblNumDisk_->SetLoadAs(OrnTypes::AsSystem);
+  lblAllFilesCopy_ = NewLabel("LblAllFilesCopy", QString::fromUtf8("Visi faili nokopēti sekmīgi"), this);
+  SetTextColor(lblAllFilesCopy_, kGreen);
+  fileNam_ = NewLabel("FileNam", "", this);
+  fileNam_->SetLoadAs(OrnTypes::AsSystem);
+  fileNam_->setAccessibleName("File being copied");
+  fileNam_->setMinimumWidth(260);
+
+  auto* gbDisk = new TOrnGroupBox(this);
+  gbDisk->setObjectName("GBDisk");
+  gbDisk->SetCaption("Disks");
+  rbDiskA_ = new TOrnRadioButton(gbDisk);
+  rbDiskA_->setObjectName("RBDiskA");
+  rbDiskA_->SetCaption("  A:");
+  rbDiskA_->SetChecked(true);
+  rbDiskB_ = new TOrnRadioButton(gbDisk);
+  rbDiskB_->setObjectName("RBDiskB");
+  rbDiskB_->SetCaption("  B:");
+  rbDiskA_->setAccessibleName("A:");
+  rbDiskB_->setAccessibleName("B:");
+  connect(rbDiskA_, &TOrnRadioButton::Clicked, this, [this] { rbDiskB_->SetChecked(false); });
+  connect(rbDiskB_, &TOrnRadioButton::Clicked, this, [this] { rbDiskA_->SetChecked(false); });
+  auto* disks = new QVBoxLayout(gbDisk);
+  disks->addWidget(rbDiskA_);
+  disks->addWidget(rbDiskB_);
+
+  btnCopyTo_ = new TOrnBitBtn(this);
+  btnCopyTo_->setObjectName("BtnCopyTo");
+  btnCopyTo_->SetCaption(QString::fromUtf8("Kopēt uz"));
+  btnCopyTo_->SetGlyph(style()->standardPixmap(QStyle::SP_ArrowRight));
+  btnCopyTo_->SetLayout(OrnTypes::blGlyphRight);
+  btnCopyTo_->setAccessibleName(btnCopyTo_->text());
+  btnExit_ = new TOrnBitBtn(this);
+  btnExit_->setObjectName("BtnExit");
+  btnExit_->SetCaption("Close");
+  btnExit_->setAccessibleName("Close");
+  connect(btnCopyTo_, &QPushButton::clicked, this, &TFormCopyToFlop::BtnCopyToClick);
+  connect(btnExit_, &QPushButton::clicked, this, &TFormCopyToFlop::BtnExitClick);
+
+  auto* counts = new QGridLayout;
+  counts->addWidget(lblKolvoArh, 0, 0);
+  counts->addWidget(lblNumArh_, 0, 1);
+  counts->addWidget(lblKolvoKop, 1, 0);
+  counts->addWidget(lblNumKop_, 1, 1);
+  auto* insert = new QHBoxLayout;
+  insert->addWidget(lblInsert_);
+  insert->addWidget(lblNumDisk_);
+  insert->addWidget(lblDiskInDrive_);
+  insert->addStretch();
+  auto* middle = new QHBoxLayout;
+  auto* left = new QVBoxLayout;
+  left->addLayout(counts);
+  left->addLayout(insert);
+  left->addWidget(lblAllFilesCopy_);
+  left->addWidget(fileNam_);
+  middle->addLayout(left, 1);
+  middle->addWidget(gbDisk);
+  auto* buttons = new QHBoxLayout;
+  buttons->addStretch();
+  buttons->addWidget(btnCopyTo_);
+  buttons->addWidget(btnExit_);
+  auto* root = new QVBoxLayout(this);
+  root->setContentsMargins(16, 12, 16, 12);
+  root->addLayout(middle);
+  root->addLayout(buttons);
+
+  FormCreate();
+  GradientCaption()->SetActive(false);
+  adjustSize();
+  setFixedSize(sizeHint());
+}
+
+void TFormCopyToFlop::showEvent(QShowEvent* event) {
+  TOrnForm::showEvent(event);
+  FormShow();
+}
+
+void TFormCopyToFlop::ShowInsertLabels(bool on) {
+  for (TOrnLabel* l : {lblInsert_, lblNumDisk_, lblDiskInDrive_}) l->setVisible(on);
+}
+
+void TFormCopyToFlop::SetCountColor(const QColor& color) {
+  SetTextColor(lblNumArh_, color);
+  SetTextColor(lblNumKop_, color);
+}
+
+void TFormCopyToFlop::FormShow() {
+  const bool haveA = !orn::FloppyMountPoint('A').empty();
+  const bool haveB = !orn::FloppyMountPoint('B').empty();
+  rbDiskA_->setEnabled(haveA);
+  rbDiskB_->setEnabled(haveB);
+  rbDiskA_->SetChecked(haveA);
+  rbDiskB_->SetChecked(!haveA && haveB);
+  lblNumDisk_->SetCaption("1");
+  lblNumKop_->SetCaption("0");
+  pending_ = created_;
+  full_ = created_;
+  lblNumArh_->SetCaption(QString::number(full_.size()));
+  btnCopyTo_->setEnabled(!full_.empty() && (rbDiskA_->Checked() || rbDiskB_->Checked()));
+  lblAllFilesCopy_->hide();
+  ShowInsertLabels(btnCopyTo_->isEnabled());
+  SetCountColor(kNavy);
+}
+
+void TFormCopyToFlop::BtnCopyToClick() {
+  const char letter = rbDiskA_->Checked() ? 'A' : rbDiskB_->Checked() ? 'B' : 0;
+  const std::string drive = letter ? orn::FloppyMountPoint(letter) : std::string();
+  ShowInsertLabels(true);
+  if (!pending_.empty()) {
+    const std::string file = pending_.front();
+    fileNam_->SetCaption(QString::fromStdString(orn::ExtractFileName(file)));
+    btnCopyTo_->setEnabled(false);
+    bool copied = false;
+    if (!drive.empty()) {
+      // Earlier archives of this job on the disk make room for this one.
+      for (const orn::FoundFile& old : orn::FindFiles(drive, archiveName_ + "*.zip"))
+        orn::DeleteFileAt(drive + old.name);
+      LetWindowsRun();
+      copied = orn::CopyFileAtomically(file, drive + orn::ExtractFileName(file));
+    }
+    if (copied) {
+      fileNam_->SetCaption("");
+      btnCopyTo_->setEnabled(true);
+      pending_.erase(pending_.begin());
+      lblNumKop_->SetCaption(QString::number(lblNumKop_->text().toInt() + 1));
+      lblNumDisk_->SetCaption(QString::number(lblNumDisk_->text().toInt() + 1));
+      LetWindowsRun();
+      if (lblNumArh_->text() == lblNumKop_->text()) {
+        lblAllFilesCopy_->show();
+        ShowInsertLabels(false);
+        SetCountColor(kGreen);
+        btnCopyTo_->setEnabled(false);
+      }
+    }
+  } else {
+    // A new pass: the same files onto another set of disks.
+    pending_ = full_;
+    lblNumKop_->SetCaption("0");
+    SetTextColor(lblNumKop_, Qt::white);
+    ShowInsertLabels(true);
+    lblAllFilesCopy_->hide();
+    lblNumDisk_->SetCaption("1");
+  }
+  fileNam_->SetCaption("");
+  btnCopyTo_->setEnabled(!full_.empty() && !drive.empty());
+  LetWindowsRun();
+}
+
+void TFormCopyToFlop::BtnExitClick() {
+  btnCopyTo_->setEnabled(false);
+  close();
+}
+
+void TFormCopyToFlop::closeEvent(QCloseEvent* event) {
+  // While copying is possible the close box does nothing; "Close" always closes.
+  if (btnCopyTo_->isEnabled()) {
+    event->ignore();
+    return;
+  }
+  TOrnForm::closeEvent(event);
+  done(0);
+}
+
+void TFormCopyToFlop::reject() {
+  if (btnCopyTo_->isEnabled()) return;
+  TOrnForm::reject();
+}

@@ -1,0 +1,630 @@
+// Splitting a zip file into volumes and joining a volume set into one zip.
+// The end record is found by the record layer's reader; the headers are
+// copied as they stand, with only their disk numbers and offsets rewritten.
+#include "Spanning.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <unordered_map>
+#include <vector>
+
+#include "../ziplibs/common/UniqueFd.h"
+#include "ByteCursor.h"
+#include "FileSystem.h"
+#include "ZipDirReader.h"
+#include "ZipMessages.h"
+#include "ZipSource.h"
+
+namespace orn {
+
+namespace {
+
+using zipfmt::UniqueFd;
+
+// One buffer for file data; headers are read a record at a time.
+constexpr std::size_t kCopyBuffer = 256 * 1024;
+constexpr std::size_t kLocalHeaderSize = 30;
+
+[[noreturn]] void Fail(int ident, const std::string& detail = std::string()) {
+  throw EZipEngine(ident, ZipMessageText(ident) + (detail.empty() ? "" : ": " + detail), ident != kSpanAborted);
+}
+
+std::string ErrnoText() { return std::strerror(errno); }
+
+void Put16(std::string& s, std::size_t at, std::uint16_t v) {
+  s[at] = static_cast<char>(v & 0xff);
+  s[at + 1] = static_cast<char>(v >> 8);
+}
+void Put32(std::string& s, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xff);
+}
+
+// Reads exactly `count` bytes at `offset`; answers how many were read.
+std::size_t ReadFully(int fd, std::uint64_t offset, void* out, std::size_t count) {
+  std::size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::pread(fd, static_cast<char*>(out) + done, count - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+bool WriteFully(int fd, const char* data, std::size_t count) {
+  while (count > 0) {
+    ssize_t n = ::write(fd, data, count);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    count -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+void CheckCancel(const SpanEvents& events) {
+  if (events.cancelled && events.cancelled()) Fail(kSpanAborted);
+}
+
+void SetFileTime(int fd, const struct timespec& time) {
+  struct timespec times[2] = {time, time};
+  ::futimens(fd, times);
+}
+
+// Free bytes for the caller in the folder of `path`; -1 when unknown.
+std::int64_t FreeBytes(const std::string& path) {
+  std::string dir = ExtractFilePath(path);
+  if (dir.empty()) dir = ".";
+  struct statvfs st {};
+  if (::statvfs(dir.c_str(), &st) != 0) return -1;
+  return static_cast<std::int64_t>(st.f_bavail) * static_cast<std::int64_t>(st.f_frsize);
+}
+
+std::string Lower(std::string s) {
+  for (char& ch : s) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+  return s;
+}
+
+// --- splitting -----------------------------------------------------------------
+
+// The output side of a split: opens volume after volume, never lets a record
+// cross a volume's end, and cuts data at the exact byte where room ends.
+class VolumeWriter {
+ public:
+  VolumeWriter(std::string target, const SpanSettings& settings, const SpanEvents& events, struct timespec stamp)
+      : target_(std::move(target)), settings_(settings), events_(events), stamp_(stamp) {}
+  ~VolumeWriter() {
+    if (!finished_) {
+      out_.Reset();
+      for (const std::string& f : written_) ::unlink(f.c_str());
+    }
+  }
+
+  int Volume() const { return volume_; }
+  std::uint64_t OnVolume() const { return onVolume_; }
+  int Count() const { return static_cast<int>(written_.size()); }
+
+  // Starts the next volume when `bytes` do not fit on this one but would fit
+  // on an empty one: used so that the central directory and the end record
+  // share the last volume, which is all a reader of the set opens first.
+  void KeepTogether(std::uint64_t bytes) {
+    if (!out_) Open();
+    const bool fitsEmpty = settings_.maxVolumeSize <= 0 || bytes <= static_cast<std::uint64_t>(settings_.maxVolumeSize);
+    if (room_ < bytes && fitsEmpty && onVolume_ > 0) Next();
+  }
+
+  // Makes sure `needed` bytes fit on the open volume, starting the next one
+  // when they do not.
+  void Reserve(std::uint64_t needed) {
+    if (!out_) Open();
+    if (room_ >= needed) return;
+    if (onVolume_ == 0) Fail(kSpanNoRoom, VolumeFileName(target_, volume_));
+    Next();
+    Reserve(needed);
+  }
+
+  // Writes `count` bytes; a record passes its whole length as `needed`.
+  void Write(const char* data, std::size_t count, std::uint64_t needed) {
+    CheckCancel(events_);
+    if (needed > 0) Reserve(needed);
+    while (true) {
+      if (!out_) Open();
+      const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(count, room_));
+      if (n > 0 && !WriteFully(out_.Get(), data, n))
+        Fail(kSpanWrite, VolumeFileName(target_, volume_) + ": " + ErrnoText());
+      onVolume_ += n;
+      room_ -= n;
+      data += n;
+      count -= n;
+      if (count == 0) return;
+      Next();
+    }
+  }
+
+  void Finish() {
+    Close();
+    finished_ = true;
+  }
+
+ private:
+  void Open() {
+    if (volume_ >= kMaxVolumes) Fail(kSpanOther, "a set holds at most 999 volumes");
+    const std::string name = VolumeFileName(target_, volume_);
+    if (FileExists(name)) {
+      if (!events_.overwrite) Fail(kSpanUnattended, FormatZipMessage(ZipMessageText(kSpanOverwriteFile), name));
+      if (!events_.overwrite(name)) Fail(kSpanAborted);
+    }
+    std::int64_t room = FreeBytes(name);
+    if (room < 0) room = std::numeric_limits<std::int64_t>::max();
+    if (settings_.maxVolumeSize > 0 && settings_.maxVolumeSize < room) room = settings_.maxVolumeSize;
+    if (volume_ == 0) room -= settings_.keepFreeOnDisk1;
+    // A fixed disk has no other disk to ask for: too little room ends the run.
+    if (room <= 0 || room < settings_.minFreeVolumeSize) Fail(kSpanNoRoom, name);
+    out_ = UniqueFd(::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!out_) Fail(kSpanCreate, name + ": " + ErrnoText());
+    written_.push_back(name);
+    room_ = static_cast<std::uint64_t>(room);
+    onVolume_ = 0;
+  }
+
+  void Close() {
+    if (!out_) return;
+    SetFileTime(out_.Get(), stamp_);
+    const std::string name = VolumeFileName(target_, volume_);
+    if (!out_.Close()) Fail(kSpanWrite, name + ": " + ErrnoText());
+  }
+
+  void Next() {
+    Close();
+    ++volume_;
+    onVolume_ = 0;
+    room_ = 0;
+  }
+
+  std::string target_;
+  const SpanSettings& settings_;
+  const SpanEvents& events_;
+  struct timespec stamp_;
+  UniqueFd out_;
+  int volume_ = 0;
+  std::uint64_t onVolume_ = 0;
+  std::uint64_t room_ = 0;
+  std::vector<std::string> written_;
+  bool finished_ = false;
+};
+
+// Reads exactly `count` bytes at `offset` of the source or raises `ident`.
+std::string ReadRecord(int fd, std::uint64_t offset, std::size_t count, int ident) {
+  std::string bytes(count, '\0');
+  if (ReadFully(fd, offset, bytes.data(), count) != count) Fail(ident);
+  return bytes;
+}
+
+struct Placed {
+  std::uint16_t volume;
+  std::uint32_t offset;
+};
+
+}  // namespace
+
+std::string VolumeFileName(const std::string& target, int volume, bool replaceDigits) {
+  const std::string ext = ExtractFileExt(target);
+  std::string base = target.substr(0, target.size() - ext.size());
+  if (replaceDigits && base.size() >= 3) base.resize(base.size() - 3);
+  std::string digits = std::to_string(volume + 1001);
+  return base + digits.substr(digits.size() - 3) + ext;
+}
+
+int SplitZipToVolumes(const std::string& source, const std::string& target, const SpanSettings& settings,
+                      const SpanEvents& events) {
+  if (!FileExists(source)) Fail(kSpanOpen, source);
+  FileZipSource zip(source);
+  if (!zip.Ok()) Fail(kSpanOpen, source + ": " + zip.Error());
+  ZipEndRecord end;
+  ZipDirectoryInfo info;
+  ZipDirReader(zip, ZipDirOptions()).FindEndOfDirectory(end, info, true);
+  if (end.zip64) Fail(kSpanOther, "archives past 4 GiB or with more than 65535 entries are not split into volumes");
+  if (info.spanned || end.thisDisk != 0) Fail(kSpanOther, source + " is already a volume of a set");
+  if (end.directoryEnd - end.directorySize != end.directoryOffset)
+    Fail(kSpanOther, source + " has data in front of the archive");
+
+  UniqueFd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in) Fail(kSpanOpen, source + ": " + ErrnoText());
+  struct stat st {};
+  ::fstat(in.Get(), &st);
+  ::posix_fadvise(in.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+
+  // Where every local header starts, from the central directory.
+  std::vector<std::uint32_t> locals;
+  locals.reserve(static_cast<std::size_t>(end.totalEntries));
+  std::uint64_t at = end.directoryOffset;
+  for (std::uint64_t i = 0; i < end.totalEntries; ++i) {
+    std::string header = ReadRecord(in.Get(), at, kCentralHeaderSize, kSpanCentralHeader);
+    ByteCursor c(header);
+    if (c.U32() != kCentralHeaderSig) Fail(kSpanCentralSignature);
+    c.Seek(28);
+    const std::uint16_t nameLength = c.U16(), extraLength = c.U16(), commentLength = c.U16();
+    c.Seek(42);
+    locals.push_back(c.U32());
+    at += kCentralHeaderSize + nameLength + extraLength + commentLength;
+  }
+  std::sort(locals.begin(), locals.end());
+  locals.erase(std::unique(locals.begin(), locals.end()), locals.end());
+  if (!locals.empty() && locals.back() >= end.directoryOffset) Fail(kSpanNoLocal);
+
+  VolumeWriter out(target, settings, events, st.st_mtim);
+  static const char marker[4] = {0x50, 0x4b, 0x07, 0x08};
+  out.Write(marker, sizeof marker, 0);
+  if (events.progress) {
+    events.progress(FileCountKnown, "", static_cast<std::int64_t>(end.totalEntries));
+    events.progress(ByteCountKnown, "", static_cast<std::int64_t>(st.st_size));
+  }
+
+  std::unordered_map<std::uint32_t, Placed> placed;
+  placed.reserve(locals.size());
+  std::vector<char> buffer(kCopyBuffer);
+  for (std::size_t i = 0; i < locals.size(); ++i) {
+    const std::uint64_t start = locals[i];
+    const std::uint64_t stop = i + 1 < locals.size() ? locals[i + 1] : end.directoryOffset;
+    std::string header = ReadRecord(in.Get(), start, kLocalHeaderSize, kSpanLocalHeader);
+    ByteCursor c(header);
+    if (c.U32() != kLocalHeaderSig) Fail(kSpanLocalSignature);
+    c.Seek(26);
+    const std::uint16_t nameLength = c.U16(), extraLength = c.U16();
+    const std::string name = ReadRecord(in.Get(), start + kLocalHeaderSize, nameLength, kSpanLocalName);
+    header += name;
+    header += ReadRecord(in.Get(), start + kLocalHeaderSize + nameLength, extraLength, kSpanLocalExtra);
+    if (start + header.size() > stop) Fail(kSpanLocalExtra, name);
+    if (events.message) events.message(ZipMessageText(kZipCopying) + name);
+    if (events.progress) events.progress(FileStarted, name, static_cast<std::int64_t>(stop - start));
+    out.Reserve(header.size());
+    placed[locals[i]] = {static_cast<std::uint16_t>(out.Volume()), static_cast<std::uint32_t>(out.OnVolume())};
+    out.Write(header.data(), header.size(), header.size());
+    // The data and any data descriptor run up to the next header; they may
+    // be cut anywhere.
+    for (std::uint64_t pos = start + header.size(); pos < stop;) {
+      const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), stop - pos));
+      if (ReadFully(in.Get(), pos, buffer.data(), want) != want) Fail(kSpanData, name);
+      out.Write(buffer.data(), want, 0);
+      if (events.progress) events.progress(BytesDone, name, static_cast<std::int64_t>(want));
+      pos += want;
+    }
+  }
+
+  const std::string directoryName = ZipMessageText(kSpanDirectoryName);
+  if (events.message) events.message(ZipMessageText(kZipCopying) + directoryName);
+  if (events.progress)
+    events.progress(FileStarted, directoryName,
+                    static_cast<std::int64_t>(end.directorySize + end.commentLength + kEndRecordSize));
+  out.KeepTogether(end.directorySize + kEndRecordSize + end.commentLength);
+  Placed directory{0, 0};
+  at = end.directoryOffset;
+  for (std::uint64_t i = 0; i < end.totalEntries; ++i) {
+    std::string header = ReadRecord(in.Get(), at, kCentralHeaderSize, kSpanCentralHeader);
+    ByteCursor c(header);
+    if (c.U32() != kCentralHeaderSig) Fail(kSpanCentralSignature);
+    c.Seek(28);
+    const std::uint16_t nameLength = c.U16(), extraLength = c.U16(), commentLength = c.U16();
+    c.Seek(42);
+    auto found = placed.find(c.U32());
+    at += kCentralHeaderSize;
+    const std::string name = ReadRecord(in.Get(), at, nameLength, kSpanCentralName);
+    if (found == placed.end()) Fail(kSpanNoLocal, name);
+    header += name;
+    header += ReadRecord(in.Get(), at + nameLength, extraLength, kSpanCentralExtra);
+    header += ReadRecord(in.Get(), at + nameLength + extraLength, commentLength, kSpanComment);
+    at += nameLength + extraLength + commentLength;
+    Put16(header, 34, found->second.volume);
+    Put32(header, 42, found->second.offset);
+    out.Reserve(header.size());
+    if (i == 0) directory = {static_cast<std::uint16_t>(out.Volume()), static_cast<std::uint32_t>(out.OnVolume())};
+    out.Write(header.data(), header.size(), header.size());
+  }
+  if (end.totalEntries == 0) {
+    out.Reserve(kEndRecordSize + end.commentLength);
+    directory = {static_cast<std::uint16_t>(out.Volume()), static_cast<std::uint32_t>(out.OnVolume())};
+  }
+
+  std::string record = ReadRecord(in.Get(), end.position, kEndRecordSize, kSpanArchiveComment);
+  record += ReadRecord(in.Get(), end.position + kEndRecordSize, end.commentLength, kSpanArchiveComment);
+  out.Reserve(record.size());
+  Put16(record, 4, static_cast<std::uint16_t>(out.Volume()));
+  Put16(record, 6, directory.volume);
+  Put32(record, 16, directory.offset);
+  out.Write(record.data(), record.size(), record.size());
+  out.Finish();
+  if (events.progress) events.progress(BatchEnded, "", 0);
+  return out.Count();
+}
+
+// --- joining --------------------------------------------------------------------
+
+namespace {
+
+// The input side of a join: the volumes of one set, read in order. Records
+// never cross a volume's end; data may.
+class VolumeReader {
+ public:
+  VolumeReader(std::string lastName, int lastVolume) : lastName_(std::move(lastName)), last_(lastVolume) {}
+
+  int Volume() const { return volume_; }
+  std::uint64_t Position() const { return pos_; }
+
+  // True when reading has come exactly to `offset` of `volume`; the end of
+  // a volume counts as the start of the next one.
+  bool At(int volume, std::uint64_t offset) const {
+    return (volume == volume_ && offset == pos_) || (offset == 0 && volume == volume_ + 1 && pos_ == size_);
+  }
+
+  void Open(int volume) {
+    if (volume == volume_ && in_) return;
+    in_.Reset();
+    volume_ = volume;
+    name_ = volume == last_ ? lastName_ : VolumeFileName(lastName_, volume, true);
+    in_ = UniqueFd(::open(name_.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in_) Fail(kSpanOpen, name_ + ": " + ErrnoText());
+    struct stat st {};
+    ::fstat(in_.Get(), &st);
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    ::posix_fadvise(in_.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    pos_ = 0;
+  }
+
+  void Seek(int volume, std::uint64_t offset, int ident) {
+    Open(volume);
+    if (offset > size_) Fail(ident, name_);
+    pos_ = offset;
+  }
+
+  // A whole record: at the very end of a volume it starts on the next one.
+  std::string Record(std::size_t count, int ident, bool mayAdvance = true) {
+    if (mayAdvance && pos_ == size_ && volume_ < last_) Open(volume_ + 1);
+    std::string bytes(count, '\0');
+    if (size_ - pos_ < count || ReadFully(in_.Get(), pos_, bytes.data(), count) != count) Fail(ident, name_);
+    pos_ += count;
+    return bytes;
+  }
+
+  // Data that may run on over the next volumes; answers the bytes read.
+  std::size_t Data(char* out, std::size_t count, int ident) {
+    std::size_t done = 0;
+    while (done < count) {
+      if (pos_ == size_) {
+        if (volume_ >= last_) Fail(ident, name_);
+        Open(volume_ + 1);
+        continue;
+      }
+      const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(count - done, size_ - pos_));
+      if (ReadFully(in_.Get(), pos_, out + done, want) != want) Fail(ident, name_);
+      pos_ += want;
+      done += want;
+    }
+    return done;
+  }
+
+ private:
+  std::string lastName_;
+  int last_;
+  std::string name_;
+  UniqueFd in_;
+  int volume_ = -1;
+  std::uint64_t size_ = 0;
+  std::uint64_t pos_ = 0;
+};
+
+// The joined file, written in order through one buffer.
+class JoinWriter {
+ public:
+  explicit JoinWriter(int fd) : fd_(fd) { buffer_.reserve(kCopyBuffer); }
+  std::uint64_t Position() const { return written_ + buffer_.size(); }
+  void Write(const char* data, std::size_t count, int ident) {
+    if (Position() + count > std::numeric_limits<std::uint32_t>::max())
+      Fail(kSpanOther, "the joined archive would pass 4 GiB");
+    if (buffer_.size() + count > kCopyBuffer) Flush(ident);
+    if (count >= kCopyBuffer) {
+      if (!WriteFully(fd_, data, count)) Fail(ident, ErrnoText());
+      written_ += count;
+      return;
+    }
+    buffer_.insert(buffer_.end(), data, data + count);
+  }
+  void Write(const std::string& bytes, int ident) { Write(bytes.data(), bytes.size(), ident); }
+  void Flush(int ident) {
+    if (buffer_.empty()) return;
+    if (!WriteFully(fd_, buffer_.data(), buffer_.size())) Fail(ident, ErrnoText());
+    written_ += buffer_.size();
+    buffer_.clear();
+  }
+
+ private:
+  int fd_;
+  std::vector<char> buffer_;
+  std::uint64_t written_ = 0;
+};
+
+struct JoinEntry {
+  std::string name;
+  std::uint32_t packedSize;
+  std::uint16_t flags;
+  std::uint16_t volume;
+  std::uint32_t offset;
+  std::uint32_t newOffset = 0;
+  bool copied = false;
+};
+
+std::uint64_t Key(std::uint32_t volume, std::uint32_t offset) {
+  return (static_cast<std::uint64_t>(volume) << 32) | offset;
+}
+
+}  // namespace
+
+void JoinZipVolumes(const std::string& lastVolume, const std::string& output, const SpanEvents& events) {
+  ZipEndRecord end;
+  ZipDirectoryInfo info;
+  {
+    if (!FileExists(lastVolume)) Fail(kSpanOpen, lastVolume);
+    FileZipSource zip(lastVolume);
+    if (!zip.Ok()) Fail(kSpanOpen, lastVolume + ": " + zip.Error());
+    ZipDirOptions options;
+    options.labelVolume = VolumeNumberOfName(lastVolume);
+    ZipDirReader(zip, options).FindEndOfDirectory(end, info, true);
+    if (end.zip64) Fail(kSpanOther, "volume sets with Zip64 records are not joined");
+    const int named = VolumeNumberOfName(lastVolume);
+    if (end.thisDisk >= static_cast<std::uint32_t>(kMaxVolumes) ||
+        (end.thisDisk > 0 && named != static_cast<int>(end.thisDisk) + 1))
+      Fail(kSpanOther, lastVolume + ": the end record names volume " + std::to_string(end.thisDisk + 1) +
+                           " of a set, the file is volume " + std::to_string(named));
+    if (end.directoryDisk > end.thisDisk) Fail(kSpanCentralHeader, lastVolume);
+  }
+  const int last = static_cast<int>(end.thisDisk);
+  VolumeReader in(lastVolume, last);
+
+  // The central directory, as a table of the entries.
+  std::vector<JoinEntry> entries;
+  entries.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(end.totalEntries, 65535)));
+  std::unordered_map<std::uint64_t, std::size_t> byPlace;
+  in.Seek(static_cast<int>(end.directoryDisk), end.directoryOffset, kSpanSeek);
+  std::uint64_t total = 0;
+  for (std::uint64_t i = 0; i < end.totalEntries; ++i) {
+    std::string header = in.Record(kCentralHeaderSize, kSpanCentralHeader);
+    ByteCursor c(header);
+    if (c.U32() != kCentralHeaderSig) Fail(kSpanCentralSignature);
+    JoinEntry e;
+    c.Seek(8);
+    e.flags = c.U16();
+    c.Seek(20);
+    e.packedSize = c.U32();
+    c.Seek(28);
+    const std::uint16_t nameLength = c.U16(), extraLength = c.U16(), commentLength = c.U16();
+    e.volume = c.U16();
+    c.Seek(42);
+    e.offset = c.U32();
+    e.name = in.Record(nameLength, kSpanCentralName, false);
+    in.Record(static_cast<std::size_t>(extraLength) + commentLength, kSpanComment, false);
+    if (e.volume > last) Fail(kSpanNoLocal, e.name);
+    if (!byPlace.emplace(Key(e.volume, e.offset), entries.size()).second) Fail(kSpanNoLocal, e.name);
+    total += e.packedSize + nameLength + extraLength + commentLength;
+    entries.push_back(std::move(e));
+  }
+
+  std::string temp = output + ".partXXXXXX";
+  UniqueFd outFd(::mkstemp(temp.data()));
+  if (!outFd) Fail(kSpanCreate, output + ": " + ErrnoText());
+  struct Cleanup {
+    std::string path;
+    ~Cleanup() {
+      if (!path.empty()) ::unlink(path.c_str());
+    }
+  } cleanup{temp};
+  JoinWriter out(outFd.Get());
+
+  if (events.progress) {
+    events.progress(FileCountKnown, "", static_cast<std::int64_t>(entries.size()));
+    events.progress(ByteCountKnown, "", static_cast<std::int64_t>(total));
+  }
+  in.Seek(0, 0, kSpanMarker);
+  std::string marker = in.Record(4, kSpanMarker, false);
+  if (ByteCursor(marker).U32() != kSpanMarkerSig) Fail(kSpanMarker);
+
+  // The local entries, in the order of the set.
+  std::vector<std::size_t> order(entries.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    return Key(entries[a].volume, entries[a].offset) < Key(entries[b].volume, entries[b].offset);
+  });
+  std::vector<char> buffer(kCopyBuffer);
+  for (std::size_t n = 0; n < order.size(); ++n) {
+    JoinEntry& e = entries[order[n]];
+    CheckCancel(events);
+    in.Seek(e.volume, e.offset, kSpanLocalHeader);
+    std::string header = in.Record(kLocalHeaderSize, kSpanLocalHeader);
+    ByteCursor c(header);
+    if (c.U32() != kLocalHeaderSig) Fail(kSpanLocalSignature, e.name);
+    c.Seek(18);
+    const std::uint32_t localPacked = c.U32();
+    c.Seek(26);
+    const std::uint16_t nameLength = c.U16(), extraLength = c.U16();
+    const std::string name = in.Record(nameLength, kSpanLocalName, false);
+    // A volume of another set holds other entries where this set's
+    // directory expects its own.
+    if (Lower(name) != Lower(e.name)) Fail(kSpanNoLocal, e.name);
+    const std::string extra = in.Record(extraLength, kSpanLocalExtra, false);
+    if (events.message) events.message(ZipMessageText(kZipCopying) + e.name);
+    if (events.progress)
+      events.progress(
+          FileStarted, e.name,
+          static_cast<std::int64_t>(e.packedSize) + nameLength + extraLength + 30 + ((e.flags & 8) ? 16 : 0));
+    e.newOffset = static_cast<std::uint32_t>(out.Position());
+    e.copied = true;
+    out.Write(header + name, kSpanWriteLocal);
+    out.Write(extra, kSpanWriteLocal);
+    if (localPacked != 0 && localPacked != e.packedSize) Fail(kSpanData, e.name);
+    for (std::uint64_t left = e.packedSize; left > 0;) {
+      const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
+      in.Data(buffer.data(), want, kSpanData);
+      out.Write(buffer.data(), want, kSpanWriteLocal);
+      left -= want;
+    }
+    if (e.flags & 8) {
+      // The descriptor carries its signature or starts with the CRC.
+      char descriptor[16];
+      in.Data(descriptor, 4, kSpanDescriptor);
+      const bool signed_ = ByteCursor(std::string_view(descriptor, 4)).U32() == kSpanMarkerSig;
+      const std::size_t rest = signed_ ? 12 : 8;
+      in.Data(descriptor + 4, rest, kSpanDescriptor);
+      out.Write(descriptor, 4 + rest, kSpanWriteLocal);
+    }
+    // Data that ran on over a volume's end must end right where the next
+    // record begins: a volume cut short or taken from another set does not.
+    const bool last = n + 1 == order.size();
+    const int nextVolume = last ? static_cast<int>(end.directoryDisk) : entries[order[n + 1]].volume;
+    const std::uint64_t nextOffset = last ? end.directoryOffset : entries[order[n + 1]].offset;
+    if (in.Volume() != e.volume && !in.At(nextVolume, nextOffset)) Fail(kSpanData, e.name);
+  }
+
+  // The central directory, every entry on disk 0 at its new offset.
+  const std::uint32_t directoryOffset = static_cast<std::uint32_t>(out.Position());
+  in.Seek(static_cast<int>(end.directoryDisk), end.directoryOffset, kSpanSeek);
+  for (std::uint64_t i = 0; i < end.totalEntries; ++i) {
+    std::string header = in.Record(kCentralHeaderSize, kSpanCentralHeader);
+    ByteCursor c(header);
+    c.Seek(28);
+    const std::uint16_t nameLength = c.U16(), extraLength = c.U16(), commentLength = c.U16();
+    const std::uint16_t volume = c.U16();
+    c.Seek(42);
+    const std::uint32_t offset = c.U32();
+    header += in.Record(nameLength, kSpanCentralName, false);
+    header += in.Record(extraLength, kSpanCentralExtra, false);
+    header += in.Record(commentLength, kSpanComment, false);
+    const JoinEntry& e = entries[byPlace.at(Key(volume, offset))];
+    Put16(header, 34, 0);
+    Put32(header, 42, e.newOffset);
+    out.Write(header, kSpanWriteCentral);
+  }
+  std::string record(kEndRecordSize, '\0');
+  Put32(record, 0, kEndRecordSig);
+  Put16(record, 8, static_cast<std::uint16_t>(end.totalEntries));
+  Put16(record, 10, static_cast<std::uint16_t>(end.totalEntries));
+  Put32(record, 12, static_cast<std::uint32_t>(out.Position() - directoryOffset));
+  Put32(record, 16, directoryOffset);
+  Put16(record, 20, static_cast<std::uint16_t>(info.comment.size()));
+  out.Write(record, kSpanWriteEnd);
+  out.Write(info.comment, kSpanArchiveComment);
+  out.Flush(kSpanWriteEnd);
+
+  struct stat st {};
+  if (::stat(lastVolume.c_str(), &st) == 0) SetFileTime(outFd.Get(), st.st_mtim);
+  if (::fchmod(outFd.Get(), 0644) != 0 || !outFd.Close()) Fail(kSpanWriteEnd, output + ": " + ErrnoText());
+  if (::rename(temp.c_str(), output.c_str()) != 0) Fail(kSpanCreate, output + ": " + ErrnoText());
+  cleanup.path.clear();
+  if (events.progress) events.progress(BatchEnded, "", 0);
+}
+
+}  // namespace orn
