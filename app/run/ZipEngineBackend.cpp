@@ -36,8 +36,10 @@ class ZipEngineBackend::EventScope {
     };
     engine.OnMessage = [this](TZipEngine& sender, int code, const std::string& text) {
       const int ident = code != 0 ? code : sender.LastErrCode();
-      // Data found around an archive is a warning, not a failure.
-      if (ident == kZipDirShifted || ident == kZipTrailingData) {
+      // Data found around an archive is a warning, not a failure; a message
+      // without any identifier (the progress of splitting and joining
+      // volumes) is news.
+      if (ident == 0 || ident == kZipDirShifted || ident == kZipTrailingData) {
         if (observer_) observer_->OnMessage(code, text);
         return;
       }
