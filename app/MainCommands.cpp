@@ -308,8 +308,9 @@ void TMainForm::LanguageChosen(int index) {
   FitToTexts();
 }
 
-void TMainForm::ReportOutcome(const std::string& summary, bool failed, bool nothingMade, const std::string& logFile) {
-  statusSummary_ = QString::fromStdString(summary);
+void TMainForm::ReportOutcome(const std::string& summary, const std::string& shown, bool failed, bool nothingMade,
+                              const std::string& logFile) {
+  statusSummary_ = QString::fromStdString(shown);
   box_->setText(statusSummary_);
   box_->setToolTip(statusSummary_);
   if (commandRunning_) orn::Diagnostic(summary);
@@ -322,7 +323,7 @@ void TMainForm::ReportOutcome(const std::string& summary, bool failed, bool noth
   };
   orn::MessageBoxRequest request;
   request.caption = nothingMade ? "ERROR" : label("msg_Warning");
-  request.message = summary;
+  request.message = shown;
   if (!logFile.empty()) request.extra = label("msg_LogIs") + ": " + logFile;
   request.iconIndex = nothingMade ? 0 : 1;
   request.buttons = 0;

@@ -44,8 +44,9 @@ struct RunResult {
   std::string logFailure;             // why the archive directory's log was not used
   // One line for standard error: what was made, what was verified, how
   // many problems were logged, and where the log is when it is not in the
-  // archive directory.
+  // archive directory. Without texts in English, as scripts read it.
   std::string Summary() const;
+  std::string Summary(const MessageTexts& texts) const;
 };
 
 class ArchiveRun {

@@ -23,11 +23,19 @@ class MessageTexts {
  public:
   virtual ~MessageTexts() = default;
   virtual std::string Text(const std::string& labelName) const;
+  // Text(labelName) with "%1", "%2", ... replaced by `args` in order.
+  std::string Format(const std::string& labelName, const std::vector<std::string>& args) const;
   // The resource text of a label; the name itself when it is unknown.
   static std::string DefaultText(const std::string& labelName);
   // Every label name DefaultText knows, for the window's hidden labels.
   static std::vector<std::string> LabelNames();
 };
+
+// The end of a run's or a restore's one-line outcome: how many problems were
+// logged and, when the archive directory's log could not be used, why and
+// where the log went.
+std::string OutcomeTail(const MessageTexts& texts, int problems, const std::string& logFailure,
+                        const std::string& logFile);
 
 class MessageLog {
  public:

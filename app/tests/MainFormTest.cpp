@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QSet>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -647,6 +648,18 @@ class MainFormTest : public QObject {
     // Menus have mnemonics for Alt.
     for (const char* menu : {"File1", "Filelist1", "Archive1", "Help1"})
       QVERIFY2(Find<QMenu>(&form, menu)->title().contains('&'), menu);
+    // Each item of a menu has an access letter of its own.
+    for (const char* menu : {"File1", "Filelist1", "Archive1", "Help1"}) {
+      QSet<QChar> letters;
+      for (QAction* item : Find<QMenu>(&form, menu)->actions()) {
+        if (item->isSeparator()) continue;
+        const qsizetype at = item->text().indexOf('&');
+        QVERIFY2(at >= 0 && at + 1 < item->text().size(), qPrintable(item->text()));
+        const QChar letter = item->text().at(at + 1).toLower();
+        QVERIFY2(!letters.contains(letter), qPrintable(item->text()));
+        letters.insert(letter);
+      }
+    }
   }
 
   // F1 opens the shipped guide through the desktop's handler; a missing
