@@ -317,6 +317,12 @@ void ArchWinTest::CancelledChoosersRestoreNothing() {
   orn::ExtractOutcome headless = orn::ExtractFromWindow(nullptr, f.job, backend, /*whole=*/true);
   QVERIFY(!headless.archiveChosen);
   QVERIFY(backend.extracted.empty());
+  // Nor is the add-files window: the job list stays as it was.
+  const std::vector<std::string> listBefore = f.job.jobList;
+  const orn::AddFilesOutcome added = orn::AddFilesFromWindow(nullptr, f.job, nullptr, "/");
+  QCOMPARE(added.added, 0);
+  QVERIFY(!added.changed);
+  QCOMPARE(f.job.jobList, listBefore);
 }
 
 void ArchWinTest::ProgressFollowsTheRunAndRefusesASecondRun() {

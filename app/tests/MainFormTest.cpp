@@ -11,8 +11,8 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QStandardPaths>
 #include <QSet>
+#include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTimer>
