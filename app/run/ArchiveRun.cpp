@@ -22,7 +22,7 @@ std::string RunResult::Summary(const MessageTexts& texts) const {
   if (verified.empty()) copies = texts.Text("sum_NoneVerified");
   std::string line =
       generation.empty() ? texts.Format("sum_NotMade", {copies}) : texts.Format("sum_Made", {generation, copies});
-  return line + OutcomeTail(texts, problems, logFailure, logFile);
+  return line + OutcomeTail(texts, problems, logFailure, logFailureKey, logFailureDetail, logFile);
 }
 
 namespace {
@@ -30,6 +30,8 @@ void NoteLog(const MessageLog& log, RunResult& result) {
   result.problems = log.ProblemCount();
   result.logFile = log.WrittenTo();
   result.logFailure = log.LogFailure();
+  result.logFailureKey = log.LogFailureKey();
+  result.logFailureDetail = log.LogFailureDetail();
 }
 }  // namespace
 

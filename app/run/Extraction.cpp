@@ -155,7 +155,7 @@ std::string ExtractResult::Summary(const MessageTexts& texts) const {
     line = texts.Format("sum_NoFile", {archive});
   else
     line = texts.Format("sum_Restored", {std::to_string(written), std::to_string(entries.size()), archive, baseDir});
-  return line + OutcomeTail(texts, problems, logFailure, logFile);
+  return line + OutcomeTail(texts, problems, logFailure, logFailureKey, logFailureDetail, logFile);
 }
 
 int ExtractResult::ExitStatus() const {
@@ -179,6 +179,8 @@ ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, 
     result.problems = log.ProblemCount();
     result.logFile = log.WrittenTo();
     result.logFailure = log.LogFailure();
+    result.logFailureKey = log.LogFailureKey();
+    result.logFailureDetail = log.LogFailureDetail();
     return result;
   };
   std::vector<std::string> list;

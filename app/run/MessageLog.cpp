@@ -85,10 +85,11 @@ std::string MessageTexts::Format(const std::string& labelName, const std::vector
 }
 
 std::string OutcomeTail(const MessageTexts& texts, int problems, const std::string& logFailure,
+                        const std::string& logFailureKey, const std::string& logFailureDetail,
                         const std::string& logFile) {
   std::string tail = "; " + texts.Format(problems == 1 ? "sum_Problem" : "sum_Problems", {std::to_string(problems)});
   if (!logFailure.empty())
-    tail += "; " + logFailure + "; " +
+    tail += "; " + (logFailureKey.empty() ? logFailure : texts.Text(logFailureKey) + logFailureDetail) + "; " +
             texts.Format("sum_Log", {logFile.empty() ? texts.Text("sum_LogNotWritten") : logFile});
   return tail;
 }
@@ -176,8 +177,9 @@ void MessageLog::Write(const std::string& title, const std::string& text, bool s
   std::string note;
   if (logFailure_.empty()) {
     // Said once per run, in the per-user log and to the caller.
-    logFailure_ = path.empty() ? texts_.Text("msg_NoArchivePath")
-                               : texts_.Text("msg_LogElsewhere") + " \"" + archiveDirectory_ + "\": " + cause;
+    logFailureKey_ = path.empty() ? "msg_NoArchivePath" : "msg_LogElsewhere";
+    logFailureDetail_ = path.empty() ? "" : " \"" + archiveDirectory_ + "\": " + cause;
+    logFailure_ = texts_.Text(logFailureKey_) + logFailureDetail_;
     if (!path.empty()) {
       ++problems_;
       note = FormatLogLine("ERROR", now, logFailure_) + "\r\n";

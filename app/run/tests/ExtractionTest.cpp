@@ -259,6 +259,7 @@ TEST(ExtractionTest, SummaryInTheWindowsLanguage) {
       if (name == "sum_Restored") return "Atjaunoti %1 no %2 failiem no %3 uz %4";
       if (name == "sum_Problems") return "problēmas žurnālā: %1";
       if (name == "sum_Log") return "žurnāls: %1";
+      if (name == "msg_LogElsewhere") return "Žurnālu nevar ierakstīt direktorijā";
       return MessageTexts::Text(name);
     }
   } latvian;
@@ -276,6 +277,20 @@ TEST(ExtractionTest, SummaryInTheWindowsLanguage) {
   EXPECT_EQ(r.Summary(latvian),
             "Atjaunoti 2 no 3 failiem no /arh/%2 Buh.zip uz /; 1 problem logged; The log cannot be "
             "written in \"/arh/\"; žurnāls: not written");
+
+  // The log's own reason, logged in the window's language, is English on
+  // standard error.
+  r.logFailure = "Žurnālu nevar ierakstīt direktorijā \"/arh/\": Read-only file system";
+  r.logFailureKey = "msg_LogElsewhere";
+  r.logFailureDetail = " \"/arh/\": Read-only file system";
+  r.logFile = "/u/ZuzIzu_log.txt";
+  EXPECT_EQ(r.Summary(),
+            "Restored 2 of 3 files from /arh/%2 Buh.zip into /; 1 problem logged; The log cannot be "
+            "written in \"/arh/\": Read-only file system; log: /u/ZuzIzu_log.txt");
+  EXPECT_NE(
+      r.Summary(latvian).find("; Žurnālu nevar ierakstīt direktorijā \"/arh/\": Read-only file system; žurnāls: "),
+      std::string::npos)
+      << r.Summary(latvian);
 
   struct {
     const char* pattern;
