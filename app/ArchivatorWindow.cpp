@@ -24,8 +24,8 @@ bool TArchivatorWindow::RunArchive() {
     return true;
   });
   SetCommandStatus(result.exitStatus);
-  ReportOutcome(result.Summary(), result.exitStatus != orn::kRunComplete, result.exitStatus == orn::kRunNoGeneration,
-                result.logFile);
+  ReportOutcome(result.Summary(), result.Summary(orn::WindowLabelTexts(this)), result.exitStatus != orn::kRunComplete,
+                result.exitStatus == orn::kRunNoGeneration, result.logFile);
   return result.exitStatus == orn::kRunComplete;
 }
 
@@ -35,8 +35,8 @@ void TArchivatorWindow::ReportRestore(const orn::ExtractOutcome& outcome) {
   // A chooser closed without a choice, or No to replacing files, is the
   // user's own answer, not a failure.
   const bool declined = !outcome.result.extracted && outcome.result.problems == 0;
-  ReportOutcome(outcome.result.Summary(), status != orn::kCommandDone && !declined, status == orn::kRestoreNothing,
-                outcome.result.logFile);
+  ReportOutcome(outcome.result.Summary(), outcome.result.Summary(orn::WindowLabelTexts(this)),
+                status != orn::kCommandDone && !declined, status == orn::kRestoreNothing, outcome.result.logFile);
 }
 
 bool TArchivatorWindow::ExtractChosen() {

@@ -157,16 +157,17 @@ ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, ArchiveBackend
     Diagnostic("Extract: another archive job is still running");
     return outcome;
   }
-  if (!Dialogs().Interactive()) {
-    // A restore overwrites the accounting data: without anyone to choose
-    // the archive, nothing is restored.
-    Diagnostic("Choose archive: nobody can answer; nothing restored");
-  } else {
-    TFormUnarh chooser(job, FilesCaption(parent, options.filesCaption), parent);
-    chooser.exec();
-    outcome.archiveChosen = chooser.ArchiveChosen();
-    if (outcome.archiveChosen) outcome.chosenArchive = chooser.ChosenArchive();
-  }
+  // A restore overwrites the accounting data: without anyone to choose the
+  // archive, nothing is restored.
+  Dialogs().OwnWindow(
+      [&] {
+        TFormUnarh chooser(job, FilesCaption(parent, options.filesCaption), parent);
+        chooser.exec();
+        outcome.archiveChosen = chooser.ArchiveChosen();
+        if (outcome.archiveChosen) outcome.chosenArchive = chooser.ChosenArchive();
+        return outcome.archiveChosen;
+      },
+      "Choose archive: nobody can answer; nothing restored");
 
   const WindowLabelTexts windowTexts(WindowOf(parent));
   ProgressObserver progress(parent);
@@ -184,15 +185,15 @@ ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, ArchiveBackend
     if (TfrmProgress* w = progress.Window()) w->show();
     return ok;
   };
-  if (Dialogs().Interactive()) {
-    const MessageTexts& texts = options.texts ? *options.texts : windowTexts;
-    extraction.confirmOverwrite = [&texts, &progress](const std::vector<std::string>& existing) {
-      if (TfrmProgress* w = progress.Window()) w->hide();
-      const bool replace = AskOverwrite(texts, existing);
-      if (TfrmProgress* w = progress.Window()) w->show();
-      return replace;
-    };
-  }
+  // Without a display the question takes its default answer: nothing is
+  // replaced that nobody agreed to.
+  const MessageTexts& texts = options.texts ? *options.texts : windowTexts;
+  extraction.confirmOverwrite = [&texts, &progress](const std::vector<std::string>& existing) {
+    if (TfrmProgress* w = progress.Window()) w->hide();
+    const bool replace = AskOverwrite(texts, existing);
+    if (TfrmProgress* w = progress.Window()) w->show();
+    return replace;
+  };
   outcome.result = extraction.Run(job, outcome.chosenArchive, whole);
   // Cancelling the file chooser takes the choice back.
   if (!whole && !outcome.result.extracted) {
@@ -231,15 +232,15 @@ AddFilesOutcome AddFilesFromWindow(QWidget* parent, Job& job, const MessageTexts
                                    const std::string& startDirectory) {
   ActionGuard guard;
   if (!guard.Entered()) return {};
-  if (!Dialogs().Interactive()) {
-    Diagnostic("Add files: nobody can answer; the file list stays as it is");
-    return {};
-  }
   std::vector<std::string> returned;
-  {
-    TAddForm window(startDirectory, parent);
-    if (window.exec() == QDialog::Accepted) returned = window.Result();
-  }
+  Dialogs().OwnWindow(
+      [&] {
+        TAddForm window(startDirectory, parent);
+        if (window.exec() != QDialog::Accepted) return false;
+        returned = window.Result();
+        return true;
+      },
+      "Add files: nobody can answer; the file list stays as it is");
   if (returned.empty()) return {};
   const WindowLabelTexts windowTexts(WindowOf(parent));
   // An empty job list has nothing to keep or replace.
@@ -270,14 +271,15 @@ MarkOutcome MarkRegisterFromWindow(QWidget* parent, const Job& job, const Messag
                        "Ok", "");
     return outcome;
   }
-  if (!Dialogs().Interactive()) {
-    Diagnostic("Mark DB files: nobody can answer; no mark changed");
-    return outcome;
-  }
-  TfrmSPRAdmin window(sprFile, parent);
-  window.SetLines(*lines);
-  outcome.accepted = window.exec() == QDialog::Accepted;
-  outcome.written = outcome.accepted ? window.Written() : 0;
+  Dialogs().OwnWindow(
+      [&] {
+        TfrmSPRAdmin window(sprFile, parent);
+        window.SetLines(*lines);
+        outcome.accepted = window.exec() == QDialog::Accepted;
+        outcome.written = outcome.accepted ? window.Written() : 0;
+        return outcome.accepted;
+      },
+      "Mark DB files: nobody can answer; no mark changed");
   return outcome;
 }
 

@@ -27,7 +27,6 @@ if(ORN_BUILD_TESTS)
             ${CMAKE_SOURCE_DIR}/app/run/tests/FakeBackend.cpp
             ${CMAKE_SOURCE_DIR}/app/sources/tests/SourcesTestUtil.cpp
     LIBS orn_archiver_windows orn_app_windows orn_tables)
-  target_compile_definitions(ArchWinTest PRIVATE ORN_ARCHIVER_WINDOWS)
   set_target_properties(ArchWinTest PROPERTIES AUTOMOC ON)
   target_include_directories(ArchWinTest PRIVATE ${CMAKE_SOURCE_DIR}/app/run/tests ${CMAKE_SOURCE_DIR}/app/sources/tests)
   orn_add_qtest(FloppyTest SOURCES ${ORN_ARCHIVER_WINDOWS_DIR}/tests/FloppyTest.cpp LIBS orn_archiver_windows)
@@ -44,11 +43,9 @@ if(ORN_BUILD_TESTS)
   set_target_properties(UnzipAboutTest PROPERTIES AUTOMOC ON)
   target_include_directories(UnzipAboutTest PRIVATE ${CMAKE_SOURCE_DIR}/zip/tests ${CMAKE_SOURCE_DIR}/app/sources/tests)
   # The program's main window, with its windows wired as the program has them.
-  target_compile_definitions(UnzipAboutTest PRIVATE ZIP_FAKE_DIR="${CMAKE_BINARY_DIR}/zip/tests" ORN_ARCHIVER_WINDOWS)
+  target_compile_definitions(UnzipAboutTest PRIVATE ZIP_FAKE_DIR="${CMAKE_BINARY_DIR}/zip/tests")
   # Extraction runs the real compression library.
-  if(TARGET ornzip_lib AND TARGET ornunz_lib)
-    add_dependencies(UnzipAboutTest ornzip_lib ornunz_lib)
-  endif()
+  add_dependencies(UnzipAboutTest ornzip_lib ornunz_lib)
 endif()
 
 # Pictures of the windows (docs/screenshots); built and run by hand:

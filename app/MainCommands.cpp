@@ -83,7 +83,7 @@ void TMainForm::ConnectSignals() {
   // Whatever the user types is a change of the job: closing must ask.
   connect(edit2_, &QLineEdit::textChanged, this, [this](const QString& t) {
     if (refreshing_) return;
-    job_.archiveDirectory = t.toStdString();
+    job_.archiveDirectory = orn::DirectoryField(t.toStdString());
     MarkEdited();
   });
   connect(edit4_, &QLineEdit::textChanged, this, [this](const QString& t) {
@@ -94,7 +94,7 @@ void TMainForm::ConnectSignals() {
   });
   connect(edit5_, &QLineEdit::textChanged, this, [this](const QString& t) {
     if (refreshing_) return;
-    job_.plusPath = t.toStdString();
+    job_.plusPath = orn::DirectoryField(t.toStdString());
     MarkEdited();
   });
   connect(edit3_, &QLineEdit::returnPressed, this, [this] { Edit3Apply(); });
@@ -160,7 +160,9 @@ void TMainForm::WriteJob(const std::string& path) {
 
 orn::Job TMainForm::ReadJob(const std::string& path) const {
   try {
-    return orn::ReadJobFile(path, job_);
+    orn::Job job = orn::ReadJobFile(path, job_);
+    orn::TidyJobFields(job);
+    return job;
   } catch (const std::exception& e) {
     throw std::runtime_error(WindowText("msg_JobNotRead", "The job file was not opened.").toStdString() + "\n" +
                              e.what());
@@ -271,7 +273,7 @@ void TMainForm::ChooseDirectory(bool plusPath) {
   std::optional<std::string> dir = orn::Dialogs().ChooseDirectory(ornLabel8_->text().toStdString(),
                                                                   plusPath ? job_.plusPath : job_.archiveDirectory);
   // Cancelling the chooser leaves the directory empty.
-  (plusPath ? job_.plusPath : job_.archiveDirectory) = dir ? *dir : std::string();
+  (plusPath ? job_.plusPath : job_.archiveDirectory) = dir ? orn::DirectoryField(*dir) : std::string();
   job_.saved = false;
   RefreshWindow();
 }
@@ -306,20 +308,22 @@ void TMainForm::LanguageChosen(int index) {
   FitToTexts();
 }
 
-void TMainForm::ReportOutcome(const std::string& summary, bool failed, bool nothingMade, const std::string& logFile) {
-  statusSummary_ = QString::fromStdString(summary);
+void TMainForm::ReportOutcome(const std::string& summary, const std::string& shown, bool failed, bool nothingMade,
+                              const std::string& logFile) {
+  statusSummary_ = QString::fromStdString(shown);
   box_->setText(statusSummary_);
   box_->setToolTip(statusSummary_);
-  if (commandRunning_ || !orn::Dialogs().Interactive()) orn::Diagnostic(summary);
+  if (commandRunning_) orn::Diagnostic(summary);
   // A command the program ends after (AUTO) must not wait for a click.
-  if (!failed || showMessages_ || !orn::Dialogs().Interactive() || (commandRunning_ && exitAfterCommand_)) return;
+  // Without a display the message box writes to standard error instead.
+  if (!failed || showMessages_ || (commandRunning_ && ExitsAfterCommand())) return;
   auto label = [this](const char* name) {
     auto* l = findChild<QLabel*>(name);
     return l && !l->text().isEmpty() ? l->text().toStdString() : orn::MessageTexts::DefaultText(name);
   };
   orn::MessageBoxRequest request;
   request.caption = nothingMade ? "ERROR" : label("msg_Warning");
-  request.message = summary;
+  request.message = shown;
   if (!logFile.empty()) request.extra = label("msg_LogIs") + ": " + logFile;
   request.iconIndex = nothingMade ? 0 : 1;
   request.buttons = 0;

@@ -23,7 +23,6 @@
 #include "JobListEdits.h"
 #include "MainUnit.h"
 #include "ProgramFolders.h"
-#include "ProgramFolders.h"
 #include "RecentJobs.h"
 #include "TextLookups.h"
 #include "TopLevelHandler.h"
@@ -72,6 +71,11 @@ bool TMainForm::RunWhileBusy(const std::function<bool()>& action) {
   {
     BusyWindow busy(this);
     focus = busy.Focus();
+    busy_ = true;
+    const struct Idle {
+      bool& busy;
+      ~Idle() { busy = false; }
+    } idle{busy_};
     done = action();
   }
   RefreshWindow();

@@ -109,29 +109,29 @@ void TMainForm::BuildMenus(QMenuBar* bar) {
   bar->setObjectName("Main");
   QMenu* file = bar->addMenu("&File");
   file->setObjectName("File1");
-  new1_ = file->addAction("New");
-  open1_ = file->addAction("Open");
-  save1_ = file->addAction("Save");
-  saveAs1_ = file->addAction("Save as");
-  recentMenu_ = file->addMenu("Recent jobs");
+  new1_ = file->addAction("&New");
+  open1_ = file->addAction("&Open");
+  save1_ = file->addAction("&Save");
+  saveAs1_ = file->addAction("Save &as");
+  recentMenu_ = file->addMenu("&Recent jobs");
   recentMenu_->setObjectName("Recent1");
   file->addSeparator();
-  exit1_ = file->addAction("Exit");
+  exit1_ = file->addAction("E&xit");
   fileListMenu_ = bar->addMenu("File &list");
   fileListMenu_->setObjectName("Filelist1");
-  addToFileList1_ = fileListMenu_->addAction("Add to file list");
-  refreshDB1_ = fileListMenu_->addAction("Refresh DB");
+  addToFileList1_ = fileListMenu_->addAction("&Add to file list");
+  refreshDB1_ = fileListMenu_->addAction("&Refresh DB");
   archiveMenu_ = bar->addMenu("&Archive");
   archiveMenu_->setObjectName("Archive1");
-  add1_ = archiveMenu_->addAction("Add");
-  extract1_ = archiveMenu_->addAction("Extract");
-  extractAll1_ = archiveMenu_->addAction("Extract all");
+  add1_ = archiveMenu_->addAction("&Add");
+  extract1_ = archiveMenu_->addAction("&Extract");
+  extractAll1_ = archiveMenu_->addAction("Extract a&ll");
   archiveMenu_->addSeparator();
-  unzip1_ = archiveMenu_->addAction("Unzip");
+  unzip1_ = archiveMenu_->addAction("&Unzip");
   QMenu* help = bar->addMenu("&Help");
   help->setObjectName("Help1");
-  help2_ = help->addAction("Help");
-  about2_ = help->addAction("About");
+  help2_ = help->addAction("&Help");
+  about2_ = help->addAction("&About");
   const std::pair<QAction*, const char*> names[] = {{new1_, "New1"},
                                                     {open1_, "Open1"},
                                                     {save1_, "Save1"},

@@ -80,10 +80,8 @@ void TMainForm::FormCreate() {
   FitToTexts();
   if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
 
-  // With nobody at the screen and nothing to run, there is nothing to wait
-  // for; a command line that cannot run ends at once.
-  if ((!orn::Dialogs().Interactive() && !startup_.startTimer) || !startup_.error.empty())
-    QTimer::singleShot(0, this, [this] { TerminateApplication(exitStatus_); });
+  // A command line that cannot run ends at once.
+  if (!startup_.error.empty()) QTimer::singleShot(0, this, [this] { TerminateApplication(exitStatus_); });
 }
 
 void TMainForm::ReadCommandLine() {
@@ -124,8 +122,7 @@ void TMainForm::Timer1Timer() {
   } else if (!ran || !started) {
     exitStatus_ = std::max(exitStatus_, orn::kCommandNotRun);
   }
-  // Without a screen the window cannot stay open for anybody: end as with AUTO.
-  if (exitAfterCommand_ || !orn::Dialogs().Interactive()) TerminateApplication(exitStatus_);
+  if (ExitsAfterCommand()) TerminateApplication(exitStatus_);
 }
 
 bool TMainForm::RunPendingCommand() {
@@ -143,16 +140,27 @@ bool TMainForm::RunPendingCommand() {
     RefreshWindow();
     return true;
   }
-  auto run = [&](QToolButton* button, bool (TMainForm::*action)()) {
-    if (button->isEnabled()) return (this->*action)();
-    orn::Diagnostic(command + ": the job does not allow it (" + button->objectName().toStdString() + " disabled)");
+  // The same rule as the window's buttons, asked of the job itself.
+  const orn::JobCommands allowed = AllowedCommands();
+  auto run = [&](bool allowedNow, const char* why, bool (TMainForm::*action)()) {
+    if (allowedNow) return (this->*action)();
+    orn::Diagnostic(command + ": the job does not allow it (" + why + ")");
     return false;
   };
-  if (command == "UNARHIV") return run(speedButton_[9], &TMainForm::ExtractChosen);
-  if (command == "ARHIV") return run(speedButton_[10], &TMainForm::RunArchive);
-  if (command == "UNARHIVALL") return run(speedButton_[8], &TMainForm::ExtractWhole);
+  if (command == "UNARHIV") return run(allowed.extract, "no archive of the job", &TMainForm::ExtractChosen);
+  if (command == "ARHIV")
+    return run(allowed.archive, "no register table and an empty job list", &TMainForm::RunArchive);
+  if (command == "UNARHIVALL") return run(allowed.extract, "no archive of the job", &TMainForm::ExtractWhole);
   orn::Diagnostic("Unknown command \"" + command + "\"");
   return false;
+}
+
+void TMainForm::NobodyAtTheScreen() {
+  // Nobody could close a window that nobody sees: the command ends the
+  // program as with "AUTO", and with nothing to run there is nothing to wait
+  // for.
+  nobodyAtScreen_ = true;
+  if (!startup_.startTimer) QTimer::singleShot(0, this, [this] { TerminateApplication(exitStatus_); });
 }
 
 void TMainForm::TerminateApplication(int status) {

@@ -5,11 +5,12 @@
 // command from Timer1.
 //
 // The components and their layout live in MainLayout.cpp; the signal
-// wiring, the job commands, the field rules, help and the event filter in
-// MainCommands.cpp; the refresh in MainRefresh.cpp; start-up, the timer and
-// closing in MainUnit.cpp; the file list's editing, recent jobs, the busy
-// window, the user guide's path and the texts outside components in
-// MainEditing.cpp. The program's own commands (archive, extract, add files,
+// wiring, the job commands, the field rules, the outcome of a run, help and
+// the event filter in MainCommands.cpp; the refresh and what the job may do
+// now in MainRefresh.cpp; start-up, the language chooser, the command line's
+// command, the timer, the keys and closing in MainUnit.cpp; the file list's
+// editing, recent jobs, the busy window, the user guide's path and the texts
+// outside components in MainEditing.cpp. The program's own commands (archive, extract, add files,
 // mark) are TArchivatorWindow's, in ArchivatorWindow.cpp.
 #pragma once
 
@@ -20,6 +21,7 @@
 
 #include "CommandLine.h"
 #include "Job.h"
+#include "JobCommands.h"
 #include "OrnForma.h"
 
 class QAction;
@@ -45,9 +47,14 @@ class TMainForm : public TOrnForm {
   ~TMainForm() override;
 
   void FormCreate() override;
+  // The program runs without a display (the headless dialog service answers
+  // every question): it ends after its command, or at once without one.
+  void NobodyAtTheScreen();
 
   // The window refresh: re-derives every control from the job.
   void RefreshWindow();
+  // What the job may do now, from the job and the files it has on disk.
+  orn::JobCommands AllowedCommands() const;
 
   // Removes the chosen rows of the file list with their companion files.
   void RemoveChosenRows();
@@ -101,15 +108,16 @@ class TMainForm : public TOrnForm {
   virtual void TerminateApplication(int status);
   // An action that knows a finer exit status than ran / did not run sets it.
   void SetCommandStatus(int status) { commandStatus_ = status; }
-  // After every archive run and restore: the status bar shows `summary`
-  // until the next one. A failure also opens the message window with the
+  // After every archive run and restore: the status bar shows `shown` (the
+  // summary in the window's language) until the next one. A failure also opens the message window with the
   // summary and where the log is, so that a failure started from the window
   // is never silent; not when "DOSHOWMESSAGES" has shown every problem
-  // already, nor when nobody can see it, nor for a command with "AUTO",
-  // which ends without waiting. A command from the command line prints the
-  // summary as its last line on standard error.
-  void ReportOutcome(const std::string& summary, bool failed, bool nothingMade, const std::string& logFile);
-  bool ExitsAfterCommand() const { return exitAfterCommand_; }
+  // already, nor for a command the program ends after ("AUTO", or no
+  // display), which ends without waiting. A command from the command line prints the
+  // English `summary` as its last line on standard error.
+  void ReportOutcome(const std::string& summary, const std::string& shown, bool failed, bool nothingMade,
+                     const std::string& logFile);
+  bool ExitsAfterCommand() const { return exitAfterCommand_ || nobodyAtScreen_; }
 
   // After the form base has translated the window: names for screen
   // readers, the texts kept outside the components, the window's size.
@@ -133,27 +141,21 @@ class TMainForm : public TOrnForm {
   // MainLayout.cpp
   void BuildWindow();
   void BuildMenus(QMenuBar* bar);
-  void ConnectSignals();
   QToolButton* SpeedButton(const char* name, const QString& text, int icon, const QString& hint);
 
   // MainCommands.cpp
+  void ConnectSignals();
   // The save question with Yes, No and Cancel; Escape and the close box
   // answer Cancel. Yes writes the job file, or with `chooseFile` the file
   // the save dialog names. Returns false when the user cancelled or the job
   // was not written: the caller then keeps the window and the job as they are.
   bool SaveChangesOrCancel(bool chooseFile = false);
   void MarkEdited();
-  QString WindowText(const char* key, const char* fallback) const;
-  void UpdateAccessibleNames();
-  void FitToTexts();
-  void RememberRecentJob(const std::string& path);
-  void FillRecentMenu();
   void OpenRecentJob(const std::string& path);
   // The job file's reader and writer; a failure names the file and what
   // went wrong under a headline in the chosen language.
   void WriteJob(const std::string& path);
   orn::Job ReadJob(const std::string& path) const;
-  void NewCommand();
   void Edit1Changed(const QString& text);
   void Edit1Exit();
   void Edit3Apply();
@@ -162,22 +164,34 @@ class TMainForm : public TOrnForm {
   void SchemeClicked(QRadioButton* button);
   void FlopMenuChoice(int index);
   void LanguageChosen(int index);
-  void FillLanguageChooser();
   void NotAvailableYet(const char* what);
+
+  // MainEditing.cpp
+  QString WindowText(const char* key, const char* fallback) const;
+  void UpdateAccessibleNames();
+  void FitToTexts();
+  void RememberRecentJob(const std::string& path);
+  void FillRecentMenu();
+
+  // MainRefresh.cpp
+  orn::JobFilesPresent FilesOfJob() const;
 
   // MainUnit.cpp
   bool RunPendingCommand();
   void ReadCommandLine();
+  void FillLanguageChooser();
 
   std::vector<std::string> args_;
   orn::StartupCommand startup_;
   bool showMessages_ = false;
   bool exitAfterCommand_ = false;
+  bool nobodyAtScreen_ = false;  // no display: end after the command
   bool terminating_ = false;
   bool refreshing_ = false;
   int exitStatus_ = 0;
   int commandStatus_ = -1;
   bool commandRunning_ = false;  // the pending command of the command line runs
+  bool busy_ = false;            // a command works on the job (RunWhileBusy)
   QString statusSummary_;        // the last outcome, the status bar's resting text
   ZipOptions zipOptions_;
   QTimer* timer1_ = nullptr;

@@ -101,6 +101,7 @@ int main(int argc, char** argv) {
     TfrmMessager frmMessager;
     SetFrmMessager(&frmMessager);
     orn::SetIdlePriority();
+    if (headless) mainForm.NobodyAtTheScreen();
     mainForm.show();
     if (!grabFile.isEmpty()) {
       QTimer::singleShot(500, &mainForm, [&] {

@@ -30,12 +30,10 @@ constexpr std::array<WordRule, 30> kWordRules = {{
     {")and (", ")&("}, {")or (", ")^("}, {")AND (", ")&("}, {")OR (", ")^("}, {")And (", ")&("}, {")Or (", ")^("},
 }};
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 bool MentionsLogicalWord(const std::string& text) {
   for (size_t i = 0; i + 1 < text.size(); ++i) {
-    char a = Upper(text[i]), b = Upper(text[i + 1]);
-    if ((a == 'O' && b == 'R') || (a == 'A' && b == 'N' && i + 2 < text.size() && Upper(text[i + 2]) == 'D'))
+    char a = UpperAsciiChar(text[i]), b = UpperAsciiChar(text[i + 1]);
+    if ((a == 'O' && b == 'R') || (a == 'A' && b == 'N' && i + 2 < text.size() && UpperAsciiChar(text[i + 2]) == 'D'))
       return true;
   }
   return false;

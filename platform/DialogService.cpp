@@ -40,7 +40,14 @@ std::unique_ptr<DialogService> SetDialogs(std::unique_ptr<DialogService> service
   return previous;
 }
 
+bool DialogService::OwnWindow(const std::function<bool()>& show, const std::string&) { return show(); }
+
 // --- headless ---------------------------------------------------------------
+
+bool HeadlessDialogService::OwnWindow(const std::function<bool()>&, const std::string& unanswered) {
+  Diagnostic(unanswered);
+  return false;
+}
 
 bool HeadlessDialogService::Question(const std::string& text, const std::string& yesCaption,
                                      const std::string& noCaption) {

@@ -23,24 +23,31 @@ constexpr int kMsgClosed = 99;
 // Run-time message dialog kinds and results (MessageDialog).
 enum class DialogType { Warning = 0, Error = 1, Information = 2, Confirmation = 3, Custom = 4 };
 enum DialogButton : unsigned {
-  kBtnYes = 1u << 0, kBtnNo = 1u << 1, kBtnOK = 1u << 2, kBtnCancel = 1u << 3, kBtnAbort = 1u << 4,
-  kBtnRetry = 1u << 5, kBtnIgnore = 1u << 6, kBtnAll = 1u << 7, kBtnHelp = 1u << 8,
+  kBtnYes = 1u << 0,
+  kBtnNo = 1u << 1,
+  kBtnOK = 1u << 2,
+  kBtnCancel = 1u << 3,
+  kBtnAbort = 1u << 4,
+  kBtnRetry = 1u << 5,
+  kBtnIgnore = 1u << 6,
+  kBtnAll = 1u << 7,
+  kBtnHelp = 1u << 8,
 };
-constexpr int kMrNone = 0, kMrOk = 1, kMrCancel = 2, kMrAbort = 3, kMrRetry = 4, kMrIgnore = 5, kMrYes = 6,
-              kMrNo = 7, kMrAll = 8;
+constexpr int kMrNone = 0, kMrOk = 1, kMrCancel = 2, kMrAbort = 3, kMrRetry = 4, kMrIgnore = 5, kMrYes = 6, kMrNo = 7,
+              kMrAll = 8;
 
 struct MessageBoxRequest {
   std::string caption;
   std::string message;
-  std::string extra;       // second line, or the input text when iconIndex == 99
-  int iconIndex = 1;       // 0 error, 1 warning, 2 question, 99 input
-  int defaultButton = 0;   // 0 focuses OK/Yes, 256 focuses Cancel/No
-  int buttons = 0;         // 0 OK, 1 OK+Cancel, 6 Yes+No
+  std::string extra;      // second line, or the input text when iconIndex == 99
+  int iconIndex = 1;      // 0 error, 1 warning, 2 question, 99 input
+  int defaultButton = 0;  // 0 focuses OK/Yes, 256 focuses Cancel/No
+  int buttons = 0;        // 0 OK, 1 OK+Cancel, 6 Yes+No
 };
 
 struct FileDialogRequest {
   std::string caption;
-  std::string filter;      // "Ombrelant Archive file|*.arh"
+  std::string filter;  // "Ombrelant Archive file|*.arh"
   std::string initialDir;
   std::string fileName;
   std::string defaultExt;
@@ -66,8 +73,11 @@ class DialogService {
   virtual std::optional<std::string> ChooseDirectory(const std::string& caption, const std::string& start) = 0;
   // Plain information for the person at the screen (the top-level handler's box).
   virtual void ShowError(const std::string& text) = 0;
-  // False for the headless service: nobody can answer.
-  virtual bool Interactive() const { return true; }
+  // A window of the program's own that asks a person (a chooser, the
+  // marking window): `show` runs it and returns true when the person
+  // accepted. The headless service shows nothing: it writes `unanswered` and
+  // returns false.
+  virtual bool OwnWindow(const std::function<bool()>& show, const std::string& unanswered);
 };
 
 // Nobody at the screen: every question takes its default answer (No,
@@ -82,7 +92,7 @@ class HeadlessDialogService : public DialogService {
   std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
   std::optional<std::string> ChooseDirectory(const std::string& caption, const std::string& start) override;
   void ShowError(const std::string& text) override;
-  bool Interactive() const override { return false; }
+  bool OwnWindow(const std::function<bool()>& show, const std::string& unanswered) override;
 };
 
 // Answers from a script, for tests. Each kind of question takes the next
@@ -92,13 +102,13 @@ class ScriptedDialogService : public DialogService {
  public:
   std::deque<bool> questionAnswers;
   std::deque<int> messageBoxAnswers;
-  std::deque<std::string> messageBoxInputs;   // input mode: text put into extra
+  std::deque<std::string> messageBoxInputs;  // input mode: text put into extra
   std::deque<int> messageDialogAnswers;
   std::deque<std::optional<std::string>> passwords;
   std::deque<std::optional<std::string>> openFiles;
   std::deque<std::optional<std::string>> saveFiles;
   std::deque<std::optional<std::string>> directories;
-  std::vector<std::string> asked;             // "kind: text" of every question
+  std::vector<std::string> asked;  // "kind: text" of every question
   std::vector<MessageBoxRequest> messageBoxes;
 
   bool Question(const std::string& text, const std::string& yesCaption, const std::string& noCaption) override;

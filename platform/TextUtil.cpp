@@ -8,8 +8,9 @@ namespace orn {
 
 namespace {
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 }  // namespace
+
+char UpperAsciiChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
 std::string Trim(const std::string& text) {
   size_t begin = 0, end = text.size();
@@ -19,14 +20,20 @@ std::string Trim(const std::string& text) {
 }
 
 std::string UpperAscii(std::string text) {
-  for (char& c : text) c = Upper(c);
+  for (char& c : text) c = UpperAsciiChar(c);
   return text;
+}
+
+std::string ForwardSlashes(std::string path) {
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  return path;
 }
 
 bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
-    if (Upper(a[i]) != Upper(b[i])) return false;
+    if (UpperAsciiChar(a[i]) != UpperAsciiChar(b[i])) return false;
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include "PrimaryIndex.h"
 #include "TableError.h"
 #include "TableWriter.h"
+#include "TextUtil.h"
 
 namespace orn {
 
@@ -76,9 +77,7 @@ void CreateTable(const std::string& path, const std::vector<FieldDef>& fields, c
     f.offset = offset;
     offset += f.width;
     std::string stored = EncodeText(def.name, options.codePage, path);
-    std::string upper;
-    for (char c : stored) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (stored.size() > 25 || !names.insert(upper).second)
+    if (stored.size() > 25 || !names.insert(UpperAscii(stored)).second)
       throw TableError(path, "Field name \"" + def.name + "\" is too long or used twice");
     if (static_cast<int>(i) < options.keyFields && IsBlobType(def.type))
       throw TableError(path, "A memo or blob field cannot be a key field");

@@ -19,6 +19,7 @@
 #include "ProgramFolders.h"
 #include "SfxWriter.h"
 #include "Spanning.h"
+#include "TextUtil.h"
 #include "ZipBlocks.h"
 #include "ZipLibrary.h"
 #include "ZipMessages.h"
@@ -39,17 +40,6 @@ class AtExit {
  private:
   F f_;
 };
-
-std::string Upper(std::string s) {
-  for (char& ch : s) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-  return s;
-}
-
-std::string Slashes(std::string s) {
-  for (char& ch : s)
-    if (ch == '\\') ch = '/';
-  return s;
-}
 
 }  // namespace
 
@@ -325,7 +315,7 @@ void TZipEngine::Add() {
   if (unattended_ && addOptions_.Has(AddEncrypt) && password_.empty())
     return ShowZipMessage(orn::kZipEncryptNoPassword);
   const bool spanning = addOptions_.Has(AddDiskSpan) || addOptions_.Has(AddDiskSpanErase);
-  const bool toExe = Upper(orn::ExtractFileExt(zipFileName_)) == ".EXE";
+  const bool toExe = orn::UpperAscii(orn::ExtractFileExt(zipFileName_)) == ".EXE";
   if (spanning && (addOptions_.Has(AddFreshen) || addOptions_.Has(AddUpdate)))
     return ShowZipMessage(orn::kZipSpanWithUpdate);
   if (spanning && toExe) return ShowZipMessage(orn::kZipSpanToExe);

@@ -11,6 +11,7 @@
 #include "OrnZipLib.h"
 #include "ProcessMessages.h"
 #include "ProgramFolders.h"
+#include "TextUtil.h"
 #include "ZipEngine.h"
 #include "ZipMessages.h"
 
@@ -45,10 +46,7 @@ void TZipEngine::SetLibDirectory(const std::string& v) {
 // LibDirectory first, then the program's library folder, then the system search.
 std::string TZipEngine::LibraryPath(const std::string& fileName) const {
   if (!libDirectory_.empty()) {
-    std::string dir = libDirectory_;
-    for (char& ch : dir)
-      if (ch == '\\') ch = '/';
-    std::string path = orn::JoinPath(dir, fileName);
+    std::string path = orn::JoinPath(orn::ForwardSlashes(libDirectory_), fileName);
     if (orn::FileExists(path)) return path;
   }
   std::string besideProgram = orn::ProgramLibraryDir() + fileName;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "FileSystem.h"
 #include "TextUtil.h"
 
 namespace orn {
@@ -62,6 +63,14 @@ void ApplyVolumeSizeField(Job& job, const std::string& text) {
     job.volumesOn = false;
     job.volumeSize = 0;
   }
+}
+
+std::string DirectoryField(const std::string& text) { return text.empty() ? text : IncludeTrailingDelimiter(text); }
+
+void TidyJobFields(Job& job) {
+  job.archiveDirectory = DirectoryField(job.archiveDirectory);
+  job.plusPath = DirectoryField(job.plusPath);
+  job.archiveName = ArchiveNameWhileTyping(job.archiveName);
 }
 
 void ClearJobForNew(Job& job) {

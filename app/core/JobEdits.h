@@ -36,6 +36,12 @@ const VolumeChoice* VolumeChoices(int* count);
 // check box set them and take the size; otherwise volumes are turned off.
 void ApplyVolumeSizeField(Job& job, const std::string& text);
 
+// A directory field: what was typed, ending in a delimiter unless empty.
+std::string DirectoryField(const std::string& text);
+// The job as the window holds it after reading its file: both directories
+// end in a delimiter, the archive name carries no extension.
+void TidyJobFields(Job& job);
+
 // New job (the "New" command and the "NEW" command line command): the
 // directories, names, register and list are cleared, both schemes 'N'.
 void ClearJobForNew(Job& job);

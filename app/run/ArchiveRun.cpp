@@ -14,19 +14,15 @@
 
 namespace orn {
 
-namespace {
-std::string Plural(int n, const char* word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
-}  // namespace
+std::string RunResult::Summary() const { return Summary(MessageTexts()); }
 
-std::string RunResult::Summary() const {
-  std::string problemsText = Plural(problems, "problem") + " logged";
-  std::string line = generation.empty() ? "No generation made, the previous one is kept; verified: "
-                                        : "Archive made: " + generation + "; verified: ";
-  for (size_t i = 0; i < verified.size(); ++i) line += (i ? ", " : "") + ExtractFileName(verified[i]);
-  if (verified.empty()) line += "none";
-  line += "; " + problemsText;
-  if (!logFailure.empty()) line += "; " + logFailure + "; log: " + (logFile.empty() ? "not written" : logFile);
-  return line;
+std::string RunResult::Summary(const MessageTexts& texts) const {
+  std::string copies;
+  for (size_t i = 0; i < verified.size(); ++i) copies += (i ? ", " : "") + ExtractFileName(verified[i]);
+  if (verified.empty()) copies = texts.Text("sum_NoneVerified");
+  std::string line =
+      generation.empty() ? texts.Format("sum_NotMade", {copies}) : texts.Format("sum_Made", {generation, copies});
+  return line + OutcomeTail(texts, problems, logFailure, logFailureKey, logFailureDetail, logFile);
 }
 
 namespace {
@@ -34,6 +30,8 @@ void NoteLog(const MessageLog& log, RunResult& result) {
   result.problems = log.ProblemCount();
   result.logFile = log.WrittenTo();
   result.logFailure = log.LogFailure();
+  result.logFailureKey = log.LogFailureKey();
+  result.logFailureDetail = log.LogFailureDetail();
 }
 }  // namespace
 

@@ -42,10 +42,13 @@ struct RunResult {
   int problems = 0;                   // lines logged as problems
   std::string logFile;                // where the log lines went, if any
   std::string logFailure;             // why the archive directory's log was not used
+  std::string logFailureKey;          // its label name, and what follows the label
+  std::string logFailureDetail;
   // One line for standard error: what was made, what was verified, how
   // many problems were logged, and where the log is when it is not in the
-  // archive directory.
+  // archive directory. Without texts in English, as scripts read it.
   std::string Summary() const;
+  std::string Summary(const MessageTexts& texts) const;
 };
 
 class ArchiveRun {

@@ -136,30 +136,26 @@ std::string ExtractionBaseDir(const Job& job) {
 
 std::vector<std::string> ExistingTargets(const std::vector<std::string>& entries, const std::string& baseDir) {
   std::vector<std::string> existing;
-  for (std::string name : entries) {
-    std::replace(name.begin(), name.end(), '\\', kPathDelim);
-    std::string target = IncludeTrailingDelimiter(baseDir) + name;
+  for (const std::string& entry : entries) {
+    std::string target = IncludeTrailingDelimiter(baseDir) + ForwardSlashes(entry);
     if (FileExists(target)) existing.push_back(std::move(target));
   }
   return existing;
 }
 
-std::string ExtractResult::Summary() const {
-  const std::string problemsText = std::to_string(problems) + (problems == 1 ? " problem" : " problems") + " logged";
+std::string ExtractResult::Summary() const { return Summary(MessageTexts()); }
+
+std::string ExtractResult::Summary(const MessageTexts& texts) const {
   std::string line;
   if (archive.empty())
-    line = "Nothing restored: no archive chosen";
+    line = texts.Text("sum_NoArchive");
   else if (keptExisting > 0)
-    line = "Nothing restored from " + archive + ": " + std::to_string(keptExisting) +
-           " existing files kept, replacing them was declined";
+    line = texts.Format("sum_KeptExisting", {archive, std::to_string(keptExisting)});
   else if (!extracted)
-    line = "Nothing restored from " + archive + ": no file chosen";
+    line = texts.Format("sum_NoFile", {archive});
   else
-    line = "Restored " + std::to_string(written) + " of " + std::to_string(entries.size()) + " files from " + archive +
-           " into " + baseDir;
-  line += "; " + problemsText;
-  if (!logFailure.empty()) line += "; " + logFailure + "; log: " + (logFile.empty() ? "not written" : logFile);
-  return line;
+    line = texts.Format("sum_Restored", {std::to_string(written), std::to_string(entries.size()), archive, baseDir});
+  return line + OutcomeTail(texts, problems, logFailure, logFailureKey, logFailureDetail, logFile);
 }
 
 int ExtractResult::ExitStatus() const {
@@ -183,6 +179,8 @@ ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, 
     result.problems = log.ProblemCount();
     result.logFile = log.WrittenTo();
     result.logFailure = log.LogFailure();
+    result.logFailureKey = log.LogFailureKey();
+    result.logFailureDetail = log.LogFailureDetail();
     return result;
   };
   std::vector<std::string> list;

@@ -44,6 +44,19 @@ const std::map<std::string, std::string>& ResourceTexts() {
       {"msg_Overwrite", "Files that exist will be replaced by the archive's copies. Replace them?"},
       {"msg_OverwriteWhere", "Files to replace"},
       {"msg_LogIs", "Log"},
+      // The one-line outcome of a run or a restore; "%1".. are filled in.
+      // Standard error always has these English texts.
+      {"sum_Made", "Archive made: %1; verified: %2"},
+      {"sum_NotMade", "No generation made, the previous one is kept; verified: %1"},
+      {"sum_NoneVerified", "none"},
+      {"sum_Problem", "%1 problem logged"},
+      {"sum_Problems", "%1 problems logged"},
+      {"sum_Log", "log: %1"},
+      {"sum_LogNotWritten", "not written"},
+      {"sum_NoArchive", "Nothing restored: no archive chosen"},
+      {"sum_KeptExisting", "Nothing restored from %1: %2 existing files kept, replacing them was declined"},
+      {"sum_NoFile", "Nothing restored from %1: no file chosen"},
+      {"sum_Restored", "Restored %1 of %2 files from %3 into %4"},
   };
   return texts;
 }
@@ -52,6 +65,33 @@ const std::map<std::string, std::string>& ResourceTexts() {
 std::string MessageTexts::DefaultText(const std::string& labelName) {
   auto it = ResourceTexts().find(labelName);
   return it == ResourceTexts().end() ? labelName : it->second;
+}
+
+std::string MessageTexts::Format(const std::string& labelName, const std::vector<std::string>& args) const {
+  const std::string pattern = Text(labelName);
+  std::string out;
+  // One pass, so that an argument holding "%2" is never filled in itself.
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    const size_t digit = i + 1;
+    if (pattern[i] == '%' && digit < pattern.size() && pattern[digit] >= '1' && pattern[digit] <= '9' &&
+        static_cast<size_t>(pattern[digit] - '1') < args.size()) {
+      out += args[static_cast<size_t>(pattern[digit] - '1')];
+      ++i;
+    } else {
+      out += pattern[i];
+    }
+  }
+  return out;
+}
+
+std::string OutcomeTail(const MessageTexts& texts, int problems, const std::string& logFailure,
+                        const std::string& logFailureKey, const std::string& logFailureDetail,
+                        const std::string& logFile) {
+  std::string tail = "; " + texts.Format(problems == 1 ? "sum_Problem" : "sum_Problems", {std::to_string(problems)});
+  if (!logFailure.empty())
+    tail += "; " + (logFailureKey.empty() ? logFailure : texts.Text(logFailureKey) + logFailureDetail) + "; " +
+            texts.Format("sum_Log", {logFile.empty() ? texts.Text("sum_LogNotWritten") : logFile});
+  return tail;
 }
 
 std::vector<std::string> MessageTexts::LabelNames() {
@@ -137,8 +177,9 @@ void MessageLog::Write(const std::string& title, const std::string& text, bool s
   std::string note;
   if (logFailure_.empty()) {
     // Said once per run, in the per-user log and to the caller.
-    logFailure_ = path.empty() ? texts_.Text("msg_NoArchivePath")
-                               : texts_.Text("msg_LogElsewhere") + " \"" + archiveDirectory_ + "\": " + cause;
+    logFailureKey_ = path.empty() ? "msg_NoArchivePath" : "msg_LogElsewhere";
+    logFailureDetail_ = path.empty() ? "" : " \"" + archiveDirectory_ + "\": " + cause;
+    logFailure_ = texts_.Text(logFailureKey_) + logFailureDetail_;
     if (!path.empty()) {
       ++problems_;
       note = FormatLogLine("ERROR", now, logFailure_) + "\r\n";

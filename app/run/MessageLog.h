@@ -23,11 +23,23 @@ class MessageTexts {
  public:
   virtual ~MessageTexts() = default;
   virtual std::string Text(const std::string& labelName) const;
+  // Text(labelName) with "%1", "%2", ... replaced by `args` in order.
+  std::string Format(const std::string& labelName, const std::vector<std::string>& args) const;
   // The resource text of a label; the name itself when it is unknown.
   static std::string DefaultText(const std::string& labelName);
   // Every label name DefaultText knows, for the window's hidden labels.
   static std::vector<std::string> LabelNames();
 };
+
+// The end of a run's or a restore's one-line outcome: how many problems were
+// logged and, when the archive directory's log could not be used, why and
+// where the log went.
+// `logFailure` is why the archive directory's log was not used, as the log
+// says it; with its label name `logFailureKey` the reason is said in the
+// summary's own language (label text + `logFailureDetail`).
+std::string OutcomeTail(const MessageTexts& texts, int problems, const std::string& logFailure,
+                        const std::string& logFailureKey, const std::string& logFailureDetail,
+                        const std::string& logFile);
 
 class MessageLog {
  public:
@@ -45,6 +57,9 @@ class MessageLog {
   // Why the archive directory's log was not used ("" when it was, or when
   // nothing was written); says which directory failed.
   const std::string& LogFailure() const { return logFailure_; }
+  // The label name of LogFailure() and what follows the label's text.
+  const std::string& LogFailureKey() const { return logFailureKey_; }
+  const std::string& LogFailureDetail() const { return logFailureDetail_; }
 
   // Appends "title : dd.mm.yyyy hh:nn:ss : text" + CR LF; shows the message
   // window first when `show` is set and messages are on. The log file is
@@ -76,6 +91,7 @@ class MessageLog {
   int problems_ = 0;
   std::string writtenTo_;
   std::string logFailure_;
+  std::string logFailureKey_, logFailureDetail_;
 };
 
 // Appends `bytes` to the file at `path`, creating it when missing, without

@@ -1,6 +1,6 @@
 // What the run and the extraction take from the source lists: the run list
 // of a job (register files and the job list's files) and the companion-file
-// rule. Kept behind two functions so that the run builds on its own.
+// rule: the run asks the source lists for these two things only.
 #pragma once
 
 #include <string>

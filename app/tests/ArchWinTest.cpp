@@ -317,6 +317,12 @@ void ArchWinTest::CancelledChoosersRestoreNothing() {
   orn::ExtractOutcome headless = orn::ExtractFromWindow(nullptr, f.job, backend, /*whole=*/true);
   QVERIFY(!headless.archiveChosen);
   QVERIFY(backend.extracted.empty());
+  // Nor is the add-files window: the job list stays as it was.
+  const std::vector<std::string> listBefore = f.job.jobList;
+  const orn::AddFilesOutcome added = orn::AddFilesFromWindow(nullptr, f.job, nullptr, "/");
+  QCOMPARE(added.added, 0);
+  QVERIFY(!added.changed);
+  QCOMPARE(f.job.jobList, listBefore);
 }
 
 void ArchWinTest::ProgressFollowsTheRunAndRefusesASecondRun() {
@@ -630,27 +636,33 @@ void ArchWinTest::MainWindowTellsEveryOutcome() {
     std::string archiveDirectory;
     std::vector<std::string> extraFiles;
     bool showMessages;
-    const char* summaryStart;
-    const char* caption;  // of the summary's message window; "" for none
-    std::string log;      // the log the message window names
+    const char* summaryStart;  // in the window's language, Latvian
+    const char* caption;       // of the summary's message window; "" for none
+    std::string log;           // the log the message window names
   };
   const Row rows[] = {
-      {"complete", base + "arh/", {}, false, "Archive made: ", "", ""},
+      {"complete", base + "arh/", {}, false, "Arhīvs izveidots: ", "", ""},
       {"a listed file is missing",
        base + "arh/",
        {base + "data/gone.txt"},
        false,
-       "Archive made: ",
+       "Arhīvs izveidots: ",
        "msg_Warning",
        base + "arh/ZuzIzu_log.txt"},
       {"no generation, the log elsewhere",
        base + "blocked/arh/",
        {},
        false,
-       "No generation made",
+       "Paaudze netika izveidota",
        "ERROR",
        base + "state/archivator/ZuzIzu_log.txt"},
-      {"DOSHOWMESSAGES showed each problem", base + "arh/", {base + "data/gone.txt"}, true, "Archive made: ", "", ""},
+      {"DOSHOWMESSAGES showed each problem",
+       base + "arh/",
+       {base + "data/gone.txt"},
+       true,
+       "Arhīvs izveidots: ",
+       "",
+       ""},
   };
   for (const Row& row : rows) {
     qInfo("%s", row.what);
@@ -669,7 +681,7 @@ void ArchWinTest::MainWindowTellsEveryOutcome() {
     QTest::mouseClick(Child<QToolButton>(&window, "SpeedButton10"), Qt::LeftButton);
 
     auto* box = Child<QLabel>(&window, "Box");
-    QVERIFY2(box->text().startsWith(row.summaryStart), qPrintable(box->text()));
+    QVERIFY2(box->text().startsWith(QString::fromUtf8(row.summaryStart)), qPrintable(box->text()));
     std::vector<orn::MessageBoxRequest> summaries;
     for (const orn::MessageBoxRequest& shown : dialogs_->messageBoxes)
       if (shown.message == box->text().toStdString()) summaries.push_back(shown);
@@ -709,8 +721,10 @@ void ArchWinTest::MainWindowTellsEveryOutcome() {
   QCOMPARE(dialogs_->messageBoxes.size(), size_t(1));
   QCOMPARE(dialogs_->messageBoxes[0].extra,
            Child<QLabel>(&window, "msg_OverwriteWhere")->text().toStdString() + ": 2 (" + base + "data/)");
-  QVERIFY2(Child<QLabel>(&window, "Box")->text().startsWith("Nothing restored from " + QString::fromStdString(base)),
-           qPrintable(Child<QLabel>(&window, "Box")->text()));
+  const QString restored = Child<QLabel>(&window, "Box")->text();
+  QVERIFY2(restored.startsWith("No " + QString::fromStdString(base)) &&
+               restored.contains(QString::fromUtf8("nekas netika atjaunots: esošie faili atstāti (2)")),
+           qPrintable(restored));
   qunsetenv("XDG_STATE_HOME");
 }
 

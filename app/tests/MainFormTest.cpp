@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -36,6 +37,8 @@ class RecordingMainForm : public TMainForm {
   using TMainForm::TMainForm;
   std::vector<std::string> ran;
   QWidget* focusDuringRun = nullptr;
+  // What a refresh in the middle of the run left enabled.
+  std::vector<std::string> enabledDuringRun;
 
  protected:
   bool RunArchive() override {
@@ -43,6 +46,11 @@ class RecordingMainForm : public TMainForm {
     // lets events run.
     return RunWhileBusy([this] {
       focusDuringRun = QApplication::focusWidget();
+      RefreshWindow();
+      for (const char* name : {"SBNew", "SBOpen", "SBSave", "SpeedButton10", "SpeedButton8", "SpeedButton5"})
+        if (findChild<QToolButton*>(name)->isEnabled()) enabledDuringRun.push_back(name);
+      for (const char* name : {"New1", "Add1", "Extract1", "RefreshDB1"})
+        if (findChild<QAction*>(name)->isEnabled()) enabledDuringRun.push_back(name);
       return Record("ARHIV");
     });
   }
@@ -228,16 +236,16 @@ class MainFormTest : public QObject {
     QTest::addColumn<QString>("state");
     QTest::addColumn<bool>("save");     // SBSave, SpeedButton4, menus
     QTest::addColumn<bool>("archive");  // SpeedButton10
-    QTest::addColumn<bool>("addMenu");  // menu "Add"
+    QTest::addColumn<bool>("addMenu");  // menu "Add": the same run as its button
     QTest::addColumn<bool>("extract");  // SpeedButton8 / 9
     QTest::addColumn<bool>("mark");     // SpeedButton5
     QTest::addColumn<int>("gridRows");
     QTest::newRow("no job") << "none" << false << false << false << false << false << 1;
-    QTest::newRow("empty job") << "empty" << true << false << true << false << false << 1;
+    QTest::newRow("empty job") << "empty" << true << false << false << false << false << 1;
     // Without a name every file of the archive directory counts as an archive.
-    QTest::newRow("list, no archive name") << "list-noname" << true << true << false << true << false << 2;
+    QTest::newRow("list, no archive name") << "list-noname" << true << true << true << true << false << 2;
     QTest::newRow("job with register") << "register" << true << true << true << false << true << 1;
-    QTest::newRow("list, no directory") << "list-nodir" << true << true << false << false << false << 2;
+    QTest::newRow("list, no directory") << "list-nodir" << true << true << true << false << false << 2;
     QTest::newRow("archives present") << "archived" << true << true << true << true << false << 2;
     // Only unique saves left: exactly when a restore is needed.
     QTest::newRow("unique saves only") << "unique" << true << true << true << true << false << 2;
@@ -274,6 +282,12 @@ class MainFormTest : public QObject {
       }));
     }
     TMainForm form(args);
+    // The buttons paint the one rule the unattended commands ask too.
+    const orn::JobCommands allowed = form.AllowedCommands();
+    QCOMPARE(allowed.editJob, save);
+    QCOMPARE(allowed.archive, archive);
+    QCOMPARE(allowed.extract, extract);
+    QCOMPARE(allowed.markRegister, mark);
     QCOMPARE(Find<QToolButton>(&form, "SBSave")->isEnabled(), save);
     QCOMPARE(Find<QToolButton>(&form, "SpeedButton4")->isEnabled(), save);
     QCOMPARE(Find<QAction>(&form, "Save1")->isEnabled(), save);
@@ -638,10 +652,26 @@ class MainFormTest : public QObject {
     Find<QAction>(&form, "Add1")->trigger();
     QCOMPARE(form.ran, std::vector<std::string>({"ARHIV"}));
     QVERIFY(form.focusDuringRun != edit2);
+    // A refresh while the run works enables no command; afterwards they are back.
+    QCOMPARE(form.enabledDuringRun, std::vector<std::string>());
+    QVERIFY(Find<QToolButton>(&form, "SpeedButton10")->isEnabled());
+    QVERIFY(Find<QAction>(&form, "New1")->isEnabled());
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(edit2));
     // Menus have mnemonics for Alt.
     for (const char* menu : {"File1", "Filelist1", "Archive1", "Help1"})
       QVERIFY2(Find<QMenu>(&form, menu)->title().contains('&'), menu);
+    // Each item of a menu has an access letter of its own.
+    for (const char* menu : {"File1", "Filelist1", "Archive1", "Help1"}) {
+      QSet<QChar> letters;
+      for (QAction* item : Find<QMenu>(&form, menu)->actions()) {
+        if (item->isSeparator()) continue;
+        const qsizetype at = item->text().indexOf('&');
+        QVERIFY2(at >= 0 && at + 1 < item->text().size(), qPrintable(item->text()));
+        const QChar letter = item->text().at(at + 1).toLower();
+        QVERIFY2(!letters.contains(letter), qPrintable(item->text()));
+        letters.insert(letter);
+      }
+    }
   }
 
   // F1 opens the shipped guide through the desktop's handler; a missing

@@ -70,8 +70,8 @@ class LangShippedDictionaryTest : public QObject {
       const char* cancel;
       const char* fileColumn;
       const char* recent;
-    } rows[] = {{1, "&Jā", "At&celt", "Fails", "Nesen lietotie darbi"},
-                {2, "&Да", "&Отмена", "Файл", "Недавние задания"}};
+    } rows[] = {{1, "&Jā", "At&celt", "Fails", "&Nesen lietotie darbi"},
+                {2, "&Да", "&Отмена", "Файл", "Недавние &задания"}};
     for (const Row& row : rows) {
       const std::string n = std::to_string(row.language);
       orn::WriteFileAtomically("Params.ini",

@@ -30,6 +30,11 @@ TEST(TextUtilTest, LinesAndCommaText) {
   EXPECT_EQ(SplitCommaText(" 7 12, \"a, b\" ,"), (std::vector<std::string>{"7", "12", "a, b", ""}));
   EXPECT_EQ(SplitCommaText("a,,b"), (std::vector<std::string>{"a", "", "b"}));
   EXPECT_EQ(UpperAscii("auto Ā"), "AUTO Ā");
+  // Separators: Windows ones turn, the rest stays byte for byte.
+  struct {
+    const char *in, *out;
+  } paths[] = {{"a\\b\\c.txt", "a/b/c.txt"}, {"a/b", "a/b"}, {"\\\\srv\\Ā", "//srv/Ā"}, {"", ""}};
+  for (const auto& p : paths) EXPECT_EQ(ForwardSlashes(p.in), p.out) << p.in;
   EXPECT_TRUE(EqualsIgnoringCase("Font For Grid", "FONT FOR GRID"));
   EXPECT_EQ(Trim("\t x y \r"), "x y");
 }

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "CodePage.h"
+#include "TextUtil.h"
 
 namespace orn {
 namespace {
@@ -36,15 +37,11 @@ std::string DecodeEntryText(const std::string& stored, std::uint16_t flags, std:
 std::string DecodeEntryName(const std::string& stored, std::uint16_t flags, std::uint8_t versionMadeBy,
                             std::uint8_t hostSystem, const NameDecoding& decoding) {
   std::string name = DecodeEntryText(stored, flags, versionMadeBy, hostSystem, decoding);
-  if (hostSystem != kHostUnix && hostSystem != kHostMacOsX) std::replace(name.begin(), name.end(), '\\', '/');
+  if (hostSystem != kHostUnix && hostSystem != kHostMacOsX) return ForwardSlashes(std::move(name));
   return name;
 }
 
-std::string MatchingForm(const std::string& name) {
-  std::string out = name;
-  std::replace(out.begin(), out.end(), '\\', '/');
-  return out;
-}
+std::string MatchingForm(const std::string& name) { return ForwardSlashes(name); }
 
 SafeName CheckEntryName(const std::string& name, bool keepDirs) {
   SafeName result;

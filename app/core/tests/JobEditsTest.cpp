@@ -14,6 +14,27 @@ TEST(JobEditsTest, ArchiveNameRules) {
   EXPECT_EQ(ArchiveNameOnExit("(a)(b)"), "[a][b]");
 }
 
+TEST(JobEditsTest, TidyJobFields) {
+  struct Row {
+    const char *directory, *plus, *name;
+    const char *tidyDirectory, *tidyPlus, *tidyName;
+  } rows[] = {
+      {"/b", "/c", "Buh", "/b/", "/c/", "Buh"},
+      {"/b/", "", "Buh.2005.zip", "/b/", "", "Buh"},
+      {"", "/c/", "", "", "/c/", ""},
+  };
+  for (const Row& row : rows) {
+    Job job;
+    job.archiveDirectory = row.directory;
+    job.plusPath = row.plus;
+    job.archiveName = row.name;
+    TidyJobFields(job);
+    EXPECT_EQ(job.archiveDirectory, row.tidyDirectory) << row.directory;
+    EXPECT_EQ(job.plusPath, row.tidyPlus) << row.plus;
+    EXPECT_EQ(job.archiveName, row.tidyName) << row.name;
+  }
+}
+
 TEST(JobEditsTest, VolumeSizeField) {
   struct Row {
     const char* text;

@@ -251,5 +251,66 @@ TEST(ExtractOutcome, StatusAndSummary) {
   }
 }
 
+// The window's language fills the same line; a text without a translation
+// stays English, and what is filled in is never read as a pattern again.
+TEST(ExtractionTest, SummaryInTheWindowsLanguage) {
+  struct Latvian : MessageTexts {
+    std::string Text(const std::string& name) const override {
+      if (name == "sum_Restored") return "Atjaunoti %1 no %2 failiem no %3 uz %4";
+      if (name == "sum_Problems") return "problēmas žurnālā: %1";
+      if (name == "sum_Log") return "žurnāls: %1";
+      if (name == "msg_LogElsewhere") return "Žurnālu nevar ierakstīt direktorijā";
+      return MessageTexts::Text(name);
+    }
+  } latvian;
+  ExtractResult r;
+  r.extracted = true;
+  r.entries = {"a", "b", "c"};
+  r.written = 2;
+  r.problems = 2;
+  r.archive = "/arh/%2 Buh.zip";
+  r.baseDir = "/";
+  EXPECT_EQ(r.Summary(latvian), "Atjaunoti 2 no 3 failiem no /arh/%2 Buh.zip uz /; problēmas žurnālā: 2");
+  EXPECT_EQ(r.Summary(), "Restored 2 of 3 files from /arh/%2 Buh.zip into /; 2 problems logged");
+  r.problems = 1;
+  r.logFailure = "The log cannot be written in \"/arh/\"";
+  EXPECT_EQ(r.Summary(latvian),
+            "Atjaunoti 2 no 3 failiem no /arh/%2 Buh.zip uz /; 1 problem logged; The log cannot be "
+            "written in \"/arh/\"; žurnāls: not written");
+
+  // The log's own reason, logged in the window's language, is English on
+  // standard error.
+  r.logFailure = "Žurnālu nevar ierakstīt direktorijā \"/arh/\": Read-only file system";
+  r.logFailureKey = "msg_LogElsewhere";
+  r.logFailureDetail = " \"/arh/\": Read-only file system";
+  r.logFile = "/u/ZuzIzu_log.txt";
+  EXPECT_EQ(r.Summary(),
+            "Restored 2 of 3 files from /arh/%2 Buh.zip into /; 1 problem logged; The log cannot be "
+            "written in \"/arh/\": Read-only file system; log: /u/ZuzIzu_log.txt");
+  EXPECT_NE(
+      r.Summary(latvian).find("; Žurnālu nevar ierakstīt direktorijā \"/arh/\": Read-only file system; žurnāls: "),
+      std::string::npos)
+      << r.Summary(latvian);
+
+  struct {
+    const char* pattern;
+    std::vector<std::string> args;
+    const char* out;
+  } formats[] = {
+      {"%2 before %1", {"a", "b"}, "b before a"},
+      {"%1%1", {"x"}, "xx"},
+      {"%3 missing", {"a"}, "%3 missing"},
+      {"100% sure %", {}, "100% sure %"},
+  };
+  struct Pattern : MessageTexts {
+    std::string pattern;
+    std::string Text(const std::string&) const override { return pattern; }
+  } texts;
+  for (const auto& f : formats) {
+    texts.pattern = f.pattern;
+    EXPECT_EQ(texts.Format("any", f.args), f.out) << f.pattern;
+  }
+}
+
 }  // namespace
 }  // namespace orn
