@@ -247,13 +247,14 @@ int TZipEngine::JoinVolumes(const std::string& volumeName, std::string& outputPa
 // --- Self-extractors -------------------------------------------------------------
 
 std::string TZipEngine::FindSfxStub() const {
-  std::vector<std::string> places = {Slashes(sfxPath_)};
-  const std::string name =
-      orn::ExtractFileName(Slashes(sfxPath_)).empty() ? "OrnSFX.bin" : orn::ExtractFileName(Slashes(sfxPath_));
+  std::vector<std::string> places = {orn::ForwardSlashes(sfxPath_)};
+  const std::string name = orn::ExtractFileName(orn::ForwardSlashes(sfxPath_)).empty()
+                               ? "OrnSFX.bin"
+                               : orn::ExtractFileName(orn::ForwardSlashes(sfxPath_));
   places.push_back(orn::JoinPath(orn::ExecutableDir(), name));
   places.push_back(orn::JoinPath(orn::ExecutableDir(), "OrnSFX.bin"));
   places.push_back(orn::ProgramLibraryDir() + "OrnSFX.bin");
-  if (!libDirectory_.empty()) places.push_back(orn::JoinPath(Slashes(libDirectory_), "OrnSFX.bin"));
+  if (!libDirectory_.empty()) places.push_back(orn::JoinPath(orn::ForwardSlashes(libDirectory_), "OrnSFX.bin"));
   for (const std::string& p : places)
     if (!p.empty() && orn::FileExists(p)) return p;
   return {};
@@ -268,13 +269,14 @@ int TZipEngine::WriteSfx(const std::string& archive, const std::string& exe) {
   if (longest > 255) {
     const std::size_t total =
         texts.caption.size() + texts.defaultDir.size() + texts.commandLine.size() + texts.message.size();
-    ShowZipMessage(10801, "\r\nSFXCaption + SFXDefaultDir + SFXCommandLine + SFXMessage = " + std::to_string(total));
-    return 10801;
+    ShowZipMessage(orn::kZipSfxTextsTooLong,
+                   "\r\nSFXCaption + SFXDefaultDir + SFXCommandLine + SFXMessage = " + std::to_string(total));
+    return orn::kZipSfxTextsTooLong;
   }
   const std::string stub = FindSfxStub();
   if (stub.empty()) {
-    ShowZipMessage(10802, ": " + sfxPath_);
-    return 10802;
+    ShowZipMessage(orn::kZipSfxNoStub, ": " + sfxPath_);
+    return orn::kZipSfxNoStub;
   }
   try {
     orn::WriteSelfExtractor(stub, orn::SfxHeader(orn::SfxFlagByte(sfxOptions_, sfxOverWriteMode_), texts), archive,
@@ -291,9 +293,9 @@ int TZipEngine::ConvertToSFX() {
     ShowZipMessage(orn::kZipNoArchive, zipFileName_.empty() ? "" : ": " + zipFileName_);
     return orn::kZipNoArchive;
   }
-  if (Upper(orn::ExtractFileExt(zipFileName_)) != ".ZIP") {
-    ShowZipMessage(10803, ": " + zipFileName_);
-    return 10803;
+  if (orn::UpperAscii(orn::ExtractFileExt(zipFileName_)) != ".ZIP") {
+    ShowZipMessage(orn::kZipSfxNotZip, ": " + zipFileName_);
+    return orn::kZipSfxNotZip;
   }
   const std::string archive = zipFileName_;
   const std::string exe = archive.substr(0, archive.size() - 4) + ".exe";
