@@ -37,9 +37,7 @@ printf '* CharSetINI\r\nBALTIC_CHARSET\r\nRUSSIAN_CHARSET\r\n* LabSav\r\n* LabSa
 
 table=$(seeds table)
 for f in examples/data/*.DB examples/data/*.db; do [ -f "$f" ] && cp "$f" "$table/"; done
-if [ -d ../shared/fixtures/paradox ]; then
-  find ../shared/fixtures/paradox -iname '*.db' -size -200k -exec cp {} "$table/" \;
-fi
+find testdata/paradox -iname '*.db' -size -200k -exec cp {} "$table/" \;
 
 for target in jobfile params dictionary table; do
   echo "== ${target}_fuzz for ${seconds} s"

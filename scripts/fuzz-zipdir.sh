@@ -14,7 +14,7 @@ cmake -S "$root" -B "$root/build-fuzz" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInf
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DORN_FUZZ=ON -DORN_BUILD_GUI=OFF -DORN_BUILD_TESTS=OFF -DORN_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build "$root/build-fuzz" --target zipdir_fuzz unzentry_fuzz -j2
-seeds=("$root"/testdata/zip/*/*)
+seeds=("$root"/testdata/zip/*)
 for fuzzer in zipdir_fuzz unzentry_fuzz; do
   corpus="$root/build-fuzz/${fuzzer%_fuzz}-corpus"
   mkdir -p "$corpus"
