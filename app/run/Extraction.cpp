@@ -6,6 +6,7 @@
 
 #include "CommandLine.h"
 #include "FileSystem.h"
+#include "RunNames.h"
 #include "SourceLists.h"
 #include "TextUtil.h"
 #include "ZipNames.h"
@@ -26,7 +27,13 @@ size_t FilePartStart(const std::string& name) {
 
 std::vector<ArchiveRow> Rows(const std::string& directory, const std::string& mask) {
   std::vector<ArchiveRow> rows;
+  const std::string dir = IncludeTrailingDelimiter(directory);
   for (const FoundFile& f : FindFiles(directory, mask, FindWhat::Files)) {
+    // A volume set is restored through its last volume: the volumes before
+    // it are not offered, as choosing one could only fail.
+    if (std::optional<int> volume = VolumeNumber(f.name);
+        volume && *volume < 999 && FileExists(dir + WithVolumeNumber(f.name, *volume + 1)))
+      continue;
     // The file date as the file system's local time, in the short format.
     std::time_t t = static_cast<std::time_t>(f.mtime);
     std::tm local{};

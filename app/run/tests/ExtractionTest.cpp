@@ -2,6 +2,7 @@
 // back-end.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <stdexcept>
 
@@ -48,6 +49,29 @@ TEST(ExtractChooser, EmptyRotatingListStillOffersUniqueSaves) {
   EXPECT_EQ(ChosenArchivePath(job, false, "Buh(Day_3-th).zip"), root + "arh/Buh(Day_3-th).zip");
   job.archiveDirectory.clear();
   EXPECT_TRUE(ListArchives(job).unique.empty());
+  test::RemoveTree(root);
+}
+
+// Each set of volumes is offered once, by its last volume, through which it
+// is restored; an archive whose name merely ends in digits stays.
+TEST(ExtractChooser, VolumeSetsAreOfferedByTheirLastVolume) {
+  std::string root = test::MakeScratchDir();
+  Job job;
+  job.archiveDirectory = root + "arh/";
+  job.archiveName = "Buh";
+  job.uniqueFolder = "Unique";
+  for (const char* name :
+       {"Buh(Day_2-th)001.zip", "Buh(Day_2-th)002.zip", "Buh(Day_2-th)003.zip", "Buh(Day_3-th).zip", "Buh2024.zip"})
+    WriteFile(root + "arh/" + name, "x");
+  WriteFile(root + "arh/Unique/Buh(DATE=1,12,2025)001.zip", "u1");
+  WriteFile(root + "arh/Unique/Buh(DATE=1,12,2025)002.zip", "u2");
+  ArchiveChoices choices = ListArchives(job);
+  std::vector<std::string> rotating, unique;
+  for (const ArchiveRow& r : choices.rotating) rotating.push_back(r.fileName);
+  for (const ArchiveRow& r : choices.unique) unique.push_back(r.fileName);
+  std::sort(rotating.begin(), rotating.end());
+  EXPECT_EQ(rotating, (std::vector<std::string>{"Buh(Day_2-th)003.zip", "Buh(Day_3-th).zip", "Buh2024.zip"}));
+  EXPECT_EQ(unique, (std::vector<std::string>{"Buh(DATE=1,12,2025)002.zip"}));
   test::RemoveTree(root);
 }
 
