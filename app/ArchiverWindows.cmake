@@ -41,7 +41,8 @@ if(ORN_BUILD_TESTS)
             ${CMAKE_SOURCE_DIR}/app/sources/tests/SourcesTestUtil.cpp ${ORN_ARCHIVER_WINDOWS_DIR}/ArchivatorWindow.cpp
     LIBS orn_archiver_windows orn_app_windows orn_tables)
   set_target_properties(UnzipAboutTest PROPERTIES AUTOMOC ON)
-  target_include_directories(UnzipAboutTest PRIVATE ${CMAKE_SOURCE_DIR}/zip/tests ${CMAKE_SOURCE_DIR}/app/sources/tests)
+  target_include_directories(UnzipAboutTest PRIVATE ${CMAKE_SOURCE_DIR}/zip/tests ${CMAKE_SOURCE_DIR}/app/sources/tests
+    ${CMAKE_SOURCE_DIR}/controls/tests)
   # The program's main window, with its windows wired as the program has them.
   target_compile_definitions(UnzipAboutTest PRIVATE ZIP_FAKE_DIR="${CMAKE_BINARY_DIR}/zip/tests")
   # Extraction runs the real compression library.

@@ -26,6 +26,7 @@
 #include "ArchivatorWindow.h"
 #include "ArchiverActions.h"
 #include "Calculat.h"
+#include "CalculatorDriving.h"
 #include "DialogService.h"
 #include "FileSystem.h"
 #include "FrameworkState.h"
@@ -37,38 +38,13 @@
 #include "UnArh.h"
 #include "UnitAbout.h"
 #include "UnitMessanger.h"
+#include "WindowTestUtil.h"
 #include "ZipTestSupport.h"
 #include "addfiles.h"
 #include "frmSimpleZipper.h"
 #include "funarhf.h"
 
 namespace {
-
-// Runs `act` on the modal window of type W as soon as it is up.
-template <class W>
-void WhenModal(std::function<void(W*)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, act] {
-    auto* window = qobject_cast<W*>(QApplication::activeModalWidget());
-    if (!window || !window->isVisible()) return;
-    timer->stop();
-    timer->deleteLater();
-    QPointer<W> guard(window);
-    act(window);
-    // A failed check inside `act` leaves the window open: close it so that
-    // the test fails instead of waiting.
-    if (guard && guard->isVisible()) guard->reject();
-  });
-  timer->start();
-}
-
-template <class T>
-T* Child(QWidget* window, const char* name) {
-  T* child = window->findChild<T*>(name);
-  if (!child) qFatal("no child %s", name);
-  return child;
-}
 
 // The entry names as listed, with "/" between folders whatever the
 // engine's notation.
@@ -138,19 +114,6 @@ void RunUnzip(UnzipScript& s, orn::ScriptedDialogService& dialogs) {
   });
   TfrmSimplyZIP window;
   QVERIFY(window.Execute());
-}
-
-// Runs `act` on the calculator as soon as it is up; closes it afterwards.
-void WhenCalculatorOpen(std::function<void(TFormCalcul&)> act) {
-  QTimer::singleShot(0, [act] {
-    QTRY_VERIFY(TFormCalcul::Current() && TFormCalcul::Current()->isVisible());
-    TFormCalcul* calc = TFormCalcul::Current();
-    // The offscreen platform has no window manager to activate a new dialog.
-    QApplication::setActiveWindow(calc);
-    QTRY_COMPARE(QApplication::activeWindow(), calc);
-    act(*calc);
-    if (TFormCalcul::Current() && TFormCalcul::Current()->isVisible()) TFormCalcul::Current()->reject();
-  });
 }
 
 }  // namespace

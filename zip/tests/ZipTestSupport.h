@@ -34,7 +34,7 @@ struct MemEntry {
   std::uint8_t madeBy = 20;
   std::uint16_t flags = 0;
   std::uint32_t externalAttr = 0;
-  std::string comment;
+  std::string comment{};
 };
 
 // A stored (uncompressed) archive. Offsets are relative to the archive's
