@@ -32,6 +32,7 @@
 #include "OrnBitBtn.h"
 #include "OrnStringGrid.h"
 #include "Register.h"
+#include "ScriptedDialogService.h"
 #include "SourcesTestUtil.h"
 #include "SprAdm.h"
 #include "Table.h"

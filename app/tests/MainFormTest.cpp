@@ -27,6 +27,7 @@
 #include "MainUnit.h"
 #include "QtDialogService.h"
 #include "RecentJobs.h"
+#include "ScriptedDialogService.h"
 #include "UnitMessanger.h"
 
 namespace {

@@ -33,6 +33,7 @@
 #include "MainUnit.h"
 #include "OrnLabel.h"
 #include "OrnRadioButton.h"
+#include "ScriptedDialogService.h"
 #include "SourcesTestUtil.h"
 #include "SprAdm.h"
 #include "UnArh.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "DialogService.h"
+#include "ScriptedDialogService.h"
 #include "ZipEngine.h"
 
 namespace ziptest {

@@ -12,6 +12,7 @@
 #include "FakeBackend.h"
 #include "FileSystem.h"
 #include "RunFiles.h"
+#include "ScriptedDialogService.h"
 
 namespace orn {
 namespace {
