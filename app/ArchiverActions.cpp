@@ -258,11 +258,8 @@ MarkOutcome MarkRegisterFromWindow(QWidget* parent, const Job& job, const Messag
   ActionGuard guard;
   if (!guard.Entered()) return outcome;
   if (job.registerFile.empty() || !FileExists(job.registerFile)) return outcome;
-  Table sprFile;
-  OpenRegister(sprFile, job.registerFile);
-  CleanRegister(sprFile);
-  std::optional<std::vector<MarkingLine>> lines = ReadMarkingLines(sprFile);
-  if (!lines) {
+  RegisterMarking marking(job.registerFile);
+  if (marking.OldRegister()) {
     outcome.oldRegister = true;
     const WindowLabelTexts windowTexts(WindowOf(parent));
     Dialogs().Question(LabelTextOr(texts ? texts : &windowTexts, "lblOldSPR",
@@ -273,8 +270,8 @@ MarkOutcome MarkRegisterFromWindow(QWidget* parent, const Job& job, const Messag
   }
   Dialogs().OwnWindow(
       [&] {
-        TfrmSPRAdmin window(sprFile, parent);
-        window.SetLines(*lines);
+        TfrmSPRAdmin window([&marking](const std::vector<MarkingLine>& lines) { return marking.Write(lines); }, parent);
+        window.SetLines(marking.Lines());
         outcome.accepted = window.exec() == QDialog::Accepted;
         outcome.written = outcome.accepted ? window.Written() : 0;
         return outcome.accepted;
