@@ -10,6 +10,11 @@ std::function<void(const std::string&)>& Sink() {
   return sink;
 }
 
+std::function<void()>& BeforeDiagnostic() {
+  static std::function<void()> hook;
+  return hook;
+}
+
 std::unique_ptr<DialogService>& Slot() {
   static std::unique_ptr<DialogService> service = std::make_unique<HeadlessDialogService>();
   return service;
@@ -19,7 +24,10 @@ std::unique_ptr<DialogService>& Slot() {
 
 void SetDiagnosticSink(std::function<void(const std::string&)> sink) { Sink() = std::move(sink); }
 
+void SetBeforeDiagnostic(std::function<void()> hook) { BeforeDiagnostic() = std::move(hook); }
+
 void Diagnostic(const std::string& line) {
+  if (BeforeDiagnostic()) BeforeDiagnostic()();
   std::fprintf(stderr, "%s\n", line.c_str());
   std::fflush(stderr);
   if (Sink()) Sink()(line);

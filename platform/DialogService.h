@@ -103,6 +103,9 @@ std::unique_ptr<DialogService> SetDialogs(std::unique_ptr<DialogService> service
 // Where headless answers and diagnostics go besides standard error (the
 // program's log); empty by default.
 void SetDiagnosticSink(std::function<void(const std::string&)> sink);
+// Runs before every diagnostic line is written: a progress line on the
+// terminal wipes itself, so that the line does not land in the middle of it.
+void SetBeforeDiagnostic(std::function<void()> hook);
 // Writes one line to standard error and the diagnostic sink.
 void Diagnostic(const std::string& line);
 

@@ -26,8 +26,11 @@ class ZipEngineBackend : public ArchiveBackend {
   int Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) override;
   bool Test(const std::vector<std::string>& archiveFiles, std::string* error) override;
   std::vector<std::string> List(const std::string& archivePath) override;
+  std::vector<ArchiveEntry> Entries(const std::string& archivePath) override;
   int Extract(const std::string& archivePath, const std::vector<std::string>& entries,
               const std::string& baseDir) override;
+  void SetNamesCharset(int charset) override;
+  void Cancel() override;
 
  private:
   class EventScope;

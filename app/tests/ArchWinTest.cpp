@@ -23,7 +23,6 @@
 #include "ArchiverActions.h"
 #include "CommandLine.h"
 #include "CompanionFiles.h"
-#include "DialogService.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
 #include "JobFile.h"

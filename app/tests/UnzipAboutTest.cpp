@@ -27,7 +27,6 @@
 #include "ArchiverActions.h"
 #include "Calculat.h"
 #include "CalculatorDriving.h"
-#include "DialogService.h"
 #include "FileSystem.h"
 #include "FrameworkState.h"
 #include "MainUnit.h"
