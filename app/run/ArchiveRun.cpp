@@ -1,7 +1,7 @@
 #include "ArchiveRun.h"
 
-#include <filesystem>
-#include <set>
+#include <cerrno>
+#include <cstring>
 
 #include "Clock.h"
 #include "DialogService.h"
@@ -38,6 +38,7 @@ void NoteLog(const MessageLog& log, RunResult& result) {
 struct ArchiveRun::Targets {
   DateTime today = 0;
   std::vector<std::string> runList;
+  size_t distinctFiles = 0;  // what the archive should hold
   std::string tempArchive;
   std::string uniqueFolder;
   std::string uniqueTarget;  // empty: no unique save today
@@ -94,7 +95,7 @@ RunResult ArchiveRun::Run(Job& job) {
     NoteLog(log, result);
     return result;
   }
-  targets.runList = ReadableFiles(targets.runList, log);
+  targets.runList = ReadableFiles(targets.runList, log, &targets.distinctFiles);
   targets.today = Today();
 
   EmptyDirectory(temp);
@@ -161,26 +162,14 @@ void ArchiveRun::PlanTargets(const Job& job, Targets& targets, MessageLog& log) 
 }
 
 namespace {
-// The files the archive should hold: one per existing file, however often
-// and under whatever spelling the run list names it.
-size_t DistinctExistingFiles(const std::vector<std::string>& runList) {
-  std::set<std::string> files;
-  for (const std::string& f : runList) {
-    if (!FileExists(f)) continue;
-    std::error_code ec;
-    std::filesystem::path canonical = std::filesystem::weakly_canonical(f, ec);
-    files.insert(ec ? f : canonical.string());
-  }
-  return files.size();
-}
-
 // The copies of the archive's files into a tagged target: every file gets the
 // target's tag in its name.
-std::vector<CopyItem> TaggedCopies(const std::vector<std::string>& made, const std::string& target, bool volumeSet) {
+std::vector<CopyItem> TaggedCopies(const std::vector<CopyItem>& made, const std::string& target, bool volumeSet) {
   std::string tag = ArchiveTag(ExtractFileName(target));
   std::string dir = ExtractFilePath(target);
   std::vector<CopyItem> items;
-  for (const std::string& f : made) items.push_back({f, dir + TaggedName(ExtractFileName(f), tag, volumeSet)});
+  for (const CopyItem& f : made)
+    items.push_back({f.from, dir + TaggedName(ExtractFileName(f.from), tag, volumeSet), f.tested});
   return items;
 }
 }  // namespace
@@ -202,7 +191,7 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
     return false;
   }
   bool filesMissing = false;
-  if (size_t wanted = DistinctExistingFiles(targets.runList); static_cast<size_t>(added) < wanted) {
+  if (size_t wanted = targets.distinctFiles; static_cast<size_t>(added) < wanted) {
     // The engine's own messages name the files it could not take.
     std::string why;
     for (const std::string& m : progress.Messages()) why += "; " + m;
@@ -210,35 +199,37 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
               std::to_string(wanted) + why);
     filesMissing = true;
   }
+  // The archive is read through once, every entry against its CRC; its
+  // copies are then checked against its bytes.
   std::string why;
   if (!backend_.Test(made, &why)) {
     log.Error(texts_.Text("msg_BadCopy") + archiveText + (why.empty() ? "" : ": " + why));
     return filesMissing;
   }
-
   const bool volumeSet = job.volumesOn;
   std::vector<CopyItem> generation;
   const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
-  for (const std::string& f : made) generation.push_back({f, archiveDir + ExtractFileName(f)});
-  if (PlaceVerifiedCopy(generation, volumeSet, backend_, log, freeSpace)) {
-    result.generation = generation.front().to;
-    result.verified.push_back(result.generation);
+  for (const std::string& f : made) {
+    const std::optional<FileChecksum> tested = ChecksumOf(f);
+    if (!tested) {
+      log.Error(texts_.Text("msg_BadCopy") + " \"" + f + "\": " + std::strerror(errno));
+      return filesMissing;
+    }
+    generation.push_back({f, archiveDir + ExtractFileName(f), *tested});
   }
 
-  if (!targets.uniqueTarget.empty()) {
-    std::vector<CopyItem> items = TaggedCopies(made, targets.uniqueTarget, volumeSet);
-    if (PlaceVerifiedCopy(items, volumeSet, backend_, log, freeSpace)) {
-      result.uniqueSave = items.front().to;
-      result.verified.push_back(result.uniqueSave);
-    }
-  }
-  if (!targets.plusTarget.empty()) {
-    std::vector<CopyItem> items = TaggedCopies(made, targets.plusTarget, volumeSet);
-    if (PlaceVerifiedCopy(items, volumeSet, backend_, log, freeSpace)) {
-      result.plusCopy = items.front().to;
-      result.verified.push_back(result.plusCopy);
-    }
-  }
+  // After Cancel no copy is placed, not even the generation.
+  auto place = [&](const std::vector<CopyItem>& items, std::string& placed) {
+    if (observer_->CancelRequested()) return;
+    if (!PlaceVerifiedCopy(items, volumeSet, log, freeSpace)) return;
+    placed = items.front().to;
+    result.verified.push_back(placed);
+  };
+  place(generation, result.generation);
+  if (!targets.uniqueTarget.empty())
+    place(TaggedCopies(generation, targets.uniqueTarget, volumeSet), result.uniqueSave);
+  if (!targets.plusTarget.empty()) place(TaggedCopies(generation, targets.plusTarget, volumeSet), result.plusCopy);
+  if (observer_->CancelRequested()) log.Error(texts_.Text("msg_Cancelled"));
 
   OfferFloppies(job);
   EmptyDirectory(temporaryDirectory_);

@@ -1,13 +1,17 @@
 #include "RunFiles.h"
 
 #include <fcntl.h>
+#include <libdeflate.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <set>
+#include <utility>
 
-#include "ArchiveBackend.h"
 #include "FileSystem.h"
 #include "MessageLog.h"
 #include "RunNames.h"
@@ -49,22 +53,24 @@ DirectoryLock::~DirectoryLock() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-std::vector<std::string> ReadableFiles(const std::vector<std::string>& files, MessageLog& log) {
+std::vector<std::string> ReadableFiles(const std::vector<std::string>& files, MessageLog& log, size_t* distinct) {
   std::vector<std::string> readable;
+  std::set<std::pair<dev_t, ino_t>> seen;
   for (const std::string& f : files) {
-    // A file that is gone is the source lists' to report.
-    if (!FileExists(f)) {
-      readable.push_back(f);
-      continue;
-    }
-    int fd = ::open(f.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(f.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-      log.SourceNotRead(f, std::strerror(errno));
+      if (errno == ENOENT || errno == ENOTDIR)
+        readable.push_back(f);
+      else
+        log.SourceNotRead(f, std::strerror(errno));
       continue;
     }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) seen.insert({st.st_dev, st.st_ino});
     ::close(fd);
     readable.push_back(f);
   }
+  if (distinct) *distinct = seen.size();
   return readable;
 }
 
@@ -76,6 +82,29 @@ std::vector<std::string> FilesIn(const std::string& directory, const std::string
   std::vector<std::string> out;
   for (const FoundFile& f : FindFiles(directory, mask, FindWhat::Files)) out.push_back(JoinPath(directory, f.name));
   return out;
+}
+
+std::optional<FileChecksum> ChecksumOf(const std::string& path, bool fromDisk) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  if (fromDisk) ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  FileChecksum sum;
+  sum.size = 0;
+  std::vector<char> buffer(4u << 20);
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    sum.crc = libdeflate_crc32(sum.crc, buffer.data(), static_cast<size_t>(n));
+    sum.size += n;
+  }
+  ::close(fd);
+  return sum;
 }
 
 std::string PendingCopyName(const std::string& target, const std::string& sameAs) {
@@ -100,6 +129,12 @@ bool HasRoomFor(const std::vector<CopyItem>& items, MessageLog& log, const FreeS
   return false;
 }
 
+std::string Hex(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%08X", value);
+  return text;
+}
+
 void RemovePending(const std::vector<std::string>& pending) {
   for (const std::string& p : pending) DeleteFileAt(p);
 }
@@ -117,7 +152,7 @@ void RemoveStaleVolumes(const std::string& lastTarget) {
 
 }  // namespace
 
-bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, ArchiveBackend& backend, MessageLog& log,
+bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, MessageLog& log,
                        const FreeSpaceQuery& freeSpace) {
   if (items.empty()) return false;
   if (!HasRoomFor(items, log, freeSpace)) return false;
@@ -134,9 +169,16 @@ bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, Archi
     }
   }
 
-  std::string why;
-  if (!backend.Test(pending, &why)) {
-    log.Error(log.Texts().Text("msg_BadCopy") + " \"" + items.front().to + "\"" + (why.empty() ? "" : ": " + why));
+  // The copies are on the disk (CopyToNewFile flushed them); what the disk
+  // gives back must be the tested archive, byte for byte.
+  for (size_t i = 0; i < items.size(); ++i) {
+    const std::optional<FileChecksum> copy = ChecksumOf(pending[i], /*fromDisk=*/true);
+    if (copy && *copy == items[i].tested) continue;
+    const std::string why = !copy ? std::string(std::strerror(errno))
+                                  : "read back " + std::to_string(copy->size) + " bytes, CRC " + Hex(copy->crc) +
+                                        "; the tested archive has " + std::to_string(items[i].tested.size) +
+                                        " bytes, CRC " + Hex(items[i].tested.crc);
+    log.Error(log.Texts().Text("msg_BadCopy") + " \"" + items[i].to + "\": " + why);
     RemovePending(pending);
     return false;
   }
