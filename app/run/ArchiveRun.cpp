@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <future>
 
 #include "Clock.h"
 #include "DialogService.h"
@@ -199,36 +200,74 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
               std::to_string(wanted) + why);
     filesMissing = true;
   }
-  // The archive is read through once, every entry against its CRC; its
-  // copies are then checked against its bytes.
+  // The archive is read through once, every entry against its CRC. Its
+  // copies are made meanwhile (the one job reads, the others copy and
+  // flush) and each is read back against the archive's bytes; none is placed
+  // before the archive has passed.
+  const bool volumeSet = job.volumesOn;
+  const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
+  struct Copy {
+    std::vector<CopyItem> items;
+    std::string* placed;
+    bool room = false;
+    PendingCopy pending;
+  };
+  std::vector<Copy> copies;
+  std::vector<CopyItem> generation;
+  for (const std::string& f : made) generation.push_back({f, archiveDir + ExtractFileName(f), {}});
+  copies.push_back({generation, &result.generation, false, {}});
+  if (!targets.uniqueTarget.empty())
+    copies.push_back({TaggedCopies(generation, targets.uniqueTarget, volumeSet), &result.uniqueSave, false, {}});
+  if (!targets.plusTarget.empty())
+    copies.push_back({TaggedCopies(generation, targets.plusTarget, volumeSet), &result.plusCopy, false, {}});
+  for (Copy& copy : copies) copy.room = HasRoomFor(copy.items, log, freeSpace);
+
+  std::string unreadable;  // a file of the archive that could not be summed
+  std::future<void> copying = std::async(std::launch::async, [&] {
+    std::vector<FileChecksum> sums;
+    for (const std::string& f : made) {
+      const std::optional<FileChecksum> sum = ChecksumOf(f);
+      if (!sum) {
+        unreadable = f + "\": " + std::strerror(errno);
+        return;
+      }
+      sums.push_back(*sum);
+    }
+    for (Copy& copy : copies) {
+      if (!copy.room) continue;
+      for (size_t i = 0; i < copy.items.size(); ++i) copy.items[i].tested = sums[i];
+      copy.pending = MakePendingCopy(copy.items);
+    }
+  });
+  auto discardAll = [&] {
+    for (Copy& copy : copies) DiscardPendingCopy(copy.pending);
+  };
   std::string why;
-  if (!backend_.Test(made, &why)) {
-    log.Error(texts_.Text("msg_BadCopy") + archiveText + (why.empty() ? "" : ": " + why));
+  bool tested = false;
+  try {
+    tested = backend_.Test(made, &why);
+  } catch (...) {
+    copying.wait();
+    discardAll();
+    throw;
+  }
+  copying.get();
+  if (!tested || !unreadable.empty()) {
+    discardAll();
+    log.Error(texts_.Text("msg_BadCopy") +
+              (tested ? " \"" + unreadable : archiveText + (why.empty() ? "" : ": " + why)));
     return filesMissing;
   }
-  const bool volumeSet = job.volumesOn;
-  std::vector<CopyItem> generation;
-  const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
-  for (const std::string& f : made) {
-    const std::optional<FileChecksum> tested = ChecksumOf(f);
-    if (!tested) {
-      log.Error(texts_.Text("msg_BadCopy") + " \"" + f + "\": " + std::strerror(errno));
-      return filesMissing;
-    }
-    generation.push_back({f, archiveDir + ExtractFileName(f), *tested});
-  }
-
   // After Cancel no copy is placed, not even the generation.
-  auto place = [&](const std::vector<CopyItem>& items, std::string& placed) {
-    if (observer_->CancelRequested()) return;
-    if (!PlaceVerifiedCopy(items, volumeSet, log, freeSpace)) return;
-    placed = items.front().to;
-    result.verified.push_back(placed);
-  };
-  place(generation, result.generation);
-  if (!targets.uniqueTarget.empty())
-    place(TaggedCopies(generation, targets.uniqueTarget, volumeSet), result.uniqueSave);
-  if (!targets.plusTarget.empty()) place(TaggedCopies(generation, targets.plusTarget, volumeSet), result.plusCopy);
+  for (Copy& copy : copies) {
+    if (!copy.room || observer_->CancelRequested()) {
+      DiscardPendingCopy(copy.pending);
+      continue;
+    }
+    if (!PlacePendingCopy(copy.pending, volumeSet, log)) continue;
+    *copy.placed = copy.items.front().to;
+    result.verified.push_back(*copy.placed);
+  }
   if (observer_->CancelRequested()) log.Error(texts_.Text("msg_Cancelled"));
 
   OfferFloppies(job);

@@ -118,6 +118,8 @@ std::string DirectoryOf(const std::string& path) {
   return dir.empty() ? std::string(".") : dir;
 }
 
+}  // namespace
+
 bool HasRoomFor(const std::vector<CopyItem>& items, MessageLog& log, const FreeSpaceQuery& freeSpace) {
   std::int64_t needed = 0;
   for (const CopyItem& item : items) needed += FileSize(item.from).value_or(0);
@@ -128,6 +130,8 @@ bool HasRoomFor(const std::vector<CopyItem>& items, MessageLog& log, const FreeS
             std::to_string(*free) + " bytes free");
   return false;
 }
+
+namespace {
 
 std::string Hex(std::uint32_t value) {
   char text[16];
@@ -152,50 +156,73 @@ void RemoveStaleVolumes(const std::string& lastTarget) {
 
 }  // namespace
 
-bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, MessageLog& log,
-                       const FreeSpaceQuery& freeSpace) {
-  if (items.empty()) return false;
-  if (!HasRoomFor(items, log, freeSpace)) return false;
-
-  std::vector<std::string> pending;
-  for (const CopyItem& item : items) {
-    std::string temp = PendingCopyName(item.to, pending.empty() ? std::string() : pending.front());
-    pending.push_back(temp);
+PendingCopy MakePendingCopy(const std::vector<CopyItem>& items) {
+  PendingCopy copy;
+  copy.items = items;
+  for (size_t i = 0; i < items.size(); ++i) {
+    copy.names.push_back(PendingCopyName(items[i].to, copy.names.empty() ? std::string() : copy.names.front()));
     std::string error;
-    if (!CopyToNewFile(item.from, temp, &error)) {
-      log.FileNotCopied(item.from, item.to, CauseOf(error));
-      RemovePending(pending);
-      return false;
+    if (!CopyToNewFile(items[i].from, copy.names.back(), &error)) {
+      copy.failed = i;
+      copy.notCopied = true;
+      copy.why = CauseOf(error);
+      return copy;
     }
   }
-
   // The copies are on the disk (CopyToNewFile flushed them); what the disk
   // gives back must be the tested archive, byte for byte.
   for (size_t i = 0; i < items.size(); ++i) {
-    const std::optional<FileChecksum> copy = ChecksumOf(pending[i], /*fromDisk=*/true);
-    if (copy && *copy == items[i].tested) continue;
-    const std::string why = !copy ? std::string(std::strerror(errno))
-                                  : "read back " + std::to_string(copy->size) + " bytes, CRC " + Hex(copy->crc) +
-                                        "; the tested archive has " + std::to_string(items[i].tested.size) +
-                                        " bytes, CRC " + Hex(items[i].tested.crc);
-    log.Error(log.Texts().Text("msg_BadCopy") + " \"" + items[i].to + "\": " + why);
-    RemovePending(pending);
+    const std::optional<FileChecksum> sum = ChecksumOf(copy.names[i], /*fromDisk=*/true);
+    if (sum && *sum == items[i].tested) continue;
+    copy.failed = i;
+    copy.why = !sum ? std::string(std::strerror(errno))
+                    : "read back " + std::to_string(sum->size) + " bytes, CRC " + Hex(sum->crc) +
+                          "; the tested archive has " + std::to_string(items[i].tested.size) + " bytes, CRC " +
+                          Hex(items[i].tested.crc);
+    return copy;
+  }
+  copy.failed = items.size();
+  return copy;
+}
+
+void DiscardPendingCopy(PendingCopy& copy) {
+  RemovePending(copy.names);
+  copy.names.clear();
+}
+
+bool PlacePendingCopy(PendingCopy& copy, bool volumeSet, MessageLog& log) {
+  const std::vector<CopyItem>& items = copy.items;
+  if (items.empty()) return false;
+  if (copy.failed < items.size()) {
+    const CopyItem& item = items[copy.failed];
+    if (copy.notCopied)
+      log.FileNotCopied(item.from, item.to, copy.why);
+    else
+      log.Error(log.Texts().Text("msg_BadCopy") + " \"" + item.to + "\": " + copy.why);
+    DiscardPendingCopy(copy);
     return false;
   }
-
   bool placed = true;
   for (size_t i = 0; i < items.size(); ++i) {
     // rename() replaces whatever sits under the target's name, a symbolic
     // link included, and never writes through it.
-    if (!RenameFile(pending[i], items[i].to)) {
+    if (!RenameFile(copy.names[i], items[i].to)) {
       log.FileNotCopied(items[i].from, items[i].to, std::strerror(errno));
-      DeleteFileAt(pending[i]);
+      DeleteFileAt(copy.names[i]);
       placed = false;
     }
   }
+  copy.names.clear();
   SyncDirectory(DirectoryOf(items.front().to));
   if (placed && volumeSet) RemoveStaleVolumes(items.back().to);
   return placed;
+}
+
+bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, MessageLog& log,
+                       const FreeSpaceQuery& freeSpace) {
+  if (items.empty() || !HasRoomFor(items, log, freeSpace)) return false;
+  PendingCopy copy = MakePendingCopy(items);
+  return PlacePendingCopy(copy, volumeSet, log);
 }
 
 }  // namespace orn

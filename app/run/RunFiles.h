@@ -80,6 +80,30 @@ struct CopyItem {
   FileChecksum tested;
 };
 
+// Compares the target's free space with the archive's size; logs and
+// answers false when the archive does not fit.
+using FreeSpaceQuery = std::function<std::optional<std::int64_t>(const std::string& directory)>;
+bool HasRoomFor(const std::vector<CopyItem>& items, MessageLog& log, const FreeSpaceQuery& freeSpace);
+
+// A copy of one archive made under temporary names beside its targets and
+// read back, waiting to be placed. Made without logging, so that it can be
+// made while the archive itself is being tested.
+struct PendingCopy {
+  std::vector<CopyItem> items;
+  std::vector<std::string> names;  // the temporary names made so far
+  size_t failed = 0;               // the item that failed; items.size() when none did
+  bool notCopied = false;          // it failed while copying, not when read back
+  std::string why;
+};
+// Copies each file of the archive under its temporary name, flushes it and
+// reads it back from the disk against the bytes of the tested archive.
+PendingCopy MakePendingCopy(const std::vector<CopyItem>& items);
+// Renames a sound pending copy over its targets (see PlaceVerifiedCopy), or
+// logs why it is not sound and removes it. True when every file is in place.
+bool PlacePendingCopy(PendingCopy& copy, bool volumeSet, MessageLog& log);
+// Removes a pending copy that is not to be placed.
+void DiscardPendingCopy(PendingCopy& copy);
+
 // Copies the files of one archive (one file, or every volume of a set) into
 // their targets. Before copying, the target's free space is compared with
 // the archive's size. Each file is copied under a temporary name beside its
@@ -91,7 +115,6 @@ struct CopyItem {
 // higher-numbered volumes of an older, longer set under the same names are
 // removed, since they no longer belong to any set. Returns true when every
 // file is in place.
-using FreeSpaceQuery = std::function<std::optional<std::int64_t>(const std::string& directory)>;
 bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, MessageLog& log,
                        const FreeSpaceQuery& freeSpace);
 
