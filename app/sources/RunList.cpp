@@ -1,6 +1,7 @@
 #include "RunList.h"
 
 #include <set>
+#include <unordered_map>
 
 #include "CompanionFiles.h"
 #include "FileSystem.h"
@@ -20,14 +21,21 @@ std::vector<std::string> BuildRunList(std::vector<std::string>& registerList, co
     if (known.insert(ListKey(e)).second) registerList.push_back(e);
 
   // The program's own temporary files (a copy or a table change cut short)
-  // are never archived, whatever pattern or register mask finds them.
+  // are never archived, whatever pattern or register mask finds them. A list
+  // may name a hundred thousand files: each is looked up once.
+  std::unordered_map<std::string, bool> existing;
+  auto exists = [&existing](const std::string& path) {
+    auto [it, fresh] = existing.try_emplace(path, false);
+    if (fresh) it->second = FileExists(path);
+    return it->second;
+  };
   std::vector<std::string> run;
   std::set<std::string> reported;
   for (const auto& e : jobList) {
     // The job file keeps empty lines in its list; they name nothing.
     if (Trim(e).empty()) continue;
     if (!IsPattern(e)) {
-      if (problems && !FileExists(e) && reported.insert(ListKey(e)).second) problems->missingFiles.push_back(e);
+      if (problems && !exists(e) && reported.insert(ListKey(e)).second) problems->missingFiles.push_back(e);
       continue;
     }
     const std::string dir = ExtractFilePath(e);
@@ -39,7 +47,7 @@ std::vector<std::string> BuildRunList(std::vector<std::string>& registerList, co
       if (!IsTemporaryName(f.name) && FileExists(dir + f.name)) run.push_back(dir + f.name);
   }
   for (const auto& e : registerList)
-    if (!IsPattern(e) && !IsTemporaryName(ExtractFileName(e)) && FileExists(e)) run.push_back(e);
+    if (!IsPattern(e) && !IsTemporaryName(ExtractFileName(e)) && exists(e)) run.push_back(e);
   return run;
 }
 
