@@ -643,8 +643,7 @@ class UnzJob {
       // UnlockEntry has told why.
     } else if (!r.ok) {
       rep_.Message(r.errorCode, r.error);
-      rep_.Skipped(e.name, r.errorCode == ORN_ZE_PASSWORD ? ORN_SKIP_BAD_PASSWORD : ORN_SKIP_GENERAL_EXTRACT_ERROR,
-                   r.errorCode);
+      rep_.Skipped(e.name, SkipTypeOf(r.errorCode), r.errorCode);
     } else if (r.crc != e.crc) {
       rep_.Message(ORN_ZE_CRC, "CRC error: " + e.name);
       keep = !test_ && rep_.AskKeepOnCrcError(e.name, r.crc, e.crc);
@@ -661,6 +660,21 @@ class UnzJob {
     }
     if (good) ++done_;
     rep_.BytesDone(std::int64_t(e.uncompressedSize));
+  }
+
+  // Why an entry that failed while decoding was skipped: damaged data is
+  // not a file that could not be written.
+  static int SkipTypeOf(int errorCode) {
+    switch (errorCode) {
+      case ORN_ZE_PASSWORD:
+        return ORN_SKIP_BAD_PASSWORD;
+      case ORN_ZE_FORMAT:
+      case ORN_ZE_EOF:
+      case ORN_ZE_CRC:
+        return ORN_SKIP_ZIP_FORMAT_WRONG;
+      default:
+        return ORN_SKIP_GENERAL_EXTRACT_ERROR;
+    }
   }
 
   // An AES entry went to a worker with the password that fitted the entries

@@ -202,6 +202,31 @@ TEST(Codecs, OtherMethodsAreRefusedByName) {
   }
 }
 
+TEST(Codecs, AWindowOrDictionaryBeyondTheLimitIsRefusedNotAllocated) {
+  struct Case {
+    const char* what;
+    std::uint16_t method;
+    std::string data;
+    std::uint64_t size;
+  } cases[] = {
+      // A frame that asks for a 1 GiB window, then an empty last block.
+      {"Zstandard", kMethodZstd, std::string("\x28\xB5\x2F\xFD\x00\xA0\x01\x00\x00", 9), 0},
+      // LZMA properties with a 1 GiB dictionary for an entry of 10 GiB.
+      {"LZMA", kMethodLzma, std::string("\x09\x14\x05\x00\x5D\x00\x00\x00\x40\x00\x00\x00\x00", 13), 10ull << 30},
+  };
+  for (const Case& c : cases) {
+    MemoryStream source(c.data);
+    try {
+      auto decoder = OpenDecompressor(c.method, source, c.size);
+      ReadAll(*decoder);
+      ADD_FAILURE() << c.what << " decoded";
+    } catch (const DecodeError& e) {
+      EXPECT_EQ(e.Code(), ORN_ZE_MEMORY) << c.what << ": " << e.what();
+      EXPECT_NE(std::string(e.what()).find("MiB of memory"), std::string::npos) << c.what << ": " << e.what();
+    }
+  }
+}
+
 // Writes a deflate stream bit by bit, low bit first, as the format has it.
 class BitWriter {
  public:

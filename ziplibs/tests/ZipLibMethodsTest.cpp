@@ -147,6 +147,8 @@ TEST_F(ZipLibMethods, ArchivesOfPeersInEveryMethodExtractByteForByte) {
       {"7z", "7z-aes128", "7z a -tzip -mem=AES128 -pSecret ../7z-aes128.zip . >/dev/null", "Secret"},
       {"7z", "7z-aes256-bzip2", "7z a -tzip -mem=AES256 -mm=BZip2 -pSecret ../7z-aes256-bzip2.zip . >/dev/null",
        "Secret"},
+      {"7z", "7z-zipcrypto-lzma", "7z a -tzip -mem=ZipCrypto -mm=LZMA -pSecret ../7z-zipcrypto-lzma.zip . >/dev/null",
+       "Secret"},
       {"python3", "python-bzip2",
        "python3 -c \"import zipfile,os\nwith zipfile.ZipFile('../python-bzip2.zip','w',zipfile.ZIP_BZIP2) as z:\n"
        " for d,_,fs in os.walk('.'):\n  for f in fs: z.write(os.path.join(d,f))\"",
