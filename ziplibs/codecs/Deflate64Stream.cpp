@@ -106,6 +106,7 @@ bool Deflate64Stream::FillInput() {
 // Brings the bit buffer to at least 56 bits. Past the end of the input it
 // is filled with zero bytes, which only a cut stream ever gets to use.
 void Deflate64Stream::Refill() {
+  if (bitCount_ > 56) return;
   if (inEnd_ - inPos_ >= 8) {
     std::uint64_t word;
     std::memcpy(&word, inPos_, 8);
