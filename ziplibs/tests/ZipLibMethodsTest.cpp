@@ -259,6 +259,28 @@ TEST_F(ZipLibMethods, AesPasswordsAreAskedCheckedAndAWrongOneWritesNothing) {
   }
 }
 
+// Once a password fitted, later AES entries are checked on the workers; one
+// with another password is caught there and asked for again.
+TEST_F(ZipLibMethods, AesEntriesWithAnotherPasswordAreAskedForIt) {
+  Write("one/a.db", std::string(3000, 'a'));
+  Write("two/b.db", std::string(3000, 'b'));
+  Recorder made;
+  AddOptions ao;
+  ao.aesStrength = 2;
+  ASSERT_EQ(Add(Path("two.zip"), {{"*", false, "One", Path("one")}, {"*", false, "Two", Path("two")}}, ao, made), 2);
+  for (bool test : {false, true}) {
+    Recorder rec;
+    rec.passwordAnswers = {"Two"};
+    ExtractOptions o;
+    o.test = test;
+    o.password = "One";
+    EXPECT_EQ(Extract(Path("two.zip"), Path("out"), o, rec), 2) << test;
+    EXPECT_EQ(rec.Of(ORN_CB_PASSWORD).size(), 1u) << test;
+    EXPECT_TRUE(rec.Texts(ORN_CB_MESSAGE).empty()) << test;
+  }
+  EXPECT_EQ(Read(Path("out/b.db")), std::string(3000, 'b'));
+}
+
 TEST_F(ZipLibMethods, OurAesArchivesAreReadByThePeers) {
   Write("src/big.db", std::string(9u << 20, 'q') + "tail");  // more than one piece
   Write("src/tiny.txt", "tiny");                             // AE-2: no CRC
