@@ -187,6 +187,8 @@ int main(int argc, char** argv) {
     return kDone;
   }
   zip.SetUnattended(true);
+  // Nobody can answer a question here: the password given is the only one tried.
+  zip.SetPasswordReqCount(0);
   zip.SetNamesCharset(LanguageCharset());
   bool failed = false;
   zip.OnMessage = [&failed](TZipEngine& sender, int errCode, const std::string& message) {
