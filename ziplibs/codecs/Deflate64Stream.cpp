@@ -81,12 +81,12 @@ bool HuffmanTable::Build(const std::uint8_t* lengths, int count) {
       for (std::uint32_t i = code; i < (1u << kPrimaryBits); i += 1u << len) table_[i] = entry;
       continue;
     }
-    std::uint32_t& link = table_[code & ((1u << kPrimaryBits) - 1)];
-    if (!(link & kLink)) {
-      link = (std::uint32_t(table_.size()) << 16) | kLink | std::uint32_t(subBits);
+    const std::size_t prefix = code & ((1u << kPrimaryBits) - 1);
+    if (!(table_[prefix] & kLink)) {
+      table_[prefix] = (std::uint32_t(table_.size()) << 16) | kLink | std::uint32_t(subBits);
       table_.resize(table_.size() + (std::size_t(1) << subBits), 0);
     }
-    const std::size_t start = link >> 16;
+    const std::size_t start = table_[prefix] >> 16;
     for (std::uint32_t i = code >> kPrimaryBits; i < (1u << subBits); i += 1u << (len - kPrimaryBits))
       table_[start + i] = entry;
   }
