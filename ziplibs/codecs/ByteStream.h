@@ -46,10 +46,12 @@ inline void ReadExactly(ByteStream& in, std::uint8_t* out, std::size_t size, int
   }
 }
 
-// A buffer in memory as a stream (tests, and data already read whole).
+// A buffer in memory as a stream (tests, and data already read whole). It
+// reads the caller's bytes, which must outlive it.
 class MemoryStream : public ByteStream {
  public:
   explicit MemoryStream(std::string_view data) : data_(data) {}
+  explicit MemoryStream(std::string&&) = delete;
   std::size_t Read(std::uint8_t* out, std::size_t capacity) override {
     const std::size_t n = std::min(capacity, data_.size() - pos_);
     std::memcpy(out, data_.data() + pos_, n);

@@ -185,7 +185,7 @@ TEST(Codecs, CutOrDamagedDataIsAnErrorNeverACrash) {
 }
 
 TEST(Codecs, OtherMethodsAreRefusedByName) {
-  MemoryStream source("data");
+  MemoryStream source(std::string_view("data"));
   struct Case {
     std::uint16_t method;
     const char* text;
@@ -309,7 +309,8 @@ TEST(Deflate64, ADistanceBeforeTheStartIsRefused) {
   f.Code(0x01, 7);
   f.Code(1, 5);  // distance 2, one byte written so far
   f.Code(0, 7);
-  MemoryStream source(f.Finish());
+  const std::string stream = f.Finish();
+  MemoryStream source(stream);
   auto decoder = OpenDecompressor(kMethodDeflate64, source, 4);
   EXPECT_THROW(ReadAll(*decoder), DecodeError);
 }
