@@ -13,6 +13,7 @@
 #include "ArchiveRun.h"
 #include "Clock.h"
 #include "DialogService.h"
+#include "ScriptedDialogService.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
 #include "ZipEngine.h"
