@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "DialogService.h"
+#include "FileSystem.h"
 #include "FrameworkState.h"
 #include "LangTranslation.h"
 #include "MessageDialog.h"
@@ -324,7 +325,8 @@ CountingBackend::~CountingBackend() { inner_.SetObserver(nullptr); }
 int CountingBackend::Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) {
   std::vector<std::int64_t> sizes;
   std::int64_t total = 0;
-  for (const std::string& path : fileSpecs) {
+  for (const std::string& spec : fileSpecs) {
+    const std::string path = orn::IsAbsolutePath(spec) || rootDir_.empty() ? spec : rootDir_ + spec;
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
     sizes.push_back(ec ? 0 : static_cast<std::int64_t>(size));
