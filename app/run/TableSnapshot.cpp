@@ -215,9 +215,11 @@ std::vector<std::string> TableSnapshots::Take(const std::vector<std::string>& ru
   observer.SetTitle("CHECKING");
   for (int attempt = 1; attempt <= std::max(1, options.tries) && !pending.empty(); ++attempt) {
     if (attempt > 1) {
+      // The tables that are being written, while the run waits for them.
+      std::string names;
+      for (std::size_t i : pending) names += (names.empty() ? "" : ", ") + ExtractFileName(tables[i].parts.db);
       observer.SetTitle("WAITING");
-      observer.SetFileName(std::to_string(pending.size()) + (pending.size() == 1 ? " table" : " tables") +
-                           " being written; trying again");
+      observer.SetFileName(names);
       if (options.wait)
         options.wait(options.waitMilliseconds);
       else
