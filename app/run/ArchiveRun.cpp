@@ -45,6 +45,7 @@ struct ArchiveRun::Targets {
   std::vector<std::string> runList;
   std::vector<std::string> zipList;  // the run list with the tables' checked copies
   std::string zipRoot;               // where those copies are
+  std::function<void()> zipped;      // the copies are no longer needed
   std::string tempArchive;
   std::string uniqueFolder;
   std::string uniqueTarget;  // empty: no unique save today
@@ -109,6 +110,7 @@ RunResult ArchiveRun::Run(Job& job) {
   TableSnapshots snapshots(temp + kTableCopiesFolder);
   targets.zipList = snapshots.Take(targets.runList, RegisterFilesOf(job), tableChecks, *observer_);
   targets.zipRoot = snapshots.Root();
+  targets.zipped = [&snapshots] { snapshots.RemoveCopies(); };
   LogTableVerdicts(snapshots.Verdicts(), log);
   result.tornTables = snapshots.Torn();
 
@@ -208,6 +210,7 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
   backend_.SetVolumes(job.volumesOn, static_cast<std::int64_t>(job.volumeSize) * 1000);
   backend_.SetRootDir(targets.zipRoot);
   int added = backend_.Add(targets.zipList, targets.tempArchive);
+  targets.zipped();
   std::vector<std::string> made = FilesIn(temporaryDirectory_);
   std::string archiveText = " \"" + targets.tempArchive + "\"";
   if (added <= 0 || made.empty()) {

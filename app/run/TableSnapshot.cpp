@@ -178,7 +178,9 @@ TableSnapshots::TableSnapshots(std::string folder) : folder_(std::move(folder)) 
   std::filesystem::remove_all(folder_, ec);
 }
 
-TableSnapshots::~TableSnapshots() {
+TableSnapshots::~TableSnapshots() { RemoveCopies(); }
+
+void TableSnapshots::RemoveCopies() {
   if (folder_.empty()) return;
   std::error_code ec;
   std::filesystem::remove_all(folder_, ec);
@@ -196,6 +198,7 @@ std::vector<std::string> TableSnapshots::Torn() const {
 std::vector<std::string> TableSnapshots::Take(const std::vector<std::string>& runList,
                                               const std::function<bool(const std::string&)>& registerFiles,
                                               const TableCheckOptions& options, RunObserver& observer) {
+  verdicts_.clear();
   std::vector<TableGroup> tables;
   std::map<std::string, std::vector<std::string>> lockCache;
   for (TableGroup& g : TablesOf(runList)) {

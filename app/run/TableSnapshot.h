@@ -66,6 +66,9 @@ class TableSnapshots {
 
   // Where the copies are, with a trailing separator; empty when none was taken.
   std::string Root() const;
+  // Removes the copies once they are zipped: copies removed before the
+  // system writes them out are never written to the disk at all.
+  void RemoveCopies();
   const std::vector<TableVerdict>& Verdicts() const { return verdicts_; }
   // The tables whose every copy failed a check.
   std::vector<std::string> Torn() const;
