@@ -35,8 +35,14 @@ const char* const kSharedLockFiles[] = {"PARADOX.LCK", "PDOXUSRS.LCK", "PDOXUSRS
 // the copy lives for the length of the run. Returns the system's reason on
 // failure, empty on success.
 std::string CopyKeepingTimes(const std::string& from, const std::string& to) {
-  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking, so that a pipe put in a table's place cannot hold the run.
+  const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (in < 0) return std::strerror(errno);
+  struct stat st {};
+  if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(in);
+    return "not a plain file";
+  }
   ::unlink(to.c_str());
   const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (out < 0) {
@@ -73,7 +79,6 @@ std::string CopyKeepingTimes(const std::string& from, const std::string& to) {
     if (n < 0) error = errno;
     if (n <= 0) break;
   }
-  struct stat st {};
   if (!error && ::fstat(in, &st) == 0) {
     ::fchmod(out, st.st_mode & 07777);
     const timespec times[2] = {st.st_atim, st.st_mtim};
