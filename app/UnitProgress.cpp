@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "DialogService.h"
+#include "FileSystem.h"
 #include "FrameworkState.h"
 #include "LangTranslation.h"
 #include "MessageDialog.h"
@@ -253,7 +254,15 @@ void ProgressObserver::RunFinished() {
 }
 
 void ProgressObserver::SetTitle(const std::string& title) {
-  if (window_) window_->SetTitle(QString::fromStdString(title));
+  if (!window_) return;
+  // The run names its waits and checks in English; the window says them in
+  // its language.
+  if (title == "CHECKING")
+    window_->SetTitle(TranslatedOr("prg_Checking", "CHECKING"));
+  else if (title == "WAITING")
+    window_->SetTitle(TranslatedOr("prg_Waiting", "WAITING"));
+  else
+    window_->SetTitle(QString::fromStdString(title));
 }
 
 void ProgressObserver::SetFileName(const std::string& fileName) {

@@ -4,14 +4,19 @@
 // plugin, so that nothing of the window system can fail a scheduled backup.
 // With a display: idle priority, the application, the main window over the
 // session, the message and question windows, and the message loop.
+// "--help", "--version" and "--check-tables" answer before anything else;
+// a command line that cannot run ends with status 3 and creates nothing.
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
+#include <sstream>
 #include <string>
 
 #include "ArchivatorDialogs.h"
 #include "ArchivatorWindow.h"
 #include "Calculat.h"
+#include "CheckTables.h"
 #include "CommandLine.h"
 #include "DialogService.h"
 #include "FileSystem.h"
@@ -37,6 +42,15 @@ std::string Environment(const char* name) {
 // Critical and fatal messages still pass.
 void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
   if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+// The table checks alone: a line per table on standard output, why they
+// could not run on standard error.
+int CheckTables(const std::string& jobFile) {
+  std::ostringstream why;
+  const int status = orn::CheckTablesCommand(jobFile, std::cout, why);
+  if (!why.str().empty()) std::fprintf(stderr, "%s: %s", kProgramName, why.str().c_str());
+  return status;
 }
 
 int RunWithWindow(const orn::StartupCommand& startup, char* programPath) {
@@ -110,6 +124,7 @@ int main(int argc, char** argv) {
     if (startup.usage) std::fputs(orn::UsageText(kProgramName).c_str(), stderr);
     return orn::kCommandNotRun;
   }
+  if (!startup.checkTables.empty()) return CheckTables(startup.checkTables);
   orn::SetIdlePriority();
   if (orn::RunsWithoutWindow(startup, Environment)) return orn::RunWithoutWindow(startup);
   return RunWithWindow(startup, argv[0]);

@@ -53,6 +53,19 @@ const Option kOptions[] = {
     {"--overwrite", nullptr, &OverwriteFrom},
 };
 
+// "--check-tables JOB" at `args[i]`: takes the job file that follows. False
+// when `args[i]` is another option.
+bool TakeCheckTables(const std::vector<std::string>& args, size_t& i, StartupCommand& cmd) {
+  if (args[i] != "--check-tables") return false;
+  if (i + 1 < args.size() && !args[i + 1].empty()) {
+    cmd.checkTables = args[++i];
+  } else {
+    if (cmd.error.empty()) cmd.error = "Option --check-tables needs a job file";
+    cmd.usage = true;
+  }
+  return true;
+}
+
 // Takes the options out of `args` ("--name VALUE" or "--name=VALUE"); what
 // is left are the positional parameters. The first option it does not know
 // sets `cmd.error`; "--help" and "--version" are still seen after it.
@@ -68,6 +81,7 @@ void TakeOptions(const std::vector<std::string>& args, StartupCommand& cmd, std:
       positional.push_back(a);
       continue;
     }
+    if (TakeCheckTables(args, i, cmd)) continue;
     if (a == "--") {
       options = false;
       continue;
@@ -130,7 +144,7 @@ StartupCommand ParseCommandLine(const std::vector<std::string>& args,
   StartupCommand cmd;
   std::vector<std::string> positional;
   TakeOptions(args, cmd, positional);
-  if (!cmd.error.empty() || cmd.help || cmd.version) return cmd;
+  if (!cmd.error.empty() || cmd.help || cmd.version || !cmd.checkTables.empty()) return cmd;
 
   auto arg = [&](size_t i) { return i < positional.size() ? positional[i] : std::string(); };
   cmd.jobFile = arg(0);
@@ -206,6 +220,9 @@ std::string UsageText(const std::string& programName) {
          " JOB.arh --list\n"
          "       " +
          programName +
+         " --check-tables JOB.arh\n"
+         "       " +
+         programName +
          " --help | --version\n"
          "\n"
          "Backs up an accounting system's data into rotating zip archives, as the job\n"
@@ -234,6 +251,10 @@ std::string UsageText(const std::string& programName) {
          "                  and with neither, files that exist are kept\n"
          "  --no-window     run without windows even when there is a display\n"
          "  --grab FILE.png save a picture of the main window and end\n"
+         "  --check-tables JOB.arh\n"
+         "                  check the job's tables as a backup would copy them now, one\n"
+         "                  line per table, and end: 0 all consistent, 1 some not\n"
+         "                  (being written, or damaged), 3 the checks could not run\n"
          "  --              end of options (for a job file whose name starts with \"-\")\n"
          "\n"
          "Without a display, or with --no-window, the command runs with no window; on a\n"
@@ -254,7 +275,8 @@ std::string UsageText(const std::string& programName) {
          "\n"
          "Exit status:\n"
          "  0  done: the generation and every copy made and verified, or every file restored\n"
-         "  1  the generation was made, but a copy or a file was not (see the log)\n"
+         "  1  the generation was made, but a copy or a file was not, or a table was\n"
+         "     not consistent in any of its copies (see the log)\n"
          "  2  no generation was made; the previous generations are intact\n"
          "  3  the command could not run: a missing or unreadable job file, a command\n"
          "     the job does not allow, a wrong command line\n"

@@ -57,6 +57,9 @@ struct StartupCommand {
   OverwriteMode overwrite = OverwriteMode::Ask;
   std::vector<std::string> files;
 
+  // "--check-tables JOB": only the table checks of that job's run.
+  std::string checkTables;
+
   // Set when the command line cannot run: one line saying why, for standard
   // error (status 3, and nothing is created). `usage` asks for the usage to
   // follow it (an unknown option).

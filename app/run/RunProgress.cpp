@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "FileSystem.h"
+
 namespace orn {
 
 std::string DurationText(std::int64_t seconds) {
@@ -106,7 +108,8 @@ int CountingBackend::Add(const std::vector<std::string>& fileSpecs, const std::s
   if (progress_.CancelRequested()) return Cancelled();
   std::vector<std::int64_t> sizes;
   std::int64_t total = 0;
-  for (const std::string& path : fileSpecs) {
+  for (const std::string& spec : fileSpecs) {
+    const std::string path = IsAbsolutePath(spec) || rootDir_.empty() ? spec : rootDir_ + spec;
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
     sizes.push_back(ec ? 0 : static_cast<std::int64_t>(size));
