@@ -18,6 +18,7 @@
 #include "FileSystem.h"
 #include "SfxWriter.h"
 #include "ZipDirReader.h"
+#include "ZipMessages.h"
 #include "ZipNames.h"
 #include "ZipSource.h"
 
@@ -50,13 +51,14 @@ bool AskYes(const std::string& question, char& answer) {
 // Reads, inflates and checks one entry into `out`; an error text or "".
 std::string Decode(const orn::ZipSource& source, std::uint64_t dataAt, const ZipDirEntry& e, FILE* out) {
   if (e.IsEncrypted) return "encrypted entries are not extracted by this self-extractor";
-  if (e.Method != 0 && e.Method != 8) return "compression method " + std::to_string(e.Method) + " is not known";
+  if (e.Method != orn::kMethodStore && e.Method != orn::kMethodDeflate)
+    return "compression method " + std::to_string(e.Method) + " (" + orn::MethodName(e.Method) + ") is not known";
   z_stream z{};
-  if (e.Method == 8 && inflateInit2(&z, -MAX_WBITS) != Z_OK) return "out of memory";
+  if (e.Method == orn::kMethodDeflate && inflateInit2(&z, -MAX_WBITS) != Z_OK) return "out of memory";
   std::vector<unsigned char> in(64 * 1024), buf(256 * 1024);
   uLong crc = crc32(0, nullptr, 0);
   std::uint64_t left = e.PackedSize64, written = 0;
-  bool streamEnd = e.Method == 0;
+  bool streamEnd = e.Method == orn::kMethodStore;
   std::string error;
   while (error.empty() && (left > 0 || (!streamEnd && z.avail_in > 0))) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, in.size()));
@@ -66,7 +68,7 @@ std::string Decode(const orn::ZipSource& source, std::uint64_t dataAt, const Zip
     }
     dataAt += want;
     left -= want;
-    if (e.Method == 0) {
+    if (e.Method == orn::kMethodStore) {
       crc = crc32(crc, in.data(), static_cast<uInt>(want));
       written += want;
       if (std::fwrite(in.data(), 1, want, out) != want) error = std::strerror(errno);
@@ -91,7 +93,7 @@ std::string Decode(const orn::ZipSource& source, std::uint64_t dataAt, const Zip
     } while (error.empty() && !streamEnd && (z.avail_in > 0 || z.avail_out == 0));
     if (streamEnd) break;
   }
-  if (e.Method == 8) inflateEnd(&z);
+  if (e.Method == orn::kMethodDeflate) inflateEnd(&z);
   if (error.empty() && !streamEnd) error = "the compressed data ends early";
   if (error.empty() && (crc != e.Crc32 || written != e.UnpackedSize64)) error = "CRC error";
   return error;
@@ -135,7 +137,7 @@ int main(int argc, char** argv) {
     for (std::size_t pos = before.rfind("OZX"); pos != std::string::npos && !found;
          pos = pos == 0 ? std::string::npos : before.rfind("OZX", pos - 1))
       found = orn::ParseSfxHeader(std::string_view(before).substr(pos), header) && pos + header.length == before.size();
-    if (!found) throw EZipEngine(11036, "no self-extractor header before the archive", true);
+    if (!found) throw EZipEngine(orn::kZipNotAnArchive, "no self-extractor header before the archive", true);
   } catch (const EZipEngine& e) {
     std::fprintf(stderr, "[%d] %s\n", e.Ident(), e.what());
     return kCannotRun;
@@ -176,7 +178,7 @@ int main(int argc, char** argv) {
       continue;
     }
     const std::string target = folder + safe.path;
-    const bool isDir = !e.Name.empty() && e.Name.back() == '/';
+    const bool isDir = e.IsFolder();
     if (isDir) {
       if (!orn::ForceDirectories(target)) {
         std::fprintf(stderr, "not extracted: %s (the folder cannot be made)\n", e.Name.c_str());
@@ -186,7 +188,7 @@ int main(int argc, char** argv) {
       }
       continue;
     }
-    if (e.HostSystem == 3 && ((e.ExternalAttr >> 16) & S_IFMT) == S_IFLNK) {
+    if (e.IsSymlink()) {
       std::fprintf(stderr, "not extracted: %s (links are not restored by a self-extractor)\n", e.Name.c_str());
       ++failed;
       continue;
@@ -213,18 +215,12 @@ int main(int argc, char** argv) {
       continue;
     }
     // The local header tells where the data starts.
-    const std::uint64_t local = e.LocalHeaderOffset64 + static_cast<std::uint64_t>(info.offsetShift);
-    const std::string lh = source.Read(local, 30);
     std::string error;
     std::uint64_t dataAt = 0;
-    if (lh.size() != 30 || lh.compare(0, 4, "PK\3\4") != 0) {
-      error = "its local header is missing";
-    } else {
-      const auto u16 = [&lh](std::size_t at) {
-        return static_cast<unsigned>(static_cast<unsigned char>(lh[at])) |
-               static_cast<unsigned>(static_cast<unsigned char>(lh[at + 1])) << 8;
-      };
-      dataAt = local + 30 + u16(26) + u16(28);
+    try {
+      dataAt = orn::LocalDataOffset(source, e);
+    } catch (const EZipEngine& failure) {
+      error = failure.what();
     }
     // Written under a temporary name; only a whole, checked file gets its own.
     const std::string temp = parent + ".~orn-" + orn::ExtractFileName(target);
@@ -244,7 +240,8 @@ int main(int argc, char** argv) {
       ++failed;
       continue;
     }
-    if (e.HostSystem == 3 && (e.ExternalAttr >> 16) != 0) ::chmod(target.c_str(), (e.ExternalAttr >> 16) & 0777);
+    if (e.HostSystem == orn::kHostUnix && (e.ExternalAttr >> 16) != 0)
+      ::chmod(target.c_str(), (e.ExternalAttr >> 16) & 0777);
     ++extracted;
   }
   if (terminal && !(header.flags & orn::kSfxNoSuccessMessage) && failed == 0)

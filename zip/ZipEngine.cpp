@@ -192,7 +192,7 @@ orn::SpanEvents TZipEngine::SpanningEvents() {
   };
   if (!unattended_) {
     events.overwrite = [](const std::string& file) {
-      const std::string text = orn::FormatZipMessage(orn::ZipMessageText(orn::kSpanOverwriteFile), file);
+      const std::string text = orn::FormatZipMessage(orn::ZipMessageText(orn::kZipOverwriteFile), file);
       return orn::Dialogs().MessageDialog(text, "Confirm", orn::DialogType::Warning, orn::kBtnYes | orn::kBtnNo) ==
              orn::kMrYes;
     };
@@ -213,7 +213,7 @@ int TZipEngine::SpanResult(const std::function<void()>& step) {
     ShowZipMessage(orn::kZipOutOfMemory);
     return -8;
   } catch (const std::exception& e) {
-    ShowZipMessage(orn::kZipVolumeJoin, e.what());
+    ShowZipMessage(orn::kZipSpanException, e.what());
     return -9;
   }
 }

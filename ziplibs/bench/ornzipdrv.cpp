@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
     try {
       auto cd = orn::zipfmt::ReadCentralDirectory(fd.Get(), archive);
       for (const auto& e : cd.entries)
-        std::printf("%10llu  %s\n", static_cast<unsigned long long>(e.uncompressedSize), e.name.c_str());
+        std::printf("%10llu  %s\n", static_cast<unsigned long long>(e.UnpackedSize64), e.Name.c_str());
       std::printf("%zu entries\n", cd.entries.size());
     } catch (const std::exception& e) {
       std::fprintf(stderr, "%s\n", e.what());

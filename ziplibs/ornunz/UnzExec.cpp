@@ -113,7 +113,7 @@ class DirOpener {
 };
 
 struct Pending {
-  const CentralEntry* entry = nullptr;
+  const ZipDirEntry* entry = nullptr;
   std::shared_ptr<UniqueFd> dir;
   std::string leaf;
   std::string tempLeaf;                                 // what the data is written to until its CRC is checked
@@ -142,7 +142,7 @@ DecodeResult RunTask(DecodeTask& t) {
     if (!t.out->Close() && r.ok) {
       r.ok = false;
       r.errorCode = ORN_ZE_WRITE;
-      r.error = "Cannot write " + t.job.entry->name + " (disk full?)";
+      r.error = "Cannot write " + t.job.entry->Name + " (disk full?)";
     }
   }
   return r;
@@ -155,9 +155,9 @@ std::string TempLeafFor(const std::string& leaf) { return ExtractFileName(Tempor
 
 // The permissions a Unix host stored with a file (no set-id or sticky bits:
 // a restore must not hand out privileges); 0 when none were stored.
-mode_t StoredMode(const CentralEntry& e) {
-  if ((e.versionMadeBy >> 8) != kHostUnix) return 0;
-  const std::uint32_t unixMode = e.externalAttr >> 16;
+mode_t StoredMode(const ZipDirEntry& e) {
+  if (e.HostSystem != kHostUnix) return 0;
+  const std::uint32_t unixMode = e.ExternalAttr >> 16;
   if ((unixMode & 0170000) != 0100000) return 0;
   return mode_t(unixMode & 0777);
 }
@@ -182,7 +182,7 @@ class UnzJob {
     if (!OpenArchive() || !ChooseEntries()) return 0;
     if (p_.fExtractToMemory) return ExtractToMemory();
     if (!OpenBase()) return 0;
-    for (const CentralEntry* e : chosen_) {
+    for (const ZipDirEntry* e : chosen_) {
       if (rep_.Stopped()) break;
       DrainTo(kMaxWeight, kMaxInFlight);
       if (!StartEntry(*e)) break;
@@ -216,10 +216,12 @@ class UnzJob {
       rep_.Message(ORN_ZE_OPEN, "Cannot open " + zipPath_ + ": " + std::strerror(errno));
       return false;
     }
+    struct stat st {};
+    if (::fstat(zfd_.Get(), &st) == 0) zipSize_ = std::uint64_t(st.st_size);
     try {
       cd_ = ReadCentralDirectory(zfd_.Get(), zipPath_, DecodingOf(p_));
-    } catch (const ZipError& e) {
-      rep_.Message(e.Code(), e.what());
+    } catch (const EZipEngine& e) {
+      rep_.Message(ProtocolCode(e.Ident()), e.what());
       return false;
     }
     return true;
@@ -231,9 +233,9 @@ class UnzJob {
     std::int64_t total = 0;
     std::vector<bool> used(patterns_.size(), false);
     for (const auto& e : cd_.entries)
-      if (Selected(e.name, patterns_, &used)) {
+      if (Selected(e.Name, patterns_, &used)) {
         chosen_.push_back(&e);
-        if (!e.IsDirectory()) total += std::int64_t(e.uncompressedSize);
+        if (!e.IsFolder()) total += std::int64_t(e.UnpackedSize64);
       }
     // Every line that names nothing is told, also when other lines chose
     // entries: the caller asked for it and does not get it.
@@ -254,14 +256,14 @@ class UnzJob {
       return false;
     }
     dirs_ = std::make_unique<DirOpener>(baseFd_.Get());
-    for (const CentralEntry* e : chosen_) {
-      SafeName link = CheckEntryName(e->name, keepDirs_);
+    for (const ZipDirEntry* e : chosen_) {
+      SafeName link = CheckEntryName(e->Name, keepDirs_);
       if (e->IsSymlink() && link.verdict == NameVerdict::Write) archiveLinks_.insert(link.path);
     }
     return true;
   }
 
-  bool PasswordFits(const std::string& pw, const CentralEntry& e, const std::uint8_t header[12]) const {
+  bool PasswordFits(const std::string& pw, const ZipDirEntry& e, const std::uint8_t header[12]) const {
     std::uint8_t h[12];
     std::memcpy(h, header, 12);
     ZipCrypto c(pw);
@@ -271,7 +273,7 @@ class UnzJob {
 
   // Finds the password for an encrypted entry: the last one that fitted, the
   // one given, then as many questions as allowed. -1 when found, else why not.
-  int FindPassword(const CentralEntry& e, std::uint64_t dataOffset, std::string& password) {
+  int FindPassword(const ZipDirEntry& e, std::uint64_t dataOffset, std::string& password) {
     std::uint8_t header[12];
     if (!ReadAt(zfd_.Get(), header, 12, dataOffset)) return ORN_SKIP_ZIP_FORMAT_WRONG;
     const std::string given = Str(p_.pZipPassword);
@@ -283,7 +285,7 @@ class UnzJob {
     bool tried = !given.empty() || !goodPassword_.empty();
     while (pwRequests_ > 0) {
       std::uint32_t repeat = pwRequests_;
-      auto answer = rep_.AskPassword(e.name, false, repeat);
+      auto answer = rep_.AskPassword(e.Name, false, repeat);
       if (!answer) {
         pwRequests_ = 0;  // the user declined: no more questions in this job
         break;
@@ -301,18 +303,19 @@ class UnzJob {
 
   // The data offset and password of an encrypted entry; false (reported)
   // when the entry cannot be read.
-  bool UnlockEntry(const CentralEntry& e, DecodeJob& job) {
-    if (!e.IsEncrypted()) return true;
+  bool UnlockEntry(const ZipDirEntry& e, DecodeJob& job) {
+    if (!e.IsEncrypted) return true;
     try {
-      job.dataOffset = LocalDataOffset(zfd_.Get(), e, zipPath_);
-    } catch (const ZipError& err) {
-      rep_.Message(err.Code(), err.what());
-      rep_.Skipped(e.name, ORN_SKIP_ZIP_FORMAT_WRONG, err.Code());
+      job.dataOffset = LocalDataOffset(FdZipSource(zfd_.Get(), zipSize_), e);
+    } catch (const EZipEngine& err) {
+      const int code = ProtocolCode(err.Ident());
+      rep_.Message(code, std::string(err.what()) + " (" + zipPath_ + ")");
+      rep_.Skipped(e.Name, ORN_SKIP_ZIP_FORMAT_WRONG, code);
       return false;
     }
     int skip = FindPassword(e, job.dataOffset, job.password);
     if (skip >= 0) {
-      rep_.Skipped(e.name, skip, skip == ORN_SKIP_ZIP_FORMAT_WRONG ? ORN_ZE_EOF : ORN_ZE_PASSWORD);
+      rep_.Skipped(e.Name, skip, skip == ORN_SKIP_ZIP_FORMAT_WRONG ? ORN_ZE_EOF : ORN_ZE_PASSWORD);
       return false;
     }
     return true;
@@ -321,19 +324,19 @@ class UnzJob {
   // The memory variant: the first file entry the first line names, into the
   // host's buffer, which must be large enough.
   int ExtractToMemory() {
-    const CentralEntry* target = nullptr;
+    const ZipDirEntry* target = nullptr;
     std::vector<std::string> first(patterns_.begin(), patterns_.begin() + std::min<std::size_t>(1, patterns_.size()));
-    for (const CentralEntry* e : chosen_)
-      if (!e->IsDirectory() && Selected(e->name, first)) {
+    for (const ZipDirEntry* e : chosen_)
+      if (!e->IsFolder() && Selected(e->Name, first)) {
         target = e;
         break;
       }
     if (!target) return 0;
-    if (!p_.pExtractBuffer || target->uncompressedSize > p_.ExtractBufferSize) {
-      rep_.Message(ORN_ZE_PARMS, "The buffer is too small for " + target->name);
+    if (!p_.pExtractBuffer || target->UnpackedSize64 > p_.ExtractBufferSize) {
+      rep_.Message(ORN_ZE_PARMS, "The buffer is too small for " + target->Name);
       return 0;
     }
-    if (!rep_.ItemStart(target->name, std::int64_t(target->uncompressedSize))) return 0;
+    if (!rep_.ItemStart(target->Name, std::int64_t(target->UnpackedSize64))) return 0;
     DecodeJob job;
     job.archiveFd = zfd_.Get();
     job.entry = target;
@@ -341,24 +344,24 @@ class UnzJob {
     job.outCapacity = p_.ExtractBufferSize;
     if (!UnlockEntry(*target, job)) return 0;
     DecodeResult r = DecodeEntry(job);
-    if (!r.ok || r.crc != target->crc) {
-      rep_.Message(r.ok ? ORN_ZE_CRC : r.errorCode, r.ok ? "CRC error: " + target->name : r.error);
+    if (!r.ok || r.crc != target->Crc32) {
+      rep_.Message(r.ok ? ORN_ZE_CRC : r.errorCode, r.ok ? "CRC error: " + target->Name : r.error);
       return 0;
     }
-    rep_.BytesDone(std::int64_t(target->uncompressedSize));
+    rep_.BytesDone(std::int64_t(target->UnpackedSize64));
     rep_.BatchEnd();
     return 1;
   }
 
   // Refuses an entry with a message and the skip report.
-  void Refuse(const CentralEntry& e, int skipType, int code, const std::string& why) {
-    if (!why.empty()) rep_.Message(code, why + ": " + e.name);
-    rep_.Skipped(e.name, skipType, code);
+  void Refuse(const ZipDirEntry& e, int skipType, int code, const std::string& why) {
+    if (!why.empty()) rep_.Message(code, why + ": " + e.Name);
+    rep_.Skipped(e.Name, skipType, code);
   }
 
   // The folder an entry's relative path goes into, opened without following
   // links; false (reported) when it cannot be.
-  bool OpenFolderOf(const CentralEntry& e, const std::string& rel, Pending& pend) {
+  bool OpenFolderOf(const ZipDirEntry& e, const std::string& rel, Pending& pend) {
     std::size_t slash = rel.rfind('/');
     std::string relDir = slash == std::string::npos ? "" : rel.substr(0, slash);
     pend.leaf = slash == std::string::npos ? rel : rel.substr(slash + 1);
@@ -407,7 +410,7 @@ class UnzJob {
 
   // Whether an entry may replace what stands under its name, by the job's
   // freshen, update and overwrite rules and the host's answer.
-  Decision MayWrite(const CentralEntry& e, const Pending& pend, bool isLink) {
+  Decision MayWrite(const ZipDirEntry& e, const Pending& pend, bool isLink) {
     struct stat st {};
     const int dirFd = pend.dir->Get();
     const bool exists = ::fstatat(dirFd, pend.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
@@ -421,12 +424,12 @@ class UnzJob {
     }
     const bool older = exists && ToDosDateTime(st.st_mtime) < e.DosDateTime();
     if ((!exists && freshen_) || (exists && (freshen_ || update_) && !older)) {
-      rep_.Skipped(e.name, ORN_SKIP_ON_FRESHEN, 0);
+      rep_.Skipped(e.Name, ORN_SKIP_ON_FRESHEN, 0);
       return Decision::Skip;
     }
-    if (exists && !overwrite_ && !rep_.AskOverwrite(e.name, older, freshen_ || update_)) {
+    if (exists && !overwrite_ && !rep_.AskOverwrite(e.Name, older, freshen_ || update_)) {
       if (rep_.Stopped()) return Decision::Stop;
-      rep_.Skipped(e.name, rep_.HasCallback() ? ORN_SKIP_NO_OVERWRITE : ORN_SKIP_FILE_EXISTS, 0);
+      rep_.Skipped(e.Name, rep_.HasCallback() ? ORN_SKIP_NO_OVERWRITE : ORN_SKIP_FILE_EXISTS, 0);
       return Decision::Skip;
     }
     return Decision::Write;
@@ -435,12 +438,12 @@ class UnzJob {
   // A symbolic link of the archive, restored as a link when it and its
   // target stay inside the extraction folder and the target does not lead
   // through another link; refused otherwise.
-  void RestoreLink(const CentralEntry& e, const std::string& rel) {
-    if (e.uncompressedSize > kMaxLinkTarget) {
+  void RestoreLink(const ZipDirEntry& e, const std::string& rel) {
+    if (e.UnpackedSize64 > kMaxLinkTarget) {
       Refuse(e, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE, "Symbolic link with an overlong target, not extracted");
       return;
     }
-    std::string target(std::size_t(e.uncompressedSize), '\0');
+    std::string target(std::size_t(e.UnpackedSize64), '\0');
     DecodeJob job;
     job.archiveFd = zfd_.Get();
     job.entry = &e;
@@ -448,9 +451,9 @@ class UnzJob {
     job.outCapacity = target.size();
     if (!UnlockEntry(e, job)) return;
     DecodeResult r = DecodeEntry(job);
-    if (!r.ok || r.crc != e.crc) {
-      rep_.Message(r.ok ? ORN_ZE_CRC : r.errorCode, r.ok ? "CRC error: " + e.name : r.error);
-      rep_.Skipped(e.name, ORN_SKIP_GENERAL_EXTRACT_ERROR, r.ok ? ORN_ZE_CRC : r.errorCode);
+    if (!r.ok || r.crc != e.Crc32) {
+      rep_.Message(r.ok ? ORN_ZE_CRC : r.errorCode, r.ok ? "CRC error: " + e.Name : r.error);
+      rep_.Skipped(e.Name, ORN_SKIP_GENERAL_EXTRACT_ERROR, r.ok ? ORN_ZE_CRC : r.errorCode);
       return;
     }
     std::vector<std::string> visited;
@@ -479,7 +482,7 @@ class UnzJob {
       return;
     }
     ++done_;
-    rep_.BytesDone(std::int64_t(e.uncompressedSize));
+    rep_.BytesDone(std::int64_t(e.UnpackedSize64));
   }
 
   // True when resolving a link's target passes through another link: one
@@ -495,34 +498,34 @@ class UnzJob {
   }
 
   // Decides one entry and hands it to the workers; false when the job stops.
-  bool StartEntry(const CentralEntry& e) {
-    SafeName safe = CheckEntryName(e.name, keepDirs_);
+  bool StartEntry(const ZipDirEntry& e) {
+    SafeName safe = CheckEntryName(e.Name, keepDirs_);
     if (safe.verdict == NameVerdict::SkipQuiet) return true;
     if (safe.verdict == NameVerdict::Unsafe) {
-      rep_.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
-      rep_.Message(ORN_ZE_UNSAFE, "Unsafe name (" + safe.reason + "), not extracted: " + e.name);
+      rep_.Skipped(e.Name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
+      rep_.Message(ORN_ZE_UNSAFE, "Unsafe name (" + safe.reason + "), not extracted: " + e.Name);
       return true;
     }
-    if (e.IsDirectory()) {
+    if (e.IsFolder()) {
       if (!test_ && keepDirs_) {
         std::shared_ptr<UniqueFd> d;
         std::string err;
         auto st = dirs_->Open(safe.path, true, d, err);
         if (st == DirOpener::Status::Unsafe)
-          rep_.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
+          rep_.Skipped(e.Name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
         else if (st == DirOpener::Status::Failed)
           rep_.Message(ORN_ZE_CREATE, "Cannot create " + safe.path + ": " + err);
       }
       return true;
     }
-    if (!rep_.ItemStart(e.name, std::int64_t(e.uncompressedSize))) return false;
-    if (e.flags & kFlagStrongEncryption || e.method == 99) {
-      rep_.Skipped(e.name, ORN_SKIP_COMPRESSION_UNKNOWN, ORN_ZE_FORMAT);
+    if (!rep_.ItemStart(e.Name, std::int64_t(e.UnpackedSize64))) return false;
+    if (e.GeneralFlags & kFlagStrongEncryption || e.Method == 99) {
+      rep_.Skipped(e.Name, ORN_SKIP_COMPRESSION_UNKNOWN, ORN_ZE_FORMAT);
       return true;
     }
-    if (e.method != kMethodStore && e.method != kMethodDeflate) {
+    if (e.Method != kMethodStore && e.Method != kMethodDeflate) {
       Refuse(e, ORN_SKIP_COMPRESSION_UNKNOWN, ORN_ZE_FORMAT,
-             "Compression method " + std::to_string(e.method) + " not supported");
+             "Compression method " + std::to_string(e.Method) + " not supported");
       return true;
     }
     if (!test_ && e.IsSymlink()) {
@@ -560,12 +563,12 @@ class UnzJob {
         return true;
       }
     }
-    pend.weight = std::min<std::uint64_t>(e.compressedSize, kWholeEntryLimit) +
-                  std::min<std::uint64_t>(e.uncompressedSize, kWholeEntryLimit) + 4096;
+    pend.weight = std::min<std::uint64_t>(e.PackedSize64, kWholeEntryLimit) +
+                  std::min<std::uint64_t>(e.UnpackedSize64, kWholeEntryLimit) + 4096;
     weightInFlight_ += pend.weight;
     building_.push_back({job, std::make_shared<UniqueFd>(std::move(out)), FromDosDateTime(e.DosDateTime()),
                          test_ ? mode_t(0) : StoredMode(e)});
-    buildingBytes_ += e.uncompressedSize;
+    buildingBytes_ += e.UnpackedSize64;
     inflight_.push_back(std::move(pend));
     if (building_.size() >= kBatchEntries || buildingBytes_ >= kBatchBytes) Flush();
     return true;
@@ -595,29 +598,29 @@ class UnzJob {
   void Finish(Pending& pend) {
     DecodeResult r = pend.batch.get()[pend.index];
     weightInFlight_ -= pend.weight;
-    const CentralEntry& e = *pend.entry;
+    const ZipDirEntry& e = *pend.entry;
     bool keep = false;
     bool good = false;
     if (!r.ok) {
       rep_.Message(r.errorCode, r.error);
-      rep_.Skipped(e.name, r.errorCode == ORN_ZE_PASSWORD ? ORN_SKIP_BAD_PASSWORD : ORN_SKIP_GENERAL_EXTRACT_ERROR,
+      rep_.Skipped(e.Name, r.errorCode == ORN_ZE_PASSWORD ? ORN_SKIP_BAD_PASSWORD : ORN_SKIP_GENERAL_EXTRACT_ERROR,
                    r.errorCode);
-    } else if (r.crc != e.crc) {
-      rep_.Message(ORN_ZE_CRC, "CRC error: " + e.name);
-      keep = !test_ && rep_.AskKeepOnCrcError(e.name, r.crc, e.crc);
+    } else if (r.crc != e.Crc32) {
+      rep_.Message(ORN_ZE_CRC, "CRC error: " + e.Name);
+      keep = !test_ && rep_.AskKeepOnCrcError(e.Name, r.crc, e.Crc32);
     } else {
       keep = good = true;
     }
     if (!test_) {
       const int dirFd = pend.dir->Get();
       if (keep && ::renameat(dirFd, pend.tempLeaf.c_str(), dirFd, pend.leaf.c_str()) != 0) {
-        rep_.Message(ORN_ZE_WRITE, "Cannot put " + e.name + " in place: " + std::strerror(errno));
+        rep_.Message(ORN_ZE_WRITE, "Cannot put " + e.Name + " in place: " + std::strerror(errno));
         keep = good = false;
       }
       if (!keep) ::unlinkat(dirFd, pend.tempLeaf.c_str(), 0);
     }
     if (good) ++done_;
-    rep_.BytesDone(std::int64_t(e.uncompressedSize));
+    rep_.BytesDone(std::int64_t(e.UnpackedSize64));
   }
 
   void DrainTo(std::uint64_t limit, std::size_t count) {
@@ -638,9 +641,10 @@ class UnzJob {
 
   std::string zipPath_;
   UniqueFd zfd_;
-  CentralDirectory cd_;
+  std::uint64_t zipSize_ = 0;
+  ZipDirectory cd_;
   std::vector<std::string> patterns_;
-  std::vector<const CentralEntry*> chosen_;
+  std::vector<const ZipDirEntry*> chosen_;
   UniqueFd baseFd_;
   std::unique_ptr<DirOpener> dirs_;
   std::set<std::string> archiveLinks_;

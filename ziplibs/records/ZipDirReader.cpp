@@ -11,15 +11,11 @@
 #include "ByteCursor.h"
 #include "CodePage.h"
 #include "FileSystem.h"
+#include "ZipHeaders.h"
 #include "ZipMessages.h"
 
 namespace orn {
 namespace {
-
-constexpr std::size_t kMaxCommentScan = 65535 + kEndRecordSize;
-constexpr std::size_t kZip64LocatorSize = 20;
-constexpr std::size_t kZip64EndRecordSize = 56;
-constexpr std::uint64_t kLocalHeaderSize = 30;
 
 // Decodes the fixed 22 bytes of an end record whose signature was checked.
 void DecodeEndRecord(std::string_view bytes, ZipEndRecord& end) {
@@ -39,22 +35,76 @@ std::uint32_t Signature(std::string_view bytes) {
   return c.U32();
 }
 
-// Sizes and offset from a Zip64 extended-information extra field (id 1);
-// each is present only when its 32-bit field holds the placeholder.
+// Sizes and offset from a Zip64 extended-information extra field; each is
+// present only when its 32-bit field holds the placeholder.
 void ApplyZip64Extra(ZipDirEntry& e) {
-  ByteCursor c(e.Extra.data(), e.Extra.size());
-  while (c.Left() >= 4) {
-    std::uint16_t id = c.U16();
-    std::uint16_t size = c.U16();
-    std::string_view data = c.Bytes(size);
-    if (!c.Ok()) return;
-    if (id != 1) continue;
-    ByteCursor f(data);
-    if (e.UnpackedSize == 0xFFFFFFFFu) e.UnpackedSize64 = f.U64();
-    if (e.PackedSize == 0xFFFFFFFFu && f.Ok()) e.PackedSize64 = f.U64();
-    if (e.LocalHeaderOffset == 0xFFFFFFFFu && f.Ok()) e.LocalHeaderOffset64 = f.U64();
-    return;
+  std::string_view data;
+  if (!FindExtraBlock(e.Extra, kExtraZip64, data)) return;
+  ByteCursor f(data);
+  if (e.UnpackedSize == kMax32) e.UnpackedSize64 = f.U64();
+  if (e.PackedSize == kMax32 && f.Ok()) e.PackedSize64 = f.U64();
+  if (e.LocalHeaderOffset == kMax32 && f.Ok()) e.LocalHeaderOffset64 = f.U64();
+}
+
+std::string EntryPlace(std::uint64_t seq) { return " (entry " + std::to_string(seq) + ")"; }
+
+// Decodes the central header at the cursor, which the caller checked holds
+// its fixed part and signature, with its name, extra field and comment.
+void DecodeCentralHeader(ByteCursor& c, std::uint64_t seq, const NameDecoding& names, ZipDirEntry& e) {
+  ByteCursor h(c.Bytes(kCentralHeaderSize));
+  h.U32();
+  e.VersionMadeBy = h.U8();
+  e.HostSystem = h.U8();
+  e.VersionNeeded = h.U16();
+  e.GeneralFlags = h.U16();
+  e.Method = h.U16();
+  e.ModTime = h.U16();
+  e.ModDate = h.U16();
+  e.Crc32 = h.U32();
+  e.PackedSize = h.U32();
+  e.UnpackedSize = h.U32();
+  e.NameLength = h.U16();
+  e.ExtraLength = h.U16();
+  e.CommentLength = h.U16();
+  e.DiskStart = h.U16();
+  e.InternalAttr = h.U16();
+  e.ExternalAttr = h.U32();
+  e.LocalHeaderOffset = h.U32();
+
+  const std::string_view name = c.Bytes(e.NameLength);
+  if (!c.Ok()) throw EZipEngine(kZipCentralNameError, ZipMessageText(kZipCentralNameError) + EntryPlace(seq), true);
+  const std::string_view extra = c.Bytes(e.ExtraLength);
+  if (!c.Ok()) throw EZipEngine(kZipDirReadError, ZipMessageText(kZipDirReadError) + EntryPlace(seq), true);
+  const std::string_view comment = c.Bytes(e.CommentLength);
+  if (!c.Ok()) throw EZipEngine(kZipCommentError, ZipMessageText(kZipCommentError) + EntryPlace(seq), true);
+
+  e.RawName.assign(name);
+  e.Name = DecodeEntryName(e.RawName, e.GeneralFlags, e.VersionMadeBy, e.HostSystem, names);
+  e.IsEncrypted = (e.GeneralFlags & kFlagEncrypted) != 0;
+  e.Extra.assign(extra);
+  e.RawComment.assign(comment);
+  if (!comment.empty()) e.Comment = DecodeEntryText(e.RawComment, e.GeneralFlags, e.VersionMadeBy, e.HostSystem, names);
+  e.UnpackedSize64 = e.UnpackedSize;
+  e.PackedSize64 = e.PackedSize;
+  e.LocalHeaderOffset64 = e.LocalHeaderOffset;
+  if (!e.Extra.empty()) ApplyZip64Extra(e);
+  e.LocalHeaderPosition = e.LocalHeaderOffset64;
+}
+
+// The cursor stands at a central header; raises the failure that describes
+// a header that is not there whole.
+void CheckHeaderAt(const ByteCursor& c, std::string_view dir, std::uint64_t seq, std::uint64_t dirPosition) {
+  const std::size_t at = c.Offset();
+  if (dir.size() - at < kCentralHeaderSize) {
+    if (dir.size() - at >= 4 && ByteCursor(dir.substr(at, 4)).U32() != kCentralHeaderSig)
+      throw EZipEngine(kZipCentralSignature, ZipMessageText(kZipCentralSignature) + EntryPlace(seq), true);
+    throw EZipEngine(kZipCentralHeaderError, ZipMessageText(kZipCentralHeaderError) + EntryPlace(seq), true);
   }
+  if (ByteCursor(dir.substr(at, 4)).U32() != kCentralHeaderSig)
+    throw EZipEngine(kZipCentralSignature,
+                     ZipMessageText(kZipCentralSignature) + " (entry " + std::to_string(seq) + ", offset " +
+                         std::to_string(dirPosition + at) + ")",
+                     true);
 }
 
 // The least that an entry occupies: its local header and its packed data
@@ -86,6 +136,32 @@ void CheckNoOverlap(std::vector<DataRange>& ranges, std::int64_t shift, std::uin
 }
 
 }  // namespace
+
+std::vector<ZipDirEntry> DecodeCentralDirectory(std::string_view bytes, std::uint64_t count,
+                                                const NameDecoding& names) {
+  std::vector<ZipDirEntry> entries;
+  entries.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(count, bytes.size() / kCentralHeaderSize)));
+  ByteCursor c(bytes);
+  for (std::uint64_t seq = 1; seq <= count; ++seq) {
+    CheckHeaderAt(c, bytes, seq, 0);
+    entries.emplace_back();
+    DecodeCentralHeader(c, seq, names, entries.back());
+  }
+  return entries;
+}
+
+std::uint64_t LocalDataOffset(const ZipSource& source, const ZipDirEntry& entry) {
+  const std::string header = source.Read(entry.LocalHeaderPosition, kLocalHeaderSize);
+  if (header.size() != kLocalHeaderSize)
+    throw EZipEngine(kZipLocalHeaderError, ZipMessageText(kZipLocalHeaderError) + ": " + entry.Name, true);
+  ByteCursor c(header);
+  if (c.U32() != kLocalHeaderSig)
+    throw EZipEngine(kZipLocalSignature, ZipMessageText(kZipLocalSignature) + ": " + entry.Name, true);
+  c.Seek(26);
+  const std::uint64_t nameLength = c.U16();
+  const std::uint64_t extraLength = c.U16();
+  return entry.LocalHeaderPosition + kLocalHeaderSize + nameLength + extraLength;
+}
 
 int VolumeNumberOfName(const std::string& path) {
   std::string name = ExtractFileName(path);
@@ -149,7 +225,7 @@ bool ZipDirReader::FindEndOfDirectory(ZipEndRecord& end, ZipDirectoryInfo& info,
   }
 
   if (!found && fileSize >= kEndRecordSize) {
-    const std::size_t span = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kMaxCommentScan));
+    const std::size_t span = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kMaxEndScan));
     const std::uint64_t base = fileSize - span;
     std::string window = source_.Read(base, span);
     if (window.size() != span) throw EZipEngine(kZipReadError);
@@ -209,7 +285,7 @@ bool ZipDirReader::FindEndOfDirectory(ZipEndRecord& end, ZipDirectoryInfo& info,
 // that earlier record is the archive's own.
 void ZipDirReader::PreferEnclosingEnd(ZipEndRecord& end, ZipDirectoryInfo& info) {
   const std::uint64_t fileSize = source_.Size();
-  const std::size_t span = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kMaxCommentScan));
+  const std::size_t span = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kMaxEndScan));
   const std::uint64_t base = fileSize - span;
   if (end.position <= base) return;
   std::string window = source_.Read(base, span);
@@ -325,61 +401,9 @@ void ZipDirReader::Read(std::vector<ZipDirEntry>& entries, ZipDirectoryInfo& inf
   const std::uint64_t readable = dir.size() / kCentralHeaderSize;
   entries.reserve(entries.size() + static_cast<std::size_t>(std::min(end.totalEntries, readable)));
   for (std::uint64_t seq = 1; seq <= end.totalEntries; ++seq) {
-    const std::size_t at = c.Offset();
-    std::string_view header = c.Bytes(kCentralHeaderSize);
-    if (!c.Ok()) {
-      if (dir.size() - at >= 4 && Signature(std::string_view(dir).substr(at, 4)) != kCentralHeaderSig)
-        throw EZipEngine(kZipCentralSignature,
-                         ZipMessageText(kZipCentralSignature) + " (entry " + std::to_string(seq) + ")", true);
-      throw EZipEngine(kZipCentralHeaderError,
-                       ZipMessageText(kZipCentralHeaderError) + " (entry " + std::to_string(seq) + ")", true);
-    }
-    ByteCursor h(header);
-    if (h.U32() != kCentralHeaderSig)
-      throw EZipEngine(kZipCentralSignature,
-                       ZipMessageText(kZipCentralSignature) + " (entry " + std::to_string(seq) + ", offset " +
-                           std::to_string(info.directoryPosition + at) + ")",
-                       true);
+    CheckHeaderAt(c, dir, seq, info.directoryPosition);
     ZipDirEntry e;
-    e.VersionMadeBy = h.U8();
-    e.HostSystem = h.U8();
-    e.VersionNeeded = h.U16();
-    e.GeneralFlags = h.U16();
-    e.Method = h.U16();
-    e.ModTime = h.U16();
-    e.ModDate = h.U16();
-    e.Crc32 = h.U32();
-    e.PackedSize = h.U32();
-    e.UnpackedSize = h.U32();
-    e.NameLength = h.U16();
-    e.ExtraLength = h.U16();
-    e.CommentLength = h.U16();
-    e.DiskStart = h.U16();
-    e.InternalAttr = h.U16();
-    e.ExternalAttr = h.U32();
-    e.LocalHeaderOffset = h.U32();
-
-    std::string_view name = c.Bytes(e.NameLength);
-    if (!c.Ok())
-      throw EZipEngine(kZipNameError, ZipMessageText(kZipNameError) + " (entry " + std::to_string(seq) + ")", true);
-    std::string_view extra = c.Bytes(e.ExtraLength);
-    if (!c.Ok()) throw EZipEngine(kZipDirReadError);
-    std::string_view comment = c.Bytes(e.CommentLength);
-    if (!c.Ok())
-      throw EZipEngine(kZipCommentError, ZipMessageText(kZipCommentError) + " (entry " + std::to_string(seq) + ")",
-                       true);
-
-    e.RawName.assign(name);
-    e.Name = DecodeEntryName(e.RawName, e.GeneralFlags, e.VersionMadeBy, e.HostSystem, options_.names);
-    e.IsEncrypted = (e.GeneralFlags & 1) != 0;
-    e.Extra.assign(extra.begin(), extra.end());
-    e.RawComment.assign(comment);
-    if (!comment.empty())
-      e.Comment = DecodeEntryText(std::string(comment), e.GeneralFlags, e.VersionMadeBy, e.HostSystem, options_.names);
-    e.UnpackedSize64 = e.UnpackedSize;
-    e.PackedSize64 = e.PackedSize;
-    e.LocalHeaderOffset64 = e.LocalHeaderOffset;
-    if (!e.Extra.empty()) ApplyZip64Extra(e);
+    DecodeCentralHeader(c, seq, options_.names, e);
     lowestOffset = std::min(lowestOffset, e.LocalHeaderOffset64);
     if (e.DiskStart != 0) onOneDisk = false;
     ranges.push_back({e.LocalHeaderOffset64, kLocalHeaderSize + e.PackedSize64});
@@ -408,6 +432,9 @@ void ZipDirReader::Read(std::vector<ZipDirEntry>& entries, ZipDirectoryInfo& inf
   }
   info.offsetShift = entryShift;
   info.zip64 = end.zip64;
+  info.end = end;
+  for (ZipDirEntry& e : entries)
+    e.LocalHeaderPosition = static_cast<std::uint64_t>(static_cast<std::int64_t>(e.LocalHeaderOffset64) + entryShift);
   if (onOneDisk) CheckNoOverlap(ranges, entryShift, info.directoryPosition);
   if (lowestOffset == UINT64_MAX) {
     info.firstLocalOffset = end.totalEntries == 0 ? info.directoryPosition : 0;

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ZipFormat.h"
+
 enum CodePageOpts { cpAuto, cpNone, cpOEM };
 
 namespace orn {
@@ -19,15 +21,6 @@ struct NameDecoding {
   int oemCodePage = 437;    // names from DOS-family hosts
   int ansiCodePage = 1252;  // other names that are not valid UTF-8
 };
-
-// Host systems of the "version made by" field that matter for names.
-constexpr std::uint8_t kHostDos = 0;
-constexpr std::uint8_t kHostUnix = 3;
-constexpr std::uint8_t kHostHpfs = 6;
-constexpr std::uint8_t kHostNtfs = 11;
-constexpr std::uint8_t kHostMacOsX = 19;
-
-constexpr std::uint16_t kFlagUtf8Name = 0x0800;
 
 // Stored text (a name or an entry comment) as UTF-8, decoded by the code
 // page the host and the archive's decoding call for.
@@ -42,8 +35,9 @@ std::string DecodeEntryName(const std::string& stored, std::uint16_t flags, std:
                             std::uint8_t hostSystem, const NameDecoding& decoding);
 
 // The decoded name turned into the form a name given by a user is compared
-// in: "\" between parts counts as "/" when the archive's names never hold a
-// literal backslash. Used for matching only, never for writing.
+// in: every "\" counts as "/", so "DATI\KONTI.DB" finds "DATI/KONTI.DB"
+// (and a Unix name "a\b" is found as "a/b" too). Used for matching only,
+// never for writing.
 std::string MatchingForm(const std::string& name);
 
 enum class NameVerdict {
