@@ -210,10 +210,12 @@ UnzipParamBlock::UnzipParamBlock(TZipEngine& e, int libVersion, const std::strin
   if (libVersion >= 160) b.fPWReqCount = passwordReqCount > 15 ? 15 : passwordReqCount;
   b.fSeven = ORN_BLOCK_END_MARK;
   if (!baseDir.empty()) b.ExtrBaseDir = Keep(baseDir);
-  const NameDecoding names = e.NamesDecoding();
+  // The pages the listing read the names in, so that the library reads them alike.
+  const NameDecoding& names = e.NamesRead();
   b.NamesCodePage = static_cast<int32_t>(names.codePage);
   b.NamesOemCodePage = names.oemCodePage;
   b.NamesAnsiCodePage = names.ansiCodePage;
+  b.NamesChosenCodePage = names.chosenCodePage;
 }
 
 }  // namespace orn

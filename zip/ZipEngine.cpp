@@ -14,6 +14,7 @@
 #include "DialogService.h"
 #include "ExtractGuard.h"
 #include "FileSystem.h"
+#include "NameCharset.h"
 #include "OrnZipLib.h"
 #include "ProcessMessages.h"
 #include "ProgramFolders.h"
@@ -55,7 +56,11 @@ void TZipEngine::SetZipFileName(const std::string& v) {
 }
 
 orn::NameDecoding TZipEngine::NamesDecoding() const {
-  return {codePage_, orn::CharsetToOemCodePage(namesCharset_), orn::CharsetToCodePage(namesCharset_)};
+  orn::NameDecoding names{codePage_, orn::CharsetToOemCodePage(namesCharset_), orn::CharsetToCodePage(namesCharset_)};
+  names.chosenCodePage = namesCodePage_;
+  names.detect = codePage_ == cpAuto;
+  names.detector = &orn::DetectNamesCodePage;
+  return names;
 }
 
 void TZipEngine::SetRootDir(const std::string& v) { rootDir_ = v.empty() ? v : orn::IncludeTrailingDelimiter(v); }

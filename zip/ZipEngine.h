@@ -110,9 +110,18 @@ class TZipEngine {
   // in the OEM code page that goes with it (186 -> 775, 204 -> 866).
   int NamesCharset() const { return namesCharset_; }
   void SetNamesCharset(int v) { namesCharset_ = v; }
-  // How this engine decodes names without the UTF-8 flag (CodePage and the
-  // pages of NamesCharset); the libraries are handed the same.
+  // A code page chosen for the names of the archive about to be listed
+  // (ornzip -O, the unzip window's choice); 0 reads them by CodePage and the
+  // language. Never stored.
+  int NamesCodePage() const { return namesCodePage_; }
+  void SetNamesCodePage(int v) { namesCodePage_ = v; }
+  // How this engine decodes names without the UTF-8 flag: CodePage, the
+  // pages of NamesCharset and NamesCodePage, detecting the page of names
+  // that do not read as meant in the language's.
   orn::NameDecoding NamesDecoding() const;
+  // The pages the last List read the names in (the libraries are handed
+  // the same).
+  const orn::NameDecoding& NamesRead() const { return directory_.names; }
   // The application window handed to the libraries (none when unattended).
   void* AppHandle() const { return appHandle_; }
   void SetAppHandle(void* v) { appHandle_ = v; }
@@ -243,6 +252,7 @@ class TZipEngine {
   bool useDirOnlyEntries_ = false;
   std::string rootDir_;
   int namesCharset_ = 186;
+  int namesCodePage_ = 0;
   void* appHandle_ = nullptr;
 
   std::vector<ZipDirEntry> dirEntries_;

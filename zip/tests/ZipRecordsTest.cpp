@@ -110,6 +110,24 @@ TEST(ZipNameDecoding, CodePagesHostsAndTheFlag) {
     EXPECT_EQ(orn::DecodeEntryName(c.stored, c.flags, c.madeBy, c.host, c.decoding), c.name) << c.what;
 }
 
+// Whether a decoded name reads as its page's languages write: what makes
+// the reader look for another page.
+TEST(ZipNameDecoding, LikelyLettersForEachPage) {
+  struct Case {
+    const char* name;
+    int codePage;
+    bool likely;
+  } cases[] = {
+      {"KONTI.DB", 775, true},          {"Grāmatvedība.db", 775, true},
+      {"Žalgiris ąžuolas", 1257, true}, {"üĀ½ĀŁß.txt", 775, false},
+      {"Āīäą.txt", 1257, false},        {"Баланс.txt", 866, true},
+      {"GrГmata.txt", 866, false},      {"╟dens.txt", 866, false},
+      {"Müller Öl.txt", 850, true},     {"Résumé – final.doc", 1252, true},
+      {"Łódź.txt", 852, true},          {"ΑΒΓ.txt", 737, true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(orn::LikelyName(c.name, c.codePage), c.likely) << c.name << " " << c.codePage;
+}
+
 std::uint32_t Get32(const std::string& bytes, std::size_t at) {
   std::uint32_t v = 0;
   for (int k = 0; k < 4; ++k) v |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + k])) << (8 * k);

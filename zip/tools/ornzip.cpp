@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "CodePage.h"
 #include "FileSystem.h"
 #include "FrameworkSettings.h"
 #include "LanguageDictionary.h"
@@ -17,6 +18,7 @@
 #include "TextUtil.h"
 #include "ZipEngine.h"
 #include "ZipMessages.h"
+#include "ZipNames.h"
 
 namespace {
 
@@ -25,10 +27,10 @@ constexpr int kLessThanAsked = 1;
 constexpr int kWrongUsage = 2;
 
 const char kUsage[] =
-    "usage: ornzip list [-v] ARCHIVE\n"
+    "usage: ornzip list [-v] [-O CODEPAGE] ARCHIVE\n"
     "       ornzip add [-r] [-y] [-0..-9 | --best] [-s SIZE] ARCHIVE FILE...\n"
-    "       ornzip extract [-j] ARCHIVE DIR [NAME...]\n"
-    "       ornzip test ARCHIVE\n"
+    "       ornzip extract [-j] [-O CODEPAGE] ARCHIVE DIR [NAME...]\n"
+    "       ornzip test [-O CODEPAGE] ARCHIVE\n"
     "       ornzip sfx [--message TEXT] [--dir FOLDER] [--always | --never] ARCHIVE.zip\n"
     "       ornzip --help | --version\n"
     "\n"
@@ -39,7 +41,10 @@ const char kUsage[] =
     "extract and test take a volume set through its last volume.\n"
     "sfx makes ARCHIVE.exe, which extracts itself, and removes ARCHIVE.zip.\n"
     "extract -j writes every entry into DIR itself, without stored folders.\n"
-    "Names are decoded in the code page of the language chosen in Params.ini.\n"
+    "list shows control characters in names as \\xNN.\n"
+    "Names without the UTF-8 mark are read in the code page of the language chosen\n"
+    "in Params.ini, or the one their letters show; -O reads them in CODEPAGE\n"
+    "(866, CP1251, KOI8-R, UTF-8 ...).\n"
     "Exit status: 0 done, 1 less was done than asked (what was not done is on\n"
     "standard error), 2 wrong command line.\n";
 
@@ -80,7 +85,21 @@ std::string VerboseLine(const ZipDirEntry& e) {
                 static_cast<unsigned long long>(e.UnpackedSize64), static_cast<unsigned long long>(e.PackedSize64),
                 TwoDigits(day).c_str(), TwoDigits(month).c_str(), year, TwoDigits(hour).c_str(),
                 TwoDigits(minute).c_str(), e.Crc32);
-  return line + e.Name + "\n";
+  return line + orn::PrintableName(e.Name) + "\n";
+}
+
+// Takes "-O CODEPAGE" off the front of `args` into the engine; false for a
+// page this program cannot read.
+bool TakeCodePage(std::vector<std::string>& args, std::size_t at, TZipEngine& zip) {
+  if (args.size() < at + 2) return false;
+  const int page = orn::CodePageFromName(args[at + 1]);
+  if (page == 0) {
+    std::fprintf(stderr, "ornzip: unknown code page %s\n", args[at + 1].c_str());
+    return false;
+  }
+  zip.SetNamesCodePage(page);
+  args.erase(args.begin() + static_cast<long>(at), args.begin() + static_cast<long>(at) + 2);
+  return true;
 }
 
 const char* SkipReason(UnZipSkipTypes type) {
@@ -147,9 +166,15 @@ int main(int argc, char** argv) {
 
   if (command == "list") {
     bool verbose = false;
-    if (!args.empty() && args[0] == "-v") {
-      verbose = true;
-      args.erase(args.begin());
+    for (bool more = true; more;) {
+      more = false;
+      if (!args.empty() && args[0] == "-v") {
+        verbose = more = true;
+        args.erase(args.begin());
+      } else if (!args.empty() && args[0] == "-O") {
+        if (!TakeCodePage(args, 0, zip)) return kWrongUsage;
+        more = true;
+      }
     }
     if (args.size() != 1 || args[0].rfind("-", 0) == 0) return Usage(false);
     if (!open(args[0])) return kLessThanAsked;
@@ -159,7 +184,7 @@ int main(int argc, char** argv) {
       if (verbose) {
         out += VerboseLine(e);
       } else {
-        out += e.Name;
+        out += orn::PrintableName(e.Name);
         out += '\n';
       }
     }
@@ -205,9 +230,16 @@ int main(int argc, char** argv) {
     const bool test = command == "test";
     ExtrOpts options{ExtrDirNames, ExtrOverWrite};
     std::size_t i = 0;
-    if (!test && i < args.size() && args[i] == "-j") {
-      options.Exclude(ExtrDirNames);
-      ++i;
+    for (bool more = true; more;) {
+      more = false;
+      if (!test && i < args.size() && args[i] == "-j") {
+        options.Exclude(ExtrDirNames);
+        ++i;
+        more = true;
+      } else if (i < args.size() && args[i] == "-O") {
+        if (!TakeCodePage(args, i, zip)) return kWrongUsage;
+        more = true;
+      }
     }
     const std::size_t needed = test ? 1 : 2;
     if (args.size() - i < needed || (test && args.size() - i != 1)) return Usage(false);

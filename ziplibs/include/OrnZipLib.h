@@ -241,9 +241,11 @@ typedef struct OrnUnzipParams {
   /* How entry names without the UTF-8 flag are decoded, as the host lists
    * them, so that a name the host shows is the name the library matches and
    * writes. Zero means the library's defaults (by host system, 437, 1252). */
-  int32_t NamesCodePage;     /* 0: OEM for DOS-family hosts, 1: as stored, 2: OEM for every host */
-  int32_t NamesOemCodePage;  /* the OEM code page (775, 866, 437, ...) */
-  int32_t NamesAnsiCodePage; /* the code page of other names that are not valid UTF-8 */
+  int32_t NamesCodePage;       /* 0: OEM for DOS-family hosts, 1: as stored, 2: OEM for every host */
+  int32_t NamesOemCodePage;    /* the OEM code page (775, 866, 437, ...) */
+  int32_t NamesAnsiCodePage;   /* the code page of Windows hosts' names that are not valid UTF-8 */
+  int32_t NamesChosenCodePage; /* a page chosen for every name without the UTF-8 flag (a Unix host's
+                                  valid UTF-8 names excepted); 0: none */
 } OrnUnzipParams;
 
 /* ---- Exports ----------------------------------------------------------- */

@@ -59,6 +59,7 @@ NameDecoding DecodingOf(const OrnUnzipParams& p) {
   if (p.NamesCodePage >= cpAuto && p.NamesCodePage <= cpOEM) names.codePage = CodePageOpts(p.NamesCodePage);
   if (p.NamesOemCodePage > 0) names.oemCodePage = p.NamesOemCodePage;
   if (p.NamesAnsiCodePage > 0) names.ansiCodePage = p.NamesAnsiCodePage;
+  if (p.NamesChosenCodePage > 0) names.chosenCodePage = p.NamesChosenCodePage;
   return names;
 }
 

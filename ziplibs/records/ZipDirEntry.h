@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ZipFormat.h"
+#include "ZipNames.h"
 
 struct ZipDirEntry {
   std::uint8_t VersionMadeBy = 0;
@@ -49,6 +50,10 @@ struct ZipDirEntry {
   std::uint64_t PackedSize64 = 0;
   std::uint64_t LocalHeaderOffset64 = 0;
   std::uint64_t LocalHeaderPosition = 0;
+  // Where the entry may be written, decided once by the reader with the
+  // one safe-name rule: a relative path, the target folder itself, or unsafe
+  // (with the reason).
+  orn::SafeName Target;
 
   // A folder: the name ends in "/".
   bool IsFolder() const { return !Name.empty() && Name.back() == '/'; }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 
 #include "ByteCursor.h"
 #include "CodePage.h"
@@ -49,8 +50,9 @@ void ApplyZip64Extra(ZipDirEntry& e) {
 std::string EntryPlace(std::uint64_t seq) { return " (entry " + std::to_string(seq) + ")"; }
 
 // Decodes the central header at the cursor, which the caller checked holds
-// its fixed part and signature, with its name, extra field and comment.
-void DecodeCentralHeader(ByteCursor& c, std::uint64_t seq, const NameDecoding& names, ZipDirEntry& e) {
+// its fixed part and signature, with its raw name, extra field and comment;
+// the name is decoded later, once the archive's code pages are known.
+void DecodeCentralHeader(ByteCursor& c, std::uint64_t seq, ZipDirEntry& e) {
   ByteCursor h(c.Bytes(kCentralHeaderSize));
   h.U32();
   e.VersionMadeBy = h.U8();
@@ -79,16 +81,93 @@ void DecodeCentralHeader(ByteCursor& c, std::uint64_t seq, const NameDecoding& n
   if (!c.Ok()) throw EZipEngine(kZipCommentError, ZipMessageText(kZipCommentError) + EntryPlace(seq), true);
 
   e.RawName.assign(name);
-  e.Name = DecodeEntryName(e.RawName, e.GeneralFlags, e.VersionMadeBy, e.HostSystem, names);
   e.IsEncrypted = (e.GeneralFlags & kFlagEncrypted) != 0;
   e.Extra.assign(extra);
   e.RawComment.assign(comment);
-  if (!comment.empty()) e.Comment = DecodeEntryText(e.RawComment, e.GeneralFlags, e.VersionMadeBy, e.HostSystem, names);
   e.UnpackedSize64 = e.UnpackedSize;
   e.PackedSize64 = e.PackedSize;
   e.LocalHeaderOffset64 = e.LocalHeaderOffset;
   if (!e.Extra.empty()) ApplyZip64Extra(e);
   e.LocalHeaderPosition = e.LocalHeaderOffset64;
+}
+
+// The decoded name and comment, and the one decision where the entry may
+// be written. A folder that a DOS-family tool stored without the trailing
+// "/" (its folder attribute set, no data) gets it, as its writer meant.
+void DecodeNames(ZipDirEntry& e, const NameDecoding& names) {
+  e.Name = DecodeEntryName(e.RawName, e.GeneralFlags, e.VersionMadeBy, e.HostSystem, names);
+  if (!e.RawComment.empty())
+    e.Comment = DecodeEntryText(e.RawComment, e.GeneralFlags, e.VersionMadeBy, e.HostSystem, names);
+  const std::uint32_t unixType = (e.ExternalAttr >> 16) & kUnixTypeMask;
+  if (!e.Name.empty() && e.Name.back() != '/' && (e.ExternalAttr & kDosDirectory) && e.UnpackedSize64 == 0 &&
+      (unixType == 0 || unixType == kUnixDirectory))
+    e.Name += '/';
+  e.Target = CheckEntryName(e.Name, true);
+}
+
+// Pages beyond the detector's answer to try for names that do not read as
+// meant in the configured ones: the OEM and ANSI pages of the languages this
+// program speaks (Latvian, Russian, English).
+constexpr int kOemCandidates[] = {775, 866, 850};
+constexpr int kAnsiCandidates[] = {1257, 1251, 1252};
+// Names looked at to judge a page; an archive of many thousands is judged by
+// this many, spread over it.
+constexpr std::size_t kNamesJudged = 2000;
+
+// True when at least four in five of `names` read as meant in `codePage`.
+bool MostlyLikely(const std::vector<const std::string*>& names, int codePage) {
+  std::size_t likely = 0;
+  for (const std::string* raw : names)
+    if (LikelyName(ToUtf8(*raw, codePage), codePage)) ++likely;
+  return likely * 5 >= names.size() * 4;
+}
+
+// The page `names` (stored bytes) were written in: `configured` when they
+// read as meant in it, else the detector's answer or a candidate that does.
+int PageOfNames(const std::vector<const std::string*>& names, int configured, const NameDecoding& decoding,
+                const int* candidates, std::size_t candidateCount) {
+  if (names.empty() || MostlyLikely(names, configured)) return configured;
+  std::vector<int> pages;
+  if (decoding.detector) {
+    std::string bytes;
+    for (const std::string* raw : names) (bytes += *raw) += '\n';
+    if (const int detected = decoding.detector(bytes); detected > 0) pages.push_back(detected);
+  }
+  pages.insert(pages.end(), candidates, candidates + candidateCount);
+  for (int page : pages)
+    if (page != configured && MostlyLikely(names, page)) return page;
+  return configured;
+}
+
+// The archive's decoding: the configured pages, or, when asked to detect,
+// the pages its names read as meant in.
+NameDecoding DecideNamePages(const std::vector<ZipDirEntry>& entries, const NameDecoding& configured) {
+  NameDecoding decided = configured;
+  if (!configured.detect || configured.chosenCodePage != 0) return decided;
+  std::vector<const std::string*> oem, ansi;
+  std::size_t nonAscii = 0;
+  for (const ZipDirEntry& e : entries)
+    if (!IsPlainAscii(e.RawName)) ++nonAscii;
+  const std::size_t step = std::max<std::size_t>(1, nonAscii / kNamesJudged);
+  std::size_t seen = 0;
+  for (const ZipDirEntry& e : entries) {
+    if (IsPlainAscii(e.RawName) || seen++ % step != 0) continue;
+    switch (KindOfName(e.RawName, e.GeneralFlags, e.VersionMadeBy, e.HostSystem, configured)) {
+      case NameKind::Oem:
+        oem.push_back(&e.RawName);
+        break;
+      case NameKind::Ansi:
+        ansi.push_back(&e.RawName);
+        break;
+      default:
+        break;
+    }
+  }
+  decided.oemCodePage = PageOfNames(oem, configured.oemCodePage, configured, kOemCandidates, std::size(kOemCandidates));
+  decided.ansiCodePage =
+      PageOfNames(ansi, configured.ansiCodePage, configured, kAnsiCandidates, std::size(kAnsiCandidates));
+  decided.detect = false;
+  return decided;
 }
 
 // The cursor stands at a central header; raises the failure that describes
@@ -145,7 +224,8 @@ std::vector<ZipDirEntry> DecodeCentralDirectory(std::string_view bytes, std::uin
   for (std::uint64_t seq = 1; seq <= count; ++seq) {
     CheckHeaderAt(c, bytes, seq, 0);
     entries.emplace_back();
-    DecodeCentralHeader(c, seq, names, entries.back());
+    DecodeCentralHeader(c, seq, entries.back());
+    DecodeNames(entries.back(), names);
   }
   return entries;
 }
@@ -400,21 +480,41 @@ void ZipDirReader::Read(std::vector<ZipDirEntry>& entries, ZipDirectoryInfo& inf
   bool onOneDisk = end.thisDisk == 0;
   const std::uint64_t readable = dir.size() / kCentralHeaderSize;
   entries.reserve(entries.size() + static_cast<std::size_t>(std::min(end.totalEntries, readable)));
+  std::vector<ZipDirEntry> all;
+  all.reserve(static_cast<std::size_t>(std::min(end.totalEntries, readable)));
   for (std::uint64_t seq = 1; seq <= end.totalEntries; ++seq) {
     CheckHeaderAt(c, dir, seq, info.directoryPosition);
-    ZipDirEntry e;
-    DecodeCentralHeader(c, seq, options_.names, e);
+    all.emplace_back();
+    DecodeCentralHeader(c, seq, all.back());
+  }
+  // More headers behind the last one counted: an end record that counts
+  // fewer entries than the directory holds. Every entry found is listed,
+  // and the disagreement reported.
+  const std::uint64_t counted = all.size();
+  while (end.totalEntries < kMaxEntries &&
+         c.Offset() + kCentralHeaderSize <= end.directoryEnd - info.directoryPosition &&
+         ByteCursor(std::string_view(dir).substr(c.Offset(), 4)).U32() == kCentralHeaderSig) {
+    all.emplace_back();
+    DecodeCentralHeader(c, all.size(), all.back());
+  }
+  if (all.size() != counted && warning_)
+    warning_(kZipMoreEntries, std::to_string(all.size()) + " entries found, " + std::to_string(counted) + " counted");
+
+  info.names = DecideNamePages(all, options_.names);
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    ZipDirEntry& e = all[i];
+    DecodeNames(e, info.names);
     lowestOffset = std::min(lowestOffset, e.LocalHeaderOffset64);
     if (e.DiskStart != 0) onOneDisk = false;
     ranges.push_back({e.LocalHeaderOffset64, kLocalHeaderSize + e.PackedSize64});
-
-    const bool dirOnly = e.Name.empty() || e.Name.back() == '/';
-    if (options_.useDirOnlyEntries || !dirOnly) {
-      entries.push_back(std::move(e));
-      if (newName_) newName_(static_cast<int>(seq), entries.back());
-    } else {
+    if (e.Name.empty()) {
+      if (warning_) warning_(kZipEmptyName, "entry " + std::to_string(i + 1));
+    } else if (e.IsFolder() && !options_.useDirOnlyEntries) {
       ++info.dirOnlyCount;
+      continue;
     }
+    entries.push_back(std::move(e));
+    if (newName_) newName_(static_cast<int>(i + 1), entries.back());
   }
   // Offsets are relative to the archive's start; data in front shifts them.
   const std::int64_t shift =

@@ -49,6 +49,7 @@ struct ZipDirectoryInfo {
   std::int64_t offsetShift = 0;
   bool zip64 = false;  // Zip64 end records were used
   ZipEndRecord end;    // as found
+  NameDecoding names;  // the code pages the names were read in
 };
 
 // A whole directory as read: the entries in directory order and what the

@@ -93,6 +93,8 @@ enum ZipMsg : int {
   kZipInsertDisk = 11046,
   kZipDirectoryName = 11047,
   kZipOverlappingEntries = 11048,
+  kZipMoreEntries = 11049,
+  kZipEmptyName = 11050,
 };
 
 // The text of `ident`; the missing-text form when the resource has none.
