@@ -15,9 +15,9 @@
 #include <unordered_map>
 #include <vector>
 
-#include "../ziplibs/common/UniqueFd.h"
 #include "ByteCursor.h"
 #include "FileSystem.h"
+#include "UniqueFd.h"
 #include "ZipDirReader.h"
 #include "ZipHeaders.h"
 #include "ZipMessages.h"
@@ -26,8 +26,6 @@
 namespace orn {
 
 namespace {
-
-using zipfmt::UniqueFd;
 
 // One buffer for file data; headers are read a record at a time.
 constexpr std::size_t kCopyBuffer = 256 * 1024;

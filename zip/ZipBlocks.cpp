@@ -179,8 +179,9 @@ const char* UnzipParamBlock::Keep(const std::string& text) {
 }
 
 UnzipParamBlock::UnzipParamBlock(TZipEngine& e, int libVersion, const std::string& archive,
-                                 const std::vector<std::string>& fileSpecs, const std::string& password,
-                                 unsigned passwordReqCount, const std::string& baseDir, OrnZipCallback callback) {
+                                 const std::vector<std::string>& fileSpecs, const std::vector<std::size_t>& entries,
+                                 const ZipDirectory* directory, const std::string& password, unsigned passwordReqCount,
+                                 const std::string& baseDir, OrnZipCallback callback) {
   const char* pw = password.empty() ? nullptr : Keep(password);
   const char* archiveName = Keep(archive);
   const int argc = static_cast<int>(fileSpecs.size());
@@ -216,6 +217,13 @@ UnzipParamBlock::UnzipParamBlock(TZipEngine& e, int libVersion, const std::strin
   b.NamesOemCodePage = names.oemCodePage;
   b.NamesAnsiCodePage = names.ansiCodePage;
   b.NamesChosenCodePage = names.chosenCodePage;
+  entries_.assign(entries.begin(), entries.end());
+  b.Entries = entries_.empty() ? nullptr : entries_.data();
+  b.EntryCount = static_cast<int32_t>(entries_.size());
+  if (directory) {
+    b.HostDirectory = directory;
+    b.HostDirectoryLayout = RecordLayout();
+  }
 }
 
 }  // namespace orn

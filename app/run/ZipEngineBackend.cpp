@@ -1,5 +1,6 @@
 #include "ZipEngineBackend.h"
 
+#include "DialogService.h"
 #include "OrnZipLib.h"
 #include "ZipEngine.h"
 #include "ZipMessages.h"
@@ -49,8 +50,11 @@ class ZipEngineBackend::EventScope {
       doExtract = false;
       Fail({1, ORN_ZE_CRC, forFile, "CRC error, not written"});
     };
-    engine.OnExtractSkipped = [this](TZipEngine&, const std::string& forFile, UnZipSkipTypes, int extError) {
-      Fail({1, extError, forFile, "not extracted"});
+    engine.OnExtractSkipped = [this](TZipEngine& sender, const std::string& forFile, UnZipSkipTypes type,
+                                     int extError) {
+      // A file left alone because the person said so is no failure.
+      if (type == stNoOverwrite || type == stFileExists) return;
+      Fail({1, extError, forFile, "not extracted: " + sender.SkipReason(forFile, type)});
     };
   }
   ~EventScope() {
@@ -76,7 +80,50 @@ class ZipEngineBackend::EventScope {
   decltype(TZipEngine::OnExtractSkipped) skipped_;
 };
 
-ZipEngineBackend::ZipEngineBackend(TZipEngine& engine) : engine_(engine) { ApplyArchiverSettings(engine_); }
+ZipEngineBackend::ZipEngineBackend(TZipEngine& engine) : engine_(engine), previousQuestions_(engine.Questions()) {
+  ApplyArchiverSettings(engine_);
+  engine_.SetQuestions(this);
+}
+
+ZipEngineBackend::~ZipEngineBackend() { engine_.SetQuestions(previousQuestions_); }
+
+void ZipEngineBackend::ShowMessage(const std::string& text) {
+  Dialogs().MessageDialog(text, "", DialogType::Information, kBtnOK);
+}
+
+std::optional<std::string> ZipEngineBackend::AskPassword(const std::string& caption, const std::string& prompt) {
+  return Dialogs().Password(caption, prompt);
+}
+
+bool ZipEngineBackend::AskOverwriteVolume(const std::string& question) {
+  return Dialogs().MessageDialog(question, "Confirm", DialogType::Warning, kBtnYes | kBtnNo) == kMrYes;
+}
+
+void ZipEngineBackend::LetWindowsRun() {
+  if (observer_) observer_->LetWindowsRun();
+}
+
+ZipQuestions::Overwrite ZipEngineBackend::AskOverwrite(const std::string& file, bool, bool writtenByThisJob,
+                                                       bool mayKeepBoth) {
+  if (!askReplace_ || !*askReplace_) return Overwrite::Replace;
+  switch ((*askReplace_)(file, writtenByThisJob, mayKeepBoth)) {
+    case ReplaceAnswer::Replace:
+      return Overwrite::Replace;
+    case ReplaceAnswer::KeepBoth:
+      return Overwrite::KeepBoth;
+    case ReplaceAnswer::Cancel:
+      return Overwrite::Cancel;
+    case ReplaceAnswer::Skip:
+      break;
+  }
+  return Overwrite::Skip;
+}
+
+void ZipEngineBackend::Open(const std::string& archivePath) {
+  // The listing is read once: an archive listed already is not read again
+  // (the engine reads it again itself when it has changed since).
+  if (engine_.ZipFileName() != archivePath) engine_.SetZipFileName(archivePath);
+}
 
 void ZipEngineBackend::SetVolumes(bool on, std::int64_t maxVolumeSize) {
   AddOpts add = engine_.AddOptions();
@@ -124,6 +171,7 @@ bool ZipEngineBackend::Test(const std::vector<std::string>& archiveFiles, std::s
 
 std::vector<std::string> ZipEngineBackend::List(const std::string& archivePath) {
   EventScope events(engine_, observer_);
+  engine_.SetNamesCodePage(0);
   engine_.SetZipFileName(archivePath);
   std::vector<std::string> names;
   for (const ZipDirEntry& e : engine_.DirEntries()) names.push_back(e.Name);
@@ -133,10 +181,47 @@ std::vector<std::string> ZipEngineBackend::List(const std::string& archivePath) 
 int ZipEngineBackend::Extract(const std::string& archivePath, const std::vector<std::string>& entries,
                               const std::string& baseDir) {
   EventScope events(engine_, observer_);
-  engine_.SetZipFileName(archivePath);
+  Open(archivePath);
   engine_.SetExtrBaseDir(baseDir);
   engine_.FSpecArgs = entries;
   engine_.Extract();
+  return engine_.SuccessCount();
+}
+
+ArchiveListing ZipEngineBackend::ListEntries(const std::string& archivePath, int codePage) {
+  EventScope events(engine_, observer_);
+  engine_.SetNamesCodePage(codePage);
+  engine_.SetZipFileName(archivePath);
+  ArchiveListing listing;
+  listing.readable = !engine_.ZipFileName().empty();
+  listing.entries.reserve(engine_.DirEntries().size());
+  for (const ZipDirEntry& e : engine_.DirEntries())
+    listing.entries.push_back(
+        {e.Name, e.IsFolder(), e.Target.verdict == NameVerdict::Unsafe ? e.Target.reason : std::string()});
+  const NameDecoding& read = engine_.NamesRead();
+  const NameDecoding configured = engine_.NamesDecoding();
+  listing.oemCodePage = read.oemCodePage;
+  listing.ansiCodePage = read.ansiCodePage;
+  listing.chosenCodePage = read.chosenCodePage;
+  listing.detected = read.oemCodePage != configured.oemCodePage || read.ansiCodePage != configured.ansiCodePage;
+  if (!events.failures.empty()) listing.problem = events.failures.front().Describe();
+  return listing;
+}
+
+int ZipEngineBackend::ExtractListed(const std::string& archivePath, const std::vector<std::size_t>& listed,
+                                    const ExtractRequest& request) {
+  EventScope events(engine_, observer_);
+  Open(archivePath);
+  const ExtrOpts previous = engine_.ExtrOptions();
+  ExtrOpts options;
+  if (request.withFolders) options.Include(ExtrDirNames);
+  if (!request.askReplace) options.Include(ExtrOverWrite);
+  engine_.SetExtrOptions(options);
+  engine_.SetExtrBaseDir(request.baseDir);
+  askReplace_ = &request.askReplace;
+  engine_.ExtractEntries(listed);
+  askReplace_ = nullptr;
+  engine_.SetExtrOptions(previous);
   return engine_.SuccessCount();
 }
 

@@ -38,7 +38,9 @@ TEST(ZipNameRule, EachCaseOfTheOneRule) {
     orn::SafeName safe = orn::CheckEntryName(c.name, true);
     EXPECT_EQ(safe.verdict, c.verdict) << c.what;
     EXPECT_EQ(safe.path, c.path) << c.what;
-    if (c.verdict == orn::NameVerdict::Unsafe) EXPECT_FALSE(safe.reason.empty()) << c.what;
+    if (c.verdict == orn::NameVerdict::Unsafe) {
+      EXPECT_FALSE(safe.reason.empty()) << c.what;
+    }
   }
   // A zero byte inside the stored bytes is refused.
   EXPECT_EQ(orn::CheckEntryName(std::string("a\0/../b", 7), true).verdict, orn::NameVerdict::Unsafe);

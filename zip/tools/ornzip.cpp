@@ -29,7 +29,7 @@ constexpr int kWrongUsage = 2;
 const char kUsage[] =
     "usage: ornzip list [-v] [-O CODEPAGE] ARCHIVE\n"
     "       ornzip add [-r] [-y] [-0..-9 | --best] [-s SIZE] ARCHIVE FILE...\n"
-    "       ornzip extract [-j] [-O CODEPAGE] ARCHIVE DIR [NAME...]\n"
+    "       ornzip extract [-j] [-O CODEPAGE] [-@] ARCHIVE DIR [NAME...]\n"
     "       ornzip test [-O CODEPAGE] ARCHIVE\n"
     "       ornzip sfx [--message TEXT] [--dir FOLDER] [--always | --never] ARCHIVE.zip\n"
     "       ornzip --help | --version\n"
@@ -40,7 +40,8 @@ const char kUsage[] =
     "an ARCHIVE ending in .exe that does not exist becomes a self-extractor.\n"
     "extract and test take a volume set through its last volume.\n"
     "sfx makes ARCHIVE.exe, which extracts itself, and removes ARCHIVE.zip.\n"
-    "extract -j writes every entry into DIR itself, without stored folders.\n"
+    "extract -j writes every entry into DIR itself, without stored folders;\n"
+    "extract -@ also takes the names on standard input, one a line (as list prints them).\n"
     "list shows control characters in names as \\xNN.\n"
     "Names without the UTF-8 mark are read in the code page of the language chosen\n"
     "in Params.ini, or the one their letters show; -O reads them in CODEPAGE\n"
@@ -102,31 +103,6 @@ bool TakeCodePage(std::vector<std::string>& args, std::size_t at, TZipEngine& zi
   return true;
 }
 
-const char* SkipReason(UnZipSkipTypes type) {
-  switch (type) {
-    case stOnFreshen:
-      return "not newer";
-    case stNoOverwrite:
-    case stFileExists:
-      return "a file of that name exists";
-    case stBadPassword:
-      return "wrong password";
-    case stNoEncryptionKey:
-      return "encrypted, no password";
-    case stCompressionUnknown:
-      return "compression method not supported";
-    case stUnknownZipHost:
-      return "unknown host system";
-    case stZipFileFormatWrong:
-      return "damaged entry";
-    case stGeneralExtractError:
-      return "could not be written";
-    case stUnsafePath:
-      return "unsafe name";
-  }
-  return "skipped";
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -184,7 +160,7 @@ int main(int argc, char** argv) {
       if (verbose) {
         out += VerboseLine(e);
       } else {
-        out += orn::PrintableName(e.Name);
+        orn::AppendPrintable(out, e.Name);
         out += '\n';
       }
     }
@@ -230,10 +206,15 @@ int main(int argc, char** argv) {
     const bool test = command == "test";
     ExtrOpts options{ExtrDirNames, ExtrOverWrite};
     std::size_t i = 0;
+    bool namesOnInput = false;
     for (bool more = true; more;) {
       more = false;
       if (!test && i < args.size() && args[i] == "-j") {
         options.Exclude(ExtrDirNames);
+        ++i;
+        more = true;
+      } else if (!test && i < args.size() && args[i] == "-@") {
+        namesOnInput = true;
         ++i;
         more = true;
       } else if (i < args.size() && args[i] == "-O") {
@@ -250,17 +231,31 @@ int main(int argc, char** argv) {
     if (!open(args[i])) return kLessThanAsked;
 
     std::vector<std::string> notDone;
-    zip.OnExtractSkipped = [&notDone](TZipEngine&, const std::string& forFile, UnZipSkipTypes type, int) {
-      notDone.push_back(forFile + " (" + SkipReason(type) + ")");
+    zip.OnExtractSkipped = [&notDone](TZipEngine& sender, const std::string& forFile, UnZipSkipTypes type, int) {
+      notDone.push_back(orn::PrintableName(forFile) + " (" + sender.SkipReason(forFile, type) + ")");
     };
     // Data that fails its CRC never replaces a file: the entry is reported.
     zip.OnCRC32Error = [&notDone](TZipEngine&, const std::string& forFile, unsigned, unsigned, bool& doExtract) {
       doExtract = false;
-      notDone.push_back(forFile + " (CRC error)");
+      notDone.push_back(orn::PrintableName(forFile) + " (CRC error)");
     };
     if (!test) zip.SetExtrBaseDir(args[i + 1]);
     zip.FSpecArgs.assign(args.begin() + static_cast<long>(i + needed), args.end());
-    const bool all = zip.FSpecArgs.empty();
+    if (namesOnInput) {
+      char* line = nullptr;
+      std::size_t capacity = 0;
+      for (ssize_t n; (n = ::getline(&line, &capacity, stdin)) > 0;) {
+        std::string name(line, static_cast<std::size_t>(n));
+        while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
+        if (!name.empty()) zip.FSpecArgs.push_back(std::move(name));
+      }
+      std::free(line);
+      if (zip.FSpecArgs.empty()) {
+        std::fprintf(stderr, "ornzip: no names on standard input\n");
+        return kLessThanAsked;
+      }
+    }
+    const bool all = zip.FSpecArgs.empty() && !namesOnInput;
     if (zip.Count() > 0) zip.Extract();
     const char* verb = test ? "tested" : "extracted";
     for (const std::string& entry : notDone) std::fprintf(stderr, "ornzip: not %s: %s\n", verb, entry.c_str());

@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> names(argv + i, argv + argc);
 
   if (cmd == "l") {
-    orn::zipfmt::UniqueFd fd(::open(archive.c_str(), O_RDONLY));
+    orn::UniqueFd fd(::open(archive.c_str(), O_RDONLY));
     try {
       auto cd = orn::zipfmt::ReadCentralDirectory(fd.Get(), archive);
       for (const auto& e : cd.entries)

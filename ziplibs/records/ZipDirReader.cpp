@@ -148,6 +148,7 @@ NameDecoding DecideNamePages(const std::vector<ZipDirEntry>& entries, const Name
   std::size_t nonAscii = 0;
   for (const ZipDirEntry& e : entries)
     if (!IsPlainAscii(e.RawName)) ++nonAscii;
+  if (nonAscii == 0) return decided;
   const std::size_t step = std::max<std::size_t>(1, nonAscii / kNamesJudged);
   std::size_t seen = 0;
   for (const ZipDirEntry& e : entries) {
@@ -501,8 +502,12 @@ void ZipDirReader::Read(std::vector<ZipDirEntry>& entries, ZipDirectoryInfo& inf
     warning_(kZipMoreEntries, std::to_string(all.size()) + " entries found, " + std::to_string(counted) + " counted");
 
   info.names = DecideNamePages(all, options_.names);
-  for (std::size_t i = 0; i < all.size(); ++i) {
-    ZipDirEntry& e = all[i];
+  // Usually every entry is kept: the entries are decoded where they stand.
+  const bool inPlace = options_.useDirOnlyEntries && entries.empty();
+  if (inPlace) entries.swap(all);
+  std::vector<ZipDirEntry>& decoded = inPlace ? entries : all;
+  for (std::size_t i = 0; i < decoded.size(); ++i) {
+    ZipDirEntry& e = decoded[i];
     DecodeNames(e, info.names);
     lowestOffset = std::min(lowestOffset, e.LocalHeaderOffset64);
     if (e.DiskStart != 0) onOneDisk = false;
@@ -513,8 +518,8 @@ void ZipDirReader::Read(std::vector<ZipDirEntry>& entries, ZipDirectoryInfo& inf
       ++info.dirOnlyCount;
       continue;
     }
-    entries.push_back(std::move(e));
-    if (newName_) newName_(static_cast<int>(i + 1), entries.back());
+    if (!inPlace) entries.push_back(std::move(e));
+    if (newName_) newName_(static_cast<int>(i + 1), inPlace ? e : entries.back());
   }
   // Offsets are relative to the archive's start; data in front shifts them.
   const std::int64_t shift =

@@ -96,6 +96,32 @@ class ZipDirReader {
   NewName newName_;
 };
 
+// Whether a host and a library may hand each other the directory as read
+// (the unzip block's HostDirectory): the same only when both were built from
+// this record layer with the same compiler and C++ library. The revision is
+// raised when a record type changes its meaning without changing its size.
+constexpr std::uint32_t kRecordLayoutRevision = 1;
+constexpr std::uint32_t RecordLayout() {
+  std::uint32_t hash = 2166136261u;
+  auto mix = [&hash](std::uint64_t value) {
+    for (int i = 0; i < 8; ++i) {
+      hash ^= static_cast<std::uint32_t>((value >> (8 * i)) & 0xFF);
+      hash *= 16777619u;
+    }
+  };
+  for (const char* p = __VERSION__; *p; ++p) mix(static_cast<unsigned char>(*p));
+  mix(sizeof(ZipDirEntry));
+  mix(alignof(ZipDirEntry));
+  mix(sizeof(ZipDirectory));
+  mix(sizeof(ZipDirectoryInfo));
+  mix(sizeof(std::string));
+  mix(kRecordLayoutRevision);
+#ifdef _GLIBCXX_USE_CXX11_ABI
+  mix(_GLIBCXX_USE_CXX11_ABI);
+#endif
+  return hash;
+}
+
 // Decodes `count` central headers from `bytes`, the directory as one run of
 // bytes (read across the volumes of a set), names as `names` say. Raises
 // EZipEngine (11013, 11015, 11017, 11022) for a header cut off or damaged.

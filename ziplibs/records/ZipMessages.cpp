@@ -41,6 +41,7 @@ constexpr MessageText kTexts[] = {
     {10502, "Encrypted entries are skipped: no password given"},
     {10503, "The decompression library is too old for this extraction"},
     {10504, "Entries skipped, their names are unsafe"},
+    {10505, "No entry of the archive matches"},
     {10601, "Compression library loaded"},
     {10602, "The compression library lacks its entry point OrnZipExec"},
     {10603, "The compression library lacks its entry point GetOrnZipVersion"},

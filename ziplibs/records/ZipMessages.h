@@ -34,6 +34,7 @@ enum ZipMsg : int {
   kZipExtractNoPassword = 10502,
   kZipLibTooOld = 10503,
   kZipUnsafeEntry = 10504,
+  kZipNoMatch = 10505,
   kZipZipLibTrace = 10601,
   kZipZipLibNoExec = 10602,
   kZipZipLibNoVersion = 10603,

@@ -156,8 +156,42 @@ std::string DecodeEntryName(const std::string& stored, std::uint16_t flags, std:
 
 std::string MatchingForm(const std::string& name) { return ForwardSlashes(name); }
 
+namespace {
+
+// The common case, decided in one pass without splitting: a relative name
+// of plain parts ("a/b.txt", a folder "a/b/"), no backslash, no drive, no
+// zero byte, no empty, "." or ".." part. Its path is the name (without a
+// folder's trailing "/").
+bool PlainRelativeName(const std::string& name) {
+  if (name.empty() || name[0] == '/' || (name.size() >= 2 && name[1] == ':')) return false;
+  std::size_t partStart = 0;
+  for (std::size_t i = 0; i <= name.size(); ++i) {
+    const char c = i < name.size() ? name[i] : '/';
+    if (c == '\\' || c == '\0') return false;
+    if (c != '/') continue;
+    const std::size_t length = i - partStart;
+    const bool last = i >= name.size() - (name.back() == '/' ? 1 : 0);
+    if (length == 0 && !(last && i == name.size())) return false;
+    if ((length == 1 && name[partStart] == '.') ||
+        (length == 2 && name[partStart] == '.' && name[partStart + 1] == '.'))
+      return false;
+    partStart = i + 1;
+  }
+  return true;
+}
+
+}  // namespace
+
 SafeName CheckEntryName(const std::string& name, bool keepDirs) {
   SafeName result;
+  if (PlainRelativeName(name)) {
+    result.verdict = NameVerdict::Write;
+    const std::size_t end = name.back() == '/' ? name.size() - 1 : name.size();
+    // Without folders, what follows the last "/" (npos + 1 is 0: none).
+    const std::size_t start = keepDirs ? 0 : name.rfind('/', end - 1) + 1;
+    result.path = name.substr(start, end - start);
+    return result;
+  }
   if (name.empty()) {
     result.reason = "empty name";
     return result;
@@ -236,7 +270,18 @@ bool LikelyName(const std::string& name, int codePage) {
 
 std::string PrintableName(const std::string& name) {
   std::string out;
-  out.reserve(name.size());
+  AppendPrintable(out, name);
+  return out;
+}
+
+void AppendPrintable(std::string& out, const std::string& name) {
+  if (std::none_of(name.begin(), name.end(), [](char ch) {
+        const unsigned char c = static_cast<unsigned char>(ch);
+        return c < 0x20 || c == 0x7F;
+      })) {
+    out += name;
+    return;
+  }
   for (const char ch : name) {
     const unsigned char c = static_cast<unsigned char>(ch);
     if (c >= 0x20 && c != 0x7F) {
@@ -248,7 +293,6 @@ std::string PrintableName(const std::string& name) {
     out += kHex[c >> 4];
     out += kHex[c & 0xF];
   }
-  return out;
 }
 
 bool LinkStaysInside(const std::string& linkPath, const std::string& target, std::vector<std::string>* visited) {

@@ -93,6 +93,7 @@ bool LikelyName(const std::string& name, int codePage);
 
 // A name for a listing: control bytes (NUL, newline ...) shown as "\xNN".
 std::string PrintableName(const std::string& name);
+void AppendPrintable(std::string& out, const std::string& name);
 
 // True when a symbolic link stored at `linkPath` (a safe relative path) with
 // the target `target` resolves inside the extraction folder. Absolute
