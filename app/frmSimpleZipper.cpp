@@ -421,7 +421,10 @@ void TfrmSimplyZIP::SpeedButton3Click() {
             std::to_string(lastRequested_) + ")";
   if (outcome.keptExisting > 0)
     text += "\n" + msgKeptExisting_->text().toStdString() + " (" + std::to_string(outcome.keptExisting) + ")";
-  for (std::size_t i = 0; i < outcome.failures.size() && i < 10; ++i) text += "\n" + outcome.failures[i];
+  // Why, as the engine said it; the first few are enough to act on.
+  constexpr std::size_t kShown = 5;
+  for (std::size_t i = 0; i < outcome.failures.size() && i < kShown; ++i) text += "\n" + outcome.failures[i];
+  if (outcome.failures.size() > kShown) text += "\n...";
   orn::Dialogs().MessageDialog(text, "", incomplete ? orn::DialogType::Warning : orn::DialogType::Information,
                                orn::kBtnOK);
 }

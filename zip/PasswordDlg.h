@@ -10,8 +10,8 @@
 class TPasswordDlg {
  public:
   // Caption from identifier 10154 (the missing-text form when absent), prompt
-  // from 10155 or 10156 (empty when absent); asked through `questions`
-  // (none: nobody answers).
+  // from 10155, 10156 or 10157 (empty when absent); asked through
+  // `questions` (none: nobody answers).
   TPasswordDlg(int promptIdent, orn::ZipQuestions* questions);
   // The typed text; empty when cancelled. At most 80 characters are kept.
   std::string ShowModalPwdDlg();

@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <new>
+#include <stdexcept>
 
 #include "CodePage.h"
 #include "FileSystem.h"
@@ -104,6 +105,12 @@ std::string TZipEngine::TemporaryZipName() {
 void TZipEngine::List() { lister_->List(); }
 const ZipDirEntries& TZipEngine::DirEntries() const { return lister_->Entries(); }
 const orn::ZipDirectoryInfo& TZipEngine::Listed() const { return lister_->Directory().info; }
+
+void TZipEngine::SetAddAesKeyBits(int bits) {
+  if (bits != 0 && bits != 128 && bits != 192 && bits != 256)
+    throw std::invalid_argument("AES keys have 128, 192 or 256 bits, not " + std::to_string(bits));
+  addAesKeyBits_ = bits;
+}
 
 void TZipEngine::Add() { adder_->Add(); }
 bool TZipEngine::AddRunning() const { return adder_->Running(); }

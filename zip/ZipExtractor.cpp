@@ -34,8 +34,9 @@ std::string ZipExtractor::SkipReason(const std::string& forFile, UnZipSkipTypes 
     case stNoEncryptionKey:
       return "encrypted, no password";
     case stCompressionUnknown:
-      if (entry && (entry->Method == kMethodAes || (entry->GeneralFlags & kFlagStrongEncryption)))
-        return "AES-encrypted, not supported";
+      if (entry && (entry->GeneralFlags & kFlagStrongEncryption)) return "strong encryption, not supported";
+      // AES entries are read; one lands here when its inner method is not.
+      if (entry && entry->Method == kMethodAes) return "AES-encrypted with a method not supported";
       if (entry) {
         const std::string method = MethodName(entry->Method);
         return "compression method " + std::to_string(entry->Method) + (method.empty() ? "" : ", " + method) +
@@ -131,11 +132,7 @@ void ZipExtractor::Run(std::vector<std::size_t> indexes, const std::vector<std::
 
   unsigned reqCount = engine_.PasswordReqCount();
   bool anyEncrypted = false;
-  for (std::size_t i : indexes) {
-    const ZipDirEntry& e = directory.entries[i];
-    // AES entries are told apart when they are skipped.
-    anyEncrypted = anyEncrypted || (e.IsEncrypted && e.Method != kMethodAes);
-  }
+  for (std::size_t i : indexes) anyEncrypted = anyEncrypted || directory.entries[i].IsEncrypted;
   if (engine_.Unattended() && engine_.Password().empty() && !engine_.OnPasswordError && anyEncrypted) {
     reqCount = 0;
     engine_.ShowZipMessage(kZipExtractNoPassword);

@@ -4,9 +4,15 @@
 // its identifier. The exit status is 0 only when the command did all it was
 // asked, 1 when it did less (and says what was not done), 2 for a wrong
 // command line.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,10 +33,10 @@ constexpr int kLessThanAsked = 1;
 constexpr int kWrongUsage = 2;
 
 const char kUsage[] =
-    "usage: ornzip list [-v] [-O CODEPAGE] ARCHIVE\n"
-    "       ornzip add [-r] [-y] [-0..-9 | --best] [-s SIZE] ARCHIVE FILE...\n"
-    "       ornzip extract [-j] [-O CODEPAGE] [-@] ARCHIVE DIR [NAME...]\n"
-    "       ornzip test [-O CODEPAGE] ARCHIVE\n"
+    "usage: ornzip list [-v] [-O CODEPAGE] [PASSWORD] ARCHIVE\n"
+    "       ornzip add [-r] [-y] [-0..-9 | --best] [-s SIZE] [--aes 128|192|256] [PASSWORD] ARCHIVE FILE...\n"
+    "       ornzip extract [-j] [-O CODEPAGE] [-@] [PASSWORD] ARCHIVE DIR [NAME...]\n"
+    "       ornzip test [-O CODEPAGE] [PASSWORD] ARCHIVE\n"
     "       ornzip sfx [--message TEXT] [--dir FOLDER] [--always | --never] ARCHIVE.zip\n"
     "       ornzip --help | --version\n"
     "\n"
@@ -42,6 +48,10 @@ const char kUsage[] =
     "sfx makes ARCHIVE.exe, which extracts itself, and removes ARCHIVE.zip.\n"
     "extract -j writes every entry into DIR itself, without stored folders;\n"
     "extract -@ also takes the names on standard input, one a line (as list prints them).\n"
+    "PASSWORD is -P TEXT or --password-file FILE (its first line; the file must\n"
+    "be readable by its owner only). add encrypts with AES (256-bit keys unless\n"
+    "--aes says otherwise); extract and test read AES and the traditional zip\n"
+    "encryption. Passwords have at most 80 characters.\n"
     "list shows control characters in names as \\xNN.\n"
     "Names without the UTF-8 mark are read in the code page of the language chosen\n"
     "in Params.ini, or the one their letters show; -O reads them in CODEPAGE\n"
@@ -75,6 +85,60 @@ int LanguageCharset() {
   return dictionary.CharsetOf(values.language);
 }
 
+constexpr std::size_t kMaxPassword = 80;  // what the password window and the libraries' questions carry
+
+// The password in the first line of `path`. The file must be a plain file
+// that only its owner may read or write: a password lying open to others is
+// refused, not used. Nothing (said on standard error) when it cannot be.
+std::optional<std::string> PasswordFromFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    std::fprintf(stderr, "ornzip: cannot read the password file %s: %s\n", path.c_str(), std::strerror(errno));
+    return std::nullopt;
+  }
+  struct stat st {};
+  std::string text;
+  const bool plain = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (plain && (st.st_mode & 077) == 0) {
+    char buf[4096];
+    ssize_t n;
+    while (text.size() < 4096 && (n = ::read(fd, buf, sizeof buf)) > 0) text.append(buf, std::size_t(n));
+  }
+  ::close(fd);
+  if (!plain) {
+    std::fprintf(stderr, "ornzip: the password file %s is not a plain file\n", path.c_str());
+    return std::nullopt;
+  }
+  if ((st.st_mode & 077) != 0) {
+    std::fprintf(stderr,
+                 "ornzip: the password file %s may be read or changed by others (mode %03o); "
+                 "make it private first: chmod 600 %s\n",
+                 path.c_str(), unsigned(st.st_mode & 0777), path.c_str());
+    return std::nullopt;
+  }
+  text = text.substr(0, text.find('\n'));
+  if (!text.empty() && text.back() == '\r') text.pop_back();
+  if (text.empty()) {
+    std::fprintf(stderr, "ornzip: the password file %s has no password on its first line\n", path.c_str());
+    return std::nullopt;
+  }
+  return text;
+}
+
+// Takes "-P TEXT" or "--password-file FILE" at args[i] (moving i past it).
+// Nothing when args[i] is neither; false in `ok` when it is one but unusable.
+bool TakePassword(const std::vector<std::string>& args, std::size_t& i, std::string& password, bool& ok) {
+  if ((args[i] != "-P" && args[i] != "--password-file") || i + 1 >= args.size()) return false;
+  std::optional<std::string> given =
+      args[i] == "-P" ? std::optional<std::string>(args[i + 1]) : PasswordFromFile(args[i + 1]);
+  i += 1;
+  ok = given.has_value() && !given->empty() && given->size() <= kMaxPassword;
+  if (given && given->size() > kMaxPassword)
+    std::fprintf(stderr, "ornzip: a password has at most %zu characters\n", kMaxPassword);
+  if (ok) password = *given;
+  return true;
+}
+
 std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
 
 // One line of `list -v`: size, packed size, date, time, CRC, name.
@@ -89,17 +153,15 @@ std::string VerboseLine(const ZipDirEntry& e) {
   return line + orn::PrintableName(e.Name) + "\n";
 }
 
-// Takes "-O CODEPAGE" off the front of `args` into the engine; false for a
-// page this program cannot read.
-bool TakeCodePage(std::vector<std::string>& args, std::size_t at, TZipEngine& zip) {
-  if (args.size() < at + 2) return false;
-  const int page = orn::CodePageFromName(args[at + 1]);
-  if (page == 0) {
-    std::fprintf(stderr, "ornzip: unknown code page %s\n", args[at + 1].c_str());
-    return false;
-  }
+// Takes "-O CODEPAGE" at args[i] (moving i past it) into the engine. Nothing
+// when args[i] is not one; false in `ok` for a page this program cannot read.
+bool TakeCodePage(const std::vector<std::string>& args, std::size_t& i, TZipEngine& zip, bool& ok) {
+  if (args[i] != "-O") return false;
+  const int page = i + 1 < args.size() ? orn::CodePageFromName(args[i + 1]) : 0;
+  ok = page != 0;
+  if (!ok) std::fprintf(stderr, "ornzip: unknown code page %s\n", i + 1 < args.size() ? args[i + 1].c_str() : "");
   zip.SetNamesCodePage(page);
-  args.erase(args.begin() + static_cast<long>(at), args.begin() + static_cast<long>(at) + 2);
+  i += 1;
   return true;
 }
 
@@ -118,6 +180,8 @@ int main(int argc, char** argv) {
     return kDone;
   }
   zip.SetUnattended(true);
+  // Nobody can answer a question here: the password given is the only one tried.
+  zip.SetPasswordReqCount(0);
   zip.SetNamesCharset(LanguageCharset());
   bool failed = false;
   zip.OnMessage = [&failed](TZipEngine& sender, int errCode, const std::string& message) {
@@ -140,18 +204,22 @@ int main(int argc, char** argv) {
     return !zip.ZipFileName().empty();
   };
 
+  std::string password;
+  bool passwordOk = true;
+  bool codePageOk = true;
   if (command == "list") {
     bool verbose = false;
-    for (bool more = true; more;) {
-      more = false;
-      if (!args.empty() && args[0] == "-v") {
-        verbose = more = true;
-        args.erase(args.begin());
-      } else if (!args.empty() && args[0] == "-O") {
-        if (!TakeCodePage(args, 0, zip)) return kWrongUsage;
-        more = true;
-      }
+    std::size_t i = 0;
+    for (; i < args.size(); ++i) {
+      if (args[i] == "-v")
+        verbose = true;
+      else if (TakeCodePage(args, i, zip, codePageOk))
+        continue;
+      else if (!TakePassword(args, i, password, passwordOk))  // taken for scripts' sake; listing needs none
+        break;
     }
+    if (!passwordOk || !codePageOk) return kWrongUsage;
+    args.erase(args.begin(), args.begin() + static_cast<long>(i));
     if (args.size() != 1 || args[0].rfind("-", 0) == 0) return Usage(false);
     if (!open(args[0])) return kLessThanAsked;
     std::string out;
@@ -178,7 +246,13 @@ int main(int argc, char** argv) {
         zip.SetAddStoreLinks(true);
       else if (args[i] == "--best")
         zip.SetAddBest(true);
-      else if (args[i] == "-s" && i + 1 < args.size()) {
+      else if (args[i] == "--aes" && i + 1 < args.size()) {
+        const std::string bits = args[++i];
+        if (bits != "128" && bits != "192" && bits != "256") return Usage(false);
+        zip.SetAddAesKeyBits(std::atoi(bits.c_str()));
+      } else if (TakePassword(args, i, password, passwordOk)) {
+        if (!passwordOk) return kWrongUsage;
+      } else if (args[i] == "-s" && i + 1 < args.size()) {
         char* end = nullptr;
         const long long size = std::strtoll(args[++i].c_str(), &end, 10);
         if (size <= 0 || end == nullptr || *end != '\0') return Usage(false);
@@ -192,6 +266,15 @@ int main(int argc, char** argv) {
         return Usage(false);
     }
     if (args.size() - i < 2) return Usage(false);
+    if (zip.AddAesKeyBits() != 0 && password.empty()) {
+      std::fputs("ornzip: --aes needs a password: -P TEXT or --password-file FILE\n", stderr);
+      return kWrongUsage;
+    }
+    if (!password.empty()) {
+      options.Include(AddEncrypt);
+      zip.SetPassword(password);
+      if (zip.AddAesKeyBits() == 0) zip.SetAddAesKeyBits(256);
+    }
     zip.SetAddOptions(options);
     zip.SetZipFileName(args[i]);
     if (zip.ZipFileName().empty()) zip.SetZipFileName(args[i]);  // a listing failure already reported
@@ -207,21 +290,18 @@ int main(int argc, char** argv) {
     ExtrOpts options{ExtrDirNames, ExtrOverWrite};
     std::size_t i = 0;
     bool namesOnInput = false;
-    for (bool more = true; more;) {
-      more = false;
-      if (!test && i < args.size() && args[i] == "-j") {
+    for (; i < args.size(); ++i) {
+      if (!test && args[i] == "-j")
         options.Exclude(ExtrDirNames);
-        ++i;
-        more = true;
-      } else if (!test && i < args.size() && args[i] == "-@") {
+      else if (!test && args[i] == "-@")
         namesOnInput = true;
-        ++i;
-        more = true;
-      } else if (i < args.size() && args[i] == "-O") {
-        if (!TakeCodePage(args, i, zip)) return kWrongUsage;
-        more = true;
-      }
+      else if (TakeCodePage(args, i, zip, codePageOk))
+        continue;
+      else if (!TakePassword(args, i, password, passwordOk))
+        break;
     }
+    if (!passwordOk || !codePageOk) return kWrongUsage;
+    zip.SetPassword(password);
     const std::size_t needed = test ? 1 : 2;
     if (args.size() - i < needed || (test && args.size() - i != 1)) return Usage(false);
     for (std::size_t k = i; k < i + needed; ++k)

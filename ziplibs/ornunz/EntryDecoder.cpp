@@ -28,6 +28,15 @@ thread_local DecompressorHolder tDecompressor;
 thread_local Scratch tIn;
 thread_local Scratch tOut;
 
+DecodeResult Failed(int code, std::string text) {
+  DecodeResult r;
+  r.errorCode = code;
+  r.error = std::move(text);
+  return r;
+}
+
+}  // namespace
+
 bool WriteAll(int fd, const char* p, std::size_t n) {
   while (n > 0) {
     ssize_t w = ::write(fd, p, n);
@@ -38,15 +47,6 @@ bool WriteAll(int fd, const char* p, std::size_t n) {
   }
   return true;
 }
-
-DecodeResult Failed(int code, std::string text) {
-  DecodeResult r;
-  r.errorCode = code;
-  r.error = std::move(text);
-  return r;
-}
-
-}  // namespace
 
 namespace {
 
@@ -66,8 +66,7 @@ std::size_t ReadSome(int fd, char* p, std::size_t size, std::uint64_t offset) {
 
 DecodeResult DecodeEntry(const DecodeJob& job) {
   const ZipDirEntry& e = *job.entry;
-  if (e.Method != kMethodStore && e.Method != kMethodDeflate)
-    return Failed(ORN_ZE_FORMAT, "Compression method " + std::to_string(e.Method) + " not supported: " + e.Name);
+  if (e.Method != kMethodStore && e.Method != kMethodDeflate) return DecodeLayered(job);
   std::uint64_t csize = e.PackedSize64;
   std::uint64_t offset = job.dataOffset;
   // A small entry is read with its local header in one go (one read per

@@ -38,10 +38,17 @@ constexpr std::uint16_t kFlagDescriptor = 0x0008;
 constexpr std::uint16_t kFlagStrongEncryption = 0x0040;
 constexpr std::uint16_t kFlagUtf8Name = 0x0800;
 
-// Compression methods this program writes and names.
+// Compression methods.
 constexpr std::uint16_t kMethodStore = 0;
 constexpr std::uint16_t kMethodDeflate = 8;
+constexpr std::uint16_t kMethodDeflate64 = 9;
+constexpr std::uint16_t kMethodBzip2 = 12;
+constexpr std::uint16_t kMethodLzma = 14;
+constexpr std::uint16_t kMethodZstd = 93;
+constexpr std::uint16_t kMethodXz = 95;
 constexpr std::uint16_t kMethodAes = 99;  // AES-encrypted; the real method is in the extra field
+// General purpose bit 1 of an LZMA entry: its stream ends with a marker.
+constexpr std::uint16_t kFlagLzmaEndMarker = 0x0002;
 
 // A method's name for messages ("Deflate64", "PPMd"); empty when unknown.
 std::string MethodName(std::uint16_t method);
@@ -69,6 +76,7 @@ constexpr std::uint32_t kUnixSymlink = 0120000;
 constexpr std::uint16_t kVersionStore = 10;
 constexpr std::uint16_t kVersionDeflate = 20;
 constexpr std::uint16_t kVersionZip64 = 45;
+constexpr std::uint16_t kVersionAes = 51;
 
 // What the classic 16- and 32-bit fields hold; beyond, Zip64 records.
 constexpr std::uint64_t kMax32 = 0xFFFFFFFFull;
