@@ -1,5 +1,7 @@
 #include "ZipEngineBackend.h"
 
+#include <optional>
+
 #include "DialogService.h"
 #include "OrnZipLib.h"
 #include "ZipEngine.h"
@@ -47,20 +49,22 @@ class ZipEngineBackend::EventScope {
         if (observer_) observer_->OnMessage(code, text);
         return;
       }
-      Fail({1, ident, "", text});
+      Flush();
+      pending_ = BackendFailure{1, ident, "", text};
     };
     engine.OnCRC32Error = [this](TZipEngine&, const std::string& forFile, unsigned, unsigned, bool& doExtract) {
       doExtract = false;
-      Fail({1, ORN_ZE_CRC, forFile, "CRC error, not written"});
+      Merge({1, ORN_ZE_CRC, forFile, "CRC error, not written"}, false);
     };
     engine.OnExtractSkipped = [this](TZipEngine& sender, const std::string& forFile, UnZipSkipTypes type,
                                      int extError) {
       // A file left alone because the person said so is no failure.
       if (type == stNoOverwrite || type == stFileExists) return;
-      Fail({1, extError, forFile, "not extracted: " + sender.SkipReason(forFile, type)});
+      Merge({1, extError, forFile, "not extracted: " + sender.SkipReason(forFile, type)}, true);
     };
   }
   ~EventScope() {
+    Flush();
     engine_.OnProgress = progress_;
     engine_.OnMessage = message_;
     engine_.OnCRC32Error = crc_;
@@ -68,13 +72,39 @@ class ZipEngineBackend::EventScope {
   }
 
   void Fail(const BackendFailure& failure) {
-    failures.push_back(failure);
+    Flush();
+    failures_.push_back(failure);
     if (observer_) observer_->OnFailure(failure);
   }
 
-  std::vector<BackendFailure> failures;
+  const std::vector<BackendFailure>& Failures() {
+    Flush();
+    return failures_;
+  }
 
  private:
+  // The library says why an entry failed ("Damaged data: NAME") and then
+  // that it was left out: one failure for both, in the library's words when
+  // `libraryWords`, else in the later event's.
+  void Merge(BackendFailure failure, bool libraryWords) {
+    const std::string& text = pending_ ? pending_->text : std::string();
+    if (pending_ && text.size() >= failure.file.size() &&
+        text.compare(text.size() - failure.file.size(), failure.file.size(), failure.file) == 0) {
+      if (libraryWords) failure = {1, pending_->ident, failure.file, text};
+      pending_.reset();
+    }
+    Fail(failure);
+  }
+
+  void Flush() {
+    if (!pending_) return;
+    const BackendFailure failure = std::move(*pending_);
+    pending_.reset();
+    Fail(failure);
+  }
+
+  std::vector<BackendFailure> failures_;
+  std::optional<BackendFailure> pending_;
   TZipEngine& engine_;
   ArchiveBackendObserver* observer_;
   decltype(TZipEngine::OnProgress) progress_;
@@ -162,13 +192,13 @@ bool ZipEngineBackend::Test(const std::vector<std::string>& archiveFiles, std::s
   engine_.FSpecArgs.clear();
   engine_.Extract();
   engine_.SetExtrOptions(previous);
-  if (entries > 0 && engine_.SuccessCount() < entries && events.failures.empty())
+  if (entries > 0 && engine_.SuccessCount() < entries && events.Failures().empty())
     events.Fail({entries - engine_.SuccessCount(), ORN_ZE_READ, archiveFiles.back(),
                  std::to_string(engine_.SuccessCount()) + " of " + std::to_string(entries) + " entries read back"});
-  if (entries == 0 && events.failures.empty())
+  if (entries == 0 && events.Failures().empty())
     events.Fail({1, kZipNotAnArchive, archiveFiles.back(), "no entries read back"});
-  const bool ok = events.failures.empty();
-  if (!ok && error) *error = events.failures.front().Describe();
+  const bool ok = events.Failures().empty();
+  if (!ok && error) *error = events.Failures().front().Describe();
   return ok;
 }
 
@@ -207,7 +237,7 @@ ArchiveListing ZipEngineBackend::ListEntries(const std::string& archivePath, int
   listing.ansiCodePage = read.ansiCodePage;
   listing.chosenCodePage = read.chosenCodePage;
   listing.detected = read.oemCodePage != configured.oemCodePage || read.ansiCodePage != configured.ansiCodePage;
-  if (!events.failures.empty()) listing.problem = events.failures.front().Describe();
+  if (!events.Failures().empty()) listing.problem = events.Failures().front().Describe();
   return listing;
 }
 

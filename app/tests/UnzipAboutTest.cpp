@@ -384,6 +384,12 @@ class UnzipAboutTest : public QObject {
       QVERIFY2(asked.back().rfind("dialog: Finish\n", 0) == 0 && asked.back().find("(0 / 2)") != std::string::npos &&
                    asked.back().find("Wrong password") != std::string::npos,
                all.c_str());
+      // Each file left out is named once, with why.
+      for (const char* name : {"a.txt", "b.txt"}) {
+        const std::string& finish = asked.back();
+        const std::size_t first = finish.find(name);
+        QVERIFY2(first != std::string::npos && finish.find(name, first + 1) == std::string::npos, finish.c_str());
+      }
     } else {
       QCOMPARE(QString::fromStdString(asked.back()), QString("dialog: Finish"));
       QCOMPARE(ziptest::ReadFile(target_.toStdString() + "/a.txt"), std::string("alpha"));
