@@ -479,6 +479,24 @@ TEST(ZipEngineCli, EveryOutcomeIsTold) {
   WriteFile(scratch / "keep/GOOD.txt", "GOOD");
   WriteFile(scratch / "bsd.zip", MakeZip({{"./", "", 3, 30}, {"f.txt", "f", 3, 30}}));
   WriteFile(scratch / "evil.zip", MakeZip({{"../evil.txt", "x"}, {"ok.txt", "ok"}}));
+  // Other tools' archives: a directory that counts 2 of its 3 entries, an
+  // empty name, local sizes that disagree with the directory's (its sizes
+  // and the CRC decide), data that is no deflate stream, a method not read,
+  // a zero byte in a name.
+  std::string more = MakeZip({{"1.txt", "1"}, {"2.txt", "2"}, {"3.txt", "3"}});
+  more[more.rfind("PK\x05\x06") + 8] = more[more.rfind("PK\x05\x06") + 10] = 2;
+  WriteFile(scratch / "more.zip", more);
+  WriteFile(scratch / "empty.zip", MakeZip({{"", "e"}, {"f.txt", "f"}}));
+  std::string sizes = MakeZip({{"s.txt", "sizes"}});
+  sizes.replace(18, 8, "\x05\x00\x00\x01\x05\x00\x00\x01", 8);  // each 16 MiB more than the data
+  WriteFile(scratch / "sizes.zip", sizes);
+  auto withMethod = [](std::string zip, char method) {
+    zip[8] = zip[zip.find("PK\x01\x02") + 10] = method;
+    return zip;
+  };
+  WriteFile(scratch / "damaged.zip", withMethod(MakeZip({{"d.txt", "alpha"}}), 8));
+  WriteFile(scratch / "ppmd.zip", withMethod(MakeZip({{"p.txt", "p"}}), 98));
+  WriteFile(scratch / "nul.zip", MakeZip({{std::string("n\0.txt", 6), "n", 3, 30}, {"ok.txt", "ok"}}));
   const std::string q = "'" + scratch.Path() + "/";
   struct Case {
     std::string arguments;
@@ -501,6 +519,14 @@ TEST(ZipEngineCli, EveryOutcomeIsTold) {
       {"extract " + q + "bsd.zip' " + q + "x2'", 0, "", ""},
       {"test " + q + "bsd.zip'", 0, "1 entries tested good of 1", ""},
       {"extract " + q + "evil.zip' " + q + "x3'", 1, "", "not extracted: ../evil.txt (unsafe name"},
+      {"list " + q + "more.zip'", 1, "1.txt\n2.txt\n3.txt\n", "[11049]"},
+      {"test " + q + "more.zip'", 1, "3 entries tested good of 3", "[11049]"},
+      {"list " + q + "empty.zip'", 1, "f.txt", "[11050]"},
+      {"extract " + q + "sizes.zip' " + q + "x4'", 0, "", ""},
+      {"test " + q + "damaged.zip'", 1, "0 entries tested good of 1", "not tested: d.txt (damaged entry)"},
+      {"test " + q + "ppmd.zip'", 1, "0 entries tested good of 1",
+       "p.txt (compression method 98, PPMd, not supported)"},
+      {"extract " + q + "nul.zip' " + q + "x5'", 1, "", "(unsafe name"},
   };
   for (const Case& c : cases) {
     CliStreams run = RunOrnzipApart(c.arguments, scratch / "stderr.txt");
@@ -517,6 +543,8 @@ TEST(ZipEngineCli, EveryOutcomeIsTold) {
   EXPECT_EQ(ReadFile(scratch / "keep/GOOD.txt"), "GOOD");
   EXPECT_EQ(ReadFile(scratch / "x1/a.txt"), "alpha");
   EXPECT_EQ(ReadFile(scratch / "x2/f.txt"), "f");
+  EXPECT_EQ(ReadFile(scratch / "x4/s.txt"), "sizes");
+  EXPECT_EQ(ReadFile(scratch / "x5/ok.txt"), "ok");
 }
 
 // The OEM page of DOS names follows the language chosen in Params.ini.
