@@ -13,7 +13,10 @@ namespace orn {
 
 SafeFolder::SafeFolder(const std::string& base) {
   const std::string path = base.empty() ? std::string(".") : base;
-  if (!DirectoryExists(path)) ForceDirectories(path);
+  if (!DirectoryExists(path) && !ForceDirectories(path)) {
+    error_ = std::strerror(errno);
+    return;
+  }
   base_ = UniqueFd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!base_) error_ = std::strerror(errno);
 }
