@@ -281,13 +281,19 @@ void TfrmSimplyZIP::OpenArchive(const std::string& path, int codePage) {
   box_->clear();
   session_->Open(path, codePage);
   const orn::ArchiveListing& listing = session_->Listing();
+  // Filled whole, then sorted once: a sorted insertion per entry takes
+  // several times as long with 100,000 entries.
+  box_->setSortingEnabled(false);
   for (std::size_t i = 0; i < listing.entries.size(); ++i) {
     const orn::ListedEntry& entry = listing.entries[i];
     if (entry.folder) continue;
-    auto* item = new QListWidgetItem(Q(entry.name), box_);
+    auto* item = new QListWidgetItem(Q(entry.name));
     item->setData(Qt::UserRole, QVariant::fromValue<qulonglong>(i));
     if (!entry.unsafe.empty()) item->setToolTip(Q(entry.unsafe));
+    box_->addItem(item);
   }
+  box_->setSortingEnabled(true);
+  box_->sortItems();
   FillCodePages();
   // The engine reports a damaged archive itself; a file that it could not
   // read without saying why is reported here, so that nobody waits for a
