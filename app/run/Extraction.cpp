@@ -119,15 +119,16 @@ void FileChooserModel::ExcludeAll() {
 }
 
 std::vector<std::string> FileChooserModel::ExtractionList() const {
+  // Each entry's name without its extension is made once; a file chosen
+  // brings every entry of that name once, in the directory's order.
+  std::unordered_map<std::string, std::vector<size_t>> byStem;
+  for (size_t i = 0; i < entries_.size(); ++i) byStem[UpperAscii(EntryWithoutExtension(entries_[i]))].push_back(i);
   std::vector<std::string> list;
-  std::vector<bool> taken(entries_.size(), false);
   for (const std::string& item : toRestore_) {
-    std::string key = UpperAscii(EntryWithoutExtension(item));
-    for (size_t i = 0; i < entries_.size(); ++i)
-      if (!taken[i] && UpperAscii(EntryWithoutExtension(entries_[i])) == key) {
-        taken[i] = true;
-        list.push_back(entries_[i]);
-      }
+    const auto found = byStem.find(UpperAscii(EntryWithoutExtension(item)));
+    if (found == byStem.end()) continue;
+    for (size_t i : found->second) list.push_back(entries_[i]);
+    byStem.erase(found);
   }
   return list;
 }
