@@ -30,6 +30,7 @@ class ZipEngineBackend : public ArchiveBackend, private ZipQuestions {
 
   void SetObserver(ArchiveBackendObserver* observer) override { observer_ = observer; }
   void SetVolumes(bool on, std::int64_t maxVolumeSize) override;
+  void SetRootDir(const std::string& rootDir) override { rootDir_ = rootDir; }
   int Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) override;
   bool Test(const std::vector<std::string>& archiveFiles, std::string* error) override;
   std::vector<std::string> List(const std::string& archivePath) override;
@@ -55,6 +56,7 @@ class ZipEngineBackend : public ArchiveBackend, private ZipQuestions {
   ZipQuestions* previousQuestions_;
   const ReplaceQuestion* askReplace_ = nullptr;  // of the extraction running
   ArchiveBackendObserver* observer_ = nullptr;
+  std::string rootDir_;
 };
 
 }  // namespace orn
