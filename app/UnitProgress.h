@@ -132,7 +132,6 @@ class ProgressObserver : public RunObserver {
   // While a job runs, pending events run too: the main window must not be
   // closed under the job, which works on its job and its zip engine.
   QPointer<QObject> closeBlocker_;
-  bool hookInstalled_ = false;
   bool keepWindow_ = false;
   bool cancelled_ = false;
 };

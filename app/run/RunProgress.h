@@ -55,6 +55,13 @@ class CountingBackend : public ArchiveBackend, private ArchiveBackendObserver {
   void OnProgress(const std::string& fileName) override;
   void OnMessage(int code, const std::string& text) override;
   void OnFailure(const BackendFailure& failure) override;
+  // The windows run whether or not a run watches this job.
+  void LetWindowsRun() override {
+    if (outer_)
+      outer_->LetWindowsRun();
+    else
+      progress_.ProcessMessages();
+  }
   // Reports the cancellation to the job (it logs it) and answers "nothing".
   int Cancelled();
 
