@@ -127,7 +127,7 @@ std::string NewestArchive(const Job& job) {
   return all.empty() ? std::string() : ChosenArchivePath(job, all.front().unique, all.front().row->fileName);
 }
 
-std::string ArchiveListing(const Job& job, ArchiveBackend& backend) {
+std::string ListingOfArchives(const Job& job, ArchiveBackend& backend) {
   FollowLanguage(backend);
   const ArchiveChoices choices = ListArchives(job);
   const std::vector<ListedArchive> all = NewestFirst(choices);

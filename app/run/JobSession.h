@@ -84,7 +84,7 @@ std::string FindArchive(const Job& job, const std::string& fileName);
 std::string NewestArchive(const Job& job);
 // What "--list" prints: every generation and unique save, newest first,
 // with its date, size and number of entries.
-std::string ArchiveListing(const Job& job, ArchiveBackend& backend);
+std::string ListingOfArchives(const Job& job, ArchiveBackend& backend);
 
 // What exists on disk for the job, for CommandsForJob.
 JobFilesPresent FilesOfJob(const Job& job);

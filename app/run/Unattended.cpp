@@ -168,7 +168,7 @@ int RunWithoutWindow(const StartupCommand& startup) {
     return session.ExitStatus();
   }
   if (startup.listArchives) {
-    std::fputs(ArchiveListing(session.CurrentJob(), backend).c_str(), stdout);
+    std::fputs(ListingOfArchives(session.CurrentJob(), backend).c_str(), stdout);
     return session.ExitStatus();
   }
   if (!session.CommandPending()) return session.ExitStatus();

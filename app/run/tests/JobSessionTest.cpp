@@ -178,7 +178,7 @@ TEST_F(SessionTest, TheNewestArchiveOrTheNamedOne) {
   EXPECT_EQ(FindArchive(job, "Buh(DATE=1,12,2025).zip"), root_ + "arh/Unique/Buh(DATE=1,12,2025).zip");
   EXPECT_EQ(FindArchive(job, "Other.zip"), "");
 
-  const std::string listing = ArchiveListing(job, backend_);
+  const std::string listing = ListingOfArchives(job, backend_);
   const size_t unique = listing.find("Buh(DATE=1,12,2025).zip"), day2 = listing.find("Buh(Day_2-th).zip"),
                day1 = listing.find("Buh(Day_1-th).zip");
   EXPECT_LT(unique, day2);
