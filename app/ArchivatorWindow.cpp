@@ -25,7 +25,7 @@ bool TArchivatorWindow::RunArchive() {
   });
   SetCommandStatus(result.exitStatus);
   ReportOutcome(result.Summary(), result.Summary(orn::WindowLabelTexts(this)), result.exitStatus != orn::kRunComplete,
-                result.exitStatus == orn::kRunNoGeneration, result.logFile);
+                result.exitStatus == orn::kRunNoGeneration, result.logFile, result.firstProblem);
   return result.exitStatus == orn::kRunComplete;
 }
 

@@ -36,8 +36,8 @@ std::vector<std::string> BuildRunList(std::vector<std::string>& registerList, co
 // format) is still archived: its records with an empty Fail are passed
 // over, and `problems` (when given) receives the reason, for the log, with
 // the job list's entries that could not be found.
-// Throws TableError before anything is zipped when the register cannot be
-// read or an alias is wrong.
+// Throws TableError before anything is zipped when the register the job
+// names is missing or cannot be read, or an alias is wrong.
 std::vector<std::string> CollectRunFiles(const std::string& registerPath, const std::vector<std::string>& jobList,
                                          std::vector<std::string>* registerList = nullptr,
                                          RunListProblems* problems = nullptr);

@@ -5,6 +5,7 @@
 // found by the real source lists.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -27,6 +28,7 @@ using test::WriteFile;
 class RunOutcomes : public ::testing::Test {
  protected:
   void SetUp() override {
+    job_ = Job{};
     root_ = test::MakeScratchDir();
     ASSERT_FALSE(root_.empty());
     WriteFile(root_ + "data/KONTI.DB", std::string(1500, 'k'));
@@ -160,16 +162,94 @@ TEST_F(RunOutcomes, ASymbolicLinkUnderACopysNameIsReplacedNotWrittenThrough) {
   EXPECT_TRUE(S_ISREG(st.st_mode));
 }
 
-TEST_F(RunOutcomes, AnUnreadableSourceIsNamed) {
-  if (::geteuid() == 0) GTEST_SKIP() << "skipped: permissions do not hold for root";
-  WriteFile(root_ + "data/LOCKED.DB", "secret");
-  ::chmod((root_ + "data/LOCKED.DB").c_str(), 0);
-  job_.jobList.push_back(root_ + "data/LOCKED.DB");
-  RunResult r = run_.Run(job_);
-  EXPECT_EQ(r.exitStatus, kRunIncomplete);
-  EXPECT_NE(ReadFile(job_.archiveDirectory + kLogFileName)
-                .find("Cannot read file \"" + root_ + "data/LOCKED.DB\": Permission denied"),
-            std::string::npos);
+// Permissions do not bind root: as root, `body` runs in a child that has
+// become an ordinary user, with the scratch folder open to it but for what
+// `prepare` closes.
+template <typename Prepare, typename Body>
+void AsOrdinaryUser(const std::string& root, Prepare prepare, Body body) {
+  if (::geteuid() == 0) {
+    ASSERT_EQ(std::system(("chmod -R a+rwX '" + root + "'").c_str()), 0);
+  }
+  prepare();
+  if (::geteuid() != 0) return body();
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+    body();
+    ::_exit(::testing::Test::HasFailure() ? 1 : 0);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the case failed as an ordinary user";
+}
+
+TEST_F(RunOutcomes, AnUnreadableSourceOrRegisterIsNamed) {
+  struct Row {
+    const char* what;
+    const char* file;  // made unreadable
+    bool isRegister;
+    int status;
+    std::string logged;
+  } rows[] = {
+      {"a file of the list", "data/LOCKED.DB", false, kRunIncomplete,
+       "Cannot read file \"ROOT/data/LOCKED.DB\": Permission denied"},
+      // Less to back up is no backup: nothing is made, nothing replaced.
+      {"the register", "reg/SprFiles.db", true, kRunNoGeneration,
+       "ERROR : 10.12.2025 10:00:00 : The files to archive could not be gathered: The register cannot be read: "
+       "Permission denied (ROOT/reg/SprFiles.db)"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    TearDown();
+    SetUp();
+    const std::string file = root_ + row.file;
+    if (row.isRegister) {
+      ForceDirectories(root_ + "reg");
+      test::MakeRegister(file, {{"KONTI.DB", "BUHDATA", "", "", true}});
+      job_.registerFile = file;
+    } else {
+      WriteFile(file, "secret");
+      job_.jobList.push_back(file);
+    }
+    std::string logged = row.logged;
+    for (size_t at; (at = logged.find("ROOT/")) != std::string::npos;) logged.replace(at, 5, root_);
+    AsOrdinaryUser(
+        root_, [&] { ::chmod(file.c_str(), 0); },
+        [&] {
+          RunResult r = run_.Run(job_);
+          EXPECT_EQ(r.exitStatus, row.status);
+          const std::string log = ReadFile(job_.archiveDirectory + kLogFileName);
+          EXPECT_NE(log.find(logged), std::string::npos) << log;
+          if (row.status == kRunNoGeneration) {
+            EXPECT_NE(r.firstProblem.find("Permission denied"), std::string::npos);
+          }
+        });
+  }
+}
+
+// A week of an unmounted share must not leave every rotation slot empty:
+// a register that is gone makes nothing and replaces nothing.
+TEST_F(RunOutcomes, AMissingRegisterReplacesNoArchive) {
+  aliases_ = std::make_unique<test::AliasFile>(root_ + "Aliases.ini", "[BUHDATA]\nPATH=" + root_ + "data\n");
+  job_.registerFile = root_ + "reg/SprFiles.db";
+  ForceDirectories(root_ + "reg");
+  test::MakeRegister(job_.registerFile, {{"KONTI.DB", "BUHDATA", "", "", true}});
+  job_.uniqueScheme = 'W';
+  RunResult first = run_.Run(job_);
+  ASSERT_EQ(first.exitStatus, kRunComplete) << ReadFile(job_.archiveDirectory + kLogFileName);
+  const std::string generation = ReadFile(first.generation), plus = ReadFile(first.plusCopy);
+
+  ASSERT_EQ(::rename(job_.registerFile.c_str(), (root_ + "reg/moved").c_str()), 0);
+  job_.lastArchivingDate = 0;  // a unique save due again
+  RunResult second = run_.Run(job_);
+  EXPECT_EQ(second.exitStatus, kRunNoGeneration);
+  EXPECT_TRUE(second.generation.empty() && second.plusCopy.empty() && second.uniqueSave.empty());
+  EXPECT_EQ(ReadFile(first.generation), generation);
+  EXPECT_EQ(ReadFile(first.plusCopy), plus);
+  EXPECT_NE(
+      second.firstProblem.find("The register cannot be found: No such file or directory (" + job_.registerFile + ")"),
+      std::string::npos)
+      << second.firstProblem;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "CreateTable.h"
+#include "FileSystem.h"
 #include "Register.h"
 #include "RunList.h"
 #include "SourcesTestUtil.h"
@@ -180,8 +181,31 @@ TEST_F(SourcesRegister, ARegisterThatCannotBeCleanedIsStillArchived) {
 }
 
 TEST_F(SourcesRegister, WithoutARegisterTheJobListAloneIsArchived) {
-  const auto run = CollectRunFiles(dir_.Path() + "reg.v1/SprFiles.db", {data_ + "notes.txt"});
+  const auto run = CollectRunFiles("", {data_ + "notes.txt"});
   EXPECT_EQ(run, (std::vector<std::string>{data_ + "notes.txt"}));
+}
+
+// A register the job names but that is gone or unreadable would make a
+// backup of the job list alone, taken for a good one.
+TEST_F(SourcesRegister, ARegisterNamedButMissingOrUnreadableStopsTheGathering) {
+  struct Case {
+    const char* what;
+    std::string path;
+    const char* message;
+  } cases[] = {
+      {"moved away", dir_.Path() + "reg.v1/SprFiles.db", "The register cannot be found: No such file or directory"},
+      {"a folder", dir_.Path() + "reg.v1/", "The register is not a file"},
+  };
+  ForceDirectories(dir_.Path() + "reg.v1");
+  for (const Case& c : cases) {
+    try {
+      CollectRunFiles(c.path, {data_ + "notes.txt"});
+      ADD_FAILURE() << c.what << ": no error";
+    } catch (const TableError& e) {
+      EXPECT_EQ(e.FileName(), c.path) << c.what;
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+  }
 }
 
 }  // namespace
