@@ -40,6 +40,7 @@ struct RunResult {
   std::string uniqueSave;             // first file of the unique save, if made
   std::string plusCopy;               // first file of the second copy, if made
   int problems = 0;                   // lines logged as problems
+  std::string firstProblem;           // the first of them, for a window to say why
   std::string logFile;                // where the log lines went, if any
   std::string logFailure;             // why the archive directory's log was not used
   std::string logFailureKey;          // its label name, and what follows the label

@@ -5,6 +5,7 @@
 #include <ctime>
 
 #include "CommandLine.h"
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "RunNames.h"
 #include "SourceLists.h"
@@ -69,6 +70,10 @@ ArchiveChoices ListArchives(const Job& job) {
   ArchiveChoices choices;
   choices.archiveDirectory = job.archiveDirectory;
   if (job.archiveDirectory.empty()) return choices;  // not the current directory's files
+  // A set whose replacement was cut short is completed first: the chooser
+  // offers whole sets only. A run at work now keeps its own files.
+  RemoveStaleTemporaries(job.archiveDirectory);
+  RemoveStaleTemporaries(UniqueFolderOf(job));
   std::string mask = job.archiveName + "*.zip";
   choices.rotating = Rows(job.archiveDirectory, mask);
   choices.unique = Rows(UniqueFolderOf(job), mask);

@@ -30,7 +30,8 @@ struct ArchiveRow {
 // The two grids of the archive chooser: the rotating generations
 // (archive directory + archive name + "*.zip") and the unique saves (the
 // unique folder + archive name + "*.zip"). An empty list leaves its grid
-// disabled.
+// disabled. A volume set whose replacement was cut short is completed before
+// the folders are listed, and leftovers of killed runs are removed.
 struct ArchiveChoices {
   std::string archiveDirectory;
   std::vector<ArchiveRow> rotating;

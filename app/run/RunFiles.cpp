@@ -8,16 +8,18 @@
 #include <cstring>
 
 #include "ArchiveBackend.h"
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "MessageLog.h"
 #include "RunNames.h"
 
 namespace orn {
 
-void CreateDirectoryPath(const std::string& path, MessageLog& log) {
-  if (path.empty() || DirectoryExists(path)) return;
+std::vector<std::string> CreateDirectoryPath(const std::string& path, MessageLog& log, unsigned mode) {
+  std::vector<std::string> made;
+  if (path.empty() || DirectoryExists(path)) return made;
   std::string prefix = PathRoot(path);
-  if (prefix.empty()) return;
+  if (prefix.empty()) return made;
   std::string rest = path.substr(prefix.size());
   size_t start = 0;
   while (start <= rest.size()) {
@@ -27,8 +29,13 @@ void CreateDirectoryPath(const std::string& path, MessageLog& log) {
     start = end + 1;
     if (part.empty()) continue;
     prefix += part + kPathDelim;
-    if (!DirectoryExists(prefix) && !CreateDir(prefix)) log.DirectoryNotCreated(prefix);
+    if (DirectoryExists(prefix)) continue;
+    if (CreateDir(prefix, mode))
+      made.push_back(prefix);
+    else
+      log.DirectoryNotCreated(prefix);
   }
+  return made;
 }
 
 DirectoryLock::DirectoryLock(const std::string& directory) {
@@ -104,21 +111,25 @@ void RemovePending(const std::vector<std::string>& pending) {
   for (const std::string& p : pending) DeleteFileAt(p);
 }
 
-// Volume n + 1, n + 2, ... of a set whose last placed volume is `lastTarget`.
-void RemoveStaleVolumes(const std::string& lastTarget) {
+// Volume n + 1, n + 2, ... of a set whose last volume is `lastTarget`: they
+// belong to no set once a shorter one is in place.
+std::vector<std::string> StaleVolumes(const std::string& lastTarget) {
+  std::vector<std::string> stale;
   std::string name = ExtractFileName(lastTarget);
   std::optional<int> number = VolumeNumber(name);
-  if (!number) return;
+  if (!number) return stale;
   for (int n = *number + 1; n <= 999; ++n) {
-    std::string stale = ExtractFilePath(lastTarget) + WithVolumeNumber(name, n);
-    if (!FileExists(stale) || !DeleteFileAt(stale)) break;
+    std::string path = ExtractFilePath(lastTarget) + WithVolumeNumber(name, n);
+    if (!FileExists(path)) break;
+    stale.push_back(path);
   }
+  return stale;
 }
 
 }  // namespace
 
 bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, ArchiveBackend& backend, MessageLog& log,
-                       const FreeSpaceQuery& freeSpace) {
+                       const FreeSpaceQuery& freeSpace, int mode) {
   if (items.empty()) return false;
   if (!HasRoomFor(items, log, freeSpace)) return false;
 
@@ -127,7 +138,7 @@ bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, Archi
     std::string temp = PendingCopyName(item.to, pending.empty() ? std::string() : pending.front());
     pending.push_back(temp);
     std::string error;
-    if (!CopyToNewFile(item.from, temp, &error)) {
+    if (!CopyToNewFile(item.from, temp, &error, mode)) {
       log.FileNotCopied(item.from, item.to, CauseOf(error));
       RemovePending(pending);
       return false;
@@ -141,19 +152,17 @@ bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, Archi
     return false;
   }
 
-  bool placed = true;
-  for (size_t i = 0; i < items.size(); ++i) {
-    // rename() replaces whatever sits under the target's name, a symbolic
-    // link included, and never writes through it.
-    if (!RenameFile(pending[i], items[i].to)) {
-      log.FileNotCopied(items[i].from, items[i].to, std::strerror(errno));
-      DeleteFileAt(pending[i]);
-      placed = false;
-    }
+  // The whole set replaces the whole previous one, or nothing does: renamed
+  // over their names (rename() replaces a symbolic link there, never writes
+  // through it) under a journal that the next run completes.
+  std::vector<PreparedFile> prepared;
+  for (size_t i = 0; i < items.size(); ++i) prepared.push_back({pending[i], items[i].to});
+  std::string error;
+  if (!PutInPlaceTogether(prepared, volumeSet ? StaleVolumes(items.back().to) : std::vector<std::string>(), &error)) {
+    log.FileNotCopied(items.front().from, items.front().to, CauseOf(error));
+    return false;
   }
-  SyncDirectory(DirectoryOf(items.front().to));
-  if (placed && volumeSet) RemoveStaleVolumes(items.back().to);
-  return placed;
+  return true;
 }
 
 }  // namespace orn
