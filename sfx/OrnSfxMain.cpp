@@ -4,6 +4,7 @@
 // archive's message and asks what the header tells it to ask; without one it
 // extracts into the default folder (or the current one) and answers every
 // overwrite question with "skip".
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "DosTime.h"
 #include "ExtractGuard.h"
 #include "FileSystem.h"
 #include "SfxWriter.h"
@@ -226,16 +228,23 @@ int main(int argc, char** argv) {
       };
       dataAt = local + 30 + u16(26) + u16(28);
     }
-    // Written under a temporary name; only a whole, checked file gets its own.
-    const std::string temp = parent + ".~orn-" + orn::ExtractFileName(target);
+    // Written under the program's temporary name, made new and never
+    // through a link planted there; only a whole, checked file gets its own.
+    const std::string temp = orn::TemporaryNameBeside(target);
     if (error.empty()) {
-      FILE* out = std::fopen(temp.c_str(), "wb");
+      const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+      FILE* out = fd < 0 ? nullptr : ::fdopen(fd, "wb");
       if (!out) {
         error = std::strerror(errno);
+        if (fd >= 0) ::close(fd);
       } else {
         error = Decode(source, dataAt, e, out);
         if (std::fclose(out) != 0 && error.empty()) error = std::strerror(errno);
       }
+      // The entry's date, as every other restore gives it.
+      const std::time_t date = orn::zipfmt::FromDosDateTime((std::uint32_t{e.ModDate} << 16) | e.ModTime);
+      const struct timespec times[2] = {{date, 0}, {date, 0}};
+      if (error.empty()) ::utimensat(AT_FDCWD, temp.c_str(), times, AT_SYMLINK_NOFOLLOW);
       if (error.empty() && std::rename(temp.c_str(), target.c_str()) != 0) error = std::strerror(errno);
       if (!error.empty()) std::remove(temp.c_str());
     }

@@ -1,12 +1,18 @@
 #include "SfxWriter.h"
 
-#include <cstdio>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "ByteCursor.h"
 #include "EZipEngine.h"
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "ZipDirReader.h"
 #include "ZipMessages.h"
@@ -82,33 +88,76 @@ bool ParseSfxHeader(std::string_view bytes, SfxHeaderInfo& info) {
   return true;
 }
 
+namespace {
+
+// The self-extractor as it is written: under the program's temporary name
+// beside it, made new and never through a link planted under that name.
+class ExeFile {
+ public:
+  explicit ExeFile(const std::string& exe) : exe_(exe), temp_(TemporaryNameBeside(exe)) {
+    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd_ < 0) Fail(exe + " cannot be created: " + std::strerror(errno));
+  }
+  ~ExeFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+  }
+  void Write(const char* data, std::size_t size, int ident) {
+    while (size > 0) {
+      ssize_t n = ::write(fd_, data, size);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) Fail(ZipMessageText(ident) + ": " + std::strerror(n < 0 ? errno : ENOSPC));
+      data += n;
+      size -= static_cast<std::size_t>(n);
+      written_ += static_cast<std::uint64_t>(n);
+    }
+  }
+  void Write(const std::string& bytes, int ident) { Write(bytes.data(), bytes.size(), ident); }
+  std::uint64_t Written() const { return written_; }
+  // Executable as a program of its owner's making is (0755 less the umask),
+  // and readable by nobody the archive is not readable by.
+  void PutInPlace(unsigned archiveMode) {
+    const unsigned mode = NarrowedMode(0755 & ~FileCreationMask(), {archiveMode});
+    if (::fchmod(fd_, mode) != 0 || ::fsync(fd_) != 0 || ::close(fd_) != 0) {
+      fd_ = -1;
+      Fail(ZipMessageText(11044) + ": " + std::strerror(errno));
+    }
+    fd_ = -1;
+    if (!RenameFile(temp_, exe_)) Fail(exe_ + " cannot be written: " + std::strerror(errno));
+    temp_.clear();
+  }
+
+ private:
+  std::string exe_;
+  std::string temp_;
+  int fd_ = -1;
+  std::uint64_t written_ = 0;
+};
+
+}  // namespace
+
 void WriteSelfExtractor(const std::string& stub, const std::string& header, const std::string& archive,
                         const std::string& exe) {
-  std::ifstream stubIn(stub, std::ios::binary);
-  if (!stubIn) Fail(stub + " cannot be read");
-  const std::string temp = ExtractFilePath(exe) + "~orn-" + ExtractFileName(exe);
-  struct Cleanup {
-    std::string path;
-    ~Cleanup() {
-      if (!path.empty()) std::remove(path.c_str());
-    }
-  } cleanup{temp};
-  std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-  if (!out) Fail(exe + " cannot be created");
-  out << stubIn.rdbuf();
-  if (!stubIn || !out) Fail(ZipMessageText(11042));
-  const std::uint64_t stubSize = static_cast<std::uint64_t>(out.tellp());
-  out.write(header.data(), static_cast<std::streamsize>(header.size()));
-  if (!out) Fail(ZipMessageText(11043));
+  std::optional<std::string> stubBytes = ReadWholeFile(stub);
+  if (!stubBytes) Fail(stub + " cannot be read");
+  // What a conversion killed before left beside the self-extractor goes first.
+  RemoveStaleTemporaries(ExtractFilePath(exe));
+  ExeFile out(exe);
+  out.Write(*stubBytes, 11042);
+  const std::uint64_t stubSize = stubBytes->size();
+  out.Write(header, 11043);
   const std::uint64_t shift = stubSize + header.size();
   std::uint64_t archiveSize = kEndRecordSize;
+  unsigned archiveMode = 0777;
 
   if (archive.empty()) {
     std::string end(kEndRecordSize, '\0');
     Put32(end, 0, kEndRecordSig);
     Put32(end, 16, static_cast<std::uint32_t>(shift));
-    out.write(end.data(), static_cast<std::streamsize>(end.size()));
+    out.Write(end, 11044);
   } else {
+    struct stat st {};
+    if (::stat(archive.c_str(), &st) == 0) archiveMode = static_cast<unsigned>(st.st_mode);
     FileZipSource zip(archive);
     if (!zip.Ok()) Fail(archive + ": " + zip.Error());
     ZipEndRecord end;
@@ -123,7 +172,7 @@ void WriteSelfExtractor(const std::string& stub, const std::string& header, cons
       const std::size_t want =
           static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), end.directoryOffset - at));
       if (zip.ReadAt(at, buffer.data(), want) != want) Fail(ZipMessageText(11044));
-      out.write(buffer.data(), static_cast<std::streamsize>(want));
+      out.Write(buffer.data(), want, 11044);
       at += want;
     }
     std::uint64_t at = end.directoryOffset;
@@ -137,21 +186,16 @@ void WriteSelfExtractor(const std::string& stub, const std::string& header, cons
       Put32(central, 42, Raised(c.U32(), shift));
       central += zip.Read(at + kCentralHeaderSize, rest);
       if (central.size() != kCentralHeaderSize + rest) Fail(ZipMessageText(11013));
-      out.write(central.data(), static_cast<std::streamsize>(central.size()));
+      out.Write(central, 11044);
       at += central.size();
     }
     std::string record = zip.Read(end.position, archiveSize - end.position);
     if (record.size() < kEndRecordSize) Fail(ZipMessageText(11023));
     Put32(record, 16, Raised(static_cast<std::uint32_t>(end.directoryOffset), shift));
-    out.write(record.data(), static_cast<std::streamsize>(record.size()));
+    out.Write(record, 11044);
   }
-  out.close();
-  if (!out) Fail(ZipMessageText(11044));
-  const std::optional<std::int64_t> written = FileSize(temp);
-  if (!written || static_cast<std::uint64_t>(*written) != shift + archiveSize)
-    Fail("the sizes of stub, header and archive do not add up");
-  if (!RenameFile(temp, exe)) Fail(exe + " cannot be written");
-  cleanup.path.clear();
+  if (out.Written() != shift + archiveSize) Fail("the sizes of stub, header and archive do not add up");
+  out.PutInPlace(archiveMode);
 }
 
 }  // namespace orn
