@@ -405,6 +405,12 @@ bool IsTemporaryName(const std::string& name) {
   if (name.size() > 14 && name[0] == '.' && EndsWith(name, ".tmp") && name[name.size() - 13] == '.' &&
       IsHexDigits(name, name.size() - 12, 8))
     return true;
+  // "ornzXXXXXX", the temporary archive of the zip library's earlier versions.
+  if (name.size() == 10 && name.rfind("ornz", 0) == 0) {
+    for (size_t i = 4; i < name.size(); ++i)
+      if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
+    return true;
+  }
   if (name.size() > 10) {
     const size_t at = name.size() - 10;
     if (name.compare(at, 4, ".orn") == 0) {

@@ -125,7 +125,8 @@ unsigned FolderModeFor(unsigned fileMode);
 std::string TemporaryNameBeside(const std::string& path, const std::string& sameAs = std::string());
 // True for the names above, for the journals of paired replacements, and for
 // the temporary names older versions of the program left behind:
-// ".~orn-XXXXXXXX.NAME", ".NAME.XXXXXXXX.tmp", "~orn-NAME" and "NAME.ornXXXXXX".
+// ".~orn-XXXXXXXX.NAME", ".NAME.XXXXXXXX.tmp", "~orn-NAME", "NAME.ornXXXXXX"
+// and "ornzXXXXXX".
 bool IsTemporaryName(const std::string& fileName);
 // The name a temporary name of the two ".~orn-" forms stands for; empty for
 // any other name.

@@ -117,7 +117,8 @@ class ExeFile {
   // Executable as a program of its owner's making is (0755 less the umask),
   // and readable by nobody the archive is not readable by.
   void PutInPlace(unsigned archiveMode) {
-    const unsigned mode = NarrowedMode(0755 & ~FileCreationMask(), {archiveMode});
+    const unsigned readers = archiveMode & 0044;
+    const unsigned mode = NarrowedMode(0755 & ~FileCreationMask(), {archiveMode | (readers >> 2)});
     if (::fchmod(fd_, mode) != 0 || ::fsync(fd_) != 0 || ::close(fd_) != 0) {
       fd_ = -1;
       Fail(ZipMessageText(11044) + ": " + std::strerror(errno));

@@ -200,6 +200,7 @@ class VolumeWriter {
       Fail(kSpanNoRoom, name + ": " + std::to_string(free) + " bytes free");
     }
     const std::string temp = TemporaryNameBeside(name, written_.empty() ? std::string() : written_.front().temp);
+    AtFileStep(FileStep::Write, temp);
     out_ = UniqueFd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!out_) Fail(kSpanCreate, name + ": " + ErrnoText());
     ::fchmod(out_.Get(), mode_);

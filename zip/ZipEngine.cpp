@@ -13,6 +13,7 @@
 #include "CodePage.h"
 #include "DialogService.h"
 #include "ExtractGuard.h"
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "OrnZipLib.h"
 #include "ProcessMessages.h"
@@ -95,6 +96,9 @@ void TZipEngine::List() {
   listedStamp_.clear();
   dirEntries_.clear();
   directory_ = orn::ZipDirectoryInfo();
+  // A set whose replacement was cut short is completed before it is read:
+  // its names then hold the whole old set or the whole new one.
+  if (!zipFileName_.empty()) orn::FinishInterruptedReplaces(orn::ExtractFilePath(zipFileName_));
   if (zipFileName_.empty() || !orn::FileExists(zipFileName_)) {
     if (OnDirUpdate) OnDirUpdate(*this);
     return;
@@ -170,12 +174,13 @@ std::string TZipEngine::MakeTempZipName() {
     const char* tmp = std::getenv("TMPDIR");
     dir = orn::IncludeTrailingDelimiter(tmp && *tmp ? tmp : "/tmp");
   }
-  std::string pattern = dir + "zipXXXXXX";
-  int fd = ::mkstemp(pattern.data());
-  if (fd < 0) throw EZipEngine(orn::kZipNoTempName);
-  ::close(fd);
-  orn::DeleteFileAt(pattern);
-  return pattern + ".zip";
+  // The program's one temporary name: what a killed job leaves here is
+  // known for a leftover by the next job that writes in this folder.
+  std::string name;
+  for (int attempt = 0; attempt < 16 && (name.empty() || orn::PathExists(name)); ++attempt)
+    name = orn::TemporaryNameBeside(dir + "zip.zip");
+  if (orn::PathExists(name)) throw EZipEngine(orn::kZipNoTempName);
+  return name;
 }
 
 orn::SpanEvents TZipEngine::SpanningEvents() {
@@ -228,12 +233,8 @@ int TZipEngine::JoinVolumes(const std::string& volumeName, std::string& outputPa
   std::string output = outputPath;
   const int result = SpanResult([&] {
     if (isDir) {
-      std::string pattern = orn::IncludeTrailingDelimiter(outputPath) + "zipXXXXXX";
-      int fd = ::mkstemp(pattern.data());
-      if (fd < 0) throw EZipEngine(orn::kZipNoTempName);
-      ::close(fd);
-      orn::DeleteFileAt(pattern);
-      output = pattern + ".zip";
+      output = orn::TemporaryNameBeside(orn::IncludeTrailingDelimiter(outputPath) + "zip.zip");
+      if (orn::PathExists(output)) throw EZipEngine(orn::kZipNoTempName);
     } else {
       orn::DeleteFileAt(output);
       output = output.substr(0, output.size() - orn::ExtractFileExt(output).size()) + ".zip";

@@ -70,8 +70,13 @@ std::vector<std::string> RunTargetFolders(const Job& job) {
   candidates.push_back(archiveDir);
   if (!job.uniqueFolder.empty()) candidates.push_back(archiveDir + job.uniqueFolder + kPathDelim);
   candidates.push_back(IncludeTrailingDelimiter(job.plusPath));
-  if (!job.registerFile.empty()) candidates.push_back(ExtractFilePath(job.registerFile));
-  if (job.IsOpen()) candidates.push_back(ExtractFilePath(job.jobFilePath));
+  // A file named without a folder is in the current one.
+  auto folderOf = [](const std::string& file) {
+    const std::string dir = ExtractFilePath(file);
+    return dir.empty() ? std::string(".") + kPathDelim : dir;
+  };
+  if (!job.registerFile.empty()) candidates.push_back(folderOf(job.registerFile));
+  if (job.IsOpen()) candidates.push_back(folderOf(job.jobFilePath));
   std::vector<std::string> folders;
   for (const std::string& c : candidates) {
     if (c.empty() || !DirectoryExists(c)) continue;

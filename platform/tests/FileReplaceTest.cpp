@@ -76,6 +76,8 @@ TEST(TemporaryNames, RecognisedByTheOnePattern) {
       {".Buh(Day_2-th).zip.0123abcd.tmp", true},  // earlier versions' names
       {"~orn-Buh(Day_2-th).zip", true},
       {"SprFiles.db.ornA1b2C3", true},
+      {"ornzA1b2C3", true},
+      {"ornzA1b2C3.txt", false},
       {"SprFiles.db", false},
       {"SprFiles.px", false},
       {"Buh(Day_2-th).zip", false},

@@ -322,5 +322,62 @@ TEST_F(RunKill, ASecondRunWaitsForTheFirstAndLeavesItsFilesAlone) {
   for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) ::close(fd);
 }
 
+// Two runs of one job that do not share a temporary directory (two users,
+// two copies of the program): the second waits for the folders the first
+// writes into, and neither removes what the other is writing.
+TEST_F(RunKill, RunsWithTemporaryDirectoriesOfTheirOwnTakeTurns) {
+  test::ScratchDir dir;
+  test::AliasFile aliases(dir.File("Aliases.ini"), "[BUHDATA]\nPATH=" + dir.File("data") + "\n");
+  Job job = MakeWorld(dir);
+  int toChild[2], toParent[2];
+  ASSERT_EQ(::pipe(toChild), 0);
+  ASSERT_EQ(::pipe(toParent), 0);
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    // The first run, stopped while it zips: its folders are held.
+    FakeBackend backend;
+    bool held = false;
+    backend.skipFile = [&](const std::string&) {
+      char c = 'z';
+      if (!held) {
+        held = true;
+        (void)!::write(toParent[1], &c, 1);
+        (void)!::read(toChild[0], &c, 1);
+      }
+      return false;
+    };
+    MessageTexts texts;
+    ArchiveRun run(backend, texts);
+    run.SetLowerPriority(false);
+    run.SetTemporaryDirectory(dir.File("tmp-first"));
+    ::_exit(run.Run(job).exitStatus);
+  }
+  char c = 0;
+  ASSERT_EQ(::read(toParent[0], &c, 1), 1);
+
+  FakeBackend backend;
+  MessageTexts texts;
+  ArchiveRun run(backend, texts);
+  run.SetLowerPriority(false);
+  run.SetTemporaryDirectory(dir.File("tmp-second"));
+  WaitingObserver observer;
+  int firstStatus = -1;
+  observer.release = [&] {
+    (void)!::write(toChild[1], &c, 1);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    firstStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  run.SetObserver(&observer);
+  Job second = ReadJobFile(job.jobFilePath, Job{});
+  RunResult r = run.Run(second);
+
+  EXPECT_EQ(firstStatus, kRunComplete);
+  EXPECT_EQ(r.exitStatus, kRunComplete) << r.Summary();
+  ASSERT_FALSE(observer.titles.empty());
+  EXPECT_EQ(observer.titles.front(), "WAITING");
+  for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) ::close(fd);
+}
+
 }  // namespace
 }  // namespace orn

@@ -183,7 +183,7 @@ void AsOrdinaryUser(const std::string& root, Prepare prepare, Body body) {
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the case failed as an ordinary user";
 }
 
-TEST_F(RunOutcomes, AnUnreadableSourceOrRegisterIsNamed) {
+TEST_F(RunOutcomes, AnUnreadableSourceIsNamed) {
   struct Row {
     const char* what;
     const char* file;  // made unreadable
@@ -250,6 +250,69 @@ TEST_F(RunOutcomes, AMissingRegisterReplacesNoArchive) {
       second.firstProblem.find("The register cannot be found: No such file or directory (" + job_.registerFile + ")"),
       std::string::npos)
       << second.firstProblem;
+}
+
+// The books readable by their owner only stay so in every archive, copy and
+// folder the run makes: a bit for group or others only when every source has it.
+TEST_F(RunOutcomes, ArchivesAllowNoMoreThanTheMostPrivateSource) {
+  const mode_t mask = ::umask(022);
+  struct Row {
+    mode_t table, notes;
+    mode_t archive, folder;
+  } rows[] = {
+      {0600, 0644, 0600, 0700},
+      {0640, 0644, 0640, 0750},
+      {0644, 0644, 0644, 0755},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::to_string(row.table));
+    TearDown();
+    SetUp();
+    ::chmod((root_ + "data/KONTI.DB").c_str(), row.table);
+    ::chmod((root_ + "doc/note.txt").c_str(), row.notes);
+    job_.archiveDirectory = root_ + "arh/new/";
+    job_.plusPath = root_ + "plus/deeper/";
+    ForceDirectories(root_ + "plus");
+    ::rmdir((root_ + "plus/deeper").c_str());
+    job_.uniqueScheme = 'W';
+    RunResult r = run_.Run(job_);
+    ASSERT_EQ(r.exitStatus, kRunComplete) << ReadFile(job_.archiveDirectory + kLogFileName);
+    auto mode = [](const std::string& path) {
+      struct stat st {};
+      return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0777777;
+    };
+    EXPECT_EQ(mode(r.generation), row.archive);
+    EXPECT_EQ(mode(r.uniqueSave), row.archive);
+    EXPECT_EQ(mode(r.plusCopy), row.archive);
+    EXPECT_EQ(mode(root_ + "plus/deeper/"), row.folder);
+    EXPECT_EQ(mode(root_ + "arh/"), row.folder);
+    EXPECT_EQ(mode(root_ + "arh/new/"), row.folder);
+    EXPECT_EQ(mode(ExtractFilePath(r.uniqueSave)), row.folder);
+    EXPECT_EQ(mode(run_.TemporaryDirectory()), 0700u);
+  }
+  ::umask(mask);
+}
+
+// What a killed run left goes with the next run, however soon it starts,
+// from every folder it writes to: the writer named in each file is gone.
+TEST_F(RunOutcomes, AKilledRunsFilesGoFromEveryFolderTheNextRunWrites) {
+  ForceDirectories(job_.archiveDirectory);
+  const std::vector<std::string> folders = {job_.archiveDirectory, job_.plusPath, root_};
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    for (const std::string& folder : folders) WriteFile(TemporaryNameBeside(folder + "Buh(Day_3-th).zip"), "half");
+    ::_exit(0);
+  }
+  ::waitpid(pid, nullptr, 0);
+  // The job file named as the program was started in its folder.
+  const std::string cwd = CurrentDir();
+  ASSERT_EQ(::chdir(root_.c_str()), 0);
+  job_.jobFilePath = "buh.arh";
+  RunResult r = run_.Run(job_);
+  ASSERT_EQ(::chdir(cwd.c_str()), 0);
+  EXPECT_EQ(r.exitStatus, kRunComplete) << ReadFile(job_.archiveDirectory + kLogFileName);
+  for (const std::string& folder : folders)
+    for (const FoundFile& f : FindFiles(folder, "*")) EXPECT_FALSE(IsTemporaryName(f.name)) << folder << f.name;
 }
 
 }  // namespace
