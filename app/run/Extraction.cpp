@@ -70,14 +70,17 @@ ArchiveChoices ListArchives(const Job& job) {
   ArchiveChoices choices;
   choices.archiveDirectory = job.archiveDirectory;
   if (job.archiveDirectory.empty()) return choices;  // not the current directory's files
-  // A set whose replacement was cut short is completed first: the chooser
-  // offers whole sets only. A run at work now keeps its own files.
-  RemoveStaleTemporaries(job.archiveDirectory);
-  RemoveStaleTemporaries(UniqueFolderOf(job));
   std::string mask = job.archiveName + "*.zip";
   choices.rotating = Rows(job.archiveDirectory, mask);
   choices.unique = Rows(UniqueFolderOf(job), mask);
   return choices;
+}
+
+void CompleteInterruptedSets(const Job& job) {
+  if (job.archiveDirectory.empty()) return;
+  // A run at work now keeps its own files.
+  RemoveStaleTemporaries(job.archiveDirectory);
+  RemoveStaleTemporaries(UniqueFolderOf(job));
 }
 
 std::string ChosenArchivePath(const Job& job, bool fromUniqueGrid, const std::string& fileName) {

@@ -30,14 +30,17 @@ struct ArchiveRow {
 // The two grids of the archive chooser: the rotating generations
 // (archive directory + archive name + "*.zip") and the unique saves (the
 // unique folder + archive name + "*.zip"). An empty list leaves its grid
-// disabled. A volume set whose replacement was cut short is completed before
-// the folders are listed, and leftovers of killed runs are removed.
+// disabled.
 struct ArchiveChoices {
   std::string archiveDirectory;
   std::vector<ArchiveRow> rotating;
   std::vector<ArchiveRow> unique;
 };
 ArchiveChoices ListArchives(const Job& job);
+// What the archive chooser does before it lists the folders: a volume set
+// whose replacement was cut short is completed, so that only whole sets are
+// offered, and leftovers of killed runs are removed.
+void CompleteInterruptedSets(const Job& job);
 // The full path of a row chosen in the unique grid or the rotating grid.
 std::string ChosenArchivePath(const Job& job, bool fromUniqueGrid, const std::string& fileName);
 

@@ -237,7 +237,7 @@ TEST_F(RunKill, AVolumeSetIsReplacedWholeAtEveryStep) {
 
     // Opening the archive chooser completes or rolls back the change in the
     // archive directory; the next run does in every folder it writes to.
-    ListArchives(job);
+    CompleteInterruptedSets(job);
     RemoveStaleTemporaries(dir.File("plus/"));
     for (const std::string& folder : {dir.File("arh/"), dir.File("plus/")}) {
       const std::vector<std::string> sets = ReadableSets(folder, "Buh");
