@@ -177,7 +177,6 @@ TEST_F(ZipSfxRun, ArchivesInOtherMethodsExtract) {
             0);
   zip.SetZipFileName(dir / "m.zip");
   ASSERT_EQ(zip.ConvertToSFX(), 0) << zip.LastMessage();
-  ::chmod((dir / "m.exe").c_str(), 0755);
   EXPECT_EQ(Shell("'" + dir / "m.exe" + "' -d '" + dir / "out" + "'"), 0);
   EXPECT_EQ(ReadFile(dir / "out/KONTI.DB"), std::string(30000, 'k') + "konti");
   EXPECT_EQ(ReadFile(dir / "out/notes.txt"), "notes notes notes notes notes");
