@@ -9,14 +9,16 @@
 # of noise, after one complete run; then new, shorter noise and a register
 # record with an empty Fail, so that the killed run changes the register and
 # replaces the volume sets of its slot by shorter ones. The restores put the
-# register and its index back from that generation.
+# whole data folder, every table with its index, back from that generation.
 #
-# Usage: scripts/kill-campaign.sh BUILD_DIR [WRITE_STRIDE]
+# Usage: scripts/kill-campaign.sh BUILD_DIR [WRITE_STRIDE] [archive|restore|all]
 #   WRITE_STRIDE: kill at every that many writes (default 7).
+#   The third argument limits the campaign to archive runs or to restores.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=$(cd "${1:?usage: scripts/kill-campaign.sh BUILD_DIR [WRITE_STRIDE]}" && pwd)
+build=$(cd "${1:?usage: scripts/kill-campaign.sh BUILD_DIR [WRITE_STRIDE] [archive|restore|all]}" && pwd)
 stride=${2:-7}
+which=${3:-all}
 bin=$build/bin
 command -v strace >/dev/null || { echo "strace is needed" >&2; exit 2; }
 for tool in archivator ornzip mkexample pxpaircheck; do
@@ -33,10 +35,15 @@ archive() { # WORLD [strace args...]: one unattended archive run
   (cd "$w" && ORN_ALIASES="$w/Aliases.ini" timeout 300 "$@" "$bin/archivator" example.arh AUTO ARHIV >/dev/null 2>&1) 2>/dev/null
 }
 
-restore() { # WORLD MASK [strace args...]: the register's files back from the generation
-  local w=$1 mask=$2; shift 2
+restore() { # WORLD [strace args...] -- [NAME...]: entries back from the generation
+  local w=$1 set
+  shift
+  local tracer=()
+  while [ "$1" != -- ]; do tracer+=("$1"); shift; done
+  shift
+  set=$(last_volume "$w/archives")
   runs=$((runs + 1))
-  (: && timeout 300 "$@" "$bin/ornzip" extract "$(last_volume "$w/archives")" / "$mask" >/dev/null 2>&1) 2>/dev/null
+  (: && timeout 300 "${tracer[@]}" "$bin/ornzip" extract "$set" / "$@" >/dev/null 2>&1) 2>/dev/null
 }
 
 last_volume() { # FOLDER: the set the archive chooser offers, by its last volume
@@ -108,15 +115,15 @@ phase() { # NAME CALLS STEP COMMAND(world, strace args...) NEXT(world)
 
 archive_killed() { archive "$@"; }
 archive_next() { archive "$1"; }
-restore_register() { local w=$1; shift; restore "$w" '*SprFiles.*' "$@"; }
-restore_next() { restore "$1" '*ATSKAITE.TXT'; }
+restore_all() { restore "$@" --; }
+restore_next() { restore "$1" -- '*ATSKAITE.TXT'; }
 
 for calls in rename,renameat,renameat2 unlink,unlinkat fsync,fdatasync; do
-  phase "archive run, $calls" "$calls" 1 archive_killed archive_next
-  phase "restore, $calls" "$calls" 1 restore_register restore_next
+  [ "$which" != restore ] && phase "archive run, $calls" "$calls" 1 archive_killed archive_next
+  [ "$which" != archive ] && phase "restore, $calls" "$calls" 1 restore_all restore_next
 done
-phase "archive run, every ${stride}th write" write,pwrite64 "$stride" archive_killed archive_next
-phase "restore, every write" write,pwrite64 1 restore_register restore_next
+[ "$which" != restore ] && phase "archive run, every ${stride}th write" write,pwrite64 "$stride" archive_killed archive_next
+[ "$which" != archive ] && phase "restore, every write" write,pwrite64 1 restore_all restore_next
 
 echo "runs $runs, kills $kills, lost generations $lost, leftovers $leftovers, mismatched pairs $mismatched," \
   "next starts that failed $failedNext"
