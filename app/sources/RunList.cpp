@@ -76,7 +76,7 @@ std::vector<std::string> CollectRunFiles(const std::string& registerPath, const 
     } catch (const TableError& e) {
       if (problems) problems->cleaning = e.what();
     }
-    list = BuildRegisterList(registerPath);
+    list = BuildRegisterList(registerPath, problems ? &problems->missingTables : nullptr);
   }
   auto run = BuildRunList(list, jobList, problems);
   if (registerList) *registerList = std::move(list);

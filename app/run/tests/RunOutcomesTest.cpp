@@ -97,6 +97,15 @@ TEST_F(RunOutcomes, EachShortfallIsLoggedAndSetsTheStatus) {
          test::MakeRegister(t.job_.registerFile, {{"KONTI.DB", "NOSUCH", "", "", true}});
        },
        kRunNoGeneration, "ERROR : 10.12.2025 10:00:00 : The files to archive could not be gathered: ", false},
+      {"a table the register archives that is gone",
+       [](RunOutcomes& t) {
+         t.aliases_ =
+             std::make_unique<test::AliasFile>(t.root_ + "Aliases.ini", "[BUHDATA]\nPATH=" + t.root_ + "data\n");
+         t.job_.registerFile = t.root_ + "reg/SprFiles.db";
+         ForceDirectories(t.root_ + "reg");
+         test::MakeRegister(t.job_.registerFile, {{"GONE.DB", "BUHDATA", "", "", true}});
+       },
+       kRunIncomplete, "File of the list not found \"ROOT/data/GONE.DB\"", false},
       {"a register that refuses its clean-up",
        [](RunOutcomes& t) {
          t.aliases_ =

@@ -208,5 +208,26 @@ TEST_F(SourcesRegister, ARegisterNamedButMissingOrUnreadableStopsTheGathering) {
   }
 }
 
+// A table the register archives but that is gone (moved, lost with a
+// failed disk) leaves the backup smaller; it is named for the log. A Fail
+// without an extension is there when any file of its name is.
+TEST_F(SourcesRegister, ArchivedTablesThatAreGoneAreNamed) {
+  test::AliasFile aliases(dir_.File("Aliases.ini"), AliasText());
+  ::unlink((data_ + "PARTNERI.DB").c_str());
+  dir_.Touch("buh.2024/PARTNERI.PX");
+  test::MakeRegister(reg_, {{"KONTI.DB", "BUHDATA", "", "", true},
+                            {"konti.db", "BUHDATA", "case of the disk's name differs", "", true},
+                            {"DOKUM", "BUHDATA", "no extension", "", true},
+                            {"PARTNERI.DB", "BUHDATA", "only its index is left", "", true},
+                            {"NOSUCH.DB", "BUHDATA", "", "", true},
+                            {"NOSUCH2", "BUHDATA", "", "", true},
+                            {"UNMARKED.DB", "BUHDATA", "not archived", "", false}});
+  RunListProblems problems;
+  const auto run = CollectRunFiles(reg_, {}, nullptr, &problems);
+  EXPECT_EQ(Sorted(problems.missingTables), Sorted({data_ + "PARTNERI.DB", data_ + "NOSUCH.DB", data_ + "NOSUCH2"}));
+  EXPECT_TRUE(problems.Any());
+  EXPECT_NE(std::find(run.begin(), run.end(), data_ + "PARTNERI.PX"), run.end());
+}
+
 }  // namespace
 }  // namespace orn
