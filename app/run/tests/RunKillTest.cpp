@@ -11,6 +11,7 @@
 
 #include "ArchiveRun.h"
 #include "Clock.h"
+#include "CreateTable.h"
 #include "Extraction.h"
 #include "FakeBackend.h"
 #include "FileReplace.h"
@@ -71,8 +72,8 @@ class RunKill : public ::testing::Test {
   // A job with a register (one record to be cleaned away, so that every run
   // rewrites the table and its index), a unique save due and a plus path.
   Job MakeWorld(const test::ScratchDir& dir) {
-    dir.Touch("data/KONTI.DB", std::string(3000, 'k'));
-    dir.Touch("data/KONTI.PX", std::string(500, 'p'));
+    ForceDirectories(dir.File("data"));
+    CreateTable(dir.File("data/KONTI.DB"), {{"Konts", paradox::kAlpha, 8}}, {.keyFields = 1});
     dir.Touch("doc/note.txt", "note");
     ForceDirectories(dir.File("reg"));
     ForceDirectories(dir.File("plus"));
@@ -176,7 +177,7 @@ std::vector<std::string> ReadableSets(const std::string& folder, const std::stri
     }
     std::string data;
     for (const auto& [name, bytes] : entries)
-      if (ExtractFileName(name) == "KONTI.DB") data = bytes.substr(0, 3);
+      if (ExtractFileName(name) == "big.txt") data = bytes.substr(0, 3);
     sets.push_back(f.name + ": " + data);
   }
   return sets;
@@ -194,9 +195,9 @@ TEST_F(RunKill, AVolumeSetIsReplacedWholeAtEveryStep) {
     job.volumesOn = true;
     job.volumeSize = 2;  // 2000-byte volumes
     job.uniqueScheme = 'N';
-    dir.Touch("data/KONTI.DB", "old" + std::string(4000, 'o'));
+    dir.Touch("doc/big.txt", "old" + std::string(4000, 'o'));
     EXPECT_EQ(Run(job, dir).exitStatus, kRunComplete);
-    dir.Touch("data/KONTI.DB", "new" + std::string(500, 'n'));
+    dir.Touch("doc/big.txt", "new" + std::string(500, 'n'));
     return job;
   };
   std::vector<std::string> before, after;

@@ -13,6 +13,7 @@
 
 #include "ArchiveRun.h"
 #include "Clock.h"
+#include "CreateTable.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
 #include "RunNames.h"
@@ -47,6 +48,7 @@ class RunOutcomes : public ::testing::Test {
     run_.SetTemporaryDirectory(root_ + "prog/OrnZpArh_Temporary_Directory");
     run_.SetLowerPriority(false);
     run_.writeJob = [](Job&) {};
+    run_.tableChecks.wait = [](int) {};
     previousClock_ = SetClock(std::make_unique<FixedClock>(*EncodeDate(2025, 12, 10) + EncodeTime(10, 0, 0)));
   }
   void TearDown() override {
@@ -242,6 +244,8 @@ TEST_F(RunOutcomes, AMissingRegisterReplacesNoArchive) {
   aliases_ = std::make_unique<test::AliasFile>(root_ + "Aliases.ini", "[BUHDATA]\nPATH=" + root_ + "data\n");
   job_.registerFile = root_ + "reg/SprFiles.db";
   ForceDirectories(root_ + "reg");
+  ::unlink((root_ + "data/KONTI.DB").c_str());  // a whole table, for the first run to be complete
+  CreateTable(root_ + "data/KONTI.DB", {{"Konts", paradox::kAlpha, 8}}, {.keyFields = 1});
   test::MakeRegister(job_.registerFile, {{"KONTI.DB", "BUHDATA", "", "", true}});
   job_.uniqueScheme = 'W';
   RunResult first = run_.Run(job_);
