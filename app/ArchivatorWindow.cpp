@@ -44,7 +44,7 @@ int TArchivatorWindow::RunArchive() {
     return true;
   });
   ReportOutcome(result.Summary(), result.Summary(orn::WindowLabelTexts(this)), result.exitStatus != orn::kRunComplete,
-                result.exitStatus == orn::kRunNoGeneration, result.logFile);
+                result.exitStatus == orn::kRunNoGeneration, result.logFile, result.firstProblem);
   return result.exitStatus;
 }
 

@@ -308,7 +308,7 @@ void TMainForm::LanguageChosen(int index) {
 }
 
 void TMainForm::ReportOutcome(const std::string& summary, const std::string& shown, bool failed, bool nothingMade,
-                              const std::string& logFile) {
+                              const std::string& logFile, const std::string& reason) {
   statusSummary_ = QString::fromStdString(shown);
   box_->setText(statusSummary_);
   box_->setToolTip(statusSummary_);
@@ -321,7 +321,7 @@ void TMainForm::ReportOutcome(const std::string& summary, const std::string& sho
   };
   orn::MessageBoxRequest request;
   request.caption = nothingMade ? "ERROR" : label("msg_Warning");
-  request.message = shown;
+  request.message = reason.empty() ? shown : shown + "\n\n" + reason;
   if (!logFile.empty()) request.extra = label("msg_LogIs") + ": " + logFile;
   request.iconIndex = nothingMade ? 0 : 1;
   request.buttons = 0;

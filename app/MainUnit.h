@@ -113,13 +113,14 @@ class TMainForm : public TOrnForm {
   virtual void TerminateApplication(int status);
   // After every archive run and restore: the status bar shows `shown` (the
   // summary in the window's language) until the next one. A failure also opens the message window with the
-  // summary and where the log is, so that a failure started from the window
-  // is never silent; not when "DOSHOWMESSAGES" has shown every problem
-  // already, nor for a command the program ends after ("AUTO", or no
-  // display), which ends without waiting. A command from the command line prints the
-  // English `summary` as its last line on standard error.
+  // summary, the first problem logged (`reason`) and where the log is, so
+  // that a failure started from the window is never silent and says why; not
+  // when "DOSHOWMESSAGES" has shown every problem already, nor for a command
+  // the program ends after ("AUTO", or no display), which ends without
+  // waiting. A command from the command line prints the English `summary` as
+  // its last line on standard error.
   void ReportOutcome(const std::string& summary, const std::string& shown, bool failed, bool nothingMade,
-                     const std::string& logFile);
+                     const std::string& logFile, const std::string& reason = std::string());
 
   // After the form base has translated the window: names for screen
   // readers, the texts kept outside the components, the window's size.

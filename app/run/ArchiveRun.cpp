@@ -1,8 +1,12 @@
 #include "ArchiveRun.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <future>
+#include <set>
 
 #include "Clock.h"
 #include "DialogService.h"
@@ -10,6 +14,7 @@
 #include "JobFile.h"
 #include "RunFiles.h"
 #include "RunLeftovers.h"
+#include "RunList.h"
 #include "RunNames.h"
 #include "SourceLists.h"
 
@@ -38,6 +43,7 @@ void NoteLog(const MessageLog& log, RunResult& result) {
   result.logFailure = log.LogFailure();
   result.logFailureKey = log.LogFailureKey();
   result.logFailureDetail = log.LogFailureDetail();
+  result.firstProblem = log.FirstProblem();
 }
 }  // namespace
 
@@ -52,6 +58,8 @@ struct ArchiveRun::Targets {
   std::string uniqueFolder;
   std::string uniqueTarget;  // empty: no unique save today
   std::string plusTarget;    // empty: no second copy
+  unsigned fileMode = 0600;  // permissions of the archives and copies
+  unsigned folderMode = 0700;
 };
 
 ArchiveRun::ArchiveRun(ArchiveBackend& backend, const MessageTexts& texts)
@@ -78,18 +86,25 @@ RunResult ArchiveRun::Run(Job& job) {
 
   // The archive directory comes first: it holds the log, so that no line of
   // a first run into a new directory is lost, and the unique folder below it.
+  // Until the sources are known it is made for the owner alone.
   const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
-  CreateDirectoryPath(archiveDir, log);
+  const std::vector<std::string> madeForArchives = CreateDirectoryPath(archiveDir, log, 0700);
 
-  // Another run on the same temporary directory is waited for; only then,
-  // with nothing of another run in flight, is what a killed run left removed,
-  // before this run writes anything (cleaning the register included).
+  // Another run on the same temporary directory, or writing into the same
+  // folders, is waited for; only then, with nothing of another run in
+  // flight, is what a killed run left removed, before this run writes
+  // anything (cleaning the register included).
   const std::string temp = temporaryDirectory_;
-  CreateDirectoryPath(temp, log);
+  CreateDirectoryPath(temp, log, 0700);
+  // The archive is made here before anyone may read it.
+  ::chmod(ExcludeTrailingDelimiter(temp).c_str(), 0700);
   DirectoryLock tempLock(temp);
-  if (std::string why = WaitForRunLock(tempLock, lockWaitSeconds_, *observer_, texts_.Text("msg_TempBusy"), temp);
-      !why.empty()) {
-    log.Error(why);
+  std::string busy = WaitForRunLock(tempLock, lockWaitSeconds_, *observer_, texts_.Text("msg_TempBusy"), temp);
+  RunFolderLocks folderLocks;
+  if (busy.empty())
+    busy = folderLocks.Take(RunTargetFolders(job), temp, lockWaitSeconds_, *observer_, texts_.Text("msg_TempBusy"));
+  if (!busy.empty()) {
+    log.Error(busy);
     NoteLog(log, result);
     return result;
   }
@@ -98,6 +113,13 @@ RunResult ArchiveRun::Run(Job& job) {
   Targets targets;
   try {
     targets.runList = buildRunList ? buildRunList(job) : DefaultRunList(job, log);
+    // A restore of a table with its companions that was cut short is
+    // completed before the pair is archived half old, half new.
+    // What could not be taken was logged the first time.
+    if (std::vector<std::string> folders = FoldersWithInterruptedChanges(targets.runList); !folders.empty()) {
+      RemoveRunLeftovers(folders, log);
+      targets.runList = buildRunList ? buildRunList(job) : CollectRunFiles(job.registerFile, job.jobList);
+    }
   } catch (const std::exception& e) {
     // Nothing was zipped and nothing changed; the log must say why.
     log.Error(texts_.Text("msg_NotGathered") + ": " + e.what());
@@ -106,6 +128,11 @@ RunResult ArchiveRun::Run(Job& job) {
   }
   targets.runList = ReadableFiles(targets.runList, log, &targets.distinctFiles);
   targets.today = Today();
+  // No archive, copy or folder made for it allows more than the most
+  // private of the files it holds.
+  targets.fileMode = NarrowedModeFor(UsualFileMode(), targets.runList);
+  targets.folderMode = FolderModeFor(targets.fileMode);
+  for (const std::string& dir : madeForArchives) ::chmod(ExcludeTrailingDelimiter(dir).c_str(), targets.folderMode);
 
   EmptyDirectory(temp);
   // What is archived of a table is one copy of it that was checked whole.
@@ -163,9 +190,9 @@ void ArchiveRun::PlanTargets(const Job& job, Targets& targets, MessageLog& log) 
   const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
   const std::string plusDir = IncludeTrailingDelimiter(job.plusPath);
   targets.uniqueFolder = job.uniqueFolder.empty() ? archiveDir : archiveDir + job.uniqueFolder + kPathDelim;
-  if (!DirectoryExists(targets.uniqueFolder) && !CreateDir(targets.uniqueFolder))
+  if (!DirectoryExists(targets.uniqueFolder) && !CreateDir(targets.uniqueFolder, targets.folderMode))
     log.DirectoryNotCreated(targets.uniqueFolder);
-  CreateDirectoryPath(plusDir, log);
+  CreateDirectoryPath(plusDir, log, targets.folderMode);
 
   targets.tempArchive = temporaryDirectory_ + job.archiveName + RotationSuffix(job.rotationScheme, targets.today);
   targets.plusTarget = plusDir + job.archiveName + PlusSuffix(job.rotationScheme, targets.today);
@@ -253,7 +280,7 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
     for (Copy& copy : copies) {
       if (!copy.room) continue;
       for (size_t i = 0; i < copy.items.size(); ++i) copy.items[i].tested = sums[i];
-      copy.pending = MakePendingCopy(copy.items);
+      copy.pending = MakePendingCopy(copy.items, static_cast<int>(targets.fileMode));
     }
   });
   auto discardAll = [&] {

@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "CommandLine.h"
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "RunNames.h"
 #include "SourceLists.h"
@@ -78,6 +79,13 @@ ArchiveChoices ListArchives(const Job& job) {
   choices.rotating = Rows(job.archiveDirectory, mask);
   choices.unique = Rows(UniqueFolderOf(job), mask);
   return choices;
+}
+
+void CompleteInterruptedSets(const Job& job) {
+  if (job.archiveDirectory.empty()) return;
+  // A run at work now keeps its own files.
+  RemoveStaleTemporaries(job.archiveDirectory);
+  RemoveStaleTemporaries(UniqueFolderOf(job));
 }
 
 std::string ChosenArchivePath(const Job& job, bool fromUniqueGrid, const std::string& fileName) {

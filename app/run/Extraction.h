@@ -42,6 +42,10 @@ struct ArchiveChoices {
   std::vector<ArchiveRow> unique;
 };
 ArchiveChoices ListArchives(const Job& job);
+// What the archive chooser does before it lists the folders: a volume set
+// whose replacement was cut short is completed, so that only whole sets are
+// offered, and leftovers of killed runs are removed.
+void CompleteInterruptedSets(const Job& job);
 // The full path of a row chosen in the unique grid or the rotating grid.
 std::string ChosenArchivePath(const Job& job, bool fromUniqueGrid, const std::string& fileName);
 

@@ -160,6 +160,7 @@ std::string MessageLog::LogFilePath() const {
 
 void MessageLog::Log(const std::string& title, const std::string& text, bool show) {
   ++problems_;
+  if (firstProblem_.empty()) firstProblem_ = text;
   Write(title, text, show);
 }
 

@@ -12,16 +12,19 @@
 #include <set>
 #include <utility>
 
+#include "ArchiveBackend.h"
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "MessageLog.h"
 #include "RunNames.h"
 
 namespace orn {
 
-void CreateDirectoryPath(const std::string& path, MessageLog& log) {
-  if (path.empty() || DirectoryExists(path)) return;
+std::vector<std::string> CreateDirectoryPath(const std::string& path, MessageLog& log, unsigned mode) {
+  std::vector<std::string> made;
+  if (path.empty() || DirectoryExists(path)) return made;
   std::string prefix = PathRoot(path);
-  if (prefix.empty()) return;
+  if (prefix.empty()) return made;
   std::string rest = path.substr(prefix.size());
   size_t start = 0;
   while (start <= rest.size()) {
@@ -31,8 +34,13 @@ void CreateDirectoryPath(const std::string& path, MessageLog& log) {
     start = end + 1;
     if (part.empty()) continue;
     prefix += part + kPathDelim;
-    if (!DirectoryExists(prefix) && !CreateDir(prefix)) log.DirectoryNotCreated(prefix);
+    if (DirectoryExists(prefix)) continue;
+    if (CreateDir(prefix, mode))
+      made.push_back(prefix);
+    else
+      log.DirectoryNotCreated(prefix);
   }
+  return made;
 }
 
 DirectoryLock::DirectoryLock(const std::string& directory) {
@@ -143,26 +151,30 @@ void RemovePending(const std::vector<std::string>& pending) {
   for (const std::string& p : pending) DeleteFileAt(p);
 }
 
-// Volume n + 1, n + 2, ... of a set whose last placed volume is `lastTarget`.
-void RemoveStaleVolumes(const std::string& lastTarget) {
+// Volume n + 1, n + 2, ... of a set whose last volume is `lastTarget`: they
+// belong to no set once a shorter one is in place.
+std::vector<std::string> StaleVolumes(const std::string& lastTarget) {
+  std::vector<std::string> stale;
   std::string name = ExtractFileName(lastTarget);
   std::optional<int> number = VolumeNumber(name);
-  if (!number) return;
+  if (!number) return stale;
   for (int n = *number + 1; n <= 999; ++n) {
-    std::string stale = ExtractFilePath(lastTarget) + WithVolumeNumber(name, n);
-    if (!FileExists(stale) || !DeleteFileAt(stale)) break;
+    std::string path = ExtractFilePath(lastTarget) + WithVolumeNumber(name, n);
+    if (!FileExists(path)) break;
+    stale.push_back(path);
   }
+  return stale;
 }
 
 }  // namespace
 
-PendingCopy MakePendingCopy(const std::vector<CopyItem>& items) {
+PendingCopy MakePendingCopy(const std::vector<CopyItem>& items, int mode) {
   PendingCopy copy;
   copy.items = items;
   for (size_t i = 0; i < items.size(); ++i) {
     copy.names.push_back(PendingCopyName(items[i].to, copy.names.empty() ? std::string() : copy.names.front()));
     std::string error;
-    if (!CopyToNewFile(items[i].from, copy.names.back(), &error)) {
+    if (!CopyToNewFile(items[i].from, copy.names.back(), &error, mode)) {
       copy.failed = i;
       copy.notCopied = true;
       copy.why = CauseOf(error);
@@ -202,26 +214,24 @@ bool PlacePendingCopy(PendingCopy& copy, bool volumeSet, MessageLog& log) {
     DiscardPendingCopy(copy);
     return false;
   }
-  bool placed = true;
-  for (size_t i = 0; i < items.size(); ++i) {
-    // rename() replaces whatever sits under the target's name, a symbolic
-    // link included, and never writes through it.
-    if (!RenameFile(copy.names[i], items[i].to)) {
-      log.FileNotCopied(items[i].from, items[i].to, std::strerror(errno));
-      DeleteFileAt(copy.names[i]);
-      placed = false;
-    }
-  }
+  // The whole set replaces the whole previous one, or nothing does: renamed
+  // over their names (rename() replaces a symbolic link there, never writes
+  // through it) under a journal that the next run completes.
+  std::vector<PreparedFile> prepared;
+  for (size_t i = 0; i < items.size(); ++i) prepared.push_back({copy.names[i], items[i].to});
   copy.names.clear();
-  SyncDirectory(DirectoryOf(items.front().to));
-  if (placed && volumeSet) RemoveStaleVolumes(items.back().to);
-  return placed;
+  std::string error;
+  if (!PutInPlaceTogether(prepared, volumeSet ? StaleVolumes(items.back().to) : std::vector<std::string>(), &error)) {
+    log.FileNotCopied(items.front().from, items.front().to, CauseOf(error));
+    return false;
+  }
+  return true;
 }
 
 bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, MessageLog& log,
-                       const FreeSpaceQuery& freeSpace) {
+                       const FreeSpaceQuery& freeSpace, int mode) {
   if (items.empty() || !HasRoomFor(items, log, freeSpace)) return false;
-  PendingCopy copy = MakePendingCopy(items);
+  PendingCopy copy = MakePendingCopy(items, mode);
   return PlacePendingCopy(copy, volumeSet, log);
 }
 

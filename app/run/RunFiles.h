@@ -17,10 +17,11 @@ namespace orn {
 
 class MessageLog;
 
-// Creates every missing level of `path` ("/a/b c/d/" or "//server/share/d/"),
-// logging each level that cannot be made and going on with the next. An empty
-// or relative path creates nothing.
-void CreateDirectoryPath(const std::string& path, MessageLog& log);
+// Creates every missing level of `path` ("/a/b c/d/" or "//server/share/d/")
+// with the permissions `mode` (less the umask), logging each level that
+// cannot be made and going on with the next. An empty or relative path
+// creates nothing. Returns the levels made.
+std::vector<std::string> CreateDirectoryPath(const std::string& path, MessageLog& log, unsigned mode = 0777);
 
 // Holds a directory for one archive run: a second run (a scheduled one beside
 // the user's) must not empty the temporary directory under the first. The
@@ -96,8 +97,9 @@ struct PendingCopy {
   std::string why;
 };
 // Copies each file of the archive under its temporary name, flushes it and
-// reads it back from the disk against the bytes of the tested archive.
-PendingCopy MakePendingCopy(const std::vector<CopyItem>& items);
+// reads it back from the disk against the bytes of the tested archive. The
+// copies get the permissions `mode` when it is not negative.
+PendingCopy MakePendingCopy(const std::vector<CopyItem>& items, int mode = -1);
 // Renames a sound pending copy over its targets (see PlaceVerifiedCopy), or
 // logs why it is not sound and removes it. True when every file is in place.
 bool PlacePendingCopy(PendingCopy& copy, bool volumeSet, MessageLog& log);
@@ -108,15 +110,16 @@ void DiscardPendingCopy(PendingCopy& copy);
 // their targets. Before copying, the target's free space is compared with
 // the archive's size. Each file is copied under a temporary name beside its
 // target, flushed, and read back from the disk: only a copy with the bytes
-// of the tested archive is renamed over its target (the archive itself was
-// read through and its entries' CRCs checked once, before any copy). Any
-// failure is logged, the temporary copies are removed and the previous
-// files stay. After a volume set has been placed (`volumeSet`),
-// higher-numbered volumes of an older, longer set under the same names are
-// removed, since they no longer belong to any set. Returns true when every
-// file is in place.
+// of the tested archive is put in place (the archive itself was read through
+// and its entries' CRCs checked once, before any copy), over its targets as
+// one change (PutInPlaceTogether): a volume set replaces the previous set
+// whole, and higher-numbered volumes of an older, longer set under the same
+// names go with it (`volumeSet`), as they no longer belong to any set. Any
+// failure is logged, the temporary copies are removed and the previous files
+// stay. The copies get the permissions `mode` when it is not negative.
+// Returns true when every file is in place.
 bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, MessageLog& log,
-                       const FreeSpaceQuery& freeSpace);
+                       const FreeSpaceQuery& freeSpace, int mode = -1);
 
 // The temporary name under which a copy is made before it is verified:
 // beside the target, one of the program's temporary names (which match no

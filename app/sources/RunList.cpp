@@ -1,5 +1,11 @@
 #include "RunList.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <set>
 #include <unordered_map>
 
@@ -51,18 +57,34 @@ std::vector<std::string> BuildRunList(std::vector<std::string>& registerList, co
   return run;
 }
 
+namespace {
+// A register the job names but that is not there (an unmounted share, a
+// renamed folder) or cannot be read would give a backup of less than the
+// job asks for, reported as success.
+void CheckRegisterReadable(const std::string& registerPath) {
+  struct stat st {};
+  if (::stat(registerPath.c_str(), &st) != 0)
+    throw TableError(registerPath, std::string("The register cannot be found: ") + std::strerror(errno));
+  if (!S_ISREG(st.st_mode)) throw TableError(registerPath, "The register is not a file");
+  int fd = ::open(registerPath.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) throw TableError(registerPath, std::string("The register cannot be read: ") + std::strerror(errno));
+  ::close(fd);
+}
+}  // namespace
+
 std::vector<std::string> CollectRunFiles(const std::string& registerPath, const std::vector<std::string>& jobList,
                                          std::vector<std::string>* registerList, RunListProblems* problems) {
   std::vector<std::string> list;
   if (problems) *problems = {};
   if (!registerPath.empty()) {
+    CheckRegisterReadable(registerPath);
     // Refusing to clean must not cost the user the backup of the tables.
     try {
       CleanRegister(registerPath);
     } catch (const TableError& e) {
       if (problems) problems->cleaning = e.what();
     }
-    list = BuildRegisterList(registerPath);
+    list = BuildRegisterList(registerPath, problems ? &problems->missingTables : nullptr);
   }
   auto run = BuildRunList(list, jobList, problems);
   if (registerList) *registerList = std::move(list);
