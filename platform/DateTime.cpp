@@ -34,8 +34,11 @@ DateTime EncodeTime(int hour, int minute, int second, int millisecond) {
 }
 
 DateParts DecodeDate(DateTime value) {
-  long days = static_cast<long>(std::floor(value)) + kDelta;  // 1 = 0001-01-01
   DateParts p;
+  // Beyond the year 9999 (or no number at all) there is no date to give, and
+  // the cast below would be undefined.
+  if (!(value > -kDelta && value < 2958466.0)) return p;
+  long days = static_cast<long>(std::floor(value)) + kDelta;  // 1 = 0001-01-01
   if (days <= 0) return p;
   long n = days - 1;
   long y400 = n / 146097;

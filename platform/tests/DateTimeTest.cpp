@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "DateTime.h"
 
 using namespace orn;
@@ -12,6 +14,10 @@ TEST(DateTime, ZeroDateAndKnownDays) {
   EXPECT_FALSE(EncodeDate(2026, 13, 1).has_value());
   EXPECT_TRUE(EncodeDate(2024, 2, 29).has_value());
   EXPECT_FALSE(EncodeDate(2100, 2, 29).has_value());
+  // The last day there is, and numbers no day has (an expression may compute
+  // any), which give the zero date instead of an undefined conversion.
+  EXPECT_EQ(DecodeDate(*EncodeDate(9999, 12, 31) + 0.5).year, 9999);
+  for (double none : {1e300, -1e300, std::nan("")}) EXPECT_EQ(DecodeDate(none).year, 1899) << none;
 }
 
 TEST(DateTime, RoundTripsEveryDayOfSomeYears) {

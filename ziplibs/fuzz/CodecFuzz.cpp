@@ -11,9 +11,11 @@
 #include "ByteStream.h"
 #include "Decompressors.h"
 #include "WinZipAes.h"
+#include "ZipFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace orn::zipfmt;
+  using namespace orn;
   if (size < 5) return 0;
   static const std::uint16_t kMethods[] = {0, 8, kMethodDeflate64, kMethodBzip2, kMethodLzma, kMethodZstd, kMethodXz};
   const unsigned choice = data[0] % (sizeof kMethods / sizeof kMethods[0] + 1);
