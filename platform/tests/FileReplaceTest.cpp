@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "FileReplace.h"
+#include "OrdinaryUser.h"
 #include "FileSystem.h"
 
 using namespace orn;
@@ -290,21 +291,7 @@ TEST(Leftovers, OnlyOldFilesOfTheProgramsPatternGo) {
   EXPECT_TRUE(DirectoryExists(t.path + ".~orn-0123abcd.folder"));
 }
 
-// Folder permissions do not bind root: as root, the case runs in a child
-// that has become an ordinary user.
-template <typename Body>
-void AsOrdinaryUser(Body body) {
-  if (::geteuid() != 0) return body();
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
-    body();
-    ::_exit(::testing::Test::HasFailure() ? 1 : 0);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-}
+using test::AsOrdinaryUser;
 
 TEST(InPlace, AFileInAFolderThatCannotTakeNewNames) {
   TempDir t;

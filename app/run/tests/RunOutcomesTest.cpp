@@ -15,6 +15,7 @@
 #include "Clock.h"
 #include "CreateTable.h"
 #include "FakeBackend.h"
+#include "OrdinaryUser.h"
 #include "FileSystem.h"
 #include "RunNames.h"
 #include "SourcesTestUtil.h"
@@ -182,16 +183,7 @@ void AsOrdinaryUser(const std::string& root, Prepare prepare, Body body) {
     ASSERT_EQ(std::system(("chmod -R a+rwX '" + root + "'").c_str()), 0);
   }
   prepare();
-  if (::geteuid() != 0) return body();
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
-    body();
-    ::_exit(::testing::Test::HasFailure() ? 1 : 0);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the case failed as an ordinary user";
+  test::AsOrdinaryUser(body);
 }
 
 TEST_F(RunOutcomes, AnUnreadableSourceIsNamed) {
