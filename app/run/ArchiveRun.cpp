@@ -6,7 +6,10 @@
 #include "Clock.h"
 #include "DialogService.h"
 #include "FileSystem.h"
+#include "JobEdits.h"
 #include "JobFile.h"
+#include "Rclone.h"
+#include "RemoteCopy.h"
 #include "RunFiles.h"
 #include "RunLeftovers.h"
 #include "RunNames.h"
@@ -144,17 +147,19 @@ RunResult ArchiveRun::Run(Job& job) {
 // plus path are made here when missing.
 void ArchiveRun::PlanTargets(const Job& job, Targets& targets, MessageLog& log) const {
   const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
-  const std::string plusDir = IncludeTrailingDelimiter(job.plusPath);
+  // A remote is rclone's to reach; its folders are made as the copy goes up.
+  const bool remote = IsRemotePath(job.plusPath);
+  const std::string plusDir = remote ? DirectoryField(job.plusPath) : IncludeTrailingDelimiter(job.plusPath);
   targets.uniqueFolder = job.uniqueFolder.empty() ? archiveDir : archiveDir + job.uniqueFolder + kPathDelim;
   if (!DirectoryExists(targets.uniqueFolder) && !CreateDir(targets.uniqueFolder))
     log.DirectoryNotCreated(targets.uniqueFolder);
-  CreateDirectoryPath(plusDir, log);
+  if (!remote) CreateDirectoryPath(plusDir, log);
 
   targets.tempArchive = temporaryDirectory_ + job.archiveName + RotationSuffix(job.rotationScheme, targets.today);
   targets.plusTarget = plusDir + job.archiveName + PlusSuffix(job.rotationScheme, targets.today);
   if (DecideUniqueSave(job.uniqueScheme, targets.today, job.lastArchivingDate))
     targets.uniqueTarget = targets.uniqueFolder + job.archiveName + UniqueSuffix(targets.today);
-  if (job.plusPath.empty() || !DirectoryExists(plusDir)) {
+  if (!remote && (job.plusPath.empty() || !DirectoryExists(plusDir))) {
     targets.plusTarget.clear();
     log.PlusPathMissing();
   }
@@ -177,8 +182,9 @@ size_t DistinctExistingFiles(const std::vector<std::string>& runList) {
 // The copies of the archive's files into a tagged target: every file gets the
 // target's tag in its name.
 std::vector<CopyItem> TaggedCopies(const std::vector<std::string>& made, const std::string& target, bool volumeSet) {
-  std::string tag = ArchiveTag(ExtractFileName(target));
-  std::string dir = ExtractFilePath(target);
+  const bool remote = IsRemotePath(target);
+  std::string tag = ArchiveTag(remote ? RemoteFileName(target) : ExtractFileName(target));
+  std::string dir = remote ? RemoteFolderOf(target) : ExtractFilePath(target);
   std::vector<CopyItem> items;
   for (const std::string& f : made) items.push_back({f, dir + TaggedName(ExtractFileName(f), tag, volumeSet)});
   return items;
@@ -234,7 +240,10 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
   }
   if (!targets.plusTarget.empty()) {
     std::vector<CopyItem> items = TaggedCopies(made, targets.plusTarget, volumeSet);
-    if (PlaceVerifiedCopy(items, volumeSet, backend_, log, freeSpace)) {
+    const bool placed = IsRemotePath(targets.plusTarget)
+                            ? PlaceRemoteCopy(items, volumeSet, rclone, log, RemoteOptions())
+                            : PlaceVerifiedCopy(items, volumeSet, backend_, log, freeSpace);
+    if (placed) {
       result.plusCopy = items.front().to;
       result.verified.push_back(result.plusCopy);
     }
@@ -243,6 +252,16 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
   OfferFloppies(job);
   EmptyDirectory(temporaryDirectory_);
   return filesMissing;
+}
+
+RemoteCopyOptions ArchiveRun::RemoteOptions() {
+  RemoteCopyOptions options = remoteCopy;
+  options.copying = [this](const std::string& target, std::int64_t, std::int64_t) {
+    observer_->SetFileName(target);
+    observer_->ProcessMessages();
+    return true;
+  };
+  return options;
 }
 
 void ArchiveRun::OfferFloppies(const Job& job) {
