@@ -12,12 +12,15 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
 #include "../ziplibs/common/UniqueFd.h"
 #include "ByteCursor.h"
 #include "FileSystem.h"
+#include "RemovableVolumes.h"
 #include "ZipDirReader.h"
 #include "ZipMessages.h"
 #include "ZipSource.h"
@@ -98,8 +101,9 @@ std::string Lower(std::string s) {
 // cross a volume's end, and cuts data at the exact byte where room ends.
 class VolumeWriter {
  public:
-  VolumeWriter(std::string target, const SpanSettings& settings, const SpanEvents& events, struct timespec stamp)
-      : target_(std::move(target)), settings_(settings), events_(events), stamp_(stamp) {}
+  VolumeWriter(std::string target, const SpanSettings& settings, const SpanEvents& events, struct timespec stamp,
+               RemovableVolumes* removable)
+      : target_(std::move(target)), settings_(settings), events_(events), stamp_(stamp), removable_(removable) {}
   ~VolumeWriter() {
     if (!finished_) {
       out_.Reset();
@@ -109,7 +113,7 @@ class VolumeWriter {
 
   int Volume() const { return volume_; }
   std::uint64_t OnVolume() const { return onVolume_; }
-  int Count() const { return static_cast<int>(written_.size()); }
+  int Count() const { return created_; }
 
   // Starts the next volume when `bytes` do not fit on this one but would fit
   // on an empty one: used so that the central directory and the end record
@@ -156,6 +160,12 @@ class VolumeWriter {
  private:
   void Open() {
     if (volume_ >= kMaxVolumes) Fail(kSpanOther, "a set holds at most 999 volumes");
+    if (removable_) {
+      // Each volume on a disk of its own, asked for and checked first.
+      const RemovableVolumes::Place place = removable_->Prepare(volume_);
+      Create(place.file, place.room);
+      return;
+    }
     const std::string name = VolumeFileName(target_, volume_);
     if (FileExists(name)) {
       if (!events_.overwrite) Fail(kSpanUnattended, FormatZipMessage(ZipMessageText(kSpanOverwriteFile), name));
@@ -167,9 +177,15 @@ class VolumeWriter {
     if (volume_ == 0) room -= settings_.keepFreeOnDisk1;
     // A fixed disk has no other disk to ask for: too little room ends the run.
     if (room <= 0 || room < settings_.minFreeVolumeSize) Fail(kSpanNoRoom, name);
+    Create(name, room);
+  }
+
+  void Create(const std::string& name, std::int64_t room) {
     out_ = UniqueFd(::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (!out_) Fail(kSpanCreate, name + ": " + ErrnoText());
     written_.push_back(name);
+    ++created_;
+    name_ = name;
     room_ = static_cast<std::uint64_t>(room);
     onVolume_ = 0;
   }
@@ -177,8 +193,13 @@ class VolumeWriter {
   void Close() {
     if (!out_) return;
     SetFileTime(out_.Get(), stamp_);
-    const std::string name = VolumeFileName(target_, volume_);
-    if (!out_.Close()) Fail(kSpanWrite, name + ": " + ErrnoText());
+    if (::fsync(out_.Get()) != 0 || !out_.Close()) Fail(kSpanWrite, name_ + ": " + ErrnoText());
+    if (removable_) {
+      // The volume is whole on its own disk, which is taken out next: a
+      // later failure must not touch whatever holds that name then.
+      removable_->Finished(volume_);
+      written_.clear();
+    }
   }
 
   void Next() {
@@ -192,8 +213,11 @@ class VolumeWriter {
   const SpanSettings& settings_;
   const SpanEvents& events_;
   struct timespec stamp_;
+  RemovableVolumes* removable_;
   UniqueFd out_;
+  std::string name_;
   int volume_ = 0;
+  int created_ = 0;
   std::uint64_t onVolume_ = 0;
   std::uint64_t room_ = 0;
   std::vector<std::string> written_;
@@ -259,7 +283,11 @@ int SplitZipToVolumes(const std::string& source, const std::string& target, cons
   locals.erase(std::unique(locals.begin(), locals.end()), locals.end());
   if (!locals.empty() && locals.back() >= end.directoryOffset) Fail(kSpanNoLocal);
 
-  VolumeWriter out(target, settings, events, st.st_mtim);
+  // On a removable medium every volume goes on a disk of its own.
+  std::unique_ptr<RemovableVolumes> removable;
+  if (std::optional<Medium> medium = MediumHolding(target))
+    removable = std::make_unique<RemovableVolumes>(target, *medium, settings, events, st.st_size, st.st_mtim);
+  VolumeWriter out(target, settings, events, st.st_mtim, removable.get());
   static const char marker[4] = {0x50, 0x4b, 0x07, 0x08};
   out.Write(marker, sizeof marker, 0);
   if (events.progress) {

@@ -20,6 +20,7 @@ namespace orn {
 // Identifiers of splitting and joining (texts in ZipMessages).
 enum SpanIdent {
   kSpanOpen = 11001,
+  kSpanLabel = 11005,
   kSpanAborted = 11007,
   kSpanSeek = 11008,
   kSpanCreate = 11009,
@@ -44,7 +45,11 @@ enum SpanIdent {
   kSpanWriteEnd = 11030,
   kSpanMarker = 11031,
   kSpanNoRoom = 11032,
+  kSpanInsertDiskOf = 11034,
+  kSpanInDrive = 11035,
   kSpanOverwriteFile = 11039,
+  kSpanOverwriteDisk = 11040,
+  kSpanInsertDisk = 11046,
   kSpanDirectoryName = 11047,
 };
 
@@ -71,6 +76,20 @@ struct SpanEvents {
   // A volume file of the set is already there: answers true to overwrite it;
   // false stops with 11007. Unset: overwriting is refused with 11025.
   std::function<bool(const std::string& file)> overwrite;
+
+  // A target on a removable medium (RemovableVolumes). Asks for disk
+  // `diskSeqNo` of `diskTotal` (0: not known) in `drive`, with the prompt's
+  // text; false cancels. Unset: a second disk is refused with 11025.
+  std::function<bool(int diskSeqNo, int diskTotal, const std::string& drive, const std::string& text)> nextDisk;
+  // The disk holds a volume of this set or a file of the same name, or has
+  // too little room: answers what to do (zdaErase removes the files in the
+  // target's folder, zdaReject asks for another disk, zdaCancel stops, any
+  // other answer overwrites). Unset: refused with 11025.
+  std::function<TZipDiskAction(int previousDisk, const std::string& previousFile, TZipDiskStatus status,
+                               const std::string& text)>
+      diskStatus;
+  // How long to look for the next medium after the person said it is in.
+  int mediumWaitSeconds = 30;
 };
 
 // Copies the ordinary zip `source` onto the volumes of `target`. Answers the

@@ -21,6 +21,7 @@
 #include "SfxWriter.h"
 #include "Spanning.h"
 #include "TextUtil.h"
+#include "Trash.h"
 #include "ZipBlocks.h"
 #include "ZipLibrary.h"
 #include "ZipMessages.h"
@@ -198,7 +199,51 @@ orn::SpanEvents TZipEngine::SpanningEvents() {
              orn::kMrYes;
     };
   }
+  // A host that answers disk questions itself (a terminal) is asked even
+  // when unattended; otherwise only a person at a dialog can answer.
+  if (OnGetNextDisk || !unattended_)
+    events.nextDisk = [this](int diskSeqNo, int diskTotal, const std::string& drive, const std::string& text) {
+      if (OnGetNextDisk) {
+        bool abortAction = false;
+        OnGetNextDisk(*this, diskSeqNo, diskTotal, drive, abortAction);
+        return !abortAction;
+      }
+      return orn::Dialogs().MessageDialog(text, "Ombrelant ZIP archivator", orn::DialogType::Information,
+                                          orn::kBtnOK | orn::kBtnCancel) == orn::kMrOk;
+    };
+  if (OnStatusDisk || !unattended_)
+    events.diskStatus = [this](int previousDisk, const std::string& previousFile, TZipDiskStatus status,
+                               const std::string& text) {
+      if (OnStatusDisk) {
+        TZipDiskAction action = zdaOk;
+        OnStatusDisk(*this, previousDisk, previousFile, status, action);
+        return action;
+      }
+      return AskAboutDisk(status, text);
+    };
   return events;
+}
+
+// The questions about a disk when no OnStatusDisk handler answers them: a
+// full disk with files may have them removed (Yes), another disk (No, or
+// Retry when it holds nothing to remove) or stop; a disk with a volume of
+// this set or a file of the same name may be overwritten (Yes).
+TZipDiskAction TZipEngine::AskAboutDisk(TZipDiskStatus status, const std::string& text) {
+  orn::DialogService& dialogs = orn::Dialogs();
+  if ((status & zdsNotEnoughSpace) && !(status & zdsHasFiles))
+    return dialogs.MessageDialog(text, "Ombrelant ZIP archivator", orn::DialogType::Error,
+                                 orn::kBtnRetry | orn::kBtnCancel) == orn::kMrRetry
+               ? zdaReject
+               : zdaCancel;
+  switch (
+      dialogs.MessageDialog(text, "Confirm", orn::DialogType::Warning, orn::kBtnYes | orn::kBtnNo | orn::kBtnCancel)) {
+    case orn::kMrYes:
+      return (status & zdsNotEnoughSpace) ? zdaErase : zdaOk;
+    case orn::kMrNo:
+      return zdaReject;
+    default:
+      return zdaCancel;
+  }
 }
 
 // Results as the design gives them: 0, -7 after an EZipEngine, -8 out of
@@ -236,13 +281,21 @@ int TZipEngine::JoinVolumes(const std::string& volumeName, std::string& outputPa
       orn::DeleteFileAt(pattern);
       output = pattern + ".zip";
     } else {
-      orn::DeleteFileAt(output);
+      DeleteAsAsked(output);
       output = output.substr(0, output.size() - orn::ExtractFileExt(output).size()) + ".zip";
     }
     orn::JoinZipVolumes(volumeName, output, SpanningEvents());
   });
   outputPath = result == 0 ? output : std::string();
   return result;
+}
+
+int TZipEngine::DeleteAsAsked(const std::string& path) {
+  const std::string full = orn::IsAbsolutePath(path) ? path : orn::JoinPath(orn::CurrentDir(), path);
+  if (!orn::PathExists(full)) return -1;
+  const orn::DeleteOutcome outcome = orn::DeleteFileAsAsked(full, howToDelete_ == htdAllowUndo);
+  if (!outcome.note.empty() && OnMessage) OnMessage(*this, 0, outcome.note);
+  return outcome.deleted ? 0 : -1;
 }
 
 // --- Self-extractors -------------------------------------------------------------
@@ -301,7 +354,7 @@ int TZipEngine::ConvertToSFX() {
   const std::string archive = zipFileName_;
   const std::string exe = archive.substr(0, archive.size() - 4) + ".exe";
   if (int result = WriteSfx(archive, exe); result != 0) return result;
-  orn::DeleteFileAt(archive);
+  DeleteAsAsked(archive);
   SetZipFileName(exe);
   return 0;
 }

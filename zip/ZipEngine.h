@@ -216,6 +216,12 @@ class TZipEngine {
   bool ListJoined(const orn::ZipDirOptions& options, const orn::ZipEndRecord& end);
   int WriteSfx(const std::string& archive, const std::string& exe);
   std::string MakeTempZipName();
+  TZipDiskAction AskAboutDisk(TZipDiskStatus status, const std::string& text);
+  // Deletes a file as HowToDelete says (the trash with htdAllowUndo); a
+  // relative name is taken in the current folder. -1 when the file is
+  // missing or stays; a file removed where no trash could take it is said
+  // through OnMessage.
+  int DeleteAsAsked(const std::string& path);
 
   bool verbose_ = false;
   bool trace_ = false;
