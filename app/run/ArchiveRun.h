@@ -5,8 +5,9 @@
 // run goes on; what was made and what was not ends in a RunResult whose exit
 // status a scheduler can act on.
 //
-// Data flow: Job -> run list (hook) -> back-end Add into the temporary
-// directory -> verified copies (RunFiles) -> job written (hook) -> result.
+// Data flow: Job -> run list (hook) -> checked snapshots of the tables
+// (TableSnapshot) -> back-end Add into the temporary directory -> verified
+// copies (RunFiles) -> job written (hook) -> result.
 // The windows stay outside: progress, the floppy question and the floppy
 // window reach them through RunObserver.
 #pragma once
@@ -25,6 +26,7 @@
 #include "RunFiles.h"
 #include "RunLeftovers.h"
 #include "RunObserver.h"
+#include "TableSnapshot.h"
 
 namespace orn {
 
@@ -37,14 +39,15 @@ enum RunExitStatus : int {
 
 struct RunResult {
   int exitStatus = kRunNoGeneration;
-  std::string generation;             // full path of the generation (first file)
-  std::vector<std::string> verified;  // every copy placed after reading it back
-  std::string uniqueSave;             // first file of the unique save, if made
-  std::string plusCopy;               // first file of the second copy, if made
-  int problems = 0;                   // lines logged as problems
-  std::string logFile;                // where the log lines went, if any
-  std::string logFailure;             // why the archive directory's log was not used
-  std::string logFailureKey;          // its label name, and what follows the label
+  std::string generation;               // full path of the generation (first file)
+  std::vector<std::string> verified;    // every copy placed after reading it back
+  std::string uniqueSave;               // first file of the unique save, if made
+  std::string plusCopy;                 // first file of the second copy, if made
+  std::vector<std::string> tornTables;  // tables archived from a copy that failed its checks
+  int problems = 0;                     // lines logged as problems
+  std::string logFile;                  // where the log lines went, if any
+  std::string logFailure;               // why the archive directory's log was not used
+  std::string logFailureKey;            // its label name, and what follows the label
   std::string logFailureDetail;
   // One line for standard error: what was made, what was verified, how
   // many problems were logged, and where the log is when it is not in the
@@ -82,6 +85,8 @@ class ArchiveRun {
   // program that reaches it and the time each upload may take.
   Rclone rclone;
   RemoteCopyOptions remoteCopy;
+  // How a table whose copy fails its checks is copied again.
+  TableCheckOptions tableChecks;
 
   // Runs the archive of `job`; its last archiving date changes only when a
   // unique save was made. Every failure is logged and shows in the result;
