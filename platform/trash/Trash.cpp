@@ -1,6 +1,9 @@
 #include "Trash.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <QString>
 #include <cerrno>
 #include <cstring>
@@ -11,6 +14,20 @@ namespace orn {
 
 namespace {
 constexpr char kNoTrash[] = "No trash for \"";
+
+// Qt makes the user's trash folder but not the data folder above it, and
+// where it can make neither it moves the file into "files" under the current
+// folder, where nobody would look for it. The trash is made ready here first
+// and not used when it cannot be.
+bool UserTrashReady() {
+  const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  if (dataHome.isEmpty()) return false;
+  const QString trash = dataHome + "/Trash";
+  if (QFileInfo(trash).isDir()) return true;
+  if (!QDir().mkpath(trash)) return false;
+  QFile::setPermissions(trash, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+  return true;
+}
 }  // namespace
 
 bool IsNoTrashNote(const std::string& text) { return text.rfind(kNoTrash, 0) == 0; }
@@ -21,7 +38,7 @@ DeleteOutcome DeleteFileAsAsked(const std::string& path, bool allowUndo) {
     outcome.deleted = true;
     return outcome;
   }
-  if (allowUndo && QFile::moveToTrash(QString::fromStdString(path))) {
+  if (allowUndo && UserTrashReady() && QFile::moveToTrash(QString::fromStdString(path))) {
     outcome.deleted = outcome.trashed = true;
     return outcome;
   }
