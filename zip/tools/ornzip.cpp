@@ -49,7 +49,7 @@ const char kUsage[] =
     "for on the terminal (without a terminal a second disk ends the job).\n"
     "an ARCHIVE ending in .exe that does not exist becomes a self-extractor.\n"
     "extract and test take a volume set through its last volume.\n"
-    "sfx makes ARCHIVE.exe, which extracts itself, and removes ARCHIVE.zip.\n"
+    "sfx makes ARCHIVE.exe, which extracts itself, and moves ARCHIVE.zip to the trash.\n"
     "extract -j writes every entry into DIR itself, without stored folders.\n"
     "PASSWORD is -P TEXT or --password-file FILE (its first line; the file must\n"
     "be readable by its owner only). add encrypts with AES (256-bit keys unless\n"
