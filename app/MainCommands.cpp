@@ -299,7 +299,9 @@ void TMainForm::ChoosePlusPath() {
   menu->setAttribute(Qt::WA_DeleteOnClose);
   menu->setAccessibleName(WindowText("mnu_PlusPlace", "Place of the second copy"));
   menu->addAction(WindowText("mnu_PlusFolder", "Folder..."), this, [this] { ChooseDirectory(true); });
-  menu->addSection(WindowText("mnu_PlusRemotes", "rclone remotes"));
+  // A disabled item, not a section: a section's title does not widen the menu.
+  menu->addSeparator();
+  menu->addAction(WindowText("mnu_PlusRemotes", "rclone remotes"))->setEnabled(false);
   for (const std::string& remote : remotes) {
     QAction* action = menu->addAction(QString::fromStdString(remote + ":"));
     connect(action, &QAction::triggered, this, [this, remote] {
