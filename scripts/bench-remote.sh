@@ -46,10 +46,15 @@ done
 seconds() { local s; s=$(date +%s.%N); "$@" >>"$work/log/out.txt" 2>&1; echo "$(date +%s.%N) - $s" | bc; }
 best_ours=""; best_peer=""
 for run in $(seq "$runs"); do
-  rm -rf "$work/served/"*
-  peer=$(seconds rclone copyto "$work/Buh.zip" "bench:peer/Buh.zip")
-  ours=$(seconds "$build/bin/remote_copy_bench" "$work/Buh.zip" "bench:ours/Buh.zip" "$work/log")
-  cmp -s "$work/Buh.zip" "$work/served/ours/Buh.zip" || { echo "the copy on the remote differs" >&2; exit 1; }
+  # A folder of each run's own: the server keeps its own view of the folders
+  # it serves, which files removed behind its back would confuse.
+  peer=$(seconds rclone copyto "$work/Buh.zip" "bench:peer$run/Buh.zip")
+  ours=$(seconds "$build/bin/remote_copy_bench" "$work/Buh.zip" "bench:ours$run/Buh.zip" "$work/log")
+  cmp -s "$work/Buh.zip" "$work/served/ours$run/Buh.zip" || {
+    echo "the copy on the remote differs; see $work/log" >&2
+    cat "$work/log/"* >&2
+    exit 1
+  }
   printf 'run %d: ours %.2f s, rclone copyto %.2f s\n' "$run" "$ours" "$peer"
   if [ -z "$best_ours" ] || [ "$(echo "$ours < $best_ours" | bc)" = 1 ]; then best_ours=$ours; fi
   if [ -z "$best_peer" ] || [ "$(echo "$peer < $best_peer" | bc)" = 1 ]; then best_peer=$peer; fi

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <fstream>
 #include <future>
+#include <optional>
 #include <set>
 
 #include "FileReplace.h"
@@ -188,12 +189,19 @@ bool PlaceRemoteCopy(const std::vector<CopyItem>& items, bool volumeSet, const R
   if (std::string missing = rclone.Missing(); !missing.empty()) return fail(missing);
 
   std::vector<std::string> uploaded;
-  try {
+  // Whether the remote is configured is asked only once something failed:
+  // the question costs a process start on every good upload.
+  auto unknownRemote = [&]() -> std::optional<std::string> {
     const std::string remote = RemoteNameOf(target);
-    const std::vector<std::string> remotes = rclone.Remotes();
-    if (std::find(remotes.begin(), remotes.end(), remote) == remotes.end())
-      return fail("rclone has no remote named \"" + remote + "\" (see rclone listremotes, rclone config)");
-
+    try {
+      const std::vector<std::string> remotes = rclone.Remotes();
+      if (std::find(remotes.begin(), remotes.end(), remote) != remotes.end()) return std::nullopt;
+    } catch (const RcloneError&) {
+      return std::nullopt;
+    }
+    return "rclone has no remote named \"" + remote + "\" (see rclone listremotes, rclone config)";
+  };
+  try {
     std::vector<std::string> finalNames;
     for (const CopyItem& item : items) finalNames.push_back(RemoteFileName(item.to));
     FinishRemoteChanges(rclone, folder, finalNames);
@@ -264,6 +272,7 @@ bool PlaceRemoteCopy(const std::vector<CopyItem>& items, bool volumeSet, const R
     rclone.Delete(journal);
     return true;
   } catch (const RcloneError& e) {
+    if (std::optional<std::string> unknown = unknownRemote()) return fail(*unknown);
     // A remote that did not answer would keep the run waiting as long again;
     // the next run to this folder removes what is left.
     if (!e.Unanswered()) RemoveUploaded(rclone, uploaded);
