@@ -17,7 +17,7 @@ namespace orn {
 namespace {
 
 [[noreturn]] void Fail(int ident, const std::string& detail = std::string()) {
-  throw EZipEngine(ident, ZipMessageText(ident) + (detail.empty() ? "" : ": " + detail), ident != kSpanAborted);
+  throw EZipEngine(ident, ZipMessageText(ident) + (detail.empty() ? "" : ": " + detail), ident != kZipAborted);
 }
 
 std::string ThreeDigits(int volume) { return std::to_string(volume + 1001).substr(1); }
@@ -72,19 +72,19 @@ int RemovableVolumes::DiskTotal(int volume) const {
 
 void RemovableVolumes::AskForDisk(int volume) {
   while (true) {
-    if (!events_.nextDisk) Fail(kSpanUnattended);
+    if (!events_.nextDisk) Fail(kZipDiskUnattended);
     const int total = DiskTotal(volume);
     std::string text =
-        total > 0 ? FormatZipMessage(FormatZipMessage(ZipMessageText(kSpanInsertDiskOf), std::to_string(volume + 1)),
+        total > 0 ? FormatZipMessage(FormatZipMessage(ZipMessageText(kZipInsertDiskOf), std::to_string(volume + 1)),
                                      std::to_string(total))
-                  : FormatZipMessage(ZipMessageText(kSpanInsertDisk), std::to_string(volume + 1));
-    text += FormatZipMessage(ZipMessageText(kSpanInDrive), current_.mountPoint);
-    if (!events_.nextDisk(volume + 1, total, current_.mountPoint, text)) Fail(kSpanAborted);
+                  : FormatZipMessage(ZipMessageText(kZipInsertDisk), std::to_string(volume + 1));
+    text += FormatZipMessage(ZipMessageText(kZipInDrive), current_.mountPoint);
+    if (!events_.nextDisk(volume + 1, total, current_.mountPoint, text)) Fail(kZipAborted);
     // The person says the disk is in; it counts once the desktop has it
     // mounted. A disk that does not come is asked for again.
     std::optional<Medium> next =
         WaitForOtherMedium(current_, mountedBefore_, events_.mediumWaitSeconds, events_.cancelled);
-    if (events_.cancelled && events_.cancelled()) Fail(kSpanAborted);
+    if (events_.cancelled && events_.cancelled()) Fail(kZipAborted);
     if (next) {
       current_ = *next;
       needDisk_ = false;
@@ -102,21 +102,21 @@ bool RemovableVolumes::AnswerWhatTheDiskHolds(int volume, const std::string& fil
   }
   const bool sameName = FileExists(file);
   if (earlier == 0 && !sameName) return true;
-  if (!events_.diskStatus) Fail(kSpanUnattended, file);
+  if (!events_.diskStatus) Fail(kZipDiskUnattended, file);
   TZipDiskStatus status = current_.totalBytes > 0 && current_.totalBytes == current_.freeBytes ? zdsEmpty : zdsHasFiles;
   std::string text;
   int disk = VolumeLabelNumber(current_.mountPoint);
   if (earlier > 0) {
     disk = earlier;
     status |= zdsPreviousDisk;
-    text = FormatZipMessage(ZipMessageText(kSpanOverwriteDisk), std::to_string(disk));
+    text = FormatZipMessage(ZipMessageText(kZipOverwriteDisk), std::to_string(disk));
   } else {
     status |= zdsSameFileName;
-    text = FormatZipMessage(ZipMessageText(kSpanOverwriteFile), file);
+    text = FormatZipMessage(ZipMessageText(kZipOverwriteFile), file);
   }
   switch (events_.diskStatus(disk > 0 ? disk : 1, file, status, text)) {
     case zdaCancel:
-      Fail(kSpanAborted);
+      Fail(kZipAborted);
     case zdaReject:
       return false;
     default:
@@ -137,27 +137,27 @@ bool RemovableVolumes::MakeRoom(int volume, const std::string& file, std::int64_
     if (volume == 0) room -= settings_.keepFreeOnDisk1;
     if (room > 0 && room >= settings_.minFreeVolumeSize) return true;
 
-    if (!events_.diskStatus) Fail(kSpanUnattended, file);
+    if (!events_.diskStatus) Fail(kZipDiskUnattended, file);
     std::vector<std::string> others = FilesOf(ExtractFilePath(file));
-    std::string text = ZipMessageText(kSpanNoRoom);
+    std::string text = ZipMessageText(kZipNoRoom);
     TZipDiskStatus status = zdsNotEnoughSpace | (others.empty() ? zdsEmpty : zdsHasFiles);
     if (!others.empty())
       text += "\r\nRemove the " + std::to_string(others.size()) + " files in " + ExtractFilePath(file) +
               " for good, to make room?";
     const TZipDiskAction action =
         events_.diskStatus(std::max(1, VolumeLabelNumber(current_.mountPoint)), file, status, text);
-    if (action == zdaCancel) Fail(kSpanAborted);
+    if (action == zdaCancel) Fail(kZipAborted);
     if (action != zdaErase || others.empty()) return false;
     // A stick's trash lies on the stick itself: only removing makes room.
     for (const std::string& f : others)
-      if (!DeleteFileAt(f)) Fail(kSpanCreate, f + ": " + std::strerror(errno));
+      if (!DeleteFileAt(f)) Fail(kZipCreateError, f + ": " + std::strerror(errno));
   }
 }
 
 void RemovableVolumes::WriteLabel(int volume) {
   const std::string label = JoinPath(current_.mountPoint, kVolumeLabelFile);
   std::string error;
-  if (!WriteFileAtomically(label, "PKBACK# " + ThreeDigits(volume) + "\r\n", &error)) Fail(kSpanLabel, error);
+  if (!WriteFileAtomically(label, "PKBACK# " + ThreeDigits(volume) + "\r\n", &error)) Fail(kZipLabelNotSet, error);
 }
 
 RemovableVolumes::Place RemovableVolumes::Prepare(int volume) {

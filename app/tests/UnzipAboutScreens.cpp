@@ -1,9 +1,9 @@
 // Pictures of the unzip window, the About window and the calculator, for
 // looking at them and for the documentation: `UnzipAboutScreens OUTDIR [ru]`
-// writes unzip.png, unzip-choice.png, about.png and calculator.png, and the
-// questions of extracting an AES archive with a wrong password:
-// unzip-password.png, unzip-password-wrong.png, unzip-finish-wrong.png
-// (run under xvfb-run).
+// writes unzip.png, unzip-choice.png, unzip-replace.png, about.png and
+// calculator.png, and the questions of extracting an AES archive with a
+// wrong password: unzip-password.png, unzip-password-wrong.png,
+// unzip-finish-wrong.png (run under xvfb-run).
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,6 +18,7 @@
 
 #include "Calculat.h"
 #include "DialogService.h"
+#include "MessageDialog.h"
 #include "QtDialogService.h"
 #include "UnitAbout.h"
 #include "ZipEngine.h"
@@ -78,7 +79,9 @@ int main(int argc, char** argv) {
                                                 {"srv/buh/DOKUM.MB", "m"},
                                                 {"srv/buh/PARTNERI.DB", "p"},
                                                 {"home/buh/notes.txt", "n"},
-                                                {"home/buh/Atskaite 2026.xlsx", "x"}}));
+                                                {"home/buh/Atskaite 2026.xlsx", "x"},
+                                                // "Баланс.txt" from a Russian DOS program
+                                                {"home/buh/\x81\xa0\xab\xa0\xad\xe1.txt", "b", 0}}));
   for (const char* folder : {"restore", "restore/2026", "Arhivi", "Dokumenti"})
     QDir().mkpath(work.path() + "/" + folder);
   {
@@ -120,6 +123,12 @@ int main(int argc, char** argv) {
   {
     TFormBefPars choice;
     Save(choice, out + "unzip-choice.png");
+  }
+  {
+    std::unique_ptr<QDialog> question = CreateMessageDialog(
+        QString::fromUtf8("Fails jau ir direktorijā. Aizstāt to?\nsrv/buh/KONTI.DB"), "", orn::DialogType::Confirmation,
+        orn::kBtnYes | orn::kBtnYesToAll | orn::kBtnNo | orn::kBtnNoToAll | orn::kBtnKeepBoth | orn::kBtnCancel);
+    Save(*question, out + "unzip-replace.png");
   }
   {
     TFormA about;

@@ -207,7 +207,7 @@ TEST_F(RemovableSpan, WhatADiskHoldsIsAskedAbout) {
          WriteFile(t.dir_ / "out/full/arh/photo.jpg", std::string(60000, 'p'));
          t.Insert("full", 100000);
        },
-       zdaCancel, -orn::kSpanAborted,
+       zdaCancel, -orn::kZipAborted,
        [](RemovableSpan& t) {
          return std::vector<Asked>{{1, zdsHasFiles | zdsNotEnoughSpace,
                                     "This disk has not enough free space available\r\nRemove the 1 files in " +
@@ -259,7 +259,7 @@ TEST_F(RemovableSpan, ADiskThatIsNotChangedIsAskedForAgain) {
 }
 
 TEST_F(RemovableSpan, NobodyToAskEndsTheSplitAtTheSecondDisk) {
-  EXPECT_EQ(Split(), -orn::kSpanUnattended);
+  EXPECT_EQ(Split(), -orn::kZipDiskUnattended);
   EXPECT_TRUE(orn::FileExists(mount_ + "arh/Buh001.zip")) << "the first disk keeps its whole volume";
 }
 
@@ -275,7 +275,7 @@ TEST_F(RemovableSpan, TheEngineAsksThroughItsEventsOrNotAtAll) {
     bool unattended, handlers;
     int asked;
     int lastErrCode;
-  } rows[] = {{"a host that answers", true, true, 2, 0}, {"nobody to answer", true, false, 0, orn::kSpanUnattended}};
+  } rows[] = {{"a host that answers", true, true, 2, 0}, {"nobody to answer", true, false, 0, orn::kZipDiskUnattended}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     TZipEngine zip;
