@@ -177,7 +177,6 @@ void TMainForm::SBNewClick() {
       orn::Dialogs().SaveFile(JobFileDialog(WindowText("dlg_New", "New").toStdString()));
   if (chosen) {
     orn::ClearJobForNew(job_);
-    registerList_.clear();
     job_.jobFilePath = orn::WithArhExtension(*chosen);
     try {
       WriteJob(job_.jobFilePath);
@@ -347,21 +346,20 @@ void TMainForm::LanguageChosen(int index) {
 }
 
 void TMainForm::ReportOutcome(const std::string& summary, const std::string& shown, bool failed, bool nothingMade,
-                              const std::string& logFile) {
+                              const std::string& logFile, const std::string& reason) {
   statusSummary_ = QString::fromStdString(shown);
   box_->setText(statusSummary_);
   box_->setToolTip(statusSummary_);
-  if (commandRunning_) orn::Diagnostic(summary);
+  if (session_.CommandRunning()) orn::Diagnostic(summary);
   // A command the program ends after (AUTO) must not wait for a click.
-  // Without a display the message box writes to standard error instead.
-  if (!failed || showMessages_ || (commandRunning_ && ExitsAfterCommand())) return;
+  if (!failed || session_.ShowMessages() || (session_.CommandRunning() && session_.EndsAfterCommand())) return;
   auto label = [this](const char* name) {
     auto* l = findChild<QLabel*>(name);
     return l && !l->text().isEmpty() ? l->text().toStdString() : orn::MessageTexts::DefaultText(name);
   };
   orn::MessageBoxRequest request;
   request.caption = nothingMade ? "ERROR" : label("msg_Warning");
-  request.message = shown;
+  request.message = reason.empty() ? shown : shown + "\n\n" + reason;
   if (!logFile.empty()) request.extra = label("msg_LogIs") + ": " + logFile;
   request.iconIndex = nothingMade ? 0 : 1;
   request.buttons = 0;
@@ -370,19 +368,19 @@ void TMainForm::ReportOutcome(const std::string& summary, const std::string& sho
 
 void TMainForm::NotAvailableYet(const char* what) { orn::Diagnostic(std::string(what) + ": not available yet"); }
 
-bool TMainForm::RunArchive() {
+int TMainForm::RunArchive() {
   NotAvailableYet("Archive");
-  return false;
+  return orn::kCommandNotRun;
 }
 
-bool TMainForm::ExtractChosen() {
+int TMainForm::ExtractChosen() {
   NotAvailableYet("Extract");
-  return false;
+  return orn::kCommandNotRun;
 }
 
-bool TMainForm::ExtractWhole() {
+int TMainForm::ExtractWhole() {
   NotAvailableYet("Extract all");
-  return false;
+  return orn::kCommandNotRun;
 }
 
 void TMainForm::MarkRegister() { NotAvailableYet("Mark DB files"); }

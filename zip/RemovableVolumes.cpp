@@ -130,8 +130,8 @@ bool RemovableVolumes::MakeRoom(int volume, const std::string& file, std::int64_
   while (true) {
     std::int64_t free = FreeBytesOf(current_);
     if (free < 0) free = std::numeric_limits<std::int64_t>::max();
-    // The file of this volume's name is replaced.
-    free += FileSize(file).value_or(0);
+    // A file of this volume's name stays until the new volume is whole
+    // beside it, so its room does not count.
     room = free;
     if (settings_.maxVolumeSize > 0 && settings_.maxVolumeSize < room) room = settings_.maxVolumeSize;
     if (volume == 0) room -= settings_.keepFreeOnDisk1;

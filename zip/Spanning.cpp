@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "ByteCursor.h"
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "RemovableVolumes.h"
 #include "UniqueFd.h"
@@ -34,7 +35,9 @@ namespace {
 constexpr std::size_t kCopyBuffer = 256 * 1024;
 
 [[noreturn]] void Fail(int ident, const std::string& detail = std::string()) {
-  throw EZipEngine(ident, ZipMessageText(ident) + (detail.empty() ? "" : ": " + detail), ident != kZipAborted);
+  const std::string text = ZipMessageText(ident);
+  const bool joined = text.size() >= 2 && text.compare(text.size() - 2, 2, ": ") == 0;
+  throw EZipEngine(ident, text + (detail.empty() ? "" : (joined ? "" : ": ") + detail), ident != kZipAborted);
 }
 
 std::string ErrnoText() { return std::strerror(errno); }
@@ -92,17 +95,30 @@ std::string Lower(std::string s) {
 class VolumeWriter {
  public:
   VolumeWriter(std::string target, const SpanSettings& settings, const SpanEvents& events, struct timespec stamp,
-               RemovableVolumes* removable)
-      : target_(std::move(target)), settings_(settings), events_(events), stamp_(stamp), removable_(removable) {}
+               mode_t mode, RemovableVolumes* removable)
+      : target_(std::move(target)),
+        settings_(settings),
+        events_(events),
+        stamp_(stamp),
+        mode_(mode),
+        removable_(removable) {}
   ~VolumeWriter() {
     if (!finished_) {
       out_.Reset();
-      for (const std::string& f : written_) ::unlink(f.c_str());
+      for (const PreparedFile& f : written_) ::unlink(f.temp.c_str());
     }
   }
 
   int Volume() const { return volume_; }
   std::uint64_t OnVolume() const { return onVolume_; }
+  bool LimitedBySize() const { return limitedBySize_; }
+
+  // The chosen volume size, not the disk, leaves no room: said as it is, not
+  // as a full disk.
+  [[noreturn]] void TooSmall(const std::string& why) const {
+    throw EZipEngine(kZipNoRoom, "The volume size of " + std::to_string(settings_.maxVolumeSize) + " bytes is " + why,
+                     true);
+  }
   int Count() const { return created_; }
 
   // Starts the next volume when `bytes` do not fit on this one but would fit
@@ -119,7 +135,13 @@ class VolumeWriter {
   void Reserve(std::uint64_t needed) {
     if (!out_) Open();
     if (room_ >= needed) return;
-    if (onVolume_ == 0) Fail(kZipNoRoom, VolumeFileName(target_, volume_));
+    if (onVolume_ == 0) {
+      // A record never crosses a volume's end: a volume too small for one
+      // is the chosen size's fault, not the disk's.
+      if (LimitedBySize())
+        TooSmall("smaller than a header of " + std::to_string(needed) + " bytes, which must fit on one volume");
+      Fail(kZipNoRoom, VolumeFileName(target_, volume_) + ": " + std::to_string(room_) + " bytes free");
+    }
     Next();
     Reserve(needed);
   }
@@ -131,8 +153,7 @@ class VolumeWriter {
     while (true) {
       if (!out_) Open();
       const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(count, room_));
-      if (n > 0 && !WriteFully(out_.Get(), data, n))
-        Fail(kZipWriteError, VolumeFileName(target_, volume_) + ": " + ErrnoText());
+      if (n > 0 && !WriteFully(out_.Get(), data, n)) Fail(kZipWriteError, name_ + ": " + ErrnoText());
       onVolume_ += n;
       room_ -= n;
       data += n;
@@ -142,9 +163,21 @@ class VolumeWriter {
     }
   }
 
+  // The set is written under temporary names; it replaces the set of the
+  // same name whole, with any higher volumes of a longer one (PutInPlaceTogether).
+  // On removable media each volume was put in place on its own disk.
   void Finish() {
     Close();
+    if (removable_) {
+      finished_ = true;
+      return;
+    }
+    std::vector<std::string> stale;
+    for (int n = Count(); n < kMaxVolumes && FileExists(VolumeFileName(target_, n)); ++n)
+      stale.push_back(VolumeFileName(target_, n));
     finished_ = true;
+    std::string error;
+    if (!PutInPlaceTogether(written_, stale, &error)) Fail(kZipCreateError, error);
   }
 
  private:
@@ -153,6 +186,8 @@ class VolumeWriter {
     if (removable_) {
       // Each volume on a disk of its own, asked for and checked first.
       const RemovableVolumes::Place place = removable_->Prepare(volume_);
+      if (volume_ > 0) RemoveStaleTemporaries(ExtractFilePath(place.file));
+      limitedBySize_ = settings_.maxVolumeSize > 0 && settings_.maxVolumeSize <= place.room;
       Create(place.file, place.room);
       return;
     }
@@ -161,19 +196,30 @@ class VolumeWriter {
       if (!events_.overwrite) Fail(kZipDiskUnattended, FormatZipMessage(ZipMessageText(kZipOverwriteFile), name));
       if (!events_.overwrite(name)) Fail(kZipAborted);
     }
-    std::int64_t room = FreeBytes(name);
-    if (room < 0) room = std::numeric_limits<std::int64_t>::max();
-    if (settings_.maxVolumeSize > 0 && settings_.maxVolumeSize < room) room = settings_.maxVolumeSize;
+    const std::int64_t free = FreeBytes(name);
+    std::int64_t room = free < 0 ? std::numeric_limits<std::int64_t>::max() : free;
+    limitedBySize_ = settings_.maxVolumeSize > 0 && settings_.maxVolumeSize < room;
+    if (limitedBySize_) room = settings_.maxVolumeSize;
     if (volume_ == 0) room -= settings_.keepFreeOnDisk1;
     // A fixed disk has no other disk to ask for: too little room ends the run.
-    if (room <= 0 || room < settings_.minFreeVolumeSize) Fail(kZipNoRoom, name);
+    if (room <= 0 || room < settings_.minFreeVolumeSize) {
+      if (limitedBySize_)
+        TooSmall("below the smallest volume size of " +
+                 std::to_string(settings_.minFreeVolumeSize + (volume_ == 0 ? settings_.keepFreeOnDisk1 : 0)) +
+                 " bytes");
+      Fail(kZipNoRoom, name + ": " + std::to_string(free) + " bytes free");
+    }
     Create(name, room);
   }
 
+  // Every volume is written under a temporary name beside its own.
   void Create(const std::string& name, std::int64_t room) {
-    out_ = UniqueFd(::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    const std::string temp = TemporaryNameBeside(name, written_.empty() ? std::string() : written_.front().temp);
+    AtFileStep(FileStep::Write, temp);
+    out_ = UniqueFd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!out_) Fail(kZipCreateError, name + ": " + ErrnoText());
-    written_.push_back(name);
+    ::fchmod(out_.Get(), mode_);
+    written_.push_back({temp, name});
     ++created_;
     name_ = name;
     room_ = static_cast<std::uint64_t>(room);
@@ -185,10 +231,14 @@ class VolumeWriter {
     SetFileTime(out_.Get(), stamp_);
     if (::fsync(out_.Get()) != 0 || !out_.Close()) Fail(kZipWriteError, name_ + ": " + ErrnoText());
     if (removable_) {
-      // The volume is whole on its own disk, which is taken out next: a
-      // later failure must not touch whatever holds that name then.
-      removable_->Finished(volume_);
+      // The volume is whole on its own disk, which is taken out next: it
+      // takes its name there now, and a later failure must not touch
+      // whatever holds that name then.
+      std::string error;
+      const std::vector<PreparedFile> volume = {written_.back()};
       written_.clear();
+      if (!PutInPlaceTogether(volume, {}, &error)) Fail(kZipCreateError, error);
+      removable_->Finished(volume_);
     }
   }
 
@@ -203,14 +253,16 @@ class VolumeWriter {
   const SpanSettings& settings_;
   const SpanEvents& events_;
   struct timespec stamp_;
+  mode_t mode_;
   RemovableVolumes* removable_;
   UniqueFd out_;
-  std::string name_;
+  std::string name_;  // the volume being written
   int volume_ = 0;
   int created_ = 0;
   std::uint64_t onVolume_ = 0;
   std::uint64_t room_ = 0;
-  std::vector<std::string> written_;
+  std::vector<PreparedFile> written_;
+  bool limitedBySize_ = false;  // the volume's room is the chosen size, not the disk's
   bool finished_ = false;
 };
 
@@ -269,11 +321,15 @@ int SplitZipToVolumes(const std::string& source, const std::string& target, cons
   locals.erase(std::unique(locals.begin(), locals.end()), locals.end());
   if (!locals.empty() && locals.back() >= end.directoryOffset) Fail(kZipNoLocalEntry);
 
+  // What a split killed before left in the folder goes, and a set change
+  // cut short is completed, before this set is written beside it.
+  RemoveStaleTemporaries(ExtractFilePath(target));
   // On a removable medium every volume goes on a disk of its own.
   std::unique_ptr<RemovableVolumes> removable;
   if (std::optional<Medium> medium = MediumHolding(target))
     removable = std::make_unique<RemovableVolumes>(target, *medium, settings, events, st.st_size, st.st_mtim);
-  VolumeWriter out(target, settings, events, st.st_mtim, removable.get());
+  // The volumes allow what the archive they are cut from allows.
+  VolumeWriter out(target, settings, events, st.st_mtim, st.st_mode & 0777, removable.get());
   static const char marker[4] = {0x50, 0x4b, 0x07, 0x08};
   out.Write(marker, sizeof marker, 0);
   if (events.progress) {
@@ -517,8 +573,8 @@ void JoinZipVolumes(const std::string& lastVolume, const std::string& output, co
     total += e.PackedSize + e.NameLength + e.ExtraLength + e.CommentLength;
   }
 
-  std::string temp = output + ".partXXXXXX";
-  UniqueFd outFd(::mkstemp(temp.data()));
+  const std::string temp = TemporaryNameBeside(output);
+  UniqueFd outFd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
   if (!outFd) Fail(kZipCreateError, output + ": " + ErrnoText());
   struct Cleanup {
     std::string path;
@@ -613,8 +669,11 @@ void JoinZipVolumes(const std::string& lastVolume, const std::string& output, co
   out.Flush(kZipWriteEndError);
 
   struct stat st {};
+  st.st_mode = 0600;
   if (::stat(lastVolume.c_str(), &st) == 0) SetFileTime(outFd.Get(), st.st_mtim);
-  if (::fchmod(outFd.Get(), 0644) != 0 || !outFd.Close()) Fail(kZipWriteEndError, output + ": " + ErrnoText());
+  // The joined archive allows what the set allows.
+  if (::fchmod(outFd.Get(), st.st_mode & 0777) != 0 || !outFd.Close())
+    Fail(kZipWriteEndError, output + ": " + ErrnoText());
   if (::rename(temp.c_str(), output.c_str()) != 0) Fail(kZipCreateError, output + ": " + ErrnoText());
   cleanup.path.clear();
   if (events.progress) events.progress(BatchEnded, "", 0);

@@ -45,6 +45,7 @@ struct RunResult {
   std::string plusCopy;                 // first file of the second copy, if made
   std::vector<std::string> tornTables;  // tables archived from a copy that failed its checks
   int problems = 0;                     // lines logged as problems
+  std::string firstProblem;             // the first of them, for a window to say why
   std::string logFile;                  // where the log lines went, if any
   std::string logFailure;               // why the archive directory's log was not used
   std::string logFailureKey;            // its label name, and what follows the label

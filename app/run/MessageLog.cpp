@@ -48,6 +48,8 @@ const std::map<std::string, std::string>& ResourceTexts() {
       {"msg_Overwrite", "Files that exist will be replaced by the archive's copies. Replace them?"},
       {"msg_OverwriteWhere", "Files to replace"},
       {"msg_LogIs", "Log"},
+      {"msg_Cancelled", "Cancelled by the user"},
+      {"msg_NotInArchive", "No such file in the archive"},
       // The one-line outcome of a run or a restore; "%1".. are filled in.
       // Standard error always has these English texts.
       {"sum_Made", "Archive made: %1; verified: %2"},
@@ -62,6 +64,7 @@ const std::map<std::string, std::string>& ResourceTexts() {
       {"sum_KeptExisting", "Nothing restored from %1: %2 existing files kept, replacing them was declined"},
       {"sum_NoFile", "Nothing restored from %1: no file chosen"},
       {"sum_Restored", "Restored %1 of %2 files from %3 into %4"},
+      {"sum_Kept", "%1 existing files kept"},
   };
   return texts;
 }
@@ -158,6 +161,7 @@ std::string MessageLog::LogFilePath() const {
 
 void MessageLog::Log(const std::string& title, const std::string& text, bool show) {
   ++problems_;
+  if (firstProblem_.empty()) firstProblem_ = text;
   Write(title, text, show);
 }
 

@@ -82,6 +82,9 @@ class MessageLog {
   void SourceNotRead(const std::string& path, const std::string& cause);
 
   int ProblemCount() const { return problems_; }
+  // The text of the first problem logged ("" while there is none): what a
+  // window says when a run could not be done.
+  const std::string& FirstProblem() const { return firstProblem_; }
   const MessageTexts& Texts() const { return texts_; }
 
  private:
@@ -91,6 +94,7 @@ class MessageLog {
   std::string archiveDirectory_;
   bool showMessages_;
   int problems_ = 0;
+  std::string firstProblem_;
   std::string writtenTo_;
   std::string logFailure_;
   std::string logFailureKey_, logFailureDetail_;

@@ -20,6 +20,8 @@ namespace orn {
 namespace {
 
 constexpr char kJournalHeader[] = "ORN REMOTE SET CHANGE";
+// A journal's name: the prefix, then the first file's name.
+constexpr char kJournalPrefix[] = ".~orn-journal.";
 
 std::string Hex(const unsigned char* bytes, size_t count) {
   static const char digits[] = "0123456789abcdef";
@@ -158,7 +160,7 @@ void FinishRemoteChanges(const Rclone& rclone, const std::string& folder, const 
   std::vector<RemoteEntry> entries = rclone.List(folder);
   bool finished = false;
   for (const RemoteEntry& e : entries) {
-    if (e.isDirectory || e.name.rfind(".~orn-journal.", 0) != 0) continue;
+    if (e.isDirectory || e.name.rfind(kJournalPrefix, 0) != 0) continue;
     SetChange change;
     if (!ParseJournal(rclone.Read(RemoteJoin(folder, e.name)), change)) continue;
     ApplyChange(rclone, folder, change, Names(entries));
@@ -167,7 +169,7 @@ void FinishRemoteChanges(const Rclone& rclone, const std::string& folder, const 
   }
   if (finished) entries = rclone.List(folder);
   for (const RemoteEntry& e : entries) {
-    if (e.isDirectory || !IsTemporaryName(e.name) || e.name.rfind(".~orn-journal.", 0) == 0) continue;
+    if (e.isDirectory || !IsTemporaryName(e.name) || e.name.rfind(kJournalPrefix, 0) == 0) continue;
     const std::string standsFor = StandsFor(e.name);
     for (const std::string& name : names)
       if (SameSet(standsFor, name)) {
@@ -261,7 +263,7 @@ bool PlaceRemoteCopy(const std::vector<CopyItem>& items, bool volumeSet, const R
         if (!present.count(stale)) break;
         change.deletes.push_back(stale);
       }
-    const std::string journal = RemoteJoin(folder, ReplaceJournalPath(finalNames.front()));
+    const std::string journal = RemoteJoin(folder, kJournalPrefix + finalNames.front());
     rclone.Write(journal, JournalText(change));
     // From here on the new set is the one the remote holds: a failure leaves
     // the journal, and the next run to this folder completes the change.

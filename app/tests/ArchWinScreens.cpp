@@ -17,7 +17,6 @@
 #include "OrnStringGrid.h"
 #include "RemovableMedia.h"
 #include "SprAdm.h"
-#include "Table.h"
 #include "UnArh.h"
 #include "UnitProgress.h"
 #include "addfiles.h"
@@ -77,8 +76,7 @@ int main(int argc, char** argv) {
   TAddForm add(base + "tree/");
   Save(add, out + "add-files.png");
 
-  orn::Table none;
-  TfrmSPRAdmin marking(none);
+  TfrmSPRAdmin marking(nullptr);
   marking.SetLines({{"KONTI.DB", orn::FormatMarkingLine("KONTI.DB", "Kontu plāns", "galvenā grāmata"), true},
                     {"DOKUM.DB", orn::FormatMarkingLine("DOKUM.DB", "Dokumenti", ""), false},
                     {"PARTNERI.DB", orn::FormatMarkingLine("PARTNERI.DB", "Partneri", "klienti"), true}});

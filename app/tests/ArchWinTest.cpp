@@ -23,7 +23,6 @@
 #include "ArchiverActions.h"
 #include "CommandLine.h"
 #include "CompanionFiles.h"
-#include "DialogService.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
 #include "JobFile.h"
@@ -32,6 +31,7 @@
 #include "OrnBitBtn.h"
 #include "OrnStringGrid.h"
 #include "Register.h"
+#include "ScriptedDialogService.h"
 #include "SourcesTestUtil.h"
 #include "SprAdm.h"
 #include "Table.h"
@@ -613,28 +613,32 @@ void ArchWinTest::MainWindowTellsEveryOutcome() {
     const char* summaryStart;  // in the window's language, Latvian
     const char* caption;       // of the summary's message window; "" for none
     std::string log;           // the log the message window names
+    std::string why;           // a piece of the first problem it says
   };
   const Row rows[] = {
-      {"complete", base + "arh/", {}, false, "Arhīvs izveidots: ", "", ""},
+      {"complete", base + "arh/", {}, false, "Arhīvs izveidots: ", "", "", ""},
       {"a listed file is missing",
        base + "arh/",
        {base + "data/gone.txt"},
        false,
        "Arhīvs izveidots: ",
        "msg_Warning",
-       base + "arh/ZuzIzu_log.txt"},
+       base + "arh/ZuzIzu_log.txt",
+       base + "data/gone.txt"},
       {"no generation, the log elsewhere",
        base + "blocked/arh/",
        {},
        false,
        "Paaudze netika izveidota",
        "ERROR",
-       base + "state/archivator/ZuzIzu_log.txt"},
+       base + "state/archivator/ZuzIzu_log.txt",
+       base + "blocked/arh/"},
       {"DOSHOWMESSAGES showed each problem",
        base + "arh/",
        {base + "data/gone.txt"},
        true,
        "Arhīvs izveidots: ",
+       "",
        "",
        ""},
   };
@@ -657,8 +661,9 @@ void ArchWinTest::MainWindowTellsEveryOutcome() {
     auto* box = Child<QLabel>(&window, "Box");
     QVERIFY2(box->text().startsWith(QString::fromUtf8(row.summaryStart)), qPrintable(box->text()));
     std::vector<orn::MessageBoxRequest> summaries;
+    // The summary, then the first problem: what went wrong, not only that.
     for (const orn::MessageBoxRequest& shown : dialogs_->messageBoxes)
-      if (shown.message == box->text().toStdString()) summaries.push_back(shown);
+      if (shown.message.rfind(box->text().toStdString(), 0) == 0) summaries.push_back(shown);
     if (!*row.caption) {
       QCOMPARE(summaries.size(), size_t(0));
     } else {
@@ -667,6 +672,7 @@ void ArchWinTest::MainWindowTellsEveryOutcome() {
           std::string(row.caption) == "ERROR" ? "ERROR" : Child<QLabel>(&window, row.caption)->text().toStdString();
       QCOMPARE(summaries[0].caption, caption);
       QCOMPARE(summaries[0].extra, Child<QLabel>(&window, "msg_LogIs")->text().toStdString() + ": " + row.log);
+      QVERIFY2(summaries[0].message.find(row.why) != std::string::npos, summaries[0].message.c_str());
     }
     if (row.showMessages) QVERIFY(!dialogs_->messageBoxes.empty());  // the problems themselves
     // A hint passes; the summary stays the status bar's resting text.

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "DesktopTrash.h"
 #include "FileSystem.h"
 #include "Trash.h"
 
@@ -24,20 +25,23 @@ TEST(TrashTest, ADeletionGoesWhereHowToDeleteSays) {
   struct Row {
     const char* what;
     bool allowUndo;
+    bool desktop;  // the program installed the desktop's trash
     fs::path dataHome;
     bool trashed;
     bool noted;
   } rows[] = {
-      {"undo allowed: into the trash", true, root / "data", true, false},
-      {"final: removed", false, root / "data", false, false},
+      {"undo allowed: into the trash", true, true, root / "data", true, false},
+      {"final: removed", false, true, root / "data", false, false},
       // A trash folder that cannot be made: removed all the same, and said.
-      {"no trash to be had", true, root / "not-a-folder/data", false, true},
+      {"no trash to be had", true, true, root / "not-a-folder/data", false, true},
+      {"a program without the desktop's trash", true, false, root / "data", false, true},
   };
   const std::string oldHome = getenv("HOME") ? getenv("HOME") : "";
   const std::string oldData = getenv("XDG_DATA_HOME") ? getenv("XDG_DATA_HOME") : "";
   ::setenv("HOME", root.c_str(), 1);
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
+    row.desktop ? UseDesktopTrash() : SetTrashMover(nullptr);
     ::setenv("XDG_DATA_HOME", row.dataHome.c_str(), 1);
     const fs::path file = root / "Buh.zip";
     std::ofstream(file) << "archive";

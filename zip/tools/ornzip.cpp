@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "CodePage.h"
+#include "DesktopTrash.h"
 #include "FileSystem.h"
 #include "FrameworkSettings.h"
 #include "LanguageDictionary.h"
@@ -221,6 +222,7 @@ int main(int argc, char** argv) {
   const std::string command = args[0];
   args.erase(args.begin());
   if (command == "--help" || command == "-h") return Usage(true);
+  orn::UseDesktopTrash();
 
   TZipEngine zip;
   if (command == "--version") {

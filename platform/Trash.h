@@ -1,9 +1,9 @@
 // Deleting a file the way the zip engine's HowToDelete asks: with undo
-// allowed it goes to the user's trash (the freedesktop.org trash, as file
-// managers keep it, through Qt Core's QFile::moveToTrash), so that the user
-// can take it back; otherwise, or where the file system has no trash the
-// program may use, it is removed for good. The interface is plain C++, so
-// that the Qt-free core can call it.
+// allowed it goes to the user's trash, so that the user can take it back;
+// otherwise, or where no trash can take it, it is removed for good. The
+// trash itself is the desktop's (orn_trash, through Qt Core), installed by
+// the programs that have one (UseDesktopTrash), so that the Qt-free core
+// loads no part of Qt.
 #pragma once
 
 #include <string>
@@ -25,5 +25,10 @@ DeleteOutcome DeleteFileAsAsked(const std::string& path, bool allowUndo);
 // True for the note of a file removed because no trash could take it: it
 // tells what happened, it is no failure.
 bool IsNoTrashNote(const std::string& text);
+
+// Moves a file to the trash; false when the trash cannot take it. Set once,
+// when a program starts; without one every file is removed, with the note.
+using TrashMover = bool (*)(const std::string& path);
+void SetTrashMover(TrashMover mover);
 
 }  // namespace orn
