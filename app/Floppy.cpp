@@ -5,15 +5,20 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QStyle>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
+#include "DialogService.h"
 #include "FileSystem.h"
 #include "GradCaption.h"
 #include "OrnBitBtn.h"
 #include "OrnLabel.h"
 #include "OrnRadioButton.h"
 #include "OrnTabs.h"
+#include "TextLookups.h"
 
 namespace orn {
 
@@ -91,6 +96,12 @@ TFormCopyToFlop::TFormCopyToFlop(std::vector<std::string> files, std::string arc
   fileNam_->SetLoadAs(OrnTypes::AsSystem);
   fileNam_->setAccessibleName("File being copied");
   fileNam_->setMinimumWidth(260);
+  lblWaitDisk_ = NewLabel("LblWaitDisk", QString::fromUtf8("Gaida, kamēr tiks pievienots nākamais disks"), this);
+  SetTextColor(lblWaitDisk_, kNavy);
+  lblWaitDisk_->hide();
+  diskTimer_ = new QTimer(this);
+  diskTimer_->setInterval(500);
+  connect(diskTimer_, &QTimer::timeout, this, &TFormCopyToFlop::LookForNextDisk);
 
   auto* gbDisk = new TOrnGroupBox(this);
   gbDisk->setObjectName("GBDisk");
@@ -138,6 +149,7 @@ TFormCopyToFlop::TFormCopyToFlop(std::vector<std::string> files, std::string arc
   left->addLayout(counts);
   left->addLayout(insert);
   left->addWidget(lblAllFilesCopy_);
+  left->addWidget(lblWaitDisk_);
   left->addWidget(fileNam_);
   middle->addLayout(left, 1);
   middle->addWidget(gbDisk);
@@ -188,10 +200,69 @@ void TFormCopyToFlop::FormShow() {
   SetCountColor(kNavy);
 }
 
+std::string TFormCopyToFlop::Drive(char letter) const {
+  if (!letter) return {};
+  const std::string& replaced = replacedDrive_[letter == 'B' ? 1 : 0];
+  return replaced.empty() || !orn::DirectoryExists(replaced) ? orn::FloppyMountPoint(letter) : replaced;
+}
+
+bool TFormCopyToFlop::WaitingForDisk() const { return diskTimer_->isActive(); }
+
+void TFormCopyToFlop::WaitForNextDisk(const orn::Medium& filled) {
+  filled_ = filled;
+  mountedBefore_ = orn::MediaIdentities();
+  btnCopyTo_->setEnabled(false);
+  lblWaitDisk_->show();
+  diskTimer_->start();
+}
+
+void TFormCopyToFlop::LookForNextDisk() {
+  if (!filled_) return;
+  std::optional<orn::Medium> next = orn::WaitForOtherMedium(*filled_, mountedBefore_, 0, {});
+  if (!next) return;
+  // A stick of another label is mounted beside the first one: the files go
+  // into the same folder on it.
+  const char letter = rbDiskA_->Checked() ? 'A' : 'B';
+  replacedDrive_[letter == 'B' ? 1 : 0] = orn::OnMedium(Drive(letter), *filled_, *next);
+  filled_.reset();
+  diskTimer_->stop();
+  lblWaitDisk_->hide();
+  btnCopyTo_->setEnabled(true);
+  btnCopyTo_->setFocus();
+}
+
+// Copies `file` onto the disk; a disk too full for it whose folder holds
+// other files may have them removed (they cannot go to a trash on the same
+// disk and make room), after a question.
+bool TFormCopyToFlop::CopyMakingRoom(const std::string& file, const std::string& drive) {
+  const std::string target = drive + orn::ExtractFileName(file);
+  std::string error;
+  if (orn::CopyFileAtomically(file, target, &error)) return true;
+  if (error.find(std::strerror(ENOSPC)) == std::string::npos) return false;
+  std::vector<orn::FoundFile> others = orn::FindFiles(drive, "*", orn::FindWhat::Files);
+  if (others.empty()) return false;
+  std::string question = orn::LabelText("msg_DiskFull");
+  if (question.empty()) question = "The disk has not enough free space for %1. Remove the %2 files on it for good?";
+  question.replace(question.find("%1"), 2, orn::ExtractFileName(file));
+  question.replace(question.find("%2"), 2, std::to_string(others.size()));
+  if (orn::Dialogs().MessageDialog(question, windowTitle().toStdString(), orn::DialogType::Warning,
+                                   orn::kBtnYes | orn::kBtnNo) != orn::kMrYes)
+    return false;
+  for (const orn::FoundFile& f : others) orn::DeleteFileAt(drive + f.name);
+  return orn::CopyFileAtomically(file, target);
+}
+
 void TFormCopyToFlop::BtnCopyToClick() {
   const char letter = rbDiskA_->Checked() ? 'A' : rbDiskB_->Checked() ? 'B' : 0;
-  const std::string drive = letter ? orn::FloppyMountPoint(letter) : std::string();
+  const std::string drive = Drive(letter);
   ShowInsertLabels(true);
+  // The medium that took the last file is still in: the next one is awaited.
+  const std::optional<orn::Medium> medium = drive.empty() ? std::nullopt : orn::MediumHolding(drive);
+  if (!pending_.empty() && medium && filled_ && medium->identity == filled_->identity) {
+    WaitForNextDisk(*medium);
+    return;
+  }
+  bool copiedOnMedium = false;
   if (!pending_.empty()) {
     const std::string file = pending_.front();
     fileNam_->SetCaption(QString::fromStdString(orn::ExtractFileName(file)));
@@ -202,7 +273,7 @@ void TFormCopyToFlop::BtnCopyToClick() {
       for (const orn::FoundFile& old : orn::FindFiles(drive, archiveName_ + "*.zip"))
         orn::DeleteFileAt(drive + old.name);
       LetWindowsRun();
-      copied = orn::CopyFileAtomically(file, drive + orn::ExtractFileName(file));
+      copied = CopyMakingRoom(file, drive);
     }
     if (copied) {
       fileNam_->SetCaption("");
@@ -210,6 +281,7 @@ void TFormCopyToFlop::BtnCopyToClick() {
       pending_.erase(pending_.begin());
       lblNumKop_->SetCaption(QString::number(lblNumKop_->text().toInt() + 1));
       lblNumDisk_->SetCaption(QString::number(lblNumDisk_->text().toInt() + 1));
+      copiedOnMedium = medium.has_value();
       LetWindowsRun();
       if (lblNumArh_->text() == lblNumKop_->text()) {
         lblAllFilesCopy_->show();
@@ -229,10 +301,15 @@ void TFormCopyToFlop::BtnCopyToClick() {
   }
   fileNam_->SetCaption("");
   btnCopyTo_->setEnabled(!full_.empty() && !drive.empty());
+  if (copiedOnMedium) {
+    filled_ = medium;
+    if (!pending_.empty()) WaitForNextDisk(*medium);
+  }
   LetWindowsRun();
 }
 
 void TFormCopyToFlop::BtnExitClick() {
+  diskTimer_->stop();
   btnCopyTo_->setEnabled(false);
   close();
 }

@@ -30,6 +30,7 @@
 #include "MainUnit.h"
 #include "MessageLog.h"
 #include "ProgramFolders.h"
+#include "Rclone.h"
 #include "TopLevelHandler.h"
 #include "UnitAbout.h"
 
@@ -76,7 +77,7 @@ void TMainForm::ConnectSignals() {
   connect(about2_, &QAction::triggered, this, guarded([this] { AboutAction(); }));
 
   connect(speedButton_[1], &QToolButton::clicked, this, guarded([this] { ChooseDirectory(false); }));
-  connect(speedButton_[6], &QToolButton::clicked, this, guarded([this] { ChooseDirectory(true); }));
+  connect(speedButton_[6], &QToolButton::clicked, this, guarded([this] { ChoosePlusPath(); }));
   connect(speedButton_[2], &QToolButton::clicked, this, guarded([this] { ChooseRegister(); }));
 
   connect(edit1_, &QLineEdit::textChanged, this, [this](const QString& t) { Edit1Changed(t); });
@@ -275,6 +276,43 @@ void TMainForm::ChooseDirectory(bool plusPath) {
   (plusPath ? job_.plusPath : job_.archiveDirectory) = dir ? orn::DirectoryField(*dir) : std::string();
   job_.saved = false;
   RefreshWindow();
+}
+
+void TMainForm::ChoosePlusPath() {
+  // The remotes of the user's rclone configuration are offered beside the
+  // folder chooser; without rclone, or with none configured, the chooser
+  // opens as it always did.
+  std::vector<std::string> remotes;
+  try {
+    orn::Rclone rclone;
+    if (rclone.Missing().empty()) remotes = rclone.Remotes();
+  } catch (const orn::RcloneError& e) {
+    orn::Diagnostic(std::string("rclone listremotes: ") + e.what());
+  }
+  if (remotes.empty()) {
+    ChooseDirectory(true);
+    return;
+  }
+  auto* menu = new QMenu(this);
+  menu->setObjectName("PlusPathMenu");
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->setAccessibleName(WindowText("mnu_PlusPlace", "Place of the second copy"));
+  menu->addAction(WindowText("mnu_PlusFolder", "Folder..."), this, [this] { ChooseDirectory(true); });
+  // A disabled item, not a section: a section's title does not widen the menu.
+  menu->addSeparator();
+  menu->addAction(WindowText("mnu_PlusRemotes", "rclone remotes"))->setEnabled(false);
+  for (const std::string& remote : remotes) {
+    QAction* action = menu->addAction(QString::fromStdString(remote + ":"));
+    connect(action, &QAction::triggered, this, [this, remote] {
+      // A path on the same remote is kept; the user types the folder on it.
+      if (orn::RemoteNameOf(job_.plusPath) != remote) job_.plusPath = remote + ":";
+      job_.saved = false;
+      RefreshWindow();
+      edit5_->setFocus();
+      edit5_->end(false);
+    });
+  }
+  menu->popup(speedButton_[6]->mapToGlobal(QPoint(0, speedButton_[6]->height())));
 }
 
 void TMainForm::ChooseRegister() {

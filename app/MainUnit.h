@@ -165,6 +165,8 @@ class TMainForm : public TOrnForm {
   void Edit1Exit();
   void Edit3Apply();
   void ChooseDirectory(bool plusPath);
+  // SpeedButton6: the folder chooser, or a menu of it and the rclone remotes.
+  void ChoosePlusPath();
   void ChooseRegister();
   void SchemeClicked(QRadioButton* button);
   void FlopMenuChoice(int index);

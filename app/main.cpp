@@ -18,6 +18,7 @@
 #include "Calculat.h"
 #include "CheckTables.h"
 #include "CommandLine.h"
+#include "DesktopTrash.h"
 #include "DialogService.h"
 #include "FileSystem.h"
 #include "JobSession.h"
@@ -110,6 +111,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
   const orn::StartupCommand startup = orn::ParseCommandLine(args);
+  orn::UseDesktopTrash();
   if (startup.help) {
     std::fputs(orn::UsageText(kProgramName).c_str(), stdout);
     return 0;

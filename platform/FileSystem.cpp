@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -199,28 +200,25 @@ bool AnyFileMatches(const std::string& pattern) {
   return !FindFiles(ExtractFilePath(pattern), ExtractFileName(pattern)).empty();
 }
 
-namespace {
-std::string BlockDeviceName(dev_t dev) {
+bool IsRemovableDevice(std::uint64_t device) {
   char link[128];
-  std::snprintf(link, sizeof link, "/sys/dev/block/%u:%u", major(dev), minor(dev));
-  char buf[512];
-  ssize_t n = ::readlink(link, buf, sizeof buf - 1);
-  if (n <= 0) return {};
-  buf[n] = 0;
-  return ExtractFileName(buf);
-}
-
-bool IsRemovableDevice(dev_t dev) {
-  std::string name = BlockDeviceName(dev);
-  if (name.empty()) return false;
-  for (std::string candidate : {name, name.substr(0, name.find_last_not_of("0123456789") + 1)}) {
-    std::ifstream f("/sys/block/" + candidate + "/removable");
+  std::snprintf(link, sizeof link, "/sys/dev/block/%u:%u", major(device), minor(device));
+  char resolved[PATH_MAX];
+  if (!::realpath(link, resolved)) return false;
+  const std::string sys = resolved;
+  // A partition's flags are its disk's.
+  for (const std::string& dir : {sys, ExcludeTrailingDelimiter(ExtractFilePath(sys))}) {
+    std::ifstream flag(dir + "/removable");
     int value = 0;
-    if (f >> value) return value == 1;
+    if (flag >> value && value == 1) return true;
+    // Memory cards in a card reader of the machine say 0, and so do many
+    // USB disks: the bus and the card type tell them apart from a fixed disk.
+    std::ifstream type(dir + "/device/type");
+    std::string cardType;
+    if (type >> cardType && cardType == "SD") return true;
   }
-  return false;
+  return sys.find("/usb") != std::string::npos;
 }
-}  // namespace
 
 DriveKind DriveKindOf(const std::string& path) {
   struct stat st {};

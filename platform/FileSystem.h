@@ -71,6 +71,9 @@ bool AnyFileMatches(const std::string& pattern);
 // --- drives -----------------------------------------------------------------
 enum class DriveKind { Unknown, Removable, Fixed, Network };
 DriveKind DriveKindOf(const std::string& path);
+// Whether the block device `device` (a dev_t) is a medium the user takes
+// out: the kernel's removable flag, a memory card, or a disk on the USB bus.
+bool IsRemovableDevice(std::uint64_t device);
 // Bytes free for an ordinary user on the file system holding `path`.
 std::optional<std::int64_t> FreeSpace(const std::string& path);
 

@@ -12,6 +12,7 @@ packages=(
   zip unzip p7zip-full libarchive-tools python3 time bc
   xvfb xauth fonts-dejavu-core
   desktop-file-utils libxml2-utils shared-mime-info man-db dpkg-dev file
+  rclone
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -7,6 +7,7 @@
 #include "ProgramFolders.h"
 #include "SfxWriter.h"
 #include "TextUtil.h"
+#include "Trash.h"
 #include "ZipEngine.h"
 #include "ZipMessages.h"
 
@@ -55,7 +56,10 @@ int SfxMaker::Convert() {
   }
   const std::string exe = archive.substr(0, archive.size() - 4) + ".exe";
   if (!engine_.Guarded([&] { Write(archive, exe); }, kZipSfxCreateFailed)) return engine_.LastErrCode();
-  DeleteFileAt(archive);
+  // The zip goes to the user's trash unless HowToDelete says it goes for good.
+  const std::string full = IsAbsolutePath(archive) ? archive : JoinPath(CurrentDir(), archive);
+  const DeleteOutcome outcome = DeleteFileAsAsked(full, engine_.HowToDelete() == htdAllowUndo);
+  if (!outcome.note.empty() && engine_.OnMessage) engine_.OnMessage(engine_, 0, outcome.note);
   engine_.SetZipFileName(exe);
   return 0;
 }

@@ -12,12 +12,15 @@
 #include <cerrno>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
 #include "ByteCursor.h"
 #include "FileReplace.h"
 #include "FileSystem.h"
+#include "RemovableVolumes.h"
 #include "UniqueFd.h"
 #include "ZipDirReader.h"
 #include "ZipHeaders.h"
@@ -92,8 +95,13 @@ std::string Lower(std::string s) {
 class VolumeWriter {
  public:
   VolumeWriter(std::string target, const SpanSettings& settings, const SpanEvents& events, struct timespec stamp,
-               mode_t mode)
-      : target_(std::move(target)), settings_(settings), events_(events), stamp_(stamp), mode_(mode) {}
+               mode_t mode, RemovableVolumes* removable)
+      : target_(std::move(target)),
+        settings_(settings),
+        events_(events),
+        stamp_(stamp),
+        mode_(mode),
+        removable_(removable) {}
   ~VolumeWriter() {
     if (!finished_) {
       out_.Reset();
@@ -111,7 +119,7 @@ class VolumeWriter {
     throw EZipEngine(kZipNoRoom, "The volume size of " + std::to_string(settings_.maxVolumeSize) + " bytes is " + why,
                      true);
   }
-  int Count() const { return static_cast<int>(written_.size()); }
+  int Count() const { return created_; }
 
   // Starts the next volume when `bytes` do not fit on this one but would fit
   // on an empty one: used so that the central directory and the end record
@@ -145,8 +153,7 @@ class VolumeWriter {
     while (true) {
       if (!out_) Open();
       const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(count, room_));
-      if (n > 0 && !WriteFully(out_.Get(), data, n))
-        Fail(kZipWriteError, VolumeFileName(target_, volume_) + ": " + ErrnoText());
+      if (n > 0 && !WriteFully(out_.Get(), data, n)) Fail(kZipWriteError, name_ + ": " + ErrnoText());
       onVolume_ += n;
       room_ -= n;
       data += n;
@@ -158,8 +165,13 @@ class VolumeWriter {
 
   // The set is written under temporary names; it replaces the set of the
   // same name whole, with any higher volumes of a longer one (PutInPlaceTogether).
+  // On removable media each volume was put in place on its own disk.
   void Finish() {
     Close();
+    if (removable_) {
+      finished_ = true;
+      return;
+    }
     std::vector<std::string> stale;
     for (int n = Count(); n < kMaxVolumes && FileExists(VolumeFileName(target_, n)); ++n)
       stale.push_back(VolumeFileName(target_, n));
@@ -171,6 +183,14 @@ class VolumeWriter {
  private:
   void Open() {
     if (volume_ >= kMaxVolumes) Fail(kZipSpanException, "a set holds at most 999 volumes");
+    if (removable_) {
+      // Each volume on a disk of its own, asked for and checked first.
+      const RemovableVolumes::Place place = removable_->Prepare(volume_);
+      if (volume_ > 0) RemoveStaleTemporaries(ExtractFilePath(place.file));
+      limitedBySize_ = settings_.maxVolumeSize > 0 && settings_.maxVolumeSize <= place.room;
+      Create(place.file, place.room);
+      return;
+    }
     const std::string name = VolumeFileName(target_, volume_);
     if (FileExists(name)) {
       if (!events_.overwrite) Fail(kZipDiskUnattended, FormatZipMessage(ZipMessageText(kZipOverwriteFile), name));
@@ -189,12 +209,19 @@ class VolumeWriter {
                  " bytes");
       Fail(kZipNoRoom, name + ": " + std::to_string(free) + " bytes free");
     }
+    Create(name, room);
+  }
+
+  // Every volume is written under a temporary name beside its own.
+  void Create(const std::string& name, std::int64_t room) {
     const std::string temp = TemporaryNameBeside(name, written_.empty() ? std::string() : written_.front().temp);
     AtFileStep(FileStep::Write, temp);
     out_ = UniqueFd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!out_) Fail(kZipCreateError, name + ": " + ErrnoText());
     ::fchmod(out_.Get(), mode_);
     written_.push_back({temp, name});
+    ++created_;
+    name_ = name;
     room_ = static_cast<std::uint64_t>(room);
     onVolume_ = 0;
   }
@@ -202,8 +229,17 @@ class VolumeWriter {
   void Close() {
     if (!out_) return;
     SetFileTime(out_.Get(), stamp_);
-    const std::string name = VolumeFileName(target_, volume_);
-    if (::fsync(out_.Get()) != 0 || !out_.Close()) Fail(kZipWriteError, name + ": " + ErrnoText());
+    if (::fsync(out_.Get()) != 0 || !out_.Close()) Fail(kZipWriteError, name_ + ": " + ErrnoText());
+    if (removable_) {
+      // The volume is whole on its own disk, which is taken out next: it
+      // takes its name there now, and a later failure must not touch
+      // whatever holds that name then.
+      std::string error;
+      const std::vector<PreparedFile> volume = {written_.back()};
+      written_.clear();
+      if (!PutInPlaceTogether(volume, {}, &error)) Fail(kZipCreateError, error);
+      removable_->Finished(volume_);
+    }
   }
 
   void Next() {
@@ -218,8 +254,11 @@ class VolumeWriter {
   const SpanEvents& events_;
   struct timespec stamp_;
   mode_t mode_;
+  RemovableVolumes* removable_;
   UniqueFd out_;
+  std::string name_;  // the volume being written
   int volume_ = 0;
+  int created_ = 0;
   std::uint64_t onVolume_ = 0;
   std::uint64_t room_ = 0;
   std::vector<PreparedFile> written_;
@@ -285,8 +324,12 @@ int SplitZipToVolumes(const std::string& source, const std::string& target, cons
   // What a split killed before left in the folder goes, and a set change
   // cut short is completed, before this set is written beside it.
   RemoveStaleTemporaries(ExtractFilePath(target));
+  // On a removable medium every volume goes on a disk of its own.
+  std::unique_ptr<RemovableVolumes> removable;
+  if (std::optional<Medium> medium = MediumHolding(target))
+    removable = std::make_unique<RemovableVolumes>(target, *medium, settings, events, st.st_size, st.st_mtim);
   // The volumes allow what the archive they are cut from allows.
-  VolumeWriter out(target, settings, events, st.st_mtim, st.st_mode & 0777);
+  VolumeWriter out(target, settings, events, st.st_mtim, st.st_mode & 0777, removable.get());
   static const char marker[4] = {0x50, 0x4b, 0x07, 0x08};
   out.Write(marker, sizeof marker, 0);
   if (events.progress) {
@@ -629,7 +672,8 @@ void JoinZipVolumes(const std::string& lastVolume, const std::string& output, co
   st.st_mode = 0600;
   if (::stat(lastVolume.c_str(), &st) == 0) SetFileTime(outFd.Get(), st.st_mtim);
   // The joined archive allows what the set allows.
-  if (::fchmod(outFd.Get(), st.st_mode & 0777) != 0 || !outFd.Close()) Fail(kZipWriteEndError, output + ": " + ErrnoText());
+  if (::fchmod(outFd.Get(), st.st_mode & 0777) != 0 || !outFd.Close())
+    Fail(kZipWriteEndError, output + ": " + ErrnoText());
   if (::rename(temp.c_str(), output.c_str()) != 0) Fail(kZipCreateError, output + ": " + ErrnoText());
   cleanup.path.clear();
   if (events.progress) events.progress(BatchEnded, "", 0);

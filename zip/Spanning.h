@@ -41,6 +41,20 @@ struct SpanEvents {
   // A volume file of the set is already there: answers true to overwrite it;
   // false stops with 11007. Unset: overwriting is refused with 11025.
   std::function<bool(const std::string& file)> overwrite;
+
+  // A target on a removable medium (RemovableVolumes). Asks for disk
+  // `diskSeqNo` of `diskTotal` (0: not known) in `drive`, with the prompt's
+  // text; false cancels. Unset: a second disk is refused with 11025.
+  std::function<bool(int diskSeqNo, int diskTotal, const std::string& drive, const std::string& text)> nextDisk;
+  // The disk holds a volume of this set or a file of the same name, or has
+  // too little room: answers what to do (zdaErase removes the files in the
+  // target's folder, zdaReject asks for another disk, zdaCancel stops, any
+  // other answer overwrites). Unset: refused with 11025.
+  std::function<TZipDiskAction(int previousDisk, const std::string& previousFile, TZipDiskStatus status,
+                               const std::string& text)>
+      diskStatus;
+  // How long to look for the next medium after the person said it is in.
+  int mediumWaitSeconds = 30;
 };
 
 // Copies the ordinary zip `source` onto the volumes of `target`. Answers the

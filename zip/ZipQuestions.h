@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "ZipTypes.h"
+
 namespace orn {
 
 class ZipQuestions {
@@ -24,6 +26,11 @@ class ZipQuestions {
   }
   // A file of the volume set being written is there already: overwrite it?
   virtual bool AskOverwriteVolume(const std::string& /*question*/) { return false; }
+  // Volumes on removable media: the next disk is asked for with `prompt`
+  // (true: it is in), and a disk holding a volume of the set, a file of the
+  // volume's name or too little room (`status`) is asked about.
+  virtual bool AskNextDisk(const std::string& /*prompt*/) { return false; }
+  virtual TZipDiskAction AskAboutDisk(TZipDiskStatus /*status*/, const std::string& /*question*/) { return zdaCancel; }
 
   // An entry would replace `file`, which is on disk (`existingIsOlder` when
   // it is older than the entry) or was written by this same job under the

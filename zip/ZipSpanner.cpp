@@ -3,6 +3,7 @@
 #include "FileSystem.h"
 #include "ZipEngine.h"
 #include "ZipMessages.h"
+#include "ZipQuestions.h"
 
 namespace orn {
 
@@ -24,6 +25,25 @@ SpanEvents ZipSpanner::Events() {
       return questions && questions->AskOverwriteVolume(FormatZipMessage(ZipMessageText(kZipOverwriteFile), file));
     };
   }
+  // A host that answers disk questions itself (a terminal) is asked even
+  // when unattended; otherwise only a person in front of a window can answer.
+  ZipQuestions* questions = engine_.Unattended() ? nullptr : engine_.Questions();
+  if (engine_.OnGetNextDisk || questions)
+    events.nextDisk = [this, questions](int diskSeqNo, int diskTotal, const std::string& drive,
+                                        const std::string& text) {
+      if (!engine_.OnGetNextDisk) return questions->AskNextDisk(text);
+      bool abortAction = false;
+      engine_.OnGetNextDisk(engine_, diskSeqNo, diskTotal, drive, abortAction);
+      return !abortAction;
+    };
+  if (engine_.OnStatusDisk || questions)
+    events.diskStatus = [this, questions](int previousDisk, const std::string& previousFile, TZipDiskStatus status,
+                                          const std::string& text) {
+      if (!engine_.OnStatusDisk) return questions->AskAboutDisk(status, text);
+      TZipDiskAction action = zdaOk;
+      engine_.OnStatusDisk(engine_, previousDisk, previousFile, status, action);
+      return action;
+    };
   return events;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "FileSystem.h"
+#include "Rclone.h"
 #include "TextUtil.h"
 
 namespace orn {
@@ -65,7 +66,10 @@ void ApplyVolumeSizeField(Job& job, const std::string& text) {
   }
 }
 
-std::string DirectoryField(const std::string& text) { return text.empty() ? text : IncludeTrailingDelimiter(text); }
+std::string DirectoryField(const std::string& text) {
+  if (text.empty() || (IsRemotePath(text) && text.back() == ':')) return text;
+  return IncludeTrailingDelimiter(text);
+}
 
 void TidyJobFields(Job& job) {
   job.archiveDirectory = DirectoryField(job.archiveDirectory);

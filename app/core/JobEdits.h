@@ -37,6 +37,8 @@ const VolumeChoice* VolumeChoices(int* count);
 void ApplyVolumeSizeField(Job& job, const std::string& text);
 
 // A directory field: what was typed, ending in a delimiter unless empty.
+// An rclone remote's root ("NAME:") stays as it is: "NAME:/" would be
+// another folder on most remotes.
 std::string DirectoryField(const std::string& text);
 // The job as the window holds it after reading its file: both directories
 // end in a delimiter, the archive name carries no extension.

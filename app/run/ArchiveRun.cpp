@@ -11,7 +11,10 @@
 #include "Clock.h"
 #include "DialogService.h"
 #include "FileSystem.h"
+#include "JobEdits.h"
 #include "JobFile.h"
+#include "Rclone.h"
+#include "RemoteCopy.h"
 #include "RunFiles.h"
 #include "RunLeftovers.h"
 #include "RunList.h"
@@ -188,17 +191,19 @@ RunResult ArchiveRun::Run(Job& job) {
 // plus path are made here when missing.
 void ArchiveRun::PlanTargets(const Job& job, Targets& targets, MessageLog& log) const {
   const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
-  const std::string plusDir = IncludeTrailingDelimiter(job.plusPath);
+  // A remote is rclone's to reach; its folders are made as the copy goes up.
+  const bool remote = IsRemotePath(job.plusPath);
+  const std::string plusDir = remote ? DirectoryField(job.plusPath) : IncludeTrailingDelimiter(job.plusPath);
   targets.uniqueFolder = job.uniqueFolder.empty() ? archiveDir : archiveDir + job.uniqueFolder + kPathDelim;
   if (!DirectoryExists(targets.uniqueFolder) && !CreateDir(targets.uniqueFolder, targets.folderMode))
     log.DirectoryNotCreated(targets.uniqueFolder);
-  CreateDirectoryPath(plusDir, log, targets.folderMode);
+  if (!remote) CreateDirectoryPath(plusDir, log, targets.folderMode);
 
   targets.tempArchive = temporaryDirectory_ + job.archiveName + RotationSuffix(job.rotationScheme, targets.today);
   targets.plusTarget = plusDir + job.archiveName + PlusSuffix(job.rotationScheme, targets.today);
   if (DecideUniqueSave(job.uniqueScheme, targets.today, job.lastArchivingDate))
     targets.uniqueTarget = targets.uniqueFolder + job.archiveName + UniqueSuffix(targets.today);
-  if (job.plusPath.empty() || !DirectoryExists(plusDir)) {
+  if (!remote && (job.plusPath.empty() || !DirectoryExists(plusDir))) {
     targets.plusTarget.clear();
     log.PlusPathMissing();
   }
@@ -208,8 +213,9 @@ namespace {
 // The copies of the archive's files into a tagged target: every file gets the
 // target's tag in its name.
 std::vector<CopyItem> TaggedCopies(const std::vector<CopyItem>& made, const std::string& target, bool volumeSet) {
-  std::string tag = ArchiveTag(ExtractFileName(target));
-  std::string dir = ExtractFilePath(target);
+  const bool remote = IsRemotePath(target);
+  std::string tag = ArchiveTag(remote ? RemoteFileName(target) : ExtractFileName(target));
+  std::string dir = remote ? RemoteFolderOf(target) : ExtractFilePath(target);
   std::vector<CopyItem> items;
   for (const CopyItem& f : made)
     items.push_back({f.from, dir + TaggedName(ExtractFileName(f.from), tag, volumeSet), f.tested});
@@ -262,7 +268,9 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
   copies.push_back({generation, &result.generation, false, {}});
   if (!targets.uniqueTarget.empty())
     copies.push_back({TaggedCopies(generation, targets.uniqueTarget, volumeSet), &result.uniqueSave, false, {}});
-  if (!targets.plusTarget.empty())
+  // A copy on a remote goes up from the tested archive once it has passed.
+  const bool remotePlus = IsRemotePath(targets.plusTarget);
+  if (!targets.plusTarget.empty() && !remotePlus)
     copies.push_back({TaggedCopies(generation, targets.plusTarget, volumeSet), &result.plusCopy, false, {}});
   for (Copy& copy : copies) copy.room = HasRoomFor(copy.items, log, freeSpace);
 
@@ -312,11 +320,28 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
     *copy.placed = copy.items.front().to;
     result.verified.push_back(*copy.placed);
   }
+  if (remotePlus && !observer_->CancelRequested()) {
+    std::vector<CopyItem> items = TaggedCopies(generation, targets.plusTarget, volumeSet);
+    if (PlaceRemoteCopy(items, volumeSet, rclone, log, RemoteOptions())) {
+      result.plusCopy = items.front().to;
+      result.verified.push_back(result.plusCopy);
+    }
+  }
   if (observer_->CancelRequested()) log.Error(texts_.Text("msg_Cancelled"));
 
   OfferFloppies(job);
   EmptyDirectory(temporaryDirectory_);
   return filesMissing;
+}
+
+RemoteCopyOptions ArchiveRun::RemoteOptions() {
+  RemoteCopyOptions options = remoteCopy;
+  options.copying = [this](const std::string& target, std::int64_t, std::int64_t) {
+    observer_->SetFileName(target);
+    observer_->ProcessMessages();
+    return !observer_->CancelRequested();
+  };
+  return options;
 }
 
 void ArchiveRun::OfferFloppies(const Job& job) {

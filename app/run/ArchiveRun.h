@@ -21,6 +21,8 @@
 #include "DateTime.h"
 #include "Job.h"
 #include "MessageLog.h"
+#include "Rclone.h"
+#include "RemoteCopy.h"
 #include "RunFiles.h"
 #include "RunLeftovers.h"
 #include "RunObserver.h"
@@ -80,6 +82,10 @@ class ArchiveRun {
   std::function<void(Job&)> writeJob;
   // Free space of a target directory; the file system's answer by default.
   FreeSpaceQuery freeSpace;
+  // The second copy to an rclone remote ("NAME:path" as the plus path): the
+  // program that reaches it and the time each upload may take.
+  Rclone rclone;
+  RemoteCopyOptions remoteCopy;
   // How a table whose copy fails its checks is copied again.
   TableCheckOptions tableChecks;
 
@@ -94,6 +100,7 @@ class ArchiveRun {
   void PlanTargets(const Job& job, Targets& targets, MessageLog& log) const;
   bool Distribute(const Job& job, const Targets& targets, MessageLog& log, ProgressScope& progress, RunResult& result);
   void OfferFloppies(const Job& job);
+  RemoteCopyOptions RemoteOptions();
 
   ArchiveBackend& backend_;
   const MessageTexts& texts_;

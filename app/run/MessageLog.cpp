@@ -30,6 +30,7 @@ const std::map<std::string, std::string>& ResourceTexts() {
       // copying; the main window may translate them like any label.
       {"msg_NoSpace", "Not enough free space for the archive in"},
       {"msg_BadCopy", "The copy does not read back correctly"},
+      {"msg_NoRemoteCopy", "The second copy could not be sent to"},
       {"msg_NotZipped", "The archive was not made"},
       {"msg_NotAdded", "Files not added to the archive"},
       {"msg_NoArchivePath", "No archive directory is set"},

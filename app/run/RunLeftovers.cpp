@@ -13,6 +13,7 @@
 #include "FileReplace.h"
 #include "FileSystem.h"
 #include "MessageLog.h"
+#include "Rclone.h"
 #include "RunFiles.h"
 #include "RunObserver.h"
 
@@ -69,7 +70,8 @@ std::vector<std::string> RunTargetFolders(const Job& job) {
   const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
   candidates.push_back(archiveDir);
   if (!job.uniqueFolder.empty()) candidates.push_back(archiveDir + job.uniqueFolder + kPathDelim);
-  candidates.push_back(IncludeTrailingDelimiter(job.plusPath));
+  // A remote's leftovers are removed by the upload to it.
+  if (!IsRemotePath(job.plusPath)) candidates.push_back(IncludeTrailingDelimiter(job.plusPath));
   // A file named without a folder is in the current one.
   auto folderOf = [](const std::string& file) {
     const std::string dir = ExtractFilePath(file);

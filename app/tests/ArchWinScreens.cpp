@@ -1,7 +1,8 @@
 // Pictures of the archiver's windows, for looking at them and for the
 // documentation: `ArchWinScreens OUTDIR` writes progress.png,
 // archive-chooser.png, file-chooser.png, add-files.png, marking.png,
-// copy-to-floppies.png and copy-to-floppies-done.png.
+// copy-to-floppies.png, copy-to-floppies-done.png and copy-to-stick-waiting.png
+// (drive A: a USB stick, waiting for the next one).
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -14,6 +15,7 @@
 #include "Floppy.h"
 #include "Marking.h"
 #include "OrnStringGrid.h"
+#include "RemovableMedia.h"
 #include "SprAdm.h"
 #include "UnArh.h"
 #include "UnitProgress.h"
@@ -96,6 +98,22 @@ int main(int argc, char** argv) {
   for (int i = 0; i < 3; ++i) copied.BtnCopyToClick();
   Save(copied, out + "copy-to-floppies-done.png");
   copied.BtnExitClick();
+  {
+    class Stick : public orn::MediaProbe {
+     public:
+      std::string mountPoint;
+      std::vector<orn::Medium> Mounted() override { return {{mountPoint, "stick", 1 << 30, 1 << 30}}; }
+    };
+    auto stick = std::make_unique<Stick>();
+    stick->mountPoint = (work.path() + "/floppy/").toStdString();
+    auto previous = orn::SetMedia(std::move(stick));
+    TFormCopyToFlop waiting(volumes, "Buh");
+    waiting.show();
+    waiting.BtnCopyToClick();
+    Save(waiting, out + "copy-to-stick-waiting.png");
+    waiting.BtnExitClick();
+    orn::SetMedia(std::move(previous));
+  }
 
   // Made after the forms above, which load the dictionary, as in the program.
   TfrmProgress progress;

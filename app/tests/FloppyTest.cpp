@@ -12,6 +12,7 @@
 #include "OrnBitBtn.h"
 #include "OrnLabel.h"
 #include "OrnRadioButton.h"
+#include "RemovableMedia.h"
 
 class FloppyTest : public QObject {
   Q_OBJECT
@@ -103,6 +104,46 @@ class FloppyTest : public QObject {
     QVERIFY(copy->isEnabled());  // the user may try again
     // The older file of the job was removed even though the copy failed.
     QVERIFY(orn::FindFiles((dir_.path() + "/a/").toStdString(), "Buh*.zip").empty());
+  }
+
+  // Drive A: is a USB stick: after each file the window waits for another
+  // medium there, and a disk that is not changed takes no second file.
+  void aRemovableDriveWaitsForTheNextDisk() {
+    class Stick : public orn::MediaProbe {
+     public:
+      std::string mountPoint, identity;
+      std::vector<orn::Medium> Mounted() override { return {{mountPoint, identity, 1 << 20, 1 << 20}}; }
+      void Pause() override {}
+    };
+    auto owned = std::make_unique<Stick>();
+    Stick* stick = owned.get();
+    stick->mountPoint = (dir_.path() + "/a/").toStdString();
+    stick->identity = "first";
+    auto previous = orn::SetMedia(std::move(owned));
+    TFormCopyToFlop form({Write("Buh001.zip", "one"), Write("Buh002.zip", "two")}, "Buh");
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    auto* copy = Find<TOrnBitBtn>(&form, "BtnCopyTo");
+    QTest::mouseClick(copy, Qt::LeftButton);
+    QVERIFY(orn::FileExists(stick->mountPoint + "Buh001.zip"));
+    QVERIFY(form.WaitingForDisk());
+    QVERIFY(Find<TOrnLabel>(&form, "LblWaitDisk")->isVisible());
+    QVERIFY(!copy->isEnabled());
+    form.LookForNextDisk();  // the same stick is still in
+    QVERIFY(form.WaitingForDisk());
+
+    orn::DeleteFileAt(stick->mountPoint + "Buh001.zip");
+    stick->identity = "second";
+    form.LookForNextDisk();
+    QVERIFY(!form.WaitingForDisk());
+    QVERIFY(!Find<TOrnLabel>(&form, "LblWaitDisk")->isVisible());
+    QVERIFY(copy->isEnabled());
+    QTest::mouseClick(copy, Qt::LeftButton);
+    QVERIFY(orn::FileExists(stick->mountPoint + "Buh002.zip"));
+    QCOMPARE(Text(&form, "LblNumKop"), QString("2"));
+    QVERIFY(Find<TOrnLabel>(&form, "LblAllFilesCopy")->isVisible());
+    form.BtnExitClick();
+    orn::SetMedia(std::move(previous));
   }
 
   void drivesComeFromTheEnvironment() {

@@ -459,6 +459,37 @@ class MainFormTest : public QObject {
     if (control == "CheckBox2") QVERIFY(written.copyToFloppies);
   }
 
+  // The second-copy button offers the remotes of the user's rclone
+  // configuration beside the folder chooser; a remote chosen goes into the
+  // field as its root, for the user to type the folder after it.
+  void plusPathChooserOffersTheRemotes() {
+    const QString config = dir_->filePath("rclone.conf");
+    orn::WriteFileAtomically(config.toStdString(), "[offsite]\ntype = local\n\n[nas]\ntype = local\n");
+    qputenv("RCLONE_CONFIG", config.toUtf8());
+    const std::string job = MakeJob("job.arh", [](orn::Job&) {});
+    TMainForm form({job});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    Find<QToolButton>(&form, "SpeedButton6")->click();
+    auto* menu = Find<QMenu>(&form, "PlusPathMenu");
+    QStringList offered;
+    for (QAction* action : menu->actions())
+      if (action->isEnabled() && !action->isSeparator()) offered << action->text();
+    QCOMPARE(offered.size(), 3);
+    QVERIFY(offered.contains("nas:") && offered.contains("offsite:"));
+    for (QAction* action : menu->actions())
+      if (action->text() == "offsite:") action->trigger();
+    auto* edit = Find<QLineEdit>(&form, "Edit5");
+    QCOMPARE(edit->text(), QString("offsite:"));
+    QTest::keyClicks(edit, "buh");
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QVERIFY(!form.CurrentJob().saved);
+    dialogs_->messageDialogAnswers.push_back(orn::kMrYes);
+    QVERIFY(form.close());
+    QCOMPARE(orn::ReadJobFile(job, orn::Job()).plusPath.rfind("offsite:buh", 0), 0u);
+    qunsetenv("RCLONE_CONFIG");
+  }
+
   // The save question of closing, New and Open: Yes saves, No drops the
   // change, Cancel keeps the window, the job and the change.
   void saveQuestionOffersCancel() {

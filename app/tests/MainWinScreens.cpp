@@ -1,13 +1,15 @@
 // Pictures of the main window for the documentation: `MainWinScreens OUTDIR`
 // writes main-switched-russian.png and main-switched-latvian.png (a job open,
 // the language switched while the program runs), file-menu.png,
-// save-question.png and question-window.png.
+// save-question.png, question-window.png and plus-remotes.png (the
+// second-copy chooser with two rclone remotes configured).
 // Run it from a scratch directory: the window writes Params.ini there.
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
+#include <QToolButton>
 #include <cstdio>
 
 #include "FileSystem.h"
@@ -74,6 +76,18 @@ int main(int argc, char** argv) {
     file->popup(form.mapToGlobal(QPoint(10, 20)));
     if (!Save(*file, out + "file-menu.png")) return 1;
     file->hide();
+  }
+
+  // The second-copy chooser offers the configured rclone remotes.
+  orn::WriteFileAtomically("rclone.conf", "[offsite]\ntype = local\n\n[nas]\ntype = local\n");
+  ::setenv("RCLONE_CONFIG", (QDir::currentPath() + "/rclone.conf").toUtf8().constData(), 1);
+  if (auto* plus = form.findChild<QToolButton*>("SpeedButton6")) {
+    plus->click();
+    Settle();
+    if (auto* menu = form.findChild<QMenu*>("PlusPathMenu")) {
+      if (!Save(*menu, out + "plus-remotes.png")) return 1;
+      menu->close();
+    }
   }
 
   // The save question as closing the edited job shows it.

@@ -9,7 +9,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 
+#include "DesktopTrash.h"
 #include "FileSystem.h"
 #include "SfxWriter.h"
 #include "ZipTestSupport.h"
@@ -69,6 +71,17 @@ class ZipSfxRun : public ::testing::Test {
     zip.SetUnattended(true);
     zip.SetSFXPath(kStub);
     log.Attach(zip);
+    // The zip made into a self-extractor goes to a trash of the test's own.
+    orn::UseDesktopTrash();
+    const char* data = std::getenv("XDG_DATA_HOME");
+    oldDataHome = data ? std::optional<std::string>(data) : std::nullopt;
+    ::setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+  }
+  void TearDown() override {
+    if (oldDataHome)
+      ::setenv("XDG_DATA_HOME", oldDataHome->c_str(), 1);
+    else
+      ::unsetenv("XDG_DATA_HOME");
   }
   // A fresh self-extractor made from the test archive.
   std::string Make(OvrOpts mode) {
@@ -82,11 +95,13 @@ class ZipSfxRun : public ::testing::Test {
   ScratchDir dir;
   TZipEngine zip;
   MessageLog log;
+  std::optional<std::string> oldDataHome;
 };
 
 TEST_F(ZipSfxRun, MadeFromAnArchiveAndRunWithoutATerminal) {
   const std::string exe = Make(OvrConfirm);
-  EXPECT_FALSE(orn::FileExists(dir / "a.zip"));  // the old archive is gone
+  EXPECT_FALSE(orn::FileExists(dir / "a.zip"));  // the old archive is gone, to the trash
+  EXPECT_EQ(ReadFile(dir / "data/Trash/files/a.zip"), Entries());
   EXPECT_EQ(zip.ZipFileName(), exe);
   EXPECT_EQ(zip.Count(), 2);  // the folder entry is not listed
   if (std::system("command -v unzip >/dev/null 2>&1") == 0) {

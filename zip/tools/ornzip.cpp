@@ -1,5 +1,7 @@
 // ornzip: the zip engine from a terminal. Lists, adds, extracts and tests
-// through TZipEngine with Unattended set, so nothing ever waits for a person.
+// through TZipEngine with Unattended set, so nothing ever waits for a person,
+// except for the next disk when volumes go onto removable media and a
+// person sits at the terminal.
 // Results go to standard output; every message goes to standard error with
 // its identifier. The exit status is 0 only when the command did all it was
 // asked, 1 when it did less (and says what was not done), 2 for a wrong
@@ -8,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -17,11 +20,13 @@
 #include <vector>
 
 #include "CodePage.h"
+#include "DesktopTrash.h"
 #include "FileSystem.h"
 #include "FrameworkSettings.h"
 #include "LanguageDictionary.h"
 #include "ProgramFolders.h"
 #include "TextUtil.h"
+#include "Trash.h"
 #include "ZipEngine.h"
 #include "ZipMessages.h"
 #include "ZipNames.h"
@@ -43,9 +48,11 @@ const char kUsage[] =
     "list -v shows size, packed size, date, time and CRC of each entry.\n"
     "add -y stores symbolic links as links; --best makes the smallest archive, slowest;\n"
     "-s writes volumes of at most SIZE bytes (ARCHIVE001.zip, ARCHIVE002.zip ...);\n"
+    "on a USB stick or memory card each volume goes on a disk of its own, asked\n"
+    "for on the terminal (without a terminal a second disk ends the job).\n"
     "an ARCHIVE ending in .exe that does not exist becomes a self-extractor.\n"
     "extract and test take a volume set through its last volume.\n"
-    "sfx makes ARCHIVE.exe, which extracts itself, and removes ARCHIVE.zip.\n"
+    "sfx makes ARCHIVE.exe, which extracts itself, and moves ARCHIVE.zip to the trash.\n"
     "extract -j writes every entry into DIR itself, without stored folders;\n"
     "extract -@ also takes the names on standard input, one a line (as list prints them).\n"
     "PASSWORD is -P TEXT or --password-file FILE (its first line; the file must\n"
@@ -58,6 +65,48 @@ const char kUsage[] =
     "(866, CP1251, KOI8-R, UTF-8 ...).\n"
     "Exit status: 0 done, 1 less was done than asked (what was not done is on\n"
     "standard error), 2 wrong command line.\n";
+
+// The questions of volumes on removable media, asked on the terminal. A
+// line that is not understood asks again; the end of input stops.
+char AskOnTerminal(const std::string& text, const std::string& choices, const char* prompt) {
+  while (true) {
+    std::fprintf(stderr, "%s\n%s ", text.c_str(), prompt);
+    std::fflush(stderr);
+    char line[64];
+    if (!std::fgets(line, sizeof line, stdin)) return 'c';
+    const char answer = static_cast<char>(std::tolower(static_cast<unsigned char>(line[0])));
+    if (answer == '\n' && choices.find('\n') != std::string::npos) return '\n';
+    if (answer != '\n' && choices.find(answer) != std::string::npos) return answer;
+  }
+}
+
+void AnswerDisksOnTerminal(TZipEngine& zip) {
+  if (!::isatty(STDIN_FILENO) || !::isatty(STDERR_FILENO)) return;
+  zip.OnGetNextDisk = [](TZipEngine&, int, int, const std::string& drive, bool& abortAction) {
+    const std::string text = "ornzip: the disk in " + drive + " is full or not the next one.";
+    abortAction = AskOnTerminal(text + "\nPut the next disk in and let the desktop mount it.", "\nq",
+                                "Enter when it is in, q to stop:") == 'q';
+  };
+  zip.OnStatusDisk = [](TZipEngine&, int previousDisk, const std::string& previousFile, TZipDiskStatus status,
+                        TZipDiskAction& action) {
+    std::string text;
+    if (status & zdsNotEnoughSpace)
+      text = orn::ZipMessageText(orn::kZipNoRoom) + " (" + previousFile + ")";
+    else if (status & zdsPreviousDisk)
+      text = orn::FormatZipMessage(orn::ZipMessageText(orn::kZipOverwriteDisk), std::to_string(previousDisk));
+    else
+      text = orn::FormatZipMessage(orn::ZipMessageText(orn::kZipOverwriteFile), previousFile);
+    char answer;
+    if ((status & zdsNotEnoughSpace) && (status & zdsHasFiles))
+      answer =
+          AskOnTerminal("ornzip: " + text, "rnc", "r remove the files in its folder for good, n another disk, c stop:");
+    else if (status & zdsNotEnoughSpace)
+      answer = AskOnTerminal("ornzip: " + text, "nc", "n another disk, c stop:");
+    else
+      answer = AskOnTerminal("ornzip: " + text, "ync", "y overwrite, n another disk, c stop:");
+    action = answer == 'r' ? zdaErase : answer == 'y' ? zdaOk : answer == 'n' ? zdaReject : zdaCancel;
+  };
+}
 
 int Usage(bool asked) {
   std::fputs(kUsage, asked ? stdout : stderr);
@@ -173,6 +222,7 @@ int main(int argc, char** argv) {
   const std::string command = args[0];
   args.erase(args.begin());
   if (command == "--help" || command == "-h") return Usage(true);
+  orn::UseDesktopTrash();
 
   TZipEngine zip;
   if (command == "--version") {
@@ -188,6 +238,11 @@ int main(int argc, char** argv) {
     // Progress of splitting and joining ("Copying: ...") is no failure.
     static const std::string copying = orn::ZipMessageText(orn::kZipCopying);
     if (errCode == 0 && message.compare(0, copying.size(), copying) == 0) return;
+    // Nor is a file removed for good where it could not go to the trash.
+    if (errCode == 0 && orn::IsNoTrashNote(message)) {
+      std::fprintf(stderr, "ornzip: %s\n", message.c_str());
+      return;
+    }
     const int ident = errCode != 0 ? errCode : sender.LastErrCode();
     // Warnings about data around the archive do not make a command fail.
     if (ident != orn::kZipDirShifted && ident != orn::kZipTrailingData) failed = true;
@@ -276,6 +331,7 @@ int main(int argc, char** argv) {
       if (zip.AddAesKeyBits() == 0) zip.SetAddAesKeyBits(256);
     }
     zip.SetAddOptions(options);
+    if (options.Has(AddDiskSpan)) AnswerDisksOnTerminal(zip);
     zip.SetZipFileName(args[i]);
     if (zip.ZipFileName().empty()) zip.SetZipFileName(args[i]);  // a listing failure already reported
     if (zip.ZipFileName().empty()) return kLessThanAsked;
