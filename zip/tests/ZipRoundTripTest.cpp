@@ -342,10 +342,12 @@ struct CliRun {
   std::string output;  // standard output and standard error together
 };
 
-CliRun RunOrnzip(const std::string& arguments, const std::string& inDir = "") {
+// `messagesLocale`, when given, is the LC_ALL the program sees.
+CliRun RunOrnzip(const std::string& arguments, const std::string& inDir = "", const std::string& messagesLocale = "") {
   CliRun run{-1, ""};
   const std::string cd = inDir.empty() ? "" : "cd '" + inDir + "' && ";
-  FILE* pipe = ::popen((cd + std::string(ORN_BIN_DIR) + "/ornzip " + arguments + " 2>&1").c_str(), "r");
+  const std::string locale = messagesLocale.empty() ? "" : "LC_ALL='" + messagesLocale + "' ";
+  FILE* pipe = ::popen((cd + locale + std::string(ORN_BIN_DIR) + "/ornzip " + arguments + " 2>&1").c_str(), "r");
   if (!pipe) return run;
   char buf[4096];
   while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe)) run.output.append(buf, n);
@@ -455,7 +457,8 @@ TEST(ZipEngineCli, EveryOutcomeIsTold) {
   EXPECT_EQ(ReadFile(scratch / "x2/f.txt"), "f");
 }
 
-// The OEM page of DOS names follows the language chosen in Params.ini.
+// The OEM page of DOS names follows the language chosen in Params.ini, and
+// before one is chosen the locale's, as the windows do.
 TEST(ZipEngineCli, NamesFollowTheLanguageOfParamsIni) {
   if (!RealLibraries() || !orn::FileExists(std::string(ORN_BIN_DIR) + "/RadEzaZuvev.ini"))
     GTEST_SKIP() << "ornzip or its language file not built";
@@ -463,16 +466,19 @@ TEST(ZipEngineCli, NamesFollowTheLanguageOfParamsIni) {
   WriteFile(scratch / "dos.zip", MakeZip({{"\x82\xae\xa4\xa0.txt", "water", 0}}));
   struct Case {
     const char* params;  // nullptr: no Params.ini
+    const char* locale;
     const char* listed;
-  } cases[] = {{nullptr, "é«żĀ.txt\n"}, {"Language=1\r\n", "é«żĀ.txt\n"}, {"Language=2\r\n", "Вода.txt\n"}};
+  } cases[] = {{nullptr, "lv_LV.UTF-8", "é«żĀ.txt\n"},      {nullptr, "ru_RU.UTF-8", "Вода.txt\n"},
+               {nullptr, "C.UTF-8", "é«ñá.txt\n"},          {"Language=1\r\n", "ru_RU.UTF-8", "é«żĀ.txt\n"},
+               {"Language=2\r\n", "C.UTF-8", "Вода.txt\n"}, {"Language=3\r\n", "lv_LV.UTF-8", "é«ñá.txt\n"}};
   for (const Case& c : cases) {
     if (c.params)
       WriteFile(scratch / "Params.ini", c.params);
     else
       orn::DeleteFileAt(scratch / "Params.ini");
-    CliRun run = RunOrnzip("list dos.zip", scratch.Path());
+    CliRun run = RunOrnzip("list dos.zip", scratch.Path(), c.locale);
     EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(run.output, c.listed) << (c.params ? c.params : "no Params.ini");
+    EXPECT_EQ(run.output, c.listed) << (c.params ? c.params : "no Params.ini") << " " << c.locale;
   }
 }
 
