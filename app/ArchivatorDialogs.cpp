@@ -7,3 +7,10 @@ bool ArchivatorDialogService::Question(const std::string& text, const std::strin
   return FrmMessager()->Ask(QString::fromStdString(text), QString::fromStdString(yesCaption),
                             QString::fromStdString(noCaption));
 }
+
+int ArchivatorDialogService::Choice(const orn::ChoiceRequest& request) {
+  QStringList buttons;
+  for (const std::string& caption : request.buttons) buttons << QString::fromStdString(caption);
+  return FrmMessager()->AskChoice(QString::fromStdString(request.caption), QString::fromStdString(request.text),
+                                  buttons, request.defaultButton, request.cancelButton);
+}

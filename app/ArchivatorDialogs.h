@@ -7,4 +7,5 @@
 class ArchivatorDialogService : public QtDialogService {
  public:
   bool Question(const std::string& text, const std::string& yesCaption, const std::string& noCaption) override;
+  int Choice(const orn::ChoiceRequest& request) override;
 };

@@ -71,6 +71,14 @@ int HeadlessDialogService::MessageDialog(const std::string& message, const std::
   return kMrNone;
 }
 
+int HeadlessDialogService::Choice(const ChoiceRequest& request) {
+  const int answer = request.defaultButton;
+  const bool known = answer >= 0 && answer < static_cast<int>(request.buttons.size());
+  Diagnostic("Question (no display, answered \"" + (known ? request.buttons[answer] : std::string()) +
+             "\"): " + request.text);
+  return answer;
+}
+
 std::optional<std::string> HeadlessDialogService::Password(const std::string& caption, const std::string& prompt) {
   Diagnostic(caption + ": " + prompt + " (no display: no password given)");
   return std::nullopt;
@@ -110,6 +118,12 @@ int ScriptedDialogService::MessageBox(MessageBoxRequest& request) {
 int ScriptedDialogService::MessageDialog(const std::string& message, const std::string&, DialogType, unsigned) {
   asked.push_back("dialog: " + message);
   return Next(messageDialogAnswers, kMrNone);
+}
+
+int ScriptedDialogService::Choice(const ChoiceRequest& request) {
+  asked.push_back("choice: " + request.text);
+  choices.push_back(request);
+  return Next(choiceAnswers, request.defaultButton);
 }
 
 std::optional<std::string> ScriptedDialogService::Password(const std::string&, const std::string& prompt) {
