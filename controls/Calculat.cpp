@@ -16,6 +16,7 @@
 
 #include "Evaluator.h"
 #include "GradCaption.h"
+#include "OrnAccessible.h"
 #include "OrnBitBtn.h"
 #include "OrnLabel.h"
 
@@ -86,6 +87,8 @@ TFormCalcul::TFormCalcul(QWidget* parent) : TOrnForm(parent) {
   lblDisp_->setFont(displayFont);
   lblDisp_->setMinimumWidth(QFontMetrics(displayFont).horizontalAdvance(QString(17, QLatin1Char('0'))));
   lblDisp_->setAccessibleName("Displejs");
+  // The result is read as text that changes with each key, not as a label.
+  orn::SetReadOnlyText(lblDisp_);
   lblB_ = new QLabel(" 0.", this);
   lblB_->setObjectName("LblB");
   lblB_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -261,7 +264,9 @@ void TFormCalcul::FormShow() {
 }
 
 void TFormCalcul::ShowState() {
+  const QString shown = lblDisp_->text();
   lblDisp_->setText(Q(machine_.Display()));
+  orn::AnnounceTextChange(lblDisp_, shown, lblDisp_->text());
   lblB_->setText(Q(machine_.LeftOperand()));
   lblMem_->setText(Q(machine_.Memory()));
   // The indicator repeats the pending operator's button; empty like BtnEmpty.

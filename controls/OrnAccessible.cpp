@@ -1,8 +1,11 @@
 #include "OrnAccessible.h"
 
+#include <QAbstractButton>
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QCheckBox>
+#include <QFrame>
+#include <QLabel>
 
 #include "OrnCheckBox.h"
 #include "OrnRadioButton.h"
@@ -69,9 +72,118 @@ class ChoiceAccessible : public QAccessibleWidget {
   QWidget* control_;
 };
 
+const char* const kRoleProperty = "ornAccessibleRole";
+const char* const kReadOnlyTextProperty = "ornReadOnlyText";
+
+// A widget that plays another part than its class: a window, a page tab, a
+// status bar. A button keeps its press; a checked page tab is the selected one.
+class RoleAccessible : public QAccessibleWidget {
+ public:
+  RoleAccessible(QWidget* widget, QAccessible::Role role) : QAccessibleWidget(widget, role) {
+    if (qobject_cast<QAbstractButton*>(widget)) addControllingSignal(QStringLiteral("clicked(bool)"));
+  }
+
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name && widget()->accessibleName().isEmpty())
+      if (auto* button = qobject_cast<QAbstractButton*>(widget())) return QString(button->text()).remove('&');
+    if (t == QAccessible::Name && widget()->accessibleName().isEmpty() && widget()->isWindow())
+      return widget()->windowTitle();
+    return QAccessibleWidget::text(t);
+  }
+
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    if (auto* button = qobject_cast<QAbstractButton*>(widget())) {
+      s.focusable = button->focusPolicy() != Qt::NoFocus;
+      if (role() == QAccessible::PageTab) {
+        s.selectable = true;
+        s.selected = button->isChecked();
+      } else if (button->isCheckable()) {
+        s.checkable = true;
+        s.checked = button->isChecked();
+      }
+    }
+    if (widget()->isWindow()) s.active = widget()->isActiveWindow();
+    return s;
+  }
+
+  QStringList actionNames() const override {
+    if (qobject_cast<QAbstractButton*>(widget())) return {pressAction()};
+    return QAccessibleWidget::actionNames();
+  }
+  void doAction(const QString& name) override {
+    if (auto* button = qobject_cast<QAbstractButton*>(widget()); button && name == pressAction()) {
+      button->click();
+      return;
+    }
+    QAccessibleWidget::doAction(name);
+  }
+};
+
+// A label that shows a changing value: read-only text whose content is the
+// value (trimmed of the blank that stands for a plus sign), under a name of
+// its own.
+class ReadOnlyTextAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+ public:
+  explicit ReadOnlyTextAccessible(QWidget* widget) : QAccessibleWidget(widget, QAccessible::EditableText) {}
+
+  void* interface_cast(QAccessible::InterfaceType t) override {
+    if (t == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+    return QAccessibleWidget::interface_cast(t);
+  }
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Value) return Content();
+    return QAccessibleWidget::text(t);
+  }
+  QAccessible::State state() const override {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.readOnly = true;
+    s.editable = false;
+    s.multiLine = false;
+    return s;
+  }
+
+  // The text interface: the whole value, no selection, the cursor at its end.
+  void selection(int, int* start, int* end) const override { *start = *end = 0; }
+  int selectionCount() const override { return 0; }
+  void addSelection(int, int) override {}
+  void removeSelection(int) override {}
+  void setSelection(int, int, int) override {}
+  int cursorPosition() const override { return static_cast<int>(Content().size()); }
+  void setCursorPosition(int) override {}
+  QString text(int start, int end) const override { return Content().mid(start, end - start); }
+  int characterCount() const override { return static_cast<int>(Content().size()); }
+  QRect characterRect(int) const override { return rect(); }
+  int offsetAtPoint(const QPoint&) const override { return 0; }
+  void scrollToSubstring(int, int) override {}
+  QString attributes(int offset, int* start, int* end) const override {
+    *start = *end = offset;
+    return {};
+  }
+
+ private:
+  QString Content() const {
+    auto* label = qobject_cast<QLabel*>(widget());
+    return label ? label->text().trimmed() : QString();
+  }
+};
+
 QAccessibleInterface* OrnFactory(const QString& className, QObject* object) {
   auto* widget = qobject_cast<QWidget*>(object);
   if (!widget) return nullptr;
+  // Asked first with the most derived class name: a part given to the
+  // widget itself wins over its class.
+  if (const QVariant role = widget->property(kRoleProperty); role.isValid())
+    return new RoleAccessible(widget, static_cast<QAccessible::Role>(role.toInt()));
+  if (widget->property(kReadOnlyTextProperty).toBool()) return new ReadOnlyTextAccessible(widget);
+  // A plain frame groups what it holds; a line separates.
+  if (className == QLatin1String("QFrame")) {
+    const auto shape = static_cast<QFrame*>(widget)->frameShape();
+    return new QAccessibleWidget(
+        widget, shape == QFrame::HLine || shape == QFrame::VLine ? QAccessible::Separator : QAccessible::Grouping);
+  }
+  if (className == QLatin1String("QWidget") && widget->isWindow())
+    return new RoleAccessible(widget, QAccessible::Window);
   if (className == QLatin1String("TOrnCheckBox")) return new ChoiceAccessible(widget, widget, QAccessible::CheckBox);
   if (className == QLatin1String("TOrnRadioButton"))
     return new ChoiceAccessible(widget, widget, QAccessible::RadioButton);
@@ -94,6 +206,37 @@ void InstallOrnAccessibility() {
     return true;
   }();
   (void)installed;
+}
+
+namespace {
+// An interface made before the widget was given its part (a screen reader
+// asked, or a change of its text was announced, which makes one even with
+// no screen reader) would keep the class's own role: it is dropped, and the
+// next question makes the right one.
+void ForgetInterface(QWidget* widget) {
+  if (QAccessibleInterface* made = QAccessible::queryAccessibleInterface(widget))
+    QAccessible::deleteAccessibleInterface(QAccessible::uniqueId(made));
+}
+}  // namespace
+
+void SetAccessibleRole(QWidget* widget, QAccessible::Role role) {
+  InstallOrnAccessibility();
+  widget->setProperty(kRoleProperty, static_cast<int>(role));
+  ForgetInterface(widget);
+}
+
+void SetReadOnlyText(QWidget* label) {
+  InstallOrnAccessibility();
+  label->setProperty(kReadOnlyTextProperty, true);
+  ForgetInterface(label);
+}
+
+void AnnounceTextChange(QWidget* label, const QString& oldText, const QString& newText) {
+  if (!QAccessible::isActive() || oldText == newText) return;
+  QAccessibleTextUpdateEvent update(label, 0, oldText.trimmed(), newText.trimmed());
+  QAccessible::updateAccessibility(&update);
+  QAccessibleValueChangeEvent value(label, newText.trimmed());
+  QAccessible::updateAccessibility(&value);
 }
 
 }  // namespace orn
