@@ -125,10 +125,17 @@ void TfrmProgress::StartJob(int files, std::int64_t bytes) {
 
 void TfrmProgress::ItemStarted(std::int64_t bytesBefore) {
   if (filesDone_ < filesTotal_) ++filesDone_;
-  bytesDone_ = bytesBefore;
+  bytesDone_ = std::max(bytesDone_, bytesBefore);
   // The bar counts what is finished: the item just started is still under way.
   if (filesTotal_ > 0)
     animate1_->setValue(bytesTotal_ > 0 ? static_cast<int>(bytesDone_ * kBarSteps / bytesTotal_) : filesDone_ - 1);
+  ShowCounts();
+}
+
+void TfrmProgress::BytesDone(std::int64_t bytesDone) {
+  if (bytesTotal_ <= 0 || bytesDone <= bytesDone_) return;
+  bytesDone_ = std::min(bytesDone, bytesTotal_);
+  if (filesTotal_ > 0) animate1_->setValue(static_cast<int>(bytesDone_ * kBarSteps / bytesTotal_));
   ShowCounts();
 }
 
@@ -205,15 +212,19 @@ std::int64_t SecondsLeft(std::int64_t done, std::int64_t total, std::int64_t ela
 }
 
 QString SizeText(std::int64_t bytes) {
-  if (bytes < 1024) return QString("%1 bytes").arg(bytes);
-  static const char* const units[] = {"KB", "MB", "GB", "TB"};
+  // The units speak the window's language as everything else does.
+  if (bytes < 1024) return QString("%1 %2").arg(bytes).arg(TranslatedOr("unit_Bytes", "bytes"));
+  static const std::pair<const char*, const char*> units[] = {
+      {"unit_KB", "KB"}, {"unit_MB", "MB"}, {"unit_GB", "GB"}, {"unit_TB", "TB"}};
   double value = static_cast<double>(bytes);
   int unit = -1;
   while (value >= 1024.0 && unit < 3) {
     value /= 1024.0;
     ++unit;
   }
-  return QString("%1 %2").arg(value, 0, 'f', value < 10 ? 1 : 0).arg(units[unit]);
+  return QString("%1 %2")
+      .arg(value, 0, 'f', value < 10 ? 1 : 0)
+      .arg(TranslatedOr(units[unit].first, units[unit].second));
 }
 
 class ProgressObserver::CloseBlocker : public QObject {
@@ -330,7 +341,7 @@ int CountingBackend::Add(const std::vector<std::string>& fileSpecs, const std::s
     sizes.push_back(ec ? 0 : static_cast<std::int64_t>(size));
     total += sizes.back();
   }
-  if (progress_.Cancelled()) return Cancelled();
+  if (progress_.Cancelled()) return NothingAfterCancel();
   Start(ProgressStage::Zipping, static_cast<int>(fileSpecs.size()), total, std::move(sizes));
   struct Ender {
     CountingBackend* self;
@@ -338,10 +349,10 @@ int CountingBackend::Add(const std::vector<std::string>& fileSpecs, const std::s
   } ender{this};
   const int added = inner_.Add(fileSpecs, zipFileName);
   // A cancelled archive is no archive, however much of it was written.
-  return progress_.Cancelled() ? Cancelled() : added;
+  return progress_.Cancelled() ? NothingAfterCancel() : added;
 }
 
-int CountingBackend::Cancelled() {
+int CountingBackend::NothingAfterCancel() {
   const std::string text = TranslatedOr("msg_Cancelled", "Cancelled by the user").toStdString();
   if (outer_) outer_->OnMessage(0, text);
   return 0;
@@ -354,8 +365,11 @@ bool CountingBackend::Test(const std::vector<std::string>& archiveFiles, std::st
     if (error) *error = TranslatedOr("msg_Cancelled", "Cancelled by the user").toStdString();
     return false;
   }
-  // Reading a copy back names its entries; the bar only shows activity.
+  // Reading a copy back: the bar shows activity until the archive has been
+  // read and the engine says how much it holds (OnTotals).
   Start(ProgressStage::Verifying, 0, -1, {});
+  if (TfrmProgress* w = progress_.Window(); w && !archiveFiles.empty())
+    w->SetFileName(QString::fromStdString(archiveFiles.back()));
   struct Ender {
     CountingBackend* self;
     ~Ender() { self->End(); }
@@ -370,10 +384,7 @@ bool CountingBackend::Test(const std::vector<std::string>& archiveFiles, std::st
 
 int CountingBackend::Extract(const std::string& archivePath, const std::vector<std::string>& entries,
                              const std::string& baseDir) {
-  if (progress_.Cancelled()) {
-    Cancelled();
-    return 0;
-  }
+  if (progress_.Cancelled()) return NothingAfterCancel();
   Start(ProgressStage::Restoring, static_cast<int>(entries.size()), -1, {});
   struct Ender {
     CountingBackend* self;
@@ -384,10 +395,12 @@ int CountingBackend::Extract(const std::string& archivePath, const std::vector<s
 
 void CountingBackend::Start(ProgressStage stage, int files, std::int64_t bytes, std::vector<std::int64_t> sizes) {
   counting_ = files > 0;
+  knowsBytes_ = bytes >= 0;
   stage_ = stage;
   sizes_ = std::move(sizes);
   started_ = 0;
   bytesBefore_ = 0;
+  bytesDone_ = 0;
   if (TfrmProgress* w = progress_.Window()) {
     w->SetTitle(StageTitle(stage));
     w->StartJob(files, bytes);
@@ -410,6 +423,26 @@ void CountingBackend::OnProgress(const std::string& fileName) {
     if (TfrmProgress* w = progress_.Window()) w->ItemStarted(bytesBefore_);
   }
   if (outer_) outer_->OnProgress(fileName);
+}
+
+void CountingBackend::OnBytes(std::int64_t bytes) {
+  bytesDone_ += bytes;
+  if (TfrmProgress* w = progress_.Window(); w && counting_) w->BytesDone(bytesDone_);
+  if (outer_) outer_->OnBytes(bytes);
+}
+
+void CountingBackend::OnTotals(int files, std::int64_t bytes) {
+  // A test or a restore learns its size from the archive: from here on the
+  // bar counts, where it only showed activity.
+  if (TfrmProgress* w = progress_.Window(); w && files > 0 && (!counting_ || !knowsBytes_)) {
+    counting_ = true;
+    knowsBytes_ = bytes >= 0;
+    started_ = 0;
+    bytesBefore_ = 0;
+    bytesDone_ = 0;
+    w->StartJob(files, bytes);
+  }
+  if (outer_) outer_->OnTotals(files, bytes);
 }
 
 void CountingBackend::OnMessage(int code, const std::string& text) {

@@ -42,6 +42,9 @@ class TfrmProgress : public QDialog {
   // The next item of the job has started; `bytesBefore` is what the items
   // before it held.
   void ItemStarted(std::int64_t bytesBefore);
+  // So much of the job's data is done, inside an item too: the bar and the
+  // sizes move while a large file is zipped or read back.
+  void BytesDone(std::int64_t bytesDone);
   // The job has ended, however far it got.
   void EndJob();
 
@@ -156,23 +159,28 @@ class CountingBackend : public ArchiveBackend, private ArchiveBackendObserver {
   std::vector<std::string> List(const std::string& archivePath) override { return inner_.List(archivePath); }
   int Extract(const std::string& archivePath, const std::vector<std::string>& entries,
               const std::string& baseDir) override;
+  bool Cancelled() const override { return progress_.Cancelled(); }
 
  private:
   void OnProgress(const std::string& fileName) override;
   void OnMessage(int code, const std::string& text) override;
+  void OnBytes(std::int64_t bytes) override;
+  void OnTotals(int files, std::int64_t bytes) override;
   void Start(ProgressStage stage, int files, std::int64_t bytes, std::vector<std::int64_t> sizes);
   void End();
   // Reports the cancellation to the run (it logs it) and answers "nothing".
-  int Cancelled();
+  int NothingAfterCancel();
 
   ArchiveBackend& inner_;
   ProgressObserver& progress_;
   ArchiveBackendObserver* outer_ = nullptr;
   bool counting_ = false;
+  bool knowsBytes_ = false;
   ProgressStage stage_ = ProgressStage::Zipping;
   std::vector<std::int64_t> sizes_;  // of the items, in the order given
   size_t started_ = 0;
   std::int64_t bytesBefore_ = 0;
+  std::int64_t bytesDone_ = 0;  // as the engine reports them
 };
 
 }  // namespace orn

@@ -33,6 +33,11 @@ class ArchiveBackendObserver {
   virtual ~ArchiveBackendObserver() = default;
   // A file is being processed; `fileName` may be empty.
   virtual void OnProgress(const std::string& fileName) = 0;
+  // `bytes` more of the job's data were processed (inside a file, too).
+  virtual void OnBytes(std::int64_t /*bytes*/) {}
+  // The job will process `files` files holding `bytes` bytes (known once
+  // the archive has been read, for a test or an extraction).
+  virtual void OnTotals(int /*files*/, std::int64_t /*bytes*/) {}
   // A message the engine reports (its identifier and text).
   virtual void OnMessage(int code, const std::string& text) = 0;
   // The one way a back-end tells a failure; by default it arrives as a
@@ -65,6 +70,10 @@ class ArchiveBackend {
   // `baseDir`, overwriting existing files. Returns how many were written.
   virtual int Extract(const std::string& archivePath, const std::vector<std::string>& entries,
                       const std::string& baseDir) = 0;
+  // True once the person stopped the job (the progress window's Cancel):
+  // what failed after that failed because it was stopped, not because a
+  // disk or an archive is damaged.
+  virtual bool Cancelled() const { return false; }
 };
 
 }  // namespace orn

@@ -28,6 +28,7 @@ std::string RunResult::Summary(const MessageTexts& texts) const {
 namespace {
 void NoteLog(const MessageLog& log, RunResult& result) {
   result.problems = log.ProblemCount();
+  result.problemTexts = log.Problems();
   result.logFile = log.WrittenTo();
   result.logFailure = log.LogFailure();
   result.logFailureKey = log.LogFailureKey();
@@ -196,6 +197,10 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
   int added = backend_.Add(targets.runList, targets.tempArchive);
   std::vector<std::string> made = FilesIn(temporaryDirectory_);
   std::string archiveText = " \"" + targets.tempArchive + "\"";
+  if (backend_.Cancelled()) {
+    log.Cancelled(targets.tempArchive);
+    return false;
+  }
   if (added <= 0 || made.empty()) {
     log.Error(texts_.Text("msg_NotZipped") + archiveText +
               (progress.LastMessage().empty() ? "" : ": " + progress.LastMessage()));
@@ -212,7 +217,10 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
   }
   std::string why;
   if (!backend_.Test(made, &why)) {
-    log.Error(texts_.Text("msg_BadCopy") + archiveText + (why.empty() ? "" : ": " + why));
+    if (backend_.Cancelled())
+      log.Cancelled(targets.tempArchive);
+    else
+      log.Error(texts_.Text("msg_BadCopy") + archiveText + (why.empty() ? "" : ": " + why));
     return filesMissing;
   }
 
@@ -225,14 +233,20 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
     result.verified.push_back(result.generation);
   }
 
-  if (!targets.uniqueTarget.empty()) {
+  // Once stopped, the copies still to come are not made, and the log says so.
+  auto stopped = [&](const std::string& target) {
+    if (target.empty() || !backend_.Cancelled()) return false;
+    log.Cancelled(target);
+    return true;
+  };
+  if (!targets.uniqueTarget.empty() && !stopped(targets.uniqueTarget)) {
     std::vector<CopyItem> items = TaggedCopies(made, targets.uniqueTarget, volumeSet);
     if (PlaceVerifiedCopy(items, volumeSet, backend_, log, freeSpace)) {
       result.uniqueSave = items.front().to;
       result.verified.push_back(result.uniqueSave);
     }
   }
-  if (!targets.plusTarget.empty()) {
+  if (!targets.plusTarget.empty() && !stopped(targets.plusTarget)) {
     std::vector<CopyItem> items = TaggedCopies(made, targets.plusTarget, volumeSet);
     if (PlaceVerifiedCopy(items, volumeSet, backend_, log, freeSpace)) {
       result.plusCopy = items.front().to;

@@ -44,6 +44,11 @@ const std::map<std::string, std::string>& ResourceTexts() {
       {"msg_Overwrite", "Files that exist will be replaced by the archive's copies. Replace them?"},
       {"msg_OverwriteWhere", "Files to replace"},
       {"msg_LogIs", "Log"},
+      {"msg_Cancelled", "Cancelled by the user"},
+      {"msg_NotMadeNow", "not made"},
+      // The window's caption for a run that made nothing, and its button.
+      {"msg_Error", "ERROR"},
+      {"btn_OpenLog", "Open the log"},
       // The one-line outcome of a run or a restore; "%1".. are filled in.
       // Standard error always has these English texts.
       {"sum_Made", "Archive made: %1; verified: %2"},
@@ -153,6 +158,7 @@ std::string MessageLog::LogFilePath() const {
 
 void MessageLog::Log(const std::string& title, const std::string& text, bool show) {
   ++problems_;
+  problemTexts_.push_back(text);
   Write(title, text, show);
 }
 
@@ -182,6 +188,7 @@ void MessageLog::Write(const std::string& title, const std::string& text, bool s
     logFailure_ = texts_.Text(logFailureKey_) + logFailureDetail_;
     if (!path.empty()) {
       ++problems_;
+      problemTexts_.push_back(logFailure_);
       note = FormatLogLine("ERROR", now, logFailure_) + "\r\n";
     }
   }
@@ -214,5 +221,9 @@ void MessageLog::SourceNotRead(const std::string& path, const std::string& cause
 void MessageLog::PlusPathMissing() { Write(texts_.Text("msg_Warning"), texts_.Text("msg_NOPlus"), false); }
 
 void MessageLog::Error(const std::string& message) { Log("ERROR", message); }
+
+void MessageLog::Cancelled(const std::string& what) {
+  Log("CANCELLED", texts_.Text("msg_Cancelled") + ": " + texts_.Text("msg_NotMadeNow") + " \"" + what + "\"");
+}
 
 }  // namespace orn

@@ -73,6 +73,9 @@ class MessageLog {
   void FileNotCopied(const std::string& from, const std::string& to, const std::string& cause = "");
   void PlusPathMissing();
   void Error(const std::string& message);
+  // The person stopped the run: `what` (an archive, a copy) was not made.
+  // A problem like any other (the run is not complete), said as what it is.
+  void Cancelled(const std::string& what);
   // Sources the run could not take: a job list file that is not there, the
   // missing folder of a job list pattern, a file that cannot be read.
   void SourceNotFound(const std::string& path);
@@ -80,6 +83,9 @@ class MessageLog {
   void SourceNotRead(const std::string& path, const std::string& cause);
 
   int ProblemCount() const { return problems_; }
+  // What each problem said (the text after the title), in order: what the
+  // window shows when a run or restore ends with problems.
+  const std::vector<std::string>& Problems() const { return problemTexts_; }
   const MessageTexts& Texts() const { return texts_; }
 
  private:
@@ -89,6 +95,7 @@ class MessageLog {
   std::string archiveDirectory_;
   bool showMessages_;
   int problems_ = 0;
+  std::vector<std::string> problemTexts_;
   std::string writtenTo_;
   std::string logFailure_;
   std::string logFailureKey_, logFailureDetail_;

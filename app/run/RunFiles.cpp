@@ -136,7 +136,10 @@ bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, Archi
 
   std::string why;
   if (!backend.Test(pending, &why)) {
-    log.Error(log.Texts().Text("msg_BadCopy") + " \"" + items.front().to + "\"" + (why.empty() ? "" : ": " + why));
+    if (backend.Cancelled())
+      log.Cancelled(items.front().to);
+    else
+      log.Error(log.Texts().Text("msg_BadCopy") + " \"" + items.front().to + "\"" + (why.empty() ? "" : ": " + why));
     RemovePending(pending);
     return false;
   }

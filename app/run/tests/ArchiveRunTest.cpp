@@ -271,6 +271,26 @@ TEST_F(RunTest, CopyFailingVerificationLeavesThePreviousGeneration) {
   EXPECT_EQ(broken.generation, "");
 }
 
+TEST_F(RunTest, CancelIsLoggedAsACancelNotAsDamage) {
+  job_.rotationScheme = 'W';
+  WriteFile(Archive() + "Buh(Day_3-th).zip", "previous generation");
+  // The person presses Cancel while the generation's copy is read back.
+  backend_.failTest = [this](const std::string& path) {
+    if (path.rfind(Archive(), 0) != 0) return false;
+    backend_.cancelled = true;
+    return true;
+  };
+  RunResult r = RunOn(Date(2025, 12, 10));
+  EXPECT_EQ(r.exitStatus, kRunNoGeneration);
+  EXPECT_EQ(ReadFile(Archive() + "Buh(Day_3-th).zip"), "previous generation");
+  EXPECT_EQ(Log().find("does not read back"), std::string::npos) << Log();
+  for (const std::string& target : {Archive() + "Buh(Day_3-th).zip", Plus() + "Buh(Day_3-th).zip"})
+    EXPECT_NE(Log().find("CANCELLED : 10.12.2025 10:00:00 : Cancelled by the user: not made \"" + target + "\""),
+              std::string::npos)
+        << Log();
+  EXPECT_TRUE(Names(Plus()).empty()) << "no copy is made after Cancel";
+}
+
 TEST_F(RunTest, FullTargetIsReportedBeforeCopying) {
   run_.freeSpace = [this](const std::string& dir) -> std::optional<std::int64_t> {
     return dir == Plus() ? 10 : std::optional<std::int64_t>(1 << 30);
