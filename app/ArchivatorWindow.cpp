@@ -25,7 +25,7 @@ bool TArchivatorWindow::RunArchive() {
   });
   SetCommandStatus(result.exitStatus);
   ReportOutcome(result.Summary(), result.Summary(orn::WindowLabelTexts(this)), result.exitStatus != orn::kRunComplete,
-                result.exitStatus == orn::kRunNoGeneration, result.logFile);
+                result.exitStatus == orn::kRunNoGeneration, result.logFile, result.problemTexts);
   return result.exitStatus == orn::kRunComplete;
 }
 
@@ -36,7 +36,8 @@ void TArchivatorWindow::ReportRestore(const orn::ExtractOutcome& outcome) {
   // user's own answer, not a failure.
   const bool declined = !outcome.result.extracted && outcome.result.problems == 0;
   ReportOutcome(outcome.result.Summary(), outcome.result.Summary(orn::WindowLabelTexts(this)),
-                status != orn::kCommandDone && !declined, status == orn::kRestoreNothing, outcome.result.logFile);
+                status != orn::kCommandDone && !declined, status == orn::kRestoreNothing, outcome.result.logFile,
+                outcome.result.problemTexts);
 }
 
 bool TArchivatorWindow::ExtractChosen() {

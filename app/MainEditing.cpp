@@ -137,8 +137,10 @@ void TMainForm::FillRecentMenu() {
   const std::vector<std::string> recent = orn::ReadRecentJobs(RecentJobsFile());
   for (size_t i = 0; i < recent.size(); ++i) {
     const std::string path = recent[i];
+    // Jobs of the same name in different folders are told apart.
     const QString name = QString::fromStdString(orn::ExtractFileName(path));
-    QAction* action = recentMenu_->addAction(QString("&%1 %2").arg(i + 1).arg(name));
+    const QString folder = QString::fromStdString(orn::ExcludeTrailingDelimiter(orn::ExtractFilePath(path)));
+    QAction* action = recentMenu_->addAction(QString("&%1 %2  (%3)").arg(i + 1).arg(name, folder));
     action->setToolTip(QString::fromStdString(path));
     action->setStatusTip(QString::fromStdString(path));
     connect(action, &QAction::triggered, this, [this, path] {

@@ -155,7 +155,6 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::m
   box_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   box_->setSortingEnabled(true);
   box_->setMinimumSize(280, 300);
-  box_->setAccessibleName("Arhīva faili");
 
   directoryModel_ = new QFileSystemModel(this);
   directoryModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
@@ -166,7 +165,6 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::m
   for (int c = 1; c < directoryModel_->columnCount(); ++c) directoryListBox1_->hideColumn(c);
   directoryListBox1_->header()->hide();
   directoryListBox1_->setMinimumSize(240, 270);
-  directoryListBox1_->setAccessibleName("Direktorija");
   // The folders load in the background; the chosen one is shown once its
   // neighbours are there.
   connect(directoryModel_, &QFileSystemModel::directoryLoaded, this,
@@ -201,15 +199,33 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::m
   msgSameNames_ =
       HiddenLabel("msg_SameFileNames", "Vairākiem failiem ir viens vārds; direktorijā palika tikai pēdējais", this);
   msgNotAll_ = HiddenLabel("msg_NotAllExtracted", "Ne visi faili tika izvilkti", this);
+  msgFinish_ = HiddenLabel("msg_Finish", "Finish", this);
+  dlgOpen_ = HiddenLabel("dlg_OpenZip", "Open", this);
+  dlgDirectory_ = HiddenLabel("dlg_Directory", "Directory", this);
+
+  // The two lists are named by their headings, for the eye and for a
+  // screen reader alike.
+  auto* filesHeading = new TOrnLabel(this);
+  filesHeading->setObjectName("LblZipFiles");
+  filesHeading->SetCaption("Arhīva faili:");
+  filesHeading->setBuddy(box_);
+  auto* targetHeading = new TOrnLabel(this);
+  targetHeading->setObjectName("LblZipTarget");
+  targetHeading->SetCaption("Izvilkt direktorijā:");
+  targetHeading->setBuddy(directoryListBox1_);
 
   auto* top = new QHBoxLayout;
   top->addWidget(speedButton3_);
   top->addWidget(ornLabNotShow_, 1);
+  auto* left = new QVBoxLayout;
+  left->addWidget(filesHeading);
+  left->addWidget(box_, 1);
   auto* right = new QVBoxLayout;
+  right->addWidget(targetHeading);
   right->addWidget(directoryListBox1_, 1);
   right->addWidget(ornButChooseDirec_);
   auto* middle = new QHBoxLayout;
-  middle->addWidget(box_, 1);
+  middle->addLayout(left, 1);
   middle->addLayout(right);
   auto* root = new QVBoxLayout(this);
   root->addLayout(top);
@@ -244,7 +260,7 @@ void TfrmSimplyZIP::FormCreate() {
 
 bool TfrmSimplyZIP::Execute() {
   orn::FileDialogRequest request;
-  request.caption = "Open";
+  request.caption = dlgOpen_->text().toStdString();
   request.filter = "ZIP files|*.zip";
   request.defaultExt = "zip";
   const std::optional<std::string> chosen = orn::Dialogs().OpenFile(request);
@@ -255,6 +271,9 @@ bool TfrmSimplyZIP::Execute() {
   OpenArchive(*chosen);
   {
     TFormBefPars choice(this);
+    // This window is not shown yet: the choice opens where it will appear,
+    // over the window that opened it.
+    orn::CentreOn(&choice, parentWidget() ? parentWidget() : this);
     choice.exec();
     SetChoices(choice.AllFiles(), !choice.WithFolders());
   }
@@ -303,7 +322,7 @@ void TfrmSimplyZIP::ShowTargetDirectory() {
 
 void TfrmSimplyZIP::SpeedButton2Click() {
   const std::string start = targetDir_.empty() ? QDir::homePath().toStdString() : targetDir_;
-  const std::optional<std::string> chosen = orn::Dialogs().ChooseDirectory("Directory", start);
+  const std::optional<std::string> chosen = orn::Dialogs().ChooseDirectory(dlgDirectory_->text().toStdString(), start);
   if (chosen) SetTargetDirectory(*chosen);
   UpdateExtractButton();
 }
@@ -358,7 +377,7 @@ void TfrmSimplyZIP::SpeedButton3Click() {
   }
   // "Finish" alone only when every file asked for is there; what went wrong
   // was reported by the engine as it happened.
-  std::string text = "Finish";
+  std::string text = msgFinish_->text().toStdString();
   const bool incomplete = lastExtracted_ < lastRequested_;
   if (incomplete)
     text += "\n" + msgNotAll_->text().toStdString() + " (" + std::to_string(lastExtracted_) + " / " +

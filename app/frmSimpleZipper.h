@@ -113,6 +113,9 @@ class TfrmSimplyZIP : public TOrnForm {
   TOrnLabel* msgNotWritable_;
   TOrnLabel* msgSameNames_;
   TOrnLabel* msgNotAll_;
+  TOrnLabel* msgFinish_;
+  TOrnLabel* dlgOpen_;
+  TOrnLabel* dlgDirectory_;
 };
 
 namespace orn {

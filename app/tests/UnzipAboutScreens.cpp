@@ -1,16 +1,22 @@
 // Pictures of the unzip window, the About window and the calculator, for
-// looking at them and for the documentation: `UnzipAboutScreens OUTDIR [ru]`
-// writes unzip.png, unzip-choice.png, about.png and calculator.png (run under xvfb-run).
+// looking at them and for the documentation: `UnzipAboutScreens OUTDIR
+// [lv|ru|en]` writes, in that language (Latvian when none is given),
+// unzip.png, unzip-choice.png, unzip-choice-placed.png (the choice window
+// where it opens, over the window that opened the unzip window),
+// unzip-finished.png, about.png and calculator.png (run under xvfb-run).
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileSystemModel>
+#include <QLabel>
 #include <QListWidget>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <cstdio>
 
 #include "Calculat.h"
+#include "MessageDialog.h"
 #include "UnitAbout.h"
 #include "ZipTestSupport.h"
 #include "frmSimpleZipper.h"
@@ -39,9 +45,10 @@ int main(int argc, char** argv) {
   QTemporaryDir work;
   QDir::setCurrent(work.path());
   const std::string base = work.path().toStdString() + "/";
-  // A second argument "ru" draws the windows in Russian.
-  if (argc > 2 && QString::fromLocal8Bit(argv[2]) == "ru")
-    ziptest::WriteFile(base + "Params.ini", "LANGUAGE=2\r\nSYSLANGUAGE=2\r\nHELPLANGUAGE=2\r\n");
+  // A second argument chooses the language.
+  const QString language = argc > 2 ? QString::fromLocal8Bit(argv[2]) : "lv";
+  const std::string n = language == "ru" ? "2" : language == "en" ? "3" : "1";
+  ziptest::WriteFile(base + "Params.ini", "LANGUAGE=" + n + "\r\nSYSLANGUAGE=" + n + "\r\nHELPLANGUAGE=" + n + "\r\n");
 
   const std::string archive = base + "Buh(Day_3-th).zip";
   ziptest::WriteFile(archive, ziptest::MakeZip({{"srv/buh/KONTI.DB", "k"},
@@ -69,6 +76,30 @@ int main(int argc, char** argv) {
   {
     TFormBefPars choice;
     Save(choice, out + "unzip-choice.png");
+  }
+  {
+    // Where the choice window opens: over the window that opened the unzip
+    // window, not in a corner of the screen.
+    QWidget opener;
+    opener.setWindowTitle("Ombrelant archivator");
+    opener.setGeometry(200, 150, 760, 520);
+    opener.show();
+    TfrmSimplyZIP unzip(&opener);
+    TFormBefPars choice(&unzip);
+    orn::CentreOn(&choice, &opener);
+    choice.show();
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 800) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+      screen->grabWindow(0, 0, 0, 1280, 800).save(out + "unzip-choice-placed.png");
+  }
+  {
+    // The end of an extraction in the window's language.
+    TfrmSimplyZIP unzip;
+    const QString finished = unzip.findChild<QLabel*>("msg_Finish")->text();
+    std::unique_ptr<QDialog> done = CreateMessageDialog(finished, "", orn::DialogType::Information, orn::kBtnOK);
+    Save(*done, out + "unzip-finished.png");
   }
   {
     TFormA about;
