@@ -185,7 +185,8 @@ void TMainForm::UpdateAccessibleNames() {
   for (QToolButton* button : findChildren<QToolButton*>()) {
     const QString hint = button->property("hint").toString();
     button->setAccessibleDescription(hint);
-    if (button->text().isEmpty() || button->toolButtonStyle() == Qt::ToolButtonIconOnly)
+    // A button that shows a picture or a sign ("?") is named by its hint.
+    if (button->text().size() < 2 || button->toolButtonStyle() == Qt::ToolButtonIconOnly)
       button->setAccessibleName(hint);
   }
   if (auto* caption = findChild<QLabel*>("OrnLabel9")) list_->setAccessibleName(caption->text());

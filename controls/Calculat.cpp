@@ -93,6 +93,7 @@ TFormCalcul::TFormCalcul(QWidget* parent) : TOrnForm(parent) {
   lblB_->setObjectName("LblB");
   lblB_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   lblB_->setAccessibleName("Iepriekšējais skaitlis");
+  orn::SetReadOnlyText(lblB_);
   imgZn_ = new QLabel(this);
   imgZn_->setObjectName("ImgZn");
   imgZn_->setFixedSize(24, 20);
@@ -100,6 +101,7 @@ TFormCalcul::TFormCalcul(QWidget* parent) : TOrnForm(parent) {
   imgZn_->setFrameShape(QFrame::Panel);
   imgZn_->setFrameShadow(QFrame::Sunken);
   imgZn_->setAccessibleName("Darbība");
+  orn::SetReadOnlyText(imgZn_);
 
   memGroup_ = new QGroupBox("Atmiņa", this);
   memGroup_->setObjectName("GroupBox1");
@@ -107,6 +109,7 @@ TFormCalcul::TFormCalcul(QWidget* parent) : TOrnForm(parent) {
   lblMem_->setObjectName("LblMem");
   lblMem_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   lblMem_->setAccessibleName("Atmiņa");
+  orn::SetReadOnlyText(lblMem_);
   lblMemText_ = new TOrnLabel(this);
   lblMemText_->setObjectName("LblMemText");
   lblMemText_->SetCaption("Atmiņa");

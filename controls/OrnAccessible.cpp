@@ -6,9 +6,13 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QLabel>
+#include <QPointer>
+#include <QWindow>
+#include <vector>
 
 #include "OrnCheckBox.h"
 #include "OrnRadioButton.h"
+#include "OrnRadioGroup.h"
 
 namespace {
 
@@ -168,6 +172,91 @@ class ReadOnlyTextAccessible : public QAccessibleWidget, public QAccessibleTextI
   }
 };
 
+// One item of a radio group, which the group paints itself: a radio button
+// named by its text, checked when it is the group's item, chosen by its
+// action as by a click.
+class RadioItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+ public:
+  RadioItemAccessible(TOrnRadioGroup* group, int index) : group_(group), index_(index) {}
+
+  bool isValid() const override { return group_ && index_ < group_->Items().size(); }
+  QObject* object() const override { return nullptr; }
+  QWindow* window() const override { return group_ ? group_->window()->windowHandle() : nullptr; }
+  QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(group_); }
+  QAccessibleInterface* child(int) const override { return nullptr; }
+  int childCount() const override { return 0; }
+  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+  QAccessibleInterface* focusChild() const override { return nullptr; }
+  QString text(QAccessible::Text t) const override {
+    return t == QAccessible::Name && isValid() ? QString(group_->Items().at(index_)).remove('&') : QString();
+  }
+  void setText(QAccessible::Text, const QString&) override {}
+  QRect rect() const override {
+    if (!isValid()) return {};
+    const TOrnRadioGroupGeometry g = group_->Geometry();
+    const QPoint cell = g.Cell(index_) + QPoint(0, g.textHeight / 2);
+    return QRect(group_->mapToGlobal(cell), QSize(g.columnWidth, g.textHeight + 4));
+  }
+  QAccessible::Role role() const override { return QAccessible::RadioButton; }
+  QAccessible::State state() const override {
+    QAccessible::State s;
+    s.checkable = true;
+    s.checked = isValid() && group_->ItemIndex() == index_;
+    s.focusable = true;
+    s.focused = s.checked && group_->hasFocus();
+    s.disabled = !group_ || !group_->isEnabled();
+    return s;
+  }
+  void* interface_cast(QAccessible::InterfaceType t) override {
+    return t == QAccessible::ActionInterface ? static_cast<QAccessibleActionInterface*>(this) : nullptr;
+  }
+  QStringList actionNames() const override { return {pressAction(), toggleAction()}; }
+  void doAction(const QString&) override {
+    if (!isValid() || !group_->isEnabled()) return;
+    group_->SetItemIndex(index_);
+    emit group_->Clicked();
+  }
+  QStringList keyBindingsForAction(const QString&) const override { return {}; }
+
+ private:
+  QPointer<TOrnRadioGroup> group_;
+  int index_;
+};
+
+// The radio group: a grouping named by its caption whose items are radio
+// buttons, made once each and kept by the accessibility cache.
+class RadioGroupAccessible : public QAccessibleWidget {
+ public:
+  explicit RadioGroupAccessible(TOrnRadioGroup* group) : QAccessibleWidget(group, QAccessible::Grouping) {}
+  ~RadioGroupAccessible() override {
+    for (QAccessible::Id id : items_) QAccessible::deleteAccessibleInterface(id);
+  }
+  QString text(QAccessible::Text t) const override {
+    if (t == QAccessible::Name && widget()->accessibleName().isEmpty()) return Group()->title().remove('&');
+    if (t == QAccessible::Value && Group()->ItemIndex() >= 0 && Group()->ItemIndex() < Group()->Items().size())
+      return Group()->Items().at(Group()->ItemIndex());
+    return QAccessibleWidget::text(t);
+  }
+  int childCount() const override { return static_cast<int>(Group()->Items().size()); }
+  QAccessibleInterface* child(int index) const override {
+    if (index < 0 || index >= childCount()) return nullptr;
+    while (static_cast<int>(items_.size()) <= index)
+      items_.push_back(
+          QAccessible::registerAccessibleInterface(new RadioItemAccessible(Group(), static_cast<int>(items_.size()))));
+    return QAccessible::accessibleInterface(items_[index]);
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    for (size_t i = 0; i < items_.size(); ++i)
+      if (QAccessible::accessibleInterface(items_[i]) == child) return static_cast<int>(i);
+    return -1;
+  }
+
+ private:
+  TOrnRadioGroup* Group() const { return static_cast<TOrnRadioGroup*>(widget()); }
+  mutable std::vector<QAccessible::Id> items_;
+};
+
 QAccessibleInterface* OrnFactory(const QString& className, QObject* object) {
   auto* widget = qobject_cast<QWidget*>(object);
   if (!widget) return nullptr;
@@ -184,6 +273,8 @@ QAccessibleInterface* OrnFactory(const QString& className, QObject* object) {
   }
   if (className == QLatin1String("QWidget") && widget->isWindow())
     return new RoleAccessible(widget, QAccessible::Window);
+  if (className == QLatin1String("TOrnRadioGroup"))
+    return new RadioGroupAccessible(static_cast<TOrnRadioGroup*>(widget));
   if (className == QLatin1String("TOrnCheckBox")) return new ChoiceAccessible(widget, widget, QAccessible::CheckBox);
   if (className == QLatin1String("TOrnRadioButton"))
     return new ChoiceAccessible(widget, widget, QAccessible::RadioButton);

@@ -23,6 +23,7 @@ int lastResult = orn::kMsgClosed;
 QPointer<TFormSoobchen> instance;
 
 constexpr int kPanelWidth = 360;
+constexpr int kWidestPanel = 640;
 constexpr int kMargin = 12;
 
 QIcon IconOf(const QStyle* style, int index) {
@@ -117,11 +118,18 @@ void TFormSoobchen::Prepare(const QString& caption, const QString& message, cons
   // panel widens so that the two buttons keep their places and their gap.
   int w = 84;
   for (TOrnButton* b : {btnOk_, btnCancel_}) w = qMax(w, b->sizeHint().width());
-  const int panelWidth = qMax(kPanelWidth, w * 5 / 2 + 2 * kMargin);
+  int panelWidth = qMax(kPanelWidth, w * 5 / 2 + 2 * kMargin);
 
   // Geometry inside the panel: icon at the left, texts beside it, the edit
   // or second line below, the buttons at the bottom.
   const int textLeft = input ? kMargin : kMargin + 32 + kMargin;
+  // A message that names files and says why they failed is given room, so
+  // that its paths are not broken into pieces, up to a width that still
+  // reads as one message.
+  int longest = 0;
+  for (const QString& line : (message + '\n' + extra).split('\n'))
+    longest = qMax(longest, lblSoob_->fontMetrics().horizontalAdvance(line));
+  panelWidth = qMax(panelWidth, qMin(kWidestPanel, textLeft + longest + kMargin + 4));
   const int textWidth = panelWidth - textLeft - kMargin;
   image_->setGeometry(kMargin, kMargin, 32, 32);
   int y = kMargin;

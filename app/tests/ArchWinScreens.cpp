@@ -91,7 +91,7 @@ int main(int argc, char** argv) {
       }
     } texts;
     orn::AskOverwrite(texts, {"/srv/buh/KONTI.DB", "/srv/buh/KONTI.PX", "/home/buh/notes.txt"});
-    orn::SetDialogs(std::move(previous));
+    auto kept = orn::SetDialogs(std::move(previous));  // the answers stay readable
     const orn::MessageBoxRequest& r = asked->messageBoxes.front();
     TFormSoobchen box;
     box.Prepare(QString::fromStdString(r.caption), QString::fromStdString(r.message), QString::fromStdString(r.extra),

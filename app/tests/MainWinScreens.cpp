@@ -8,7 +8,9 @@
 // add-question.png (adding files to a job that has some), and
 // main-switched-russian.png / main-switched-latvian.png (the language
 // switched while the program runs).
-// Run it from a scratch directory: the window writes Params.ini there.
+// Run it from a scratch directory with XDG_CONFIG_HOME pointing into it: the
+// window writes Params.ini there, and remembers the recent jobs there.
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -88,7 +90,12 @@ int main(int argc, char** argv) {
   job.jobList = {"/srv/buh/KONTI.DB", "/srv/buh/KONTI.PX", "/srv/buh/DOKUM.DB", "/home/buh/Documents/Notes.txt"};
   const std::string jobFile = QDir::currentPath().toStdString() + "/buh.arh";
   orn::WriteJobFile(job, jobFile);
-  orn::WriteJobFile(job, QDir::currentPath().toStdString() + "/old/buh.arh");
+  // A job of the same name in another folder, used before this one: the
+  // recent jobs tell them apart by their folders.
+  QDir().mkpath("old");
+  const std::string oldJob = QDir::currentPath().toStdString() + "/old/buh.arh";
+  orn::WriteJobFile(job, oldJob);
+  { TMainForm used({oldJob}); }
 
   ShownForm form({jobFile});
   form.move(40, 40);
@@ -118,7 +125,7 @@ int main(int argc, char** argv) {
                        {noCopy.toStdString() +
                         " \"/tmp/OrnZpArh_Temporary_Directory/Buh(Day_3-th).zip\"->\"/mnt/usb/buh/Buh(Day_3-th).zip\": "
                         "Read-only file system"});
-    orn::SetDialogs(std::move(previous));
+    auto kept = orn::SetDialogs(std::move(previous));  // the answers stay readable
     if (asked->messageBoxes.empty()) return 1;
     const orn::MessageBoxRequest& r = asked->messageBoxes.front();
     TFormSoobchen box;
@@ -162,7 +169,9 @@ int main(int argc, char** argv) {
     chooser->showPopup();
     Settle();
     const QRect area = chooser->geometry().translated(chooser->parentWidget()->mapToGlobal(QPoint(0, 0)));
-    if (!SaveScreen(area.adjusted(-60, -10, 60, 90), out + "language-chooser.png")) return 1;
+    if (!SaveScreen(area.united(chooser->view()->window()->geometry()).adjusted(-60, -10, 60, 10),
+                    out + "language-chooser.png"))
+      return 1;
     chooser->hidePopup();
   }
 

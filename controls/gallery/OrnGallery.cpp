@@ -329,6 +329,7 @@ int main(int argc, char** argv) {
   // String grid.
   auto* gridBox = new QVBoxLayout(Section(grid, 3, 0, QStringLiteral("TOrnStringGrid"), 1, 3));
   auto* sgrid = new TOrnStringGrid;
+  sgrid->setAccessibleName(QStringLiteral("Debit and credit"));
   sgrid->setColumnCount(6);
   sgrid->setRowCount(5);
   sgrid->SetResultRowCount(1);

@@ -16,6 +16,7 @@
 #include "OrnCtlTestUtil.h"
 #include "OrnLabel.h"
 #include "OrnRadioButton.h"
+#include "OrnRadioGroup.h"
 #include "OrnStringGrid.h"
 
 class OrnAccessibleTest : public QObject {
@@ -160,6 +161,42 @@ class OrnAccessibleTest : public QObject {
     QCOMPARE(value->textInterface()->text(0, value->textInterface()->characterCount()), QString("42."));
     display->setText("-7.5");
     QCOMPARE(value->textInterface()->text(0, value->textInterface()->characterCount()), QString("-7.5"));
+  }
+
+  // The radio group paints its items; a screen reader still hears each
+  // one as a radio button, the group's item checked, and can choose one.
+  void radioGroupItemsAreRadioButtons() {
+    QWidget window;
+    auto* group = new TOrnRadioGroup(&window);
+    group->SetCaption("&Rotation");
+    group->SetItems({"Not saving", "Every day per week", "Every day per month"});
+    group->SetItemIndex(1);
+    group->resize(260, 110);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    int clicks = 0;
+    connect(group, &TOrnRadioGroup::Clicked, [&] { ++clicks; });
+
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(group);
+    QCOMPARE(a->role(), QAccessible::Grouping);
+    QCOMPARE(a->text(QAccessible::Name), QString("Rotation"));
+    QCOMPARE(a->text(QAccessible::Value), QString("Every day per week"));
+    QCOMPARE(a->childCount(), 3);
+    QStringList heard;
+    for (int i = 0; i < a->childCount(); ++i) {
+      QAccessibleInterface* item = a->child(i);
+      QCOMPARE(item->role(), QAccessible::RadioButton);
+      QCOMPARE(item->parent(), a);
+      QCOMPARE(a->indexOfChild(item), i);
+      QCOMPARE(item->state().checked, i == 1);
+      QVERIFY(group->rect().contains(group->mapFromGlobal(item->rect().topLeft())));
+      heard << item->text(QAccessible::Name);
+    }
+    QCOMPARE(heard, group->Items());
+    a->child(2)->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    QCOMPARE(group->ItemIndex(), 2);
+    QCOMPARE(clicks, 1);
+    QVERIFY(a->child(2)->state().checked && !a->child(1)->state().checked);
   }
 
   // Every focusable control draws a visible frame while it has the focus.
