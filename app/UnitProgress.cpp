@@ -310,6 +310,21 @@ void ProgressObserver::SetFileName(const std::string& fileName) {
 
 void ProgressObserver::ProcessMessages() { LetWindowsRun(); }
 
+bool ProgressObserver::Copying(const std::string& target, std::int64_t copied, std::int64_t total) {
+  if (window_) {
+    if (target != copyTarget_ || copied == 0) {
+      copyTarget_ = target;
+      window_->SetTitle(StageTitle(ProgressStage::Copying));
+      window_->SetFileName(QString::fromStdString(target));
+      window_->StartJob(1, total);
+      window_->ItemStarted(0);
+    }
+    window_->BytesDone(copied);
+  }
+  LetWindowsRun();
+  return !cancelled_;
+}
+
 bool ProgressObserver::AskCopyToFloppies(const std::string& text) {
   // The question must not hide behind the progress window, which stays on top.
   if (window_) window_->hide();

@@ -114,6 +114,8 @@ class ProgressObserver : public RunObserver {
   void SetTitle(const std::string& title) override;
   void SetFileName(const std::string& fileName) override;
   void ProcessMessages() override;
+  // The window shows the copy: its target, and the bar by bytes.
+  bool Copying(const std::string& target, std::int64_t copied, std::int64_t total) override;
   bool AskCopyToFloppies(const std::string& text) override;
   void CopyToFloppies(const std::vector<std::string>& zipFiles) override;
 
@@ -142,6 +144,7 @@ class ProgressObserver : public RunObserver {
   bool hookInstalled_ = false;
   bool keepWindow_ = false;
   bool cancelled_ = false;
+  std::string copyTarget_;  // the copy the window shows
 };
 
 // Stands in front of the real back-end for the length of one window action:

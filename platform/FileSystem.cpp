@@ -380,14 +380,20 @@ bool SyncFile(int fd, const std::string& path) {
   return ::fsync(fd) == 0;
 }
 
-bool CopyContents(int in, int out, const std::string& path) {
+bool CopyContents(int in, int out, const std::string& path, const CopyProgress& progress = {}) {
   std::vector<char> buf(1 << 20);
+  std::int64_t copied = 0;
   for (;;) {
     ssize_t n = ::read(in, buf.data(), buf.size());
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) return true;
     if (!WriteAll(out, buf.data(), static_cast<size_t>(n), path)) return false;
+    copied += n;
+    if (progress && !progress(copied)) {
+      errno = ECANCELED;
+      return false;
+    }
   }
 }
 
@@ -457,7 +463,7 @@ bool WriteNewFile(const std::string& path, const std::string& bytes, const std::
   return ok;
 }
 
-bool CopyToNewFile(const std::string& from, const std::string& to, std::string* error) {
+bool CopyToNewFile(const std::string& from, const std::string& to, std::string* error, const CopyProgress& progress) {
   int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) {
     if (error) *error = "Cannot open file \"" + from + "\": " + std::strerror(errno);
@@ -469,7 +475,7 @@ bool CopyToNewFile(const std::string& from, const std::string& to, std::string* 
     ::close(in);
     return false;
   }
-  bool ok = CopyContents(in, out, to) && SyncFile(out, to);
+  bool ok = CopyContents(in, out, to, progress) && SyncFile(out, to);
   int savedErrno = errno;
   if (::close(out) != 0 && ok) {
     ok = false;

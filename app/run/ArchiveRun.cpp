@@ -225,10 +225,14 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
   }
 
   const bool volumeSet = job.volumesOn;
+  // The copies of a large archive take a while: the windows follow them.
+  const CopyingProgress copying = [this](const std::string& target, std::int64_t copied, std::int64_t total) {
+    return observer_->Copying(target, copied, total);
+  };
   std::vector<CopyItem> generation;
   const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
   for (const std::string& f : made) generation.push_back({f, archiveDir + ExtractFileName(f)});
-  if (PlaceVerifiedCopy(generation, volumeSet, backend_, log, freeSpace)) {
+  if (PlaceVerifiedCopy(generation, volumeSet, backend_, log, freeSpace, copying)) {
     result.generation = generation.front().to;
     result.verified.push_back(result.generation);
   }
@@ -241,14 +245,14 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
   };
   if (!targets.uniqueTarget.empty() && !stopped(targets.uniqueTarget)) {
     std::vector<CopyItem> items = TaggedCopies(made, targets.uniqueTarget, volumeSet);
-    if (PlaceVerifiedCopy(items, volumeSet, backend_, log, freeSpace)) {
+    if (PlaceVerifiedCopy(items, volumeSet, backend_, log, freeSpace, copying)) {
       result.uniqueSave = items.front().to;
       result.verified.push_back(result.uniqueSave);
     }
   }
   if (!targets.plusTarget.empty() && !stopped(targets.plusTarget)) {
     std::vector<CopyItem> items = TaggedCopies(made, targets.plusTarget, volumeSet);
-    if (PlaceVerifiedCopy(items, volumeSet, backend_, log, freeSpace)) {
+    if (PlaceVerifiedCopy(items, volumeSet, backend_, log, freeSpace, copying)) {
       result.plusCopy = items.front().to;
       result.verified.push_back(result.plusCopy);
     }

@@ -118,20 +118,33 @@ void RemoveStaleVolumes(const std::string& lastTarget) {
 }  // namespace
 
 bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, ArchiveBackend& backend, MessageLog& log,
-                       const FreeSpaceQuery& freeSpace) {
+                       const FreeSpaceQuery& freeSpace, const CopyingProgress& copying) {
   if (items.empty()) return false;
   if (!HasRoomFor(items, log, freeSpace)) return false;
 
+  std::int64_t total = 0;
+  for (const CopyItem& item : items) total += FileSize(item.from).value_or(0);
+  std::int64_t before = 0;  // what the files before this one held
+  bool stopped = false;
+  const auto goOn = [&](std::int64_t copied) {
+    if (copying && !copying(items.front().to, before + copied, total)) stopped = true;
+    return !stopped;
+  };
   std::vector<std::string> pending;
   for (const CopyItem& item : items) {
     std::string temp = PendingCopyName(item.to, pending.empty() ? std::string() : pending.front());
     pending.push_back(temp);
     std::string error;
-    if (!CopyToNewFile(item.from, temp, &error)) {
-      log.FileNotCopied(item.from, item.to, CauseOf(error));
+    if (!goOn(0) || !CopyToNewFile(item.from, temp, &error, goOn)) {
+      // Stopped by the person: a cancellation, not a failure of the disk.
+      if (stopped)
+        log.Cancelled(items.front().to);
+      else
+        log.FileNotCopied(item.from, item.to, CauseOf(error));
       RemovePending(pending);
       return false;
     }
+    before += FileSize(item.from).value_or(0);
   }
 
   std::string why;

@@ -71,10 +71,14 @@ struct CopyItem {
 // copies are removed and the previous files stay. After a volume set has
 // been placed (`volumeSet`), higher-numbered volumes of an older, longer set
 // under the same names are removed, since they no longer belong to any set.
-// Returns true when every file is in place.
+// Returns true when every file is in place. `copying`, when given, hears
+// the target and how many of the archive's bytes are copied so far; it
+// answers false when the person stopped the run, and the copy is then
+// removed and logged as cancelled.
 using FreeSpaceQuery = std::function<std::optional<std::int64_t>(const std::string& directory)>;
+using CopyingProgress = std::function<bool(const std::string& target, std::int64_t copied, std::int64_t total)>;
 bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, ArchiveBackend& backend, MessageLog& log,
-                       const FreeSpaceQuery& freeSpace);
+                       const FreeSpaceQuery& freeSpace, const CopyingProgress& copying = {});
 
 // The temporary name under which a copy is made before it is verified:
 // beside the target, one of the program's temporary names (which match no

@@ -4,6 +4,7 @@
 // that an unattended run needs no window at all.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,13 @@ class RunObserver {
   virtual void SetFileName(const std::string& /*fileName*/) {}
   // Let pending window messages run.
   virtual void ProcessMessages() {}
+  // An archive is being copied to `target`: `copied` of its `total` bytes
+  // are there. False when the person stopped the run. The default lets
+  // pending window messages run and goes on.
+  virtual bool Copying(const std::string& /*target*/, std::int64_t /*copied*/, std::int64_t /*total*/) {
+    ProcessMessages();
+    return true;
+  }
   // The copy-to-floppies question; the default asks the dialog service.
   virtual bool AskCopyToFloppies(const std::string& text);
   // Shows the floppy copy window with the archive files made by the run.

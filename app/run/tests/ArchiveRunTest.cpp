@@ -291,6 +291,33 @@ TEST_F(RunTest, CancelIsLoggedAsACancelNotAsDamage) {
   EXPECT_TRUE(Names(Plus()).empty()) << "no copy is made after Cancel";
 }
 
+// The copies report their bytes; Cancel while the second copy is written
+// leaves the generation, removes the half-made copy and logs a cancel.
+TEST_F(RunTest, CopiesReportTheirBytesAndStopOnCancel) {
+  struct Watching : RunObserver {
+    std::vector<std::pair<std::string, std::int64_t>> heard;
+    std::string stopAt;
+    bool Copying(const std::string& target, std::int64_t copied, std::int64_t total) override {
+      heard.emplace_back(target, total);
+      return target != stopAt || copied == 0;
+    }
+  } watching;
+  run_.SetObserver(&watching);
+  job_.rotationScheme = 'W';
+  watching.stopAt = Plus() + "Buh(Day_3-th).zip";
+  RunResult r = RunOn(Date(2025, 12, 10));
+  EXPECT_EQ(r.exitStatus, kRunIncomplete);
+  EXPECT_FALSE(r.generation.empty());
+  ASSERT_FALSE(watching.heard.empty());
+  EXPECT_EQ(watching.heard.front().first, Archive() + "Buh(Day_3-th).zip");
+  EXPECT_EQ(watching.heard.front().second, static_cast<std::int64_t>(FileSize(r.generation).value_or(-1)));
+  EXPECT_TRUE(Names(Plus()).empty()) << "no half-made copy";
+  EXPECT_NE(Log().find("CANCELLED : 10.12.2025 10:00:00 : Cancelled by the user: not made \"" + watching.stopAt),
+            std::string::npos)
+      << Log();
+  run_.SetObserver(nullptr);
+}
+
 TEST_F(RunTest, FullTargetIsReportedBeforeCopying) {
   run_.freeSpace = [this](const std::string& dir) -> std::optional<std::int64_t> {
     return dir == Plus() ? 10 : std::optional<std::int64_t>(1 << 30);
