@@ -703,6 +703,14 @@ class MainFormTest : public QObject {
     const std::string text = *orn::ReadWholeFile(english);
     for (const char* topic : {"Rotation", "unique save", "Volumes", "Restoring", "Exit status", "ORN_ALIASES"})
       QVERIFY2(text.find(topic) != std::string::npos, topic);
+    // Each language's guide has every section, the restore statuses
+    // included.
+    for (const char* name : {"index.html", "index.lv.html", "index.ru.html"}) {
+      const std::string guideText = *orn::ReadWholeFile(orn::ExtractFilePath(guide) + name);
+      for (const char* section : {"id=\"unzip\"", "id=\"calculator\"", "id=\"language\"", "id=\"keys\"",
+                                  "<tr><td>4</td>", "<tr><td>5</td>", "Shift+F10"})
+        QVERIFY2(guideText.find(section) != std::string::npos, (std::string(name) + ": " + section).c_str());
+    }
   }
 
   void recentJobsInTheFileMenu() {
