@@ -30,7 +30,7 @@ TfrmProgress::TfrmProgress(QWidget* parent) : QDialog(parent) {
   setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
   setModal(false);
 
-  label1_ = new QLabel("processing", this);
+  label1_ = new QLabel(orn::TranslatedOr("prg_Processing", "processing"), this);
   label1_->setObjectName("Label1");
   label1_->setAlignment(Qt::AlignCenter);
   QFont titleFont = label1_->font();
@@ -45,7 +45,7 @@ TfrmProgress::TfrmProgress(QWidget* parent) : QDialog(parent) {
   animate1_->setTextVisible(false);
   animate1_->setMinimumWidth(320);
 
-  label2_ = new QLabel("WAIT please", this);
+  label2_ = new QLabel(orn::TranslatedOr("prg_Wait", "WAIT please"), this);
   label2_->setObjectName("Label2");
   label2_->setAlignment(Qt::AlignCenter);
   label2_->setTextFormat(Qt::PlainText);
