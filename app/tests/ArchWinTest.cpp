@@ -7,6 +7,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -18,6 +19,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -104,6 +106,18 @@ const std::vector<std::pair<std::string, std::string>> kBuhEntries = {
 };
 
 }  // namespace
+
+// Receives the files the desktop would open.
+class LogOpener : public QObject {
+  Q_OBJECT
+ public:
+  explicit LogOpener(QStringList* opened) : opened_(opened) {}
+ public slots:
+  void Open(const QUrl& url) { *opened_ << url.toLocalFile(); }
+
+ private:
+  QStringList* opened_;
+};
 
 class ArchWinTest : public QObject {
   Q_OBJECT
@@ -740,11 +754,18 @@ void ArchWinTest::MainWindowTellsEveryOutcome() {
     job.jobList.insert(job.jobList.end(), row.extraFiles.begin(), row.extraFiles.end());
     orn::WriteJobFile(job, base + "job.arh");
     dialogs_->messageBoxes.clear();
+    // "Open the log" is pressed: the desktop is asked to open the log.
+    dialogs_->messageBoxAnswers = {orn::kMsgOk};
+    QStringList opened;
+    LogOpener opener(&opened);
+    QDesktopServices::setUrlHandler("file", &opener, "Open");
     std::vector<std::string> args = {base + "job.arh"};
     if (row.showMessages) args.push_back("DOSHOWMESSAGES");
     TArchivatorWindow window(args);
     window.show();
     QTest::mouseClick(Child<QToolButton>(&window, "SpeedButton10"), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(opened, *row.caption && !row.showMessages ? QStringList{QString::fromStdString(row.log)} : QStringList{});
 
     auto* summaryPanel = Child<QLabel>(&window, "LblSummary");
     const QString summary = summaryPanel->text();
