@@ -142,6 +142,9 @@ class LangShippedDictionaryTest : public QObject {
       QCOMPARE(form.findChild<QTableWidget*>("List")->horizontalHeaderItem(0)->text(),
                QString::fromUtf8(row.fileColumn));
       QCOMPARE(form.findChild<QMenu*>("Recent1")->title(), QString::fromUtf8(row.recent));
+      // Qt's own file chooser follows as well (Qt's translations).
+      const QString lookIn = QCoreApplication::translate("QFileDialog", "Look in:");
+      QVERIFY2((lookIn == "Look in:") == (row.language == 3), qPrintable(lookIn));
     }
   }
 
