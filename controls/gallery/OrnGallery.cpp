@@ -12,6 +12,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -372,7 +373,9 @@ int main(int argc, char** argv) {
   // As large as the pages want, but never larger than the screen (a
   // 1280x800 laptop included): the pages scroll inside.
   orn::SetAccessibleRole(&window, QAccessible::Window);
-  QSize size = window.sizeHint().expandedTo(QSize(1040, 1010));
+  // Wide enough for the pages and a scroll bar beside them.
+  const int pagesWidth = std::max(painted->sizeHint().width(), dataPage->sizeHint().width()) + 48;
+  QSize size = window.sizeHint().expandedTo(QSize(std::max(1040, pagesWidth), 1010));
   if (QScreen* screen = QGuiApplication::primaryScreen())
     size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
   window.resize(size);
