@@ -138,7 +138,10 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::m
   zipper_->OnProgress = [this](TZipEngine&, ProgressType, const std::string& fileName, std::int64_t) {
     ZipperProgress(fileName);
   };
-  zipper_->OnMessage = [this](TZipEngine&, int, const std::string&) { engineReported_ = true; };
+  zipper_->OnMessage = [this](TZipEngine& zip, int, const std::string& text) {
+    engineReported_ = true;
+    if (zip.ExtractRunning()) extractReports_.push_back(text);
+  };
 
   speedButton3_ = new TOrnBitBtn(this);
   speedButton3_->setObjectName("SpeedButton3");
@@ -359,6 +362,7 @@ void TfrmSimplyZIP::SpeedButton3Click() {
 
   lastRequested_ = static_cast<int>(zipper_->FSpecArgs.size());
   lastExtracted_ = 0;
+  extractReports_.clear();
   const std::vector<std::string> clashes = flat_ ? SameFileNames(zipper_->FSpecArgs) : std::vector<std::string>();
   if (lastRequested_ > 0) {
     speedButton3_->setEnabled(false);
@@ -379,9 +383,14 @@ void TfrmSimplyZIP::SpeedButton3Click() {
   // was reported by the engine as it happened.
   std::string text = msgFinish_->text().toStdString();
   const bool incomplete = lastExtracted_ < lastRequested_;
-  if (incomplete)
+  if (incomplete) {
     text += "\n" + msgNotAll_->text().toStdString() + " (" + std::to_string(lastExtracted_) + " / " +
             std::to_string(lastRequested_) + ")";
+    // Why, as the library said it; the first few are enough to act on.
+    constexpr std::size_t kShown = 5;
+    for (std::size_t i = 0; i < extractReports_.size() && i < kShown; ++i) text += "\n" + extractReports_[i];
+    if (extractReports_.size() > kShown) text += "\n...";
+  }
   // Flat into one folder, files of the same name replace each other: only
   // the last of each is there, and the person has to know it.
   if (!clashes.empty()) {

@@ -97,6 +97,9 @@ class TfrmSimplyZIP : public TOrnForm {
   int lastRequested_ = 0;
   // The engine reported something while listing or extracting.
   bool engineReported_ = false;
+  // What the library told while extracting (a wrong password, damaged
+  // data), for the closing message.
+  std::vector<std::string> extractReports_;
 
   TOrnBitBtn* speedButton3_;
   TOrnLabel* ornLabNotShow_;

@@ -9,6 +9,11 @@
 #   scripts/bench-zip.sh [BUILD_DIR] [RUNS]
 #   ORN_BENCH_BIG=1 scripts/bench-zip.sh   # also a generated 2 GB file
 #   ORN_BENCH_QUICK=1 scripts/bench-zip.sh # only the first three sets
+#   ORN_BENCH_METHODS=only scripts/bench-zip.sh  # only the other methods (below)
+#
+# The other methods: the accounting data packed by 7z with bzip2, LZMA,
+# Deflate64, and deflate under AES-256, extracted by us and by 7z x (the
+# archives are made once and kept beside the data).
 #
 # Uses BUILD_DIR/bin/ornzip (the engine's command-line program) when it is
 # there and works, else the libraries' own driver BUILD_DIR/bin/ornzipdrv.
@@ -30,6 +35,8 @@ if [ ! -f "$data/.complete" ]; then
   python3 "$root/ziplibs/bench/make-bench-data.py" "$data"
   touch "$data/.complete"
 fi
+# Only the other methods: the first data set is all they need.
+[ "${ORN_BENCH_METHODS:-}" = only ] && ORN_BENCH_QUICK=1
 if [ "${ORN_BENCH_QUICK:-0}" != 1 ] && [ ! -f "$data/many/.complete" ]; then
   echo "Building 100,000 small files in $data/many (once)..."
   rm -rf "$data/many"
@@ -51,12 +58,14 @@ if [ -x "$build/bin/ornzip" ] && (cd "$probe" && "$build/bin/ornzip" add -9 p.zi
   our_best() { "$build/bin/ornzip" add -r --best "$1" "$2" >/dev/null; }
   our_extract() { "$build/bin/ornzip" extract "$1" "$2" >/dev/null; }
   our_list() { "$build/bin/ornzip" list "$1" >/dev/null; }
+  our_extract_pw() { "$build/bin/ornzip" extract -P "$3" "$1" "$2" >/dev/null; }
 else
   ours="ornzipdrv"
   our_add() { "$build/bin/ornzipdrv" a -9 -r -q "$1" "$2" >/dev/null; }
   our_best() { "$build/bin/ornzipdrv" a --best -r -q "$1" "$2" >/dev/null; }
   our_extract() { "$build/bin/ornzipdrv" x -q -d "$2" "$1" >/dev/null; }
   our_list() { "$build/bin/ornzipdrv" l "$1" >/dev/null; }
+  our_extract_pw() { echo "the other methods need ornzip" >&2; return 1; }
 fi
 rm -rf "$probe"
 
@@ -64,7 +73,7 @@ rm -rf "$probe"
 # records the median wall time, CPU time and peak memory of COMMAND.
 declare -A med cpu mem
 time_it() {
-  local name=$1 prepare=$2 command=$3 i t0 t1 walls=() cpus=() mems=() out
+  local name=$1 prepare=$2 command=$3 i t0 t1 walls=() cpus=() mems=() out u s m
   for ((i = 0; i < runs; i++)); do
     eval "$prepare"
     out=$(mktemp)
@@ -84,11 +93,47 @@ time_it() {
 }
 
 export build
-export -f our_add our_best our_extract our_list
+export -f our_add our_best our_extract our_list our_extract_pw
+
+# bench_methods: extraction of 7z's archives in the other methods, ours
+# beside 7z x.
+bench_methods() {
+  local packs=$cache/methods method
+  mkdir -p "$packs"
+  for method in BZip2 LZMA Deflate64 AES256; do
+    [ -f "$packs/$method.zip" ] && continue
+    echo "Packing accounting/ with 7z as $method (once)..."
+    if [ $method = AES256 ]; then
+      (cd "$data" && 7z a -tzip -mem=AES256 -pBench-Secret "$packs/.$method.zip" accounting >/dev/null)
+    else
+      (cd "$data" && 7z a -tzip -mm=$method "$packs/.$method.zip" accounting >/dev/null)
+    fi
+    mv "$packs/.$method.zip" "$packs/$method.zip"
+  done
+  echo "Extracting 7z's archives in the other methods ($(du -sm accounting | cut -f1) MB unpacked):"
+  for method in BZip2 LZMA Deflate64 AES256; do
+    time_it "ours extract $method" "rm -rf $work/x" "our_extract_pw $packs/$method.zip $work/x Bench-Secret"
+    diff -rq accounting "$work/x/accounting" >/dev/null || echo "  our $method extraction DIFFERS from the data"
+    time_it "7z x $method" "rm -rf $work/x" "7z x -y -pBench-Secret -o$work/x $packs/$method.zip >/dev/null"
+  done
+  rm -rf "$work/x"
+  echo "Summary of the other methods (medians, ours/7z x; goal: at most 1):"
+  for method in BZip2 LZMA Deflate64 AES256; do
+    printf '  %-10s ours %6.2f s, 7z x %6.2f s, ours/7z x = %s\n' "$method" "${med[ours extract $method]}" \
+      "${med[7z x $method]}" "$(ratio "${med[ours extract $method]}" "${med[7z x $method]}")"
+  done
+}
+size() { stat -c %s "$1"; }
+ratio() { echo "scale=3; $1 / $2" | bc; }
+
 rm -rf "$work"
 mkdir -p "$work"
 cd "$data"
 echo "Tool: $ours; $runs runs each; $(nproc) cores; load $(cut -d' ' -f1-3 /proc/loadavg)"
+if [ "${ORN_BENCH_METHODS:-}" = only ]; then
+  bench_methods
+  exit 0
+fi
 echo "Adding accounting/ ($(du -sm accounting | cut -f1) MB, $(find accounting -type f | wc -l) files):"
 time_it "ours add -9" "rm -f $work/ours.zip" "our_add $work/ours.zip accounting"
 time_it "zip -r -9" "rm -f $work/zip9.zip" "zip -qr9 $work/zip9.zip accounting"
@@ -108,8 +153,6 @@ time_it "unzip small" "rm -rf $work/x" "unzip -q $work/small.zip -d $work/x"
 time_it "7z x small" "rm -rf $work/x" "7z x -y -o$work/x $work/small.zip >/dev/null"
 rm -rf "$work/x"
 
-size() { stat -c %s "$1"; }
-ratio() { echo "scale=3; $1 / $2" | bc; }
 echo
 echo "Summary (medians):"
 printf '  add -9:   ours %.2f s, %d bytes; zip -9 %.2f s, %d bytes; 7z -mx=5 %.2f s, %d bytes\n' \
@@ -126,6 +169,9 @@ echo "  small:    add ours/zip9 = $(ratio "${med[ours add -9 small]}" "${med[zip
   "list ours/unzip -l = $(ratio "${med[ours list]}" "${med[unzip -l]}")"
 
 if [ "${ORN_BENCH_QUICK:-0}" != 1 ]; then
+  echo
+  cd "$data"
+  bench_methods
   saved_runs=$runs
   runs=1
   cd "$data"

@@ -6,9 +6,10 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
   zlib1g-dev libdeflate-dev pxlib-dev
+  libbz2-dev liblzma-dev libzstd-dev nettle-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
-  zip unzip p7zip-full python3 time bc
+  zip unzip p7zip-full libarchive-tools python3 time bc
   xvfb xauth fonts-dejavu-core
   desktop-file-utils libxml2-utils shared-mime-info man-db dpkg-dev file
 )

@@ -8,14 +8,18 @@
 #include <unistd.h>
 #include <zlib.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "ByteStream.h"
+#include "Decompressors.h"
 #include "ExtractGuard.h"
 #include "FileSystem.h"
+#include "OrnZipLib.h"
 #include "SfxWriter.h"
 #include "ZipDirReader.h"
 #include "ZipNames.h"
@@ -47,54 +51,49 @@ bool AskYes(const std::string& question, char& answer) {
   return true;
 }
 
-// Reads, inflates and checks one entry into `out`; an error text or "".
+// The entry's data, read from this program's own file.
+class EntryBytes : public orn::zipfmt::ByteStream {
+ public:
+  EntryBytes(const orn::ZipSource& source, std::uint64_t at, std::uint64_t size)
+      : source_(source), at_(at), left_(size) {}
+  std::size_t Read(std::uint8_t* out, std::size_t capacity) override {
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(capacity, left_));
+    const std::size_t n = want > 0 ? source_.ReadAt(at_, out, want) : 0;
+    if (n < want) throw orn::zipfmt::DecodeError(ORN_ZE_EOF, "the archive is cut short");
+    at_ += n;
+    left_ -= n;
+    return n;
+  }
+
+ private:
+  const orn::ZipSource& source_;
+  std::uint64_t at_;
+  std::uint64_t left_;
+};
+
+// Decompresses and checks one entry into `out` through the unzip library's
+// stream layers (every method it reads); an error text or "".
 std::string Decode(const orn::ZipSource& source, std::uint64_t dataAt, const ZipDirEntry& e, FILE* out) {
   if (e.IsEncrypted) return "encrypted entries are not extracted by this self-extractor";
-  if (e.Method != 0 && e.Method != 8) return "compression method " + std::to_string(e.Method) + " is not known";
-  z_stream z{};
-  if (e.Method == 8 && inflateInit2(&z, -MAX_WBITS) != Z_OK) return "out of memory";
-  std::vector<unsigned char> in(64 * 1024), buf(256 * 1024);
-  uLong crc = crc32(0, nullptr, 0);
-  std::uint64_t left = e.PackedSize64, written = 0;
-  bool streamEnd = e.Method == 0;
-  std::string error;
-  while (error.empty() && (left > 0 || (!streamEnd && z.avail_in > 0))) {
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, in.size()));
-    if (want > 0 && source.ReadAt(dataAt, in.data(), want) != want) {
-      error = "the archive is cut short";
-      break;
-    }
-    dataAt += want;
-    left -= want;
-    if (e.Method == 0) {
-      crc = crc32(crc, in.data(), static_cast<uInt>(want));
-      written += want;
-      if (std::fwrite(in.data(), 1, want, out) != want) error = std::strerror(errno);
-      continue;
-    }
-    z.next_in = in.data();
-    z.avail_in = static_cast<uInt>(want);
-    do {
-      z.next_out = buf.data();
-      z.avail_out = static_cast<uInt>(buf.size());
-      const int r = inflate(&z, Z_NO_FLUSH);
-      if (r != Z_OK && r != Z_STREAM_END && r != Z_BUF_ERROR) {
-        error = "the compressed data is damaged";
-        break;
-      }
-      const std::size_t n = buf.size() - z.avail_out;
-      crc = crc32(crc, buf.data(), static_cast<uInt>(n));
+  if (!orn::zipfmt::MethodSupported(e.Method))
+    return "compression method " + orn::zipfmt::MethodDescription(e.Method) + " is not known";
+  try {
+    EntryBytes bytes(source, dataAt, e.PackedSize64);
+    auto decoder = orn::zipfmt::OpenDecompressor(e.Method, bytes, e.UnpackedSize64, e.GeneralFlags);
+    std::vector<std::uint8_t> buf(256 * 1024);
+    uLong crc = crc32(0, nullptr, 0);
+    std::uint64_t written = 0;
+    while (const std::size_t n = decoder->Read(buf.data(), buf.size())) {
       written += n;
-      if (n > 0 && std::fwrite(buf.data(), 1, n, out) != n) error = std::strerror(errno);
-      if (r == Z_STREAM_END) streamEnd = true;
-      if (r == Z_BUF_ERROR && z.avail_in == 0) break;
-    } while (error.empty() && !streamEnd && (z.avail_in > 0 || z.avail_out == 0));
-    if (streamEnd) break;
+      if (written > e.UnpackedSize64) return "the data is longer than recorded";
+      crc = crc32(crc, buf.data(), static_cast<uInt>(n));
+      if (std::fwrite(buf.data(), 1, n, out) != n) return std::strerror(errno);
+    }
+    if (crc != e.Crc32 || written != e.UnpackedSize64) return "CRC error";
+  } catch (const orn::zipfmt::DecodeError& error) {
+    return error.what();
   }
-  if (e.Method == 8) inflateEnd(&z);
-  if (error.empty() && !streamEnd) error = "the compressed data ends early";
-  if (error.empty() && (crc != e.Crc32 || written != e.UnpackedSize64)) error = "CRC error";
-  return error;
+  return "";
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 class TPasswordDlg {
  public:
   // Caption from identifier 10154 (the missing-text form when absent), prompt
-  // from 10155 or 10156 (empty when absent).
+  // from 10155, 10156 or 10157 (empty when absent).
   explicit TPasswordDlg(int promptIdent);
   // The typed text; empty when cancelled. At most 80 characters are kept.
   std::string ShowModalPwdDlg();

@@ -170,6 +170,8 @@ ZipParamBlock::ZipParamBlock(TZipEngine& e, int libVersion, const std::string& a
   b.FDs = specs_.empty() ? nullptr : specs_.data();
   b.fStoreLinks = Flag(e.AddStoreLinks());
   b.fBest = Flag(e.AddBest());
+  // 128, 192, 256 bits -> strength 1, 2, 3.
+  b.AesStrength = e.AddAesKeyBits() > 0 ? e.AddAesKeyBits() / 64 - 1 : 0;
   b.fSeven = ORN_BLOCK_END_MARK;
 }
 

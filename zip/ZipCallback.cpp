@@ -51,7 +51,8 @@ void TZipEngine::AnswerPassword(OrnCallbackStruct& rec) {
     if (unattended_) {
       ShowZipMessage(orn::kZipExtractPasswordUnattended);
     } else {
-      answer = TPasswordDlg(orn::kZipPwdPrompt).ShowModalPwdDlg();
+      // Asked again after an answer that did not fit: the prompt says so.
+      answer = TPasswordDlg((rec.ErrorCode & 2) ? orn::kZipPwdWrong : orn::kZipPwdPrompt).ShowModalPwdDlg();
     }
   }
   if (!answer.empty()) {

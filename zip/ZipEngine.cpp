@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <new>
+#include <stdexcept>
 
 #include "CodePage.h"
 #include "DialogService.h"
@@ -303,6 +304,12 @@ int TZipEngine::ConvertToSFX() {
   orn::DeleteFileAt(archive);
   SetZipFileName(exe);
   return 0;
+}
+
+void TZipEngine::SetAddAesKeyBits(int bits) {
+  if (bits != 0 && bits != 128 && bits != 192 && bits != 256)
+    throw std::invalid_argument("AES keys have 128, 192 or 256 bits, not " + std::to_string(bits));
+  addAesKeyBits_ = bits;
 }
 
 void TZipEngine::Add() {

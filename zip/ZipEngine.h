@@ -48,6 +48,12 @@ class TZipEngine {
   void SetAddStoreLinks(bool v) { addStoreLinks_ = v; }
   bool AddBest() const { return addBest_; }
   void SetAddBest(bool v) { addBest_ = v; }
+  // Encrypted entries (AddEncrypt, or a "<" password on a line) use AES
+  // with keys of this many bits (128, 192 or 256) instead of the
+  // traditional zip encryption, which 0 keeps. Other values are refused
+  // with std::invalid_argument.
+  int AddAesKeyBits() const { return addAesKeyBits_; }
+  void SetAddAesKeyBits(int bits);
   const std::string& ExtrBaseDir() const { return extrBaseDir_; }
   void SetExtrBaseDir(const std::string& v) { extrBaseDir_ = v; }
   ExtrOpts ExtrOptions() const { return extrOptions_; }
@@ -217,6 +223,7 @@ class TZipEngine {
   AddOpts addOptions_;
   bool addStoreLinks_ = false;
   bool addBest_ = false;
+  int addAesKeyBits_ = 0;
   std::string extrBaseDir_;
   ExtrOpts extrOptions_;
   SFXOpts sfxOptions_{SFXCheckSize};

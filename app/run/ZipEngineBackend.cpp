@@ -17,6 +17,9 @@ void ApplyArchiverSettings(TZipEngine& engine) {
       AddStoreExts{assGIF, assPNG, assZ, assZIP, assZOO, assARC, assLZH, assARJ, assTAZ, assTGZ, assLHA});
   engine.SetVerbose(false);
   engine.SetTrace(false);
+  // The password window comes back after a mistyped password, three times
+  // in all, saying that the last one was wrong.
+  engine.SetPasswordReqCount(3);
 }
 
 // Routes the engine's progress to the observer for one job, turns every

@@ -12,7 +12,8 @@ namespace orn {
 
 // The component's design-time values the archiver relies on: compression
 // level 9, stored directory names, extraction with directories and
-// overwriting, already-compressed suffixes stored as they are.
+// overwriting, already-compressed suffixes stored as they are; and three
+// tries at an archive's password.
 void ApplyArchiverSettings(TZipEngine& engine);
 
 class ZipEngineBackend : public ArchiveBackend {

@@ -3,21 +3,29 @@
 // [lv|ru|en]` writes, in that language (Latvian when none is given),
 // unzip.png, unzip-choice.png, unzip-choice-placed.png (the choice window
 // where it opens, over the window that opened the unzip window),
-// unzip-finished.png, about.png and calculator.png (run under xvfb-run).
+// unzip-finished.png, about.png and calculator.png, and the questions of
+// extracting an AES archive with a wrong password: unzip-password.png,
+// unzip-password-wrong.png, unzip-finish-wrong.png (run under xvfb-run).
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileSystemModel>
+#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QTreeView>
 #include <cstdio>
+#include <memory>
 
 #include "Calculat.h"
+#include "DialogService.h"
 #include "MessageDialog.h"
+#include "QtDialogService.h"
 #include "UnitAbout.h"
+#include "ZipEngine.h"
 #include "ZipTestSupport.h"
 #include "frmSimpleZipper.h"
 
@@ -31,6 +39,25 @@ void Save(QWidget& window, const QString& path) {
   while (waited.elapsed() < 1500) QApplication::processEvents(QEventLoop::AllEvents, 50);
   if (!window.grab().save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
   window.hide();
+}
+
+// Each modal dialog that comes up is drawn into the next of `pictures`, then
+// answered: the next of `typed` goes into its text field, and it is accepted.
+void AnswerDialogs(const QString& out, QStringList pictures, QStringList typed) {
+  auto* timer = new QTimer(qApp);
+  auto seen = std::make_shared<QElapsedTimer>();
+  QObject::connect(timer, &QTimer::timeout, [=]() mutable {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog || pictures.isEmpty() || dialog->objectName() == "frmSimplyZIP") return;
+    if (!seen->isValid()) seen->start();
+    if (seen->elapsed() < 500) return;  // drawn and settled
+    if (!dialog->grab().save(out + pictures.takeFirst())) std::fprintf(stderr, "cannot write a picture\n");
+    if (auto* input = qobject_cast<QInputDialog*>(dialog); input && !typed.isEmpty())
+      input->setTextValue(typed.takeFirst());
+    seen->invalidate();
+    dialog->accept();
+  });
+  timer->start(50);
 }
 
 }  // namespace
@@ -72,6 +99,29 @@ int main(int argc, char** argv) {
     auto* tree = unzip.findChild<QTreeView*>("DirectoryListBox1");
     tree->setRootIndex(static_cast<QFileSystemModel*>(tree->model())->index(work.path()));
     Save(unzip, out + "unzip.png");
+  }
+  {
+    // An archive another archiver encrypted with AES, and a person who
+    // mistypes its password every time.
+    orn::SetDialogs(std::make_unique<QtDialogService>());
+    TZipEngine maker;
+    maker.SetUnattended(true);
+    maker.SetAddOptions({AddEncrypt});
+    maker.SetPassword("Slepens-2026");
+    maker.SetAddAesKeyBits(256);
+    maker.SetZipFileName(base + "Aizsargats.zip");
+    maker.FSpecArgs = {archive};
+    maker.Add();
+    TfrmSimplyZIP unzip;
+    unzip.OpenArchive(base + "Aizsargats.zip");
+    unzip.SetChoices(true, true);
+    unzip.SetTargetDirectory(base + "restore");
+    unzip.show();
+    AnswerDialogs(
+        out, {"unzip-password.png", "unzip-password-wrong.png", "unzip-password-wrong.png", "unzip-finish-wrong.png"},
+        {"slepens", "Slepens2026", "Slepens-2025"});
+    unzip.SpeedButton3Click();
+    unzip.hide();
   }
   {
     TFormBefPars choice;

@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -354,6 +355,55 @@ class UnzipAboutTest : public QObject {
     QVERIFY2((choiceCentre - opener.frameGeometry().center()).manhattanLength() < 8,
              qPrintable(QString("%1,%2").arg(choiceCentre.x()).arg(choiceCentre.y())));
     QCOMPARE(names, (QStringList{QString::fromUtf8("Arhīva faili"), QString::fromUtf8("Izvilkt direktorijā")}));
+  }
+
+  // An AES archive: the engine's password window asks, says when the last
+  // answer was wrong, and without the password nothing is written and the
+  // closing message says why.
+  void aesPasswordIsAsked_data() {
+    QTest::addColumn<QStringList>("answers");
+    QTest::addColumn<QStringList>("written");
+    QTest::newRow("wrong, then right") << QStringList{"wrong", "right"} << QStringList{"a.txt", "b.txt"};
+    QTest::newRow("wrong three times") << QStringList{"x", "y", "z"} << QStringList{};
+  }
+  void aesPasswordIsAsked() {
+    QFETCH(QStringList, answers);
+    QFETCH(QStringList, written);
+    const std::string src = dir_->path().toStdString() + "/src/";
+    ziptest::WriteFile(src + "a.txt", "alpha");
+    ziptest::WriteFile(src + "b.txt", "beta");
+    const std::string archive = dir_->path().toStdString() + "/aes.zip";
+    {
+      TZipEngine maker;
+      maker.SetUnattended(true);
+      maker.SetAddOptions({AddEncrypt});
+      maker.SetPassword("right");
+      maker.SetAddAesKeyBits(128);
+      maker.SetZipFileName(archive);
+      maker.FSpecArgs = {src + "a.txt", src + "b.txt"};
+      maker.Add();
+      QCOMPARE(maker.SuccessCount(), 2);
+    }
+    for (const QString& answer : answers) (*dialogs_)->passwords.push_back(answer.toStdString());
+    UnzipScript s;
+    s.archive = archive;
+    s.target = target_.toStdString();
+    RunUnzip(s, **dialogs_);
+    QCOMPARE(FilesUnder(target_), written);
+    const auto& asked = (*dialogs_)->asked;
+    std::string all;
+    for (const std::string& a : asked) all += a + " | ";
+    QVERIFY2(std::count(asked.begin(), asked.end(), "password: The password is wrong. Enter the password:") ==
+                 answers.size() - 1,
+             all.c_str());
+    if (written.isEmpty()) {
+      QVERIFY2(asked.back().rfind("dialog: Pabeigts\n", 0) == 0 && asked.back().find("(0 / 2)") != std::string::npos &&
+                   asked.back().find("Wrong password") != std::string::npos,
+               all.c_str());
+    } else {
+      QCOMPARE(QString::fromStdString(asked.back()), QString("dialog: Pabeigts"));
+      QCOMPARE(ziptest::ReadFile(target_.toStdString() + "/a.txt"), std::string("alpha"));
+    }
   }
 
   // The main window's tool button, its menu item and Help > About open the

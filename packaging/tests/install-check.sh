@@ -123,7 +123,7 @@ deb)
     { cat "$scratch/cpack.txt"; fail "cpack -G DEB"; }
   deb=$(ls "$scratch"/deb/archivator_*.deb)
   depends=$(dpkg-deb -f "$deb" Depends)
-  for package in libqt6widgets6 libdeflate0 zlib1g pxlib1; do
+  for package in libqt6widgets6 libdeflate0 zlib1g pxlib1 libbz2-1.0 liblzma5 libzstd1 libnettle8; do
     grep -q "\<$package\>" <<<"$depends" || fail "the package does not depend on $package: $depends"
   done
   dpkg-deb -c "$deb" >"$scratch/contents.txt"

@@ -2,6 +2,7 @@
 // archives written by other tools listed and extracted; a cancelled add
 // leaves no archive behind. Skipped when the libraries or tools are missing.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -494,6 +495,59 @@ TEST(ZipEngineCli, AddTestExtract) {
   EXPECT_EQ(RunOrnzip("extract -j '" + scratch / "t.zip' '" + scratch / "out'").status, 0);
   EXPECT_EQ(ReadFile(scratch / "out/b.txt"), "beta");
   EXPECT_EQ(RunOrnzip("add '" + scratch / "t.zip' '" + scratch / "nothing-here*'").status, 1);
+}
+
+// AES from the command line: passwords from -P or from a file only its
+// owner may read, archives the peers read, and a wrong password that writes
+// nothing.
+TEST(ZipEngineCli, AesWithPasswordsFromTheCommandLineOrAPrivateFile) {
+  if (!RealLibraries() || !orn::FileExists(std::string(ORN_BIN_DIR) + "/ornzip"))
+    GTEST_SKIP() << "ornzip or the compression libraries not built";
+  ScratchDir scratch;
+  WriteFile(scratch / "src/KONTI.DB", std::string(100000, 'k'));
+  WriteFile(scratch / "open.pw", "Secret\n");
+  WriteFile(scratch / "private.pw", "Secret\r\nsecond line\n");
+  WriteFile(scratch / "empty.pw", "\n");
+  ::chmod((scratch / "open.pw").c_str(), 0644);
+  ::chmod((scratch / "private.pw").c_str(), 0600);
+  ::chmod((scratch / "empty.pw").c_str(), 0600);
+  const std::string q = "'" + scratch.Path() + "/";
+  const std::string src = q + "src/KONTI.DB'";
+  struct Case {
+    std::string arguments;
+    int status;
+    std::string err;  // contained in standard error ("" : must be empty)
+  } cases[] = {
+      {"add --password-file " + q + "open.pw' " + q + "a.zip' " + src, 2, "chmod 600"},
+      {"add --password-file " + q + "empty.pw' " + q + "a.zip' " + src, 2, "no password"},
+      {"add --password-file " + q + "none.pw' " + q + "a.zip' " + src, 2, "cannot read the password file"},
+      {"add --aes 256 " + q + "a.zip' " + src, 2, "--aes needs a password"},
+      {"add --aes 100 -P x " + q + "a.zip' " + src, 2, "usage:"},
+      {"add -P '" + std::string(81, 'p') + "' " + q + "a.zip' " + src, 2, "at most 80 characters"},
+      {"add --password-file " + q + "private.pw' " + q + "a.zip' " + src, 0, ""},
+      {"add --aes 128 -P Secret " + q + "b.zip' " + src, 0, ""},
+      {"test -P Secret " + q + "a.zip'", 0, ""},
+      {"list --password-file " + q + "private.pw' " + q + "a.zip'", 0, ""},
+      {"extract -P Wrong " + q + "b.zip' " + q + "wrong'", 1, "Wrong password"},
+      {"test " + q + "b.zip'", 1, "[10502]"},
+      {"extract -j --password-file " + q + "private.pw' " + q + "b.zip' " + q + "right'", 0, ""},
+  };
+  for (const Case& c : cases) {
+    CliStreams run = RunOrnzipApart(c.arguments, scratch / "stderr.txt");
+    EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.out << run.err;
+    if (c.err.empty())
+      EXPECT_EQ(run.err, "") << c.arguments;
+    else
+      EXPECT_NE(run.err.find(c.err), std::string::npos) << c.arguments << "\n" << run.err;
+  }
+  EXPECT_FALSE(orn::FileExists(scratch / "wrong/KONTI.DB"));
+  EXPECT_TRUE(ReadFile(scratch / "right/KONTI.DB") == std::string(100000, 'k'));
+  if (HaveTool("7z")) {
+    for (const char* zip : {"a.zip", "b.zip"}) {
+      const std::string command = "7z t -pSecret '" + scratch / zip + "' >/dev/null 2>&1";
+      EXPECT_EQ(std::system(command.c_str()), 0) << zip;
+    }
+  }
 }
 
 }  // namespace

@@ -132,6 +132,24 @@ TEST_F(ZipSfxRun, DefaultFolderFromTheHeaderAndNewExeThroughAdd) {
   EXPECT_EQ(ReadFile(dir / "fromadd/sub/two.txt"), "two");
 }
 
+// The stub reads what the unzip library reads: an archive another
+// archiver packed with bzip2 and LZMA extracts as well.
+TEST_F(ZipSfxRun, ArchivesInOtherMethodsExtract) {
+  if (std::system("command -v 7z >/dev/null 2>&1") != 0) GTEST_SKIP() << "7z missing";
+  WriteFile(dir / "src/KONTI.DB", std::string(30000, 'k') + "konti");
+  WriteFile(dir / "src/notes.txt", "notes notes notes notes notes");
+  ASSERT_EQ(Shell("cd '" + dir / "src" +
+                  "' && 7z a -tzip -mm=BZip2 ../m.zip KONTI.DB >/dev/null && "
+                  "7z a -tzip -mm=LZMA ../m.zip notes.txt >/dev/null"),
+            0);
+  zip.SetZipFileName(dir / "m.zip");
+  ASSERT_EQ(zip.ConvertToSFX(), 0) << zip.LastMessage();
+  ::chmod((dir / "m.exe").c_str(), 0755);
+  EXPECT_EQ(Shell("'" + dir / "m.exe" + "' -d '" + dir / "out" + "'"), 0);
+  EXPECT_EQ(ReadFile(dir / "out/KONTI.DB"), std::string(30000, 'k') + "konti");
+  EXPECT_EQ(ReadFile(dir / "out/notes.txt"), "notes notes notes notes notes");
+}
+
 TEST_F(ZipSfxRun, RefusedInputsLeaveNothing) {
   struct Case {
     const char* what;

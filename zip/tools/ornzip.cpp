@@ -4,9 +4,15 @@
 // its identifier. The exit status is 0 only when the command did all it was
 // asked, 1 when it did less (and says what was not done), 2 for a wrong
 // command line.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,10 +31,10 @@ constexpr int kLessThanAsked = 1;
 constexpr int kWrongUsage = 2;
 
 const char kUsage[] =
-    "usage: ornzip list [-v] ARCHIVE\n"
-    "       ornzip add [-r] [-y] [-0..-9 | --best] [-s SIZE] ARCHIVE FILE...\n"
-    "       ornzip extract [-j] ARCHIVE DIR [NAME...]\n"
-    "       ornzip test ARCHIVE\n"
+    "usage: ornzip list [-v] [PASSWORD] ARCHIVE\n"
+    "       ornzip add [-r] [-y] [-0..-9 | --best] [-s SIZE] [--aes 128|192|256] [PASSWORD] ARCHIVE FILE...\n"
+    "       ornzip extract [-j] [PASSWORD] ARCHIVE DIR [NAME...]\n"
+    "       ornzip test [PASSWORD] ARCHIVE\n"
     "       ornzip sfx [--message TEXT] [--dir FOLDER] [--always | --never] ARCHIVE.zip\n"
     "       ornzip --help | --version\n"
     "\n"
@@ -39,6 +45,10 @@ const char kUsage[] =
     "extract and test take a volume set through its last volume.\n"
     "sfx makes ARCHIVE.exe, which extracts itself, and removes ARCHIVE.zip.\n"
     "extract -j writes every entry into DIR itself, without stored folders.\n"
+    "PASSWORD is -P TEXT or --password-file FILE (its first line; the file must\n"
+    "be readable by its owner only). add encrypts with AES (256-bit keys unless\n"
+    "--aes says otherwise); extract and test read AES and the traditional zip\n"
+    "encryption. Passwords have at most 80 characters.\n"
     "Names are decoded in the code page of the language chosen in Params.ini.\n"
     "Exit status: 0 done, 1 less was done than asked (what was not done is on\n"
     "standard error), 2 wrong command line.\n";
@@ -70,6 +80,60 @@ int LanguageCharset() {
       if (number > 0) values.language = number;
     }
   return dictionary.CharsetOf(values.language);
+}
+
+constexpr std::size_t kMaxPassword = 80;  // what the password window and the libraries' questions carry
+
+// The password in the first line of `path`. The file must be a plain file
+// that only its owner may read or write: a password lying open to others is
+// refused, not used. Nothing (said on standard error) when it cannot be.
+std::optional<std::string> PasswordFromFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    std::fprintf(stderr, "ornzip: cannot read the password file %s: %s\n", path.c_str(), std::strerror(errno));
+    return std::nullopt;
+  }
+  struct stat st {};
+  std::string text;
+  const bool plain = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+  if (plain && (st.st_mode & 077) == 0) {
+    char buf[4096];
+    ssize_t n;
+    while (text.size() < 4096 && (n = ::read(fd, buf, sizeof buf)) > 0) text.append(buf, std::size_t(n));
+  }
+  ::close(fd);
+  if (!plain) {
+    std::fprintf(stderr, "ornzip: the password file %s is not a plain file\n", path.c_str());
+    return std::nullopt;
+  }
+  if ((st.st_mode & 077) != 0) {
+    std::fprintf(stderr,
+                 "ornzip: the password file %s may be read or changed by others (mode %03o); "
+                 "make it private first: chmod 600 %s\n",
+                 path.c_str(), unsigned(st.st_mode & 0777), path.c_str());
+    return std::nullopt;
+  }
+  text = text.substr(0, text.find('\n'));
+  if (!text.empty() && text.back() == '\r') text.pop_back();
+  if (text.empty()) {
+    std::fprintf(stderr, "ornzip: the password file %s has no password on its first line\n", path.c_str());
+    return std::nullopt;
+  }
+  return text;
+}
+
+// Takes "-P TEXT" or "--password-file FILE" at args[i] (moving i past it).
+// Nothing when args[i] is neither; false in `ok` when it is one but unusable.
+bool TakePassword(const std::vector<std::string>& args, std::size_t& i, std::string& password, bool& ok) {
+  if ((args[i] != "-P" && args[i] != "--password-file") || i + 1 >= args.size()) return false;
+  std::optional<std::string> given =
+      args[i] == "-P" ? std::optional<std::string>(args[i + 1]) : PasswordFromFile(args[i + 1]);
+  i += 1;
+  ok = given.has_value() && !given->empty() && given->size() <= kMaxPassword;
+  if (given && given->size() > kMaxPassword)
+    std::fprintf(stderr, "ornzip: a password has at most %zu characters\n", kMaxPassword);
+  if (ok) password = *given;
+  return true;
 }
 
 std::string TwoDigits(int value) { return (value < 10 ? "0" : "") + std::to_string(value); }
@@ -126,6 +190,8 @@ int main(int argc, char** argv) {
     return kDone;
   }
   zip.SetUnattended(true);
+  // Nobody can answer a question here: the password given is the only one tried.
+  zip.SetPasswordReqCount(0);
   zip.SetNamesCharset(LanguageCharset());
   bool failed = false;
   zip.OnMessage = [&failed](TZipEngine& sender, int errCode, const std::string& message) {
@@ -148,12 +214,19 @@ int main(int argc, char** argv) {
     return !zip.ZipFileName().empty();
   };
 
+  std::string password;
+  bool passwordOk = true;
   if (command == "list") {
     bool verbose = false;
-    if (!args.empty() && args[0] == "-v") {
-      verbose = true;
-      args.erase(args.begin());
+    std::size_t i = 0;
+    for (; i < args.size(); ++i) {
+      if (args[i] == "-v")
+        verbose = true;
+      else if (!TakePassword(args, i, password, passwordOk))  // taken for scripts' sake; listing needs none
+        break;
     }
+    if (!passwordOk) return kWrongUsage;
+    args.erase(args.begin(), args.begin() + static_cast<long>(i));
     if (args.size() != 1 || args[0].rfind("-", 0) == 0) return Usage(false);
     if (!open(args[0])) return kLessThanAsked;
     std::string out;
@@ -180,7 +253,13 @@ int main(int argc, char** argv) {
         zip.SetAddStoreLinks(true);
       else if (args[i] == "--best")
         zip.SetAddBest(true);
-      else if (args[i] == "-s" && i + 1 < args.size()) {
+      else if (args[i] == "--aes" && i + 1 < args.size()) {
+        const std::string bits = args[++i];
+        if (bits != "128" && bits != "192" && bits != "256") return Usage(false);
+        zip.SetAddAesKeyBits(std::atoi(bits.c_str()));
+      } else if (TakePassword(args, i, password, passwordOk)) {
+        if (!passwordOk) return kWrongUsage;
+      } else if (args[i] == "-s" && i + 1 < args.size()) {
         char* end = nullptr;
         const long long size = std::strtoll(args[++i].c_str(), &end, 10);
         if (size <= 0 || end == nullptr || *end != '\0') return Usage(false);
@@ -194,6 +273,15 @@ int main(int argc, char** argv) {
         return Usage(false);
     }
     if (args.size() - i < 2) return Usage(false);
+    if (zip.AddAesKeyBits() != 0 && password.empty()) {
+      std::fputs("ornzip: --aes needs a password: -P TEXT or --password-file FILE\n", stderr);
+      return kWrongUsage;
+    }
+    if (!password.empty()) {
+      options.Include(AddEncrypt);
+      zip.SetPassword(password);
+      if (zip.AddAesKeyBits() == 0) zip.SetAddAesKeyBits(256);
+    }
     zip.SetAddOptions(options);
     zip.SetZipFileName(args[i]);
     if (zip.ZipFileName().empty()) zip.SetZipFileName(args[i]);  // a listing failure already reported
@@ -208,10 +296,14 @@ int main(int argc, char** argv) {
     const bool test = command == "test";
     ExtrOpts options{ExtrDirNames, ExtrOverWrite};
     std::size_t i = 0;
-    if (!test && i < args.size() && args[i] == "-j") {
-      options.Exclude(ExtrDirNames);
-      ++i;
+    for (; i < args.size(); ++i) {
+      if (!test && args[i] == "-j")
+        options.Exclude(ExtrDirNames);
+      else if (!TakePassword(args, i, password, passwordOk))
+        break;
     }
+    if (!passwordOk) return kWrongUsage;
+    zip.SetPassword(password);
     const std::size_t needed = test ? 1 : 2;
     if (args.size() - i < needed || (test && args.size() - i != 1)) return Usage(false);
     for (std::size_t k = i; k < i + needed; ++k)

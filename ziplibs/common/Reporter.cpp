@@ -38,9 +38,10 @@ bool Reporter::Skipped(const std::string& name, int skipType, int errorCode) {
   return Send(ORN_CB_SKIPPED, errorCode, skipType & 0xFF, name);
 }
 
-std::optional<std::string> Reporter::AskPassword(const std::string& entry, bool forAdd, std::uint32_t& repeatCount) {
+std::optional<std::string> Reporter::AskPassword(const std::string& entry, bool forAdd, std::uint32_t& repeatCount,
+                                                 bool afterWrong) {
   if (!callback_ || stopped_) return std::nullopt;
-  if (!Send(ORN_CB_PASSWORD, forAdd ? 1 : 0, repeatCount, entry)) return std::nullopt;
+  if (!Send(ORN_CB_PASSWORD, (forAdd ? 1 : 0) | (afterWrong ? 2 : 0), repeatCount, entry)) return std::nullopt;
   std::int64_t count = std::clamp<std::int64_t>(rec_.FileSize, 0, 15);
   repeatCount = std::uint32_t(count);
   if (rec_.ErrorCode == 0) return std::nullopt;

@@ -31,9 +31,11 @@ class Reporter {
   bool Info(const std::string& text) { return verbose_ ? Message(0, text) : !stopped_; }
   bool Skipped(const std::string& name, int skipType, int errorCode);
 
-  // Asks for a password; forAdd asks for the add password. `repeatCount` goes
-  // in and comes back as the host's answer (at most 15). Empty when refused.
-  std::optional<std::string> AskPassword(const std::string& entry, bool forAdd, std::uint32_t& repeatCount);
+  // Asks for a password; forAdd asks for the add password, afterWrong tells
+  // the host that its last answer did not fit. `repeatCount` goes in and
+  // comes back as the host's answer (at most 15). Empty when refused.
+  std::optional<std::string> AskPassword(const std::string& entry, bool forAdd, std::uint32_t& repeatCount,
+                                         bool afterWrong = false);
   // Asks whether an existing file may be replaced; `defaultAnswer` stands
   // when the host has no opinion.
   bool AskOverwrite(const std::string& file, bool existingIsOlder, bool defaultAnswer);

@@ -53,8 +53,9 @@ enum OrnCallbackAction {
   ORN_CB_ITEM_COUNT = 5,   /* FileSize = number of items the job will process */
   ORN_CB_TOTAL_SIZE = 6,   /* FileSize = total bytes the job will process */
   ORN_CB_NEW_NAME = 7,     /* in: FileNameOrMsg = stored name; out: ErrorCode 1 = renamed to FileNameOrMsg */
-  ORN_CB_PASSWORD = 8,     /* in: ErrorCode bit 0 set = add password wanted, FileSize = repeat count,
-                              FileNameOrMsg = entry; out: ErrorCode 1 = FileNameOrMsg holds the password,
+  ORN_CB_PASSWORD = 8,     /* in: ErrorCode bit 0 set = add password wanted, bit 1 set = the last answer
+                              did not fit, FileSize = repeat count, FileNameOrMsg = entry;
+                              out: ErrorCode 1 = FileNameOrMsg holds the password,
                               FileSize = repeat count (at most 15) */
   ORN_CB_CRC_ERROR = 9,    /* in: ErrorCode = found CRC, FileSize = expected CRC, FileNameOrMsg = entry;
                               out: ErrorCode nonzero = keep the extracted file */
@@ -193,6 +194,8 @@ typedef struct OrnZipParams {
   int32_t MaxThreads;  /* worker threads for compressing; 0 = one per core */
   int32_t fStoreLinks; /* nonzero = store a symbolic link as a link (its target as data); 0 = follow it */
   int32_t fBest;       /* nonzero = the deflate implementation's slowest, tightest level, beyond fLevel 9 */
+  int32_t AesStrength; /* encrypted lines: 0 = the traditional zip encryption; 1, 2, 3 = AES with
+                          128, 192, 256-bit keys (method 99, readable by the current archivers) */
 } OrnZipParams;
 
 /* ---- Extracting -------------------------------------------------------- */

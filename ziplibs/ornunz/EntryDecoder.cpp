@@ -26,6 +26,15 @@ thread_local DecompressorHolder tDecompressor;
 thread_local Scratch tIn;
 thread_local Scratch tOut;
 
+DecodeResult Failed(int code, std::string text) {
+  DecodeResult r;
+  r.errorCode = code;
+  r.error = std::move(text);
+  return r;
+}
+
+}  // namespace
+
 bool WriteAll(int fd, const char* p, std::size_t n) {
   while (n > 0) {
     ssize_t w = ::write(fd, p, n);
@@ -36,15 +45,6 @@ bool WriteAll(int fd, const char* p, std::size_t n) {
   }
   return true;
 }
-
-DecodeResult Failed(int code, std::string text) {
-  DecodeResult r;
-  r.errorCode = code;
-  r.error = std::move(text);
-  return r;
-}
-
-}  // namespace
 
 namespace {
 
@@ -64,8 +64,7 @@ std::size_t ReadSome(int fd, char* p, std::size_t size, std::uint64_t offset) {
 
 DecodeResult DecodeEntry(const DecodeJob& job) {
   const CentralEntry& e = *job.entry;
-  if (e.method != kMethodStore && e.method != kMethodDeflate)
-    return Failed(ORN_ZE_FORMAT, "Compression method " + std::to_string(e.method) + " not supported: " + e.name);
+  if (e.method != kMethodStore && e.method != kMethodDeflate) return DecodeLayered(job);
   std::uint64_t csize = e.compressedSize;
   std::uint64_t offset = job.dataOffset;
   // A small entry is read with its local header in one go (one read per

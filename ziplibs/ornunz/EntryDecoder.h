@@ -1,7 +1,9 @@
 // Decoding one entry on a worker thread: read its data, decrypt, inflate,
 // check the CRC and write the result to an already opened file (or nowhere
 // when testing). Entries of moderate size are inflated whole with libdeflate;
-// large ones stream through zlib so memory stays bounded.
+// large ones stream through zlib so memory stays bounded. Entries of the
+// other methods, and entries encrypted with AES, pass through the stream
+// layers instead (DecodeLayered).
 #pragma once
 
 #include <atomic>
@@ -29,12 +31,21 @@ struct DecodeResult {
   bool ok = false;    // data decoded and written (CRC checked separately)
   int errorCode = 0;  // OrnZipError when !ok
   std::string error;
-  std::uint32_t crc = 0;  // of the decoded data
+  std::uint32_t crc = 0;       // of the decoded data (an AE-2 entry, which has none: the recorded one)
+  bool wrongPassword = false;  // an AES password did not give the entry's verifier; nothing was written
 };
 
 // Largest entry inflated in one piece.
 constexpr std::uint64_t kWholeEntryLimit = 32u << 20;
 
 DecodeResult DecodeEntry(const DecodeJob& job);
+
+// The part of DecodeEntry for entries of methods other than stored and
+// deflated, and for AES-encrypted entries: the archive's bytes, then
+// decryption, then the method's decompressor, one stream layer each.
+DecodeResult DecodeLayered(const DecodeJob& job);
+
+// Writes all of `n` bytes to `fd`; false when it cannot (a full disk).
+bool WriteAll(int fd, const char* p, std::size_t n);
 
 }  // namespace orn::zipfmt

@@ -22,12 +22,14 @@
 #include <random>
 #include <set>
 
+#include "Decompressors.h"
 #include "DosTime.h"
 #include "EntryDecoder.h"
 #include "FileSystem.h"
 #include "OrnZipLib.h"
 #include "Reporter.h"
 #include "UniqueFd.h"
+#include "WinZipAes.h"
 #include "WorkerPool.h"
 #include "ZipCrypto.h"
 #include "ZipRecords.h"
@@ -262,48 +264,71 @@ class UnzJob {
     return true;
   }
 
-  bool PasswordFits(const std::string& pw, const CentralEntry& e, const std::uint8_t header[12]) const {
-    std::uint8_t h[12];
-    std::memcpy(h, header, 12);
+  // What an encrypted entry's data begins with: the 12-byte header of the
+  // traditional encryption, or an AES entry's salt and verifier.
+  struct CryptHead {
+    std::uint8_t bytes[16 + kAesVerifierSize];
+    std::optional<AesExtra> aes;
+  };
+
+  bool PasswordFits(const std::string& pw, const CentralEntry& e, const CryptHead& head) const {
+    if (head.aes) {
+      // Deriving the key is slow on purpose (1000 rounds of PBKDF2).
+      AesCtrHmac keys(pw, head.bytes, head.aes->strength);
+      return std::memcmp(keys.Verifier(), head.bytes + AesSaltSize(head.aes->strength), kAesVerifierSize) == 0;
+    }
+    std::uint8_t h[kCryptHeaderSize];
+    std::memcpy(h, head.bytes, sizeof h);
     ZipCrypto c(pw);
-    c.Decrypt(h, 12);
+    c.Decrypt(h, sizeof h);
     return h[11] == e.CryptCheckByte();
   }
 
   // Finds the password for an encrypted entry: the last one that fitted, the
-  // one given, then as many questions as allowed. -1 when found, else why not.
+  // one given, then as many questions as allowed (after a wrong answer the
+  // host is told so). -1 when found, else why not.
   int FindPassword(const CentralEntry& e, std::uint64_t dataOffset, std::string& password) {
-    std::uint8_t header[12];
-    if (!ReadAt(zfd_.Get(), header, 12, dataOffset)) return ORN_SKIP_ZIP_FORMAT_WRONG;
+    CryptHead head;
+    head.aes = e.method == kMethodAes ? FindAesExtra(e.extra) : std::nullopt;
+    const std::size_t headSize = head.aes ? AesSaltSize(head.aes->strength) + kAesVerifierSize : kCryptHeaderSize;
+    if (!ReadAt(zfd_.Get(), head.bytes, headSize, dataOffset)) return ORN_SKIP_ZIP_FORMAT_WRONG;
     const std::string given = Str(p_.pZipPassword);
     for (const std::string& pw : {goodPassword_, given})
-      if (!pw.empty() && PasswordFits(pw, e, header)) {
+      if (!pw.empty() && PasswordFits(pw, e, head)) {
         password = goodPassword_ = pw;
         return -1;
       }
     bool tried = !given.empty() || !goodPassword_.empty();
+    bool wrongAnswer = false;
     while (pwRequests_ > 0) {
       std::uint32_t repeat = pwRequests_;
-      auto answer = rep_.AskPassword(e.name, false, repeat);
+      auto answer = rep_.AskPassword(e.name, false, repeat, wrongAnswer);
       if (!answer) {
         pwRequests_ = 0;  // the user declined: no more questions in this job
         break;
       }
       pwRequests_ = repeat > 0 ? repeat - 1 : 0;
       tried = true;
-      if (PasswordFits(*answer, e, header)) {
+      if (PasswordFits(*answer, e, head)) {
         password = goodPassword_ = *answer;
         pwRequests_ = std::min<std::uint32_t>(p_.fPWReqCount, 15);
         return -1;
       }
+      wrongAnswer = true;
     }
     return tried ? ORN_SKIP_BAD_PASSWORD : ORN_SKIP_NO_ENCRYPTION_KEY;
   }
 
   // The data offset and password of an encrypted entry; false (reported)
-  // when the entry cannot be read.
-  bool UnlockEntry(const CentralEntry& e, DecodeJob& job) {
+  // when the entry cannot be read. An AES entry with a password that fitted
+  // before is left to the worker, where its slow key derivation runs in
+  // parallel with the others; `checkHere` checks it on this thread instead.
+  bool UnlockEntry(const CentralEntry& e, DecodeJob& job, bool checkHere = false) {
     if (!e.IsEncrypted()) return true;
+    if (e.method == kMethodAes && !goodPassword_.empty() && !checkHere) {
+      job.password = goodPassword_;
+      return true;
+    }
     try {
       job.dataOffset = LocalDataOffset(zfd_.Get(), e, zipPath_);
     } catch (const ZipError& err) {
@@ -313,6 +338,13 @@ class UnzJob {
     }
     int skip = FindPassword(e, job.dataOffset, job.password);
     if (skip >= 0) {
+      // Said once per job; every entry left out is reported as skipped.
+      if (skip != ORN_SKIP_ZIP_FORMAT_WRONG && !toldPassword_) {
+        rep_.Message(ORN_ZE_PASSWORD, skip == ORN_SKIP_BAD_PASSWORD
+                                          ? "Wrong password, not extracted: " + e.name
+                                          : "Encrypted and no password given, not extracted: " + e.name);
+        toldPassword_ = true;
+      }
       rep_.Skipped(e.name, skip, skip == ORN_SKIP_ZIP_FORMAT_WRONG ? ORN_ZE_EOF : ORN_ZE_PASSWORD);
       return false;
     }
@@ -495,6 +527,19 @@ class UnzJob {
     return false;
   }
 
+  // Why an entry's data cannot be decoded at all; empty when it can.
+  static std::string Unreadable(const CentralEntry& e) {
+    if (e.flags & kFlagStrongEncryption) return "Encrypted in a way this program does not know, not extracted";
+    std::uint16_t method = e.method;
+    if (method == kMethodAes) {
+      const std::optional<AesExtra> aes = FindAesExtra(e.extra);
+      if (!aes) return "AES-encrypted without its extra field, not extracted";
+      method = aes->method;
+    }
+    if (!MethodSupported(method)) return "Compression method " + MethodDescription(method) + " not supported";
+    return {};
+  }
+
   // Decides one entry and hands it to the workers; false when the job stops.
   bool StartEntry(const CentralEntry& e) {
     SafeName safe = CheckEntryName(e.name, keepDirs_);
@@ -517,13 +562,8 @@ class UnzJob {
       return true;
     }
     if (!rep_.ItemStart(e.name, std::int64_t(e.uncompressedSize))) return false;
-    if (e.flags & kFlagStrongEncryption || e.method == 99) {
-      rep_.Skipped(e.name, ORN_SKIP_COMPRESSION_UNKNOWN, ORN_ZE_FORMAT);
-      return true;
-    }
-    if (e.method != kMethodStore && e.method != kMethodDeflate) {
-      Refuse(e, ORN_SKIP_COMPRESSION_UNKNOWN, ORN_ZE_FORMAT,
-             "Compression method " + std::to_string(e.method) + " not supported");
+    if (std::string why = Unreadable(e); !why.empty()) {
+      Refuse(e, ORN_SKIP_COMPRESSION_UNKNOWN, ORN_ZE_FORMAT, why);
       return true;
     }
     if (!test_ && e.IsSymlink()) {
@@ -601,12 +641,14 @@ class UnzJob {
     DecodeResult r = pend.batch.get()[pend.index];
     weightInFlight_ -= pend.weight;
     const CentralEntry& e = *pend.entry;
+    const bool refused = !r.ok && r.wrongPassword && !DecodeAgain(pend, r);
     bool keep = false;
     bool good = false;
-    if (!r.ok) {
+    if (refused) {
+      // UnlockEntry has told why.
+    } else if (!r.ok) {
       rep_.Message(r.errorCode, r.error);
-      rep_.Skipped(e.name, r.errorCode == ORN_ZE_PASSWORD ? ORN_SKIP_BAD_PASSWORD : ORN_SKIP_GENERAL_EXTRACT_ERROR,
-                   r.errorCode);
+      rep_.Skipped(e.name, SkipTypeOf(r.errorCode), r.errorCode);
     } else if (r.crc != e.crc) {
       rep_.Message(ORN_ZE_CRC, "CRC error: " + e.name);
       keep = !test_ && rep_.AskKeepOnCrcError(e.name, r.crc, e.crc);
@@ -631,6 +673,43 @@ class UnzJob {
     if (decoded <= reported_) return;
     rep_.BytesDone(std::int64_t(decoded - reported_));
     reported_ = decoded;
+  }
+
+  // Why an entry that failed while decoding was skipped: damaged data is
+  // not a file that could not be written.
+  static int SkipTypeOf(int errorCode) {
+    switch (errorCode) {
+      case ORN_ZE_PASSWORD:
+        return ORN_SKIP_BAD_PASSWORD;
+      case ORN_ZE_FORMAT:
+      case ORN_ZE_EOF:
+      case ORN_ZE_CRC:
+        return ORN_SKIP_ZIP_FORMAT_WRONG;
+      default:
+        return ORN_SKIP_GENERAL_EXTRACT_ERROR;
+    }
+  }
+
+  // An AES entry went to a worker with the password that fitted the entries
+  // before it, and this one's verifier says it does not fit: the password is
+  // looked for again here, asking when allowed, and the entry decoded at
+  // once into its temporary file. False when no password fits (reported).
+  bool DecodeAgain(const Pending& pend, DecodeResult& r) {
+    const CentralEntry& e = *pend.entry;
+    DecodeTask t{DecodeJob{}, nullptr, FromDosDateTime(e.DosDateTime()), test_ ? mode_t(0) : StoredMode(e)};
+    t.job.archiveFd = zfd_.Get();
+    t.job.entry = &e;
+    if (!UnlockEntry(e, t.job, true)) return false;
+    t.out = std::make_shared<UniqueFd>(
+        test_ ? -1 : ::openat(pend.dir->Get(), pend.tempLeaf.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC));
+    if (!test_ && !*t.out) {
+      r.errorCode = ORN_ZE_CREATE;
+      r.error = "Cannot create (" + std::string(std::strerror(errno)) + "): " + e.name;
+      r.wrongPassword = false;
+      return true;
+    }
+    r = RunTask(t);
+    return true;
   }
 
   void DrainTo(std::uint64_t limit, std::size_t count) {
@@ -662,6 +741,7 @@ class UnzJob {
 
   std::uint32_t pwRequests_ = std::min<std::uint32_t>(p_.fPWReqCount, 15);
   std::string goodPassword_;
+  bool toldPassword_ = false;  // a wrong or missing password was reported
 
   // Decoded by the workers, and reported to the host; the pool below ends
   // before the counter does.

@@ -19,6 +19,7 @@
 #include "Reporter.h"
 #include "Scratch.h"
 #include "UniqueFd.h"
+#include "WinZipAes.h"
 #include "WorkerPool.h"
 #include "Zip64Records.h"
 #include "ZipCrypto.h"
@@ -368,6 +369,7 @@ bool ArchiveWriter::WriteFileEntry(Output& out, PieceQueue& queue, const FileToA
   // descriptor. Zip64 sizes are decided from the file's size up front, so
   // the patched header keeps its length.
   const bool encrypt = f.encrypt && !f.password.empty();
+  const int aesStrength = encrypt ? options_.aesStrength : 0;
   const bool zip64 = options_.zip64.LocalNeedsZip64(usize);
   CentralRecord c;
   c.method = piece.stored ? kMethodStore : kMethodDeflate;
@@ -375,6 +377,15 @@ bool ArchiveWriter::WriteFileEntry(Output& out, PieceQueue& queue, const FileToA
   if (c.method == kMethodDeflate) c.flags |= DeflateLevelFlags(options_.zipLevel, options_.best);
   if (encrypt) c.flags |= kFlagEncrypted | kFlagDescriptor;
   c.needed = zip64 ? kVersionZip64 : (c.method == kMethodDeflate || encrypt) ? 20 : 10;
+  // AES: the method goes into the extra field. A file of less than 20
+  // bytes gets no CRC (AE-2), which would tell too much about so little
+  // data; the others keep it (AE-1) as a second check after unpacking.
+  AesExtra aes{std::uint16_t(usize < 20 ? 2 : 1), aesStrength, c.method};
+  if (aesStrength > 0) {
+    c.method = kMethodAes;
+    c.extra = AesExtraField(aes);
+    c.needed = kVersionAes;
+  }
   c.time = std::uint16_t(dos);
   c.date = std::uint16_t(dos >> 16);
   c.usize = usize;
@@ -383,12 +394,19 @@ bool ArchiveWriter::WriteFileEntry(Output& out, PieceQueue& queue, const FileToA
   c.zip64Sizes = zip64;
   c.name = name;
   const bool sizesKnown = !encrypt && pieceCount == 1;
-  const std::string header =
-      sizesKnown ? LocalHeader(c.needed, c.flags, c.method, dos, piece.crc, piece.data.size(), usize, name, zip64)
-                 : LocalHeader(c.needed, c.flags, c.method, dos, 0, 0, 0, name, zip64);
+  const std::string header = sizesKnown ? LocalHeader(c.needed, c.flags, c.method, dos, piece.crc, piece.data.size(),
+                                                      usize, name, zip64, c.extra)
+                                        : LocalHeader(c.needed, c.flags, c.method, dos, 0, 0, 0, name, zip64, c.extra);
   if (!out.Write(header)) return WriteFailed();
   std::unique_ptr<ZipCrypto> crypto;
-  if (encrypt) {
+  std::unique_ptr<AesCtrHmac> aesCipher;
+  if (aesStrength > 0) {
+    const std::string salt = NewAesSalt(aesStrength);
+    aesCipher =
+        std::make_unique<AesCtrHmac>(f.password, reinterpret_cast<const std::uint8_t*>(salt.data()), aesStrength);
+    if (!out.Write(salt) || !out.Write(aesCipher->Verifier(), kAesVerifierSize)) return WriteFailed();
+    c.csize += salt.size() + kAesVerifierSize;
+  } else if (encrypt) {
     crypto = std::make_unique<ZipCrypto>(f.password);
     std::uint8_t ch[kCryptHeaderSize];
     MakeCryptHeader(*crypto, std::uint8_t(dos >> 8), ch);
@@ -398,6 +416,7 @@ bool ArchiveWriter::WriteFileEntry(Output& out, PieceQueue& queue, const FileToA
   c.crc = piece.crc;
   bool changed = piece.changed;
   for (std::size_t k = 0;; ++k) {
+    if (aesCipher) aesCipher->Encrypt(reinterpret_cast<std::uint8_t*>(piece.data.data()), piece.data.size());
     if (crypto) crypto->Encrypt(reinterpret_cast<std::uint8_t*>(piece.data.data()), piece.data.size());
     if (!out.Write(piece.data)) return WriteFailed();
     c.csize += piece.data.size();
@@ -413,6 +432,13 @@ bool ArchiveWriter::WriteFileEntry(Output& out, PieceQueue& queue, const FileToA
     }
     c.crc = std::uint32_t(crc32_combine(c.crc, piece.crc, z_off_t(pieceSize(k + 1))));
     changed = changed || piece.changed;
+  }
+  if (aesCipher) {
+    std::uint8_t mac[kAesMacSize];
+    aesCipher->Mac(mac);
+    if (!out.Write(mac, sizeof mac)) return WriteFailed();
+    c.csize += sizeof mac;
+    if (aes.vendorVersion == 2) c.crc = 0;
   }
   if (!zip64 && c.csize >= options_.zip64.size)
     return Fail(ORN_ZE_BIG, "Entry grew past its local header's 32-bit size: " + f.diskPath + "; nothing was written");

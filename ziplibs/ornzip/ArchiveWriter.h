@@ -26,8 +26,9 @@ struct WriteItem {
 };
 
 struct WriterOptions {
-  int zipLevel = 9;   // 0 = store everything
-  bool best = false;  // the deflate implementation's slowest, tightest level
+  int zipLevel = 9;     // 0 = store everything
+  bool best = false;    // the deflate implementation's slowest, tightest level
+  int aesStrength = 0;  // encrypted files: 0 the traditional zip encryption, 1-3 AES with 128, 192, 256-bit keys
   // Memory stays flat in the file size: at most two pieces per worker in
   // flight (never more than maxBytesInFlight), and a read and a deflate
   // buffer of one piece per worker (about 45 MB all told on two cores).

@@ -21,9 +21,9 @@ constexpr std::size_t kZip64EndRecordSize = 56;
 
 std::string LocalHeader(std::uint16_t needed, std::uint16_t flags, std::uint16_t method, std::uint32_t dosTime,
                         std::uint32_t crc, std::uint64_t csize, std::uint64_t usize, const std::string& name,
-                        bool zip64) {
+                        bool zip64, const std::string& extra) {
   std::string h;
-  h.reserve(kLocalHeaderSize + name.size() + (zip64 ? 20 : 0));
+  h.reserve(kLocalHeaderSize + name.size() + (zip64 ? 20 : 0) + extra.size());
   LeWriter w(h);
   w.U32(kLocalSig);
   w.U16(zip64 ? std::max(needed, kVersionZip64) : needed);
@@ -35,7 +35,7 @@ std::string LocalHeader(std::uint16_t needed, std::uint16_t flags, std::uint16_t
   w.U32(Field32(csize, zip64));
   w.U32(Field32(usize, zip64));
   w.U16(std::uint16_t(name.size()));
-  w.U16(zip64 ? 20 : 0);
+  w.U16(std::uint16_t((zip64 ? 20 : 0) + extra.size()));
   w.Bytes(name);
   if (zip64) {
     // In a local header the field holds both sizes, in this order.
@@ -44,6 +44,7 @@ std::string LocalHeader(std::uint16_t needed, std::uint16_t flags, std::uint16_t
     U64(w, usize);
     U64(w, csize);
   }
+  w.Bytes(extra);
   return h;
 }
 

@@ -51,10 +51,11 @@ struct CentralRecord {
 };
 
 // A local header; with `zip64` the sizes are in a Zip64 extra field, so the
-// header has the same length whatever the sizes turn out to be.
+// header has the same length whatever the sizes turn out to be. `extra`:
+// further extra fields, after the Zip64 one.
 std::string LocalHeader(std::uint16_t needed, std::uint16_t flags, std::uint16_t method, std::uint32_t dosTime,
                         std::uint32_t crc, std::uint64_t csize, std::uint64_t usize, const std::string& name,
-                        bool zip64);
+                        bool zip64, const std::string& extra = {});
 
 // The data descriptor behind an entry whose sizes followed its data.
 std::string DataDescriptor(std::uint32_t crc, std::uint64_t csize, std::uint64_t usize, bool zip64);

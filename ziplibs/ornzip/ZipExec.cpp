@@ -184,6 +184,7 @@ bool WriteArchive(const OrnZipParams& p, const std::string& zipPath, const OldAr
   WriterOptions wo;
   wo.zipLevel = std::clamp(p.fLevel, 0, 9);
   wo.best = p.fBest != 0 && wo.zipLevel > 0;
+  wo.aesStrength = p.AesStrength;
   WorkerPool pool(WorkerPool::ThreadsFor(p.MaxThreads));
   ArchiveWriter writer(tmp.fd.Get(), old.fd.Get(), zipPath, rep, pool, wo);
   const std::string comment = p.pZipComment && *p.pZipComment ? std::string(p.pZipComment) : old.dir.comment;
@@ -222,6 +223,10 @@ int RunZipJob(const OrnZipParams& p) {
   const std::string zipPath = Str(p.pZipFN);
   if (zipPath.empty()) {
     rep.Message(ORN_ZE_PARMS, "No archive name given");
+    return 0;
+  }
+  if (p.AesStrength < 0 || p.AesStrength > 3) {
+    rep.Message(ORN_ZE_PARMS, "Unknown AES key size " + std::to_string(p.AesStrength) + " (1, 2 or 3)");
     return 0;
   }
   if (p.Argc <= 0 || !p.FDs) {

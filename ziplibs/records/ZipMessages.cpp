@@ -28,6 +28,7 @@ constexpr MessageText kTexts[] = {
     {10154, "Password"},
     {10155, "Enter the password:"},
     {10156, "Enter the password again:"},
+    {10157, "The password is wrong. Enter the password:"},
     {10201, "Seek or read error in the central directory"},
     {10202, "Error while reading the archive's directory: "},
     {10203, "The central directory is not where the end record puts it (data in front of the archive)"},

@@ -20,6 +20,7 @@ enum ZipMsg : int {
   kZipPwdCaption = 10154,
   kZipPwdPrompt = 10155,
   kZipPwdConfirm = 10156,
+  kZipPwdWrong = 10157,
   kZipDirReadError = 10201,
   kZipListException = 10202,
   kZipDirShifted = 10203,

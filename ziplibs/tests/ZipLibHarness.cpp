@@ -24,11 +24,17 @@ int32_t Recorder::Callback(OrnCallbackStruct* rec) {
         return -1;
       }
       break;
-    case ORN_CB_PASSWORD:
-      std::snprintf(rec->FileNameOrMsg, sizeof rec->FileNameOrMsg, "%s", self->passwordAnswer.c_str());
-      rec->ErrorCode = self->passwordAnswer.empty() ? 0 : 1;
-      if (self->passwordAnswer.empty()) rec->FileSize = 0;
+    case ORN_CB_PASSWORD: {
+      std::string answer = self->passwordAnswer;
+      if (!self->passwordAnswers.empty()) {
+        answer = self->passwordAnswers.front();
+        self->passwordAnswers.erase(self->passwordAnswers.begin());
+      }
+      std::snprintf(rec->FileNameOrMsg, sizeof rec->FileNameOrMsg, "%s", answer.c_str());
+      rec->ErrorCode = answer.empty() ? 0 : 1;
+      if (answer.empty()) rec->FileSize = 0;
       break;
+    }
     case ORN_CB_OVERWRITE:
       if (self->overwriteAnswer >= 0) rec->FileSize = self->overwriteAnswer;
       break;
@@ -104,6 +110,7 @@ int ZipLibTest::Add(const std::string& archive, const std::vector<AddLine>& line
   p.fLatestTime = o.zipTime ? -1 : 0;
   p.fStoreLinks = o.storeLinks ? -1 : 0;
   p.fBest = o.best ? -1 : 0;
+  p.AesStrength = o.aesStrength;
   p.Argc = int32_t(fds.size());
   p.pZipFN = archive.c_str();
   p.pTempDir = o.tempDir.empty() ? nullptr : o.tempDir.c_str();

@@ -26,10 +26,11 @@ class Recorder {
  public:
   std::vector<Report> reports;
   std::vector<std::thread::id> threads;
-  std::string passwordAnswer;  // answer to password requests; empty = refuse
-  int overwriteAnswer = -1;    // -1 = leave the library's default
-  int stopAtItem = -1;         // answer -1 at this item start (0-based)
-  bool dieAtStop = false;      // end the process there instead, as a kill would
+  std::string passwordAnswer;                // answer to password requests; empty = refuse
+  std::vector<std::string> passwordAnswers;  // answered first, in order, before passwordAnswer
+  int overwriteAnswer = -1;                  // -1 = leave the library's default
+  int stopAtItem = -1;                       // answer -1 at this item start (0-based)
+  bool dieAtStop = false;                    // end the process there instead, as a kill would
   int itemStarts = 0;
 
   static int32_t Callback(OrnCallbackStruct* rec);
@@ -49,6 +50,7 @@ struct AddOptions {
   bool freshen = false, update = false, move = false, hidden = false, junkDirs = false, dirEntries = false;
   bool zipTime = false;
   bool storeLinks = false, best = false;
+  int aesStrength = 0;  // encrypted lines: 0 traditional, 1-3 AES
   std::string suffixes;
   std::vector<std::string> excludes;
   std::string tempDir;

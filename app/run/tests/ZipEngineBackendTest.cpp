@@ -5,11 +5,14 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <deque>
 #include <filesystem>
 #include <functional>
+#include <optional>
 
 #include "ArchiveRun.h"
 #include "Clock.h"
+#include "DialogService.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
 #include "ZipEngine.h"
@@ -188,6 +191,63 @@ TEST_F(RunWithZipEngine, AVolumeRunPlacesWholeSetsAndAShorterSetLeavesNoStaleVol
   EXPECT_EQ(ZipFilesIn(root_ + "arh/"), std::vector<std::string>{arh.front()});
   EXPECT_EQ(ZipFilesIn(root_ + "plus/").size(), 1u);
   EXPECT_EQ(backend.List(root_ + "arh/" + arh.front()).size(), 2u);
+}
+
+// A restore of an AES archive asks through the engine's password window,
+// says when an answer was wrong, and writes nothing without the password.
+TEST_F(RunWithZipEngine, RestoreAsksForTheAesPasswordAndWritesNothingWithoutIt) {
+  TZipEngine maker;
+  maker.SetLibDirectory(LibraryDir());
+  maker.SetUnattended(true);
+  maker.SetAddOptions({AddEncrypt});
+  maker.SetPassword("right");
+  maker.SetAddAesKeyBits(256);
+  maker.SetZipFileName(root_ + "aes.zip");
+  maker.FSpecArgs = {root_ + "data/KONTI.DB"};
+  maker.Add();
+  ASSERT_EQ(maker.SuccessCount(), 1);
+
+  struct Case {
+    const char* what;
+    std::deque<std::optional<std::string>> answers;
+    int restored;
+    std::vector<std::string> prompts;
+  } cases[] = {
+      {"wrong, then right",
+       {"wrong", "right"},
+       1,
+       {"password: Enter the password:", "password: The password is wrong. Enter the password:"}},
+      {"three times wrong",
+       {"a", "b", "c"},
+       0,
+       {"password: Enter the password:", "password: The password is wrong. Enter the password:",
+        "password: The password is wrong. Enter the password:"}},
+      {"cancelled", {std::nullopt}, 0, {"password: Enter the password:"}},
+  };
+  engine_.SetUnattended(false);
+  for (const Case& c : cases) {
+    auto scripted = std::make_unique<ScriptedDialogService>();
+    ScriptedDialogService& dialogs = *scripted;
+    dialogs.passwords = c.answers;
+    std::unique_ptr<DialogService> previous = SetDialogs(std::move(scripted));
+    ZipEngineBackend backend(engine_);
+    FailureLog log;
+    backend.SetObserver(&log);
+    const std::string target = root_ + "restore-" + std::to_string(c.restored) + c.what + "/";
+    EXPECT_EQ(backend.Extract(root_ + "aes.zip", {}, target), c.restored) << c.what;
+    EXPECT_EQ(dialogs.asked, c.prompts) << c.what;
+    const std::vector<FoundFile> written = FindFiles(target, "*", FindWhat::Files);
+    if (c.restored) {
+      EXPECT_TRUE(log.failures.empty()) << c.what;
+      ASSERT_EQ(written.size(), 1u) << c.what;
+    } else {
+      ASSERT_FALSE(log.failures.empty()) << c.what;
+      EXPECT_NE(log.failures.front().Describe().find("password"), std::string::npos)
+          << c.what << ": " << log.failures.front().Describe();
+      EXPECT_TRUE(written.empty()) << c.what << ": " << written.front().name;
+    }
+    SetDialogs(std::move(previous));
+  }
 }
 
 }  // namespace
