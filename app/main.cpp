@@ -90,6 +90,7 @@ int main(int argc, char** argv) {
     return orn::kCommandNotRun;
   }
   if (!headless) orn::SetDialogs(std::make_unique<ArchivatorDialogService>());
+  UseDictionaryForZipMessages();
   const QString grabFile = QString::fromStdString(startup.grabFile);
 
   int status = 0;

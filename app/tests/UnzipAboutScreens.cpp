@@ -20,6 +20,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "ArchivatorDialogs.h"
 #include "Calculat.h"
 #include "DialogService.h"
 #include "MessageDialog.h"
@@ -104,6 +105,7 @@ int main(int argc, char** argv) {
     // An archive another archiver encrypted with AES, and a person who
     // mistypes its password every time.
     orn::SetDialogs(std::make_unique<QtDialogService>());
+    UseDictionaryForZipMessages();
     TZipEngine maker;
     maker.SetUnattended(true);
     maker.SetAddOptions({AddEncrypt});

@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "ArchivatorDialogs.h"
 #include "Calculat.h"
 #include "FileSystem.h"
 #include "Floppy.h"
@@ -21,12 +22,14 @@
 #include "LanguageDictionary.h"
 #include "MainUnit.h"
 #include "MessageDialog.h"
+#include "PasswordDlg.h"
 #include "SprAdm.h"
 #include "Table.h"
 #include "TextUtil.h"
 #include "UnArh.h"
 #include "UnitAbout.h"
 #include "UnitMessanger.h"
+#include "ZipMessages.h"
 #include "addfiles.h"
 #include "frmSimpleZipper.h"
 #include "funarhf.h"
@@ -127,9 +130,11 @@ class LangShippedDictionaryTest : public QObject {
       const char* cancel;
       const char* fileColumn;
       const char* recent;
-    } rows[] = {{1, "&Jā", "At&celt", "Fails", "&Nesen lietotie darbi"},
-                {2, "&Да", "&Отмена", "Файл", "Недавние &задания"},
-                {3, "&Yes", "&Cancel", "File", "&Recent jobs"}};
+      const char* wrongPassword;  // the zip engine's own question
+    } rows[] = {{1, "&Jā", "At&celt", "Fails", "&Nesen lietotie darbi", "Parole ir nepareiza. Ievadiet paroli:"},
+                {2, "&Да", "&Отмена", "Файл", "Недавние &задания", "Неверный пароль. Введите пароль:"},
+                {3, "&Yes", "&Cancel", "File", "&Recent jobs", "The password is wrong. Enter the password:"}};
+    UseDictionaryForZipMessages();
     for (const Row& row : rows) {
       const std::string n = std::to_string(row.language);
       orn::WriteFileAtomically("Params.ini",
@@ -142,6 +147,7 @@ class LangShippedDictionaryTest : public QObject {
       QCOMPARE(form.findChild<QTableWidget*>("List")->horizontalHeaderItem(0)->text(),
                QString::fromUtf8(row.fileColumn));
       QCOMPARE(form.findChild<QMenu*>("Recent1")->title(), QString::fromUtf8(row.recent));
+      QCOMPARE(TPasswordDlg(orn::kZipPwdWrong).Prompt(), std::string(row.wrongPassword));
       // Qt's own file chooser follows as well (Qt's translations).
       const QString lookIn = QCoreApplication::translate("QFileDialog", "Look in:");
       QVERIFY2((lookIn == "Look in:") == (row.language == 3), qPrintable(lookIn));
