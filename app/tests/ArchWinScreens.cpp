@@ -62,7 +62,10 @@ int main(int argc, char** argv) {
   for (const char* name : {"Buh(Day_1-th).zip", "Buh(Day_2-th).zip", "Buh(Day_3-th).zip", "Buh(Day_5-th).zip",
                            "Unique/Buh(DATE=1,12,2026).zip", "Unique/Buh(DATE=7,12,2026).zip"})
     orn::test::FakeBackend::WriteArchive(job.archiveDirectory + name, entries);
-  TFormUnarh chooser(job);
+  // The file column is headed by the main window's group caption, which
+  // is not open here.
+  const QString groupCaption = language == "ru" ? "Архив" : language == "en" ? "Archive" : "Arhīvs";
+  TFormUnarh chooser(job, groupCaption);
   // The picture shows a made-up archive directory rather than a scratch one.
   orn::ArchiveChoices choices = orn::ListArchives(job);
   choices.archiveDirectory = "/srv/backup/buh/";
