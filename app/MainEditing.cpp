@@ -20,6 +20,7 @@
 #include "DialogService.h"
 #include "FileSystem.h"
 #include "FrameworkState.h"
+#include "GradCaption.h"
 #include "JobListEdits.h"
 #include "MainUnit.h"
 #include "ProgramFolders.h"
@@ -176,6 +177,12 @@ void TMainForm::ChangeLanguage() {
   TOrnForm::ChangeLanguage();
   if (!list_) return;  // the form base translates before the window is built
   list_->setHorizontalHeaderLabels({WindowText("List_0", "File"), WindowText("List_1", "Path")});
+  // The caption strip names the program as the About window does, and so
+  // do the captions of message windows that have none of their own.
+  const QString programName = WindowText("LblAboutTitle", "Ombrelant ZIP archivator");
+  GradientCaption()->ClearCaptions();
+  GradientCaption()->AddCaption(programName);
+  QGuiApplication::setApplicationDisplayName(programName);
   UpdateAccessibleNames();
 }
 

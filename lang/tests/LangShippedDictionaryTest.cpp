@@ -18,6 +18,7 @@
 #include "FileSystem.h"
 #include "Floppy.h"
 #include "FrameworkState.h"
+#include "GradCaption.h"
 #include "LangTranslation.h"
 #include "LanguageDictionary.h"
 #include "MainUnit.h"
@@ -130,10 +131,14 @@ class LangShippedDictionaryTest : public QObject {
       const char* cancel;
       const char* fileColumn;
       const char* recent;
+      const char* captionStrip;
       const char* wrongPassword;  // the zip engine's own question
-    } rows[] = {{1, "&Jā", "At&celt", "Fails", "&Nesen lietotie darbi", "Parole ir nepareiza. Ievadiet paroli:"},
-                {2, "&Да", "&Отмена", "Файл", "Недавние &задания", "Неверный пароль. Введите пароль:"},
-                {3, "&Yes", "&Cancel", "File", "&Recent jobs", "The password is wrong. Enter the password:"}};
+    } rows[] = {{1, "&Jā", "At&celt", "Fails", "&Nesen lietotie darbi", "Ombrelant ZIP arhivators",
+                 "Parole ir nepareiza. Ievadiet paroli:"},
+                {2, "&Да", "&Отмена", "Файл", "Недавние &задания", "ZIP-архиватор Ombrelant",
+                 "Неверный пароль. Введите пароль:"},
+                {3, "&Yes", "&Cancel", "File", "&Recent jobs", "Ombrelant ZIP archivator",
+                 "The password is wrong. Enter the password:"}};
     UseDictionaryForZipMessages();
     for (const Row& row : rows) {
       const std::string n = std::to_string(row.language);
@@ -147,6 +152,8 @@ class LangShippedDictionaryTest : public QObject {
       QCOMPARE(form.findChild<QTableWidget*>("List")->horizontalHeaderItem(0)->text(),
                QString::fromUtf8(row.fileColumn));
       QCOMPARE(form.findChild<QMenu*>("Recent1")->title(), QString::fromUtf8(row.recent));
+      QCOMPARE(form.GradientCaption()->Captions(), QStringList{QString::fromUtf8(row.captionStrip)});
+      QCOMPARE(MessageDialogCaption("", orn::DialogType::Information), QString::fromUtf8(row.captionStrip));
       QCOMPARE(TPasswordDlg(orn::kZipPwdWrong).Prompt(), std::string(row.wrongPassword));
       // Qt's own file chooser follows as well (Qt's translations).
       const QString lookIn = QCoreApplication::translate("QFileDialog", "Look in:");
