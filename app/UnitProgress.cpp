@@ -13,6 +13,7 @@
 #include <system_error>
 
 #include "DialogService.h"
+#include "FileSystem.h"
 #include "FrameworkState.h"
 #include "LangTranslation.h"
 #include "MessageDialog.h"
@@ -301,7 +302,15 @@ void ProgressObserver::RunFinished() {
 }
 
 void ProgressObserver::SetTitle(const std::string& title) {
-  if (window_) window_->SetTitle(QString::fromStdString(title));
+  if (!window_) return;
+  // The run names its waits and checks in English; the window says them in
+  // its language.
+  if (title == "CHECKING")
+    window_->SetTitle(TranslatedOr("prg_Checking", "CHECKING"));
+  else if (title == "WAITING")
+    window_->SetTitle(TranslatedOr("prg_Waiting", "WAITING"));
+  else
+    window_->SetTitle(QString::fromStdString(title));
 }
 
 void ProgressObserver::SetFileName(const std::string& fileName) {
@@ -350,7 +359,8 @@ CountingBackend::~CountingBackend() { inner_.SetObserver(nullptr); }
 int CountingBackend::Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) {
   std::vector<std::int64_t> sizes;
   std::int64_t total = 0;
-  for (const std::string& path : fileSpecs) {
+  for (const std::string& spec : fileSpecs) {
+    const std::string path = orn::IsAbsolutePath(spec) || rootDir_.empty() ? spec : rootDir_ + spec;
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
     sizes.push_back(ec ? 0 : static_cast<std::int64_t>(size));

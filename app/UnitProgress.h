@@ -157,6 +157,10 @@ class CountingBackend : public ArchiveBackend, private ArchiveBackendObserver {
 
   void SetObserver(ArchiveBackendObserver* observer) override { outer_ = observer; }
   void SetVolumes(bool on, std::int64_t maxVolumeSize) override { inner_.SetVolumes(on, maxVolumeSize); }
+  void SetRootDir(const std::string& rootDir) override {
+    rootDir_ = rootDir;
+    inner_.SetRootDir(rootDir);
+  }
   int Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) override;
   bool Test(const std::vector<std::string>& archiveFiles, std::string* error) override;
   std::vector<std::string> List(const std::string& archivePath) override { return inner_.List(archivePath); }
@@ -180,6 +184,7 @@ class CountingBackend : public ArchiveBackend, private ArchiveBackendObserver {
   bool counting_ = false;
   bool knowsBytes_ = false;
   ProgressStage stage_ = ProgressStage::Zipping;
+  std::string rootDir_;
   std::vector<std::int64_t> sizes_;  // of the items, in the order given
   size_t started_ = 0;
   std::int64_t bytesBefore_ = 0;

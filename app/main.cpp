@@ -1,16 +1,20 @@
 // The archiver's entry point: idle priority, the application, the main
 // window, the message and question windows, and the message loop. Without a
 // display it runs on the offscreen platform and never waits for an answer.
-// "--help" and "--version" answer before any window exists; a command line
-// that cannot run ends with status 3 and creates nothing.
+// "--help", "--version" and "--check-tables" answer before any window
+// exists; a command line that cannot run ends with status 3 and creates
+// nothing.
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <iostream>
+#include <sstream>
 #include <string>
 
 #include "ArchivatorDialogs.h"
 #include "ArchivatorWindow.h"
 #include "Calculat.h"
+#include "CheckTables.h"
 #include "CommandLine.h"
 #include "DialogService.h"
 #include "FileSystem.h"
@@ -46,6 +50,15 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
   if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
+// The table checks alone: a line per table on standard output, why they
+// could not run on standard error.
+int CheckTables(const std::string& jobFile) {
+  std::ostringstream why;
+  const int status = orn::CheckTablesCommand(jobFile, std::cout, why);
+  if (!why.str().empty()) std::fprintf(stderr, "%s: %s", kProgramName, why.str().c_str());
+  return status;
+}
+
 std::vector<std::string> Arguments(int argc, char** argv) {
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
@@ -67,6 +80,7 @@ int main(int argc, char** argv) {
     std::fputs(orn::VersionText(kProgramName).c_str(), stdout);
     return 0;
   }
+  if (!early.checkTables.empty() && early.error.empty()) return CheckTables(early.checkTables);
 
   orn::SetIdlePriority();
   const bool headless = NoDisplay();
@@ -89,6 +103,7 @@ int main(int argc, char** argv) {
     if (startup.usage) std::fputs(orn::UsageText(kProgramName).c_str(), stderr);
     return orn::kCommandNotRun;
   }
+  if (!startup.checkTables.empty()) return CheckTables(startup.checkTables);
   if (!headless) orn::SetDialogs(std::make_unique<ArchivatorDialogService>());
   UseDictionaryForZipMessages();
   const QString grabFile = QString::fromStdString(startup.grabFile);

@@ -1,5 +1,6 @@
 #include "ParadoxFormat.h"
 
+#include <algorithm>
 #include <set>
 
 #include "CodePage.h"
@@ -70,7 +71,7 @@ std::string ReadName(const std::string& bytes, std::size_t& pos, std::size_t end
 
 }  // namespace
 
-TableImage ParseTable(const std::string& fileName, const std::string& bytes) {
+TableImage ParseTableHeader(const std::string& fileName, const std::string& bytes) {
   TableImage t;
   t.fileName = fileName;
   Require(bytes.size() >= 0x58, fileName, "The file is too short to be a Paradox table");
@@ -89,6 +90,10 @@ TableImage ParseTable(const std::string& fileName, const std::string& bytes) {
   Require(t.recordSize >= 1 && t.recordSize <= t.BlockBytes() - kBlockHeaderSize, fileName,
           "The header gives an impossible record size");
   t.header = bytes.substr(0, t.headerSize);
+  t.headerRecords = GetLe(bytes, kOffNumRecords, 4);
+  t.usedBlocks = static_cast<int>(GetLe(bytes, kOffUsedBlocks, 2));
+  t.fileBlocks = static_cast<int>(GetLe(bytes, kOffFileBlocks, 2));
+  t.firstBlock = static_cast<int>(GetLe(bytes, kOffFirstBlock, 2));
 
   const int numFields = static_cast<int>(GetLe(bytes, kOffNumFields, 2));
   t.keyFields = static_cast<int>(GetLe(bytes, kOffKeyFields, 2));
@@ -125,7 +130,6 @@ TableImage ParseTable(const std::string& fileName, const std::string& bytes) {
   Require(offset == t.recordSize, fileName, "The fields do not add up to the record size");
   pos += 2 * numFields + 4 + 4 * numFields + (t.version >= kVersion70 ? 261 : 79);
   Require(pos < end, fileName, "The field names run past the header");
-  std::set<std::string> seen;
   for (auto& f : t.fields) {
     f.name = ToUtf8(ReadName(bytes, pos, end), t.codePage == 0 ? 437 : t.codePage);
     Require(!f.name.empty(), fileName, "A field has no name");
@@ -135,52 +139,93 @@ TableImage ParseTable(const std::string& fileName, const std::string& bytes) {
     Require(type != kMemo && type != kBlob && type != kFmtMemo && type != kOle && type != kGraphic, fileName,
             "A key field is a memo or blob");
   }
+  return t;
+}
 
-  // Data blocks, from the first along the chain. A block visited twice or
-  // lying outside the file means a damaged table.
-  const auto numRecords = GetLe(bytes, kOffNumRecords, 4);
-  const int fileBlocks = static_cast<int>(GetLe(bytes, kOffFileBlocks, 2));
-  int block = static_cast<int>(GetLe(bytes, kOffFirstBlock, 2));
+std::uint64_t BlockChain::RecordsInFile() const {
+  std::uint64_t n = 0;
+  for (const DataBlock& b : blocks) n += static_cast<std::uint64_t>(b.recordsInFile);
+  return n;
+}
+
+BlockChain FollowBlockChain(const TableImage& t, std::uint64_t fileSize, const ReadAt& read) {
+  BlockChain chain;
+  const int perBlock = t.RecordsPerBlock();
+  std::set<int> visited;
+  for (int block = t.firstBlock; block != 0;) {
+    const std::string number = std::to_string(block);
+    if (!visited.insert(block).second) {
+      chain.fault = "The chain of data blocks loops at block " + number;
+      break;
+    }
+    // A header without a count of its blocks is followed as far as the file goes.
+    if (block > t.fileBlocks && t.fileBlocks != 0) {
+      chain.fault = "Data block " + number + " lies past the table's last block " + std::to_string(t.fileBlocks);
+      break;
+    }
+    const std::uint64_t start =
+        static_cast<std::uint64_t>(t.headerSize) + static_cast<std::uint64_t>(block - 1) * t.BlockBytes();
+    const std::string head = start < fileSize ? read(start, kBlockHeaderSize) : std::string();
+    if (head.size() < static_cast<std::size_t>(kBlockHeaderSize)) {
+      chain.fault = "Data block " + number + " lies past the end of the file (the file is cut short)";
+      chain.cutShort = true;
+      break;
+    }
+    const int next = static_cast<int>(GetLe(head, 0, 2));
+    const auto addSize = static_cast<std::int16_t>(GetLe(head, 4, 2));
+    const int count = addSize < 0 ? 0 : addSize / t.recordSize + 1;
+    if (addSize >= 0 && (addSize % t.recordSize != 0 || count > perBlock)) {
+      chain.fault = "Data block " + number + " gives an impossible record count";
+      break;
+    }
+    DataBlock b;
+    b.number = block;
+    b.start = start;
+    b.records = count;
+    const std::uint64_t room = fileSize - start - kBlockHeaderSize;
+    b.recordsInFile = static_cast<int>(std::min<std::uint64_t>(count, room / static_cast<std::uint64_t>(t.recordSize)));
+    chain.blocks.push_back(b);
+    block = next;
+  }
+  return chain;
+}
+
+TableImage ParseTable(const std::string& fileName, const std::string& bytes) {
+  TableImage t = ParseTableHeader(fileName, bytes);
   const int perBlock = t.RecordsPerBlock();
   if (t.encrypted) {
     // Data blocks of an encrypted table are scrambled; pxlib knows the scheme.
     // pxlib follows these numbers without checking them, so they are
     // checked here first.
     const std::size_t lastBlock = GetLe(bytes, kOffLastBlock, 2);
-    Require(
-        static_cast<std::size_t>(t.headerSize) + static_cast<std::size_t>(fileBlocks) * t.BlockBytes() <= bytes.size(),
-        fileName, "The header claims more data blocks than the file holds");
-    Require(block <= fileBlocks && lastBlock <= static_cast<std::size_t>(fileBlocks), fileName,
+    Require(static_cast<std::size_t>(t.headerSize) + static_cast<std::size_t>(t.fileBlocks) * t.BlockBytes() <=
+                bytes.size(),
+            fileName, "The header claims more data blocks than the file holds");
+    Require(t.firstBlock <= t.fileBlocks && lastBlock <= static_cast<std::size_t>(t.fileBlocks), fileName,
             "The header names a data block past the end of the table");
-    Require(numRecords <= static_cast<std::size_t>(fileBlocks) * perBlock, fileName,
+    Require(t.headerRecords <= static_cast<std::size_t>(t.fileBlocks) * perBlock, fileName,
             "The header claims more records than the file holds");
-    t.records = ReadRecordsThroughPxlib(fileName, t.recordSize, static_cast<int>(numRecords));
+    t.records = ReadRecordsThroughPxlib(fileName, t.recordSize, static_cast<int>(t.headerRecords));
     return t;
   }
-  std::set<int> visited;
-  while (block != 0) {
-    Require(visited.insert(block).second, fileName, "The chain of data blocks loops");
-    Require(block <= fileBlocks || fileBlocks == 0, fileName, "A data block lies past the table's last block");
-    const std::size_t start =
-        static_cast<std::size_t>(t.headerSize) + static_cast<std::size_t>(block - 1) * t.BlockBytes();
-    Require(start + kBlockHeaderSize <= bytes.size(), fileName,
-            "Data block " + std::to_string(block) + " lies past the end of the file (the file is cut short)");
-    const int next = static_cast<int>(GetLe(bytes, static_cast<int>(start), 2));
-    const auto addSize = static_cast<std::int16_t>(GetLe(bytes, static_cast<int>(start) + 4, 2));
-    const int count = addSize < 0 ? 0 : addSize / t.recordSize + 1;
-    Require(addSize < 0 || (addSize % t.recordSize == 0 && count <= perBlock), fileName,
-            "Data block " + std::to_string(block) + " gives an impossible record count");
-    Require(start + kBlockHeaderSize + static_cast<std::size_t>(count) * t.recordSize <= bytes.size(), fileName,
-            "Data block " + std::to_string(block) + " is cut short");
-    for (int r = 0; r < count; ++r)
-      t.records.push_back(
-          bytes.substr(start + kBlockHeaderSize + static_cast<std::size_t>(r) * t.recordSize, t.recordSize));
-    Require(t.records.size() <= numRecords, fileName, "The data blocks hold more records than the header says");
-    block = next;
+  // A block visited twice or lying outside the file means a damaged table.
+  const BlockChain chain = FollowBlockChain(t, bytes.size(), [&bytes](std::uint64_t offset, std::size_t length) {
+    return offset < bytes.size() ? bytes.substr(offset, length) : std::string();
+  });
+  Require(chain.fault.empty(), fileName, chain.fault);
+  std::uint64_t total = 0;
+  for (const DataBlock& b : chain.blocks) {
+    Require(b.recordsInFile == b.records, fileName, "Data block " + std::to_string(b.number) + " is cut short");
+    total += static_cast<std::uint64_t>(b.records);
   }
-  Require(t.records.size() == numRecords, fileName,
-          "The header says " + std::to_string(numRecords) + " records but the data blocks hold " +
-              std::to_string(t.records.size()));
+  Require(total == t.headerRecords, fileName,
+          "The header says " + std::to_string(t.headerRecords) + " records but the data blocks hold " +
+              std::to_string(total));
+  t.records.reserve(total);
+  for (const DataBlock& b : chain.blocks)
+    for (int r = 0; r < b.records; ++r)
+      t.records.push_back(
+          bytes.substr(b.start + kBlockHeaderSize + static_cast<std::uint64_t>(r) * t.recordSize, t.recordSize));
   return t;
 }
 

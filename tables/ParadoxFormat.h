@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,12 @@ struct TableImage {
   int sortOrder = 0;
   bool encrypted = false;
   std::vector<FieldInfo> fields;
+  // The header's figures of the data blocks, as read; ParseTable checks
+  // them against the blocks, a consistency check against the file.
+  std::uint32_t headerRecords = 0;
+  int usedBlocks = 0;
+  int fileBlocks = 0;
+  int firstBlock = 0;
   std::vector<std::string> records;  // raw records in the table's order
 
   int BlockBytes() const { return blockSizeKb * 1024; }
@@ -102,6 +109,38 @@ int FieldWidth(std::uint8_t type, int declaredSize);
 // Parses a whole .DB file. Throws TableError naming `fileName` when the bytes
 // are not a Paradox data table or contradict themselves.
 TableImage ParseTable(const std::string& fileName, const std::string& bytes);
+
+// Parses the header alone (records stay empty). `bytes` is the start of the
+// file, the whole header when the file holds it. Throws TableError as
+// ParseTable does when the header is not a Paradox data table's.
+TableImage ParseTableHeader(const std::string& fileName, const std::string& bytes);
+
+// Up to `length` bytes of a file from `offset`; fewer at its end.
+using ReadAt = std::function<std::string(std::uint64_t offset, std::size_t length)>;
+
+// One data block of a table's chain: where it starts, how many records its
+// header gives and how many of those the file holds whole.
+struct DataBlock {
+  int number = 0;
+  std::uint64_t start = 0;
+  int records = 0;
+  int recordsInFile = 0;
+};
+
+struct BlockChain {
+  std::vector<DataBlock> blocks;  // in chain order, as far as it could be followed
+  // Why the chain could not be followed to its end (empty when it could);
+  // `cutShort` when it ran past the end of the file.
+  std::string fault;
+  bool cutShort = false;
+  std::uint64_t RecordsInFile() const;
+};
+
+// Follows the chain of data blocks of an unencrypted table from the header's
+// first block, reading only each block's header through `read`. Stops at a
+// loop, a block past the header's last block or past the end of the file,
+// and a block whose record count cannot be.
+BlockChain FollowBlockChain(const TableImage& table, std::uint64_t fileSize, const ReadAt& read);
 
 // Little-endian helpers for header fields.
 std::uint32_t GetLe(const std::string& bytes, int offset, int width);

@@ -10,6 +10,19 @@ namespace orn {
 
 namespace {
 
+// "--check-tables JOB" at `args[i]`: takes the job file that follows. False
+// when `args[i]` is another option.
+bool TakeCheckTables(const std::vector<std::string>& args, size_t& i, StartupCommand& cmd) {
+  if (args[i] != "--check-tables") return false;
+  if (i + 1 < args.size() && !args[i + 1].empty()) {
+    cmd.checkTables = args[++i];
+  } else {
+    if (cmd.error.empty()) cmd.error = "Option --check-tables needs a job file";
+    cmd.usage = true;
+  }
+  return true;
+}
+
 // Takes the options out of `args`; what is left are the positional
 // parameters. The first option it does not know sets `cmd.error`; "--help"
 // and "--version" are still seen after it.
@@ -25,6 +38,7 @@ void TakeOptions(const std::vector<std::string>& args, StartupCommand& cmd, std:
       positional.push_back(a);
       continue;
     }
+    if (TakeCheckTables(args, i, cmd)) continue;
     if (a == "--") {
       options = false;
     } else if (a == "--help" || a == "-h" || a == "-?") {
@@ -50,7 +64,7 @@ StartupCommand ParseCommandLine(const std::vector<std::string>& args,
   StartupCommand cmd;
   std::vector<std::string> positional;
   TakeOptions(args, cmd, positional);
-  if (!cmd.error.empty() || cmd.help || cmd.version) return cmd;
+  if (!cmd.error.empty() || cmd.help || cmd.version || !cmd.checkTables.empty()) return cmd;
 
   auto arg = [&](size_t i) { return i < positional.size() ? positional[i] : std::string(); };
   cmd.jobFile = arg(0);
@@ -94,6 +108,9 @@ std::string UsageText(const std::string& programName) {
          " [JOB.arh [AUTO [COMMAND]]] [DOSHOWMESSAGES]\n"
          "       " +
          programName +
+         " --check-tables JOB.arh\n"
+         "       " +
+         programName +
          " --help | --version\n"
          "\n"
          "Backs up an accounting system's data into rotating zip archives, as the job\n"
@@ -109,13 +126,18 @@ std::string UsageText(const std::string& programName) {
          "  DOSHOWMESSAGES  show problems in message windows as well as in the log\n"
          "  --              end of options (for a job file whose name starts with \"-\")\n"
          "  --grab FILE.png save a picture of the main window and end\n"
+         "  --check-tables JOB.arh\n"
+         "                  check the job's tables as a backup would copy them now, one\n"
+         "                  line per table, and end: 0 all consistent, 1 some not\n"
+         "                  (being written, or damaged), 3 the checks could not run\n"
          "\n"
          "Problems are logged in ZuzIzu_log.txt in the archive directory, or in\n"
          "~/.local/state/archivator/ZuzIzu_log.txt when that cannot be written.\n"
          "\n"
          "Exit status:\n"
          "  0  done: the generation and every copy made and verified, or every file restored\n"
-         "  1  the generation was made, but a copy or a file was not (see the log)\n"
+         "  1  the generation was made, but a copy or a file was not, or a table was\n"
+         "     not consistent in any of its copies (see the log)\n"
          "  2  no generation was made; the previous generations are intact\n"
          "  3  the command could not run: a missing or unreadable job file, a command\n"
          "     the job does not allow, a wrong command line\n"

@@ -36,6 +36,8 @@ struct StartupCommand {
   bool help = false;
   bool version = false;
   std::string grabFile;
+  // "--check-tables JOB": only the table checks of that job's run.
+  std::string checkTables;
   // Set when the command line cannot run: one line saying why, for standard
   // error (status 3, and nothing is created). `usage` asks for the usage to
   // follow it (an unknown option).

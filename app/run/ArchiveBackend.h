@@ -55,6 +55,11 @@ class ArchiveBackend {
   // each at most maxVolumeSize bytes.
   virtual void SetVolumes(bool on, std::int64_t maxVolumeSize) = 0;
 
+  // Relative names in Add's `fileSpecs` are read below `rootDir` and stored
+  // as written; absolute names are read and stored as they are. Empty: the
+  // current folder. Holds until changed.
+  virtual void SetRootDir(const std::string& rootDir) = 0;
+
   // Compresses every file named in `fileSpecs` into `zipFileName`, storing
   // directory names. Returns how many files were added; 0 means nothing
   // usable was written (the reason went to the observer).

@@ -22,6 +22,11 @@ std::string RunResult::Summary(const MessageTexts& texts) const {
   if (verified.empty()) copies = texts.Text("sum_NoneVerified");
   std::string line =
       generation.empty() ? texts.Format("sum_NotMade", {copies}) : texts.Format("sum_Made", {generation, copies});
+  if (!tornTables.empty()) {
+    std::string names;
+    for (size_t i = 0; i < tornTables.size(); ++i) names += (i ? ", " : "") + ExtractFileName(tornTables[i]);
+    line += "; " + texts.Format("sum_Torn", {names});
+  }
   return line + OutcomeTail(texts, problems, logFailure, logFailureKey, logFailureDetail, logFile);
 }
 
@@ -39,6 +44,9 @@ void NoteLog(const MessageLog& log, RunResult& result) {
 struct ArchiveRun::Targets {
   DateTime today = 0;
   std::vector<std::string> runList;
+  std::vector<std::string> zipList;  // the run list with the tables' checked copies
+  std::string zipRoot;               // where those copies are
+  std::function<void()> zipped;      // the copies are no longer needed
   std::string tempArchive;
   std::string uniqueFolder;
   std::string uniqueTarget;  // empty: no unique save today
@@ -99,6 +107,13 @@ RunResult ArchiveRun::Run(Job& job) {
   targets.today = Today();
 
   EmptyDirectory(temp);
+  // What is archived of a table is one copy of it that was checked whole.
+  TableSnapshots snapshots(temp + kTableCopiesFolder);
+  targets.zipList = snapshots.Take(targets.runList, RegisterFilesOf(job), tableChecks, *observer_);
+  targets.zipRoot = snapshots.Root();
+  targets.zipped = [&snapshots] { snapshots.RemoveCopies(); };
+  LogTableVerdicts(snapshots.Verdicts(), log);
+  result.tornTables = snapshots.Torn();
 
   observer_->ProcessMessages();
   PlanTargets(job, targets, log);
@@ -194,7 +209,9 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
 
   progress.ClearMessage();
   backend_.SetVolumes(job.volumesOn, static_cast<std::int64_t>(job.volumeSize) * 1000);
-  int added = backend_.Add(targets.runList, targets.tempArchive);
+  backend_.SetRootDir(targets.zipRoot);
+  int added = backend_.Add(targets.zipList, targets.tempArchive);
+  targets.zipped();
   std::vector<std::string> made = FilesIn(temporaryDirectory_);
   std::string archiveText = " \"" + targets.tempArchive + "\"";
   if (backend_.Cancelled()) {

@@ -5,8 +5,9 @@
 // run goes on; what was made and what was not ends in a RunResult whose exit
 // status a scheduler can act on.
 //
-// Data flow: Job -> run list (hook) -> back-end Add into the temporary
-// directory -> verified copies (RunFiles) -> job written (hook) -> result.
+// Data flow: Job -> run list (hook) -> checked snapshots of the tables
+// (TableSnapshot) -> back-end Add into the temporary directory -> verified
+// copies (RunFiles) -> job written (hook) -> result.
 // The windows stay outside: progress, the floppy question and the floppy
 // window reach them through RunObserver.
 #pragma once
@@ -23,6 +24,7 @@
 #include "RunFiles.h"
 #include "RunLeftovers.h"
 #include "RunObserver.h"
+#include "TableSnapshot.h"
 
 namespace orn {
 
@@ -39,6 +41,7 @@ struct RunResult {
   std::vector<std::string> verified;      // every copy placed after reading it back
   std::string uniqueSave;                 // first file of the unique save, if made
   std::string plusCopy;                   // first file of the second copy, if made
+  std::vector<std::string> tornTables;    // tables archived from a copy that failed its checks
   int problems = 0;                       // lines logged as problems
   std::vector<std::string> problemTexts;  // what they said, in order
   std::string logFile;                    // where the log lines went, if any
@@ -77,6 +80,8 @@ class ArchiveRun {
   std::function<void(Job&)> writeJob;
   // Free space of a target directory; the file system's answer by default.
   FreeSpaceQuery freeSpace;
+  // How a table whose copy fails its checks is copied again.
+  TableCheckOptions tableChecks;
 
   // Runs the archive of `job`; its last archiving date changes only when a
   // unique save was made. Every failure is logged and shows in the result;

@@ -67,6 +67,8 @@ class MessageLog {
   // warning counts as a problem, and so does a log that had to go to the
   // per-user log although an archive directory was set.
   void Log(const std::string& title, const std::string& text, bool show = true);
+  // A line that reports no problem: logged only, never shown or counted.
+  void Note(const std::string& title, const std::string& text) { Write(title, text, false); }
 
   void DirectoryNotCreated(const std::string& directory);
   // `cause` is the system's reason ("No space left on device"), when known.

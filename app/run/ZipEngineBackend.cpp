@@ -101,9 +101,13 @@ void ZipEngineBackend::SetVolumes(bool on, std::int64_t maxVolumeSize) {
 
 int ZipEngineBackend::Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) {
   EventScope events(engine_, observer_);
+  // The engine is the main window's; its own root is put back.
+  const std::string previousRoot = engine_.RootDir();
+  engine_.SetRootDir(rootDir_);
   engine_.FSpecArgs = fileSpecs;
   engine_.SetZipFileName(zipFileName);
   engine_.Add();
+  engine_.SetRootDir(previousRoot);
   return engine_.SuccessCount();
 }
 

@@ -24,6 +24,7 @@ class ZipEngineBackend : public ArchiveBackend {
 
   void SetObserver(ArchiveBackendObserver* observer) override { observer_ = observer; }
   void SetVolumes(bool on, std::int64_t maxVolumeSize) override;
+  void SetRootDir(const std::string& rootDir) override { rootDir_ = rootDir; }
   int Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) override;
   bool Test(const std::vector<std::string>& archiveFiles, std::string* error) override;
   std::vector<std::string> List(const std::string& archivePath) override;
@@ -35,6 +36,7 @@ class ZipEngineBackend : public ArchiveBackend {
 
   TZipEngine& engine_;
   ArchiveBackendObserver* observer_ = nullptr;
+  std::string rootDir_;
 };
 
 }  // namespace orn

@@ -333,6 +333,7 @@ class PiecewiseBackend : public orn::ArchiveBackend {
   std::function<void()> seen;
   void SetObserver(orn::ArchiveBackendObserver* observer) override { observer_ = observer; }
   void SetVolumes(bool, std::int64_t) override {}
+  void SetRootDir(const std::string&) override {}
   int Add(const std::vector<std::string>& files, const std::string&) override {
     observer_->OnProgress(files.front());
     for (int piece = 0; piece < 4; ++piece) {

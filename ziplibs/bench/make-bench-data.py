@@ -2,8 +2,9 @@
 """Builds the data sets the zip benchmark times (deterministic, seeded).
 
 accounting/  about 300 MB in about 1,000 files, shaped like an accounting
-             system's data folder: fixed-record tables (.DB) with their index
-             (.PX, .XG0, .YG0) and memo (.MB) files from a few KB to 60 MB,
+             system's data folder: Paradox tables (.DB, whole and consistent,
+             as the archive run checks them) with index-like (.PX, .XG0, .YG0)
+             and memo-like (.MB) files from a few KB to 60 MB,
              text reports and CSV exports, some already-compressed files, in a
              folder tree four levels deep.
 small/       50,000 small files (100 B to 6 KB) in 500 folders.
@@ -26,18 +27,46 @@ def text_field(rnd, width):
     return s.encode("latin-1")[:width].ljust(width, b"\0")
 
 
+# The fields of the tables' records, as table_bytes fills them: (name, Paradox
+# field type, size); the last one takes what is left of the record.
+TABLE_FIELDS = (("Nr", 0x04, 4), ("Datums", 0x02, 4), ("Summa", 0x06, 8), ("PVN", 0x06, 8), ("Konts", 0x01, 5),
+                ("Teksts", 0x01, 40), ("Vards", 0x01, 20), ("Veids", 0x01, 1), ("Piezimes", 0x01, 0))
+
+
+def table_header(rec_len, records, blocks):
+    """The 2 KB header of an unkeyed Paradox 7 table with 4 KB blocks."""
+    fields = [(n, t, s or rec_len - 90) for n, t, s in TABLE_FIELDS]
+    h = bytearray(2048)
+    struct.pack_into("<HHBBIHHHH", h, 0, rec_len, 2048, 2, 4, records, blocks, blocks, 1 if blocks else 0, blocks)
+    struct.pack_into("<H", h, 0x21, len(fields))
+    struct.pack_into("<I", h, 0x25, 0xFF00FF00)
+    h[0x39] = 12
+    struct.pack_into("<H", h, 0x3A, blocks)
+    struct.pack_into("<H", h, 0x6A, 1257)
+    pos = 0x78
+    for _, ftype, fsize in fields:
+        h[pos], h[pos + 1] = ftype, fsize
+        pos += 2
+    pos += 4 + 4 * len(fields) + 261  # name pointers, then the table name
+    for name, _, _ in fields:
+        h[pos:pos + len(name)] = name.encode()
+        pos += len(name) + 1
+    return h
+
+
 def table_bytes(rnd, size):
-    """Paradox-like blocks: a header, then 4 KB blocks of fixed records, partly filled."""
+    """A Paradox table of whole 4 KB blocks of fixed records, partly filled, at least `size` bytes."""
     rec_len = rnd.choice((96, 128, 180, 256, 340))
-    out = bytearray(b"\x00" * 2048)
-    out[0:2] = struct.pack("<H", rec_len)
     rid = rnd.randint(1, 1000)
     day = 730000 + rnd.randint(0, 3000)
     per_block = 4090 // rec_len
-    while len(out) < size:
-        block = bytearray()
-        block += struct.pack("<HHh", rnd.randint(0, 65535), rnd.randint(0, 65535), 0)
+    blocks = []
+    records = 0
+    while 2048 + 4096 * len(blocks) < size:
+        # Two draws the generator has always made here, so that the data stays as it was.
+        rnd.randint(0, 65535), rnd.randint(0, 65535)
         fill = rnd.randint(per_block // 2, per_block)
+        block = bytearray(struct.pack("<HHh", len(blocks) + 2, len(blocks), (fill - 1) * rec_len))
         for _ in range(fill):
             rid += 1
             if rnd.random() < 0.3:
@@ -54,8 +83,11 @@ def table_bytes(rnd, size):
             r += text_field(rnd, max(0, rec_len - len(r)))
             block += r[:rec_len]
         block += b"\0" * (4096 - len(block))
-        out += block
-    return bytes(out[:size])
+        blocks.append(block)
+        records += fill
+    if blocks:
+        blocks[-1][0:2] = b"\0\0"  # the last block of the chain
+    return bytes(table_header(rec_len, records, len(blocks)) + b"".join(blocks))
 
 
 def index_bytes(rnd, size):

@@ -75,6 +75,14 @@ TEST(JobCommandLineTest, OptionsAndCommandsThatCannotRun) {
        ""},
       {"after -- it is a job file", {"--", "-job.arh", "AUTO", "ARHIV"}, false, false, "", false, "-job.arh"},
       {"--grab without its file", {"job.arh", "--grab"}, false, false, "Option --grab needs a file name", true, ""},
+      {"--check-tables without its job",
+       {"--check-tables"},
+       false,
+       false,
+       "Option --check-tables needs a job file",
+       true,
+       ""},
+      {"--check-tables runs nothing else", {"--check-tables", "job.arh", "AUTO", "ARHIV"}, false, false, "", false, ""},
       {"unknown command", {"job.arh", "AUTO", "ARHIVE"}, false, false, "Unknown command \"ARHIVE\"", true, "job.arh"},
       {"archive run on a missing job",
        {"gone (2024) Buh.arh", "AUTO", "ARHIV"},
@@ -107,7 +115,7 @@ TEST(JobCommandLineTest, OptionsAndCommandsThatCannotRun) {
     EXPECT_EQ(cmd.error, row.error);
     EXPECT_EQ(cmd.usage, row.usage);
     EXPECT_EQ(cmd.jobFile, row.jobFile);
-    if (!cmd.error.empty() || cmd.help || cmd.version) {
+    if (!cmd.error.empty() || cmd.help || cmd.version || !cmd.checkTables.empty()) {
       // Nothing to run: no command pending, no job to create or read.
       EXPECT_EQ(cmd.pendingCommand, "");
       EXPECT_FALSE(cmd.startTimer);
@@ -116,12 +124,13 @@ TEST(JobCommandLineTest, OptionsAndCommandsThatCannotRun) {
     for (const std::string& path : asked)
       if (path != row.jobFile) ADD_FAILURE() << "asked about a file that is no job: " << path;
   }
+  EXPECT_EQ(ParseCommandLine({"AUTO", "--check-tables", "job.arh"}, existing).checkTables, "job.arh");
 }
 
 TEST(JobCommandLineTest, UsageNamesEveryCommandAndStatus) {
   const std::string usage = UsageText("archivator");
   for (const char* word : {"Usage: archivator", "AUTO", "NEW", "ARHIV", "UNARHIV", "UNARHIVALL", "DOSHOWMESSAGES",
-                           "--help", "--version", "ZuzIzu_log.txt"})
+                           "--help", "--version", "--check-tables", "ZuzIzu_log.txt"})
     EXPECT_NE(usage.find(word), std::string::npos) << word;
   for (int status = 0; status <= kRestoreNothing; ++status)
     EXPECT_NE(usage.find("\n  " + std::to_string(status) + "  "), std::string::npos) << status;

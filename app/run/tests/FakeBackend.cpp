@@ -113,12 +113,13 @@ int FakeBackend::Add(const std::vector<std::string>& fileSpecs, const std::strin
   std::vector<std::pair<std::string, std::string>> entries;
   std::set<std::string> added;  // a file named twice is stored once
   for (const std::string& f : fileSpecs) {
-    std::optional<std::string> data = ReadWholeFile(f);
+    const std::string disk = IsAbsolutePath(f) || rootDir_.empty() ? f : IncludeTrailingDelimiter(rootDir_) + f;
+    std::optional<std::string> data = ReadWholeFile(disk);
     if (!data || (skipFile && skipFile(f))) {
       if (observer_) observer_->OnMessage(10306, "Cannot open file \"" + f + "\"");
       continue;
     }
-    if (!added.insert(std::filesystem::weakly_canonical(f).string()).second) continue;
+    if (!added.insert(std::filesystem::weakly_canonical(disk).string()).second) continue;
     progress.push_back(f);
     if (observer_) observer_->OnProgress(f);
     entries.emplace_back(StoredName(f), *data);

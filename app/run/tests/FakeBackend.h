@@ -21,6 +21,7 @@ class FakeBackend : public ArchiveBackend {
     volumes_ = on;
     maxVolumeSize_ = maxVolumeSize;
   }
+  void SetRootDir(const std::string& rootDir) override { rootDir_ = rootDir; }
   int Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) override;
   bool Test(const std::vector<std::string>& archiveFiles, std::string* error) override;
   std::vector<std::string> List(const std::string& archivePath) override;
@@ -52,6 +53,7 @@ class FakeBackend : public ArchiveBackend {
  private:
   std::string scratchRoot_;
   ArchiveBackendObserver* observer_ = nullptr;
+  std::string rootDir_;
   bool volumes_ = false;
   std::int64_t maxVolumeSize_ = 0;
 };

@@ -11,6 +11,7 @@
 
 #include "ArchiveRun.h"
 #include "Clock.h"
+#include "CreateTable.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
 #include "JobFile.h"
@@ -68,8 +69,8 @@ class RunKill : public ::testing::Test {
   // A job with a register (one record to be cleaned away, so that every run
   // rewrites the table and its index), a unique save due and a plus path.
   Job MakeWorld(const test::ScratchDir& dir) {
-    dir.Touch("data/KONTI.DB", std::string(3000, 'k'));
-    dir.Touch("data/KONTI.PX", std::string(500, 'p'));
+    ForceDirectories(dir.File("data"));
+    CreateTable(dir.File("data/KONTI.DB"), {{"Konts", paradox::kAlpha, 8}}, {.keyFields = 1});
     dir.Touch("doc/note.txt", "note");
     ForceDirectories(dir.File("reg"));
     ForceDirectories(dir.File("plus"));

@@ -45,6 +45,7 @@ class RunOutcomes : public ::testing::Test {
     run_.SetTemporaryDirectory(root_ + "prog/OrnZpArh_Temporary_Directory");
     run_.SetLowerPriority(false);
     run_.writeJob = [](Job&) {};
+    run_.tableChecks.wait = [](int) {};
     previousClock_ = SetClock(std::make_unique<FixedClock>(*EncodeDate(2025, 12, 10) + EncodeTime(10, 0, 0)));
   }
   void TearDown() override {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
@@ -12,9 +13,11 @@
 
 #include "ArchiveRun.h"
 #include "Clock.h"
+#include "CreateTable.h"
 #include "DialogService.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
+#include "Table.h"
 #include "ZipEngine.h"
 #include "ZipEngineBackend.h"
 
@@ -85,6 +88,51 @@ TEST_F(RunWithZipEngine, RunMakesTestedCopiesAndRefusesADamagedOne) {
 
   int written = backend.Extract(r.generation, {names[0]}, root_ + "restore/");
   EXPECT_EQ(written, 1);
+}
+
+// A table is zipped from its checked copy, yet its entries have the names and
+// times of the live files, and restore to the live bytes.
+TEST_F(RunWithZipEngine, TablesAreArchivedFromTheirCopiesUnderTheirOwnNames) {
+  ForceDirectories(root_ + "live");
+  CreateTable(root_ + "live/DOKUM.DB", {{"Nr", paradox::kAlpha, 8}, {"Teksts", paradox::kAlpha, 40}}, {.keyFields = 1});
+  Table table(root_ + "live", "DOKUM.DB");
+  table.Open();
+  for (const char* nr : {"0001", "0002", "0003"}) {
+    table.Append();
+    table.FieldByName("Nr").SetAsString(nr);
+    table.Post();
+  }
+  table.Close();
+  const std::vector<std::string> live = {root_ + "live/DOKUM.DB", root_ + "live/DOKUM.PX", root_ + "data/KONTI.PX"};
+  for (const std::string& f : live)
+    std::filesystem::last_write_time(f, std::filesystem::file_time_type::clock::now() - std::chrono::hours(30));
+
+  ZipEngineBackend backend(engine_);
+  MessageTexts texts;
+  ArchiveRun run(backend, texts);
+  run.SetLowerPriority(false);
+  run.SetTemporaryDirectory(root_ + "tmp");
+  run.buildRunList = [&live](const Job&) { return live; };
+  run.writeJob = [](Job&) {};
+  Job job;
+  job.archiveDirectory = root_ + "arh/";
+  job.archiveName = "Buh";
+  RunResult r = run.Run(job);
+  ASSERT_FALSE(r.generation.empty()) << test::ReadFile(root_ + "arh/ZuzIzu_log.txt");
+
+  std::vector<std::string> names = backend.List(r.generation);
+  std::sort(names.begin(), names.end());
+  std::vector<std::string> expected;
+  for (const std::string& f : live) expected.push_back(f.substr(1));
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(names, expected);
+  EXPECT_EQ(backend.Extract(r.generation, names, root_ + "restore/"), 3);
+  for (const std::string& f : live) {
+    SCOPED_TRACE(f);
+    const std::string restored = root_ + "restore" + f;
+    EXPECT_EQ(test::ReadFile(restored), test::ReadFile(f));
+    EXPECT_NEAR(static_cast<double>(*FileMTime(restored)), static_cast<double>(*FileMTime(f)), 2.0);
+  }
 }
 
 // Records what a back-end tells.
