@@ -1,5 +1,7 @@
 #include "ArchiveRun.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <set>
 
@@ -163,7 +165,7 @@ void ArchiveRun::PlanTargets(const Job& job, Targets& targets, MessageLog& log) 
   const std::string plusDir = IncludeTrailingDelimiter(job.plusPath);
   targets.uniqueFolder = job.uniqueFolder.empty() ? archiveDir : archiveDir + job.uniqueFolder + kPathDelim;
   if (!DirectoryExists(targets.uniqueFolder) && !CreateDir(targets.uniqueFolder))
-    log.DirectoryNotCreated(targets.uniqueFolder);
+    log.DirectoryNotCreated(targets.uniqueFolder, std::strerror(errno));
   CreateDirectoryPath(plusDir, log);
 
   targets.tempArchive = temporaryDirectory_ + job.archiveName + RotationSuffix(job.rotationScheme, targets.today);

@@ -200,8 +200,9 @@ void MessageLog::Write(const std::string& title, const std::string& text, bool s
   if (AppendToFileNoFollow(userLog, note + line, nullptr)) writtenTo_ = userLog;
 }
 
-void MessageLog::DirectoryNotCreated(const std::string& directory) {
-  Log(texts_.Text("msg_FSError"), texts_.Text("msg_NoMakeDir") + " \"" + directory + "\"\"");
+void MessageLog::DirectoryNotCreated(const std::string& directory, const std::string& cause) {
+  Log(texts_.Text("msg_FSError"),
+      texts_.Text("msg_NoMakeDir") + " \"" + directory + "\"\"" + (cause.empty() ? "" : ": " + cause));
 }
 
 void MessageLog::FileNotCopied(const std::string& from, const std::string& to, const std::string& cause) {

@@ -70,8 +70,8 @@ class MessageLog {
   // A line that reports no problem: logged only, never shown or counted.
   void Note(const std::string& title, const std::string& text) { Write(title, text, false); }
 
-  void DirectoryNotCreated(const std::string& directory);
   // `cause` is the system's reason ("No space left on device"), when known.
+  void DirectoryNotCreated(const std::string& directory, const std::string& cause = "");
   void FileNotCopied(const std::string& from, const std::string& to, const std::string& cause = "");
   void PlusPathMissing();
   void Error(const std::string& message);

@@ -27,7 +27,7 @@ void CreateDirectoryPath(const std::string& path, MessageLog& log) {
     start = end + 1;
     if (part.empty()) continue;
     prefix += part + kPathDelim;
-    if (!DirectoryExists(prefix) && !CreateDir(prefix)) log.DirectoryNotCreated(prefix);
+    if (!DirectoryExists(prefix) && !CreateDir(prefix)) log.DirectoryNotCreated(prefix, std::strerror(errno));
   }
 }
 
