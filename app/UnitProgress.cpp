@@ -17,7 +17,6 @@
 #include "FrameworkState.h"
 #include "LangTranslation.h"
 #include "MessageDialog.h"
-#include "ProcessMessages.h"
 #include "TextLookups.h"
 
 namespace {
@@ -248,7 +247,6 @@ class ProgressObserver::CloseBlocker : public QObject {
 ProgressObserver::ProgressObserver(QWidget* parent) : parent_(parent) {}
 
 ProgressObserver::~ProgressObserver() {
-  if (hookInstalled_) SetProcessMessagesHook(nullptr);
   delete closeBlocker_.data();
   delete window_.data();
 }
@@ -280,18 +278,10 @@ void ProgressObserver::RunStarted() {
   window_->raise();
   // The keyboard goes to the window whose Escape stops the job.
   window_->activateWindow();
-  // From here on every callback of the compression libraries lets the
-  // windows repaint.
-  SetProcessMessagesHook([] { LetWindowsRun(); });
-  hookInstalled_ = true;
   QCoreApplication::processEvents();
 }
 
 void ProgressObserver::RunFinished() {
-  if (hookInstalled_) {
-    SetProcessMessagesHook(nullptr);
-    hookInstalled_ = false;
-  }
   delete closeBlocker_.data();
   closeBlocker_ = nullptr;
   if (!window_) return;

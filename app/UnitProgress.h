@@ -141,7 +141,6 @@ class ProgressObserver : public RunObserver {
   // While a job runs, pending events run too: the main window must not be
   // closed under the job, which works on its job and its zip engine.
   QPointer<QObject> closeBlocker_;
-  bool hookInstalled_ = false;
   bool keepWindow_ = false;
   bool cancelled_ = false;
   std::string copyTarget_;  // the copy the window shows
@@ -173,6 +172,13 @@ class CountingBackend : public ArchiveBackend, private ArchiveBackendObserver {
   void OnMessage(int code, const std::string& text) override;
   void OnBytes(std::int64_t bytes) override;
   void OnTotals(int files, std::int64_t bytes) override;
+  // The windows run whether or not a run watches this job.
+  void LetWindowsRun() override {
+    if (outer_)
+      outer_->LetWindowsRun();
+    else
+      progress_.ProcessMessages();
+  }
   void Start(ProgressStage stage, int files, std::int64_t bytes, std::vector<std::int64_t> sizes);
   void End();
   // Reports the cancellation to the run (it logs it) and answers "nothing".

@@ -1,6 +1,7 @@
 #include "frmSimpleZipper.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
 #include <QGridLayout>
@@ -15,8 +16,8 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
-#include <map>
 
+#include "CodePage.h"
 #include "DialogService.h"
 #include "FileSystem.h"
 #include "FrameworkState.h"
@@ -24,9 +25,9 @@
 #include "OrnBitBtn.h"
 #include "OrnLabel.h"
 #include "OrnRadioButton.h"
-#include "ProcessMessages.h"
 #include "TopLevelHandler.h"
 #include "UnitProgress.h"
+#include "UnzipSession.h"
 #include "ZipEngine.h"
 #include "ZipEngineBackend.h"
 
@@ -68,17 +69,9 @@ TOrnLabel* HiddenLabel(const char* name, const QString& text, QWidget* parent) {
   return label;
 }
 
-// The file names that more than one of `entries` would write, in order.
-std::vector<std::string> SameFileNames(const std::vector<std::string>& entries) {
-  std::map<std::string, int> seen;
-  std::vector<std::string> same;
-  for (const std::string& entry : entries) {
-    const std::size_t cut = entry.find_last_of("/\\");
-    const std::string name = cut == std::string::npos ? entry : entry.substr(cut + 1);
-    if (++seen[name] == 2) same.push_back(name);
-  }
-  return same;
-}
+// The pages a person may choose for an archive's names: the OEM and ANSI
+// pages of the program's languages and their neighbours, KOI8-R and UTF-8.
+constexpr int kCodePages[] = {437, 850, 775, 852, 866, 1250, 1251, 1252, 1257, 20866, 65001};
 
 }  // namespace
 
@@ -126,22 +119,21 @@ bool TFormBefPars::WithFolders() const { return ornRadioPaDirKakNado_->Checked()
 
 // ---- TfrmSimplyZIP --------------------------------------------------------
 
-TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::make_unique<TZipEngine>()) {
+TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent)
+    : TOrnForm(parent),
+      zipper_(std::make_unique<TZipEngine>()),
+      // The component's stored settings (the back-end applies them); its
+      // add settings are never used.
+      backend_(std::make_unique<orn::ZipEngineBackend>(*zipper_)),
+      session_(std::make_unique<orn::UnzipSession>(*backend_)) {
   setObjectName("frmSimplyZIP");
   setWindowTitle("Unzip files");
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
   setModal(true);
 
-  // The component's stored settings; its add settings are never used.
-  orn::ApplyArchiverSettings(*zipper_);
   zipper_->SetExtrBaseDir(orn::PathRoot(orn::CurrentDir()));
-  zipper_->OnProgress = [this](TZipEngine&, ProgressType, const std::string& fileName, std::int64_t) {
-    ZipperProgress(fileName);
-  };
-  zipper_->OnMessage = [this](TZipEngine& zip, int, const std::string& text) {
-    engineReported_ = true;
-    if (zip.ExtractRunning()) extractReports_.push_back(text);
-  };
+  session_->onProgress = [this](const std::string& fileName) { ZipperProgress(fileName); };
+  session_->letWindowsRun = [] { orn::LetWindowsRun(); };
 
   speedButton3_ = new TOrnBitBtn(this);
   speedButton3_->setObjectName("SpeedButton3");
@@ -179,6 +171,17 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::m
             UpdateExtractButton();
           });
 
+  codePageLabel_ = new TOrnLabel(this);
+  codePageLabel_->setObjectName("OrnLabCodePage");
+  codePageLabel_->SetCaption(QString::fromUtf8("Kodu tabula:"));
+  codePage_ = new QComboBox(this);
+  codePage_->setObjectName("CodePage");
+  codePage_->setAccessibleName(QString::fromUtf8("Kodu tabula"));
+  codePageLabel_->setBuddy(codePage_);
+  connect(codePage_, &QComboBox::activated, this, [this] {
+    if (!session_->Archive().empty()) orn::Guarded([this] { OpenArchive(session_->Archive(), ChosenCodePage()); });
+  });
+
   ornButChooseDirec_ = new TOrnButton(this);
   ornButChooseDirec_->setObjectName("OrnButChooseDirec");
   ornButChooseDirec_->SetCaption("Izveleties direktoriju");
@@ -199,8 +202,6 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::m
   msgNoFile_ = HiddenLabel("msg_FileNotFound", "Fails nav atrasts", this);
   msgNoFolder_ = HiddenLabel("msg_NoTargetFolder", "Direktorija nav atrasta", this);
   msgNotWritable_ = HiddenLabel("msg_FolderNotWritable", "Direktorijā nevar ierakstīt failus", this);
-  msgSameNames_ =
-      HiddenLabel("msg_SameFileNames", "Vairākiem failiem ir viens vārds; direktorijā palika tikai pēdējais", this);
   msgNotAll_ = HiddenLabel("msg_NotAllExtracted", "Ne visi faili tika izvilkti", this);
   msgFinish_ = HiddenLabel("msg_Finish", "Finish", this);
   dlgOpen_ = HiddenLabel("dlg_OpenZip", "Open", this);
@@ -216,6 +217,9 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::m
   targetHeading->setObjectName("LblZipTarget");
   targetHeading->SetCaption("Izvilkt direktorijā:");
   targetHeading->setBuddy(directoryListBox1_);
+  msgReplace_ = HiddenLabel("msg_ReplaceFile", "Fails jau ir direktorijā. Aizstāt to?", this);
+  msgKeptExisting_ = HiddenLabel("msg_KeptExisting", "Esošie faili palika, kā bija", this);
+  msgAutomatic_ = HiddenLabel("msg_CodePageAuto", "Automātiski", this);
 
   auto* top = new QHBoxLayout;
   top->addWidget(speedButton3_);
@@ -227,6 +231,10 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent) : TOrnForm(parent), zipper_(std::m
   right->addWidget(targetHeading);
   right->addWidget(directoryListBox1_, 1);
   right->addWidget(ornButChooseDirec_);
+  auto* codePageRow = new QHBoxLayout;
+  codePageRow->addWidget(codePageLabel_);
+  codePageRow->addWidget(codePage_, 1);
+  left->addLayout(codePageRow);
   auto* middle = new QHBoxLayout;
   middle->addLayout(left, 1);
   middle->addLayout(right);
@@ -254,8 +262,10 @@ void TfrmSimplyZIP::FormCreate() {
   TOrnForm::FormCreate();
   GradientCaption()->SetActive(false);
   // Names written by DOS programs are read in the OEM code page of the
-  // interface language (Baltic or Cyrillic).
+  // interface language (Baltic or Cyrillic), unless they show another or one
+  // is chosen.
   zipper_->SetNamesCharset(orn::Framework().values.labelCharset);
+  FillCodePages();
   extractAll_ = false;
   flat_ = true;
   adjustSize();
@@ -284,22 +294,53 @@ bool TfrmSimplyZIP::Execute() {
   return true;
 }
 
-void TfrmSimplyZIP::OpenArchive(const std::string& path) {
+void TfrmSimplyZIP::OpenArchive(const std::string& path, int codePage) {
   box_->clear();
-  engineReported_ = false;
-  zipper_->SetZipFileName(path);
-  for (const ZipDirEntry& entry : zipper_->DirEntries()) box_->addItem(Q(entry.Name));
+  session_->Open(path, codePage);
+  const orn::ArchiveListing& listing = session_->Listing();
+  // Filled whole, then sorted once: a sorted insertion per entry takes
+  // several times as long with 100,000 entries.
+  box_->setSortingEnabled(false);
+  for (std::size_t i = 0; i < listing.entries.size(); ++i) {
+    const orn::ListedEntry& entry = listing.entries[i];
+    if (entry.folder) continue;
+    auto* item = new QListWidgetItem(Q(entry.name));
+    item->setData(Qt::UserRole, QVariant::fromValue<qulonglong>(i));
+    if (!entry.unsafe.empty()) item->setToolTip(Q(entry.unsafe));
+    box_->addItem(item);
+  }
+  box_->setSortingEnabled(true);
+  box_->sortItems();
+  FillCodePages();
   // The engine reports a damaged archive itself; a file that it could not
   // read without saying why is reported here, so that nobody waits for a
   // list that never comes.
-  if (!engineReported_ && !orn::FileExists(path))
+  if (!orn::FileExists(path))
     orn::Dialogs().MessageDialog(msgNoFile_->text().toStdString() + ":\n" + path, "", orn::DialogType::Warning,
                                  orn::kBtnOK);
-  else if (!engineReported_ && zipper_->ZipFileName().empty())
+  else if (!listing.readable && listing.problem.empty())
     orn::Dialogs().MessageDialog(msgNotZip_->text().toStdString() + ":\n" + path, "", orn::DialogType::Warning,
                                  orn::kBtnOK);
   UpdateExtractButton();
 }
+
+// "Automatic (CP866)": the page the names were read in shows beside the
+// automatic choice; the pages to choose follow.
+void TfrmSimplyZIP::FillCodePages() {
+  const orn::ArchiveListing& listing = session_->Listing();
+  const int chosen = listing.chosenCodePage;
+  QSignalBlocker quiet(codePage_);
+  codePage_->clear();
+  QString automatic = msgAutomatic_->text();
+  if (listing.readable && chosen == 0 && listing.oemCodePage != 0)
+    automatic += " (" + Q(orn::CodePageName(listing.oemCodePage)) + ")";
+  codePage_->addItem(automatic, 0);
+  for (int page : kCodePages) codePage_->addItem(Q(orn::CodePageName(page)), page);
+  const int at = codePage_->findData(chosen);
+  codePage_->setCurrentIndex(at < 0 ? 0 : at);
+}
+
+int TfrmSimplyZIP::ChosenCodePage() const { return codePage_->currentData().toInt(); }
 
 void TfrmSimplyZIP::SetChoices(bool allFiles, bool flat) {
   extractAll_ = allFiles;
@@ -331,7 +372,7 @@ void TfrmSimplyZIP::SpeedButton2Click() {
 }
 
 void TfrmSimplyZIP::UpdateExtractButton() {
-  speedButton3_->setEnabled(box_->count() > 0 && !targetDir_.empty() && !zipper_->ExtractRunning());
+  speedButton3_->setEnabled(box_->count() > 0 && !targetDir_.empty() && !running_);
 }
 
 void TfrmSimplyZIP::SpeedButton3Click() {
@@ -352,62 +393,72 @@ void TfrmSimplyZIP::SpeedButton3Click() {
     return;
   }
   const std::string target = orn::IncludeTrailingDelimiter(targetDir_);
-  zipper_->FSpecArgs.clear();
-  zipper_->SetExtrBaseDir(target);
+  std::vector<std::size_t> chosen;
   for (int i = 0; i < box_->count(); ++i)
-    if (extractAll_ || box_->item(i)->isSelected()) zipper_->FSpecArgs.push_back(box_->item(i)->text().toStdString());
-  ExtrOpts options{ExtrDirNames, ExtrOverWrite};
-  if (flat_) options.Exclude(ExtrDirNames);
-  zipper_->SetExtrOptions(options);
-
-  lastRequested_ = static_cast<int>(zipper_->FSpecArgs.size());
-  lastExtracted_ = 0;
-  extractReports_.clear();
-  const std::vector<std::string> clashes = flat_ ? SameFileNames(zipper_->FSpecArgs) : std::vector<std::string>();
-  if (lastRequested_ > 0) {
+    if (extractAll_ || box_->item(i)->isSelected())
+      chosen.push_back(static_cast<std::size_t>(box_->item(i)->data(Qt::UserRole).toULongLong()));
+  lastRequested_ = static_cast<int>(chosen.size());
+  orn::UnzipSession::Outcome outcome;
+  if (!chosen.empty()) {
+    // Each file that would be replaced is asked about; "to all" holds for
+    // the rest of this extraction.
+    session_->askReplace = [this](const std::string& file, bool mayKeepBoth) {
+      unsigned buttons = orn::kBtnYes | orn::kBtnYesToAll | orn::kBtnNo | orn::kBtnNoToAll | orn::kBtnCancel;
+      if (mayKeepBoth) buttons |= orn::kBtnKeepBoth;
+      switch (orn::Dialogs().MessageDialog(msgReplace_->text().toStdString() + "\n" + file, "",
+                                           orn::DialogType::Confirmation, buttons)) {
+        case orn::kMrYes:
+          return orn::UnzipSession::Answer::Yes;
+        case orn::kMrYesToAll:
+          return orn::UnzipSession::Answer::YesToAll;
+        case orn::kMrNo:
+          return orn::UnzipSession::Answer::No;
+        case orn::kMrNoToAll:
+          return orn::UnzipSession::Answer::NoToAll;
+        case orn::kMrKeepBoth:
+          return orn::UnzipSession::Answer::KeepBoth;
+        default:
+          return orn::UnzipSession::Answer::Cancel;
+      }
+    };
     speedButton3_->setEnabled(false);
+    running_ = true;
     // The status bar follows the files while the library works.
-    orn::SetProcessMessagesHook([] { orn::LetWindowsRun(); });
     struct Idle {
       TfrmSimplyZIP* window;
       ~Idle() {
-        orn::SetProcessMessagesHook(nullptr);
+        window->running_ = false;
         window->statText_->setText(kIdle);
         window->UpdateExtractButton();
       }
     } idle{this};
-    zipper_->Extract();
-    lastExtracted_ = zipper_->SuccessCount();
+    outcome = session_->Extract(extractAll_ ? std::vector<std::size_t>() : chosen, extractAll_, target, flat_);
+    lastExtracted_ = outcome.extracted;
   }
   // "Finish" alone only when every file asked for is there; what went wrong
   // was reported by the engine as it happened.
   std::string text = msgFinish_->text().toStdString();
-  const bool incomplete = lastExtracted_ < lastRequested_;
-  if (incomplete) {
+  const bool incomplete = lastExtracted_ + outcome.keptExisting < lastRequested_;
+  if (incomplete)
     text += "\n" + msgNotAll_->text().toStdString() + " (" + std::to_string(lastExtracted_) + " / " +
             std::to_string(lastRequested_) + ")";
-    // Why, as the library said it; the first few are enough to act on.
-    constexpr std::size_t kShown = 5;
-    for (std::size_t i = 0; i < extractReports_.size() && i < kShown; ++i) text += "\n" + extractReports_[i];
-    if (extractReports_.size() > kShown) text += "\n...";
-  }
-  // Flat into one folder, files of the same name replace each other: only
-  // the last of each is there, and the person has to know it.
-  if (!clashes.empty()) {
-    text += "\n" + msgSameNames_->text().toStdString() + ":";
-    for (const std::string& name : clashes) text += "\n" + name;
-  }
-  orn::Dialogs().MessageDialog(
-      text, "", incomplete || !clashes.empty() ? orn::DialogType::Warning : orn::DialogType::Information, orn::kBtnOK);
+  if (outcome.keptExisting > 0)
+    text += "\n" + msgKeptExisting_->text().toStdString() + " (" + std::to_string(outcome.keptExisting) + ")";
+  // Why, as the engine said it; the first few are enough to act on.
+  constexpr std::size_t kShown = 5;
+  for (std::size_t i = 0; i < outcome.failures.size() && i < kShown; ++i) text += "\n" + outcome.failures[i];
+  if (outcome.failures.size() > kShown) text += "\n...";
+  orn::Dialogs().MessageDialog(text, "", incomplete ? orn::DialogType::Warning : orn::DialogType::Information,
+                               orn::kBtnOK);
 }
 
 // The window stays while the library writes into the chosen folder.
 void TfrmSimplyZIP::reject() {
-  if (!zipper_->ExtractRunning()) TOrnForm::reject();
+  if (!running_) TOrnForm::reject();
 }
 
 void TfrmSimplyZIP::closeEvent(QCloseEvent* event) {
-  if (zipper_->ExtractRunning()) return event->ignore();
+  if (running_) return event->ignore();
   TOrnForm::closeEvent(event);
 }
 

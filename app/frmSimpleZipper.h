@@ -1,9 +1,13 @@
 // The unzip window TfrmSimplyZIP: any zip archive, outside any job, all or
 // chosen entries into any folder, flat or with the stored folders. Its
 // choice window TFormBefPars asks "all or chosen files" and "flat or with
-// folders" before the list is shown. The window has a zip engine of its own
-// (Zipper); the engine lists the archive, reports what goes wrong and keeps
-// extraction inside the chosen folder.
+// folders" before the list is shown. The window shows and forwards: the
+// work is the core's unzip session, over a back-end around the window's own
+// zip engine (Zipper), which lists the archive, reports what goes wrong and
+// keeps extraction inside the chosen folder. The list remembers each
+// entry's place in the listing, so a choice reaches the engine as places,
+// never as names matched again. A code-page choice reads the names of this
+// archive in another page; it is never stored.
 #pragma once
 
 #include <QString>
@@ -13,6 +17,7 @@
 
 #include "OrnForma.h"
 
+class QComboBox;
 class QFileSystemModel;
 class QGroupBox;
 class QLabel;
@@ -24,6 +29,11 @@ class TOrnButton;
 class TOrnLabel;
 class TOrnRadioButton;
 class TZipEngine;
+
+namespace orn {
+class UnzipSession;
+class ZipEngineBackend;
+}  // namespace orn
 
 class TFormBefPars : public TOrnForm {
   Q_OBJECT
@@ -65,8 +75,11 @@ class TfrmSimplyZIP : public TOrnForm {
   void SpeedButton3Click();  // extract
   void ZipperProgress(const std::string& fileName);
 
-  // The archive chosen and listed; the folder chosen.
-  void OpenArchive(const std::string& path);
+  // The archive chosen and listed, names in `codePage` (0: the language's
+  // or the one they show); the folder chosen.
+  void OpenArchive(const std::string& path, int codePage = 0);
+  // The code page chosen in the window's choice (0: automatic).
+  int ChosenCodePage() const;
   void SetTargetDirectory(const std::string& directory);
   void SetChoices(bool allFiles, bool flat);
 
@@ -77,6 +90,7 @@ class TfrmSimplyZIP : public TOrnForm {
   // Extracted and asked for by the last SpeedButton3Click.
   int LastExtracted() const { return lastExtracted_; }
   int LastRequested() const { return lastRequested_; }
+  orn::UnzipSession& Session() { return *session_; }
 
  public slots:
   // Refused while the library writes into the chosen folder.
@@ -88,18 +102,18 @@ class TfrmSimplyZIP : public TOrnForm {
  private:
   void UpdateExtractButton();
   void ShowTargetDirectory();
+  void FillCodePages();
+  bool Running() const { return running_; }
 
   std::unique_ptr<TZipEngine> zipper_;
+  std::unique_ptr<orn::ZipEngineBackend> backend_;
+  std::unique_ptr<orn::UnzipSession> session_;
+  bool running_ = false;
   bool extractAll_ = false;
   bool flat_ = true;
   std::string targetDir_;
   int lastExtracted_ = 0;
   int lastRequested_ = 0;
-  // The engine reported something while listing or extracting.
-  bool engineReported_ = false;
-  // What the library told while extracting (a wrong password, damaged
-  // data), for the closing message.
-  std::vector<std::string> extractReports_;
 
   TOrnBitBtn* speedButton3_;
   TOrnLabel* ornLabNotShow_;
@@ -109,16 +123,20 @@ class TfrmSimplyZIP : public TOrnForm {
   QStatusBar* statProg_;
   QLabel* statText_;
   TOrnButton* ornButChooseDirec_;
+  TOrnLabel* codePageLabel_;
+  QComboBox* codePage_;
   TOrnLabel* msgExtract_;
   TOrnLabel* msgNotZip_;
   TOrnLabel* msgNoFile_;
   TOrnLabel* msgNoFolder_;
   TOrnLabel* msgNotWritable_;
-  TOrnLabel* msgSameNames_;
   TOrnLabel* msgNotAll_;
   TOrnLabel* msgFinish_;
   TOrnLabel* dlgOpen_;
   TOrnLabel* dlgDirectory_;
+  TOrnLabel* msgReplace_;
+  TOrnLabel* msgKeptExisting_;
+  TOrnLabel* msgAutomatic_;
 };
 
 namespace orn {

@@ -45,7 +45,10 @@ std::vector<MessageDialogButton> MessageDialogButtons(unsigned buttons, bool lat
   };
   static const Row kRows[] = {
       {orn::kBtnYes, "Yes", "&Jā", orn::kMrYes},
+      {orn::kBtnYesToAll, "Yes to all", "Jā &visiem", orn::kMrYesToAll},
       {orn::kBtnNo, "No", "&Nē", orn::kMrNo},
+      {orn::kBtnNoToAll, "No to all", "Nē v&isiem", orn::kMrNoToAll},
+      {orn::kBtnKeepBoth, "Keep both", "Paturēt a&bus", orn::kMrKeepBoth},
       {orn::kBtnOK, "OK", "&OK", orn::kMrOk},
       {orn::kBtnCancel, "Cancel", "At&celt", orn::kMrCancel},
       {orn::kBtnAbort, "Abort", "Pār&traukt", orn::kMrAbort},

@@ -16,6 +16,13 @@ int CharsetToCodePage(int charset);
 // 204 -> 866, others -> 437 (850 for the Western ones).
 int CharsetToOemCodePage(int charset);
 
+// A code page named as people and tools name it: "866", "CP866",
+// "IBM866", "WINDOWS-1251", "ISO-8859-13", "KOI8-R", "UTF-8" (65001), in any
+// letter case; 0 when the name is none this program can convert.
+int CodePageFromName(const std::string& name);
+// The name shown for a code page: "CP866", "UTF-8", "KOI8-R", "ISO-8859-5".
+std::string CodePageName(int codePage);
+
 // Converts 8-bit text in `codePage` to UTF-8. Bytes that do not convert
 // become U+FFFD; code page 65001 means the text is UTF-8 already.
 std::string ToUtf8(const std::string& bytes, int codePage);

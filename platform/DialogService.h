@@ -32,9 +32,12 @@ enum DialogButton : unsigned {
   kBtnIgnore = 1u << 6,
   kBtnAll = 1u << 7,
   kBtnHelp = 1u << 8,
+  kBtnYesToAll = 1u << 9,
+  kBtnNoToAll = 1u << 10,
+  kBtnKeepBoth = 1u << 11,
 };
 constexpr int kMrNone = 0, kMrOk = 1, kMrCancel = 2, kMrAbort = 3, kMrRetry = 4, kMrIgnore = 5, kMrYes = 6, kMrNo = 7,
-              kMrAll = 8;
+              kMrAll = 8, kMrYesToAll = 9, kMrNoToAll = 10, kMrKeepBoth = 11;
 
 struct MessageBoxRequest {
   std::string caption;

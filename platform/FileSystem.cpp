@@ -99,7 +99,12 @@ bool ForceDirectories(const std::string& path) {
   if (DirectoryExists(p)) return true;
   std::string parent = ExcludeTrailingDelimiter(ExtractFilePath(p));
   if (!parent.empty() && parent != p && !DirectoryExists(parent) && !ForceDirectories(parent)) return false;
-  return ::mkdir(p.c_str(), 0777) == 0 || DirectoryExists(p);
+  if (::mkdir(p.c_str(), 0777) == 0) return true;
+  // The caller reports why mkdir failed, not why the check after it did.
+  const int reason = errno;
+  if (DirectoryExists(p)) return true;
+  errno = reason;
+  return false;
 }
 
 bool DeleteFileAt(const std::string& path) { return ::unlink(path.c_str()) == 0; }

@@ -10,6 +10,11 @@
 #   ORN_BENCH_BIG=1 scripts/bench-zip.sh   # also a generated 2 GB file
 #   ORN_BENCH_QUICK=1 scripts/bench-zip.sh # only the first three sets
 #   ORN_BENCH_METHODS=only scripts/bench-zip.sh  # only the other methods (below)
+#   ORN_BENCH_NAMES=1 scripts/bench-zip.sh # only the choice of entries (below)
+#
+# Choosing entries: archives of 20,000 and 100,000 small entries, extracted
+# whole and by all their listed names (read from standard input), and
+# listed, beside unzip.
 #
 # The other methods: the accounting data packed by 7z with bzip2, LZMA,
 # Deflate64, and deflate under AES-256, extracted by us and by 7z x (the
@@ -29,7 +34,8 @@ mkdir -p "$cache"
 for tool in zip unzip 7z python3; do
   command -v "$tool" >/dev/null || { echo "needs $tool" >&2; exit 1; }
 done
-if [ ! -f "$data/.complete-2" ]; then
+names_only=${ORN_BENCH_NAMES:-0}
+if [ "$names_only" != 1 ] && [ ! -f "$data/.complete-2" ]; then
   echo "Building the data set in $data (once)..."
   rm -rf "$data"
   python3 "$root/ziplibs/bench/make-bench-data.py" "$data"
@@ -37,13 +43,13 @@ if [ ! -f "$data/.complete-2" ]; then
 fi
 # Only the other methods: the first data set is all they need.
 [ "${ORN_BENCH_METHODS:-}" = only ] && ORN_BENCH_QUICK=1
-if [ "${ORN_BENCH_QUICK:-0}" != 1 ] && [ ! -f "$data/many/.complete" ]; then
+if [ "$names_only" != 1 ] && [ "${ORN_BENCH_QUICK:-0}" != 1 ] && [ ! -f "$data/many/.complete" ]; then
   echo "Building 100,000 small files in $data/many (once)..."
   rm -rf "$data/many"
   python3 "$root/ziplibs/bench/make-bench-data.py" "$data" many
   touch "$data/many/.complete"
 fi
-if [ "${ORN_BENCH_QUICK:-0}" != 1 ] && [ ! -f "$cache/sparse/BIG5G.DB" ]; then
+if [ "$names_only" != 1 ] && [ "${ORN_BENCH_QUICK:-0}" != 1 ] && [ ! -f "$cache/sparse/BIG5G.DB" ]; then
   mkdir -p "$cache/sparse"
   truncate -s 5G "$cache/sparse/BIG5G.DB"
 fi
@@ -128,6 +134,49 @@ ratio() { echo "scale=3; $1 / $2" | bc; }
 
 rm -rf "$work"
 mkdir -p "$work"
+
+# Extracting by listed names against extracting everything, and listing,
+# for an archive of N entries in 100-entry folders (built once).
+names_case() {
+  local n=$1 archive=$cache/names-$1.zip
+  if [ ! -f "$archive" ]; then
+    python3 - "$archive" "$n" <<'PY'
+import random, sys, zipfile
+path, n = sys.argv[1], int(sys.argv[2])
+rnd = random.Random(n)
+with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+    for i in range(n):
+        z.writestr("Registrs/d%04d/Konti%06d.DB" % (i // 100, i), ("row %d;" % rnd.randint(0, 10**6)) * rnd.randint(5, 40))
+PY
+  fi
+  "$build/bin/ornzip" list "$archive" > "$work/names-$n.txt"
+  echo "$n entries:"
+  time_it "ours list $n" ":" "our_list $archive"
+  time_it "unzip -l $n" ":" "unzip -l $archive >/dev/null"
+  time_it "ours extract all $n" "rm -rf $work/x" "our_extract $archive $work/x"
+  time_it "ours extract names $n" "rm -rf $work/x" \
+    "$build/bin/ornzip extract -@ $archive $work/x < $work/names-$n.txt >/dev/null"
+  time_it "unzip all $n" "rm -rf $work/x" "unzip -q $archive -d $work/x"
+  # unzip matches every name against every entry: beyond 20,000 names it
+  # runs for an hour, so it is timed on the smaller archive only.
+  local unzipNames="not timed"
+  if [ "$n" -le 20000 ]; then
+    time_it "unzip names $n" "rm -rf $work/x" "unzip -q $archive -d $work/x \$(cat $work/names-$n.txt)"
+    unzipNames=$(ratio "${med[unzip names $n]}" "${med[unzip all $n]}")
+  fi
+  rm -rf "$work/x"
+  echo "  by names / all: ours $(ratio "${med[ours extract names $n]}" "${med[ours extract all $n]}")" \
+    "(cpu $(ratio "${cpu[ours extract names $n]}" "${cpu[ours extract all $n]}"); target at most 1.5)," \
+    "unzip $unzipNames; list ours/unzip -l = $(ratio "${med[ours list $n]}" "${med[unzip -l $n]}")" \
+    "(cpu $(ratio "${cpu[ours list $n]}" "${cpu[unzip -l $n]}"); target at most 0.5)"
+}
+if [ "$ours" = ornzip ] && [ "${ORN_BENCH_METHODS:-}" != only ]; then
+  echo "Choosing entries ($ours; $runs runs each; $(nproc) cores):"
+  names_case 20000
+  [ "${ORN_BENCH_QUICK:-0}" = 1 ] || names_case 100000
+  echo
+fi
+[ "$names_only" = 1 ] && exit 0
 cd "$data"
 echo "Tool: $ours; $runs runs each; $(nproc) cores; load $(cut -d' ' -f1-3 /proc/loadavg)"
 if [ "${ORN_BENCH_METHODS:-}" = only ]; then

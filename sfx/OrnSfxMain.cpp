@@ -4,6 +4,7 @@
 // archive's message and asks what the header tells it to ask; without one it
 // extracts into the default folder (or the current one) and answers every
 // overwrite question with "skip".
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -17,11 +18,12 @@
 
 #include "ByteStream.h"
 #include "Decompressors.h"
-#include "ExtractGuard.h"
 #include "FileSystem.h"
 #include "OrnZipLib.h"
+#include "SafeFolder.h"
 #include "SfxWriter.h"
 #include "ZipDirReader.h"
+#include "ZipMessages.h"
 #include "ZipNames.h"
 #include "ZipSource.h"
 
@@ -51,6 +53,17 @@ bool AskYes(const std::string& question, char& answer) {
   return true;
 }
 
+bool WriteAll(int fd, const unsigned char* data, std::size_t count) {
+  while (count > 0) {
+    const ssize_t n = ::write(fd, data, count);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    count -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
 // The entry's data, read from this program's own file.
 class EntryBytes : public orn::zipfmt::ByteStream {
  public:
@@ -73,7 +86,7 @@ class EntryBytes : public orn::zipfmt::ByteStream {
 
 // Decompresses and checks one entry into `out` through the unzip library's
 // stream layers (every method it reads); an error text or "".
-std::string Decode(const orn::ZipSource& source, std::uint64_t dataAt, const ZipDirEntry& e, FILE* out) {
+std::string Decode(const orn::ZipSource& source, std::uint64_t dataAt, const ZipDirEntry& e, int out) {
   if (e.IsEncrypted) return "encrypted entries are not extracted by this self-extractor";
   if (!orn::zipfmt::MethodSupported(e.Method))
     return "compression method " + orn::zipfmt::MethodDescription(e.Method) + " is not known";
@@ -87,7 +100,7 @@ std::string Decode(const orn::ZipSource& source, std::uint64_t dataAt, const Zip
       written += n;
       if (written > e.UnpackedSize64) return "the data is longer than recorded";
       crc = crc32(crc, buf.data(), static_cast<uInt>(n));
-      if (std::fwrite(buf.data(), 1, n, out) != n) return std::strerror(errno);
+      if (!WriteAll(out, buf.data(), n)) return std::strerror(errno);
     }
     if (crc != e.Crc32 || written != e.UnpackedSize64) return "CRC error";
   } catch (const orn::zipfmt::DecodeError& error) {
@@ -134,7 +147,7 @@ int main(int argc, char** argv) {
     for (std::size_t pos = before.rfind("OZX"); pos != std::string::npos && !found;
          pos = pos == 0 ? std::string::npos : before.rfind("OZX", pos - 1))
       found = orn::ParseSfxHeader(std::string_view(before).substr(pos), header) && pos + header.length == before.size();
-    if (!found) throw EZipEngine(11036, "no self-extractor header before the archive", true);
+    if (!found) throw EZipEngine(orn::kZipNotAnArchive, "no self-extractor header before the archive", true);
   } catch (const EZipEngine& e) {
     std::fprintf(stderr, "[%d] %s\n", e.Ident(), e.what());
     return kCannotRun;
@@ -162,88 +175,91 @@ int main(int argc, char** argv) {
   }
   folder = orn::IncludeTrailingDelimiter(folder);
 
-  const std::vector<std::string> unsafe = orn::UnsafeEntryReasons(entries, folder, true);
+  // The reader decided where each entry may go; the folders below the
+  // target are opened without following links, so none leads out of it.
+  orn::SafeFolder target(folder);
+  if (!target.Ok()) {
+    std::fprintf(stderr, "the folder %s cannot be opened: %s\n", folder.c_str(), target.Error().c_str());
+    return kCannotRun;
+  }
   int failed = 0, skipped = 0, extracted = 0;
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    const ZipDirEntry& e = entries[i];
-    const orn::SafeName safe = orn::CheckEntryName(e.Name, true);
-    if (safe.verdict == orn::NameVerdict::SkipQuiet) continue;
-    if (safe.verdict == orn::NameVerdict::Unsafe || !unsafe[i].empty()) {
-      std::fprintf(stderr, "not extracted: %s (%s)\n", e.Name.c_str(),
-                   (unsafe[i].empty() ? safe.reason : unsafe[i]).c_str());
-      ++failed;
+  auto fail = [&failed](const ZipDirEntry& e, const std::string& why) {
+    std::fprintf(stderr, "not extracted: %s (%s)\n", orn::PrintableName(e.Name).c_str(), why.c_str());
+    ++failed;
+  };
+  for (const ZipDirEntry& e : entries) {
+    if (e.Target.verdict == orn::NameVerdict::SkipQuiet) continue;
+    if (e.Target.verdict == orn::NameVerdict::Unsafe) {
+      fail(e, "unsafe name: " + e.Target.reason);
       continue;
     }
-    const std::string target = folder + safe.path;
-    const bool isDir = !e.Name.empty() && e.Name.back() == '/';
-    if (isDir) {
-      if (!orn::ForceDirectories(target)) {
-        std::fprintf(stderr, "not extracted: %s (the folder cannot be made)\n", e.Name.c_str());
-        ++failed;
-      } else {
-        ++extracted;
+    const std::string& path = e.Target.path;
+    const std::size_t slash = path.rfind('/');
+    const std::string parent = e.IsFolder() ? path : slash == std::string::npos ? "" : path.substr(0, slash);
+    const std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::shared_ptr<orn::UniqueFd> dir;
+    std::string why;
+    const orn::SafeFolder::Status opened = target.Open(parent, true, dir, why);
+    if (opened != orn::SafeFolder::Status::Ok) {
+      fail(e, opened == orn::SafeFolder::Status::Unsafe ? "a symbolic link is on the way" : "its folder: " + why);
+      continue;
+    }
+    if (e.IsFolder()) {
+      ++extracted;
+      continue;
+    }
+    if (e.IsSymlink()) {
+      fail(e, "links are not restored by a self-extractor");
+      continue;
+    }
+    struct stat st {};
+    if (::fstatat(dir->Get(), leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0) {
+      if (!S_ISREG(st.st_mode)) {
+        fail(e, "something other than a file is in the way");
+        continue;
       }
-      continue;
-    }
-    if (e.HostSystem == 3 && ((e.ExternalAttr >> 16) & S_IFMT) == S_IFLNK) {
-      std::fprintf(stderr, "not extracted: %s (links are not restored by a self-extractor)\n", e.Name.c_str());
-      ++failed;
-      continue;
-    }
-    if (orn::FileExists(target)) {
       bool replace = overwrite == Overwrite::Always;
       if (overwrite == Overwrite::Ask) {
         char answer = 'n';
-        AskYes(safe.path + " exists. Overwrite? [y]es, [n]o, [A]ll, [N]one: ", answer);
+        AskYes(path + " exists. Overwrite? [y]es, [n]o, [A]ll, [N]one: ", answer);
         replace = answer == 'y' || answer == 'A';
         if (answer == 'A') overwrite = Overwrite::Always;
         if (answer == 'N') overwrite = Overwrite::Never;
       }
       if (!replace) {
-        std::fprintf(stderr, "skipped, it exists: %s\n", safe.path.c_str());
+        std::fprintf(stderr, "skipped, it exists: %s\n", path.c_str());
         ++skipped;
         continue;
       }
     }
-    const std::string parent = orn::ExtractFilePath(target);
-    if (!orn::DirectoryExists(parent) && !orn::ForceDirectories(parent)) {
-      std::fprintf(stderr, "not extracted: %s (its folder cannot be made)\n", e.Name.c_str());
-      ++failed;
-      continue;
-    }
     // The local header tells where the data starts.
-    const std::uint64_t local = e.LocalHeaderOffset64 + static_cast<std::uint64_t>(info.offsetShift);
-    const std::string lh = source.Read(local, 30);
     std::string error;
     std::uint64_t dataAt = 0;
-    if (lh.size() != 30 || lh.compare(0, 4, "PK\3\4") != 0) {
-      error = "its local header is missing";
-    } else {
-      const auto u16 = [&lh](std::size_t at) {
-        return static_cast<unsigned>(static_cast<unsigned char>(lh[at])) |
-               static_cast<unsigned>(static_cast<unsigned char>(lh[at + 1])) << 8;
-      };
-      dataAt = local + 30 + u16(26) + u16(28);
+    try {
+      dataAt = orn::LocalDataOffset(source, e);
+    } catch (const EZipEngine& failure) {
+      error = failure.what();
     }
     // Written under a temporary name; only a whole, checked file gets its own.
-    const std::string temp = parent + ".~orn-" + orn::ExtractFileName(target);
+    std::string temp;
     if (error.empty()) {
-      FILE* out = std::fopen(temp.c_str(), "wb");
+      orn::UniqueFd out = orn::CreateTemporaryBeside(dir->Get(), leaf, temp);
       if (!out) {
         error = std::strerror(errno);
       } else {
-        error = Decode(source, dataAt, e, out);
-        if (std::fclose(out) != 0 && error.empty()) error = std::strerror(errno);
+        error = Decode(source, dataAt, e, out.Get());
+        if (error.empty() && e.HostSystem == orn::kHostUnix && (e.ExternalAttr >> 16) != 0)
+          ::fchmod(out.Get(), (e.ExternalAttr >> 16) & 0777);
+        if (!out.Close() && error.empty()) error = std::strerror(errno);
+        if (error.empty() && ::renameat(dir->Get(), temp.c_str(), dir->Get(), leaf.c_str()) != 0)
+          error = std::strerror(errno);
+        if (!error.empty()) ::unlinkat(dir->Get(), temp.c_str(), 0);
       }
-      if (error.empty() && std::rename(temp.c_str(), target.c_str()) != 0) error = std::strerror(errno);
-      if (!error.empty()) std::remove(temp.c_str());
     }
     if (!error.empty()) {
-      std::fprintf(stderr, "not extracted: %s (%s)\n", e.Name.c_str(), error.c_str());
-      ++failed;
+      fail(e, error);
       continue;
     }
-    if (e.HostSystem == 3 && (e.ExternalAttr >> 16) != 0) ::chmod(target.c_str(), (e.ExternalAttr >> 16) & 0777);
     ++extracted;
   }
   if (terminal && !(header.flags & orn::kSfxNoSuccessMessage) && failed == 0)

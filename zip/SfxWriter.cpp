@@ -9,6 +9,7 @@
 #include "EZipEngine.h"
 #include "FileSystem.h"
 #include "ZipDirReader.h"
+#include "ZipHeaders.h"
 #include "ZipMessages.h"
 #include "ZipSource.h"
 
@@ -16,14 +17,9 @@ namespace orn {
 
 namespace {
 
-constexpr int kSfxFailed = 10304;
-
 [[noreturn]] void Fail(const std::string& detail) {
-  throw EZipEngine(kSfxFailed, FormatZipMessage(ZipMessageText(kSfxFailed), "-1") + ": " + detail, true);
-}
-
-void Put32(std::string& s, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xff);
+  throw EZipEngine(kZipSfxCreateFailed, FormatZipMessage(ZipMessageText(kZipSfxCreateFailed), "-1") + ": " + detail,
+                   true);
 }
 
 std::uint32_t Raised(std::uint32_t offset, std::uint64_t shift) {
@@ -96,57 +92,58 @@ void WriteSelfExtractor(const std::string& stub, const std::string& header, cons
   std::ofstream out(temp, std::ios::binary | std::ios::trunc);
   if (!out) Fail(exe + " cannot be created");
   out << stubIn.rdbuf();
-  if (!stubIn || !out) Fail(ZipMessageText(11042));
+  if (!stubIn || !out) Fail(ZipMessageText(kZipSfxStubCopy));
   const std::uint64_t stubSize = static_cast<std::uint64_t>(out.tellp());
   out.write(header.data(), static_cast<std::streamsize>(header.size()));
-  if (!out) Fail(ZipMessageText(11043));
+  if (!out) Fail(ZipMessageText(kZipSfxHeaderWrite));
   const std::uint64_t shift = stubSize + header.size();
   std::uint64_t archiveSize = kEndRecordSize;
 
   if (archive.empty()) {
-    std::string end(kEndRecordSize, '\0');
-    Put32(end, 0, kEndRecordSig);
-    Put32(end, 16, static_cast<std::uint32_t>(shift));
+    std::string end;
+    EndRecordFields fields;
+    fields.directoryOffset = static_cast<std::uint32_t>(shift);
+    AppendEndRecord(end, fields, "");
     out.write(end.data(), static_cast<std::streamsize>(end.size()));
   } else {
     FileZipSource zip(archive);
     if (!zip.Ok()) Fail(archive + ": " + zip.Error());
-    ZipEndRecord end;
+    // The directory through the record layer's reader; its headers are
+    // written back with only their offsets raised.
+    ZipDirOptions options;
+    options.names.codePage = cpNone;
+    options.useDirOnlyEntries = true;
+    std::vector<ZipDirEntry> entries;
     ZipDirectoryInfo info;
-    ZipDirReader(zip, ZipDirOptions()).FindEndOfDirectory(end, info, true);
+    ZipDirReader(zip, options).Read(entries, info);
+    const ZipEndRecord& end = info.end;
     if (end.zip64 || end.thisDisk != 0 || info.spanned) Fail("only a single-file archive below 4 GiB can become one");
-    if (end.directoryEnd - end.directorySize != end.directoryOffset) Fail("the archive has data in front of it");
-    archiveSize = zip.Size();
+    if (info.hasPrefix || info.offsetShift != 0) Fail("the archive has data in front of it");
     // Entries as they are, then the directory with its offsets raised.
     std::vector<char> buffer(256 * 1024);
     for (std::uint64_t at = 0; at < end.directoryOffset;) {
       const std::size_t want =
           static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), end.directoryOffset - at));
-      if (zip.ReadAt(at, buffer.data(), want) != want) Fail(ZipMessageText(11044));
+      if (zip.ReadAt(at, buffer.data(), want) != want) Fail(ZipMessageText(kZipSfxArchiveCopy));
       out.write(buffer.data(), static_cast<std::streamsize>(want));
       at += want;
     }
-    std::uint64_t at = end.directoryOffset;
-    for (std::uint64_t i = 0; i < end.totalEntries; ++i) {
-      std::string central = zip.Read(at, kCentralHeaderSize);
-      ByteCursor c(central);
-      if (central.size() != kCentralHeaderSize || c.U32() != kCentralHeaderSig) Fail(ZipMessageText(11015));
-      c.Seek(28);
-      const std::size_t rest = std::size_t{c.U16()} + c.U16() + c.U16();
-      c.Seek(42);
-      Put32(central, 42, Raised(c.U32(), shift));
-      central += zip.Read(at + kCentralHeaderSize, rest);
-      if (central.size() != kCentralHeaderSize + rest) Fail(ZipMessageText(11013));
-      out.write(central.data(), static_cast<std::streamsize>(central.size()));
-      at += central.size();
+    std::string directory;
+    for (ZipDirEntry& e : entries) {
+      e.LocalHeaderOffset = Raised(e.LocalHeaderOffset, shift);
+      AppendCentralHeader(directory, e);
     }
-    std::string record = zip.Read(end.position, archiveSize - end.position);
-    if (record.size() < kEndRecordSize) Fail(ZipMessageText(11023));
-    Put32(record, 16, Raised(static_cast<std::uint32_t>(end.directoryOffset), shift));
-    out.write(record.data(), static_cast<std::streamsize>(record.size()));
+    EndRecordFields fields;
+    fields.entriesOnDisk = static_cast<std::uint16_t>(end.entriesOnDisk);
+    fields.totalEntries = static_cast<std::uint16_t>(end.totalEntries);
+    fields.directorySize = static_cast<std::uint32_t>(directory.size());
+    fields.directoryOffset = Raised(static_cast<std::uint32_t>(end.directoryOffset), shift);
+    AppendEndRecord(directory, fields, info.comment);
+    out.write(directory.data(), static_cast<std::streamsize>(directory.size()));
+    archiveSize = end.directoryOffset + directory.size();
   }
   out.close();
-  if (!out) Fail(ZipMessageText(11044));
+  if (!out) Fail(ZipMessageText(kZipSfxArchiveCopy));
   const std::optional<std::int64_t> written = FileSize(temp);
   if (!written || static_cast<std::uint64_t>(*written) != shift + archiveSize)
     Fail("the sizes of stub, header and archive do not add up");

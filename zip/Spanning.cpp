@@ -15,10 +15,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "../ziplibs/common/UniqueFd.h"
 #include "ByteCursor.h"
 #include "FileSystem.h"
+#include "UniqueFd.h"
 #include "ZipDirReader.h"
+#include "ZipHeaders.h"
 #include "ZipMessages.h"
 #include "ZipSource.h"
 
@@ -26,25 +27,14 @@ namespace orn {
 
 namespace {
 
-using zipfmt::UniqueFd;
-
 // One buffer for file data; headers are read a record at a time.
 constexpr std::size_t kCopyBuffer = 256 * 1024;
-constexpr std::size_t kLocalHeaderSize = 30;
 
 [[noreturn]] void Fail(int ident, const std::string& detail = std::string()) {
-  throw EZipEngine(ident, ZipMessageText(ident) + (detail.empty() ? "" : ": " + detail), ident != kSpanAborted);
+  throw EZipEngine(ident, ZipMessageText(ident) + (detail.empty() ? "" : ": " + detail), ident != kZipAborted);
 }
 
 std::string ErrnoText() { return std::strerror(errno); }
-
-void Put16(std::string& s, std::size_t at, std::uint16_t v) {
-  s[at] = static_cast<char>(v & 0xff);
-  s[at + 1] = static_cast<char>(v >> 8);
-}
-void Put32(std::string& s, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) s[at + i] = static_cast<char>((v >> (8 * i)) & 0xff);
-}
 
 // Reads exactly `count` bytes at `offset`; answers how many were read.
 std::size_t ReadFully(int fd, std::uint64_t offset, void* out, std::size_t count) {
@@ -70,7 +60,7 @@ bool WriteFully(int fd, const char* data, std::size_t count) {
 }
 
 void CheckCancel(const SpanEvents& events) {
-  if (events.cancelled && events.cancelled()) Fail(kSpanAborted);
+  if (events.cancelled && events.cancelled()) Fail(kZipAborted);
 }
 
 void SetFileTime(int fd, const struct timespec& time) {
@@ -125,7 +115,7 @@ class VolumeWriter {
   void Reserve(std::uint64_t needed) {
     if (!out_) Open();
     if (room_ >= needed) return;
-    if (onVolume_ == 0) Fail(kSpanNoRoom, VolumeFileName(target_, volume_));
+    if (onVolume_ == 0) Fail(kZipNoRoom, VolumeFileName(target_, volume_));
     Next();
     Reserve(needed);
   }
@@ -138,7 +128,7 @@ class VolumeWriter {
       if (!out_) Open();
       const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(count, room_));
       if (n > 0 && !WriteFully(out_.Get(), data, n))
-        Fail(kSpanWrite, VolumeFileName(target_, volume_) + ": " + ErrnoText());
+        Fail(kZipWriteError, VolumeFileName(target_, volume_) + ": " + ErrnoText());
       onVolume_ += n;
       room_ -= n;
       data += n;
@@ -155,20 +145,20 @@ class VolumeWriter {
 
  private:
   void Open() {
-    if (volume_ >= kMaxVolumes) Fail(kSpanOther, "a set holds at most 999 volumes");
+    if (volume_ >= kMaxVolumes) Fail(kZipSpanException, "a set holds at most 999 volumes");
     const std::string name = VolumeFileName(target_, volume_);
     if (FileExists(name)) {
-      if (!events_.overwrite) Fail(kSpanUnattended, FormatZipMessage(ZipMessageText(kSpanOverwriteFile), name));
-      if (!events_.overwrite(name)) Fail(kSpanAborted);
+      if (!events_.overwrite) Fail(kZipDiskUnattended, FormatZipMessage(ZipMessageText(kZipOverwriteFile), name));
+      if (!events_.overwrite(name)) Fail(kZipAborted);
     }
     std::int64_t room = FreeBytes(name);
     if (room < 0) room = std::numeric_limits<std::int64_t>::max();
     if (settings_.maxVolumeSize > 0 && settings_.maxVolumeSize < room) room = settings_.maxVolumeSize;
     if (volume_ == 0) room -= settings_.keepFreeOnDisk1;
     // A fixed disk has no other disk to ask for: too little room ends the run.
-    if (room <= 0 || room < settings_.minFreeVolumeSize) Fail(kSpanNoRoom, name);
+    if (room <= 0 || room < settings_.minFreeVolumeSize) Fail(kZipNoRoom, name);
     out_ = UniqueFd(::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!out_) Fail(kSpanCreate, name + ": " + ErrnoText());
+    if (!out_) Fail(kZipCreateError, name + ": " + ErrnoText());
     written_.push_back(name);
     room_ = static_cast<std::uint64_t>(room);
     onVolume_ = 0;
@@ -178,7 +168,7 @@ class VolumeWriter {
     if (!out_) return;
     SetFileTime(out_.Get(), stamp_);
     const std::string name = VolumeFileName(target_, volume_);
-    if (!out_.Close()) Fail(kSpanWrite, name + ": " + ErrnoText());
+    if (!out_.Close()) Fail(kZipWriteError, name + ": " + ErrnoText());
   }
 
   void Next() {
@@ -224,40 +214,36 @@ std::string VolumeFileName(const std::string& target, int volume, bool replaceDi
 
 int SplitZipToVolumes(const std::string& source, const std::string& target, const SpanSettings& settings,
                       const SpanEvents& events) {
-  if (!FileExists(source)) Fail(kSpanOpen, source);
+  if (!FileExists(source)) Fail(kZipOpenRaised, source);
   FileZipSource zip(source);
-  if (!zip.Ok()) Fail(kSpanOpen, source + ": " + zip.Error());
-  ZipEndRecord end;
+  if (!zip.Ok()) Fail(kZipOpenRaised, source + ": " + zip.Error());
+  // The directory through the record layer's reader; the headers are
+  // written back from the entries with only their volume and offset changed.
+  ZipDirOptions options;
+  options.names.codePage = cpNone;
+  options.useDirOnlyEntries = true;
+  std::vector<ZipDirEntry> entries;
   ZipDirectoryInfo info;
-  ZipDirReader(zip, ZipDirOptions()).FindEndOfDirectory(end, info, true);
-  if (end.zip64) Fail(kSpanOther, "archives past 4 GiB or with more than 65535 entries are not split into volumes");
-  if (info.spanned || end.thisDisk != 0) Fail(kSpanOther, source + " is already a volume of a set");
-  if (end.directoryEnd - end.directorySize != end.directoryOffset)
-    Fail(kSpanOther, source + " has data in front of the archive");
+  ZipDirReader(zip, options).Read(entries, info);
+  const ZipEndRecord& end = info.end;
+  if (end.zip64)
+    Fail(kZipSpanException, "archives past 4 GiB or with more than 65535 entries are not split into volumes");
+  if (info.spanned || end.thisDisk != 0) Fail(kZipSpanException, source + " is already a volume of a set");
+  if (info.hasPrefix || info.offsetShift != 0) Fail(kZipSpanException, source + " has data in front of the archive");
 
   UniqueFd in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
-  if (!in) Fail(kSpanOpen, source + ": " + ErrnoText());
+  if (!in) Fail(kZipOpenRaised, source + ": " + ErrnoText());
   struct stat st {};
   ::fstat(in.Get(), &st);
   ::posix_fadvise(in.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-  // Where every local header starts, from the central directory.
+  // Where every local header starts.
   std::vector<std::uint32_t> locals;
-  locals.reserve(static_cast<std::size_t>(end.totalEntries));
-  std::uint64_t at = end.directoryOffset;
-  for (std::uint64_t i = 0; i < end.totalEntries; ++i) {
-    std::string header = ReadRecord(in.Get(), at, kCentralHeaderSize, kSpanCentralHeader);
-    ByteCursor c(header);
-    if (c.U32() != kCentralHeaderSig) Fail(kSpanCentralSignature);
-    c.Seek(28);
-    const std::uint16_t nameLength = c.U16(), extraLength = c.U16(), commentLength = c.U16();
-    c.Seek(42);
-    locals.push_back(c.U32());
-    at += kCentralHeaderSize + nameLength + extraLength + commentLength;
-  }
+  locals.reserve(entries.size());
+  for (const ZipDirEntry& e : entries) locals.push_back(e.LocalHeaderOffset);
   std::sort(locals.begin(), locals.end());
   locals.erase(std::unique(locals.begin(), locals.end()), locals.end());
-  if (!locals.empty() && locals.back() >= end.directoryOffset) Fail(kSpanNoLocal);
+  if (!locals.empty() && locals.back() >= end.directoryOffset) Fail(kZipNoLocalEntry);
 
   VolumeWriter out(target, settings, events, st.st_mtim);
   static const char marker[4] = {0x50, 0x4b, 0x07, 0x08};
@@ -273,15 +259,15 @@ int SplitZipToVolumes(const std::string& source, const std::string& target, cons
   for (std::size_t i = 0; i < locals.size(); ++i) {
     const std::uint64_t start = locals[i];
     const std::uint64_t stop = i + 1 < locals.size() ? locals[i + 1] : end.directoryOffset;
-    std::string header = ReadRecord(in.Get(), start, kLocalHeaderSize, kSpanLocalHeader);
+    std::string header = ReadRecord(in.Get(), start, kLocalHeaderSize, kZipLocalHeaderError);
     ByteCursor c(header);
-    if (c.U32() != kLocalHeaderSig) Fail(kSpanLocalSignature);
+    if (c.U32() != kLocalHeaderSig) Fail(kZipLocalSignature);
     c.Seek(26);
     const std::uint16_t nameLength = c.U16(), extraLength = c.U16();
-    const std::string name = ReadRecord(in.Get(), start + kLocalHeaderSize, nameLength, kSpanLocalName);
+    const std::string name = ReadRecord(in.Get(), start + kLocalHeaderSize, nameLength, kZipLocalNameError);
     header += name;
-    header += ReadRecord(in.Get(), start + kLocalHeaderSize + nameLength, extraLength, kSpanLocalExtra);
-    if (start + header.size() > stop) Fail(kSpanLocalExtra, name);
+    header += ReadRecord(in.Get(), start + kLocalHeaderSize + nameLength, extraLength, kZipLocalExtraError);
+    if (start + header.size() > stop) Fail(kZipLocalExtraError, name);
     if (events.message) events.message(ZipMessageText(kZipCopying) + name);
     if (events.progress) events.progress(FileStarted, name, static_cast<std::int64_t>(stop - start));
     out.Reserve(header.size());
@@ -291,53 +277,47 @@ int SplitZipToVolumes(const std::string& source, const std::string& target, cons
     // be cut anywhere.
     for (std::uint64_t pos = start + header.size(); pos < stop;) {
       const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), stop - pos));
-      if (ReadFully(in.Get(), pos, buffer.data(), want) != want) Fail(kSpanData, name);
+      if (ReadFully(in.Get(), pos, buffer.data(), want) != want) Fail(kZipDataError, name);
       out.Write(buffer.data(), want, 0);
       if (events.progress) events.progress(BytesDone, name, static_cast<std::int64_t>(want));
       pos += want;
     }
   }
 
-  const std::string directoryName = ZipMessageText(kSpanDirectoryName);
+  const std::string directoryName = ZipMessageText(kZipDirectoryName);
   if (events.message) events.message(ZipMessageText(kZipCopying) + directoryName);
   if (events.progress)
     events.progress(FileStarted, directoryName,
                     static_cast<std::int64_t>(end.directorySize + end.commentLength + kEndRecordSize));
   out.KeepTogether(end.directorySize + kEndRecordSize + end.commentLength);
   Placed directory{0, 0};
-  at = end.directoryOffset;
-  for (std::uint64_t i = 0; i < end.totalEntries; ++i) {
-    std::string header = ReadRecord(in.Get(), at, kCentralHeaderSize, kSpanCentralHeader);
-    ByteCursor c(header);
-    if (c.U32() != kCentralHeaderSig) Fail(kSpanCentralSignature);
-    c.Seek(28);
-    const std::uint16_t nameLength = c.U16(), extraLength = c.U16(), commentLength = c.U16();
-    c.Seek(42);
-    auto found = placed.find(c.U32());
-    at += kCentralHeaderSize;
-    const std::string name = ReadRecord(in.Get(), at, nameLength, kSpanCentralName);
-    if (found == placed.end()) Fail(kSpanNoLocal, name);
-    header += name;
-    header += ReadRecord(in.Get(), at + nameLength, extraLength, kSpanCentralExtra);
-    header += ReadRecord(in.Get(), at + nameLength + extraLength, commentLength, kSpanComment);
-    at += nameLength + extraLength + commentLength;
-    Put16(header, 34, found->second.volume);
-    Put32(header, 42, found->second.offset);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    ZipDirEntry e = entries[i];
+    auto found = placed.find(e.LocalHeaderOffset);
+    if (found == placed.end()) Fail(kZipNoLocalEntry, e.RawName);
+    e.DiskStart = found->second.volume;
+    e.LocalHeaderOffset = found->second.offset;
+    std::string header;
+    AppendCentralHeader(header, e);
     out.Reserve(header.size());
     if (i == 0) directory = {static_cast<std::uint16_t>(out.Volume()), static_cast<std::uint32_t>(out.OnVolume())};
     out.Write(header.data(), header.size(), header.size());
   }
-  if (end.totalEntries == 0) {
-    out.Reserve(kEndRecordSize + end.commentLength);
+  if (entries.empty()) {
+    out.Reserve(kEndRecordSize + info.comment.size());
     directory = {static_cast<std::uint16_t>(out.Volume()), static_cast<std::uint32_t>(out.OnVolume())};
   }
 
-  std::string record = ReadRecord(in.Get(), end.position, kEndRecordSize, kSpanArchiveComment);
-  record += ReadRecord(in.Get(), end.position + kEndRecordSize, end.commentLength, kSpanArchiveComment);
-  out.Reserve(record.size());
-  Put16(record, 4, static_cast<std::uint16_t>(out.Volume()));
-  Put16(record, 6, directory.volume);
-  Put32(record, 16, directory.offset);
+  std::string record;
+  EndRecordFields fields;
+  fields.entriesOnDisk = static_cast<std::uint16_t>(end.entriesOnDisk);
+  fields.totalEntries = static_cast<std::uint16_t>(end.totalEntries);
+  fields.directorySize = static_cast<std::uint32_t>(end.directorySize);
+  fields.directoryDisk = directory.volume;
+  fields.directoryOffset = directory.offset;
+  out.Reserve(kEndRecordSize + info.comment.size());
+  fields.thisDisk = static_cast<std::uint16_t>(out.Volume());
+  AppendEndRecord(record, fields, info.comment);
   out.Write(record.data(), record.size(), record.size());
   out.Finish();
   if (events.progress) events.progress(BatchEnded, "", 0);
@@ -369,7 +349,7 @@ class VolumeReader {
     volume_ = volume;
     name_ = volume == last_ ? lastName_ : VolumeFileName(lastName_, volume, true);
     in_ = UniqueFd(::open(name_.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!in_) Fail(kSpanOpen, name_ + ": " + ErrnoText());
+    if (!in_) Fail(kZipOpenRaised, name_ + ": " + ErrnoText());
     struct stat st {};
     ::fstat(in_.Get(), &st);
     size_ = static_cast<std::uint64_t>(st.st_size);
@@ -390,6 +370,24 @@ class VolumeReader {
     if (size_ - pos_ < count || ReadFully(in_.Get(), pos_, bytes.data(), count) != count) Fail(ident, name_);
     pos_ += count;
     return bytes;
+  }
+
+  // The bytes from `offset` of `volume` up to `endOffset` of the last
+  // volume, running on over the volumes between.
+  std::string ReadThrough(int volume, std::uint64_t offset, std::uint64_t endOffset, int ident) {
+    Seek(volume, offset, kZipSeekError);
+    std::string bytes;
+    while (true) {
+      const std::uint64_t stop = volume_ == last_ ? endOffset : size_;
+      if (stop < pos_) Fail(ident, name_);
+      const std::size_t start = bytes.size();
+      bytes.resize(start + static_cast<std::size_t>(stop - pos_));
+      if (ReadFully(in_.Get(), pos_, bytes.data() + start, bytes.size() - start) != bytes.size() - start)
+        Fail(ident, name_);
+      pos_ = stop;
+      if (volume_ >= last_) return bytes;
+      Open(volume_ + 1);
+    }
   }
 
   // Data that may run on over the next volumes; answers the bytes read.
@@ -426,7 +424,7 @@ class JoinWriter {
   std::uint64_t Position() const { return written_ + buffer_.size(); }
   void Write(const char* data, std::size_t count, int ident) {
     if (Position() + count > std::numeric_limits<std::uint32_t>::max())
-      Fail(kSpanOther, "the joined archive would pass 4 GiB");
+      Fail(kZipSpanException, "the joined archive would pass 4 GiB");
     if (buffer_.size() + count > kCopyBuffer) Flush(ident);
     if (count >= kCopyBuffer) {
       if (!WriteFully(fd_, data, count)) Fail(ident, ErrnoText());
@@ -449,16 +447,6 @@ class JoinWriter {
   std::uint64_t written_ = 0;
 };
 
-struct JoinEntry {
-  std::string name;
-  std::uint32_t packedSize;
-  std::uint16_t flags;
-  std::uint16_t volume;
-  std::uint32_t offset;
-  std::uint32_t newOffset = 0;
-  bool copied = false;
-};
-
 std::uint64_t Key(std::uint32_t volume, std::uint32_t offset) {
   return (static_cast<std::uint64_t>(volume) << 32) | offset;
 }
@@ -469,54 +457,41 @@ void JoinZipVolumes(const std::string& lastVolume, const std::string& output, co
   ZipEndRecord end;
   ZipDirectoryInfo info;
   {
-    if (!FileExists(lastVolume)) Fail(kSpanOpen, lastVolume);
+    if (!FileExists(lastVolume)) Fail(kZipOpenRaised, lastVolume);
     FileZipSource zip(lastVolume);
-    if (!zip.Ok()) Fail(kSpanOpen, lastVolume + ": " + zip.Error());
+    if (!zip.Ok()) Fail(kZipOpenRaised, lastVolume + ": " + zip.Error());
     ZipDirOptions options;
     options.labelVolume = VolumeNumberOfName(lastVolume);
     ZipDirReader(zip, options).FindEndOfDirectory(end, info, true);
-    if (end.zip64) Fail(kSpanOther, "volume sets with Zip64 records are not joined");
+    if (end.zip64) Fail(kZipSpanException, "volume sets with Zip64 records are not joined");
     const int named = VolumeNumberOfName(lastVolume);
     if (end.thisDisk >= static_cast<std::uint32_t>(kMaxVolumes) ||
         (end.thisDisk > 0 && named != static_cast<int>(end.thisDisk) + 1))
-      Fail(kSpanOther, lastVolume + ": the end record names volume " + std::to_string(end.thisDisk + 1) +
-                           " of a set, the file is volume " + std::to_string(named));
-    if (end.directoryDisk > end.thisDisk) Fail(kSpanCentralHeader, lastVolume);
+      Fail(kZipSpanException, lastVolume + ": the end record names volume " + std::to_string(end.thisDisk + 1) +
+                                  " of a set, the file is volume " + std::to_string(named));
+    if (end.directoryDisk > end.thisDisk) Fail(kZipCentralHeaderError, lastVolume);
   }
   const int last = static_cast<int>(end.thisDisk);
   VolumeReader in(lastVolume, last);
 
-  // The central directory, as a table of the entries.
-  std::vector<JoinEntry> entries;
-  entries.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(end.totalEntries, 65535)));
+  // The central directory through the record layer's decoder, read across
+  // the volumes it covers.
+  std::vector<ZipDirEntry> entries = DecodeCentralDirectory(
+      in.ReadThrough(static_cast<int>(end.directoryDisk), end.directoryOffset, end.position, kZipCentralHeaderError),
+      end.totalEntries, NameDecoding{cpNone});
+  std::vector<std::uint32_t> newOffsets(entries.size(), 0);
   std::unordered_map<std::uint64_t, std::size_t> byPlace;
-  in.Seek(static_cast<int>(end.directoryDisk), end.directoryOffset, kSpanSeek);
   std::uint64_t total = 0;
-  for (std::uint64_t i = 0; i < end.totalEntries; ++i) {
-    std::string header = in.Record(kCentralHeaderSize, kSpanCentralHeader);
-    ByteCursor c(header);
-    if (c.U32() != kCentralHeaderSig) Fail(kSpanCentralSignature);
-    JoinEntry e;
-    c.Seek(8);
-    e.flags = c.U16();
-    c.Seek(20);
-    e.packedSize = c.U32();
-    c.Seek(28);
-    const std::uint16_t nameLength = c.U16(), extraLength = c.U16(), commentLength = c.U16();
-    e.volume = c.U16();
-    c.Seek(42);
-    e.offset = c.U32();
-    e.name = in.Record(nameLength, kSpanCentralName, false);
-    in.Record(static_cast<std::size_t>(extraLength) + commentLength, kSpanComment, false);
-    if (e.volume > last) Fail(kSpanNoLocal, e.name);
-    if (!byPlace.emplace(Key(e.volume, e.offset), entries.size()).second) Fail(kSpanNoLocal, e.name);
-    total += e.packedSize + nameLength + extraLength + commentLength;
-    entries.push_back(std::move(e));
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const ZipDirEntry& e = entries[i];
+    if (e.DiskStart > last) Fail(kZipNoLocalEntry, e.RawName);
+    if (!byPlace.emplace(Key(e.DiskStart, e.LocalHeaderOffset), i).second) Fail(kZipNoLocalEntry, e.RawName);
+    total += e.PackedSize + e.NameLength + e.ExtraLength + e.CommentLength;
   }
 
   std::string temp = output + ".partXXXXXX";
   UniqueFd outFd(::mkstemp(temp.data()));
-  if (!outFd) Fail(kSpanCreate, output + ": " + ErrnoText());
+  if (!outFd) Fail(kZipCreateError, output + ": " + ErrnoText());
   struct Cleanup {
     std::string path;
     ~Cleanup() {
@@ -529,100 +504,90 @@ void JoinZipVolumes(const std::string& lastVolume, const std::string& output, co
     events.progress(FileCountKnown, "", static_cast<std::int64_t>(entries.size()));
     events.progress(ByteCountKnown, "", static_cast<std::int64_t>(total));
   }
-  in.Seek(0, 0, kSpanMarker);
-  std::string marker = in.Record(4, kSpanMarker, false);
-  if (ByteCursor(marker).U32() != kSpanMarkerSig) Fail(kSpanMarker);
+  in.Seek(0, 0, kZipSpanMarkerMissing);
+  std::string marker = in.Record(4, kZipSpanMarkerMissing, false);
+  if (ByteCursor(marker).U32() != kSpanMarkerSig) Fail(kZipSpanMarkerMissing);
 
   // The local entries, in the order of the set.
   std::vector<std::size_t> order(entries.size());
   for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
   std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-    return Key(entries[a].volume, entries[a].offset) < Key(entries[b].volume, entries[b].offset);
+    return Key(entries[a].DiskStart, entries[a].LocalHeaderOffset) <
+           Key(entries[b].DiskStart, entries[b].LocalHeaderOffset);
   });
   std::vector<char> buffer(kCopyBuffer);
   for (std::size_t n = 0; n < order.size(); ++n) {
-    JoinEntry& e = entries[order[n]];
+    const ZipDirEntry& e = entries[order[n]];
     CheckCancel(events);
-    in.Seek(e.volume, e.offset, kSpanLocalHeader);
-    std::string header = in.Record(kLocalHeaderSize, kSpanLocalHeader);
+    in.Seek(e.DiskStart, e.LocalHeaderOffset, kZipLocalHeaderError);
+    std::string header = in.Record(kLocalHeaderSize, kZipLocalHeaderError);
     ByteCursor c(header);
-    if (c.U32() != kLocalHeaderSig) Fail(kSpanLocalSignature, e.name);
+    if (c.U32() != kLocalHeaderSig) Fail(kZipLocalSignature, e.RawName);
     c.Seek(18);
     const std::uint32_t localPacked = c.U32();
     c.Seek(26);
     const std::uint16_t nameLength = c.U16(), extraLength = c.U16();
-    const std::string name = in.Record(nameLength, kSpanLocalName, false);
+    const std::string name = in.Record(nameLength, kZipLocalNameError, false);
     // A volume of another set holds other entries where this set's
     // directory expects its own.
-    if (Lower(name) != Lower(e.name)) Fail(kSpanNoLocal, e.name);
-    const std::string extra = in.Record(extraLength, kSpanLocalExtra, false);
-    if (events.message) events.message(ZipMessageText(kZipCopying) + e.name);
+    if (Lower(name) != Lower(e.RawName)) Fail(kZipNoLocalEntry, e.RawName);
+    const std::string extra = in.Record(extraLength, kZipLocalExtraError, false);
+    if (events.message) events.message(ZipMessageText(kZipCopying) + e.RawName);
     if (events.progress)
-      events.progress(
-          FileStarted, e.name,
-          static_cast<std::int64_t>(e.packedSize) + nameLength + extraLength + 30 + ((e.flags & 8) ? 16 : 0));
-    e.newOffset = static_cast<std::uint32_t>(out.Position());
-    e.copied = true;
-    out.Write(header + name, kSpanWriteLocal);
-    out.Write(extra, kSpanWriteLocal);
-    if (localPacked != 0 && localPacked != e.packedSize) Fail(kSpanData, e.name);
-    for (std::uint64_t left = e.packedSize; left > 0;) {
+      events.progress(FileStarted, e.RawName,
+                      static_cast<std::int64_t>(e.PackedSize) + nameLength + extraLength + kLocalHeaderSize +
+                          ((e.GeneralFlags & kFlagDescriptor) ? 16 : 0));
+    newOffsets[order[n]] = static_cast<std::uint32_t>(out.Position());
+    out.Write(header + name, kZipWriteLocalError);
+    out.Write(extra, kZipWriteLocalError);
+    if (localPacked != 0 && localPacked != e.PackedSize) Fail(kZipDataError, e.RawName);
+    for (std::uint64_t left = e.PackedSize; left > 0;) {
       const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left, buffer.size()));
-      in.Data(buffer.data(), want, kSpanData);
-      out.Write(buffer.data(), want, kSpanWriteLocal);
+      in.Data(buffer.data(), want, kZipDataError);
+      out.Write(buffer.data(), want, kZipWriteLocalError);
       left -= want;
     }
-    if (e.flags & 8) {
+    if (e.GeneralFlags & kFlagDescriptor) {
       // The descriptor carries its signature or starts with the CRC.
       char descriptor[16];
-      in.Data(descriptor, 4, kSpanDescriptor);
-      const bool signed_ = ByteCursor(std::string_view(descriptor, 4)).U32() == kSpanMarkerSig;
+      in.Data(descriptor, 4, kZipDescriptorError);
+      const bool signed_ = ByteCursor(std::string_view(descriptor, 4)).U32() == kDataDescriptorSig;
       const std::size_t rest = signed_ ? 12 : 8;
-      in.Data(descriptor + 4, rest, kSpanDescriptor);
-      out.Write(descriptor, 4 + rest, kSpanWriteLocal);
+      in.Data(descriptor + 4, rest, kZipDescriptorError);
+      out.Write(descriptor, 4 + rest, kZipWriteLocalError);
     }
     // Data that ran on over a volume's end must end right where the next
     // record begins: a volume cut short or taken from another set does not.
     const bool last = n + 1 == order.size();
-    const int nextVolume = last ? static_cast<int>(end.directoryDisk) : entries[order[n + 1]].volume;
-    const std::uint64_t nextOffset = last ? end.directoryOffset : entries[order[n + 1]].offset;
-    if (in.Volume() != e.volume && !in.At(nextVolume, nextOffset)) Fail(kSpanData, e.name);
+    const int nextVolume = last ? static_cast<int>(end.directoryDisk) : entries[order[n + 1]].DiskStart;
+    const std::uint64_t nextOffset = last ? end.directoryOffset : entries[order[n + 1]].LocalHeaderOffset;
+    if (in.Volume() != e.DiskStart && !in.At(nextVolume, nextOffset)) Fail(kZipDataError, e.RawName);
   }
 
   // The central directory, every entry on disk 0 at its new offset.
   const std::uint32_t directoryOffset = static_cast<std::uint32_t>(out.Position());
-  in.Seek(static_cast<int>(end.directoryDisk), end.directoryOffset, kSpanSeek);
-  for (std::uint64_t i = 0; i < end.totalEntries; ++i) {
-    std::string header = in.Record(kCentralHeaderSize, kSpanCentralHeader);
-    ByteCursor c(header);
-    c.Seek(28);
-    const std::uint16_t nameLength = c.U16(), extraLength = c.U16(), commentLength = c.U16();
-    const std::uint16_t volume = c.U16();
-    c.Seek(42);
-    const std::uint32_t offset = c.U32();
-    header += in.Record(nameLength, kSpanCentralName, false);
-    header += in.Record(extraLength, kSpanCentralExtra, false);
-    header += in.Record(commentLength, kSpanComment, false);
-    const JoinEntry& e = entries[byPlace.at(Key(volume, offset))];
-    Put16(header, 34, 0);
-    Put32(header, 42, e.newOffset);
-    out.Write(header, kSpanWriteCentral);
+  std::string directory;
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    ZipDirEntry e = entries[i];
+    e.DiskStart = 0;
+    e.LocalHeaderOffset = newOffsets[i];
+    directory.clear();
+    AppendCentralHeader(directory, e);
+    out.Write(directory, kZipWriteCentralError);
   }
-  std::string record(kEndRecordSize, '\0');
-  Put32(record, 0, kEndRecordSig);
-  Put16(record, 8, static_cast<std::uint16_t>(end.totalEntries));
-  Put16(record, 10, static_cast<std::uint16_t>(end.totalEntries));
-  Put32(record, 12, static_cast<std::uint32_t>(out.Position() - directoryOffset));
-  Put32(record, 16, directoryOffset);
-  Put16(record, 20, static_cast<std::uint16_t>(info.comment.size()));
-  out.Write(record, kSpanWriteEnd);
-  out.Write(info.comment, kSpanArchiveComment);
-  out.Flush(kSpanWriteEnd);
+  std::string record;
+  EndRecordFields fields;
+  fields.entriesOnDisk = fields.totalEntries = static_cast<std::uint16_t>(entries.size());
+  fields.directorySize = static_cast<std::uint32_t>(out.Position() - directoryOffset);
+  fields.directoryOffset = directoryOffset;
+  AppendEndRecord(record, fields, info.comment);
+  out.Write(record, kZipWriteEndError);
+  out.Flush(kZipWriteEndError);
 
   struct stat st {};
   if (::stat(lastVolume.c_str(), &st) == 0) SetFileTime(outFd.Get(), st.st_mtim);
-  if (::fchmod(outFd.Get(), 0644) != 0 || !outFd.Close()) Fail(kSpanWriteEnd, output + ": " + ErrnoText());
-  if (::rename(temp.c_str(), output.c_str()) != 0) Fail(kSpanCreate, output + ": " + ErrnoText());
+  if (::fchmod(outFd.Get(), 0644) != 0 || !outFd.Close()) Fail(kZipWriteEndError, output + ": " + ErrnoText());
+  if (::rename(temp.c_str(), output.c_str()) != 0) Fail(kZipCreateError, output + ": " + ErrnoText());
   cleanup.path.clear();
   if (events.progress) events.progress(BatchEnded, "", 0);
 }

@@ -13,40 +13,10 @@
 #include <string>
 
 #include "EZipEngine.h"
+#include "ZipMessages.h"
 #include "ZipTypes.h"
 
 namespace orn {
-
-// Identifiers of splitting and joining (texts in ZipMessages).
-enum SpanIdent {
-  kSpanOpen = 11001,
-  kSpanAborted = 11007,
-  kSpanSeek = 11008,
-  kSpanCreate = 11009,
-  kSpanWrite = 11010,
-  kSpanLocalHeader = 11012,
-  kSpanCentralHeader = 11013,
-  kSpanLocalSignature = 11014,
-  kSpanCentralSignature = 11015,
-  kSpanLocalName = 11016,
-  kSpanCentralName = 11017,
-  kSpanLocalExtra = 11018,
-  kSpanCentralExtra = 11019,
-  kSpanDescriptor = 11020,
-  kSpanData = 11021,
-  kSpanComment = 11022,
-  kSpanArchiveComment = 11023,
-  kSpanOther = 11024,
-  kSpanUnattended = 11025,
-  kSpanNoLocal = 11026,
-  kSpanWriteLocal = 11028,
-  kSpanWriteCentral = 11029,
-  kSpanWriteEnd = 11030,
-  kSpanMarker = 11031,
-  kSpanNoRoom = 11032,
-  kSpanOverwriteFile = 11039,
-  kSpanDirectoryName = 11047,
-};
 
 constexpr int kMaxVolumes = 999;
 

@@ -181,8 +181,9 @@ const char* UnzipParamBlock::Keep(const std::string& text) {
 }
 
 UnzipParamBlock::UnzipParamBlock(TZipEngine& e, int libVersion, const std::string& archive,
-                                 const std::vector<std::string>& fileSpecs, const std::string& password,
-                                 unsigned passwordReqCount, const std::string& baseDir, OrnZipCallback callback) {
+                                 const std::vector<std::string>& fileSpecs, const std::vector<std::size_t>& entries,
+                                 const ZipDirectory* directory, const std::string& password, unsigned passwordReqCount,
+                                 const std::string& baseDir, OrnZipCallback callback) {
   const char* pw = password.empty() ? nullptr : Keep(password);
   const char* archiveName = Keep(archive);
   const int argc = static_cast<int>(fileSpecs.size());
@@ -212,10 +213,19 @@ UnzipParamBlock::UnzipParamBlock(TZipEngine& e, int libVersion, const std::strin
   if (libVersion >= 160) b.fPWReqCount = passwordReqCount > 15 ? 15 : passwordReqCount;
   b.fSeven = ORN_BLOCK_END_MARK;
   if (!baseDir.empty()) b.ExtrBaseDir = Keep(baseDir);
-  const NameDecoding names = e.NamesDecoding();
+  // The pages the listing read the names in, so that the library reads them alike.
+  const NameDecoding& names = e.NamesRead();
   b.NamesCodePage = static_cast<int32_t>(names.codePage);
   b.NamesOemCodePage = names.oemCodePage;
   b.NamesAnsiCodePage = names.ansiCodePage;
+  b.NamesChosenCodePage = names.chosenCodePage;
+  entries_.assign(entries.begin(), entries.end());
+  b.Entries = entries_.empty() ? nullptr : entries_.data();
+  b.EntryCount = static_cast<int32_t>(entries_.size());
+  if (directory) {
+    b.HostDirectory = directory;
+    b.HostDirectoryLayout = RecordLayout();
+  }
 }
 
 }  // namespace orn

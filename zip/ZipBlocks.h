@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "OrnZipLib.h"
+#include "ZipDirReader.h"
 
 class TZipEngine;
 
@@ -110,9 +111,13 @@ class ZipParamBlock {
 
 class UnzipParamBlock {
  public:
-  // `fileSpecs` are the entry specifications to hand over (already checked).
+  // `fileSpecs` are the lines for a library that chooses by them;
+  // `entries` the places in the directory chosen (checked already), and
+  // `directory` the directory they index when the library may take it as
+  // read (null: the library reads the archive).
   UnzipParamBlock(TZipEngine& engine, int libVersion, const std::string& archive,
-                  const std::vector<std::string>& fileSpecs, const std::string& password, unsigned passwordReqCount,
+                  const std::vector<std::string>& fileSpecs, const std::vector<std::size_t>& entries,
+                  const ZipDirectory* directory, const std::string& password, unsigned passwordReqCount,
                   const std::string& baseDir, OrnZipCallback callback);
   void* Address() { return long_ ? static_cast<void*>(long_.get()) : static_cast<void*>(short_.get()); }
   const OrnUnzipParams* Short() const { return short_.get(); }
@@ -122,6 +127,7 @@ class UnzipParamBlock {
   const char* Keep(const std::string& text);
   std::deque<std::string> strings_;
   std::vector<OrnUnzipFileData> specs_;
+  std::vector<std::uint32_t> entries_;
   std::unique_ptr<OrnUnzipParams> short_;
   std::unique_ptr<OrnUnzipParamsLong> long_;
 };

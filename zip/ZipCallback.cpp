@@ -6,7 +6,6 @@
 
 #include "OrnZipLib.h"
 #include "PasswordDlg.h"
-#include "ProcessMessages.h"
 #include "ZipEngine.h"
 #include "ZipMessages.h"
 
@@ -39,8 +38,9 @@ void TZipEngine::AnswerPassword(OrnCallbackStruct& rec) {
     if (unattended_) {
       ShowZipMessage(orn::kZipAddPasswordUnattended);
     } else {
-      std::string first = TPasswordDlg(orn::kZipPwdPrompt).ShowModalPwdDlg();
-      std::string second = first.empty() ? std::string() : TPasswordDlg(orn::kZipPwdConfirm).ShowModalPwdDlg();
+      std::string first = TPasswordDlg(orn::kZipPwdPrompt, questions_).ShowModalPwdDlg();
+      std::string second =
+          first.empty() ? std::string() : TPasswordDlg(orn::kZipPwdConfirm, questions_).ShowModalPwdDlg();
       if (first != second) {
         ShowZipMessage(orn::kZipPasswordsDiffer);
       } else {
@@ -52,7 +52,7 @@ void TZipEngine::AnswerPassword(OrnCallbackStruct& rec) {
       ShowZipMessage(orn::kZipExtractPasswordUnattended);
     } else {
       // Asked again after an answer that did not fit: the prompt says so.
-      answer = TPasswordDlg((rec.ErrorCode & 2) ? orn::kZipPwdWrong : orn::kZipPwdPrompt).ShowModalPwdDlg();
+      answer = TPasswordDlg((rec.ErrorCode & 2) ? orn::kZipPwdWrong : orn::kZipPwdPrompt, questions_).ShowModalPwdDlg();
     }
   }
   if (!answer.empty()) {
@@ -63,6 +63,35 @@ void TZipEngine::AnswerPassword(OrnCallbackStruct& rec) {
     repeat = 0;
   }
   rec.FileSize = std::min(repeat, 15u);
+}
+
+// The published event answers first; else the questions observer, which
+// may also keep both files (in a flat extraction) or cancel the job; else
+// the library's default stands.
+void TZipEngine::AnswerOverwrite(OrnCallbackStruct& rec, const std::string& file) {
+  const bool older = (rec.ErrorCode & 1) != 0;
+  if (OnExtractOverwrite) {
+    bool doOverwrite = rec.FileSize != 0;
+    OnExtractOverwrite(*this, file, older, doOverwrite);
+    rec.FileSize = doOverwrite ? 1 : 0;
+    return;
+  }
+  if (!questions_ || unattended_) return;
+  switch (questions_->AskOverwrite(file, older, (rec.ErrorCode & 2) != 0, !extrOptions_.Has(ExtrDirNames))) {
+    case orn::ZipQuestions::Overwrite::Replace:
+      rec.FileSize = 1;
+      break;
+    case orn::ZipQuestions::Overwrite::KeepBoth:
+      rec.FileSize = ORN_KEEP_BOTH;
+      break;
+    case orn::ZipQuestions::Overwrite::Cancel:
+      cancel_ = true;
+      rec.FileSize = 0;
+      break;
+    case orn::ZipQuestions::Overwrite::Skip:
+      rec.FileSize = 0;
+      break;
+  }
 }
 
 std::int32_t TZipEngine::HandleCallback(OrnCallbackStruct& rec) {
@@ -116,11 +145,7 @@ std::int32_t TZipEngine::HandleCallback(OrnCallbackStruct& rec) {
       }
       break;
     case ORN_CB_OVERWRITE:
-      if (OnExtractOverwrite) {
-        bool doOverwrite = rec.FileSize != 0;
-        OnExtractOverwrite(*this, text, (rec.ErrorCode & 1) != 0, doOverwrite);
-        rec.FileSize = doOverwrite ? 1 : 0;
-      }
+      AnswerOverwrite(rec, text);
       break;
     case ORN_CB_SKIPPED:
       if (rec.ErrorCode != 0) {
@@ -148,7 +173,7 @@ std::int32_t TZipEngine::HandleCallback(OrnCallbackStruct& rec) {
     default:
       break;
   }
-  orn::ProcessMessages();
+  LetWindowsRun();
   return cancel_ ? -1 : 0;
 }
 

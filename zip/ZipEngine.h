@@ -2,11 +2,20 @@
 // directory itself and hands adding and extracting to the two compression
 // libraries through their parameter blocks, serving their callbacks by
 // raising its own events. Every situation it meets is reported by message
-// identifier (ShowZipMessage): a dialog unless Unattended, then OnMessage.
+// identifier (ShowZipMessage): shown through its questions observer unless
+// Unattended, then OnMessage. Inside, every failure is an EZipEngine, caught
+// once by the published operation that ran into it.
 //
-// Data flow: ZipFileName= -> List (ZipDirReader) -> DirEntries;
-// FSpecArgs + options -> Add/Extract -> parameter block -> OrnZipExec /
-// OrnUnzExec -> callback -> events -> SuccessCount.
+// The component keeps its published surface and hands the work to small
+// classes, one per job: ZipLister (List), ZipExtractor (Extract), ZipAdder
+// (Add), ZipSpanner (volume sets), SfxMaker (self-extractors); the library
+// handling is ZipLibrary.cpp, the callback ZipCallback.cpp, the blocks
+// ZipBlocks.cpp.
+//
+// Data flow: ZipFileName= -> ZipLister (the record layer's reader, once) ->
+// DirEntries; FSpecArgs (or places in DirEntries) -> ZipExtractor -> entry
+// indexes + the directory -> unzip block -> OrnUnzExec -> callback -> events
+// -> SuccessCount; FSpecArgs + options -> ZipAdder -> zip block -> OrnZipExec.
 #pragma once
 
 #include <cstdint>
@@ -17,13 +26,22 @@
 #include <vector>
 
 #include "EZipEngine.h"
-#include "Spanning.h"
+#include "ZipDirEntries.h"
 #include "ZipDirEntry.h"
 #include "ZipDirReader.h"
 #include "ZipLibrary.h"
+#include "ZipQuestions.h"
 #include "ZipTypes.h"
 
 struct OrnCallbackStruct;
+
+namespace orn {
+class ZipLister;
+class ZipExtractor;
+class ZipAdder;
+class ZipSpanner;
+class SfxMaker;
+}  // namespace orn
 
 class TZipEngine {
  public:
@@ -116,9 +134,18 @@ class TZipEngine {
   // in the OEM code page that goes with it (186 -> 775, 204 -> 866).
   int NamesCharset() const { return namesCharset_; }
   void SetNamesCharset(int v) { namesCharset_ = v; }
-  // How this engine decodes names without the UTF-8 flag (CodePage and the
-  // pages of NamesCharset); the libraries are handed the same.
+  // A code page chosen for the names of the archive about to be listed
+  // (ornzip -O, the unzip window's choice); 0 reads them by CodePage and the
+  // language. Never stored.
+  int NamesCodePage() const { return namesCodePage_; }
+  void SetNamesCodePage(int v) { namesCodePage_ = v; }
+  // How this engine decodes names without the UTF-8 flag: CodePage, the
+  // pages of NamesCharset and NamesCodePage, detecting the page of names
+  // that do not read as meant in the language's.
   orn::NameDecoding NamesDecoding() const;
+  // The pages the last List read the names in (the libraries are handed
+  // the same).
+  const orn::NameDecoding& NamesRead() const { return Listed().names; }
   // The application window handed to the libraries (none when unattended).
   void* AppHandle() const { return appHandle_; }
   void SetAppHandle(void* v) { appHandle_ = v; }
@@ -145,33 +172,47 @@ class TZipEngine {
 
   // --- jobs and state ----------------------------------------------------
   void Add();
+  // Extracts the entries FSpecArgs names (every entry when it is empty),
+  // resolved once against the directory List read.
   void Extract();
+  // Extracts the entries at these places of DirEntries, chosen by the caller
+  // from the listing it showed.
+  void ExtractEntries(const std::vector<std::size_t>& listed);
   void List();
   // Turns the ".zip" ZipFileName into a self-extracting ".exe" beside it;
   // 0 on success (ZipFileName is then the ".exe"), otherwise the reported
   // identifier.
   int ConvertToSFX();
-  int Count() const { return zipFileName_.empty() ? 0 : static_cast<int>(dirEntries_.size()); }
-  const std::vector<ZipDirEntry>& DirEntries() const { return dirEntries_; }
+  int Count() const { return zipFileName_.empty() ? 0 : static_cast<int>(DirEntries().size()); }
+  const ZipDirEntries& DirEntries() const;
+  // Why the library skipped `forFile` (an entry's name), in words that name
+  // the method, the encryption, the damage or the unsafe name.
+  std::string SkipReason(const std::string& forFile, UnZipSkipTypes type) const;
   int SuccessCount() const { return successCount_; }
   int LastErrCode() const { return lastErrCode_; }
   // The full value of the library's last message code (LastErrCode keeps its low byte).
   int LastFullErrCode() const { return lastFullErrCode_; }
   const std::string& LastMessage() const { return lastMessage_; }
-  const std::string& ZipComment() const { return directory_.comment; }
+  const std::string& ZipComment() const { return Listed().comment; }
   bool Cancel() const { return cancel_; }
   void SetCancel(bool v) { cancel_ = v; }
-  bool AddRunning() const { return addRunning_; }
-  bool ExtractRunning() const { return extractRunning_; }
+  bool AddRunning() const;
+  bool ExtractRunning() const;
 
   // What the last List learned besides the records.
-  int VolumeCount() const { return directory_.volumeCount; }
-  bool IsSpanned() const { return directory_.spanned; }
-  std::uint64_t FirstLocalOffset() const { return directory_.firstLocalOffset; }
-  bool HasPrefix() const { return directory_.hasPrefix; }
-  int DirOnlyCount() const { return directory_.dirOnlyCount; }
-  std::uint64_t ArchiveSize() const { return directory_.archiveSize; }
-  std::uint64_t DirectoryPosition() const { return directory_.directoryPosition; }
+  int VolumeCount() const { return Listed().volumeCount; }
+  bool IsSpanned() const { return Listed().spanned; }
+  std::uint64_t FirstLocalOffset() const { return Listed().firstLocalOffset; }
+  bool HasPrefix() const { return Listed().hasPrefix; }
+  int DirOnlyCount() const { return Listed().dirOnlyCount; }
+  std::uint64_t ArchiveSize() const { return Listed().archiveSize; }
+  std::uint64_t DirectoryPosition() const { return Listed().directoryPosition; }
+
+  // The observer that answers the engine's questions (messages to show,
+  // passwords, overwriting) and lets the windows run during a job; none:
+  // nobody is asked and nothing is shown. The owner keeps it alive.
+  void SetQuestions(orn::ZipQuestions* questions) { questions_ = questions; }
+  orn::ZipQuestions* Questions() const { return questions_; }
 
   // Reports a message by identifier, with an optional detail appended.
   void ShowZipMessage(int ident, const std::string& detail = std::string());
@@ -197,25 +238,25 @@ class TZipEngine {
   std::int32_t ServeCallback(OrnCallbackStruct& rec) noexcept;
 
  private:
-  struct AddJob;
-  struct ExtractJob;
+  friend class orn::ZipLister;
+  friend class orn::ZipExtractor;
+  friend class orn::ZipAdder;
+  friend class orn::ZipSpanner;
+  friend class orn::SfxMaker;
+
+  const orn::ZipDirectoryInfo& Listed() const;
   bool LoadLib(bool zip);
   std::string LibraryPath(const std::string& fileName) const;
-  void PrepareExtractSpecs(std::vector<std::string>& fileSpecs, bool& anySelected);
   void AnswerPassword(OrnCallbackStruct& rec);
-  int SplitToVolumes(const std::string& tempZip, const std::string& target);
-  // Rebuilds one zip from the set whose last volume is `volumeName`; the
-  // output is a folder (a temporary name is made there) or a file name, and
-  // is set to the file written, or emptied on failure.
-  int JoinVolumes(const std::string& volumeName, std::string& outputPath);
-  orn::SpanEvents SpanningEvents();
-  int SpanResult(const std::function<void()>& step);
-  std::string FindSfxStub() const;
-  // Lists the set whose last volume is ZipFileName through a joined copy;
-  // false (reported, ZipFileName emptied) when it cannot be joined.
-  bool ListJoined(const orn::ZipDirOptions& options, const orn::ZipEndRecord& end);
-  int WriteSfx(const std::string& archive, const std::string& exe);
-  std::string MakeTempZipName();
+  void AnswerOverwrite(OrnCallbackStruct& rec, const std::string& file);
+  // Runs one step of a published operation: an EZipEngine it raises is
+  // reported with its own text (`suffix` appended), out of memory as 10103,
+  // any other failure as `otherIdent` with its text. False when it failed.
+  bool Guarded(const std::function<void()>& step, int otherIdent, const std::string& suffix = std::string());
+  // A fresh name for a temporary zip in TempDir (made to end in a
+  // separator), else the system's temporary folder; raises 11027.
+  std::string TemporaryZipName();
+  void LetWindowsRun();
 
   bool verbose_ = false;
   bool trace_ = false;
@@ -250,21 +291,18 @@ class TZipEngine {
   bool useDirOnlyEntries_ = false;
   std::string rootDir_;
   int namesCharset_ = 186;
+  int namesCodePage_ = 0;
   void* appHandle_ = nullptr;
 
-  std::vector<ZipDirEntry> dirEntries_;
-  orn::ZipDirectoryInfo directory_;
-  // Size and change time of the archive when its directory was read: an
-  // archive replaced since is read again before extracting from it.
-  std::string listedStamp_;
-  std::string ArchiveStamp() const;
+  orn::ZipQuestions* questions_ = nullptr;
+  std::unique_ptr<orn::ZipLister> lister_;
+  std::unique_ptr<orn::ZipExtractor> extractor_;
+  std::unique_ptr<orn::ZipAdder> adder_;
   int successCount_ = 0;
   int lastErrCode_ = 0;
   int lastFullErrCode_ = 0;
   std::string lastMessage_;
   bool cancel_ = false;
-  bool addRunning_ = false;
-  bool extractRunning_ = false;
   bool zipJob_ = false;  // which library is calling back
   orn::LoadedLibrary zipLib_;
   orn::LoadedLibrary unzLib_;

@@ -9,25 +9,12 @@
 
 #include "FileSystem.h"
 #include "OrnZipLib.h"
-#include "ProcessMessages.h"
 #include "ProgramFolders.h"
 #include "TextUtil.h"
 #include "ZipEngine.h"
 #include "ZipMessages.h"
 
 namespace orn {
-
-namespace {
-std::function<void()>& Hook() {
-  static std::function<void()> hook;
-  return hook;
-}
-}  // namespace
-
-void SetProcessMessagesHook(std::function<void()> hook) { Hook() = std::move(hook); }
-void ProcessMessages() {
-  if (Hook()) Hook()();
-}
 
 void LoadedLibrary::Unload() {
   if (handle) ::dlclose(handle);
@@ -87,10 +74,10 @@ bool TZipEngine::LoadLib(bool zip) {
 bool TZipEngine::LoadZipLib() { return LoadLib(true); }
 bool TZipEngine::LoadUnzLib() { return LoadLib(false); }
 void TZipEngine::UnloadZipLib() {
-  if (!addRunning_ || !zipLib_.handle) zipLib_.Unload();
+  if (!AddRunning() || !zipLib_.handle) zipLib_.Unload();
 }
 void TZipEngine::UnloadUnzLib() {
-  if (!extractRunning_ || !unzLib_.handle) unzLib_.Unload();
+  if (!ExtractRunning() || !unzLib_.handle) unzLib_.Unload();
 }
 
 int TZipEngine::ZipLibVersion() {

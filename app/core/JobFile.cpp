@@ -152,13 +152,33 @@ void ParseJobFile(Job& job, const std::string& text) {
   if (!job.archiveDirectory.empty()) job.archiveDirectory = IncludeTrailingDelimiter(job.archiveDirectory);
 }
 
+namespace {
+
+// Job files written on the original platform carry Baltic 8-bit text. A
+// line that is no UTF-8 but whose path (the whole line, or what follows
+// "=") exists as its bytes stand is a Linux file name, and its bytes are
+// the name: it is kept as it is.
+std::string JobFileText(const std::string& bytes) {
+  if (IsValidUtf8(bytes)) return bytes;
+  std::string text;
+  for (const std::string& line : SplitLines(bytes)) {
+    const std::size_t equals = line.find('=');
+    const std::string path = equals == std::string::npos ? line : line.substr(equals + 1);
+    const bool linuxName = !IsValidUtf8(line) && !path.empty() && path[0] == '/' &&
+                           (FileExists(path) || DirectoryExists(path) || DirectoryExists(ExtractFilePath(path)));
+    text += (IsValidUtf8(line) || linuxName ? line : ToUtf8(line, 1257)) + "\r\n";
+  }
+  return text;
+}
+
+}  // namespace
+
 Job ReadJobFile(const std::string& path, const Job& previous) {
   std::string error;
   std::optional<std::string> bytes = ReadWholeFile(path, &error);
   if (!bytes) throw EJobFile(error.empty() ? "Cannot read job file \"" + path + "\"" : error);
   if (LooksBinary(*bytes)) throw EJobFile("\"" + path + "\" is not a job file: it holds binary data");
-  // Job files written on the original platform carry Baltic 8-bit text.
-  std::string text = IsValidUtf8(*bytes) ? *bytes : ToUtf8(*bytes, 1257);
+  const std::string text = JobFileText(*bytes);
   if (!HasJobFileLine(SplitLines(text))) throw EJobFile("\"" + path + "\" is not a job file: no job settings found");
   Job job = previous;
   job.jobFilePath = path;

@@ -4,7 +4,9 @@
 // or the volumes of a spanned set in volume order.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -43,6 +45,40 @@ class ArchiveBackendObserver {
   // The one way a back-end tells a failure; by default it arrives as a
   // message with the failure's identifier.
   virtual void OnFailure(const BackendFailure& failure) { OnMessage(failure.ident, failure.Describe()); }
+  // Let pending window messages run: called all along a job, often.
+  virtual void LetWindowsRun() {}
+};
+
+// One entry of an archive as listed: its name, read once, and where it may
+// be written, decided once (an unsafe name says why not).
+struct ListedEntry {
+  std::string name;
+  bool folder = false;
+  std::string unsafe;
+};
+
+struct ArchiveListing {
+  bool readable = false;
+  std::string problem;               // the first failure reported while listing, if any
+  std::vector<ListedEntry> entries;  // in directory order
+  // The code pages names without the UTF-8 mark were read in, and whether
+  // they are not the language's (found from the names, or chosen).
+  int oemCodePage = 0;
+  int ansiCodePage = 0;
+  int chosenCodePage = 0;
+  bool detected = false;
+};
+
+// What to do with a file an extraction would replace: one on disk, or one
+// the same extraction wrote under that name (a flat extraction of
+// same-named files from different folders).
+enum class ReplaceAnswer { Skip, Replace, KeepBoth, Cancel };
+using ReplaceQuestion = std::function<ReplaceAnswer(const std::string& file, bool writtenByThisJob, bool mayKeepBoth)>;
+
+struct ExtractRequest {
+  std::string baseDir;
+  bool withFolders = true;     // recreate the stored folders; else every file lands in baseDir
+  ReplaceQuestion askReplace;  // none: existing files are replaced
 };
 
 class ArchiveBackend {
@@ -79,6 +115,15 @@ class ArchiveBackend {
   // what failed after that failed because it was stopped, not because a
   // disk or an archive is damaged.
   virtual bool Cancelled() const { return false; }
+
+  // The archive's entries with what the listing decided about them, names
+  // without the UTF-8 mark read in `codePage` (0: the language's, or the
+  // one they show). By default from List, every name taken as safe.
+  virtual ArchiveListing ListEntries(const std::string& archivePath, int codePage);
+  // Extracts the entries at these places of ListEntries' list, as
+  // `request` says. By default by their names through Extract.
+  virtual int ExtractListed(const std::string& archivePath, const std::vector<std::size_t>& listed,
+                            const ExtractRequest& request);
 };
 
 }  // namespace orn

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <ctime>
+#include <unordered_map>
 
 #include "CommandLine.h"
 #include "FileSystem.h"
@@ -118,15 +119,16 @@ void FileChooserModel::ExcludeAll() {
 }
 
 std::vector<std::string> FileChooserModel::ExtractionList() const {
+  // Each entry's name without its extension is made once; a file chosen
+  // brings every entry of that name once, in the directory's order.
+  std::unordered_map<std::string, std::vector<size_t>> byStem;
+  for (size_t i = 0; i < entries_.size(); ++i) byStem[UpperAscii(EntryWithoutExtension(entries_[i]))].push_back(i);
   std::vector<std::string> list;
-  std::vector<bool> taken(entries_.size(), false);
   for (const std::string& item : toRestore_) {
-    std::string key = UpperAscii(EntryWithoutExtension(item));
-    for (size_t i = 0; i < entries_.size(); ++i)
-      if (!taken[i] && UpperAscii(EntryWithoutExtension(entries_[i])) == key) {
-        taken[i] = true;
-        list.push_back(entries_[i]);
-      }
+    const auto found = byStem.find(UpperAscii(EntryWithoutExtension(item)));
+    if (found == byStem.end()) continue;
+    for (size_t i : found->second) list.push_back(entries_[i]);
+    byStem.erase(found);
   }
   return list;
 }
@@ -191,22 +193,33 @@ ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, 
     result.logFailureDetail = log.LogFailureDetail();
     return result;
   };
+  // The archive is read once; what the listing decided about each name
+  // (a folder, or an unsafe name and why) holds for the restore too.
+  const ArchiveListing listing = backend_.ListEntries(chosenArchive, 0);
+  std::vector<std::string> names;
+  names.reserve(listing.entries.size());
+  std::unordered_map<std::string, const ListedEntry*> byName;
+  for (const ListedEntry& entry : listing.entries) {
+    names.push_back(entry.name);
+    byName.emplace(entry.name, &entry);
+  }
   std::vector<std::string> list;
   if (wholeArchive) {
-    list = backend_.List(chosenArchive);
+    list = names;
   } else {
-    FileChooserModel model(backend_.List(chosenArchive), isCompanion_);
+    FileChooserModel model(names, isCompanion_);
     if (!chooseFiles || !chooseFiles(model)) return finish();
     list = model.ExtractionList();
   }
 
   std::vector<std::string> safe;
   for (const std::string& name : list) {
-    // The folder entry "./" of some tools names the target itself: nothing to restore.
-    NameVerdict verdict = CheckEntryName(name, true).verdict;
-    if (verdict == NameVerdict::Write)
+    const auto found = byName.find(name);
+    // A folder entry (also "./", the target itself) has nothing to restore.
+    if (found == byName.end() || found->second->folder) continue;
+    if (found->second->unsafe.empty())
       safe.push_back(name);
-    else if (verdict == NameVerdict::Unsafe)
+    else
       log.Error(texts_.Text("msg_UnsafeEntry") + " \"" + name + "\"");
   }
   if (!safe.empty() && confirmOverwrite) {

@@ -48,6 +48,7 @@ class ProgressScope : public ArchiveBackendObserver {
 
   void OnProgress(const std::string& fileName) override;
   void OnMessage(int code, const std::string& text) override;
+  void LetWindowsRun() override { observer_.ProcessMessages(); }
 
   // The last message the back-end reported, and all of them in order (they
   // name the files it could not take); cleared by ClearMessage.

@@ -1,5 +1,8 @@
 #include "ZipEngineBackend.h"
 
+#include <optional>
+
+#include "DialogService.h"
 #include "OrnZipLib.h"
 #include "ZipEngine.h"
 #include "ZipMessages.h"
@@ -50,17 +53,22 @@ class ZipEngineBackend::EventScope {
         if (observer_) observer_->OnMessage(code, text);
         return;
       }
-      Fail({1, ident, "", text});
+      Flush();
+      pending_ = BackendFailure{1, ident, "", text};
     };
     engine.OnCRC32Error = [this](TZipEngine&, const std::string& forFile, unsigned, unsigned, bool& doExtract) {
       doExtract = false;
-      Fail({1, ORN_ZE_CRC, forFile, "CRC error, not written"});
+      Merge({1, ORN_ZE_CRC, forFile, "CRC error, not written"}, false);
     };
-    engine.OnExtractSkipped = [this](TZipEngine&, const std::string& forFile, UnZipSkipTypes, int extError) {
-      Fail({1, extError, forFile, "not extracted"});
+    engine.OnExtractSkipped = [this](TZipEngine& sender, const std::string& forFile, UnZipSkipTypes type,
+                                     int extError) {
+      // A file left alone because the person said so is no failure.
+      if (type == stNoOverwrite || type == stFileExists) return;
+      Merge({1, extError, forFile, "not extracted: " + sender.SkipReason(forFile, type)}, true);
     };
   }
   ~EventScope() {
+    Flush();
     engine_.OnProgress = progress_;
     engine_.OnMessage = message_;
     engine_.OnCRC32Error = crc_;
@@ -68,13 +76,39 @@ class ZipEngineBackend::EventScope {
   }
 
   void Fail(const BackendFailure& failure) {
-    failures.push_back(failure);
+    Flush();
+    failures_.push_back(failure);
     if (observer_) observer_->OnFailure(failure);
   }
 
-  std::vector<BackendFailure> failures;
+  const std::vector<BackendFailure>& Failures() {
+    Flush();
+    return failures_;
+  }
 
  private:
+  // The library says why an entry failed ("Damaged data: NAME") and then
+  // that it was left out: one failure for both, in the library's words when
+  // `libraryWords`, else in the later event's.
+  void Merge(BackendFailure failure, bool libraryWords) {
+    const std::string& text = pending_ ? pending_->text : std::string();
+    if (pending_ && text.size() >= failure.file.size() &&
+        text.compare(text.size() - failure.file.size(), failure.file.size(), failure.file) == 0) {
+      if (libraryWords) failure = {1, pending_->ident, failure.file, text};
+      pending_.reset();
+    }
+    Fail(failure);
+  }
+
+  void Flush() {
+    if (!pending_) return;
+    const BackendFailure failure = std::move(*pending_);
+    pending_.reset();
+    Fail(failure);
+  }
+
+  std::vector<BackendFailure> failures_;
+  std::optional<BackendFailure> pending_;
   TZipEngine& engine_;
   ArchiveBackendObserver* observer_;
   int files_ = 0;  // the count the library announced before its byte total
@@ -84,7 +118,50 @@ class ZipEngineBackend::EventScope {
   decltype(TZipEngine::OnExtractSkipped) skipped_;
 };
 
-ZipEngineBackend::ZipEngineBackend(TZipEngine& engine) : engine_(engine) { ApplyArchiverSettings(engine_); }
+ZipEngineBackend::ZipEngineBackend(TZipEngine& engine) : engine_(engine), previousQuestions_(engine.Questions()) {
+  ApplyArchiverSettings(engine_);
+  engine_.SetQuestions(this);
+}
+
+ZipEngineBackend::~ZipEngineBackend() { engine_.SetQuestions(previousQuestions_); }
+
+void ZipEngineBackend::ShowMessage(const std::string& text) {
+  Dialogs().MessageDialog(text, "", DialogType::Information, kBtnOK);
+}
+
+std::optional<std::string> ZipEngineBackend::AskPassword(const std::string& caption, const std::string& prompt) {
+  return Dialogs().Password(caption, prompt);
+}
+
+bool ZipEngineBackend::AskOverwriteVolume(const std::string& question) {
+  return Dialogs().MessageDialog(question, "Confirm", DialogType::Warning, kBtnYes | kBtnNo) == kMrYes;
+}
+
+void ZipEngineBackend::LetWindowsRun() {
+  if (observer_) observer_->LetWindowsRun();
+}
+
+ZipQuestions::Overwrite ZipEngineBackend::AskOverwrite(const std::string& file, bool, bool writtenByThisJob,
+                                                       bool mayKeepBoth) {
+  if (!askReplace_ || !*askReplace_) return Overwrite::Replace;
+  switch ((*askReplace_)(file, writtenByThisJob, mayKeepBoth)) {
+    case ReplaceAnswer::Replace:
+      return Overwrite::Replace;
+    case ReplaceAnswer::KeepBoth:
+      return Overwrite::KeepBoth;
+    case ReplaceAnswer::Cancel:
+      return Overwrite::Cancel;
+    case ReplaceAnswer::Skip:
+      break;
+  }
+  return Overwrite::Skip;
+}
+
+void ZipEngineBackend::Open(const std::string& archivePath) {
+  // The listing is read once: an archive listed already is not read again
+  // (the engine reads it again itself when it has changed since).
+  if (engine_.ZipFileName() != archivePath) engine_.SetZipFileName(archivePath);
+}
 
 void ZipEngineBackend::SetVolumes(bool on, std::int64_t maxVolumeSize) {
   AddOpts add = engine_.AddOptions();
@@ -124,18 +201,19 @@ bool ZipEngineBackend::Test(const std::vector<std::string>& archiveFiles, std::s
   engine_.FSpecArgs.clear();
   engine_.Extract();
   engine_.SetExtrOptions(previous);
-  if (entries > 0 && engine_.SuccessCount() < entries && events.failures.empty())
+  if (entries > 0 && engine_.SuccessCount() < entries && events.Failures().empty())
     events.Fail({entries - engine_.SuccessCount(), ORN_ZE_READ, archiveFiles.back(),
                  std::to_string(engine_.SuccessCount()) + " of " + std::to_string(entries) + " entries read back"});
-  if (entries == 0 && events.failures.empty())
+  if (entries == 0 && events.Failures().empty())
     events.Fail({1, kZipNotAnArchive, archiveFiles.back(), "no entries read back"});
-  const bool ok = events.failures.empty();
-  if (!ok && error) *error = events.failures.front().Describe();
+  const bool ok = events.Failures().empty();
+  if (!ok && error) *error = events.Failures().front().Describe();
   return ok;
 }
 
 std::vector<std::string> ZipEngineBackend::List(const std::string& archivePath) {
   EventScope events(engine_, observer_);
+  engine_.SetNamesCodePage(0);
   engine_.SetZipFileName(archivePath);
   std::vector<std::string> names;
   for (const ZipDirEntry& e : engine_.DirEntries()) names.push_back(e.Name);
@@ -145,10 +223,47 @@ std::vector<std::string> ZipEngineBackend::List(const std::string& archivePath) 
 int ZipEngineBackend::Extract(const std::string& archivePath, const std::vector<std::string>& entries,
                               const std::string& baseDir) {
   EventScope events(engine_, observer_);
-  engine_.SetZipFileName(archivePath);
+  Open(archivePath);
   engine_.SetExtrBaseDir(baseDir);
   engine_.FSpecArgs = entries;
   engine_.Extract();
+  return engine_.SuccessCount();
+}
+
+ArchiveListing ZipEngineBackend::ListEntries(const std::string& archivePath, int codePage) {
+  EventScope events(engine_, observer_);
+  engine_.SetNamesCodePage(codePage);
+  engine_.SetZipFileName(archivePath);
+  ArchiveListing listing;
+  listing.readable = !engine_.ZipFileName().empty();
+  listing.entries.reserve(engine_.DirEntries().size());
+  for (const ZipDirEntry& e : engine_.DirEntries())
+    listing.entries.push_back(
+        {e.Name, e.IsFolder(), e.Target.verdict == NameVerdict::Unsafe ? e.Target.reason : std::string()});
+  const NameDecoding& read = engine_.NamesRead();
+  const NameDecoding configured = engine_.NamesDecoding();
+  listing.oemCodePage = read.oemCodePage;
+  listing.ansiCodePage = read.ansiCodePage;
+  listing.chosenCodePage = read.chosenCodePage;
+  listing.detected = read.oemCodePage != configured.oemCodePage || read.ansiCodePage != configured.ansiCodePage;
+  if (!events.Failures().empty()) listing.problem = events.Failures().front().Describe();
+  return listing;
+}
+
+int ZipEngineBackend::ExtractListed(const std::string& archivePath, const std::vector<std::size_t>& listed,
+                                    const ExtractRequest& request) {
+  EventScope events(engine_, observer_);
+  Open(archivePath);
+  const ExtrOpts previous = engine_.ExtrOptions();
+  ExtrOpts options;
+  if (request.withFolders) options.Include(ExtrDirNames);
+  if (!request.askReplace) options.Include(ExtrOverWrite);
+  engine_.SetExtrOptions(options);
+  engine_.SetExtrBaseDir(request.baseDir);
+  askReplace_ = &request.askReplace;
+  engine_.ExtractEntries(listed);
+  askReplace_ = nullptr;
+  engine_.SetExtrOptions(previous);
   return engine_.SuccessCount();
 }
 

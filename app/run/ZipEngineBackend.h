@@ -5,6 +5,7 @@
 #pragma once
 
 #include "ArchiveBackend.h"
+#include "ZipQuestions.h"
 
 class TZipEngine;
 
@@ -16,11 +17,16 @@ namespace orn {
 // tries at an archive's password.
 void ApplyArchiverSettings(TZipEngine& engine);
 
-class ZipEngineBackend : public ArchiveBackend {
+// It also answers the engine's questions for the program: reports and
+// password prompts through the dialog service (which shows windows, or,
+// without a display, writes them where the user looks and answers nothing),
+// and the windows run through the observer of the job.
+class ZipEngineBackend : public ArchiveBackend, private ZipQuestions {
  public:
-  // Borrows the main window's engine; its own event handlers are put back
-  // after every job.
+  // Borrows the main window's engine; its own event handlers and questions
+  // are put back after every job.
   explicit ZipEngineBackend(TZipEngine& engine);
+  ~ZipEngineBackend() override;
 
   void SetObserver(ArchiveBackendObserver* observer) override { observer_ = observer; }
   void SetVolumes(bool on, std::int64_t maxVolumeSize) override;
@@ -30,11 +36,25 @@ class ZipEngineBackend : public ArchiveBackend {
   std::vector<std::string> List(const std::string& archivePath) override;
   int Extract(const std::string& archivePath, const std::vector<std::string>& entries,
               const std::string& baseDir) override;
+  ArchiveListing ListEntries(const std::string& archivePath, int codePage) override;
+  int ExtractListed(const std::string& archivePath, const std::vector<std::size_t>& listed,
+                    const ExtractRequest& request) override;
 
  private:
   class EventScope;
 
+  void ShowMessage(const std::string& text) override;
+  std::optional<std::string> AskPassword(const std::string& caption, const std::string& prompt) override;
+  bool AskOverwriteVolume(const std::string& question) override;
+  Overwrite AskOverwrite(const std::string& file, bool existingIsOlder, bool writtenByThisJob,
+                         bool mayKeepBoth) override;
+  void LetWindowsRun() override;
+  // The engine lists `archivePath` unless it has it listed already.
+  void Open(const std::string& archivePath);
+
   TZipEngine& engine_;
+  ZipQuestions* previousQuestions_;
+  const ReplaceQuestion* askReplace_ = nullptr;  // of the extraction running
   ArchiveBackendObserver* observer_ = nullptr;
   std::string rootDir_;
 };

@@ -3,9 +3,10 @@
 // [lv|ru|en]` writes, in that language (Latvian when none is given),
 // unzip.png, unzip-choice.png, unzip-choice-placed.png (the choice window
 // where it opens, over the window that opened the unzip window),
-// unzip-finished.png, about.png and calculator.png, and the questions of
-// extracting an AES archive with a wrong password: unzip-password.png,
-// unzip-password-wrong.png, unzip-finish-wrong.png (run under xvfb-run).
+// unzip-finished.png, unzip-replace.png, about.png and calculator.png, and
+// the questions of extracting an AES archive with a wrong password:
+// unzip-password.png, unzip-password-wrong.png, unzip-finish-wrong.png (run
+// under xvfb-run).
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -85,7 +86,9 @@ int main(int argc, char** argv) {
                                                 {"srv/buh/DOKUM.MB", "m"},
                                                 {"srv/buh/PARTNERI.DB", "p"},
                                                 {"home/buh/notes.txt", "n"},
-                                                {"home/buh/Atskaite 2026.xlsx", "x"}}));
+                                                {"home/buh/Atskaite 2026.xlsx", "x"},
+                                                // "Баланс.txt" from a Russian DOS program
+                                                {"home/buh/\x81\xa0\xab\xa0\xad\xe1.txt", "b", 0}}));
   for (const char* folder : {"restore", "restore/2026", "Arhivi", "Dokumenti"})
     QDir().mkpath(work.path() + "/" + folder);
   {
@@ -152,6 +155,15 @@ int main(int argc, char** argv) {
     const QString finished = unzip.findChild<QLabel*>("msg_Finish")->text();
     std::unique_ptr<QDialog> done = CreateMessageDialog(finished, "", orn::DialogType::Information, orn::kBtnOK);
     Save(*done, out + "unzip-finished.png");
+  }
+  {
+    // The question before a file in the target folder is replaced.
+    TfrmSimplyZIP unzip;
+    const QString replace = unzip.findChild<QLabel*>("msg_ReplaceFile")->text();
+    std::unique_ptr<QDialog> question = CreateMessageDialog(
+        replace + "\nsrv/buh/KONTI.DB", "", orn::DialogType::Confirmation,
+        orn::kBtnYes | orn::kBtnYesToAll | orn::kBtnNo | orn::kBtnNoToAll | orn::kBtnKeepBoth | orn::kBtnCancel);
+    Save(*question, out + "unzip-replace.png");
   }
   {
     TFormA about;

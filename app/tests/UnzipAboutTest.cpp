@@ -144,7 +144,7 @@ class UnzipAboutTest : public QObject {
   }
 
   void init() {
-    dialogs_ = std::make_unique<ziptest::ScriptedDialogs>();
+    dialogs_ = std::make_unique<ziptest::InstalledDialogs>();
     dir_ = std::make_unique<QTemporaryDir>();
     target_ = dir_->path() + "/out";
     QDir().mkpath(target_);
@@ -209,19 +209,19 @@ class UnzipAboutTest : public QObject {
     }
   }
 
-  // A name written by a DOS program reads in the OEM code page of the
-  // interface language.
+  // A name written by a DOS program that reads as meant in the OEM code
+  // page of the interface language is read in it.
   void dosNamesFollowTheLanguage_data() {
     QTest::addColumn<int>("charset");
     QTest::addColumn<QString>("name");
-    QTest::newRow("Latvian") << 186 << QString::fromUtf8("\u0160.txt");  // 0xBE in 775
-    QTest::newRow("Russian") << 204 << QString::fromUtf8("\u255B.txt");  // 0xBE in 866
+    QTest::newRow("Latvian") << 186 << QString::fromUtf8("\u0100.txt");  // 0xA0 in 775
+    QTest::newRow("Russian") << 204 << QString::fromUtf8("\u0430.txt");  // 0xA0 in 866
   }
   void dosNamesFollowTheLanguage() {
     QFETCH(int, charset);
     QFETCH(QString, name);
     const std::string archive = dir_->path().toStdString() + "/dos.zip";
-    ziptest::WriteFile(archive, ziptest::MakeZip({{"\xBE.txt", "x"}}));
+    ziptest::WriteFile(archive, ziptest::MakeZip({{"\xA0.txt", "x"}}));
     TfrmSimplyZIP window;
     const int previous = orn::Framework().values.labelCharset;
     orn::Framework().values.labelCharset = charset;
@@ -271,19 +271,43 @@ class UnzipAboutTest : public QObject {
 
   // What goes wrong between choosing and extracting is reported, and the
   // closing message does not read as a success.
-  // Flat, two files of one name: only one can stay, and the message says so.
-  void sameNamesFlatAreReported() {
+  // Flat, two files of one name, or a file already in the folder: nothing
+  // is replaced without a question, and in a flat extraction both may stay.
+  void replacingAsksFirst_data() {
+    QTest::addColumn<bool>("existing");       // a.txt is in the folder before
+    QTest::addColumn<QList<int>>("answers");  // to the questions, in turn
+    QTest::addColumn<QStringList>("files");   // "name=content", sorted
+    QTest::addColumn<int>("questions");
+    QTest::newRow("keep both") << false << QList<int>{orn::kMrKeepBoth}
+                               << QStringList{"KONTI (2).DB=new", "KONTI.DB=old", "a.txt=a"} << 1;
+    QTest::newRow("yes") << false << QList<int>{orn::kMrYes} << QStringList{"KONTI.DB=new", "a.txt=a"} << 1;
+    QTest::newRow("no") << false << QList<int>{orn::kMrNo} << QStringList{"KONTI.DB=old", "a.txt=a"} << 1;
+    QTest::newRow("cancel") << false << QList<int>{orn::kMrCancel} << QStringList{"KONTI.DB=old"} << 1;
+    QTest::newRow("yes to all") << true << QList<int>{orn::kMrYesToAll} << QStringList{"KONTI.DB=new", "a.txt=a"} << 1;
+    QTest::newRow("no to all") << true << QList<int>{orn::kMrNoToAll} << QStringList{"KONTI.DB=old", "a.txt=mine"} << 1;
+  }
+  void replacingAsksFirst() {
+    QFETCH(bool, existing);
+    QFETCH(QList<int>, answers);
+    QFETCH(QStringList, files);
+    QFETCH(int, questions);
     const std::string archive = dir_->path().toStdString() + "/years.zip";
     ziptest::WriteFile(archive, ziptest::MakeZip({{"2025/KONTI.DB", "old"}, {"2026/KONTI.DB", "new"}, {"a.txt", "a"}}));
+    if (existing) ziptest::WriteFile(target_.toStdString() + "/a.txt", "mine");
+    for (int answer : answers) (*dialogs_)->messageDialogAnswers.push_back(answer);
     UnzipScript s;
     s.archive = archive;
     s.target = target_.toStdString();
     RunUnzip(s, **dialogs_);
-    QCOMPARE(FilesUnder(target_), (QStringList{"KONTI.DB", "a.txt"}));
-    const std::string last = (*dialogs_)->asked.back();
-    QVERIFY2(last.rfind("dialog: Pabeigts\n", 0) == 0 && last.find("\nKONTI.DB") != std::string::npos &&
-                 last.find("a.txt") == std::string::npos,
-             last.c_str());
+    QStringList found;
+    for (const QString& name : FilesUnder(target_))
+      found << name + "=" + QString::fromStdString(ziptest::ReadFile(target_.toStdString() + "/" + name.toStdString()));
+    QCOMPARE(found, files);
+    int asked = 0;
+    for (const std::string& q : (*dialogs_)->asked)
+      asked += q.find("KONTI.DB") != std::string::npos ||
+               (q.find("a.txt") != std::string::npos && q.rfind("dialog: Pabeigts", 0) != 0);
+    QCOMPARE(asked, questions);
   }
 
   void failuresAreReported_data() {
@@ -400,6 +424,12 @@ class UnzipAboutTest : public QObject {
       QVERIFY2(asked.back().rfind("dialog: Pabeigts\n", 0) == 0 && asked.back().find("(0 / 2)") != std::string::npos &&
                    asked.back().find("Wrong password") != std::string::npos,
                all.c_str());
+      // Each file left out is named once, with why.
+      for (const char* name : {"a.txt", "b.txt"}) {
+        const std::string& finish = asked.back();
+        const std::size_t first = finish.find(name);
+        QVERIFY2(first != std::string::npos && finish.find(name, first + 1) == std::string::npos, finish.c_str());
+      }
     } else {
       QCOMPARE(QString::fromStdString(asked.back()), QString("dialog: Pabeigts"));
       QCOMPARE(ziptest::ReadFile(target_.toStdString() + "/a.txt"), std::string("alpha"));
@@ -591,7 +621,7 @@ class UnzipAboutTest : public QObject {
 
  private:
   QTemporaryDir workDir_;
-  std::unique_ptr<ziptest::ScriptedDialogs> dialogs_;
+  std::unique_ptr<ziptest::InstalledDialogs> dialogs_;
   std::unique_ptr<QTemporaryDir> dir_;
   QString target_;
 };

@@ -154,7 +154,7 @@ class LangShippedDictionaryTest : public QObject {
       QCOMPARE(form.findChild<QMenu*>("Recent1")->title(), QString::fromUtf8(row.recent));
       QCOMPARE(form.GradientCaption()->Captions(), QStringList{QString::fromUtf8(row.captionStrip)});
       QCOMPARE(MessageDialogCaption("", orn::DialogType::Information), QString::fromUtf8(row.captionStrip));
-      QCOMPARE(TPasswordDlg(orn::kZipPwdWrong).Prompt(), std::string(row.wrongPassword));
+      QCOMPARE(TPasswordDlg(orn::kZipPwdWrong, nullptr).Prompt(), std::string(row.wrongPassword));
       // Qt's own file chooser follows as well (Qt's translations).
       const QString lookIn = QCoreApplication::translate("QFileDialog", "Look in:");
       QVERIFY2((lookIn == "Look in:") == (row.language == 3), qPrintable(lookIn));

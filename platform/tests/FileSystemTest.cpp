@@ -1,8 +1,9 @@
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 #include "FileSystem.h"
@@ -44,6 +45,25 @@ TEST(Paths, WindowsWildcardRules) {
   EXPECT_FALSE(MatchesMask("KONTIX.DB", "KONTI.*"));
   EXPECT_FALSE(MatchesMask("a", "a?"));
   EXPECT_TRUE(MatchesMask("Buh_2.zip", "Buh*.*"));
+}
+
+// A folder that cannot be made says why mkdir refused it. Folder
+// permissions do not bind root: as root, the check runs in a child that has
+// become an ordinary user.
+TEST(Files, AFolderThatCannotBeMadeKeepsTheReason) {
+  TempDir t;
+  ::chmod(t.path.c_str(), 0755);
+  ASSERT_EQ(::mkdir((t.path + "/ro").c_str(), 0555), 0);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(2);
+    errno = 0;
+    const bool made = ForceDirectories(t.path + "/ro/x/y");
+    ::_exit(!made && errno == EACCES ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST(Files, FindForceAndAtomicWrites) {

@@ -68,6 +68,7 @@ TEST_P(ZipDirFixtures, ListsOrReportsTheRightIdentifier) {
   if (!std::filesystem::exists(path)) GTEST_SKIP() << "test data missing: " << path;
   ScriptedDialogs dialogs;
   TZipEngine zip;
+  zip.SetQuestions(&dialogs);
   zip.SetUnattended(true);
   MessageLog log;
   log.Attach(zip);

@@ -87,6 +87,7 @@ TEST(ZipEngineReport, UnattendedShowsNothingButStillReports) {
   for (bool unattended : {true, false}) {
     ScriptedDialogs dialogs;
     TZipEngine zip;
+    zip.SetQuestions(&dialogs);
     MessageLog log;
     log.Attach(zip);
     zip.SetUnattended(unattended);

@@ -38,7 +38,9 @@ TEST(ZipNameRule, EachCaseOfTheOneRule) {
     orn::SafeName safe = orn::CheckEntryName(c.name, true);
     EXPECT_EQ(safe.verdict, c.verdict) << c.what;
     EXPECT_EQ(safe.path, c.path) << c.what;
-    if (c.verdict == orn::NameVerdict::Unsafe) EXPECT_FALSE(safe.reason.empty()) << c.what;
+    if (c.verdict == orn::NameVerdict::Unsafe) {
+      EXPECT_FALSE(safe.reason.empty()) << c.what;
+    }
   }
   // A zero byte inside the stored bytes is refused.
   EXPECT_EQ(orn::CheckEntryName(std::string("a\0/../b", 7), true).verdict, orn::NameVerdict::Unsafe);
@@ -108,6 +110,24 @@ TEST(ZipNameDecoding, CodePagesHostsAndTheFlag) {
   };
   for (const Case& c : cases)
     EXPECT_EQ(orn::DecodeEntryName(c.stored, c.flags, c.madeBy, c.host, c.decoding), c.name) << c.what;
+}
+
+// Whether a decoded name reads as its page's languages write: what makes
+// the reader look for another page.
+TEST(ZipNameDecoding, LikelyLettersForEachPage) {
+  struct Case {
+    const char* name;
+    int codePage;
+    bool likely;
+  } cases[] = {
+      {"KONTI.DB", 775, true},          {"Grāmatvedība.db", 775, true},
+      {"Žalgiris ąžuolas", 1257, true}, {"üĀ½ĀŁß.txt", 775, false},
+      {"Āīäą.txt", 1257, false},        {"Баланс.txt", 866, true},
+      {"GrГmata.txt", 866, false},      {"╟dens.txt", 866, false},
+      {"Müller Öl.txt", 850, true},     {"Résumé – final.doc", 1252, true},
+      {"Łódź.txt", 852, true},          {"ΑΒΓ.txt", 737, true},
+  };
+  for (const Case& c : cases) EXPECT_EQ(orn::LikelyName(c.name, c.codePage), c.likely) << c.name << " " << c.codePage;
 }
 
 std::uint32_t Get32(const std::string& bytes, std::size_t at) {

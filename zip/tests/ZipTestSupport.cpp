@@ -114,13 +114,29 @@ bool MessageLog::Has(int ident) const {
   return false;
 }
 
-ScriptedDialogs::ScriptedDialogs() {
+InstalledDialogs::InstalledDialogs() {
   auto service = std::make_unique<orn::ScriptedDialogService>();
   service_ = service.get();
   previous_ = orn::SetDialogs(std::move(service));
 }
 
-ScriptedDialogs::~ScriptedDialogs() { orn::SetDialogs(std::move(previous_)); }
+InstalledDialogs::~InstalledDialogs() { orn::SetDialogs(std::move(previous_)); }
+
+std::optional<std::string> ScriptedDialogs::AskPassword(const std::string&, const std::string& prompt) {
+  asked.push_back("password: " + prompt);
+  if (passwords.empty()) return std::nullopt;
+  std::optional<std::string> answer = passwords.front();
+  passwords.pop_front();
+  return answer;
+}
+
+orn::ZipQuestions::Overwrite ScriptedDialogs::AskOverwrite(const std::string& file, bool, bool, bool) {
+  asked.push_back("overwrite: " + file);
+  if (overwrites.empty()) return Overwrite::Skip;
+  const Overwrite answer = overwrites.front();
+  overwrites.pop_front();
+  return answer;
+}
 
 std::string FakeDir(const std::string& name) { return std::string(ZIP_FAKE_DIR) + "/" + name; }
 

@@ -3,12 +3,15 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "DialogService.h"
 #include "ZipEngine.h"
+#include "ZipQuestions.h"
 
 namespace ziptest {
 
@@ -50,17 +53,40 @@ struct MessageLog {
   bool Has(int ident) const;
 };
 
-// Installs a scripted dialog service for the test's length.
-class ScriptedDialogs {
+// Installs a scripted dialog service for the test's length (the windows ask
+// through it).
+class InstalledDialogs {
  public:
-  ScriptedDialogs();
-  ~ScriptedDialogs();
+  InstalledDialogs();
+  ~InstalledDialogs();
   orn::ScriptedDialogService& operator*() { return *service_; }
   orn::ScriptedDialogService* operator->() { return service_; }
 
  private:
   orn::ScriptedDialogService* service_;
   std::unique_ptr<orn::DialogService> previous_;
+};
+
+// Answers an engine's questions from a script and records each one asked
+// ("dialog: TEXT", "password: PROMPT", "volume: TEXT", "overwrite: FILE");
+// hand it to the engine with SetQuestions. An empty queue answers as nobody
+// would.
+class ScriptedDialogs : public orn::ZipQuestions {
+ public:
+  std::vector<std::string> asked;
+  std::deque<std::optional<std::string>> passwords;
+  std::deque<Overwrite> overwrites;
+  int windowsRun = 0;
+
+  ScriptedDialogs* operator->() { return this; }
+  void ShowMessage(const std::string& text) override { asked.push_back("dialog: " + text); }
+  std::optional<std::string> AskPassword(const std::string& caption, const std::string& prompt) override;
+  bool AskOverwriteVolume(const std::string& question) override {
+    asked.push_back("volume: " + question);
+    return false;
+  }
+  Overwrite AskOverwrite(const std::string& file, bool older, bool writtenByThisJob, bool mayKeepBoth) override;
+  void LetWindowsRun() override { ++windowsRun; }
 };
 
 // The fake library folder for a version ("fake150", "fake151", "fake160", "fakenoexec").

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "CodePage.h"
 #include "FileSystem.h"
 #include "FrameworkSettings.h"
 #include "LanguageDictionary.h"
@@ -23,6 +24,7 @@
 #include "TextUtil.h"
 #include "ZipEngine.h"
 #include "ZipMessages.h"
+#include "ZipNames.h"
 
 namespace {
 
@@ -31,10 +33,10 @@ constexpr int kLessThanAsked = 1;
 constexpr int kWrongUsage = 2;
 
 const char kUsage[] =
-    "usage: ornzip list [-v] [PASSWORD] ARCHIVE\n"
+    "usage: ornzip list [-v] [-O CODEPAGE] [PASSWORD] ARCHIVE\n"
     "       ornzip add [-r] [-y] [-0..-9 | --best] [-s SIZE] [--aes 128|192|256] [PASSWORD] ARCHIVE FILE...\n"
-    "       ornzip extract [-j] [PASSWORD] ARCHIVE DIR [NAME...]\n"
-    "       ornzip test [PASSWORD] ARCHIVE\n"
+    "       ornzip extract [-j] [-O CODEPAGE] [-@] [PASSWORD] ARCHIVE DIR [NAME...]\n"
+    "       ornzip test [-O CODEPAGE] [PASSWORD] ARCHIVE\n"
     "       ornzip sfx [--message TEXT] [--dir FOLDER] [--always | --never] ARCHIVE.zip\n"
     "       ornzip --help | --version\n"
     "\n"
@@ -44,12 +46,16 @@ const char kUsage[] =
     "an ARCHIVE ending in .exe that does not exist becomes a self-extractor.\n"
     "extract and test take a volume set through its last volume.\n"
     "sfx makes ARCHIVE.exe, which extracts itself, and removes ARCHIVE.zip.\n"
-    "extract -j writes every entry into DIR itself, without stored folders.\n"
+    "extract -j writes every entry into DIR itself, without stored folders;\n"
+    "extract -@ also takes the names on standard input, one a line (as list prints them).\n"
     "PASSWORD is -P TEXT or --password-file FILE (its first line; the file must\n"
     "be readable by its owner only). add encrypts with AES (256-bit keys unless\n"
     "--aes says otherwise); extract and test read AES and the traditional zip\n"
     "encryption. Passwords have at most 80 characters.\n"
-    "Names are decoded in the code page of the language chosen in Params.ini.\n"
+    "list shows control characters in names as \\xNN.\n"
+    "Names without the UTF-8 mark are read in the code page of the language chosen\n"
+    "in Params.ini, or the one their letters show; -O reads them in CODEPAGE\n"
+    "(866, CP1251, KOI8-R, UTF-8 ...).\n"
     "Exit status: 0 done, 1 less was done than asked (what was not done is on\n"
     "standard error), 2 wrong command line.\n";
 
@@ -147,32 +153,19 @@ std::string VerboseLine(const ZipDirEntry& e) {
                 static_cast<unsigned long long>(e.UnpackedSize64), static_cast<unsigned long long>(e.PackedSize64),
                 TwoDigits(day).c_str(), TwoDigits(month).c_str(), year, TwoDigits(hour).c_str(),
                 TwoDigits(minute).c_str(), e.Crc32);
-  return line + e.Name + "\n";
+  return line + orn::PrintableName(e.Name) + "\n";
 }
 
-const char* SkipReason(UnZipSkipTypes type) {
-  switch (type) {
-    case stOnFreshen:
-      return "not newer";
-    case stNoOverwrite:
-    case stFileExists:
-      return "a file of that name exists";
-    case stBadPassword:
-      return "wrong password";
-    case stNoEncryptionKey:
-      return "encrypted, no password";
-    case stCompressionUnknown:
-      return "compression method not supported";
-    case stUnknownZipHost:
-      return "unknown host system";
-    case stZipFileFormatWrong:
-      return "damaged entry";
-    case stGeneralExtractError:
-      return "could not be written";
-    case stUnsafePath:
-      return "unsafe name";
-  }
-  return "skipped";
+// Takes "-O CODEPAGE" at args[i] (moving i past it) into the engine. Nothing
+// when args[i] is not one; false in `ok` for a page this program cannot read.
+bool TakeCodePage(const std::vector<std::string>& args, std::size_t& i, TZipEngine& zip, bool& ok) {
+  if (args[i] != "-O") return false;
+  const int page = i + 1 < args.size() ? orn::CodePageFromName(args[i + 1]) : 0;
+  ok = page != 0;
+  if (!ok) std::fprintf(stderr, "ornzip: unknown code page %s\n", i + 1 < args.size() ? args[i + 1].c_str() : "");
+  zip.SetNamesCodePage(page);
+  i += 1;
+  return true;
 }
 
 }  // namespace
@@ -216,16 +209,19 @@ int main(int argc, char** argv) {
 
   std::string password;
   bool passwordOk = true;
+  bool codePageOk = true;
   if (command == "list") {
     bool verbose = false;
     std::size_t i = 0;
     for (; i < args.size(); ++i) {
       if (args[i] == "-v")
         verbose = true;
+      else if (TakeCodePage(args, i, zip, codePageOk))
+        continue;
       else if (!TakePassword(args, i, password, passwordOk))  // taken for scripts' sake; listing needs none
         break;
     }
-    if (!passwordOk) return kWrongUsage;
+    if (!passwordOk || !codePageOk) return kWrongUsage;
     args.erase(args.begin(), args.begin() + static_cast<long>(i));
     if (args.size() != 1 || args[0].rfind("-", 0) == 0) return Usage(false);
     if (!open(args[0])) return kLessThanAsked;
@@ -235,7 +231,7 @@ int main(int argc, char** argv) {
       if (verbose) {
         out += VerboseLine(e);
       } else {
-        out += e.Name;
+        orn::AppendPrintable(out, e.Name);
         out += '\n';
       }
     }
@@ -296,13 +292,18 @@ int main(int argc, char** argv) {
     const bool test = command == "test";
     ExtrOpts options{ExtrDirNames, ExtrOverWrite};
     std::size_t i = 0;
+    bool namesOnInput = false;
     for (; i < args.size(); ++i) {
       if (!test && args[i] == "-j")
         options.Exclude(ExtrDirNames);
+      else if (!test && args[i] == "-@")
+        namesOnInput = true;
+      else if (TakeCodePage(args, i, zip, codePageOk))
+        continue;
       else if (!TakePassword(args, i, password, passwordOk))
         break;
     }
-    if (!passwordOk) return kWrongUsage;
+    if (!passwordOk || !codePageOk) return kWrongUsage;
     zip.SetPassword(password);
     const std::size_t needed = test ? 1 : 2;
     if (args.size() - i < needed || (test && args.size() - i != 1)) return Usage(false);
@@ -313,17 +314,31 @@ int main(int argc, char** argv) {
     if (!open(args[i])) return kLessThanAsked;
 
     std::vector<std::string> notDone;
-    zip.OnExtractSkipped = [&notDone](TZipEngine&, const std::string& forFile, UnZipSkipTypes type, int) {
-      notDone.push_back(forFile + " (" + SkipReason(type) + ")");
+    zip.OnExtractSkipped = [&notDone](TZipEngine& sender, const std::string& forFile, UnZipSkipTypes type, int) {
+      notDone.push_back(orn::PrintableName(forFile) + " (" + sender.SkipReason(forFile, type) + ")");
     };
     // Data that fails its CRC never replaces a file: the entry is reported.
     zip.OnCRC32Error = [&notDone](TZipEngine&, const std::string& forFile, unsigned, unsigned, bool& doExtract) {
       doExtract = false;
-      notDone.push_back(forFile + " (CRC error)");
+      notDone.push_back(orn::PrintableName(forFile) + " (CRC error)");
     };
     if (!test) zip.SetExtrBaseDir(args[i + 1]);
     zip.FSpecArgs.assign(args.begin() + static_cast<long>(i + needed), args.end());
-    const bool all = zip.FSpecArgs.empty();
+    if (namesOnInput) {
+      char* line = nullptr;
+      std::size_t capacity = 0;
+      for (ssize_t n; (n = ::getline(&line, &capacity, stdin)) > 0;) {
+        std::string name(line, static_cast<std::size_t>(n));
+        while (!name.empty() && (name.back() == '\n' || name.back() == '\r')) name.pop_back();
+        if (!name.empty()) zip.FSpecArgs.push_back(std::move(name));
+      }
+      std::free(line);
+      if (zip.FSpecArgs.empty()) {
+        std::fprintf(stderr, "ornzip: no names on standard input\n");
+        return kLessThanAsked;
+      }
+    }
+    const bool all = zip.FSpecArgs.empty() && !namesOnInput;
     if (zip.Count() > 0) zip.Extract();
     const char* verb = test ? "tested" : "extracted";
     for (const std::string& entry : notDone) std::fprintf(stderr, "ornzip: not %s: %s\n", verb, entry.c_str());

@@ -79,11 +79,11 @@ int main(int argc, char** argv) {
   std::vector<std::string> names(argv + i, argv + argc);
 
   if (cmd == "l") {
-    orn::zipfmt::UniqueFd fd(::open(archive.c_str(), O_RDONLY));
+    orn::UniqueFd fd(::open(archive.c_str(), O_RDONLY));
     try {
       auto cd = orn::zipfmt::ReadCentralDirectory(fd.Get(), archive);
       for (const auto& e : cd.entries)
-        std::printf("%10llu  %s\n", static_cast<unsigned long long>(e.uncompressedSize), e.name.c_str());
+        std::printf("%10llu  %s\n", static_cast<unsigned long long>(e.UnpackedSize64), e.Name.c_str());
       std::printf("%zu entries\n", cd.entries.size());
     } catch (const std::exception& e) {
       std::fprintf(stderr, "%s\n", e.what());

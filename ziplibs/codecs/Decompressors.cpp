@@ -21,54 +21,6 @@ class StoredStream : public ByteStream {
   ByteStream& source_;
 };
 
-const char* MethodName(std::uint16_t method) {
-  switch (method) {
-    case 0:
-      return "stored";
-    case 1:
-      return "Shrink";
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-      return "Reduce";
-    case 6:
-      return "Implode";
-    case 8:
-      return "deflate";
-    case kMethodDeflate64:
-      return "Deflate64";
-    case 10:
-      return "PKWARE DCL Implode";
-    case kMethodBzip2:
-      return "bzip2";
-    case kMethodLzma:
-      return "LZMA";
-    case 16:
-      return "IBM z/OS CMPSC";
-    case 18:
-      return "IBM TERSE";
-    case 19:
-      return "IBM LZ77";
-    case kMethodZstd:
-      return "Zstandard";
-    case 94:
-      return "MP3";
-    case kMethodXz:
-      return "XZ";
-    case 96:
-      return "JPEG";
-    case 97:
-      return "WavPack";
-    case 98:
-      return "PPMd";
-    case 99:
-      return "AES";
-    default:
-      return nullptr;
-  }
-}
-
 }  // namespace
 
 bool MethodSupported(std::uint16_t method) {
@@ -87,8 +39,8 @@ bool MethodSupported(std::uint16_t method) {
 }
 
 std::string MethodDescription(std::uint16_t method) {
-  const char* name = MethodName(method);
-  return std::to_string(method) + (name ? std::string(" (") + name + ")" : std::string());
+  const std::string name = MethodName(method);
+  return std::to_string(method) + (name.empty() ? std::string() : " (" + name + ")");
 }
 
 std::unique_ptr<ByteStream> OpenDecompressor(std::uint16_t method, ByteStream& source, std::uint64_t size,

@@ -10,6 +10,7 @@
 
 #include "ByteCursor.h"
 #include "OrnZipLib.h"
+#include "ZipHeaders.h"
 
 namespace orn::zipfmt {
 
@@ -21,28 +22,21 @@ std::size_t KeySize(int strength) { return 8 + 8 * std::size_t(strength); }
 }  // namespace
 
 std::optional<AesExtra> FindAesExtra(std::string_view extra) {
-  ByteCursor c(extra);
-  while (c.Left() >= 4) {
-    const std::uint16_t id = c.U16();
-    const std::uint16_t size = c.U16();
-    std::string_view body = c.Bytes(size);
-    if (!c.Ok()) break;
-    if (id != kAesExtraId) continue;
-    ByteCursor f(body);
-    AesExtra aes;
-    aes.vendorVersion = f.U16();
-    std::string_view vendor = f.Bytes(2);
-    aes.strength = f.U8();
-    aes.method = f.U16();
-    if (!f.Ok() || vendor != "AE" || aes.strength < 1 || aes.strength > 3) return std::nullopt;
-    return aes;
-  }
-  return std::nullopt;
+  std::string_view body;
+  if (!FindExtraBlock(extra, kExtraAes, body)) return std::nullopt;
+  ByteCursor f(body);
+  AesExtra aes;
+  aes.vendorVersion = f.U16();
+  std::string_view vendor = f.Bytes(2);
+  aes.strength = f.U8();
+  aes.method = f.U16();
+  if (!f.Ok() || vendor != "AE" || aes.strength < 1 || aes.strength > 3) return std::nullopt;
+  return aes;
 }
 
 std::string AesExtraField(const AesExtra& aes) {
-  const unsigned char bytes[11] = {kAesExtraId & 0xFF,
-                                   kAesExtraId >> 8,
+  const unsigned char bytes[11] = {kExtraAes & 0xFF,
+                                   kExtraAes >> 8,
                                    7,
                                    0,
                                    std::uint8_t(aes.vendorVersion),

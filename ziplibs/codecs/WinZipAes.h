@@ -24,15 +24,12 @@
 #include <string_view>
 
 #include "ByteStream.h"
+#include "ZipFormat.h"
 
 namespace orn::zipfmt {
 
-constexpr std::uint16_t kMethodAes = 99;
-constexpr std::uint16_t kAesExtraId = 0x9901;
 constexpr std::size_t kAesVerifierSize = 2;
 constexpr std::size_t kAesMacSize = 10;
-// Version needed to extract an AES entry.
-constexpr std::uint16_t kVersionAes = 51;
 
 struct AesExtra {
   std::uint16_t vendorVersion = 2;  // 1: AE-1 (CRC kept), 2: AE-2 (no CRC)

@@ -51,10 +51,13 @@ std::optional<std::string> Reporter::AskPassword(const std::string& entry, bool 
   return pw;
 }
 
-bool Reporter::AskOverwrite(const std::string& file, bool existingIsOlder, bool defaultAnswer) {
-  if (!callback_) return defaultAnswer;
-  if (!Send(ORN_CB_OVERWRITE, existingIsOlder ? 1 : 0, defaultAnswer ? 1 : 0, file)) return false;
-  return rec_.FileSize != 0;
+Reporter::Overwrite Reporter::AskOverwrite(const std::string& file, bool existingIsOlder, bool writtenByThisJob,
+                                           bool defaultAnswer) {
+  if (!callback_) return defaultAnswer ? Overwrite::Yes : Overwrite::No;
+  if (!Send(ORN_CB_OVERWRITE, (existingIsOlder ? 1 : 0) | (writtenByThisJob ? 2 : 0), defaultAnswer ? 1 : 0, file))
+    return Overwrite::No;
+  if (rec_.FileSize == ORN_KEEP_BOTH) return Overwrite::KeepBoth;
+  return rec_.FileSize != 0 ? Overwrite::Yes : Overwrite::No;
 }
 
 bool Reporter::AskKeepOnCrcError(const std::string& entry, std::uint32_t found, std::uint32_t expected) {

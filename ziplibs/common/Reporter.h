@@ -36,9 +36,12 @@ class Reporter {
   // comes back as the host's answer (at most 15). Empty when refused.
   std::optional<std::string> AskPassword(const std::string& entry, bool forAdd, std::uint32_t& repeatCount,
                                          bool afterWrong = false);
-  // Asks whether an existing file may be replaced; `defaultAnswer` stands
-  // when the host has no opinion.
-  bool AskOverwrite(const std::string& file, bool existingIsOlder, bool defaultAnswer);
+
+  // Asks whether an existing file (or one this job wrote under the same
+  // name) may be replaced, or the entry kept beside it; `defaultAnswer`
+  // stands when the host has no opinion.
+  enum class Overwrite { No, Yes, KeepBoth };
+  Overwrite AskOverwrite(const std::string& file, bool existingIsOlder, bool writtenByThisJob, bool defaultAnswer);
   // Tells about a CRC mismatch; true when the host wants the file kept.
   bool AskKeepOnCrcError(const std::string& entry, std::uint32_t found, std::uint32_t expected);
 

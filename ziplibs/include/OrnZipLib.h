@@ -59,12 +59,18 @@ enum OrnCallbackAction {
                               FileSize = repeat count (at most 15) */
   ORN_CB_CRC_ERROR = 9,    /* in: ErrorCode = found CRC, FileSize = expected CRC, FileNameOrMsg = entry;
                               out: ErrorCode nonzero = keep the extracted file */
-  ORN_CB_OVERWRITE = 10,   /* in: ErrorCode bit 0 = the existing file is older, FileSize = default answer,
-                              FileNameOrMsg = file; out: FileSize nonzero = overwrite */
+  ORN_CB_OVERWRITE = 10,   /* in: ErrorCode bit 0 = the existing file is older, bit 1 = the file was
+                              written by this job (same-named entries in a flat extraction),
+                              FileSize = default answer, FileNameOrMsg = file; out: FileSize 0 = skip,
+                              1 (or any other nonzero) = overwrite, ORN_KEEP_BOTH = write the entry
+                              beside it under a free name "NAME (2).EXT" */
   ORN_CB_SKIPPED = 11,     /* ErrorCode = error code, low byte of FileSize = OrnSkipType, FileNameOrMsg = entry */
   ORN_CB_FILE_COMMENT = 12 /* in: FileNameOrMsg = entry; out: FileNameOrMsg = comment, FileSize = its length,
                               ErrorCode = changed */
 };
+
+/* The answer to ORN_CB_OVERWRITE that keeps both files. */
+#define ORN_KEEP_BOTH 2
 
 /* Why an entry was skipped (ORN_CB_SKIPPED, low byte of FileSize); the order
  * of the engine's UnZipSkipTypes. */
@@ -244,9 +250,24 @@ typedef struct OrnUnzipParams {
   /* How entry names without the UTF-8 flag are decoded, as the host lists
    * them, so that a name the host shows is the name the library matches and
    * writes. Zero means the library's defaults (by host system, 437, 1252). */
-  int32_t NamesCodePage;     /* 0: OEM for DOS-family hosts, 1: as stored, 2: OEM for every host */
-  int32_t NamesOemCodePage;  /* the OEM code page (775, 866, 437, ...) */
-  int32_t NamesAnsiCodePage; /* the code page of other names that are not valid UTF-8 */
+  int32_t NamesCodePage;       /* 0: OEM for DOS-family hosts, 1: as stored, 2: OEM for every host */
+  int32_t NamesOemCodePage;    /* the OEM code page (775, 866, 437, ...) */
+  int32_t NamesAnsiCodePage;   /* the code page of Windows hosts' names that are not valid UTF-8 */
+  int32_t NamesChosenCodePage; /* a page chosen for every name without the UTF-8 flag (a Unix host's
+                                  valid UTF-8 names excepted); 0: none */
+  /* The entries to extract as indexes into the archive's central directory
+   * (every entry, folders too, in directory order), chosen by the host once;
+   * with EntryCount 0 the lines of FDs choose, as above. A library reading the
+   * archive itself finds them at those places. */
+  const uint32_t* Entries;
+  int32_t EntryCount;
+  /* The directory the host has read already, so that the library neither
+   * reads nor decodes it again: the record layer's ZipDirectory. Only a
+   * library built from the same record layer may use it, which it knows by
+   * HostDirectoryLayout equal to its own ORN record layout; any other library
+   * ignores it and reads the archive. Null: none. */
+  const void* HostDirectory;
+  uint32_t HostDirectoryLayout;
 } OrnUnzipParams;
 
 /* ---- Exports ----------------------------------------------------------- */

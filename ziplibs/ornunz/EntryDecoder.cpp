@@ -1,6 +1,7 @@
 #include "EntryDecoder.h"
 
 #include <libdeflate.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <memory>
 
+#include "ByteCursor.h"
 #include "OrnZipLib.h"
 #include "Scratch.h"
 #include "ZipCrypto.h"
@@ -63,43 +65,45 @@ std::size_t ReadSome(int fd, char* p, std::size_t size, std::uint64_t offset) {
 }  // namespace
 
 DecodeResult DecodeEntry(const DecodeJob& job) {
-  const CentralEntry& e = *job.entry;
-  if (e.method != kMethodStore && e.method != kMethodDeflate) return DecodeLayered(job);
-  std::uint64_t csize = e.compressedSize;
+  const ZipDirEntry& e = *job.entry;
+  if (e.Method != kMethodStore && e.Method != kMethodDeflate) return DecodeLayered(job);
+  std::uint64_t csize = e.PackedSize64;
   std::uint64_t offset = job.dataOffset;
   // A small entry is read with its local header in one go (one read per
   // file counts when there are tens of thousands of them).
   const char* whole = nullptr;
-  if (offset == 0 && !e.IsEncrypted() && csize <= kWholeEntryLimit) {
-    std::size_t want = kLocalHeaderSize + e.rawName.size() + e.extra.size() + std::size_t(csize) + 64;
+  if (offset == 0 && !e.IsEncrypted && csize <= kWholeEntryLimit) {
+    std::size_t want = kLocalHeaderSize + e.RawName.size() + e.Extra.size() + std::size_t(csize) + 64;
     char* buf = tIn.Get(want);
-    std::size_t got = ReadSome(job.archiveFd, buf, want, e.localOffset);
-    LeReader r(buf, got);
-    if (r.U32() != kLocalSig) return Failed(ORN_ZE_FORMAT, "Local header missing: " + e.name);
+    std::size_t got = ReadSome(job.archiveFd, buf, want, e.LocalHeaderPosition);
+    ByteCursor r(reinterpret_cast<const unsigned char*>(buf), got);
+    if (r.U32() != kLocalHeaderSig) return Failed(ORN_ZE_FORMAT, "Local header missing: " + e.Name);
     r.Skip(22);
     std::size_t nameLen = r.U16();
     std::size_t extraLen = r.U16();
-    if (!r.Ok()) return Failed(ORN_ZE_EOF, "Archive ends early: " + e.name);
-    offset = e.localOffset + kLocalHeaderSize + nameLen + extraLen;
+    if (!r.Ok()) return Failed(ORN_ZE_EOF, "Archive ends early: " + e.Name);
+    offset = e.LocalHeaderPosition + kLocalHeaderSize + nameLen + extraLen;
     if (kLocalHeaderSize + nameLen + extraLen + csize <= got) whole = buf + kLocalHeaderSize + nameLen + extraLen;
   } else if (offset == 0) {
     try {
-      offset = LocalDataOffset(job.archiveFd, e, "");
-    } catch (const ZipError& err) {
-      return Failed(err.Code(), err.what());
+      struct stat st {};
+      ::fstat(job.archiveFd, &st);
+      offset = LocalDataOffset(FdZipSource(job.archiveFd, std::uint64_t(st.st_size)), e);
+    } catch (const EZipEngine& err) {
+      return Failed(ProtocolCode(err.Ident()), err.what());
     }
   }
   std::unique_ptr<ZipCrypto> crypto;
-  if (e.IsEncrypted()) {
-    if (csize < kCryptHeaderSize) return Failed(ORN_ZE_FORMAT, "Damaged encrypted entry: " + e.name);
+  if (e.IsEncrypted) {
+    if (csize < kCryptHeaderSize) return Failed(ORN_ZE_FORMAT, "Damaged encrypted entry: " + e.Name);
     crypto = std::make_unique<ZipCrypto>(job.password);
     std::uint8_t h[kCryptHeaderSize];
-    if (!ReadAt(job.archiveFd, h, sizeof h, offset)) return Failed(ORN_ZE_EOF, "Archive ends early: " + e.name);
+    if (!ReadAt(job.archiveFd, h, sizeof h, offset)) return Failed(ORN_ZE_EOF, "Archive ends early: " + e.Name);
     crypto->Decrypt(h, sizeof h);
     offset += kCryptHeaderSize;
     csize -= kCryptHeaderSize;
   }
-  const std::uint64_t usize = e.uncompressedSize;
+  const std::uint64_t usize = e.UnpackedSize64;
   DecodeResult r;
   std::uint64_t written = 0;
   auto emit = [&](const char* p, std::size_t n) {
@@ -113,20 +117,20 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
     }
     return job.outFd < 0 || WriteAll(job.outFd, p, n);
   };
-  const std::string writeError = "Cannot write " + e.name + " (disk full?)";
+  const std::string writeError = "Cannot write " + e.Name + " (disk full?)";
 
-  if (whole && e.method == kMethodStore) {
-    if (csize != usize) return Failed(ORN_ZE_FORMAT, "Damaged entry (stored sizes differ): " + e.name);
+  if (whole && e.Method == kMethodStore) {
+    if (csize != usize) return Failed(ORN_ZE_FORMAT, "Damaged entry (stored sizes differ): " + e.Name);
     if (!emit(whole, std::size_t(csize))) return Failed(ORN_ZE_WRITE, writeError);
     r.ok = true;
     return r;
   }
-  if (e.method == kMethodDeflate && usize <= kWholeEntryLimit && csize <= kWholeEntryLimit && tDecompressor.d) {
+  if (e.Method == kMethodDeflate && usize <= kWholeEntryLimit && csize <= kWholeEntryLimit && tDecompressor.d) {
     const char* in = whole;
     if (!in) {
       char* buf = tIn.Get(std::size_t(csize));
       if (!ReadAt(job.archiveFd, buf, std::size_t(csize), offset))
-        return Failed(ORN_ZE_EOF, "Archive ends early: " + e.name);
+        return Failed(ORN_ZE_EOF, "Archive ends early: " + e.Name);
       if (crypto) crypto->Decrypt(reinterpret_cast<std::uint8_t*>(buf), std::size_t(csize));
       in = buf;
     }
@@ -136,7 +140,7 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
         libdeflate_deflate_decompress(tDecompressor.d, in, std::size_t(csize), out, std::size_t(usize), &actual);
     if (rc != LIBDEFLATE_SUCCESS || actual != usize)
       return Failed(crypto ? ORN_ZE_PASSWORD : ORN_ZE_FORMAT,
-                    std::string(crypto ? "Wrong password or damaged data: " : "Damaged data: ") + e.name);
+                    std::string(crypto ? "Wrong password or damaged data: " : "Damaged data: ") + e.Name);
     if (!emit(out, std::size_t(usize))) return Failed(ORN_ZE_WRITE, writeError);
     r.ok = true;
     return r;
@@ -144,12 +148,12 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
 
   constexpr std::size_t kStep = 1u << 20;
   std::string in(std::size_t(std::min<std::uint64_t>(csize, kStep)), '\0');
-  if (e.method == kMethodStore) {
-    if (csize != usize) return Failed(ORN_ZE_FORMAT, "Damaged entry (stored sizes differ): " + e.name);
+  if (e.Method == kMethodStore) {
+    if (csize != usize) return Failed(ORN_ZE_FORMAT, "Damaged entry (stored sizes differ): " + e.Name);
     for (std::uint64_t done = 0; done < csize;) {
       std::size_t n = std::size_t(std::min<std::uint64_t>(csize - done, kStep));
       if (!ReadAt(job.archiveFd, in.data(), n, offset + done))
-        return Failed(ORN_ZE_EOF, "Archive ends early: " + e.name);
+        return Failed(ORN_ZE_EOF, "Archive ends early: " + e.Name);
       if (crypto) crypto->Decrypt(reinterpret_cast<std::uint8_t*>(in.data()), n);
       if (!emit(in.data(), n)) return Failed(ORN_ZE_WRITE, writeError);
       done += n;
@@ -159,7 +163,7 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
   }
 
   z_stream zs{};
-  if (inflateInit2(&zs, -15) != Z_OK) return Failed(ORN_ZE_MEMORY, "Out of memory: " + e.name);
+  if (inflateInit2(&zs, -15) != Z_OK) return Failed(ORN_ZE_MEMORY, "Out of memory: " + e.Name);
   struct Ender {
     z_stream* z;
     ~Ender() { inflateEnd(z); }
@@ -173,7 +177,7 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
       if (done >= csize) break;
       std::size_t n = std::size_t(std::min<std::uint64_t>(csize - done, kStep));
       if (!ReadAt(job.archiveFd, in.data(), n, offset + done))
-        return Failed(ORN_ZE_EOF, "Archive ends early: " + e.name);
+        return Failed(ORN_ZE_EOF, "Archive ends early: " + e.Name);
       if (crypto) crypto->Decrypt(reinterpret_cast<std::uint8_t*>(in.data()), n);
       done += n;
       zs.next_in = reinterpret_cast<Bytef*>(in.data());
@@ -184,15 +188,15 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
     rc = inflate(&zs, Z_NO_FLUSH);
     if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR)
       return Failed(crypto ? ORN_ZE_PASSWORD : ORN_ZE_FORMAT,
-                    std::string(crypto ? "Wrong password or damaged data: " : "Damaged data: ") + e.name);
+                    std::string(crypto ? "Wrong password or damaged data: " : "Damaged data: ") + e.Name);
     std::size_t n = out.size() - zs.avail_out;
     produced += n;
-    if (produced > usize) return Failed(ORN_ZE_FORMAT, "Damaged data (longer than recorded): " + e.name);
+    if (produced > usize) return Failed(ORN_ZE_FORMAT, "Damaged data (longer than recorded): " + e.Name);
     if (n > 0 && !emit(out.data(), n)) return Failed(ORN_ZE_WRITE, writeError);
     if (rc == Z_BUF_ERROR && zs.avail_in == 0 && done >= csize) break;
   }
   if (rc != Z_STREAM_END || produced != usize)
-    return Failed(ORN_ZE_FORMAT, "Damaged data (stream ends early): " + e.name);
+    return Failed(ORN_ZE_FORMAT, "Damaged data (stream ends early): " + e.Name);
   r.ok = true;
   return r;
 }

@@ -16,7 +16,7 @@ namespace orn::zipfmt {
 
 struct DecodeJob {
   int archiveFd = -1;
-  const CentralEntry* entry = nullptr;
+  const ZipDirEntry* entry = nullptr;
   std::uint64_t dataOffset = 0;  // behind the local header
   std::string password;          // set for encrypted entries
   int outFd = -1;                // -1 when testing

@@ -8,6 +8,7 @@
 // authentication code does not match, ends the entry with an error before it
 // is put in place.
 #include <libdeflate.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <memory>
@@ -45,6 +46,13 @@ class ZipCryptoStream : public ByteStream {
   ZipCrypto crypto_;
 };
 
+// The archive as a record-layer source, for its local headers.
+FdZipSource FileSource(int fd) {
+  struct stat st {};
+  ::fstat(fd, &st);
+  return FdZipSource(fd, std::uint64_t(st.st_size));
+}
+
 DecodeResult Failed(int code, std::string text) {
   DecodeResult r;
   r.errorCode = code;
@@ -57,32 +65,32 @@ constexpr std::size_t kStep = 1u << 20;
 }  // namespace
 
 DecodeResult DecodeLayered(const DecodeJob& job) {
-  const CentralEntry& e = *job.entry;
+  const ZipDirEntry& e = *job.entry;
   DecodeResult r;
   try {
-    const std::uint64_t offset = job.dataOffset != 0 ? job.dataOffset : LocalDataOffset(job.archiveFd, e, "");
-    FileRangeStream file(job.archiveFd, offset, e.compressedSize);
+    const std::uint64_t offset = job.dataOffset != 0 ? job.dataOffset : LocalDataOffset(FileSource(job.archiveFd), e);
+    FileRangeStream file(job.archiveFd, offset, e.PackedSize64);
     ByteStream* data = &file;
-    std::uint16_t method = e.method;
+    std::uint16_t method = e.Method;
     std::optional<AesExtra> aes;
     std::optional<AesDecryptStream> aesStream;
     std::optional<ZipCryptoStream> zipCrypto;
-    if (e.method == kMethodAes) {
-      aes = FindAesExtra(e.extra);
-      if (!aes || !e.IsEncrypted()) return Failed(ORN_ZE_FORMAT, "Damaged AES-encrypted entry: " + e.name);
-      aesStream.emplace(file, e.compressedSize, aes->strength, job.password);
+    if (e.Method == kMethodAes) {
+      aes = FindAesExtra(e.Extra);
+      if (!aes || !e.IsEncrypted) return Failed(ORN_ZE_FORMAT, "Damaged AES-encrypted entry: " + e.Name);
+      aesStream.emplace(file, e.PackedSize64, aes->strength, job.password);
       if (!aesStream->PasswordFits()) {
-        r = Failed(ORN_ZE_PASSWORD, "Wrong password: " + e.name);
+        r = Failed(ORN_ZE_PASSWORD, "Wrong password: " + e.Name);
         r.wrongPassword = true;
         return r;
       }
       data = &*aesStream;
       method = aes->method;
-    } else if (e.IsEncrypted()) {
+    } else if (e.IsEncrypted) {
       zipCrypto.emplace(file, job.password);
       data = &*zipCrypto;
     }
-    std::unique_ptr<ByteStream> decoder = OpenDecompressor(method, *data, e.uncompressedSize, e.flags);
+    std::unique_ptr<ByteStream> decoder = OpenDecompressor(method, *data, e.UnpackedSize64, e.GeneralFlags);
 
     thread_local std::unique_ptr<char[]> tBuffer;
     if (!tBuffer) tBuffer.reset(new char[kStep]);
@@ -92,7 +100,7 @@ DecodeResult DecodeLayered(const DecodeJob& job) {
       const std::size_t n = decoder->Read(reinterpret_cast<std::uint8_t*>(buf), kStep);
       if (n == 0) break;
       produced += n;
-      if (produced > e.uncompressedSize) return Failed(ORN_ZE_FORMAT, "Damaged data (longer than recorded): " + e.name);
+      if (produced > e.UnpackedSize64) return Failed(ORN_ZE_FORMAT, "Damaged data (longer than recorded): " + e.Name);
       r.crc = std::uint32_t(libdeflate_crc32(r.crc, buf, n));
       bool written = true;
       if (job.outBuffer) {
@@ -101,22 +109,22 @@ DecodeResult DecodeLayered(const DecodeJob& job) {
       } else if (job.outFd >= 0) {
         written = WriteAll(job.outFd, buf, n);
       }
-      if (!written) return Failed(ORN_ZE_WRITE, "Cannot write " + e.name + " (disk full?)");
+      if (!written) return Failed(ORN_ZE_WRITE, "Cannot write " + e.Name + " (disk full?)");
     }
-    if (produced != e.uncompressedSize) return Failed(ORN_ZE_FORMAT, "Damaged data (stream ends early): " + e.name);
+    if (produced != e.UnpackedSize64) return Failed(ORN_ZE_FORMAT, "Damaged data (stream ends early): " + e.Name);
     if (aesStream) {
       aesStream->Finish();
       // AE-2 stores no CRC: the authentication code checked the data.
-      if (aes->vendorVersion == 2) r.crc = e.crc;
+      if (aes->vendorVersion == 2) r.crc = e.Crc32;
     }
     r.ok = true;
     return r;
   } catch (const DecodeError& err) {
-    return Failed(err.Code(), std::string(err.what()) + ": " + e.name);
-  } catch (const ZipError& err) {
-    return Failed(err.Code(), err.what());
+    return Failed(err.Code(), std::string(err.what()) + ": " + e.Name);
+  } catch (const EZipEngine& err) {
+    return Failed(ProtocolCode(err.Ident()), std::string(err.what()) + ": " + e.Name);
   } catch (const std::bad_alloc&) {
-    return Failed(ORN_ZE_MEMORY, "Out of memory: " + e.name);
+    return Failed(ORN_ZE_MEMORY, "Out of memory: " + e.Name);
   }
 }
 

@@ -1,9 +1,11 @@
-// OrnUnzExec: one extract or test job. This thread decides, per entry, where
-// it may go (names are checked by the record layer's one rule and every
-// directory is opened relative to the base directory without following
-// symbolic links), asks the host its questions and opens a temporary file
-// beside the final name; the worker threads decode entries into those files
-// in parallel, and each is renamed into place once its CRC checked.
+// OrnUnzExec: one extract or test job. The entries come as the host chose
+// them, indexes into the directory it read (handed over when the host shares
+// this record layer, so it is neither read nor decoded again); each carries
+// the reader's one decision on where it may go, which this thread binds to
+// the writing by opening every folder below the target without following
+// links (SafeFolder). It asks the host its questions and opens a temporary
+// file beside the final name; the worker threads decode entries into those
+// files in parallel, and each is renamed into place once its CRC checked.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,13 +23,16 @@
 #include <new>
 #include <random>
 #include <set>
+#include <unordered_set>
 
 #include "Decompressors.h"
 #include "DosTime.h"
+#include "EntryChoice.h"
 #include "EntryDecoder.h"
 #include "FileSystem.h"
 #include "OrnZipLib.h"
 #include "Reporter.h"
+#include "SafeFolder.h"
 #include "UniqueFd.h"
 #include "WinZipAes.h"
 #include "WorkerPool.h"
@@ -40,84 +45,19 @@ namespace {
 
 std::string Str(const char* s) { return s ? std::string(s) : std::string(); }
 
-// Whether an entry is chosen by the lines given; marks each line that chose
-// something in `used`.
-bool Selected(const std::string& name, const std::vector<std::string>& patterns, std::vector<bool>* used = nullptr) {
-  if (patterns.empty()) return true;
-  const std::string n = MatchingForm(name);
-  bool chosen = false;
-  for (std::size_t i = 0; i < patterns.size(); ++i) {
-    const std::string& s = patterns[i];
-    if (n == s || MatchesMask(n, s) || (!s.empty() && s.back() == '/' && n.compare(0, s.size(), s) == 0)) {
-      chosen = true;
-      if (!used) break;
-      (*used)[i] = true;
-    }
-  }
-  return chosen;
-}
-
 NameDecoding DecodingOf(const OrnUnzipParams& p) {
   NameDecoding names;
   if (p.NamesCodePage >= cpAuto && p.NamesCodePage <= cpOEM) names.codePage = CodePageOpts(p.NamesCodePage);
   if (p.NamesOemCodePage > 0) names.oemCodePage = p.NamesOemCodePage;
   if (p.NamesAnsiCodePage > 0) names.ansiCodePage = p.NamesAnsiCodePage;
+  if (p.NamesChosenCodePage > 0) names.chosenCodePage = p.NamesChosenCodePage;
   return names;
 }
 
-// Opens (and creates) the directories of a relative path under the base,
-// one level at a time, never through a symbolic link.
-class DirOpener {
- public:
-  explicit DirOpener(int baseFd) : baseFd_(baseFd) {}
-  enum class Status { Ok, Unsafe, Failed };
-  // `relDir` may be empty (the base itself).
-  Status Open(const std::string& relDir, bool create, std::shared_ptr<UniqueFd>& out, std::string& error) {
-    if (cached_ && relDir == cachedPath_) {
-      out = cached_;
-      return Status::Ok;
-    }
-    UniqueFd cur(::dup(baseFd_));
-    std::size_t i = 0;
-    while (i < relDir.size()) {
-      std::size_t j = relDir.find('/', i);
-      if (j == std::string::npos) j = relDir.size();
-      std::string part = relDir.substr(i, j - i);
-      int fd = ::openat(cur.Get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-      if (fd < 0 && errno == ENOENT && create) {
-        if (::mkdirat(cur.Get(), part.c_str(), 0777) != 0 && errno != EEXIST) {
-          error = std::strerror(errno);
-          return Status::Failed;
-        }
-        fd = ::openat(cur.Get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-      }
-      if (fd < 0) {
-        if (errno == ELOOP || errno == ENOTDIR) {
-          struct stat st {};
-          if (::fstatat(cur.Get(), part.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
-            return Status::Unsafe;
-        }
-        error = std::strerror(errno);
-        return Status::Failed;
-      }
-      cur = UniqueFd(fd);
-      i = j + 1;
-    }
-    cached_ = std::make_shared<UniqueFd>(std::move(cur));
-    cachedPath_ = relDir;
-    out = cached_;
-    return Status::Ok;
-  }
-
- private:
-  int baseFd_;
-  std::shared_ptr<UniqueFd> cached_;
-  std::string cachedPath_;
-};
-
 struct Pending {
-  const CentralEntry* entry = nullptr;
+  const ZipDirEntry* entry = nullptr;
   std::shared_ptr<UniqueFd> dir;
+  std::string relDir;  // the folder below the target
   std::string leaf;
   std::string tempLeaf;                                 // what the data is written to until its CRC is checked
   std::shared_future<std::vector<DecodeResult>> batch;  // the batch this entry went with
@@ -145,22 +85,17 @@ DecodeResult RunTask(DecodeTask& t) {
     if (!t.out->Close() && r.ok) {
       r.ok = false;
       r.errorCode = ORN_ZE_WRITE;
-      r.error = "Cannot write " + t.job.entry->name + " (disk full?)";
+      r.error = "Cannot write " + t.job.entry->Name + " (disk full?)";
     }
   }
   return r;
 }
 
-// The program's one temporary-name pattern, so that runs and extractions
-// recognise each other's leftovers. Long names are cut so that the prefix
-// still fits the file system's name limit.
-std::string TempLeafFor(const std::string& leaf) { return ExtractFileName(TemporaryNameBeside(leaf.substr(0, 200))); }
-
 // The permissions a Unix host stored with a file (no set-id or sticky bits:
 // a restore must not hand out privileges); 0 when none were stored.
-mode_t StoredMode(const CentralEntry& e) {
-  if ((e.versionMadeBy >> 8) != kHostUnix) return 0;
-  const std::uint32_t unixMode = e.externalAttr >> 16;
+mode_t StoredMode(const ZipDirEntry& e) {
+  if (e.HostSystem != kHostUnix) return 0;
+  const std::uint32_t unixMode = e.ExternalAttr >> 16;
   if ((unixMode & 0170000) != 0100000) return 0;
   return mode_t(unixMode & 0777);
 }
@@ -185,7 +120,7 @@ class UnzJob {
     if (!OpenArchive() || !ChooseEntries()) return 0;
     if (p_.fExtractToMemory) return ExtractToMemory();
     if (!OpenBase()) return 0;
-    for (const CentralEntry* e : chosen_) {
+    for (const ZipDirEntry* e : chosen_) {
       if (rep_.Stopped()) break;
       DrainTo(kMaxWeight, kMaxInFlight);
       if (!StartEntry(*e)) break;
@@ -219,50 +154,71 @@ class UnzJob {
       rep_.Message(ORN_ZE_OPEN, "Cannot open " + zipPath_ + ": " + std::strerror(errno));
       return false;
     }
+    struct stat st {};
+    if (::fstat(zfd_.Get(), &st) == 0) zipSize_ = std::uint64_t(st.st_size);
+    if (p_.HostDirectory && p_.HostDirectoryLayout == RecordLayout()) {
+      dir_ = static_cast<const ZipDirectory*>(p_.HostDirectory);
+      return true;
+    }
     try {
-      cd_ = ReadCentralDirectory(zfd_.Get(), zipPath_, DecodingOf(p_));
-    } catch (const ZipError& e) {
-      rep_.Message(e.Code(), e.what());
+      own_ = ReadCentralDirectory(zfd_.Get(), zipPath_, DecodingOf(p_));
+    } catch (const EZipEngine& e) {
+      rep_.Message(ProtocolCode(e.Ident()), e.what());
       return false;
     }
+    dir_ = &own_;
     return true;
   }
 
-  bool ChooseEntries() {
+  // The lines of the block, as given.
+  std::vector<std::string> Lines() const {
+    std::vector<std::string> lines;
     for (int i = 0; p_.FDs && i < p_.Argc; ++i)
-      if (p_.FDs[i].fFileSpec && *p_.FDs[i].fFileSpec) patterns_.push_back(MatchingForm(p_.FDs[i].fFileSpec));
-    std::int64_t total = 0;
-    std::vector<bool> used(patterns_.size(), false);
-    for (const auto& e : cd_.entries)
-      if (Selected(e.name, patterns_, &used)) {
-        chosen_.push_back(&e);
-        if (!e.IsDirectory()) total += std::int64_t(e.uncompressedSize);
+      if (p_.FDs[i].fFileSpec && *p_.FDs[i].fFileSpec) lines.push_back(p_.FDs[i].fFileSpec);
+    return lines;
+  }
+
+  bool ChooseEntries() {
+    const std::vector<ZipDirEntry>& entries = dir_->entries;
+    if (p_.Entries && p_.EntryCount > 0) {
+      for (int k = 0; k < p_.EntryCount; ++k) {
+        if (p_.Entries[k] >= entries.size()) {
+          rep_.Message(ORN_ZE_PARMS, "Entry " + std::to_string(p_.Entries[k]) + " is not in " + zipPath_);
+          return false;
+        }
+        chosen_.push_back(&entries[p_.Entries[k]]);
       }
-    // Every line that names nothing is told, also when other lines chose
-    // entries: the caller asked for it and does not get it.
-    for (std::size_t i = 0; i < patterns_.size(); ++i)
-      if (!used[i]) rep_.Message(ORN_ZE_NAME, "No entry of " + zipPath_ + " matches " + patterns_[i]);
+    } else {
+      EntryChoice choice = EntryChooser(entries).Choose(Lines());
+      // Every line that names nothing is told, also when other lines chose
+      // entries: the caller asked for it and does not get it.
+      for (const std::string& line : choice.unmatched)
+        rep_.Message(ORN_ZE_NAME, "No entry of " + zipPath_ + " matches " + line);
+      for (std::size_t i : choice.indexes) chosen_.push_back(&entries[i]);
+    }
+    std::int64_t total = 0;
+    for (const ZipDirEntry* e : chosen_)
+      if (!e->IsFolder()) total += std::int64_t(e->UnpackedSize64);
     if (chosen_.empty()) return false;
     return rep_.ItemCount(std::int64_t(chosen_.size())) && rep_.TotalSize(total);
   }
 
   bool OpenBase() {
     if (test_) return true;
-    std::string base = Str(p_.ExtrBaseDir);
-    if (base.empty()) base = ".";
-    if (!DirectoryExists(base)) ForceDirectories(base);
-    baseFd_ = UniqueFd(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!baseFd_) {
-      rep_.Message(ORN_ZE_CREATE, "Cannot open the directory to extract into, " + base + ": " + std::strerror(errno));
+    const std::string base = Str(p_.ExtrBaseDir);
+    folder_ = std::make_unique<SafeFolder>(base);
+    if (!folder_->Ok()) {
+      rep_.Message(ORN_ZE_CREATE, "Cannot open the directory to extract into, " + (base.empty() ? "." : base) + ": " +
+                                      folder_->Error());
       return false;
     }
-    dirs_ = std::make_unique<DirOpener>(baseFd_.Get());
-    for (const CentralEntry* e : chosen_) {
-      SafeName link = CheckEntryName(e->name, keepDirs_);
-      if (e->IsSymlink() && link.verdict == NameVerdict::Write) archiveLinks_.insert(link.path);
-    }
+    for (const ZipDirEntry* e : chosen_)
+      if (e->IsSymlink() && e->Target.verdict == NameVerdict::Write) archiveLinks_.insert(PathOf(*e));
     return true;
   }
+
+  // Where an entry goes below the target: its stored folders too, or not.
+  std::string PathOf(const ZipDirEntry& e) const { return keepDirs_ ? e.Target.path : FlatPath(e.Target); }
 
   // What an encrypted entry's data begins with: the 12-byte header of the
   // traditional encryption, or an AES entry's salt and verifier.
@@ -271,7 +227,7 @@ class UnzJob {
     std::optional<AesExtra> aes;
   };
 
-  bool PasswordFits(const std::string& pw, const CentralEntry& e, const CryptHead& head) const {
+  bool PasswordFits(const std::string& pw, const ZipDirEntry& e, const CryptHead& head) const {
     if (head.aes) {
       // Deriving the key is slow on purpose (1000 rounds of PBKDF2).
       AesCtrHmac keys(pw, head.bytes, head.aes->strength);
@@ -287,9 +243,9 @@ class UnzJob {
   // Finds the password for an encrypted entry: the last one that fitted, the
   // one given, then as many questions as allowed (after a wrong answer the
   // host is told so). -1 when found, else why not.
-  int FindPassword(const CentralEntry& e, std::uint64_t dataOffset, std::string& password) {
+  int FindPassword(const ZipDirEntry& e, std::uint64_t dataOffset, std::string& password) {
     CryptHead head;
-    head.aes = e.method == kMethodAes ? FindAesExtra(e.extra) : std::nullopt;
+    head.aes = e.Method == kMethodAes ? FindAesExtra(e.Extra) : std::nullopt;
     const std::size_t headSize = head.aes ? AesSaltSize(head.aes->strength) + kAesVerifierSize : kCryptHeaderSize;
     if (!ReadAt(zfd_.Get(), head.bytes, headSize, dataOffset)) return ORN_SKIP_ZIP_FORMAT_WRONG;
     const std::string given = Str(p_.pZipPassword);
@@ -302,7 +258,7 @@ class UnzJob {
     bool wrongAnswer = false;
     while (pwRequests_ > 0) {
       std::uint32_t repeat = pwRequests_;
-      auto answer = rep_.AskPassword(e.name, false, repeat, wrongAnswer);
+      auto answer = rep_.AskPassword(e.Name, false, repeat, wrongAnswer);
       if (!answer) {
         pwRequests_ = 0;  // the user declined: no more questions in this job
         break;
@@ -323,17 +279,18 @@ class UnzJob {
   // when the entry cannot be read. An AES entry with a password that fitted
   // before is left to the worker, where its slow key derivation runs in
   // parallel with the others; `checkHere` checks it on this thread instead.
-  bool UnlockEntry(const CentralEntry& e, DecodeJob& job, bool checkHere = false) {
-    if (!e.IsEncrypted()) return true;
-    if (e.method == kMethodAes && !goodPassword_.empty() && !checkHere) {
+  bool UnlockEntry(const ZipDirEntry& e, DecodeJob& job, bool checkHere = false) {
+    if (!e.IsEncrypted) return true;
+    if (e.Method == kMethodAes && !goodPassword_.empty() && !checkHere) {
       job.password = goodPassword_;
       return true;
     }
     try {
-      job.dataOffset = LocalDataOffset(zfd_.Get(), e, zipPath_);
-    } catch (const ZipError& err) {
-      rep_.Message(err.Code(), err.what());
-      rep_.Skipped(e.name, ORN_SKIP_ZIP_FORMAT_WRONG, err.Code());
+      job.dataOffset = LocalDataOffset(FdZipSource(zfd_.Get(), zipSize_), e);
+    } catch (const EZipEngine& err) {
+      const int code = ProtocolCode(err.Ident());
+      rep_.Message(code, std::string(err.what()) + " (" + zipPath_ + ")");
+      rep_.Skipped(e.Name, ORN_SKIP_ZIP_FORMAT_WRONG, code);
       return false;
     }
     int skip = FindPassword(e, job.dataOffset, job.password);
@@ -341,11 +298,11 @@ class UnzJob {
       // Said once per job; every entry left out is reported as skipped.
       if (skip != ORN_SKIP_ZIP_FORMAT_WRONG && !toldPassword_) {
         rep_.Message(ORN_ZE_PASSWORD, skip == ORN_SKIP_BAD_PASSWORD
-                                          ? "Wrong password, not extracted: " + e.name
-                                          : "Encrypted and no password given, not extracted: " + e.name);
+                                          ? "Wrong password, not extracted: " + e.Name
+                                          : "Encrypted and no password given, not extracted: " + e.Name);
         toldPassword_ = true;
       }
-      rep_.Skipped(e.name, skip, skip == ORN_SKIP_ZIP_FORMAT_WRONG ? ORN_ZE_EOF : ORN_ZE_PASSWORD);
+      rep_.Skipped(e.Name, skip, skip == ORN_SKIP_ZIP_FORMAT_WRONG ? ORN_ZE_EOF : ORN_ZE_PASSWORD);
       return false;
     }
     return true;
@@ -354,19 +311,25 @@ class UnzJob {
   // The memory variant: the first file entry the first line names, into the
   // host's buffer, which must be large enough.
   int ExtractToMemory() {
-    const CentralEntry* target = nullptr;
-    std::vector<std::string> first(patterns_.begin(), patterns_.begin() + std::min<std::size_t>(1, patterns_.size()));
-    for (const CentralEntry* e : chosen_)
-      if (!e->IsDirectory() && Selected(e->name, first)) {
+    const ZipDirEntry* target = nullptr;
+    std::vector<const ZipDirEntry*> candidates = chosen_;
+    if (!(p_.Entries && p_.EntryCount > 0)) {
+      const std::vector<std::string> lines = Lines();
+      candidates.clear();
+      for (std::size_t i : EntryChooser(dir_->entries).Choose({lines.empty() ? "*" : lines.front()}).indexes)
+        candidates.push_back(&dir_->entries[i]);
+    }
+    for (const ZipDirEntry* e : candidates)
+      if (!e->IsFolder()) {
         target = e;
         break;
       }
     if (!target) return 0;
-    if (!p_.pExtractBuffer || target->uncompressedSize > p_.ExtractBufferSize) {
-      rep_.Message(ORN_ZE_PARMS, "The buffer is too small for " + target->name);
+    if (!p_.pExtractBuffer || target->UnpackedSize64 > p_.ExtractBufferSize) {
+      rep_.Message(ORN_ZE_PARMS, "The buffer is too small for " + target->Name);
       return 0;
     }
-    if (!rep_.ItemStart(target->name, std::int64_t(target->uncompressedSize))) return 0;
+    if (!rep_.ItemStart(target->Name, std::int64_t(target->UnpackedSize64))) return 0;
     DecodeJob job;
     job.archiveFd = zfd_.Get();
     job.entry = target;
@@ -374,34 +337,35 @@ class UnzJob {
     job.outCapacity = p_.ExtractBufferSize;
     if (!UnlockEntry(*target, job)) return 0;
     DecodeResult r = DecodeEntry(job);
-    if (!r.ok || r.crc != target->crc) {
-      rep_.Message(r.ok ? ORN_ZE_CRC : r.errorCode, r.ok ? "CRC error: " + target->name : r.error);
+    if (!r.ok || r.crc != target->Crc32) {
+      rep_.Message(r.ok ? ORN_ZE_CRC : r.errorCode, r.ok ? "CRC error: " + target->Name : r.error);
       return 0;
     }
-    rep_.BytesDone(std::int64_t(target->uncompressedSize));
+    rep_.BytesDone(std::int64_t(target->UnpackedSize64));
     rep_.BatchEnd();
     return 1;
   }
 
   // Refuses an entry with a message and the skip report.
-  void Refuse(const CentralEntry& e, int skipType, int code, const std::string& why) {
-    if (!why.empty()) rep_.Message(code, why + ": " + e.name);
-    rep_.Skipped(e.name, skipType, code);
+  void Refuse(const ZipDirEntry& e, int skipType, int code, const std::string& why) {
+    if (!why.empty()) rep_.Message(code, why + ": " + e.Name);
+    rep_.Skipped(e.Name, skipType, code);
   }
 
   // The folder an entry's relative path goes into, opened without following
   // links; false (reported) when it cannot be.
-  bool OpenFolderOf(const CentralEntry& e, const std::string& rel, Pending& pend) {
+  bool OpenFolderOf(const ZipDirEntry& e, const std::string& rel, Pending& pend) {
     std::size_t slash = rel.rfind('/');
-    std::string relDir = slash == std::string::npos ? "" : rel.substr(0, slash);
+    const std::string relDir = slash == std::string::npos ? "" : rel.substr(0, slash);
+    pend.relDir = relDir;
     pend.leaf = slash == std::string::npos ? rel : rel.substr(slash + 1);
     std::string err;
-    auto st = dirs_->Open(relDir, true, pend.dir, err);
-    if (st == DirOpener::Status::Unsafe) {
+    auto st = folder_->Open(relDir, true, pend.dir, err);
+    if (st == SafeFolder::Status::Unsafe) {
       Refuse(e, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE, "A symbolic link is on the way, not extracted");
       return false;
     }
-    if (st == DirOpener::Status::Failed) {
+    if (st == SafeFolder::Status::Failed) {
       Refuse(e, ORN_SKIP_GENERAL_EXTRACT_ERROR, ORN_ZE_CREATE, "Cannot create the directory (" + err + ")");
       return false;
     }
@@ -440,40 +404,73 @@ class UnzJob {
 
   // Whether an entry may replace what stands under its name, by the job's
   // freshen, update and overwrite rules and the host's answer.
-  Decision MayWrite(const CentralEntry& e, const Pending& pend, bool isLink) {
+  Decision MayWrite(const ZipDirEntry& e, Pending& pend, bool isLink) {
     struct stat st {};
     const int dirFd = pend.dir->Get();
-    const bool exists = ::fstatat(dirFd, pend.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-    if (exists && S_ISLNK(st.st_mode) && !isLink) {
+    const bool onDisk = ::fstatat(dirFd, pend.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    if (onDisk && S_ISLNK(st.st_mode) && !isLink) {
       Refuse(e, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE, "The target is a symbolic link, not extracted");
       return Decision::Skip;
     }
-    if (exists && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
+    if (onDisk && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
       Refuse(e, ORN_SKIP_GENERAL_EXTRACT_ERROR, ORN_ZE_CREATE, "Something other than a file is in the way");
       return Decision::Skip;
     }
-    const bool older = exists && ToDosDateTime(st.st_mtime) < e.DosDateTime();
+    // An entry of this job under the same name (a flat extraction of
+    // same-named files from different folders) may not be renamed into
+    // place yet: it counts as there.
+    const bool ours = planned_.count(PlannedKey(pend)) > 0;
+    const bool exists = onDisk || ours;
+    const bool older = onDisk && !ours && ToDosDateTime(st.st_mtime) < e.DosDateTime();
     if ((!exists && freshen_) || (exists && (freshen_ || update_) && !older)) {
-      rep_.Skipped(e.name, ORN_SKIP_ON_FRESHEN, 0);
+      rep_.Skipped(e.Name, ORN_SKIP_ON_FRESHEN, 0);
       return Decision::Skip;
     }
-    if (exists && !overwrite_ && !rep_.AskOverwrite(e.name, older, freshen_ || update_)) {
-      if (rep_.Stopped()) return Decision::Stop;
-      rep_.Skipped(e.name, rep_.HasCallback() ? ORN_SKIP_NO_OVERWRITE : ORN_SKIP_FILE_EXISTS, 0);
-      return Decision::Skip;
+    if (exists && !overwrite_) {
+      switch (rep_.AskOverwrite(e.Name, older, ours, freshen_ || update_)) {
+        case Reporter::Overwrite::Yes:
+          break;
+        case Reporter::Overwrite::KeepBoth:
+          pend.leaf = FreeLeaf(pend);
+          break;
+        case Reporter::Overwrite::No:
+          if (rep_.Stopped()) return Decision::Stop;
+          rep_.Skipped(e.Name, rep_.HasCallback() ? ORN_SKIP_NO_OVERWRITE : ORN_SKIP_FILE_EXISTS, 0);
+          return Decision::Skip;
+      }
     }
+    planned_.insert(PlannedKey(pend));
     return Decision::Write;
+  }
+
+  static std::string PlannedKey(const Pending& pend) { return pend.relDir + "/" + pend.leaf; }
+
+  // A name beside `pend.leaf` that is neither on disk nor written by this
+  // job: "NAME (2).EXT", "NAME (3).EXT" ...
+  std::string FreeLeaf(Pending& pend) const {
+    const std::size_t dot = pend.leaf.rfind('.');
+    const bool hasExt = dot != std::string::npos && dot > 0;
+    const std::string stem = hasExt ? pend.leaf.substr(0, dot) : pend.leaf;
+    const std::string ext = hasExt ? pend.leaf.substr(dot) : std::string();
+    for (int n = 2;; ++n) {
+      Pending probe = pend;
+      probe.leaf = stem + " (" + std::to_string(n) + ")" + ext;
+      struct stat st {};
+      if (::fstatat(pend.dir->Get(), probe.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 &&
+          !planned_.count(PlannedKey(probe)))
+        return probe.leaf;
+    }
   }
 
   // A symbolic link of the archive, restored as a link when it and its
   // target stay inside the extraction folder and the target does not lead
   // through another link; refused otherwise.
-  void RestoreLink(const CentralEntry& e, const std::string& rel) {
-    if (e.uncompressedSize > kMaxLinkTarget) {
+  void RestoreLink(const ZipDirEntry& e, const std::string& rel) {
+    if (e.UnpackedSize64 > kMaxLinkTarget) {
       Refuse(e, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE, "Symbolic link with an overlong target, not extracted");
       return;
     }
-    std::string target(std::size_t(e.uncompressedSize), '\0');
+    std::string target(std::size_t(e.UnpackedSize64), '\0');
     DecodeJob job;
     job.archiveFd = zfd_.Get();
     job.entry = &e;
@@ -481,9 +478,9 @@ class UnzJob {
     job.outCapacity = target.size();
     if (!UnlockEntry(e, job)) return;
     DecodeResult r = DecodeEntry(job);
-    if (!r.ok || r.crc != e.crc) {
-      rep_.Message(r.ok ? ORN_ZE_CRC : r.errorCode, r.ok ? "CRC error: " + e.name : r.error);
-      rep_.Skipped(e.name, ORN_SKIP_GENERAL_EXTRACT_ERROR, r.ok ? ORN_ZE_CRC : r.errorCode);
+    if (!r.ok || r.crc != e.Crc32) {
+      rep_.Message(r.ok ? ORN_ZE_CRC : r.errorCode, r.ok ? "CRC error: " + e.Name : r.error);
+      rep_.Skipped(e.Name, ORN_SKIP_GENERAL_EXTRACT_ERROR, r.ok ? ORN_ZE_CRC : r.errorCode);
       return;
     }
     std::vector<std::string> visited;
@@ -501,7 +498,7 @@ class UnzJob {
     std::string temp;
     bool made = false;
     for (int attempt = 0; attempt < 16 && !made; ++attempt) {
-      temp = TempLeafFor(pend.leaf);
+      temp = ExtractFileName(TemporaryNameBeside(pend.leaf.substr(0, 200)));
       made = ::symlinkat(target.c_str(), dirFd, temp.c_str()) == 0;
       if (!made && errno != EEXIST) break;
     }
@@ -512,7 +509,7 @@ class UnzJob {
       return;
     }
     ++done_;
-    rep_.BytesDone(std::int64_t(e.uncompressedSize));
+    rep_.BytesDone(std::int64_t(e.UnpackedSize64));
   }
 
   // True when resolving a link's target passes through another link: one
@@ -521,18 +518,18 @@ class UnzJob {
     for (const std::string& path : visited) {
       struct stat st {};
       if (archiveLinks_.count(path) ||
-          (::fstatat(baseFd_.Get(), path.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)))
+          (::fstatat(folder_->Fd(), path.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)))
         return true;
     }
     return false;
   }
 
   // Why an entry's data cannot be decoded at all; empty when it can.
-  static std::string Unreadable(const CentralEntry& e) {
-    if (e.flags & kFlagStrongEncryption) return "Encrypted in a way this program does not know, not extracted";
-    std::uint16_t method = e.method;
+  static std::string Unreadable(const ZipDirEntry& e) {
+    if (e.GeneralFlags & kFlagStrongEncryption) return "Encrypted in a way this program does not know, not extracted";
+    std::uint16_t method = e.Method;
     if (method == kMethodAes) {
-      const std::optional<AesExtra> aes = FindAesExtra(e.extra);
+      const std::optional<AesExtra> aes = FindAesExtra(e.Extra);
       if (!aes) return "AES-encrypted without its extra field, not extracted";
       method = aes->method;
     }
@@ -541,33 +538,35 @@ class UnzJob {
   }
 
   // Decides one entry and hands it to the workers; false when the job stops.
-  bool StartEntry(const CentralEntry& e) {
-    SafeName safe = CheckEntryName(e.name, keepDirs_);
-    if (safe.verdict == NameVerdict::SkipQuiet) return true;
-    if (safe.verdict == NameVerdict::Unsafe) {
-      rep_.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
-      rep_.Message(ORN_ZE_UNSAFE, "Unsafe name (" + safe.reason + "), not extracted: " + e.name);
+  bool StartEntry(const ZipDirEntry& e) {
+    // The reader decided once where the entry may go; here that is bound to
+    // the writing.
+    if (e.Target.verdict == NameVerdict::SkipQuiet) return true;
+    if (e.Target.verdict == NameVerdict::Unsafe) {
+      rep_.Message(ORN_ZE_UNSAFE, "Unsafe name (" + e.Target.reason + "), not extracted: " + PrintableName(e.Name));
+      rep_.Skipped(e.Name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
       return true;
     }
-    if (e.IsDirectory()) {
+    const std::string rel = PathOf(e);
+    if (e.IsFolder()) {
       if (!test_ && keepDirs_) {
         std::shared_ptr<UniqueFd> d;
         std::string err;
-        auto st = dirs_->Open(safe.path, true, d, err);
-        if (st == DirOpener::Status::Unsafe)
-          rep_.Skipped(e.name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
-        else if (st == DirOpener::Status::Failed)
-          rep_.Message(ORN_ZE_CREATE, "Cannot create " + safe.path + ": " + err);
+        auto st = folder_->Open(rel, true, d, err);
+        if (st == SafeFolder::Status::Unsafe)
+          rep_.Skipped(e.Name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
+        else if (st == SafeFolder::Status::Failed)
+          rep_.Message(ORN_ZE_CREATE, "Cannot create " + rel + ": " + err);
       }
       return true;
     }
-    if (!rep_.ItemStart(e.name, std::int64_t(e.uncompressedSize))) return false;
+    if (!rep_.ItemStart(e.Name, std::int64_t(e.UnpackedSize64))) return false;
     if (std::string why = Unreadable(e); !why.empty()) {
       Refuse(e, ORN_SKIP_COMPRESSION_UNKNOWN, ORN_ZE_FORMAT, why);
       return true;
     }
     if (!test_ && e.IsSymlink()) {
-      RestoreLink(e, safe.path);
+      RestoreLink(e, rel);
       return !rep_.Stopped();
     }
     // The data offset is found by the worker, except for encrypted entries,
@@ -582,32 +581,26 @@ class UnzJob {
     pend.entry = &e;
     UniqueFd out;
     if (!test_) {
-      if (!OpenFolderOf(e, safe.path, pend)) return true;
+      if (!OpenFolderOf(e, rel, pend)) return true;
       Decision d = MayWrite(e, pend, false);
       if (d == Decision::Stop) return false;
       if (d == Decision::Skip) return true;
       // Every file is written beside its final name and renamed over it only
       // when its CRC checked: a failure or a kill never leaves a truncated or
       // bad file under the real name, nor touches the file it replaces.
-      // A name left by an earlier, killed run is never reused.
-      for (int attempt = 0; attempt < 16 && !out; ++attempt) {
-        pend.tempLeaf = TempLeafFor(pend.leaf);
-        out = UniqueFd(::openat(pend.dir->Get(), pend.tempLeaf.c_str(),
-                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
-        if (!out && errno != EEXIST) break;
-      }
+      out = CreateTemporaryBeside(pend.dir->Get(), pend.leaf, pend.tempLeaf);
       if (!out) {
         Refuse(e, ORN_SKIP_GENERAL_EXTRACT_ERROR, ORN_ZE_CREATE,
                std::string("Cannot create (") + std::strerror(errno) + ")");
         return true;
       }
     }
-    pend.weight = std::min<std::uint64_t>(e.compressedSize, kWholeEntryLimit) +
-                  std::min<std::uint64_t>(e.uncompressedSize, kWholeEntryLimit) + 4096;
+    pend.weight = std::min<std::uint64_t>(e.PackedSize64, kWholeEntryLimit) +
+                  std::min<std::uint64_t>(e.UnpackedSize64, kWholeEntryLimit) + 4096;
     weightInFlight_ += pend.weight;
     building_.push_back({job, std::make_shared<UniqueFd>(std::move(out)), FromDosDateTime(e.DosDateTime()),
                          test_ ? mode_t(0) : StoredMode(e)});
-    buildingBytes_ += e.uncompressedSize;
+    buildingBytes_ += e.UnpackedSize64;
     inflight_.push_back(std::move(pend));
     if (building_.size() >= kBatchEntries || buildingBytes_ >= kBatchBytes) Flush();
     return true;
@@ -640,7 +633,7 @@ class UnzJob {
     while (pend.batch.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) ReportDecoded();
     DecodeResult r = pend.batch.get()[pend.index];
     weightInFlight_ -= pend.weight;
-    const CentralEntry& e = *pend.entry;
+    const ZipDirEntry& e = *pend.entry;
     const bool refused = !r.ok && r.wrongPassword && !DecodeAgain(pend, r);
     bool keep = false;
     bool good = false;
@@ -648,17 +641,17 @@ class UnzJob {
       // UnlockEntry has told why.
     } else if (!r.ok) {
       rep_.Message(r.errorCode, r.error);
-      rep_.Skipped(e.name, SkipTypeOf(r.errorCode), r.errorCode);
-    } else if (r.crc != e.crc) {
-      rep_.Message(ORN_ZE_CRC, "CRC error: " + e.name);
-      keep = !test_ && rep_.AskKeepOnCrcError(e.name, r.crc, e.crc);
+      rep_.Skipped(e.Name, SkipTypeOf(r.errorCode), r.errorCode);
+    } else if (r.crc != e.Crc32) {
+      rep_.Message(ORN_ZE_CRC, "CRC error: " + e.Name);
+      keep = !test_ && rep_.AskKeepOnCrcError(e.Name, r.crc, e.Crc32);
     } else {
       keep = good = true;
     }
     if (!test_) {
       const int dirFd = pend.dir->Get();
       if (keep && ::renameat(dirFd, pend.tempLeaf.c_str(), dirFd, pend.leaf.c_str()) != 0) {
-        rep_.Message(ORN_ZE_WRITE, "Cannot put " + e.name + " in place: " + std::strerror(errno));
+        rep_.Message(ORN_ZE_WRITE, "Cannot put " + e.Name + " in place: " + std::strerror(errno));
         keep = good = false;
       }
       if (!keep) ::unlinkat(dirFd, pend.tempLeaf.c_str(), 0);
@@ -695,7 +688,7 @@ class UnzJob {
   // looked for again here, asking when allowed, and the entry decoded at
   // once into its temporary file. False when no password fits (reported).
   bool DecodeAgain(const Pending& pend, DecodeResult& r) {
-    const CentralEntry& e = *pend.entry;
+    const ZipDirEntry& e = *pend.entry;
     DecodeTask t{DecodeJob{}, nullptr, FromDosDateTime(e.DosDateTime()), test_ ? mode_t(0) : StoredMode(e)};
     t.job.archiveFd = zfd_.Get();
     t.job.entry = &e;
@@ -704,7 +697,7 @@ class UnzJob {
         test_ ? -1 : ::openat(pend.dir->Get(), pend.tempLeaf.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC));
     if (!test_ && !*t.out) {
       r.errorCode = ORN_ZE_CREATE;
-      r.error = "Cannot create (" + std::string(std::strerror(errno)) + "): " + e.name;
+      r.error = "Cannot create (" + std::string(std::strerror(errno)) + "): " + e.Name;
       r.wrongPassword = false;
       return true;
     }
@@ -730,13 +723,14 @@ class UnzJob {
 
   std::string zipPath_;
   UniqueFd zfd_;
-  CentralDirectory cd_;
-  std::vector<std::string> patterns_;
-  std::vector<const CentralEntry*> chosen_;
-  UniqueFd baseFd_;
-  std::unique_ptr<DirOpener> dirs_;
+  std::uint64_t zipSize_ = 0;
+  const ZipDirectory* dir_ = nullptr;  // the host's, or own_
+  ZipDirectory own_;
+  std::vector<const ZipDirEntry*> chosen_;
+  std::unique_ptr<SafeFolder> folder_;
   std::set<std::string> archiveLinks_;
-  std::set<std::string> cleaned_;  // folders whose stale temporary files are gone
+  std::unordered_set<std::string> planned_;  // where this job writes, "folder/name"
+  std::set<std::string> cleaned_;            // folders whose stale temporary files are gone
   const struct timespec started_ = Now();
 
   std::uint32_t pwRequests_ = std::min<std::uint32_t>(p_.fPWReqCount, 15);

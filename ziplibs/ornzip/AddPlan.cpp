@@ -34,11 +34,11 @@ std::vector<std::string> SplitSuffixes(const std::string& list) {
   return out;
 }
 
-AddPlan PlanAdd(const std::vector<CentralEntry>& old, std::vector<FileToAdd>& files, bool update, bool freshen,
+AddPlan PlanAdd(const std::vector<ZipDirEntry>& old, std::vector<FileToAdd>& files, bool update, bool freshen,
                 const std::vector<std::string>& storeSuffixes) {
   freshen = freshen && !update;
   std::unordered_map<std::string, std::size_t> oldIndex;
-  for (std::size_t i = 0; i < old.size(); ++i) oldIndex.emplace(old[i].name, i);
+  for (std::size_t i = 0; i < old.size(); ++i) oldIndex.emplace(old[i].Name, i);
   std::vector<FileToAdd*> replacing(old.size(), nullptr);
   std::vector<FileToAdd*> appended;
   for (FileToAdd& f : files) {

@@ -26,7 +26,7 @@ struct AddPlan {
 // `update`: replace older entries and add new files; `freshen` (without
 // update): only replace older entries. Neither: every file replaces its
 // entry or is added.
-AddPlan PlanAdd(const std::vector<CentralEntry>& old, std::vector<FileToAdd>& files, bool update, bool freshen,
+AddPlan PlanAdd(const std::vector<ZipDirEntry>& old, std::vector<FileToAdd>& files, bool update, bool freshen,
                 const std::vector<std::string>& storeSuffixes);
 
 }  // namespace orn::zipfmt

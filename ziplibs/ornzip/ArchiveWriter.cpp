@@ -12,6 +12,7 @@
 #include <deque>
 #include <future>
 
+#include "ByteCursor.h"
 #include "ChunkDeflater.h"
 #include "CodePage.h"
 #include "DosTime.h"
@@ -23,6 +24,7 @@
 #include "WorkerPool.h"
 #include "Zip64Records.h"
 #include "ZipCrypto.h"
+#include "ZipHeaders.h"
 
 namespace orn::zipfmt {
 
@@ -148,7 +150,7 @@ ArchiveWriter::PieceResult RunPiece(const Piece& p) {
 }
 
 std::uint16_t NameFlags(const std::string& name) {
-  return (!orn::IsPlainAscii(name) && orn::IsValidUtf8(name)) ? kFlagUtf8 : 0;
+  return (!orn::IsPlainAscii(name) && orn::IsValidUtf8(name)) ? kFlagUtf8Name : 0;
 }
 
 }  // namespace
@@ -268,53 +270,41 @@ bool ArchiveWriter::Fail(int code, const std::string& text) {
 
 bool ArchiveWriter::WriteFailed() { return Fail(ORN_ZE_WRITE, "Cannot write the new archive (disk full?)"); }
 
-void ArchiveWriter::Record(CentralRecord c, const FileToAdd* added) {
-  newest_ = std::max(newest_, (std::uint32_t(c.date) << 16) | c.time);
-  central_.push_back(std::move(c));
+void ArchiveWriter::Record(WrittenEntry w, const FileToAdd* added) {
+  newest_ = std::max(newest_, w.entry.DosDateTime());
+  central_.push_back(std::move(w));
   if (added) added_.push_back(added);
 }
 
-bool ArchiveWriter::CopyEntry(Output& out, const CentralEntry& e) {
+bool ArchiveWriter::CopyEntry(Output& out, const ZipDirEntry& e) {
   std::string hdr(kLocalHeaderSize, '\0');
-  if (!ReadAt(oldFd_, hdr.data(), hdr.size(), e.localOffset))
-    return Fail(ORN_ZE_EOF, "Archive ends inside a local header: " + oldPath_ + " (" + e.name + ")");
-  LeReader r(hdr.data(), hdr.size());
-  if (r.U32() != kLocalSig) return Fail(ORN_ZE_FORMAT, "Local header missing: " + oldPath_ + " (" + e.name + ")");
+  if (!ReadAt(oldFd_, hdr.data(), hdr.size(), e.LocalHeaderPosition))
+    return Fail(ORN_ZE_EOF, "Archive ends inside a local header: " + oldPath_ + " (" + e.Name + ")");
+  ByteCursor r(hdr);
+  if (r.U32() != kLocalHeaderSig) return Fail(ORN_ZE_FORMAT, "Local header missing: " + oldPath_ + " (" + e.Name + ")");
   r.Skip(22);
   const std::uint64_t nameLen = r.U16();
   const std::uint64_t extraLen = r.U16();
   std::string localExtra(std::size_t(extraLen), '\0');
-  if (extraLen > 0 && !ReadAt(oldFd_, localExtra.data(), localExtra.size(), e.localOffset + kLocalHeaderSize + nameLen))
-    return Fail(ORN_ZE_EOF, "Archive ends inside a local header: " + oldPath_ + " (" + e.name + ")");
+  if (extraLen > 0 &&
+      !ReadAt(oldFd_, localExtra.data(), localExtra.size(), e.LocalHeaderPosition + kLocalHeaderSize + nameLen))
+    return Fail(ORN_ZE_EOF, "Archive ends inside a local header: " + oldPath_ + " (" + e.Name + ")");
   // Sizes in a Zip64 local field mean 64-bit sizes in the data descriptor too.
-  const bool localZip64 = HasZip64Extra(localExtra);
-  std::uint64_t total = kLocalHeaderSize + nameLen + extraLen + e.compressedSize;
-  if (e.flags & kFlagDescriptor) {
+  std::string_view zip64Block;
+  const bool localZip64 = FindExtraBlock(localExtra, kExtraZip64, zip64Block);
+  std::uint64_t total = kLocalHeaderSize + nameLen + extraLen + e.PackedSize64;
+  if (e.GeneralFlags & kFlagDescriptor) {
     char d[4] = {};
-    ReadAt(oldFd_, d, 4, e.localOffset + total);
+    ReadAt(oldFd_, d, 4, e.LocalHeaderPosition + total);
     const std::uint64_t body = localZip64 ? 20 : 12;
-    total += std::memcmp(d, "PK\x07\x08", 4) == 0 ? body + 4 : body;
+    total += ByteCursor(std::string_view(d, 4)).U32() == kDataDescriptorSig ? body + 4 : body;
   }
-  CentralRecord c;
-  c.madeBy = e.versionMadeBy;
-  c.needed = e.versionNeeded;
-  c.flags = e.flags;
-  c.method = e.method;
-  c.time = e.modTime;
-  c.date = e.modDate;
-  c.crc = e.crc;
-  c.csize = e.compressedSize;
-  c.usize = e.uncompressedSize;
-  c.offset = out.Pos();
-  c.internalAttr = e.internalAttr;
-  c.externalAttr = e.externalAttr;
-  c.zip64Sizes = localZip64;
-  c.name = e.rawName;
-  // The Zip64 field is written anew for the entry's new offset.
-  c.extra = WithoutZip64Extra(e.extra);
-  c.comment = e.comment;
-  if (!CopyRange(out, e.localOffset, total, e.name)) return false;
-  Record(std::move(c), nullptr);
+  WrittenEntry w{e, localZip64};
+  w.entry.LocalHeaderOffset64 = out.Pos();
+  // The Zip64 block is written anew for the entry's new offset.
+  w.entry.Extra = WithoutExtraBlock(e.Extra, kExtraZip64);
+  if (!CopyRange(out, e.LocalHeaderPosition, total, e.Name)) return false;
+  Record(std::move(w), nullptr);
   return true;
 }
 
@@ -333,17 +323,18 @@ bool ArchiveWriter::CopyRange(Output& out, std::uint64_t from, std::uint64_t siz
 
 bool ArchiveWriter::WriteDirectoryEntry(Output& out, const FileToAdd& f) {
   const std::uint32_t dos = ToDosDateTime(f.mtime);
-  CentralRecord c;
-  c.flags = NameFlags(f.storedName);
-  c.method = kMethodStore;
-  c.time = std::uint16_t(dos);
-  c.date = std::uint16_t(dos >> 16);
-  c.offset = out.Pos();
-  c.externalAttr = ExternalAttributes(f.mode, true);
-  c.name = f.storedName;
+  WrittenEntry w{NewEntry(f.storedName)};
+  ZipDirEntry& c = w.entry;
+  c.GeneralFlags = NameFlags(f.storedName);
+  c.Method = kMethodStore;
+  c.ModTime = std::uint16_t(dos);
+  c.ModDate = std::uint16_t(dos >> 16);
+  c.LocalHeaderOffset64 = out.Pos();
+  c.ExternalAttr = ExternalAttributes(f.mode, true);
   if (!reporter_.ItemStart(f.storedName, 0)) return false;
-  if (!out.Write(LocalHeader(10, c.flags, kMethodStore, dos, 0, 0, 0, f.storedName, false))) return WriteFailed();
-  Record(std::move(c), nullptr);
+  if (!out.Write(LocalHeader(kVersionStore, c.GeneralFlags, kMethodStore, dos, 0, 0, 0, f.storedName, false)))
+    return WriteFailed();
+  Record(std::move(w), nullptr);
   return true;
 }
 
@@ -371,32 +362,32 @@ bool ArchiveWriter::WriteFileEntry(Output& out, PieceQueue& queue, const FileToA
   const bool encrypt = f.encrypt && !f.password.empty();
   const int aesStrength = encrypt ? options_.aesStrength : 0;
   const bool zip64 = options_.zip64.LocalNeedsZip64(usize);
-  CentralRecord c;
-  c.method = piece.stored ? kMethodStore : kMethodDeflate;
-  c.flags = NameFlags(name);
-  if (c.method == kMethodDeflate) c.flags |= DeflateLevelFlags(options_.zipLevel, options_.best);
-  if (encrypt) c.flags |= kFlagEncrypted | kFlagDescriptor;
-  c.needed = zip64 ? kVersionZip64 : (c.method == kMethodDeflate || encrypt) ? 20 : 10;
+  WrittenEntry w{NewEntry(name), zip64};
+  ZipDirEntry& c = w.entry;
+  c.Method = piece.stored ? kMethodStore : kMethodDeflate;
+  c.GeneralFlags = NameFlags(name);
+  if (c.Method == kMethodDeflate) c.GeneralFlags |= DeflateLevelFlags(options_.zipLevel, options_.best);
+  if (encrypt) c.GeneralFlags |= kFlagEncrypted | kFlagDescriptor;
+  c.VersionNeeded = zip64 ? kVersionZip64 : (c.Method == kMethodDeflate || encrypt) ? kVersionDeflate : kVersionStore;
   // AES: the method goes into the extra field. A file of less than 20
   // bytes gets no CRC (AE-2), which would tell too much about so little
   // data; the others keep it (AE-1) as a second check after unpacking.
-  AesExtra aes{std::uint16_t(usize < 20 ? 2 : 1), aesStrength, c.method};
+  AesExtra aes{std::uint16_t(usize < 20 ? 2 : 1), aesStrength, c.Method};
   if (aesStrength > 0) {
-    c.method = kMethodAes;
-    c.extra = AesExtraField(aes);
-    c.needed = kVersionAes;
+    c.Method = kMethodAes;
+    c.Extra = AesExtraField(aes);
+    c.VersionNeeded = kVersionAes;
   }
-  c.time = std::uint16_t(dos);
-  c.date = std::uint16_t(dos >> 16);
-  c.usize = usize;
-  c.offset = offset;
-  c.externalAttr = ExternalAttributes(f.mode, false);
-  c.zip64Sizes = zip64;
-  c.name = name;
+  c.ModTime = std::uint16_t(dos);
+  c.ModDate = std::uint16_t(dos >> 16);
+  c.UnpackedSize64 = usize;
+  c.LocalHeaderOffset64 = offset;
+  c.ExternalAttr = ExternalAttributes(f.mode, false);
   const bool sizesKnown = !encrypt && pieceCount == 1;
-  const std::string header = sizesKnown ? LocalHeader(c.needed, c.flags, c.method, dos, piece.crc, piece.data.size(),
-                                                      usize, name, zip64, c.extra)
-                                        : LocalHeader(c.needed, c.flags, c.method, dos, 0, 0, 0, name, zip64, c.extra);
+  const std::string header =
+      sizesKnown ? LocalHeader(c.VersionNeeded, c.GeneralFlags, c.Method, dos, piece.crc, piece.data.size(), usize,
+                               name, zip64, c.Extra)
+                 : LocalHeader(c.VersionNeeded, c.GeneralFlags, c.Method, dos, 0, 0, 0, name, zip64, c.Extra);
   if (!out.Write(header)) return WriteFailed();
   std::unique_ptr<ZipCrypto> crypto;
   std::unique_ptr<AesCtrHmac> aesCipher;
@@ -405,21 +396,21 @@ bool ArchiveWriter::WriteFileEntry(Output& out, PieceQueue& queue, const FileToA
     aesCipher =
         std::make_unique<AesCtrHmac>(f.password, reinterpret_cast<const std::uint8_t*>(salt.data()), aesStrength);
     if (!out.Write(salt) || !out.Write(aesCipher->Verifier(), kAesVerifierSize)) return WriteFailed();
-    c.csize += salt.size() + kAesVerifierSize;
+    c.PackedSize64 += salt.size() + kAesVerifierSize;
   } else if (encrypt) {
     crypto = std::make_unique<ZipCrypto>(f.password);
     std::uint8_t ch[kCryptHeaderSize];
     MakeCryptHeader(*crypto, std::uint8_t(dos >> 8), ch);
     if (!out.Write(ch, sizeof ch)) return WriteFailed();
-    c.csize += sizeof ch;
+    c.PackedSize64 += sizeof ch;
   }
-  c.crc = piece.crc;
+  c.Crc32 = piece.crc;
   bool changed = piece.changed;
   for (std::size_t k = 0;; ++k) {
     if (aesCipher) aesCipher->Encrypt(reinterpret_cast<std::uint8_t*>(piece.data.data()), piece.data.size());
     if (crypto) crypto->Encrypt(reinterpret_cast<std::uint8_t*>(piece.data.data()), piece.data.size());
     if (!out.Write(piece.data)) return WriteFailed();
-    c.csize += piece.data.size();
+    c.PackedSize64 += piece.data.size();
     if (!reporter_.BytesDone(std::int64_t(pieceSize(k)))) return false;
     if (k + 1 == pieceCount) break;
     piece = queue.Next();
@@ -430,36 +421,37 @@ bool ArchiveWriter::WriteFileEntry(Output& out, PieceQueue& queue, const FileToA
       if (!out.Rewind(offset)) return WriteFailed();
       return true;
     }
-    c.crc = std::uint32_t(crc32_combine(c.crc, piece.crc, z_off_t(pieceSize(k + 1))));
+    c.Crc32 = std::uint32_t(crc32_combine(c.Crc32, piece.crc, z_off_t(pieceSize(k + 1))));
     changed = changed || piece.changed;
   }
   if (aesCipher) {
     std::uint8_t mac[kAesMacSize];
     aesCipher->Mac(mac);
     if (!out.Write(mac, sizeof mac)) return WriteFailed();
-    c.csize += sizeof mac;
-    if (aes.vendorVersion == 2) c.crc = 0;
+    c.PackedSize64 += sizeof mac;
+    if (aes.vendorVersion == 2) c.Crc32 = 0;
   }
-  if (!zip64 && c.csize >= options_.zip64.size)
+  if (!zip64 && c.PackedSize64 >= options_.zip64.size)
     return Fail(ORN_ZE_BIG, "Entry grew past its local header's 32-bit size: " + f.diskPath + "; nothing was written");
   bool ok = true;
   if (encrypt)
-    ok = out.Write(DataDescriptor(c.crc, c.csize, usize, zip64));
+    ok = out.Write(DataDescriptor(c.Crc32, c.PackedSize64, usize, zip64));
   else if (pieceCount > 1)
-    ok = out.Patch(offset, LocalHeader(c.needed, c.flags, c.method, dos, c.crc, c.csize, usize, name, zip64));
+    ok = out.Patch(offset, LocalHeader(c.VersionNeeded, c.GeneralFlags, c.Method, dos, c.Crc32, c.PackedSize64, usize,
+                                       name, zip64));
   if (!ok) return WriteFailed();
   if (changed)
     reporter_.Message(ORN_ZE_READ, "File changed while it was being added: " + f.diskPath +
                                        "; the entry holds its first " + std::to_string(usize) + " bytes");
-  Record(std::move(c), &f);
+  Record(std::move(w), &f);
   return true;
 }
 
 bool ArchiveWriter::WriteCentralDirectory(Output& out, const std::string& comment) {
   const std::uint64_t cdStart = out.Pos();
   std::string cd;
-  for (const CentralRecord& c : central_) {
-    AppendCentralHeader(cd, c, options_.zip64);
+  for (const WrittenEntry& w : central_) {
+    AppendWrittenHeader(cd, w, options_.zip64);
     if (cd.size() >= (1u << 20)) {
       if (!out.Write(cd)) return WriteFailed();
       cd.clear();

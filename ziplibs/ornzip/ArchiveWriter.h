@@ -20,9 +20,9 @@ class Reporter;
 class WorkerPool;
 
 struct WriteItem {
-  const CentralEntry* keep = nullptr;  // copy this entry of the old archive
-  FileToAdd* add = nullptr;            // or add this file
-  bool store = false;                  // store without compression
+  const ZipDirEntry* keep = nullptr;  // copy this entry of the old archive
+  FileToAdd* add = nullptr;           // or add this file
+  bool store = false;                 // store without compression
 };
 
 struct WriterOptions {
@@ -80,14 +80,14 @@ class ArchiveWriter {
   class Output;
   class PieceQueue;
 
-  bool CopyEntry(Output& out, const CentralEntry& e);
+  bool CopyEntry(Output& out, const ZipDirEntry& e);
   bool CopyRange(Output& out, std::uint64_t from, std::uint64_t size, const std::string& what);
   // Each returns false when the job ends (a failure, reported, or a stop).
   bool WriteDirectoryEntry(Output& out, const FileToAdd& f);
   bool WriteFileEntry(Output& out, PieceQueue& queue, const FileToAdd& f, std::size_t firstPiece,
                       std::size_t pieceCount);
   bool WriteCentralDirectory(Output& out, const std::string& comment);
-  void Record(CentralRecord c, const FileToAdd* added);
+  void Record(WrittenEntry w, const FileToAdd* added);
   bool Fail(int code, const std::string& text);
   bool WriteFailed();
 
@@ -97,7 +97,7 @@ class ArchiveWriter {
   Reporter& reporter_;
   WorkerPool& pool_;
   WriterOptions options_;
-  std::vector<CentralRecord> central_;
+  std::vector<WrittenEntry> central_;
   std::vector<const FileToAdd*> added_;
   std::uint32_t newest_ = 0;
   bool failed_ = false;

@@ -7,7 +7,8 @@
 #include <cstdint>
 #include <string>
 
-#include "ZipRecords.h"
+#include "ZipDirEntry.h"
+#include "ZipFormat.h"
 
 namespace orn::zipfmt {
 
@@ -26,29 +27,17 @@ struct Zip64Limits {
   bool LocalNeedsZip64(std::uint64_t usize) const { return usize + usize / 4096 + 4096 >= size; }
 };
 
-// Version needed to extract an entry with Zip64 records.
-constexpr std::uint16_t kVersionZip64 = 45;
-constexpr std::uint16_t kZip64ExtraId = 0x0001;
-
-// One central directory header as the writer keeps it until the end.
-struct CentralRecord {
-  std::uint16_t madeBy = 0x031E;  // Unix, format 3.0
-  std::uint16_t needed = 10;
-  std::uint16_t flags = 0;
-  std::uint16_t method = 0;
-  std::uint16_t time = 0;
-  std::uint16_t date = 0;
-  std::uint32_t crc = 0;
-  std::uint64_t csize = 0;
-  std::uint64_t usize = 0;
-  std::uint64_t offset = 0;
-  std::uint16_t internalAttr = 0;
-  std::uint32_t externalAttr = 0;
-  bool zip64Sizes = false;  // the local header carries Zip64 sizes, so this one does too
-  std::string name;
-  std::string extra;  // other extra fields (never a Zip64 field)
-  std::string comment;
+// One entry as the writer keeps it until the directory is written: its
+// 64-bit sizes and offset, its raw name and its extra field without any Zip64
+// block (written anew from the sizes).
+struct WrittenEntry {
+  ZipDirEntry entry;
+  bool zip64Sizes = false;  // the local header carries Zip64 sizes, so the central one does too
 };
+
+// A new entry's fields that do not depend on its data: made by this program
+// on a Unix host, format 3.0.
+ZipDirEntry NewEntry(const std::string& storedName);
 
 // A local header; with `zip64` the sizes are in a Zip64 extra field, so the
 // header has the same length whatever the sizes turn out to be. `extra`:
@@ -60,17 +49,14 @@ std::string LocalHeader(std::uint16_t needed, std::uint16_t flags, std::uint16_t
 // The data descriptor behind an entry whose sizes followed its data.
 std::string DataDescriptor(std::uint32_t crc, std::uint64_t csize, std::uint64_t usize, bool zip64);
 
-// Appends the central header of `c` to `out`.
-void AppendCentralHeader(std::string& out, const CentralRecord& c, const Zip64Limits& limits);
+// Appends the central header of `w` to `out`, with a Zip64 block for the
+// values the classic fields cannot hold.
+void AppendWrittenHeader(std::string& out, const WrittenEntry& w, const Zip64Limits& limits);
 
 // The end of the archive behind a central directory of `entries` headers,
 // `cdSize` bytes long, starting at `cdStart`: the Zip64 end record and
 // locator when a value needs them, then the classic end record.
 std::string EndRecords(std::uint64_t entries, std::uint64_t cdStart, std::uint64_t cdSize, const std::string& comment,
                        const Zip64Limits& limits);
-
-// The extra fields without their Zip64 field; whether there was one.
-std::string WithoutZip64Extra(const std::string& extra);
-bool HasZip64Extra(const std::string& extra);
 
 }  // namespace orn::zipfmt

@@ -76,7 +76,7 @@ bool PutInPlace(int tmpFd, const std::string& tmpPath, const std::string& zipPat
 // The archive the job adds to, when there is one.
 struct OldArchive {
   UniqueFd fd;
-  CentralDirectory dir;
+  ZipDirectory dir;
   struct stat st {};
   bool present = false;
 };
@@ -95,8 +95,8 @@ bool ReadOldArchive(const std::string& zipPath, Reporter& rep, OldArchive& old) 
     old.dir = ReadCentralDirectory(old.fd.Get(), zipPath);
     old.present = true;
     return true;
-  } catch (const ZipError& e) {
-    rep.Message(e.Code(), std::string(e.what()) + "; the file was left unchanged");
+  } catch (const EZipEngine& e) {
+    rep.Message(ProtocolCode(e.Ident()), std::string(e.what()) + "; the file was left unchanged");
     return false;
   }
 }
@@ -187,10 +187,10 @@ bool WriteArchive(const OrnZipParams& p, const std::string& zipPath, const OldAr
   wo.aesStrength = p.AesStrength;
   WorkerPool pool(WorkerPool::ThreadsFor(p.MaxThreads));
   ArchiveWriter writer(tmp.fd.Get(), old.fd.Get(), zipPath, rep, pool, wo);
-  const std::string comment = p.pZipComment && *p.pZipComment ? std::string(p.pZipComment) : old.dir.comment;
+  const std::string comment = p.pZipComment && *p.pZipComment ? std::string(p.pZipComment) : old.dir.info.comment;
   // A self-extractor's stub in front of the old archive stays in front.
-  std::uint64_t leading = old.present ? old.dir.cdStart : 0;
-  for (const CentralEntry& e : old.dir.entries) leading = std::min(leading, e.localOffset);
+  std::uint64_t leading = old.present ? old.dir.info.directoryPosition : 0;
+  for (const ZipDirEntry& e : old.dir.entries) leading = std::min(leading, e.LocalHeaderPosition);
   if (!writer.Write(plan.items, comment, leading)) return false;
   added = writer.Added();
   newest = writer.NewestDosTime();

@@ -7,19 +7,16 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 
 #include "ByteCursor.h"
 #include "CodePage.h"
 #include "FileSystem.h"
+#include "ZipHeaders.h"
 #include "ZipMessages.h"
 
 namespace orn {
 namespace {
-
-constexpr std::size_t kMaxCommentScan = 65535 + kEndRecordSize;
-constexpr std::size_t kZip64LocatorSize = 20;
-constexpr std::size_t kZip64EndRecordSize = 56;
-constexpr std::uint64_t kLocalHeaderSize = 30;
 
 // Decodes the fixed 22 bytes of an end record whose signature was checked.
 void DecodeEndRecord(std::string_view bytes, ZipEndRecord& end) {
@@ -39,22 +36,155 @@ std::uint32_t Signature(std::string_view bytes) {
   return c.U32();
 }
 
-// Sizes and offset from a Zip64 extended-information extra field (id 1);
-// each is present only when its 32-bit field holds the placeholder.
+// Sizes and offset from a Zip64 extended-information extra field; each is
+// present only when its 32-bit field holds the placeholder.
 void ApplyZip64Extra(ZipDirEntry& e) {
-  ByteCursor c(e.Extra.data(), e.Extra.size());
-  while (c.Left() >= 4) {
-    std::uint16_t id = c.U16();
-    std::uint16_t size = c.U16();
-    std::string_view data = c.Bytes(size);
-    if (!c.Ok()) return;
-    if (id != 1) continue;
-    ByteCursor f(data);
-    if (e.UnpackedSize == 0xFFFFFFFFu) e.UnpackedSize64 = f.U64();
-    if (e.PackedSize == 0xFFFFFFFFu && f.Ok()) e.PackedSize64 = f.U64();
-    if (e.LocalHeaderOffset == 0xFFFFFFFFu && f.Ok()) e.LocalHeaderOffset64 = f.U64();
-    return;
+  std::string_view data;
+  if (!FindExtraBlock(e.Extra, kExtraZip64, data)) return;
+  ByteCursor f(data);
+  if (e.UnpackedSize == kMax32) e.UnpackedSize64 = f.U64();
+  if (e.PackedSize == kMax32 && f.Ok()) e.PackedSize64 = f.U64();
+  if (e.LocalHeaderOffset == kMax32 && f.Ok()) e.LocalHeaderOffset64 = f.U64();
+}
+
+std::string EntryPlace(std::uint64_t seq) { return " (entry " + std::to_string(seq) + ")"; }
+
+// Decodes the central header at the cursor, which the caller checked holds
+// its fixed part and signature, with its raw name, extra field and comment;
+// the name is decoded later, once the archive's code pages are known.
+void DecodeCentralHeader(ByteCursor& c, std::uint64_t seq, ZipDirEntry& e) {
+  ByteCursor h(c.Bytes(kCentralHeaderSize));
+  h.U32();
+  e.VersionMadeBy = h.U8();
+  e.HostSystem = h.U8();
+  e.VersionNeeded = h.U16();
+  e.GeneralFlags = h.U16();
+  e.Method = h.U16();
+  e.ModTime = h.U16();
+  e.ModDate = h.U16();
+  e.Crc32 = h.U32();
+  e.PackedSize = h.U32();
+  e.UnpackedSize = h.U32();
+  e.NameLength = h.U16();
+  e.ExtraLength = h.U16();
+  e.CommentLength = h.U16();
+  e.DiskStart = h.U16();
+  e.InternalAttr = h.U16();
+  e.ExternalAttr = h.U32();
+  e.LocalHeaderOffset = h.U32();
+
+  const std::string_view name = c.Bytes(e.NameLength);
+  if (!c.Ok()) throw EZipEngine(kZipCentralNameError, ZipMessageText(kZipCentralNameError) + EntryPlace(seq), true);
+  const std::string_view extra = c.Bytes(e.ExtraLength);
+  if (!c.Ok()) throw EZipEngine(kZipDirReadError, ZipMessageText(kZipDirReadError) + EntryPlace(seq), true);
+  const std::string_view comment = c.Bytes(e.CommentLength);
+  if (!c.Ok()) throw EZipEngine(kZipCommentError, ZipMessageText(kZipCommentError) + EntryPlace(seq), true);
+
+  e.RawName.assign(name);
+  e.IsEncrypted = (e.GeneralFlags & kFlagEncrypted) != 0;
+  e.Extra.assign(extra);
+  e.RawComment.assign(comment);
+  e.UnpackedSize64 = e.UnpackedSize;
+  e.PackedSize64 = e.PackedSize;
+  e.LocalHeaderOffset64 = e.LocalHeaderOffset;
+  if (!e.Extra.empty()) ApplyZip64Extra(e);
+  e.LocalHeaderPosition = e.LocalHeaderOffset64;
+}
+
+// The decoded name and comment, and the one decision where the entry may
+// be written. A folder that a DOS-family tool stored without the trailing
+// "/" (its folder attribute set, no data) gets it, as its writer meant.
+void DecodeNames(ZipDirEntry& e, const NameDecoding& names) {
+  e.Name = DecodeEntryName(e.RawName, e.GeneralFlags, e.VersionMadeBy, e.HostSystem, names);
+  if (!e.RawComment.empty())
+    e.Comment = DecodeEntryText(e.RawComment, e.GeneralFlags, e.VersionMadeBy, e.HostSystem, names);
+  const std::uint32_t unixType = (e.ExternalAttr >> 16) & kUnixTypeMask;
+  if (!e.Name.empty() && e.Name.back() != '/' && (e.ExternalAttr & kDosDirectory) && e.UnpackedSize64 == 0 &&
+      (unixType == 0 || unixType == kUnixDirectory))
+    e.Name += '/';
+  e.Target = CheckEntryName(e.Name, true);
+}
+
+// Pages beyond the detector's answer to try for names that do not read as
+// meant in the configured ones: the OEM and ANSI pages of the languages this
+// program speaks (Latvian, Russian, English).
+constexpr int kOemCandidates[] = {775, 866, 850};
+constexpr int kAnsiCandidates[] = {1257, 1251, 1252};
+// Names looked at to judge a page; an archive of many thousands is judged by
+// this many, spread over it.
+constexpr std::size_t kNamesJudged = 2000;
+
+// True when at least four in five of `names` read as meant in `codePage`.
+bool MostlyLikely(const std::vector<const std::string*>& names, int codePage) {
+  std::size_t likely = 0;
+  for (const std::string* raw : names)
+    if (LikelyName(ToUtf8(*raw, codePage), codePage)) ++likely;
+  return likely * 5 >= names.size() * 4;
+}
+
+// The page `names` (stored bytes) were written in: `configured` when they
+// read as meant in it, else the detector's answer or a candidate that does.
+int PageOfNames(const std::vector<const std::string*>& names, int configured, const NameDecoding& decoding,
+                const int* candidates, std::size_t candidateCount) {
+  if (names.empty() || MostlyLikely(names, configured)) return configured;
+  std::vector<int> pages;
+  if (decoding.detector) {
+    std::string bytes;
+    for (const std::string* raw : names) (bytes += *raw) += '\n';
+    if (const int detected = decoding.detector(bytes); detected > 0) pages.push_back(detected);
   }
+  pages.insert(pages.end(), candidates, candidates + candidateCount);
+  for (int page : pages)
+    if (page != configured && MostlyLikely(names, page)) return page;
+  return configured;
+}
+
+// The archive's decoding: the configured pages, or, when asked to detect,
+// the pages its names read as meant in.
+NameDecoding DecideNamePages(const std::vector<ZipDirEntry>& entries, const NameDecoding& configured) {
+  NameDecoding decided = configured;
+  if (!configured.detect || configured.chosenCodePage != 0) return decided;
+  std::vector<const std::string*> oem, ansi;
+  std::size_t nonAscii = 0;
+  for (const ZipDirEntry& e : entries)
+    if (!IsPlainAscii(e.RawName)) ++nonAscii;
+  if (nonAscii == 0) return decided;
+  const std::size_t step = std::max<std::size_t>(1, nonAscii / kNamesJudged);
+  std::size_t seen = 0;
+  for (const ZipDirEntry& e : entries) {
+    if (IsPlainAscii(e.RawName) || seen++ % step != 0) continue;
+    switch (KindOfName(e.RawName, e.GeneralFlags, e.VersionMadeBy, e.HostSystem, configured)) {
+      case NameKind::Oem:
+        oem.push_back(&e.RawName);
+        break;
+      case NameKind::Ansi:
+        ansi.push_back(&e.RawName);
+        break;
+      default:
+        break;
+    }
+  }
+  decided.oemCodePage = PageOfNames(oem, configured.oemCodePage, configured, kOemCandidates, std::size(kOemCandidates));
+  decided.ansiCodePage =
+      PageOfNames(ansi, configured.ansiCodePage, configured, kAnsiCandidates, std::size(kAnsiCandidates));
+  decided.detect = false;
+  return decided;
+}
+
+// The cursor stands at a central header; raises the failure that describes
+// a header that is not there whole.
+void CheckHeaderAt(const ByteCursor& c, std::string_view dir, std::uint64_t seq, std::uint64_t dirPosition) {
+  const std::size_t at = c.Offset();
+  if (dir.size() - at < kCentralHeaderSize) {
+    if (dir.size() - at >= 4 && ByteCursor(dir.substr(at, 4)).U32() != kCentralHeaderSig)
+      throw EZipEngine(kZipCentralSignature, ZipMessageText(kZipCentralSignature) + EntryPlace(seq), true);
+    throw EZipEngine(kZipCentralHeaderError, ZipMessageText(kZipCentralHeaderError) + EntryPlace(seq), true);
+  }
+  if (ByteCursor(dir.substr(at, 4)).U32() != kCentralHeaderSig)
+    throw EZipEngine(kZipCentralSignature,
+                     ZipMessageText(kZipCentralSignature) + " (entry " + std::to_string(seq) + ", offset " +
+                         std::to_string(dirPosition + at) + ")",
+                     true);
 }
 
 // The least that an entry occupies: its local header and its packed data
@@ -86,6 +216,33 @@ void CheckNoOverlap(std::vector<DataRange>& ranges, std::int64_t shift, std::uin
 }
 
 }  // namespace
+
+std::vector<ZipDirEntry> DecodeCentralDirectory(std::string_view bytes, std::uint64_t count,
+                                                const NameDecoding& names) {
+  std::vector<ZipDirEntry> entries;
+  entries.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(count, bytes.size() / kCentralHeaderSize)));
+  ByteCursor c(bytes);
+  for (std::uint64_t seq = 1; seq <= count; ++seq) {
+    CheckHeaderAt(c, bytes, seq, 0);
+    entries.emplace_back();
+    DecodeCentralHeader(c, seq, entries.back());
+    DecodeNames(entries.back(), names);
+  }
+  return entries;
+}
+
+std::uint64_t LocalDataOffset(const ZipSource& source, const ZipDirEntry& entry) {
+  const std::string header = source.Read(entry.LocalHeaderPosition, kLocalHeaderSize);
+  if (header.size() != kLocalHeaderSize)
+    throw EZipEngine(kZipLocalHeaderError, ZipMessageText(kZipLocalHeaderError) + ": " + entry.Name, true);
+  ByteCursor c(header);
+  if (c.U32() != kLocalHeaderSig)
+    throw EZipEngine(kZipLocalSignature, ZipMessageText(kZipLocalSignature) + ": " + entry.Name, true);
+  c.Seek(26);
+  const std::uint64_t nameLength = c.U16();
+  const std::uint64_t extraLength = c.U16();
+  return entry.LocalHeaderPosition + kLocalHeaderSize + nameLength + extraLength;
+}
 
 int VolumeNumberOfName(const std::string& path) {
   std::string name = ExtractFileName(path);
@@ -149,7 +306,7 @@ bool ZipDirReader::FindEndOfDirectory(ZipEndRecord& end, ZipDirectoryInfo& info,
   }
 
   if (!found && fileSize >= kEndRecordSize) {
-    const std::size_t span = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kMaxCommentScan));
+    const std::size_t span = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kMaxEndScan));
     const std::uint64_t base = fileSize - span;
     std::string window = source_.Read(base, span);
     if (window.size() != span) throw EZipEngine(kZipReadError);
@@ -209,7 +366,7 @@ bool ZipDirReader::FindEndOfDirectory(ZipEndRecord& end, ZipDirectoryInfo& info,
 // that earlier record is the archive's own.
 void ZipDirReader::PreferEnclosingEnd(ZipEndRecord& end, ZipDirectoryInfo& info) {
   const std::uint64_t fileSize = source_.Size();
-  const std::size_t span = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kMaxCommentScan));
+  const std::size_t span = static_cast<std::size_t>(std::min<std::uint64_t>(fileSize, kMaxEndScan));
   const std::uint64_t base = fileSize - span;
   if (end.position <= base) return;
   std::string window = source_.Read(base, span);
@@ -324,73 +481,45 @@ void ZipDirReader::Read(std::vector<ZipDirEntry>& entries, ZipDirectoryInfo& inf
   bool onOneDisk = end.thisDisk == 0;
   const std::uint64_t readable = dir.size() / kCentralHeaderSize;
   entries.reserve(entries.size() + static_cast<std::size_t>(std::min(end.totalEntries, readable)));
+  std::vector<ZipDirEntry> all;
+  all.reserve(static_cast<std::size_t>(std::min(end.totalEntries, readable)));
   for (std::uint64_t seq = 1; seq <= end.totalEntries; ++seq) {
-    const std::size_t at = c.Offset();
-    std::string_view header = c.Bytes(kCentralHeaderSize);
-    if (!c.Ok()) {
-      if (dir.size() - at >= 4 && Signature(std::string_view(dir).substr(at, 4)) != kCentralHeaderSig)
-        throw EZipEngine(kZipCentralSignature,
-                         ZipMessageText(kZipCentralSignature) + " (entry " + std::to_string(seq) + ")", true);
-      throw EZipEngine(kZipCentralHeaderError,
-                       ZipMessageText(kZipCentralHeaderError) + " (entry " + std::to_string(seq) + ")", true);
-    }
-    ByteCursor h(header);
-    if (h.U32() != kCentralHeaderSig)
-      throw EZipEngine(kZipCentralSignature,
-                       ZipMessageText(kZipCentralSignature) + " (entry " + std::to_string(seq) + ", offset " +
-                           std::to_string(info.directoryPosition + at) + ")",
-                       true);
-    ZipDirEntry e;
-    e.VersionMadeBy = h.U8();
-    e.HostSystem = h.U8();
-    e.VersionNeeded = h.U16();
-    e.GeneralFlags = h.U16();
-    e.Method = h.U16();
-    e.ModTime = h.U16();
-    e.ModDate = h.U16();
-    e.Crc32 = h.U32();
-    e.PackedSize = h.U32();
-    e.UnpackedSize = h.U32();
-    e.NameLength = h.U16();
-    e.ExtraLength = h.U16();
-    e.CommentLength = h.U16();
-    e.DiskStart = h.U16();
-    e.InternalAttr = h.U16();
-    e.ExternalAttr = h.U32();
-    e.LocalHeaderOffset = h.U32();
+    CheckHeaderAt(c, dir, seq, info.directoryPosition);
+    all.emplace_back();
+    DecodeCentralHeader(c, seq, all.back());
+  }
+  // More headers behind the last one counted: an end record that counts
+  // fewer entries than the directory holds. Every entry found is listed,
+  // and the disagreement reported.
+  const std::uint64_t counted = all.size();
+  while (end.totalEntries < kMaxEntries &&
+         c.Offset() + kCentralHeaderSize <= end.directoryEnd - info.directoryPosition &&
+         ByteCursor(std::string_view(dir).substr(c.Offset(), 4)).U32() == kCentralHeaderSig) {
+    all.emplace_back();
+    DecodeCentralHeader(c, all.size(), all.back());
+  }
+  if (all.size() != counted && warning_)
+    warning_(kZipMoreEntries, std::to_string(all.size()) + " entries found, " + std::to_string(counted) + " counted");
 
-    std::string_view name = c.Bytes(e.NameLength);
-    if (!c.Ok())
-      throw EZipEngine(kZipNameError, ZipMessageText(kZipNameError) + " (entry " + std::to_string(seq) + ")", true);
-    std::string_view extra = c.Bytes(e.ExtraLength);
-    if (!c.Ok()) throw EZipEngine(kZipDirReadError);
-    std::string_view comment = c.Bytes(e.CommentLength);
-    if (!c.Ok())
-      throw EZipEngine(kZipCommentError, ZipMessageText(kZipCommentError) + " (entry " + std::to_string(seq) + ")",
-                       true);
-
-    e.RawName.assign(name);
-    e.Name = DecodeEntryName(e.RawName, e.GeneralFlags, e.VersionMadeBy, e.HostSystem, options_.names);
-    e.IsEncrypted = (e.GeneralFlags & 1) != 0;
-    e.Extra.assign(extra.begin(), extra.end());
-    e.RawComment.assign(comment);
-    if (!comment.empty())
-      e.Comment = DecodeEntryText(std::string(comment), e.GeneralFlags, e.VersionMadeBy, e.HostSystem, options_.names);
-    e.UnpackedSize64 = e.UnpackedSize;
-    e.PackedSize64 = e.PackedSize;
-    e.LocalHeaderOffset64 = e.LocalHeaderOffset;
-    if (!e.Extra.empty()) ApplyZip64Extra(e);
+  info.names = DecideNamePages(all, options_.names);
+  // Usually every entry is kept: the entries are decoded where they stand.
+  const bool inPlace = options_.useDirOnlyEntries && entries.empty();
+  if (inPlace) entries.swap(all);
+  std::vector<ZipDirEntry>& decoded = inPlace ? entries : all;
+  for (std::size_t i = 0; i < decoded.size(); ++i) {
+    ZipDirEntry& e = decoded[i];
+    DecodeNames(e, info.names);
     lowestOffset = std::min(lowestOffset, e.LocalHeaderOffset64);
     if (e.DiskStart != 0) onOneDisk = false;
     ranges.push_back({e.LocalHeaderOffset64, kLocalHeaderSize + e.PackedSize64});
-
-    const bool dirOnly = e.Name.empty() || e.Name.back() == '/';
-    if (options_.useDirOnlyEntries || !dirOnly) {
-      entries.push_back(std::move(e));
-      if (newName_) newName_(static_cast<int>(seq), entries.back());
-    } else {
+    if (e.Name.empty()) {
+      if (warning_) warning_(kZipEmptyName, "entry " + std::to_string(i + 1));
+    } else if (e.IsFolder() && !options_.useDirOnlyEntries) {
       ++info.dirOnlyCount;
+      continue;
     }
+    if (!inPlace) entries.push_back(std::move(e));
+    if (newName_) newName_(static_cast<int>(i + 1), inPlace ? e : entries.back());
   }
   // Offsets are relative to the archive's start; data in front shifts them.
   const std::int64_t shift =
@@ -408,6 +537,9 @@ void ZipDirReader::Read(std::vector<ZipDirEntry>& entries, ZipDirectoryInfo& inf
   }
   info.offsetShift = entryShift;
   info.zip64 = end.zip64;
+  info.end = end;
+  for (ZipDirEntry& e : entries)
+    e.LocalHeaderPosition = static_cast<std::uint64_t>(static_cast<std::int64_t>(e.LocalHeaderOffset64) + entryShift);
   if (onOneDisk) CheckNoOverlap(ranges, entryShift, info.directoryPosition);
   if (lowestOffset == UINT64_MAX) {
     info.firstLocalOffset = end.totalEntries == 0 ? info.directoryPosition : 0;

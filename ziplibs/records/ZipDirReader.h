@@ -8,23 +8,16 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "EZipEngine.h"
 #include "ZipDirEntry.h"
+#include "ZipFormat.h"
 #include "ZipNames.h"
 #include "ZipSource.h"
 
 namespace orn {
-
-constexpr std::uint32_t kEndRecordSig = 0x06054b50;
-constexpr std::uint32_t kCentralHeaderSig = 0x02014b50;
-constexpr std::uint32_t kLocalHeaderSig = 0x04034b50;
-constexpr std::uint32_t kSpanMarkerSig = 0x08074b50;
-constexpr std::uint32_t kZip64EndRecordSig = 0x06064b50;
-constexpr std::uint32_t kZip64LocatorSig = 0x07064b50;
-constexpr std::size_t kEndRecordSize = 22;
-constexpr std::size_t kCentralHeaderSize = 46;
 
 // The end record as found, with the Zip64 values folded in when present.
 struct ZipEndRecord {
@@ -55,6 +48,15 @@ struct ZipDirectoryInfo {
   // (data in front of the archive that the offsets do not count).
   std::int64_t offsetShift = 0;
   bool zip64 = false;  // Zip64 end records were used
+  ZipEndRecord end;    // as found
+  NameDecoding names;  // the code pages the names were read in
+};
+
+// A whole directory as read: the entries in directory order and what the
+// reading learned about the archive.
+struct ZipDirectory {
+  std::vector<ZipDirEntry> entries;
+  ZipDirectoryInfo info;
 };
 
 struct ZipDirOptions {
@@ -93,6 +95,42 @@ class ZipDirReader {
   Warning warning_;
   NewName newName_;
 };
+
+// Whether a host and a library may hand each other the directory as read
+// (the unzip block's HostDirectory): the same only when both were built from
+// this record layer with the same compiler and C++ library. The revision is
+// raised when a record type changes its meaning without changing its size.
+constexpr std::uint32_t kRecordLayoutRevision = 1;
+constexpr std::uint32_t RecordLayout() {
+  std::uint32_t hash = 2166136261u;
+  auto mix = [&hash](std::uint64_t value) {
+    for (int i = 0; i < 8; ++i) {
+      hash ^= static_cast<std::uint32_t>((value >> (8 * i)) & 0xFF);
+      hash *= 16777619u;
+    }
+  };
+  for (const char* p = __VERSION__; *p; ++p) mix(static_cast<unsigned char>(*p));
+  mix(sizeof(ZipDirEntry));
+  mix(alignof(ZipDirEntry));
+  mix(sizeof(ZipDirectory));
+  mix(sizeof(ZipDirectoryInfo));
+  mix(sizeof(std::string));
+  mix(kRecordLayoutRevision);
+#ifdef _GLIBCXX_USE_CXX11_ABI
+  mix(_GLIBCXX_USE_CXX11_ABI);
+#endif
+  return hash;
+}
+
+// Decodes `count` central headers from `bytes`, the directory as one run of
+// bytes (read across the volumes of a set), names as `names` say. Raises
+// EZipEngine (11013, 11015, 11017, 11022) for a header cut off or damaged.
+std::vector<ZipDirEntry> DecodeCentralDirectory(std::string_view bytes, std::uint64_t count, const NameDecoding& names);
+
+// Where the data of `entry` starts in `source`, from its local header (at
+// LocalHeaderPosition). Raises EZipEngine: 11012 when the archive ends inside
+// the header, 11014 when no local header is there.
+std::uint64_t LocalDataOffset(const ZipSource& source, const ZipDirEntry& entry);
 
 // The volume number a file name carries: three digits before the extension
 // ("ARCH002.zip" -> 2) or a split extension (".z01" -> 1); 0 when none.

@@ -41,7 +41,8 @@ constexpr MessageText kTexts[] = {
     {10501, "Error while extracting from the archive"},
     {10502, "Encrypted entries are skipped: no password given"},
     {10503, "The decompression library is too old for this extraction"},
-    {10504, "Entry skipped: it would be written outside the target directory"},
+    {10504, "Entries skipped, their names are unsafe"},
+    {10505, "No entry of the archive matches"},
     {10601, "Compression library loaded"},
     {10602, "The compression library lacks its entry point OrnZipExec"},
     {10603, "The compression library lacks its entry point GetOrnZipVersion"},
@@ -101,6 +102,8 @@ constexpr MessageText kTexts[] = {
     {11046, "Please insert disk volume %.1d"},
     {11047, "Central directory"},
     {11048, "Entries of the archive share or overlap their data; the archive is refused"},
+    {11049, "The directory holds more entries than its end record counts; every entry found is listed"},
+    {11050, "An entry of the archive has no name"},
 };
 
 const MessageText* Find(int ident) {

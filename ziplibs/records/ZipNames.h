@@ -6,35 +6,51 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "ZipFormat.h"
 
 enum CodePageOpts { cpAuto, cpNone, cpOEM };
 
 namespace orn {
 
-// How one archive's names are decoded; the engine decides it once per
-// archive and hands it to the libraries.
+// How one archive's names are decoded. The engine decides it once per
+// archive (the reader finds the pages the names were written in when asked
+// to) and hands the pages decided to the libraries.
 struct NameDecoding {
   CodePageOpts codePage = cpAuto;
   int oemCodePage = 437;    // names from DOS-family hosts
-  int ansiCodePage = 1252;  // other names that are not valid UTF-8
+  int ansiCodePage = 1252;  // names from Windows hosts that are not valid UTF-8
+  // A page chosen for this archive by the user: every name without the
+  // UTF-8 flag is read in it, except a Unix host's name that is valid UTF-8.
+  // 0: none.
+  int chosenCodePage = 0;
+  // When the pages above give letters unlikely for them, look for the page
+  // the names were written in: the detector's answer for their bytes (a code
+  // page, 0 when it has none), then the pages of the program's languages.
+  bool detect = false;
+  int (*detector)(std::string_view bytes) = nullptr;
 };
 
-// Host systems of the "version made by" field that matter for names.
-constexpr std::uint8_t kHostDos = 0;
-constexpr std::uint8_t kHostUnix = 3;
-constexpr std::uint8_t kHostHpfs = 6;
-constexpr std::uint8_t kHostNtfs = 11;
-constexpr std::uint8_t kHostMacOsX = 19;
+// Which page a stored name is read in.
+enum class NameKind {
+  AsStored,  // ASCII, flagged UTF-8, or a Unix host's name: its bytes are the name
+  Oem,       // a DOS-family host's name: the OEM page
+  Ansi,      // a Windows host's name that is no UTF-8: the ANSI page
+  Chosen     // the page the user chose
+};
+NameKind KindOfName(const std::string& stored, std::uint16_t flags, std::uint8_t versionMadeBy, std::uint8_t hostSystem,
+                    const NameDecoding& decoding);
 
-constexpr std::uint16_t kFlagUtf8Name = 0x0800;
-
-// Stored text (a name or an entry comment) as UTF-8, decoded by the code
-// page the host and the archive's decoding call for.
+// Stored text (a name or an entry comment) as the program keeps it: UTF-8,
+// decoded by the code page the host and the archive's decoding call for; a
+// Unix host's name that is no UTF-8 keeps its bytes, which are the file name
+// there and here.
 std::string DecodeEntryText(const std::string& stored, std::uint16_t flags, std::uint8_t versionMadeBy,
                             std::uint8_t hostSystem, const NameDecoding& decoding);
 
-// The stored bytes of a name as UTF-8 with "/" separators. A
+// The stored bytes of a name decoded, with "/" separators. A
 // name from a host whose file names cannot hold a backslash (DOS, Windows,
 // OS/2) has its backslashes read as separators; on a Unix host a backslash
 // is part of the file name and stays.
@@ -42,8 +58,9 @@ std::string DecodeEntryName(const std::string& stored, std::uint16_t flags, std:
                             std::uint8_t hostSystem, const NameDecoding& decoding);
 
 // The decoded name turned into the form a name given by a user is compared
-// in: "\" between parts counts as "/" when the archive's names never hold a
-// literal backslash. Used for matching only, never for writing.
+// in: every "\" counts as "/", so "DATI\KONTI.DB" finds "DATI/KONTI.DB"
+// (and a Unix name "a\b" is found as "a/b" too). Used for matching only,
+// never for writing.
 std::string MatchingForm(const std::string& name);
 
 enum class NameVerdict {
@@ -64,6 +81,19 @@ struct SafeName {
 // folder itself ("./", ".") is skipped quietly; any other backslash is part
 // of a file name. With `keepDirs` false only the last part is kept.
 SafeName CheckEntryName(const std::string& name, bool keepDirs);
+
+// The part of a safe path a flat extraction writes: its last part.
+std::string FlatPath(const SafeName& name);
+
+// True when `name` (UTF-8, decoded from `codePage`) holds only letters
+// likely for that page: the letters of one language written in it, no
+// symbols or box-drawing characters, and, for Cyrillic or Greek pages, no
+// such letter right beside a Latin one. ASCII alone is always likely.
+bool LikelyName(const std::string& name, int codePage);
+
+// A name for a listing: control bytes (NUL, newline ...) shown as "\xNN".
+std::string PrintableName(const std::string& name);
+void AppendPrintable(std::string& out, const std::string& name);
 
 // True when a symbolic link stored at `linkPath` (a safe relative path) with
 // the target `target` resolves inside the extraction folder. Absolute

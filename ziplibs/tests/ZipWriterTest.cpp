@@ -20,6 +20,7 @@
 #include "UniqueFd.h"
 #include "WorkerPool.h"
 #include "Zip64Records.h"
+#include "ZipHeaders.h"
 
 namespace orn::zipfmt {
 namespace {
@@ -153,33 +154,34 @@ TEST(ZipWriter, Zip64RecordsWrittenForLoweredLimitsAreReadByThePeersAndOurReader
   ASSERT_TRUE(WriteArchive(zipPath, items, options));
 
   UniqueFd fd(::open(zipPath.c_str(), O_RDONLY));
-  CentralDirectory dir = ReadCentralDirectory(fd.Get(), zipPath);
-  EXPECT_TRUE(dir.zip64);
+  ZipDirectory dir = ReadCentralDirectory(fd.Get(), zipPath);
+  EXPECT_TRUE(dir.info.zip64);
   ASSERT_EQ(dir.entries.size(), cases.size());
   for (std::size_t i = 0; i < cases.size(); ++i) {
-    const CentralEntry& e = dir.entries[i];
-    EXPECT_EQ(e.name, cases[i].name);
-    EXPECT_EQ(e.uncompressedSize, cases[i].size) << e.name;
+    const ZipDirEntry& e = dir.entries[i];
+    EXPECT_EQ(e.Name, cases[i].name);
+    EXPECT_EQ(e.UnpackedSize64, cases[i].size) << e.Name;
     const bool bigFile = options.zip64.LocalNeedsZip64(cases[i].size) && cases[i].name.back() != '/';
-    EXPECT_EQ(e.zip64, bigFile || e.localOffset >= options.zip64.size) << e.name;
-    EXPECT_EQ(e.versionNeeded >= kVersionZip64, e.zip64) << e.name;
+    const bool zip64 = e.PackedSize == kMax32 || e.UnpackedSize == kMax32 || e.LocalHeaderOffset == kMax32;
+    EXPECT_EQ(zip64, bigFile || e.LocalHeaderPosition >= options.zip64.size) << e.Name;
+    EXPECT_EQ(e.VersionNeeded >= kVersionZip64, zip64) << e.Name;
   }
-  EXPECT_GE(dir.entries.back().localOffset, options.zip64.size);
-  EXPECT_EQ(dir.comment, "archive comment");
+  EXPECT_GE(dir.entries.back().LocalHeaderPosition, options.zip64.size);
+  EXPECT_EQ(dir.info.comment, "archive comment");
   ExpectPeersAccept(zipPath, tmp / "src", "pw");
 
   // Kept entries are copied raw, descriptors and all, and their Zip64
   // fields follow their new offsets; under the real limits the copy needs
   // no Zip64 records at all.
   std::vector<WriteItem> keep;
-  for (const CentralEntry& e : dir.entries) keep.push_back({&e, nullptr, false});
+  for (const ZipDirEntry& e : dir.entries) keep.push_back({&e, nullptr, false});
   const std::string copyPath = tmp / "copy.zip";
   ASSERT_TRUE(WriteArchive(copyPath, keep, WriterOptions{}, fd.Get()));
   UniqueFd copyFd(::open(copyPath.c_str(), O_RDONLY));
-  CentralDirectory copy = ReadCentralDirectory(copyFd.Get(), copyPath);
-  EXPECT_FALSE(copy.zip64);
+  ZipDirectory copy = ReadCentralDirectory(copyFd.Get(), copyPath);
+  EXPECT_FALSE(copy.info.zip64);
   ASSERT_EQ(copy.entries.size(), cases.size());
-  for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(copy.entries[i].uncompressedSize, cases[i].size);
+  for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(copy.entries[i].UnpackedSize64, cases[i].size);
   ExpectPeersAccept(copyPath, tmp / "src", "pw");
 }
 
@@ -205,8 +207,9 @@ TEST(ZipWriter, OnlyTheZip64FieldIsTakenOutOfTheExtraFields) {
       {time + cut, time + cut, false}, {zip64 + cut, cut, true},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(WithoutZip64Extra(c.extra), c.expected);
-    EXPECT_EQ(HasZip64Extra(c.extra), c.hadZip64);
+    std::string_view block;
+    EXPECT_EQ(WithoutExtraBlock(c.extra, kExtraZip64), c.expected);
+    EXPECT_EQ(FindExtraBlock(c.extra, kExtraZip64, block), c.hadZip64);
   }
 }
 
@@ -251,14 +254,14 @@ TEST(ZipWriter, FilesAreCutIntoPiecesOfTheChosenSize) {
 TEST(ZipWriter, PlanKeepsReplacesAndAppendsByModeAndStoresListedSuffixes) {
   const std::time_t older = 1600000000, newer = 1700000000;
   auto entry = [](const std::string& name, std::time_t t) {
-    CentralEntry e;
-    e.name = name;
+    ZipDirEntry e;
+    e.Name = name;
     const std::uint32_t dos = ToDosDateTime(t);
-    e.modTime = std::uint16_t(dos);
-    e.modDate = std::uint16_t(dos >> 16);
+    e.ModTime = std::uint16_t(dos);
+    e.ModDate = std::uint16_t(dos >> 16);
     return e;
   };
-  const std::vector<CentralEntry> old = {entry("a.db", older), entry("b.db", newer), entry("c.zip", older)};
+  const std::vector<ZipDirEntry> old = {entry("a.db", older), entry("b.db", newer), entry("c.zip", older)};
   struct Case {
     bool update, freshen;
     std::string expected;  // per item: K = kept, A/S = added (S: stored), with the name
@@ -280,7 +283,7 @@ TEST(ZipWriter, PlanKeepsReplacesAndAppendsByModeAndStoresListedSuffixes) {
     std::string got;
     for (const WriteItem& w : plan.items)
       got += std::string(got.empty() ? "" : " ") +
-             (w.keep ? "K:" + w.keep->name : (w.store ? "S:" : "A:") + w.add->storedName);
+             (w.keep ? "K:" + w.keep->Name : (w.store ? "S:" : "A:") + w.add->storedName);
     EXPECT_EQ(got, c.expected) << c.update << c.freshen;
     EXPECT_EQ(plan.totalBytes, plan.newCount * 10);
   }

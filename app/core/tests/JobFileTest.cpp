@@ -136,6 +136,8 @@ struct ReadCase {
 
 TEST_F(JobFileTest, ReadsHandEditedFilesTolerantly) {
   const DateTime today = *EncodeDate(2026, 12, 7);
+  Put("lat\xE9\xE4.db", "x");
+  const std::string linuxName = Path("lat\xE9\xE4.db");
   const std::vector<ReadCase> cases = {
       {"FLOPY 144=TRUE is 1400", "FLOPY 144=TRUE\r\n",
        [](const Job& j) {
@@ -178,6 +180,10 @@ TEST_F(JobFileTest, ReadsHandEditedFilesTolerantly) {
        }},
       {"Baltic 8-bit text is decoded", std::string("ARHIVE NAME=Gr\xE2mata\r\n"),
        [](const Job& j) { EXPECT_EQ(j.archiveName, "Gr\xC4\x81mata"); }},
+      {"a Linux name that is no UTF-8 keeps its bytes", "LIST\r\n" + linuxName + "\r\n/nowhere/Gr\xE2mata.db\r\n",
+       [linuxName](const Job& j) {
+         EXPECT_EQ(j.jobList, (std::vector<std::string>{linuxName, "/nowhere/Gr\xC4\x81mata.db"}));
+       }},
   };
   for (const ReadCase& c : cases) {
     SCOPED_TRACE(c.name);

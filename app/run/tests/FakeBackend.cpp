@@ -8,6 +8,7 @@
 
 #include "FileSystem.h"
 #include "RunNames.h"
+#include "ZipNames.h"
 
 namespace orn::test {
 
@@ -157,6 +158,16 @@ std::vector<std::string> FakeBackend::List(const std::string& archivePath) {
   if (!ReadArchive(SetOf(archivePath), &entries, nullptr)) return names;
   for (const auto& e : entries) names.push_back(e.first);
   return names;
+}
+
+ArchiveListing FakeBackend::ListEntries(const std::string& archivePath, int codePage) {
+  ArchiveListing listing = ArchiveBackend::ListEntries(archivePath, codePage);
+  for (ListedEntry& entry : listing.entries) {
+    const SafeName target = CheckEntryName(entry.name, true);
+    if (target.verdict == NameVerdict::Unsafe) entry.unsafe = target.reason;
+    if (target.verdict == NameVerdict::SkipQuiet) entry.folder = true;
+  }
+  return listing;
 }
 
 FakeBackend::~FakeBackend() {

@@ -25,6 +25,8 @@ class FakeBackend : public ArchiveBackend {
   int Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) override;
   bool Test(const std::vector<std::string>& archiveFiles, std::string* error) override;
   std::vector<std::string> List(const std::string& archivePath) override;
+  // Decides about each name as the engine's reader does.
+  ArchiveListing ListEntries(const std::string& archivePath, int codePage) override;
   int Extract(const std::string& archivePath, const std::vector<std::string>& entries,
               const std::string& baseDir) override;
 

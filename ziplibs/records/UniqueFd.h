@@ -5,7 +5,7 @@
 
 #include <utility>
 
-namespace orn::zipfmt {
+namespace orn {
 
 class UniqueFd {
  public:
@@ -36,4 +36,4 @@ class UniqueFd {
   int fd_ = -1;
 };
 
-}  // namespace orn::zipfmt
+}  // namespace orn
