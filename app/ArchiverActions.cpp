@@ -11,9 +11,7 @@
 #include "FrameworkState.h"
 #include "JobListEdits.h"
 #include "Marking.h"
-#include "Register.h"
 #include "SprAdm.h"
-#include "Table.h"
 #include "UnArh.h"
 #include "UnitProgress.h"
 #include "ZipEngine.h"
@@ -63,19 +61,10 @@ QString FilesCaption(const QWidget* parent, const QString& given) {
 }  // namespace
 
 bool AskOverwrite(const MessageTexts& texts, const std::vector<std::string>& existing) {
-  // Name the folders, so that the user sees which data would be replaced.
-  std::vector<std::string> folders;
-  for (const std::string& path : existing) {
-    const std::string folder = ExtractFilePath(path);
-    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
-  }
-  std::string where;
-  for (size_t i = 0; i < folders.size() && i < 3; ++i) where += (i ? ", " : "") + folders[i];
-  if (folders.size() > 3) where += ", ...";
   MessageBoxRequest request;
   request.caption = texts.Text("msg_Warning");
   request.message = texts.Text("msg_Overwrite");
-  request.extra = texts.Text("msg_OverwriteWhere") + ": " + std::to_string(existing.size()) + " (" + where + ")";
+  request.extra = OverwriteWhere(texts, existing);
   request.iconIndex = 2;
   request.buttons = 6;
   request.defaultButton = 256;  // No: the answer that loses nothing
@@ -96,22 +85,58 @@ std::string LabelTextOr(const MessageTexts* texts, const std::string& labelName,
   return text.empty() || text == labelName ? fallback : text;
 }
 
-namespace {
+WindowFront::WindowFront(QWidget* parent, const ArchiverWindowOptions& options)
+    : parent_(parent), options_(options), windowTexts_(WindowOf(parent)), progress_(parent) {
+  progress_.copyToFloppies = options_.copyToFloppies;
+  progress_.cancelEngine = options_.cancelEngine;
+}
 
-// Entry names from DOS-era tools are read in the OEM page of the language
-// chosen in Params.ini, whatever window started the job.
-void FollowLanguage(TZipEngine& engine) { engine.SetNamesCharset(Framework().values.labelCharset); }
+const MessageTexts& WindowFront::Texts() const { return options_.texts ? *options_.texts : windowTexts_; }
 
-}  // namespace
+std::string WindowFront::ChooseArchive(const Job& job) {
+  // A restore overwrites the accounting data: without anyone to choose the
+  // archive, nothing is restored.
+  std::string chosen;
+  Dialogs().OwnWindow(
+      [&] {
+        TFormUnarh chooser(job, FilesCaption(parent_, options_.filesCaption), parent_);
+        chooser.exec();
+        if (chooser.ArchiveChosen()) chosen = chooser.ChosenArchive();
+        return !chosen.empty();
+      },
+      "Choose archive: nobody can answer; nothing restored");
+  return chosen;
+}
+
+bool WindowFront::ChooseFiles(FileChooserModel& model) {
+  // The file chooser is modal over the main window; the progress window,
+  // which stays on top, waits out of its way.
+  if (TfrmProgress* w = progress_.Window()) w->hide();
+  TFormUnAr files(model, parent_);
+  const bool ok = files.exec() == QDialog::Accepted;
+  if (TfrmProgress* w = progress_.Window()) w->show();
+  return ok;
+}
+
+bool WindowFront::ConfirmOverwrite(const std::vector<std::string>& existing) {
+  // Without a display the question takes its default answer: nothing is
+  // replaced that nobody agreed to.
+  if (TfrmProgress* w = progress_.Window()) w->hide();
+  const bool replace = AskOverwrite(Texts(), existing);
+  if (TfrmProgress* w = progress_.Window()) w->show();
+  return replace;
+}
+
+void WindowFront::ConfigureRun(ArchiveRun& run) {
+  if (options_.configureRun) options_.configureRun(run);
+}
 
 RunResult RunArchiveFromWindow(QWidget* parent, Job& job, TZipEngine& engine, bool showMessages,
                                const MessageTexts* texts) {
-  FollowLanguage(engine);
   ZipEngineBackend backend(engine);
   ArchiverWindowOptions options;
   options.showMessages = showMessages;
   options.texts = texts;
-  options.cancelEngine = [&engine] { engine.SetCancel(true); };
   options.copyToFloppies = [parent, &job](const std::vector<std::string>& files) {
     TFormCopyToFlop form(files, job.archiveName, parent);
     form.exec();
@@ -126,81 +151,32 @@ RunResult RunArchiveFromWindow(QWidget* parent, Job& job, ArchiveBackend& backen
     Diagnostic("Archive: another archive job is still running");
     return {};
   }
-  const WindowLabelTexts windowTexts(WindowOf(parent));
-  ProgressObserver progress(parent);
-  progress.copyToFloppies = options.copyToFloppies;
-  progress.cancelEngine = options.cancelEngine;
-  CountingBackend counting(backend, progress);
-  ArchiveRun run(counting, options.texts ? *options.texts : windowTexts);
-  run.SetObserver(&progress);
-  run.SetShowMessages(options.showMessages);
-  if (options.configureRun) options.configureRun(run);
-  return run.Run(job);
+  ArchiverWindowOptions withCancel = options;
+  if (!withCancel.cancelEngine) withCancel.cancelEngine = [&backend] { backend.Cancel(); };
+  WindowFront front(parent, withCancel);
+  return RunArchiveWith(job, backend, front, options.showMessages);
 }
 
 ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, TZipEngine& engine, bool whole, bool showMessages,
                                  const MessageTexts* texts) {
-  FollowLanguage(engine);
   ZipEngineBackend backend(engine);
   ArchiverWindowOptions options;
   options.showMessages = showMessages;
   options.texts = texts;
-  options.cancelEngine = [&engine] { engine.SetCancel(true); };
   return ExtractFromWindow(parent, job, backend, whole, options);
 }
 
 ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, ArchiveBackend& backend, bool whole,
                                  const ArchiverWindowOptions& options) {
-  ExtractOutcome outcome;
   ActionGuard guard;
   if (!guard.Entered()) {
     Diagnostic("Extract: another archive job is still running");
-    return outcome;
+    return {};
   }
-  // A restore overwrites the accounting data: without anyone to choose the
-  // archive, nothing is restored.
-  Dialogs().OwnWindow(
-      [&] {
-        TFormUnarh chooser(job, FilesCaption(parent, options.filesCaption), parent);
-        chooser.exec();
-        outcome.archiveChosen = chooser.ArchiveChosen();
-        if (outcome.archiveChosen) outcome.chosenArchive = chooser.ChosenArchive();
-        return outcome.archiveChosen;
-      },
-      "Choose archive: nobody can answer; nothing restored");
-
-  const WindowLabelTexts windowTexts(WindowOf(parent));
-  ProgressObserver progress(parent);
-  progress.cancelEngine = options.cancelEngine;
-  CountingBackend counting(backend, progress);
-  Extraction extraction(counting, options.texts ? *options.texts : windowTexts);
-  extraction.SetObserver(&progress);
-  extraction.SetShowMessages(options.showMessages);
-  extraction.chooseFiles = [parent, &progress](FileChooserModel& model) {
-    // The file chooser is modal over the main window; the progress window,
-    // which stays on top, waits out of its way.
-    if (TfrmProgress* w = progress.Window()) w->hide();
-    TFormUnAr files(model, parent);
-    const bool ok = files.exec() == QDialog::Accepted;
-    if (TfrmProgress* w = progress.Window()) w->show();
-    return ok;
-  };
-  // Without a display the question takes its default answer: nothing is
-  // replaced that nobody agreed to.
-  const MessageTexts& texts = options.texts ? *options.texts : windowTexts;
-  extraction.confirmOverwrite = [&texts, &progress](const std::vector<std::string>& existing) {
-    if (TfrmProgress* w = progress.Window()) w->hide();
-    const bool replace = AskOverwrite(texts, existing);
-    if (TfrmProgress* w = progress.Window()) w->show();
-    return replace;
-  };
-  outcome.result = extraction.Run(job, outcome.chosenArchive, whole);
-  // Cancelling the file chooser takes the choice back.
-  if (!whole && !outcome.result.extracted) {
-    outcome.archiveChosen = false;
-    outcome.chosenArchive.clear();
-  }
-  return outcome;
+  ArchiverWindowOptions withCancel = options;
+  if (!withCancel.cancelEngine) withCancel.cancelEngine = [&backend] { backend.Cancel(); };
+  WindowFront front(parent, withCancel);
+  return RestoreWith(job, backend, front, whole, RestoreRequest(), options.showMessages);
 }
 
 AddFilesOutcome ApplyAddedFiles(Job& job, std::vector<std::string> returned, bool addToExisting) {
@@ -269,11 +245,8 @@ MarkOutcome MarkRegisterFromWindow(QWidget* parent, const Job& job, const Messag
   ActionGuard guard;
   if (!guard.Entered()) return outcome;
   if (job.registerFile.empty() || !FileExists(job.registerFile)) return outcome;
-  Table sprFile;
-  OpenRegister(sprFile, job.registerFile);
-  CleanRegister(sprFile);
-  std::optional<std::vector<MarkingLine>> lines = ReadMarkingLines(sprFile);
-  if (!lines) {
+  RegisterMarking marking(job.registerFile);
+  if (marking.OldRegister()) {
     outcome.oldRegister = true;
     const WindowLabelTexts windowTexts(WindowOf(parent));
     Dialogs().Question(LabelTextOr(texts ? texts : &windowTexts, "lblOldSPR",
@@ -284,8 +257,8 @@ MarkOutcome MarkRegisterFromWindow(QWidget* parent, const Job& job, const Messag
   }
   Dialogs().OwnWindow(
       [&] {
-        TfrmSPRAdmin window(sprFile, parent);
-        window.SetLines(*lines);
+        TfrmSPRAdmin window([&marking](const std::vector<MarkingLine>& lines) { return marking.Write(lines); }, parent);
+        window.SetLines(marking.Lines());
         outcome.accepted = window.exec() == QDialog::Accepted;
         outcome.written = outcome.accepted ? window.Written() : 0;
         return outcome.accepted;

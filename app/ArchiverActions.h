@@ -1,7 +1,9 @@
 // What the main window's archive, extract, add-to-list and marking commands
-// do with a screen: each builds its windows, runs the Qt-free logic of
-// app/run and app/sources, and returns what the main window needs to refresh
-// itself and, for a command from the command line, the exit status.
+// do with a screen. The archive run and the restores are the job session's
+// (JobSession.h); WindowFront is the window's side of them: the progress
+// window, the archive and file choosers, the overwrite question and the
+// floppy window. Adding files and marking the register build their windows
+// over the Qt-free logic of app/sources.
 //
 // None of them shows a window that nobody can answer: with the headless
 // dialog service the choosers take their default answer (nothing chosen)
@@ -17,7 +19,9 @@
 #include "ArchiveRun.h"
 #include "Extraction.h"
 #include "Job.h"
+#include "JobSession.h"
 #include "MessageLog.h"
+#include "UnitProgress.h"
 
 class QWidget;
 class TZipEngine;
@@ -51,29 +55,43 @@ struct ArchiverWindowOptions {
   std::function<void()> cancelEngine;
 };
 
-// The archive run (SpeedButton10, "ARHIV") with the progress window. The
-// job's last archiving date changes when a unique save was made; the job
-// file is written by the run. An error while the files are gathered (an
-// unknown alias) is thrown before anything is zipped.
+// The window's side of a job of the session, over the window `parent`.
+class WindowFront : public SessionFront {
+ public:
+  WindowFront(QWidget* parent, const ArchiverWindowOptions& options);
+
+  RunObserver& Progress() override { return progress_; }
+  const MessageTexts& Texts() const override;
+  // The archive chooser (TFormUnarh).
+  std::string ChooseArchive(const Job& job) override;
+  // The file chooser (TFormUnAr), with the progress window out of its way.
+  bool ChooseFiles(FileChooserModel& model) override;
+  // The question of AskOverwrite.
+  bool ConfirmOverwrite(const std::vector<std::string>& existing) override;
+  void ConfigureRun(ArchiveRun& run) override;
+
+  ProgressObserver& Observer() { return progress_; }
+
+ private:
+  QWidget* parent_;
+  ArchiverWindowOptions options_;
+  WindowLabelTexts windowTexts_;
+  ProgressObserver progress_;
+};
+
+// The archive run (SpeedButton10, "ARHIV") with the progress window, outside
+// a session. The job's last archiving date changes when a unique save was
+// made; the job file is written by the run.
 RunResult RunArchiveFromWindow(QWidget* parent, Job& job, TZipEngine& engine, bool showMessages,
                                const MessageTexts* texts = nullptr);
 RunResult RunArchiveFromWindow(QWidget* parent, Job& job, ArchiveBackend& backend,
                                const ArchiverWindowOptions& options = {});
 
-struct ExtractOutcome {
-  bool archiveChosen = false;
-  std::string chosenArchive;  // full path; empty unless chosen
-  ExtractResult result;
-  // 0 when every entry asked for was restored, 4 when some were not, 5 when
-  // nothing was restored (no archive chosen included).
-  int ExitStatus() const { return result.ExitStatus(); }
-};
-
 // Extraction (SpeedButton9 / "UNARHIV" with `whole` false, SpeedButton8 /
-// "UNARHIVALL" with `whole` true): the archive chooser, then, for chosen
-// files, the file chooser, then, when files would be replaced, the
-// overwrite question (AskOverwrite), then the extract step with the progress
-// window.
+// "UNARHIVALL" with `whole` true) outside a session: the archive chooser,
+// then, for chosen files, the file chooser, then, when files would be
+// replaced, the overwrite question (AskOverwrite), then the extract step
+// with the progress window.
 ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, TZipEngine& engine, bool whole, bool showMessages,
                                  const MessageTexts* texts = nullptr);
 ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, ArchiveBackend& backend, bool whole,
@@ -107,9 +125,9 @@ struct MarkOutcome {
   int written = 0;           // records whose mark changed
 };
 
-// "Mark DB files" / "Refresh DB" (SpeedButton5): cleans the register, shows
-// the marking window and writes the changed marks on OK. Table errors are
-// thrown to the caller.
+// "Mark DB files" / "Refresh DB" (SpeedButton5): the register is cleaned,
+// the marking window shows its lines, and the changed marks are written on
+// OK (RegisterMarking). Table errors are thrown to the caller.
 MarkOutcome MarkRegisterFromWindow(QWidget* parent, const Job& job, const MessageTexts* texts = nullptr);
 
 // The question before a restore replaces files that exist: how many and in
@@ -119,7 +137,8 @@ bool AskOverwrite(const MessageTexts& texts, const std::vector<std::string>& exi
 
 // True while one of the actions above runs. The progress window lets
 // pending events run, so the main window's commands can be reached during a
-// job; those that change the job or the engine should wait.
+// job; those that change the job or the engine should wait (the session's
+// own jobs are guarded by the session).
 bool ArchiverActionRunning();
 
 // A label text of the main window, or `fallback` when the texts do not know

@@ -177,7 +177,6 @@ void TMainForm::SBNewClick() {
       orn::Dialogs().SaveFile(JobFileDialog(WindowText("dlg_New", "New").toStdString()));
   if (chosen) {
     orn::ClearJobForNew(job_);
-    registerList_.clear();
     job_.jobFilePath = orn::WithArhExtension(*chosen);
     try {
       WriteJob(job_.jobFilePath);
@@ -313,10 +312,9 @@ void TMainForm::ReportOutcome(const std::string& summary, const std::string& sho
                               const std::string& logFile, const std::vector<std::string>& problems) {
   lblSummary_->setText(QString::fromStdString(shown));
   lblSummary_->setToolTip(lblSummary_->text());
-  if (commandRunning_) orn::Diagnostic(summary);
+  if (session_.CommandRunning()) orn::Diagnostic(summary);
   // A command the program ends after (AUTO) must not wait for a click.
-  // Without a display the message box writes to standard error instead.
-  if (!failed || showMessages_ || (commandRunning_ && ExitsAfterCommand())) return;
+  if (!failed || session_.ShowMessages() || (session_.CommandRunning() && session_.EndsAfterCommand())) return;
   auto label = [this](const char* name) {
     auto* l = findChild<QLabel*>(name);
     return l && !l->text().isEmpty() ? l->text().toStdString() : orn::MessageTexts::DefaultText(name);
@@ -361,19 +359,19 @@ void TMainForm::OpenListMenu() {
 
 void TMainForm::NotAvailableYet(const char* what) { orn::Diagnostic(std::string(what) + ": not available yet"); }
 
-bool TMainForm::RunArchive() {
+int TMainForm::RunArchive() {
   NotAvailableYet("Archive");
-  return false;
+  return orn::kCommandNotRun;
 }
 
-bool TMainForm::ExtractChosen() {
+int TMainForm::ExtractChosen() {
   NotAvailableYet("Extract");
-  return false;
+  return orn::kCommandNotRun;
 }
 
-bool TMainForm::ExtractWhole() {
+int TMainForm::ExtractWhole() {
   NotAvailableYet("Extract all");
-  return false;
+  return orn::kCommandNotRun;
 }
 
 void TMainForm::MarkRegister() { NotAvailableYet("Mark DB files"); }

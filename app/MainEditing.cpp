@@ -72,11 +72,7 @@ bool TMainForm::RunWhileBusy(const std::function<bool()>& action) {
   {
     BusyWindow busy(this);
     focus = busy.Focus();
-    busy_ = true;
-    const struct Idle {
-      bool& busy;
-      ~Idle() { busy = false; }
-    } idle{busy_};
+    const orn::JobSession::Busy sessionBusy(session_);
     done = action();
   }
   RefreshWindow();

@@ -15,7 +15,6 @@
 #include <QTableWidget>
 #include <QToolButton>
 
-#include "Extraction.h"
 #include "FileSystem.h"
 #include "JobCommands.h"
 #include "JobEdits.h"
@@ -45,18 +44,7 @@ void SetText(QLineEdit* edit, const std::string& text) {
 
 }  // namespace
 
-orn::JobFilesPresent TMainForm::FilesOfJob() const {
-  orn::JobFilesPresent files;
-  if (!job_.IsOpen()) return files;
-  files.registerTable = orn::FileExists(job_.registerFile);
-  // What the archive chooser offers, rotating or unique.
-  const orn::ArchiveChoices choices = orn::ListArchives(job_);
-  files.rotating = !choices.rotating.empty();
-  files.unique = !choices.unique.empty();
-  return files;
-}
-
-orn::JobCommands TMainForm::AllowedCommands() const { return orn::CommandsForJob(job_, FilesOfJob(), busy_); }
+orn::JobCommands TMainForm::AllowedCommands() const { return session_.AllowedCommands(); }
 
 void TMainForm::RefreshWindow() {
   if (refreshing_) return;

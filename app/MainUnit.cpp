@@ -1,5 +1,6 @@
-// Start-up, the command line, the timer that runs an unattended command, and
-// closing the main window.
+// Start-up, the command line's job and command (read and decided by the
+// session), the timer that gives the command its start delay, and closing
+// the main window.
 #include "MainUnit.h"
 
 #include <QApplication>
@@ -25,11 +26,20 @@
 #include "TextUtil.h"
 #include "TopLevelHandler.h"
 
-TMainForm::TMainForm(const std::vector<std::string>& args, QWidget* parent) : TOrnForm(parent), args_(args) {
+TMainForm::TMainForm(orn::JobSession* session, std::unique_ptr<orn::JobSession> own, QWidget* parent)
+    : TOrnForm(parent),
+      ownSession_(std::move(own)),
+      session_(session ? *session : *ownSession_),
+      job_(session_.CurrentJob()) {
   BuildWindow();
   ConnectSignals();
   FormCreate();
 }
+
+TMainForm::TMainForm(orn::JobSession& session, QWidget* parent) : TMainForm(&session, nullptr, parent) {}
+
+TMainForm::TMainForm(const std::vector<std::string>& args, QWidget* parent)
+    : TMainForm(nullptr, std::make_unique<orn::JobSession>(orn::ParseCommandLine(args)), parent) {}
 
 TMainForm::~TMainForm() = default;
 
@@ -57,10 +67,8 @@ void TMainForm::FillLanguageChooser() {
 
 void TMainForm::FormCreate() {
   TOrnForm::FormCreate();
-  showMessages_ = false;
   QLocale::setDefault(QLocale::c());  // '.' as the decimal separator
   pendingRow_ = 0;
-  registerList_.clear();
   GradientCaption()->ClearCaptions();
   GradientCaption()->AddCaption("Ombrelant ZIP archivator");
   if (orn::Trim(LanguageIni().toStdString()).empty())
@@ -70,7 +78,6 @@ void TMainForm::FormCreate() {
   FillLanguageChooser();
   FillRecentMenu();
 
-  exitAfterCommand_ = false;
   TOrnForm::FormCreate();
   job_.saved = true;
   RefreshWindow();
@@ -84,100 +91,55 @@ void TMainForm::FormCreate() {
   if (QScreen* screen = QGuiApplication::primaryScreen()) move(screen->availableGeometry().center() - rect().center());
 
   // A command line that cannot run ends at once.
-  if (!startup_.error.empty()) QTimer::singleShot(0, this, [this] { TerminateApplication(exitStatus_); });
+  if (!session_.Startup().error.empty())
+    QTimer::singleShot(0, this, [this] { TerminateApplication(session_.ExitStatus()); });
 }
 
 void TMainForm::ReadCommandLine() {
-  startup_ = orn::ParseCommandLine(args_);
-  if (!startup_.error.empty()) {
+  const orn::StartupCommand& startup = session_.Startup();
+  if (!startup.error.empty()) {
     // Nothing is created or run for a command line that cannot run.
-    orn::Diagnostic(startup_.error);
-    exitStatus_ = orn::kCommandNotRun;
+    orn::Diagnostic(startup.error);
     return;
   }
-  if (startup_.readJobFile) {
-    const bool read = orn::Guarded([this] {
-      job_ = ReadJob(startup_.jobFile);
-      RememberRecentJob(startup_.jobFile);
+  if (startup.readJobFile) {
+    orn::Guarded([this, &startup] {
+      try {
+        session_.ReadStartupJob();
+      } catch (const std::exception& e) {
+        throw std::runtime_error(WindowText("msg_JobNotRead", "The job file was not opened.").toStdString() + "\n" +
+                                 e.what());
+      }
+      RememberRecentJob(startup.jobFile);
       RefreshWindow();
     });
-    if (!read) exitStatus_ = orn::kCommandNotRun;
   }
-  exitAfterCommand_ = startup_.exitAfterCommand;
-  showMessages_ = startup_.showMessages;
-  if (startup_.startTimer) timer1_->start();
+  if (session_.CommandPending()) timer1_->start();
 }
 
 void TMainForm::Timer1Timer() {
   timer1_->stop();
   RefreshWindow();
-  commandStatus_ = -1;
-  bool started = true;
-  commandRunning_ = true;
-  const bool ran = orn::Guarded([&] { started = RunPendingCommand(); });
-  commandRunning_ = false;
-  if (commandStatus_ >= 0) {
-    exitStatus_ = std::max(exitStatus_, commandStatus_);
-  } else if (!ran && startup_.pendingCommand == "ARHIV") {
-    // The run stopped with an error (an unknown alias, say) before any
-    // generation was made; the previous ones are untouched.
-    exitStatus_ = std::max(exitStatus_, orn::kCommandNoGeneration);
-  } else if (!ran || !started) {
-    exitStatus_ = std::max(exitStatus_, orn::kCommandNotRun);
-  }
-  if (ExitsAfterCommand()) TerminateApplication(exitStatus_);
-}
-
-bool TMainForm::RunPendingCommand() {
-  const std::string& command = startup_.pendingCommand;
-  if (command == "NEW") {
-    if (startup_.jobFile.empty()) {
-      orn::Diagnostic("NEW: no job file given");
-      return false;
-    }
-    job_.jobFilePath = startup_.jobFile;
-    orn::ClearJobForNew(job_);
-    registerList_.clear();
-    WriteJob(job_.jobFilePath);
-    job_.saved = false;
-    RefreshWindow();
-    return true;
-  }
-  // The same rule as the window's buttons, asked of the job itself.
-  const orn::JobCommands allowed = AllowedCommands();
-  auto run = [&](bool allowedNow, const char* why, bool (TMainForm::*action)()) {
-    if (allowedNow) return (this->*action)();
-    orn::Diagnostic(command + ": the job does not allow it (" + why + ")");
-    return false;
-  };
-  if (command == "UNARHIV") return run(allowed.extract, "no archive of the job", &TMainForm::ExtractChosen);
-  if (command == "ARHIV")
-    return run(allowed.archive, "no register table and an empty job list", &TMainForm::RunArchive);
-  if (command == "UNARHIVALL") return run(allowed.extract, "no archive of the job", &TMainForm::ExtractWhole);
-  orn::Diagnostic("Unknown command \"" + command + "\"");
-  return false;
-}
-
-void TMainForm::NobodyAtTheScreen() {
-  // Nobody could close a window that nobody sees: the command ends the
-  // program as with "AUTO", and with nothing to run there is nothing to wait
-  // for.
-  nobodyAtScreen_ = true;
-  if (!startup_.startTimer) QTimer::singleShot(0, this, [this] { TerminateApplication(exitStatus_); });
+  // The session decides whether the command may run and which status it ends
+  // with; the window runs it with its progress window and choosers.
+  orn::CommandActions actions;
+  actions.archive = [this] { return RunArchive(); };
+  actions.restore = [this](bool whole) { return whole ? ExtractWhole() : ExtractChosen(); };
+  orn::Guarded([&] { session_.RunPendingCommand(actions); });
+  RefreshWindow();
+  if (session_.EndsAfterCommand()) TerminateApplication(session_.ExitStatus());
 }
 
 void TMainForm::TerminateApplication(int status) {
-  terminating_ = true;
-  exitStatus_ = status;
+  session_.RequestEnd();
   // Asking a loop that does not run to end would end the next one at once.
   if (QThread::currentThread()->loopLevel() > 0) QCoreApplication::exit(status);
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-  if (terminating_) return event->accept();
+  if (session_.EndRequested()) return event->accept();
   // Cancel keeps the window and the edits.
   if (!SaveChangesOrCancel()) return event->ignore();
-  registerList_.clear();
   event->accept();
 }
 

@@ -1,8 +1,10 @@
-// TMainForm, the archiver's main window. It holds one job at a time, shows it
-// in its fields, keeps it in its job file, and derives the state of every
-// control from the job in one place, the window refresh (RefreshWindow).
-// It also reads the command line of unattended runs and runs the pending
-// command from Timer1.
+// TMainForm, the archiver's main window: a view over the job session
+// (JobSession), which holds the job, the command line's pending command and
+// the status the program ends with. The window shows the job in its fields,
+// keeps it in its job file as the user edits it, and derives the state of
+// every control from the job in one place, the window refresh
+// (RefreshWindow). Timer1 gives the command line's command its start delay
+// and hands it to the session.
 //
 // The components and their layout live in MainLayout.cpp; the signal
 // wiring, the job commands, the field rules, the outcome of a run, help and
@@ -16,12 +18,14 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "CommandLine.h"
 #include "Job.h"
 #include "JobCommands.h"
+#include "JobSession.h"
 #include "OrnForma.h"
 
 class QAction;
@@ -41,15 +45,18 @@ class QToolButton;
 class TMainForm : public TOrnForm {
   Q_OBJECT
 
+ private:
+  std::unique_ptr<orn::JobSession> ownSession_;  // for a window over a session of its own
+
  public:
-  // `args` are the command-line parameters without the program name.
+  // The program's window over its session.
+  explicit TMainForm(orn::JobSession& session, QWidget* parent = nullptr);
+  // A window over a session of its own, for these command-line parameters
+  // (without the program name); for tests and pictures.
   explicit TMainForm(const std::vector<std::string>& args, QWidget* parent = nullptr);
   ~TMainForm() override;
 
   void FormCreate() override;
-  // The program runs without a display (the headless dialog service answers
-  // every question): it ends after its command, or at once without one.
-  void NobodyAtTheScreen();
 
   // The window refresh: re-derives every control from the job.
   void RefreshWindow();
@@ -77,11 +84,8 @@ class TMainForm : public TOrnForm {
 
   const orn::Job& CurrentJob() const { return job_; }
   orn::Job& CurrentJob() { return job_; }
-  const orn::StartupCommand& Startup() const { return startup_; }
-  bool ShowMessages() const { return showMessages_; }
-  // 0 when the pending command ran, non-zero when it could not.
-  int ExitStatus() const { return exitStatus_; }
-  bool TerminationRequested() const { return terminating_; }
+  orn::JobSession& Session() { return session_; }
+  const orn::JobSession& Session() const { return session_; }
 
   // The zip engine's volume options as the refresh sets them.
   struct ZipOptions {
@@ -93,10 +97,11 @@ class TMainForm : public TOrnForm {
 
  protected:
   // The archive run (SpeedButton10) and the extractions (SpeedButton9: chosen
-  // files, SpeedButton8: a whole archive). Return true when the action ran.
-  virtual bool RunArchive();
-  virtual bool ExtractChosen();
-  virtual bool ExtractWhole();
+  // files, SpeedButton8: a whole archive). Return the status a command on
+  // the command line ends with (CommandLine.h).
+  virtual int RunArchive();
+  virtual int ExtractChosen();
+  virtual int ExtractWhole();
   // The register marking window (SpeedButton5), adding files to the job list
   // (SpeedButton3), the unzip window (SpeedButton77), help, About.
   virtual void MarkRegister();
@@ -106,8 +111,6 @@ class TMainForm : public TOrnForm {
   virtual void AboutAction();
   // Ends the application after an unattended command.
   virtual void TerminateApplication(int status);
-  // An action that knows a finer exit status than ran / did not run sets it.
-  void SetCommandStatus(int status) { commandStatus_ = status; }
   // After every archive run and restore: the status bar's summary panel
   // shows `shown` (the summary in the window's language) until the next
   // one. A failure also opens the message window with the summary, what
@@ -122,7 +125,6 @@ class TMainForm : public TOrnForm {
                      const std::string& logFile, const std::vector<std::string>& problems = {});
   // Opens the log in the desktop's viewer for text files.
   virtual void OpenLogFile(const std::string& logFile);
-  bool ExitsAfterCommand() const { return exitAfterCommand_ || nobodyAtScreen_; }
 
   // After the form base has translated the window: names for screen
   // readers, the texts kept outside the components, the window's size.
@@ -137,12 +139,14 @@ class TMainForm : public TOrnForm {
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
+  orn::JobSession& session_;
+  orn::Job& job_;  // the session's
   // Pending grid row to reselect at the next refresh (set by deletions).
   int pendingRow_ = 0;
-  orn::Job job_;
-  std::vector<std::string> registerList_;
 
  private:
+  TMainForm(orn::JobSession* session, std::unique_ptr<orn::JobSession> own, QWidget* parent);
+
   // MainLayout.cpp
   void BuildWindow();
   void BuildMenus(QMenuBar* bar);
@@ -180,25 +184,11 @@ class TMainForm : public TOrnForm {
   void RememberRecentJob(const std::string& path);
   void FillRecentMenu();
 
-  // MainRefresh.cpp
-  orn::JobFilesPresent FilesOfJob() const;
-
   // MainUnit.cpp
-  bool RunPendingCommand();
   void ReadCommandLine();
   void FillLanguageChooser();
 
-  std::vector<std::string> args_;
-  orn::StartupCommand startup_;
-  bool showMessages_ = false;
-  bool exitAfterCommand_ = false;
-  bool nobodyAtScreen_ = false;  // no display: end after the command
-  bool terminating_ = false;
   bool refreshing_ = false;
-  int exitStatus_ = 0;
-  int commandStatus_ = -1;
-  bool commandRunning_ = false;  // the pending command of the command line runs
-  bool busy_ = false;            // a command works on the job (RunWhileBusy)
   ZipOptions zipOptions_;
   QTimer* timer1_ = nullptr;
 

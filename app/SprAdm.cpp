@@ -7,10 +7,10 @@
 
 #include "GradCaption.h"
 #include "OrnBitBtn.h"
-#include "Table.h"
 #include "TopLevelHandler.h"
 
-TfrmSPRAdmin::TfrmSPRAdmin(orn::Table& sprFile, QWidget* parent) : TOrnForm(parent), sprFile_(sprFile) {
+TfrmSPRAdmin::TfrmSPRAdmin(WriteMarks writeMarks, QWidget* parent)
+    : TOrnForm(parent), writeMarks_(std::move(writeMarks)) {
   setObjectName("frmSPRAdmin");
   setWindowTitle("SPR");
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -64,7 +64,7 @@ std::vector<orn::MarkingLine> TfrmSPRAdmin::Lines() const {
 }
 
 void TfrmSPRAdmin::DBbuOkClick() {
-  if (orn::Guarded([this] { written_ = orn::WriteChangedMarks(sprFile_, Lines()); })) accept();
+  if (orn::Guarded([this] { written_ = writeMarks_ ? writeMarks_(Lines()) : 0; })) accept();
 }
 
 void TfrmSPRAdmin::DBbuNoClick() { reject(); }

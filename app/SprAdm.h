@@ -1,9 +1,11 @@
 // TfrmSPRAdmin, the register marking window: one check line per register
 // record (Fail, Comment, Comment2 in padded columns), ticked when the table
-// is archived. OK writes back only the ticks that changed; Cancel writes
-// nothing.
+// is archived. OK hands the ticks to whoever writes them (RegisterMarking
+// over the open register) and closes once they are written; Cancel writes
+// nothing. The window itself never touches the table.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "Marking.h"
@@ -12,17 +14,14 @@
 class QListWidget;
 class TOrnBitBtn;
 
-namespace orn {
-class Table;
-}
-
 class TfrmSPRAdmin : public TOrnForm {
   Q_OBJECT
 
  public:
-  // `sprFile` is the open register; it is read by the caller and written
-  // here on OK.
-  explicit TfrmSPRAdmin(orn::Table& sprFile, QWidget* parent = nullptr);
+  // Writes the lines' ticks on OK and answers how many records changed;
+  // a failure is thrown and shown, and the window stays open.
+  using WriteMarks = std::function<int(const std::vector<orn::MarkingLine>&)>;
+  explicit TfrmSPRAdmin(WriteMarks writeMarks, QWidget* parent = nullptr);
 
   // Fills the check list and the key list from the register's lines.
   void SetLines(const std::vector<orn::MarkingLine>& lines);
@@ -31,13 +30,13 @@ class TfrmSPRAdmin : public TOrnForm {
   // Records written by the last OK.
   int Written() const { return written_; }
 
-  // Event handlers, named after their controls. A failed post is shown as
+  // Event handlers, named after their controls. A failed write is shown as
   // the table layer reports it and the window stays open.
   void DBbuOkClick();
   void DBbuNoClick();
 
  private:
-  orn::Table& sprFile_;
+  WriteMarks writeMarks_;
   std::vector<orn::MarkingLine> lines_;  // the key list, in line order
   QListWidget* spr_;
   TOrnBitBtn* dbbuOk_;

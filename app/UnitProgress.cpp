@@ -9,8 +9,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <filesystem>
-#include <system_error>
 
 #include "DialogService.h"
 #include "FileSystem.h"
@@ -153,13 +151,17 @@ void TfrmProgress::ShowCounts() {
     return;
   }
   QString text = QString("%1 / %2").arg(filesDone_).arg(filesTotal_);
-  if (bytesTotal_ >= 0) text += QString("   (%1 / %2)").arg(orn::SizeText(bytesDone_), orn::SizeText(bytesTotal_));
+  if (bytesTotal_ >= 0)
+    text += QString("   (%1 / %2)")
+                .arg(QString::fromStdString(orn::WindowSizeText(bytesDone_)),
+                     QString::fromStdString(orn::WindowSizeText(bytesTotal_)));
   lblCount_->setText(text);
   if (cancelRequested_) return;
   const std::int64_t left = bytesTotal_ > 0 ? orn::SecondsLeft(bytesDone_, bytesTotal_, started_.elapsed())
                                             : orn::SecondsLeft(filesDone_ - 1, filesTotal_, started_.elapsed());
   lblTime_->setText(left < 0 ? QString()
-                             : orn::TranslatedOr("prg_TimeLeft", "Time left:") + " " + orn::DurationText(left));
+                             : orn::TranslatedOr("prg_TimeLeft", "Time left:") + " " +
+                                   QString::fromStdString(orn::DurationText(left)));
 }
 
 void TfrmProgress::closeEvent(QCloseEvent* event) {
@@ -182,49 +184,10 @@ QString TranslatedOr(const char* key, const char* fallback) {
   return text.empty() ? QString::fromUtf8(fallback) : QString::fromStdString(text);
 }
 
-QString StageTitle(ProgressStage stage) {
-  switch (stage) {
-    case ProgressStage::Zipping:
-      return TranslatedOr("prg_Zipping", "ZIPPING");
-    case ProgressStage::Verifying:
-      return TranslatedOr("prg_Verifying", "VERIFYING");
-    case ProgressStage::Copying:
-      return TranslatedOr("prg_Copying", "COPYING");
-    case ProgressStage::Restoring:
-      return TranslatedOr("prg_Restoring", "RESTORING");
-  }
-  return {};
-}
+QString StageTitle(ProgressStage stage) { return TranslatedOr(StageKey(stage), StageEnglish(stage)); }
 
-QString DurationText(std::int64_t seconds) {
-  if (seconds < 0) seconds = 0;
-  const std::int64_t h = seconds / 3600, m = seconds / 60 % 60, s = seconds % 60;
-  if (h > 0) return QString("%1:%2:%3").arg(h).arg(m, 2, 10, QChar('0')).arg(s, 2, 10, QChar('0'));
-  return QString("%1:%2").arg(m).arg(s, 2, 10, QChar('0'));
-}
-
-std::int64_t SecondsLeft(std::int64_t done, std::int64_t total, std::int64_t elapsedMs) {
-  // Too early to say: nothing done, or under a second of experience.
-  if (done <= 0 || total <= 0 || elapsedMs < 1000) return -1;
-  if (done >= total) return 0;
-  const double perUnit = static_cast<double>(elapsedMs) / static_cast<double>(done);
-  return static_cast<std::int64_t>(perUnit * static_cast<double>(total - done) / 1000.0 + 0.5);
-}
-
-QString SizeText(std::int64_t bytes) {
-  // The units speak the window's language as everything else does.
-  if (bytes < 1024) return QString("%1 %2").arg(bytes).arg(TranslatedOr("unit_Bytes", "bytes"));
-  static const std::pair<const char*, const char*> units[] = {
-      {"unit_KB", "KB"}, {"unit_MB", "MB"}, {"unit_GB", "GB"}, {"unit_TB", "TB"}};
-  double value = static_cast<double>(bytes);
-  int unit = -1;
-  while (value >= 1024.0 && unit < 3) {
-    value /= 1024.0;
-    ++unit;
-  }
-  return QString("%1 %2")
-      .arg(value, 0, 'f', value < 10 ? 1 : 0)
-      .arg(TranslatedOr(units[unit].first, units[unit].second));
+std::string WindowSizeText(std::int64_t bytes) {
+  return SizeText(bytes, [](const char* key, const char* english) { return TranslatedOr(key, english).toStdString(); });
 }
 
 class ProgressObserver::CloseBlocker : public QObject {
@@ -267,6 +230,7 @@ void ProgressObserver::Cancel() {
 }
 
 void ProgressObserver::RunStarted() {
+  copyTarget_.clear();
   if (!window_) {
     window_ = new TfrmProgress(parent_);
     window_->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -339,129 +303,29 @@ void ProgressObserver::CopyToFloppies(const std::vector<std::string>& zipFiles) 
   if (window_) window_->show();
 }
 
-CountingBackend::CountingBackend(ArchiveBackend& inner, ProgressObserver& progress)
-    : inner_(inner), progress_(progress) {
-  inner_.SetObserver(this);
+void ProgressObserver::StageStarted(ProgressStage stage, int files, std::int64_t bytes) {
+  if (!window_) return;
+  window_->SetTitle(StageTitle(stage));
+  window_->StartJob(files, bytes);
 }
 
-CountingBackend::~CountingBackend() { inner_.SetObserver(nullptr); }
-
-int CountingBackend::Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) {
-  std::vector<std::int64_t> sizes;
-  std::int64_t total = 0;
-  for (const std::string& spec : fileSpecs) {
-    const std::string path = orn::IsAbsolutePath(spec) || rootDir_.empty() ? spec : rootDir_ + spec;
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    sizes.push_back(ec ? 0 : static_cast<std::int64_t>(size));
-    total += sizes.back();
-  }
-  if (progress_.Cancelled()) return NothingAfterCancel();
-  Start(ProgressStage::Zipping, static_cast<int>(fileSpecs.size()), total, std::move(sizes));
-  struct Ender {
-    CountingBackend* self;
-    ~Ender() { self->End(); }
-  } ender{this};
-  const int added = inner_.Add(fileSpecs, zipFileName);
-  // A cancelled archive is no archive, however much of it was written.
-  return progress_.Cancelled() ? NothingAfterCancel() : added;
+void ProgressObserver::ItemStarted(std::int64_t bytesBefore) {
+  if (window_) window_->ItemStarted(bytesBefore);
 }
 
-int CountingBackend::NothingAfterCancel() {
-  const std::string text = TranslatedOr("msg_Cancelled", "Cancelled by the user").toStdString();
-  if (outer_) outer_->OnMessage(0, text);
-  return 0;
+void ProgressObserver::StageSized(int files, std::int64_t bytes) {
+  if (window_) window_->StartJob(files, bytes);
 }
 
-bool CountingBackend::Test(const std::vector<std::string>& archiveFiles, std::string* error) {
-  // After Cancel no copy is placed: a copy is placed only once it has been
-  // read back, and it is not read back.
-  if (progress_.Cancelled()) {
-    if (error) *error = TranslatedOr("msg_Cancelled", "Cancelled by the user").toStdString();
-    return false;
-  }
-  // Reading a copy back: the bar shows activity until the archive has been
-  // read and the engine says how much it holds (OnTotals).
-  Start(ProgressStage::Verifying, 0, -1, {});
-  if (TfrmProgress* w = progress_.Window(); w && !archiveFiles.empty())
-    w->SetFileName(QString::fromStdString(archiveFiles.back()));
-  struct Ender {
-    CountingBackend* self;
-    ~Ender() { self->End(); }
-  } ender{this};
-  const bool ok = inner_.Test(archiveFiles, error);
-  if (progress_.Cancelled()) {
-    if (error) *error = TranslatedOr("msg_Cancelled", "Cancelled by the user").toStdString();
-    return false;
-  }
-  return ok;
+void ProgressObserver::BytesDone(std::int64_t bytesDone) {
+  if (window_) window_->BytesDone(bytesDone);
 }
 
-int CountingBackend::Extract(const std::string& archivePath, const std::vector<std::string>& entries,
-                             const std::string& baseDir) {
-  if (progress_.Cancelled()) return NothingAfterCancel();
-  Start(ProgressStage::Restoring, static_cast<int>(entries.size()), -1, {});
-  struct Ender {
-    CountingBackend* self;
-    ~Ender() { self->End(); }
-  } ender{this};
-  return inner_.Extract(archivePath, entries, baseDir);
-}
-
-void CountingBackend::Start(ProgressStage stage, int files, std::int64_t bytes, std::vector<std::int64_t> sizes) {
-  counting_ = files > 0;
-  knowsBytes_ = bytes >= 0;
-  stage_ = stage;
-  sizes_ = std::move(sizes);
-  started_ = 0;
-  bytesBefore_ = 0;
-  bytesDone_ = 0;
-  if (TfrmProgress* w = progress_.Window()) {
-    w->SetTitle(StageTitle(stage));
-    w->StartJob(files, bytes);
-  }
-}
-
-void CountingBackend::End() {
-  if (TfrmProgress* w = progress_.Window()) {
-    if (counting_) w->EndJob();
-    // After zipping and after each copy is read back, the run copies.
-    if (stage_ != ProgressStage::Restoring) w->SetTitle(StageTitle(ProgressStage::Copying));
-  }
-  counting_ = false;
-}
-
-void CountingBackend::OnProgress(const std::string& fileName) {
-  if (counting_ && !fileName.empty()) {
-    if (started_ > 0 && started_ - 1 < sizes_.size()) bytesBefore_ += sizes_[started_ - 1];
-    ++started_;
-    if (TfrmProgress* w = progress_.Window()) w->ItemStarted(bytesBefore_);
-  }
-  if (outer_) outer_->OnProgress(fileName);
-}
-
-void CountingBackend::OnBytes(std::int64_t bytes) {
-  bytesDone_ += bytes;
-  if (TfrmProgress* w = progress_.Window(); w && counting_) w->BytesDone(bytesDone_);
-  if (outer_) outer_->OnBytes(bytes);
-}
-
-void CountingBackend::OnTotals(int files, std::int64_t bytes) {
-  // A test or a restore learns its size from the archive: from here on the
-  // bar counts, where it only showed activity.
-  if (TfrmProgress* w = progress_.Window(); w && files > 0 && (!counting_ || !knowsBytes_)) {
-    counting_ = true;
-    knowsBytes_ = bytes >= 0;
-    started_ = 0;
-    bytesBefore_ = 0;
-    bytesDone_ = 0;
-    w->StartJob(files, bytes);
-  }
-  if (outer_) outer_->OnTotals(files, bytes);
-}
-
-void CountingBackend::OnMessage(int code, const std::string& text) {
-  if (outer_) outer_->OnMessage(code, text);
+void ProgressObserver::StageEnded(ProgressStage stage) {
+  if (!window_) return;
+  window_->EndJob();
+  // After zipping and after each copy is read back, the run copies.
+  if (stage != ProgressStage::Restoring) window_->SetTitle(StageTitle(ProgressStage::Copying));
 }
 
 }  // namespace orn

@@ -4,9 +4,9 @@
 // window is open, lets the zip engine's "process messages" seam run Qt's
 // pending events so that the program stays responsive during a long job.
 //
-// The back-end only names the file being processed; CountingBackend sits in
-// front of it and tells the window how many files and bytes a job holds, so
-// that the bar can move and the window can say how far the job has come.
+// How many files and bytes each stage of a job holds comes from the core's
+// CountingBackend (RunProgress.h), so that the bar can move and the window
+// can say how far the job has come.
 #pragma once
 
 #include <QDialog>
@@ -20,6 +20,7 @@
 
 #include "ArchiveBackend.h"
 #include "RunObserver.h"
+#include "RunProgress.h"
 
 class QLabel;
 class QProgressBar;
@@ -88,19 +89,12 @@ namespace orn {
 // what the zip engine's callbacks do while a window waits for a job.
 void LetWindowsRun();
 
-// "1.5 MB", "512 bytes": sizes as the progress window shows them.
-QString SizeText(std::int64_t bytes);
-// "1:05" for 65 seconds, "1:01:05" past an hour.
-QString DurationText(std::int64_t seconds);
-// The time a job still needs when `done` of `total` took `elapsedMs`;
-// negative while nothing is known yet.
-std::int64_t SecondsLeft(std::int64_t done, std::int64_t total, std::int64_t elapsedMs);
-
 // The progress window's titles, translated: what the job is doing now.
-enum class ProgressStage { Zipping, Verifying, Copying, Restoring };
 QString StageTitle(ProgressStage stage);
 // The dictionary's text for `key`, or `fallback`.
 QString TranslatedOr(const char* key, const char* fallback);
+// A size in the window's language ("1.5 MB").
+std::string WindowSizeText(std::int64_t bytes);
 
 // The run's and the extraction's observer with a screen: opens the progress
 // window over `parent` when a job starts and closes it at the end.
@@ -114,8 +108,14 @@ class ProgressObserver : public RunObserver {
   void SetTitle(const std::string& title) override;
   void SetFileName(const std::string& fileName) override;
   void ProcessMessages() override;
+  void StageStarted(ProgressStage stage, int files, std::int64_t bytes) override;
+  void ItemStarted(std::int64_t bytesBefore) override;
+  void StageEnded(ProgressStage stage) override;
+  void StageSized(int files, std::int64_t bytes) override;
+  void BytesDone(std::int64_t bytesDone) override;
   // The window shows the copy: its target, and the bar by bytes.
   bool Copying(const std::string& target, std::int64_t copied, std::int64_t total) override;
+  bool CancelRequested() const override { return cancelled_; }
   bool AskCopyToFloppies(const std::string& text) override;
   void CopyToFloppies(const std::vector<std::string>& zipFiles) override;
 
@@ -144,57 +144,6 @@ class ProgressObserver : public RunObserver {
   bool keepWindow_ = false;
   bool cancelled_ = false;
   std::string copyTarget_;  // the copy the window shows
-};
-
-// Stands in front of the real back-end for the length of one window action:
-// before Add and Extract it tells the progress window how many items (and,
-// for Add, bytes) the job holds, and counts each item the back-end starts.
-class CountingBackend : public ArchiveBackend, private ArchiveBackendObserver {
- public:
-  CountingBackend(ArchiveBackend& inner, ProgressObserver& progress);
-  ~CountingBackend() override;
-
-  void SetObserver(ArchiveBackendObserver* observer) override { outer_ = observer; }
-  void SetVolumes(bool on, std::int64_t maxVolumeSize) override { inner_.SetVolumes(on, maxVolumeSize); }
-  void SetRootDir(const std::string& rootDir) override {
-    rootDir_ = rootDir;
-    inner_.SetRootDir(rootDir);
-  }
-  int Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) override;
-  bool Test(const std::vector<std::string>& archiveFiles, std::string* error) override;
-  std::vector<std::string> List(const std::string& archivePath) override { return inner_.List(archivePath); }
-  int Extract(const std::string& archivePath, const std::vector<std::string>& entries,
-              const std::string& baseDir) override;
-  bool Cancelled() const override { return progress_.Cancelled(); }
-
- private:
-  void OnProgress(const std::string& fileName) override;
-  void OnMessage(int code, const std::string& text) override;
-  void OnBytes(std::int64_t bytes) override;
-  void OnTotals(int files, std::int64_t bytes) override;
-  // The windows run whether or not a run watches this job.
-  void LetWindowsRun() override {
-    if (outer_)
-      outer_->LetWindowsRun();
-    else
-      progress_.ProcessMessages();
-  }
-  void Start(ProgressStage stage, int files, std::int64_t bytes, std::vector<std::int64_t> sizes);
-  void End();
-  // Reports the cancellation to the run (it logs it) and answers "nothing".
-  int NothingAfterCancel();
-
-  ArchiveBackend& inner_;
-  ProgressObserver& progress_;
-  ArchiveBackendObserver* outer_ = nullptr;
-  bool counting_ = false;
-  bool knowsBytes_ = false;
-  ProgressStage stage_ = ProgressStage::Zipping;
-  std::string rootDir_;
-  std::vector<std::int64_t> sizes_;  // of the items, in the order given
-  size_t started_ = 0;
-  std::int64_t bytesBefore_ = 0;
-  std::int64_t bytesDone_ = 0;  // as the engine reports them
 };
 
 }  // namespace orn

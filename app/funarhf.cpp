@@ -108,6 +108,7 @@ TFormUnarh::TFormUnarh(const orn::Job& job, const QString& filesCaption, QWidget
   FormCreate();
   // A small dialog: the window title is caption enough.
   GradientCaption()->SetActive(false);
+  orn::CompleteInterruptedSets(job_);
   Fill(orn::ListArchives(job_));
 
   // Centred on the main window.

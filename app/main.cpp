@@ -1,9 +1,11 @@
-// The archiver's entry point: idle priority, the application, the main
-// window, the message and question windows, and the message loop. Without a
-// display it runs on the offscreen platform and never waits for an answer.
-// "--help", "--version" and "--check-tables" answer before any window
-// exists; a command line that cannot run ends with status 3 and creates
-// nothing.
+// The archiver's entry point. The command line is read once, here, and
+// handed to the job session. Without a display (or with "--no-window") the
+// session runs the command with no window, no Qt application and no platform
+// plugin, so that nothing of the window system can fail a scheduled backup.
+// With a display: idle priority, the application, the main window over the
+// session, the message and question windows, and the message loop.
+// "--help", "--version" and "--check-tables" answer before anything else;
+// a command line that cannot run ends with status 3 and creates nothing.
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -18,34 +20,26 @@
 #include "CommandLine.h"
 #include "DialogService.h"
 #include "FileSystem.h"
+#include "JobSession.h"
 #include "Soobchen.h"
 #include "TopLevelHandler.h"
+#include "Unattended.h"
 #include "UnitMessanger.h"
+#include "ZipEngine.h"
+#include "ZipEngineBackend.h"
 
 namespace {
 
 const char* const kProgramName = "archivator";
 
-bool Unset(const char* name) {
+std::string Environment(const char* name) {
   const char* value = std::getenv(name);
-  return !value || !*value;
+  return value ? value : "";
 }
 
-// Nobody can answer a window: a platform that shows nothing, also when the
-// caller chose it, or no display for the desktop platforms (a scheduler's
-// environment may name "xcb" without a display; Qt would abort, and the
-// scheduler would get no status it can read).
-bool NoDisplay() {
-  const char* platform = std::getenv("QT_QPA_PLATFORM");
-  const std::string name = platform ? platform : "";
-  if (name == "offscreen" || name == "minimal") return true;
-  const bool desktop = name.empty() || name.rfind("xcb", 0) == 0 || name.rfind("wayland", 0) == 0;
-  return desktop && Unset("DISPLAY") && Unset("WAYLAND_DISPLAY");
-}
-
-// An unattended run prints one summary line for the scheduler's mail; Qt's
-// start-up notes ("XDG_RUNTIME_DIR not set", "This plugin does not support
-// ...") are not for it. Critical and fatal messages still pass.
+// A run the program ends after prints one summary line for the scheduler's
+// mail; Qt's start-up notes ("XDG_RUNTIME_DIR not set", ...) are not for it.
+// Critical and fatal messages still pass.
 void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
   if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
@@ -59,65 +53,42 @@ int CheckTables(const std::string& jobFile) {
   return status;
 }
 
-std::vector<std::string> Arguments(int argc, char** argv) {
-  std::vector<std::string> args;
-  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
-  return args;
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-  // Answered before Qt starts: no display needed, nothing created.
-  const orn::StartupCommand early = orn::ParseCommandLine(Arguments(argc, argv), [](const std::string&) {
-    return true;  // existence is checked once Qt has taken its own options
-  });
-  if (early.help) {
-    std::fputs(orn::UsageText(kProgramName).c_str(), stdout);
-    return 0;
-  }
-  if (early.version) {
-    std::fputs(orn::VersionText(kProgramName).c_str(), stdout);
-    return 0;
-  }
-  if (!early.checkTables.empty() && early.error.empty()) return CheckTables(early.checkTables);
-
-  orn::SetIdlePriority();
-  const bool headless = NoDisplay();
-  if (headless) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  if (headless || early.exitAfterCommand) qInstallMessageHandler(QuietQtMessages);
-  TOrnApplication app(argc, argv);
+int RunWithWindow(const orn::StartupCommand& startup, char* programPath) {
+  // A picture of the window ("--grab") is taken without a display too.
+  const std::string platform = Environment("QT_QPA_PLATFORM");
+  if (Environment("DISPLAY").empty() && Environment("WAYLAND_DISPLAY").empty() &&
+      (platform.empty() || platform.rfind("xcb", 0) == 0 || platform.rfind("wayland", 0) == 0))
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (startup.exitAfterCommand) qInstallMessageHandler(QuietQtMessages);
+  // The command line is ours alone: Qt gets only the program's name.
+  static int qtArgc = 1;
+  static char* qtArgv[] = {programPath, nullptr};
+  TOrnApplication app(qtArgc, qtArgv);
   orn::SetIdlePriority();
   app.setApplicationName("Ombrelant ZIP archivator");
   app.setApplicationDisplayName("Ombrelant ZIP archivator");
   orn::SetIdlePriority();
   orn::InstallCalculator();
-
-  // Qt has taken its own options ("-platform", ...); what is left is ours.
-  std::vector<std::string> args;
-  const QStringList all = app.arguments();
-  for (int i = 1; i < all.size(); ++i) args.push_back(all[i].toStdString());
-  const orn::StartupCommand startup = orn::ParseCommandLine(args);
-  if (!startup.error.empty()) {
-    std::fprintf(stderr, "%s: %s\n", kProgramName, startup.error.c_str());
-    if (startup.usage) std::fputs(orn::UsageText(kProgramName).c_str(), stderr);
-    return orn::kCommandNotRun;
-  }
-  if (!startup.checkTables.empty()) return CheckTables(startup.checkTables);
-  if (!headless) orn::SetDialogs(std::make_unique<ArchivatorDialogService>());
+  orn::SetDialogs(std::make_unique<ArchivatorDialogService>());
   UseDictionaryForZipMessages();
+  TZipEngine engine;
+  // A missing library is reported by the engine; start-up goes on.
+  engine.LoadZipLib();
+  engine.LoadUnzLib();
+  orn::ZipEngineBackend backend(engine);
+  orn::JobSession session(startup, /*withWindow=*/true);
+  session.SetBackend(&backend);
   const QString grabFile = QString::fromStdString(startup.grabFile);
 
   int status = 0;
   const bool ran = orn::Guarded([&] {
-    TArchivatorWindow mainForm(args);
+    TArchivatorWindow mainForm(session);
     TFormSoobchen formSoobchen;
     SetFormSoobchen(&formSoobchen);
     orn::SetIdlePriority();
     TfrmMessager frmMessager;
     SetFrmMessager(&frmMessager);
     orn::SetIdlePriority();
-    if (headless) mainForm.NobodyAtTheScreen();
     mainForm.show();
     if (!grabFile.isEmpty()) {
       QTimer::singleShot(500, &mainForm, [&] {
@@ -126,9 +97,35 @@ int main(int argc, char** argv) {
       });
     }
     status = app.exec();
-    if (mainForm.TerminationRequested()) status = mainForm.ExitStatus();
+    if (session.EndRequested()) status = session.ExitStatus();
     SetFrmMessager(nullptr);
     SetFormSoobchen(nullptr);
   });
   return ran ? status : orn::kCommandNotRun;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args;
+  for (int i = 1; i < argc; ++i) args.emplace_back(argv[i]);
+  const orn::StartupCommand startup = orn::ParseCommandLine(args);
+  if (startup.help) {
+    std::fputs(orn::UsageText(kProgramName).c_str(), stdout);
+    return 0;
+  }
+  if (startup.version) {
+    std::fputs(orn::VersionText(kProgramName).c_str(), stdout);
+    return 0;
+  }
+  if (!startup.error.empty()) {
+    // Nothing is created or run for a command line that cannot run.
+    std::fprintf(stderr, "%s: %s\n", kProgramName, startup.error.c_str());
+    if (startup.usage) std::fputs(orn::UsageText(kProgramName).c_str(), stderr);
+    return orn::kCommandNotRun;
+  }
+  if (!startup.checkTables.empty()) return CheckTables(startup.checkTables);
+  orn::SetIdlePriority();
+  if (orn::RunsWithoutWindow(startup, Environment)) return orn::RunWithoutWindow(startup);
+  return RunWithWindow(startup, argv[0]);
 }

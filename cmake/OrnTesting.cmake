@@ -1,10 +1,11 @@
 # orn_add_gtest(NAME SOURCES... LIBS ...): a GoogleTest program whose cases are
 # each their own CTest entry. Tests find the third-party fixtures through
-# ORN_FIXTURES_DIR and skip what needs them when the folder is missing.
+# ORN_FIXTURES_DIR and skip what needs them when the folder is missing. Every
+# test program may answer dialogs from a script (ScriptedDialogService.h).
 function(orn_add_gtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} orn_scripted_dialogs GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE
     ORN_FIXTURES_DIR="${ORN_FIXTURES_DIR}"
     ORN_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
@@ -18,7 +19,7 @@ endfunction()
 function(orn_add_qtest name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test Qt6::Widgets)
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} orn_scripted_dialogs Qt6::Test Qt6::Widgets)
   target_compile_definitions(${name} PRIVATE
     ORN_FIXTURES_DIR="${ORN_FIXTURES_DIR}"
     ORN_SOURCE_DIR="${CMAKE_SOURCE_DIR}"

@@ -1,23 +1,12 @@
-// Framework settings that come from the language file, and the language
-// switch that every open window follows.
+// The language switch that every open window follows. The settings that come
+// from the language file are the core's (LanguageFileSettings.h).
 #pragma once
 
 #include <string>
 
+#include "LanguageFileSettings.h"
+
 namespace orn {
-
-class LanguageDictionary;
-struct FrameworkValues;
-
-// The language file's "$" settings, read when Params.ini was missing:
-// language indexes (not an integer -> 1; not set -> the label, system and
-// help languages keep the locale's language), the background and logo pictures
-// (default empty) and the five font settings (default, and for a blank
-// value, "Not defined").
-void ReadLanguageFileSettings(const LanguageDictionary& dictionary, FrameworkValues& values);
-
-// The four character sets from "CharSetINI", each at its own kind's index.
-void ReloadAllCharsets(FrameworkValues& values);
 
 // Qt's own texts (the file choosers' buttons and labels, the standard
 // context menus) follow the system-text language: Qt's translations of

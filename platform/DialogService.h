@@ -1,11 +1,11 @@
 // The one way the program asks a person anything: questions, message boxes,
 // password prompts and file or directory choosers. The Qt layer installs a
-// service that shows windows; tests install a scripted one; a run with no
-// display uses the headless one, which never waits: every question takes its
-// default answer and is written to standard error (and the log sink).
+// service that shows windows; tests install a scripted one of their own; a
+// run with no display uses the headless one, which never waits: every
+// question takes its default answer and is written to standard error (and
+// the log sink).
 #pragma once
 
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -119,35 +119,6 @@ class HeadlessDialogService : public DialogService {
   bool OwnWindow(const std::function<bool()>& show, const std::string& unanswered) override;
 };
 
-// Answers from a script, for tests. Each kind of question takes the next
-// answer of its own queue; an empty queue answers as the headless service
-// would. Every question asked is recorded in `asked`.
-class ScriptedDialogService : public DialogService {
- public:
-  std::deque<bool> questionAnswers;
-  std::deque<int> messageBoxAnswers;
-  std::deque<std::string> messageBoxInputs;  // input mode: text put into extra
-  std::deque<int> messageDialogAnswers;
-  std::deque<int> choiceAnswers;
-  std::vector<ChoiceRequest> choices;
-  std::deque<std::optional<std::string>> passwords;
-  std::deque<std::optional<std::string>> openFiles;
-  std::deque<std::optional<std::string>> saveFiles;
-  std::deque<std::optional<std::string>> directories;
-  std::vector<std::string> asked;  // "kind: text" of every question
-  std::vector<MessageBoxRequest> messageBoxes;
-
-  bool Question(const std::string& text, const std::string& yesCaption, const std::string& noCaption) override;
-  int MessageBox(MessageBoxRequest& request) override;
-  int MessageDialog(const std::string& message, const std::string& caption, DialogType type, unsigned buttons) override;
-  int Choice(const ChoiceRequest& request) override;
-  std::optional<std::string> Password(const std::string& caption, const std::string& prompt) override;
-  std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
-  std::optional<std::string> SaveFile(const FileDialogRequest& request) override;
-  std::optional<std::string> ChooseDirectory(const std::string& caption, const std::string& start) override;
-  void ShowError(const std::string& text) override;
-};
-
 // The process's dialog service (headless until the Qt layer installs its
 // own). SetDialogs hands over ownership and returns the previous service.
 DialogService& Dialogs();
@@ -156,6 +127,9 @@ std::unique_ptr<DialogService> SetDialogs(std::unique_ptr<DialogService> service
 // Where headless answers and diagnostics go besides standard error (the
 // program's log); empty by default.
 void SetDiagnosticSink(std::function<void(const std::string&)> sink);
+// Runs before every diagnostic line is written: a progress line on the
+// terminal wipes itself, so that the line does not land in the middle of it.
+void SetBeforeDiagnostic(std::function<void()> hook);
 // Writes one line to standard error and the diagnostic sink.
 void Diagnostic(const std::string& line);
 

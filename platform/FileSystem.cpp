@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -88,9 +89,9 @@ bool PathExists(const std::string& path) {
   return !path.empty() && ::lstat(path.c_str(), &st) == 0;
 }
 
-bool CreateDir(const std::string& path) {
+bool CreateDir(const std::string& path, unsigned mode) {
   std::string p = ExcludeTrailingDelimiter(path);
-  return !p.empty() && ::mkdir(p.c_str(), 0777) == 0;
+  return !p.empty() && ::mkdir(p.c_str(), static_cast<mode_t>(mode)) == 0;
 }
 
 bool ForceDirectories(const std::string& path) {
@@ -279,6 +280,41 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
   return ss.str();
 }
 
+unsigned NarrowedMode(unsigned base, const std::vector<unsigned>& sourceModes) {
+  unsigned allowed = 0077;
+  for (unsigned m : sourceModes) allowed &= m;
+  return base & (07700 | allowed);
+}
+
+unsigned NarrowedModeFor(unsigned base, const std::vector<std::string>& paths) {
+  std::vector<unsigned> modes;
+  for (const std::string& p : paths) {
+    struct stat st {};
+    if (::stat(p.c_str(), &st) == 0) modes.push_back(static_cast<unsigned>(st.st_mode));
+  }
+  return NarrowedMode(base, modes);
+}
+
+unsigned FileCreationMask() {
+  // Read where the system shows it: setting it to read it back would, for a
+  // moment, give files of other threads no mask at all.
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);)
+    if (line.rfind("Umask:", 0) == 0) return static_cast<unsigned>(std::strtoul(line.c_str() + 6, nullptr, 8)) & 0777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return static_cast<unsigned>(mask);
+}
+
+unsigned UsualFileMode() { return 0666u & ~FileCreationMask(); }
+
+unsigned FolderModeFor(unsigned fileMode) {
+  unsigned mode = 0700 | (fileMode & 0066);
+  if (fileMode & 0040) mode |= 0010;
+  if (fileMode & 0004) mode |= 0001;
+  return mode;
+}
+
 namespace {
 FileStepHook fileStepHook = nullptr;
 }  // namespace
@@ -304,6 +340,43 @@ bool EndsWith(const std::string& s, const std::string& tail) {
 }
 }  // namespace
 
+namespace {
+// This machine, as it names itself: two machines writing into one shared
+// folder must not take each other's process numbers for their own.
+std::uint32_t HostTag() {
+  static const std::uint32_t tag = [] {
+    std::string id;
+    std::ifstream machine("/etc/machine-id");
+    std::getline(machine, id);
+    char host[256] = {};
+    ::gethostname(host, sizeof host - 1);
+    id += host;
+    std::uint32_t hash = 2166136261u;  // FNV-1a
+    for (unsigned char ch : id) hash = (hash ^ ch) * 16777619u;
+    return hash;
+  }();
+  return tag;
+}
+
+std::string Hex8(std::uint64_t value) {
+  char digits[16];
+  std::snprintf(digits, sizeof digits, "%08llx", static_cast<unsigned long long>(value & 0xffffffffu));
+  return digits;
+}
+
+// ".~orn-" + 8 random hex digits + "-" + 8 hex digits of the host + 8 of the
+// process + "."; the older form has no owner part.
+constexpr size_t kOwnedPrefixSize = sizeof kTemporaryPrefix - 1 + 8 + 1 + 16 + 1;
+constexpr size_t kPlainPrefixSize = sizeof kTemporaryPrefix - 1 + 8 + 1;
+
+}  // namespace
+
+bool HasTemporaryOwner(const std::string& name) {
+  const size_t p = sizeof kTemporaryPrefix - 1;
+  return name.size() > kOwnedPrefixSize && name.rfind(kTemporaryPrefix, 0) == 0 && IsHexDigits(name, p, 8) &&
+         name[p + 8] == '-' && IsHexDigits(name, p + 9, 16) && name[p + 25] == '.';
+}
+
 std::string TemporaryNameBeside(const std::string& path, const std::string& sameAs) {
   const size_t prefix = sizeof kTemporaryPrefix - 1;
   const std::string sameName = ExtractFileName(sameAs);
@@ -313,11 +386,20 @@ std::string TemporaryNameBeside(const std::string& path, const std::string& same
   } else {
     // One generator per thread: the extraction library names files from its workers too.
     thread_local std::mt19937_64 rng{std::random_device{}()};
-    char random[16];
-    std::snprintf(random, sizeof random, "%08llx", static_cast<unsigned long long>(rng() & 0xffffffffu));
-    digits = random;
+    digits = Hex8(rng());
   }
-  return ExtractFilePath(path) + kTemporaryPrefix + digits + "." + ExtractFileName(path);
+  // The owner is asked afresh: a forked child is an owner of its own.
+  const std::string owner = Hex8(HostTag()) + Hex8(static_cast<std::uint64_t>(::getpid()));
+  return ExtractFilePath(path) + kTemporaryPrefix + digits + "-" + owner + "." + ExtractFileName(path);
+}
+
+std::string FinalNameOfTemporary(const std::string& fileName) {
+  if (HasTemporaryOwner(fileName)) return fileName.substr(kOwnedPrefixSize);
+  const size_t p = sizeof kTemporaryPrefix - 1;
+  if (fileName.size() > kPlainPrefixSize && fileName.rfind(kTemporaryPrefix, 0) == 0 && IsHexDigits(fileName, p, 8) &&
+      fileName[p + 8] == '.')
+    return fileName.substr(kPlainPrefixSize);
+  return {};
 }
 
 bool IsTemporaryName(const std::string& name) {
@@ -328,6 +410,12 @@ bool IsTemporaryName(const std::string& name) {
   if (name.size() > 14 && name[0] == '.' && EndsWith(name, ".tmp") && name[name.size() - 13] == '.' &&
       IsHexDigits(name, name.size() - 12, 8))
     return true;
+  // "ornzXXXXXX", the temporary archive of the zip library's earlier versions.
+  if (name.size() == 10 && name.rfind("ornz", 0) == 0) {
+    for (size_t i = 4; i < name.size(); ++i)
+      if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
+    return true;
+  }
   if (name.size() > 10) {
     const size_t at = name.size() - 10;
     if (name.compare(at, 4, ".orn") == 0) {
@@ -341,28 +429,75 @@ bool IsTemporaryName(const std::string& name) {
 
 namespace {
 // Where /proc cannot say, the moment the program was loaded stands in.
-const double programLoadTime = static_cast<double>(::time(nullptr));
-}  // namespace
+const double programLoadTime = [] {
+  struct timespec now {};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
+}();
 
-double ProcessStartTime() {
-  // Field 22 of /proc/self/stat counts clock ticks from boot; "btime" of
-  // /proc/stat is the boot time. Read each time: a forked child is a process
-  // of its own.
-  std::ifstream statFile("/proc/self/stat");
+double Seconds(clockid_t clock) {
+  struct timespec t {};
+  ::clock_gettime(clock, &t);
+  return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
+}
+
+// Field 22 of /proc/PID/stat: clock ticks from boot to the process's start.
+std::optional<unsigned long long> StartTicks(long pid) {
+  std::ifstream statFile("/proc/" + (pid > 0 ? std::to_string(pid) : std::string("self")) + "/stat");
   std::string text((std::istreambuf_iterator<char>(statFile)), std::istreambuf_iterator<char>());
   auto close = text.rfind(')');
-  std::istringstream fields(close == std::string::npos ? std::string() : text.substr(close + 2));
+  if (close == std::string::npos || close + 2 > text.size()) return std::nullopt;
+  std::istringstream fields(text.substr(close + 2));
   std::string field;
-  unsigned long long ticks = 0;
   for (int i = 3; i <= 22 && fields >> field; ++i)
-    if (i == 22) ticks = std::strtoull(field.c_str(), nullptr, 10);
-  std::ifstream procStat("/proc/stat");
-  std::string line;
-  long long boot = 0;
-  while (std::getline(procStat, line))
-    if (line.rfind("btime ", 0) == 0) boot = std::atoll(line.c_str() + 6);
-  if (boot == 0 || ticks == 0) return programLoadTime;
-  return static_cast<double>(boot) + static_cast<double>(ticks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+    if (i == 22) return std::strtoull(field.c_str(), nullptr, 10);
+  return std::nullopt;
+}
+
+// Start times count from boot in clock ticks; the boot itself is placed from
+// the two clocks now, to the tick, rather than from "btime" in /proc/stat,
+// which has whole seconds only and put every start up to a second early.
+std::optional<double> StartTimeOf(long pid) {
+  std::optional<unsigned long long> ticks = StartTicks(pid);
+  if (!ticks) return std::nullopt;
+  const double boot = Seconds(CLOCK_REALTIME) - Seconds(CLOCK_BOOTTIME);
+  return boot + static_cast<double>(*ticks) / static_cast<double>(::sysconf(_SC_CLK_TCK));
+}
+
+// One clock tick, and a little for the clocks read one after the other.
+constexpr double kStartTimeSlack = 0.02;
+// How long a file of another machine's run is left alone: this machine
+// cannot ask whether that run is alive.
+constexpr double kForeignOwnerSeconds = 24 * 3600;
+}  // namespace
+
+double ProcessStartTime() { return StartTimeOf(0).value_or(programLoadTime); }
+
+bool TemporaryOwnerAlive(const std::string& fileName, double written, double changed) {
+  // Names without an owner: a file written since this process started may
+  // be another run's, alive now.
+  if (!HasTemporaryOwner(fileName)) return written >= ProcessStartTime();
+  const size_t p = sizeof kTemporaryPrefix - 1 + 9;
+  const std::uint32_t host = static_cast<std::uint32_t>(std::strtoul(fileName.substr(p, 8).c_str(), nullptr, 16));
+  const long pid = std::strtol(fileName.substr(p + 8, 8).c_str(), nullptr, 16);
+  if (host != HostTag()) return changed > Seconds(CLOCK_REALTIME) - kForeignOwnerSeconds;
+  if (pid <= 0 || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno != EPERM)) return false;
+  // A process of that number that started after the file last changed is
+  // another process that was given the number of a dead owner.
+  std::optional<double> started = StartTimeOf(pid);
+  return !started || *started <= changed + kStartTimeSlack;
+}
+
+bool IsStaleTemporaryAt(int dirFd, const std::string& fileName) {
+  if (!IsTemporaryName(fileName)) return false;
+  struct stat st {};
+  if (::fstatat(dirFd, fileName.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return false;
+  // The status change time: a file's own dates may be set to anything (an
+  // extracted file gets its entry's date), this one moves with every write.
+  const double written = static_cast<double>(st.st_mtim.tv_sec) + st.st_mtim.tv_nsec / 1e9;
+  const double changed = static_cast<double>(st.st_ctim.tv_sec) + st.st_ctim.tv_nsec / 1e9;
+  return !TemporaryOwnerAlive(fileName, written, changed);
 }
 
 namespace {
@@ -386,19 +521,39 @@ bool SyncFile(int fd, const std::string& path) {
 }
 
 bool CopyContents(int in, int out, const std::string& path, const CopyProgress& progress = {}) {
-  std::vector<char> buf(1 << 20);
   std::int64_t copied = 0;
+  // Heard after each piece; false stops the copy as cancelled.
+  const auto goOn = [&](ssize_t n) {
+    copied += n;
+    if (!progress || progress(copied)) return true;
+    errno = ECANCELED;
+    return false;
+  };
+  // The kernel copies without the bytes passing through the program, and
+  // shares the blocks where the file system can; where it cannot (another
+  // file system, an old kernel), the bytes are read and written. Someone
+  // listening hears of every megabyte.
+  const size_t kernelChunk = progress ? size_t{1} << 20 : size_t{64} << 20;
+  for (;;) {
+    AtFileStep(FileStep::Write, path);
+    const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kernelChunk, 0);
+    if (n == 0) return true;
+    if (n > 0) {
+      if (!goOn(n)) return false;
+      continue;
+    }
+    if (errno == EINTR) continue;
+    if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP && errno != EBADF) return false;
+    break;
+  }
+  std::vector<char> buf(1 << 20);
   for (;;) {
     ssize_t n = ::read(in, buf.data(), buf.size());
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) return true;
     if (!WriteAll(out, buf.data(), static_cast<size_t>(n), path)) return false;
-    copied += n;
-    if (progress && !progress(copied)) {
-      errno = ECANCELED;
-      return false;
-    }
+    if (!goOn(n)) return false;
   }
 }
 
@@ -468,18 +623,21 @@ bool WriteNewFile(const std::string& path, const std::string& bytes, const std::
   return ok;
 }
 
-bool CopyToNewFile(const std::string& from, const std::string& to, std::string* error, const CopyProgress& progress) {
+bool CopyToNewFile(const std::string& from, const std::string& to, std::string* error, int mode,
+                   const CopyProgress& progress) {
   int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) {
     if (error) *error = "Cannot open file \"" + from + "\": " + std::strerror(errno);
     return false;
   }
-  int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode >= 0 ? 0600 : 0666);
   if (out < 0) {
     if (error) *error = "Cannot create file \"" + to + "\": " + std::strerror(errno);
     ::close(in);
     return false;
   }
+  // Made private first: nobody may open it while it is wider than asked.
+  if (mode >= 0) ::fchmod(out, static_cast<mode_t>(mode) & 07777);
   bool ok = CopyContents(in, out, to, progress) && SyncFile(out, to);
   int savedErrno = errno;
   if (::close(out) != 0 && ok) {

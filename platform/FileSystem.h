@@ -34,8 +34,9 @@ std::string JoinPath(const std::string& dir, const std::string& name);
 bool FileExists(const std::string& path);  // a regular file (or link to one)
 bool DirectoryExists(const std::string& path);
 bool PathExists(const std::string& path);
-// Creates one directory level; false when it failed (parent missing, no right).
-bool CreateDir(const std::string& path);
+// Creates one directory level with the permissions `mode` (less the umask);
+// false when it failed (parent missing, no right).
+bool CreateDir(const std::string& path, unsigned mode = 0777);
 // Creates every missing level; false on the first level that cannot be made.
 bool ForceDirectories(const std::string& path);
 bool DeleteFileAt(const std::string& path);
@@ -91,37 +92,72 @@ bool CopyFileAtomically(const std::string& from, const std::string& to, std::str
 // failure the partial file is removed.
 bool WriteNewFile(const std::string& path, const std::string& bytes, const std::string& modeLike,
                   std::string* error = nullptr);
-// Copies `from` into a new file `to` (which must not exist yet) and flushes
-// it to the disk; on failure the partial file is removed. `progress`, when
-// given, hears how many bytes are copied after each piece; answering false
-// stops the copy, which then fails like any other.
+// Copies `from` into a new file `to` (which must not exist yet) with the
+// permissions `mode` when it is not negative (else the usual ones) and
+// flushes it to the disk; on failure the partial file is removed.
+// `progress`, when given, hears how many bytes are copied after each piece;
+// answering false stops the copy, which then fails like any other.
 using CopyProgress = std::function<bool(std::int64_t bytesCopied)>;
-bool CopyToNewFile(const std::string& from, const std::string& to, std::string* error = nullptr,
+bool CopyToNewFile(const std::string& from, const std::string& to, std::string* error = nullptr, int mode = -1,
                    const CopyProgress& progress = {});
 // Flushes a folder's entries (renames, new and removed names) to the disk.
 bool SyncDirectory(const std::string& directory);
 
+// --- permissions --------------------------------------------------------------
+// What a file made from other files (an archive of them) may allow: `base`
+// less every group and others bit that one of `sourceModes` (st_mode values)
+// lacks. The owner's bits stay: 0600 sources give a 0600 archive.
+unsigned NarrowedMode(unsigned base, const std::vector<unsigned>& sourceModes);
+// The same for the files at `paths` (those that cannot be asked are left out).
+unsigned NarrowedModeFor(unsigned base, const std::vector<std::string>& paths);
+// The process's umask, and the usual permissions of a new file: 0666 less it.
+unsigned FileCreationMask();
+unsigned UsualFileMode();
+// The permissions of a folder made to hold files of `fileMode`: all the
+// owner's, and for group and others what the files allow plus the search
+// right where they may read.
+unsigned FolderModeFor(unsigned fileMode);
+
 // --- the program's temporary names ------------------------------------------
 // Every file the program writes under a temporary name is named
-// ".~orn-XXXXXXXX.NAME" (eight hex digits, then the name it stands for), so
-// that leftovers of a run that was killed are recognised and never taken for
-// the user's data, and the name keeps its extension and volume number.
+// ".~orn-XXXXXXXX-HHHHHHHHPPPPPPPP.NAME": eight random hex digits, the owner
+// (eight hex digits naming this machine and eight the process), then the
+// name it stands for. Leftovers of a run that was killed are recognised and
+// never taken for the user's data, the name keeps its extension and volume
+// number, and whoever finds the file can tell whether its writer still runs.
 // With `sameAs` (a temporary name made before), the new name shares its
-// digits: the volumes of one set stay named alike.
+// random digits: the volumes of one set stay named alike.
 std::string TemporaryNameBeside(const std::string& path, const std::string& sameAs = std::string());
 // True for the names above, for the journals of paired replacements, and for
 // the temporary names older versions of the program left behind:
-// ".NAME.XXXXXXXX.tmp", "~orn-NAME" and "NAME.ornXXXXXX".
+// ".~orn-XXXXXXXX.NAME", ".NAME.XXXXXXXX.tmp", "~orn-NAME", "NAME.ornXXXXXX"
+// and "ornzXXXXXX".
 bool IsTemporaryName(const std::string& fileName);
+// The name a temporary name of the two ".~orn-" forms stands for; empty for
+// any other name.
+std::string FinalNameOfTemporary(const std::string& fileName);
+// True for the form with an owner.
+bool HasTemporaryOwner(const std::string& fileName);
+// Whether the writer of a temporary file may still be at work on it, given
+// the file's modification and status change times: its owner is a running
+// process on this machine that started before the file last changed; a file
+// of another machine counts as alive for a day. Without an owner in the name
+// (older versions), a file written since this process started may be alive.
+bool TemporaryOwnerAlive(const std::string& fileName, double written, double changed);
+// True when `fileName` in the folder open as `dirFd` is a temporary file (or
+// link) of this program whose writer is gone: it may be removed.
+bool IsStaleTemporaryAt(int dirFd, const std::string& fileName);
 
-// The time the running process started, in seconds since the epoch.
+// The time the running process started, in seconds since the epoch, to the
+// clock tick.
 double ProcessStartTime();
 
 // --- the fault seam ----------------------------------------------------------
 // Tests stop the program on purpose at a chosen step of writing a file; the
-// hook sees every write, fsync and rename of the platform layer's writers
-// before it happens. Production code never sets it.
-enum class FileStep { Write, Fsync, Rename };
+// hook sees every write, fsync and rename of the platform layer's writers,
+// and the removals of a change of several files, before it happens.
+// Production code never sets it.
+enum class FileStep { Write, Fsync, Rename, Remove };
 using FileStepHook = void (*)(FileStep step, const std::string& path);
 void SetFileStepHook(FileStepHook hook);
 void AtFileStep(FileStep step, const std::string& path);

@@ -18,6 +18,7 @@
 
 #include "ByteStream.h"
 #include "Decompressors.h"
+#include "DosTime.h"
 #include "FileSystem.h"
 #include "OrnZipLib.h"
 #include "SafeFolder.h"
@@ -250,6 +251,10 @@ int main(int argc, char** argv) {
         error = Decode(source, dataAt, e, out.Get());
         if (error.empty() && e.HostSystem == orn::kHostUnix && (e.ExternalAttr >> 16) != 0)
           ::fchmod(out.Get(), (e.ExternalAttr >> 16) & 0777);
+        // The entry's date, as every other restore gives it.
+        const std::time_t date = orn::zipfmt::FromDosDateTime((std::uint32_t{e.ModDate} << 16) | e.ModTime);
+        const struct timespec times[2] = {{date, 0}, {date, 0}};
+        if (error.empty()) ::futimens(out.Get(), times);
         if (!out.Close() && error.empty()) error = std::strerror(errno);
         if (error.empty() && ::renameat(dir->Get(), temp.c_str(), dir->Get(), leaf.c_str()) != 0)
           error = std::strerror(errno);

@@ -1,12 +1,18 @@
 #include "SfxWriter.h"
 
-#include <cstdio>
-#include <fstream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "ByteCursor.h"
 #include "EZipEngine.h"
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "ZipDirReader.h"
 #include "ZipHeaders.h"
@@ -78,34 +84,78 @@ bool ParseSfxHeader(std::string_view bytes, SfxHeaderInfo& info) {
   return true;
 }
 
+namespace {
+
+// The self-extractor as it is written: under the program's temporary name
+// beside it, made new and never through a link planted under that name.
+class ExeFile {
+ public:
+  explicit ExeFile(const std::string& exe) : exe_(exe), temp_(TemporaryNameBeside(exe)) {
+    fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd_ < 0) Fail(exe + " cannot be created: " + std::strerror(errno));
+  }
+  ~ExeFile() {
+    if (fd_ >= 0) ::close(fd_);
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+  }
+  void Write(const char* data, std::size_t size, int ident) {
+    while (size > 0) {
+      ssize_t n = ::write(fd_, data, size);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) Fail(ZipMessageText(ident) + ": " + std::strerror(n < 0 ? errno : ENOSPC));
+      data += n;
+      size -= static_cast<std::size_t>(n);
+      written_ += static_cast<std::uint64_t>(n);
+    }
+  }
+  void Write(const std::string& bytes, int ident) { Write(bytes.data(), bytes.size(), ident); }
+  std::uint64_t Written() const { return written_; }
+  // Executable as a program of its owner's making is (0755 less the umask),
+  // and readable by nobody the archive is not readable by.
+  void PutInPlace(unsigned archiveMode) {
+    const unsigned readers = archiveMode & 0044;
+    const unsigned mode = NarrowedMode(0755 & ~FileCreationMask(), {archiveMode | (readers >> 2)});
+    if (::fchmod(fd_, mode) != 0 || ::fsync(fd_) != 0 || ::close(fd_) != 0) {
+      fd_ = -1;
+      Fail(ZipMessageText(kZipSfxArchiveCopy) + ": " + std::strerror(errno));
+    }
+    fd_ = -1;
+    if (!RenameFile(temp_, exe_)) Fail(exe_ + " cannot be written: " + std::strerror(errno));
+    temp_.clear();
+  }
+
+ private:
+  std::string exe_;
+  std::string temp_;
+  int fd_ = -1;
+  std::uint64_t written_ = 0;
+};
+
+}  // namespace
+
 void WriteSelfExtractor(const std::string& stub, const std::string& header, const std::string& archive,
                         const std::string& exe) {
-  std::ifstream stubIn(stub, std::ios::binary);
-  if (!stubIn) Fail(stub + " cannot be read");
-  const std::string temp = ExtractFilePath(exe) + "~orn-" + ExtractFileName(exe);
-  struct Cleanup {
-    std::string path;
-    ~Cleanup() {
-      if (!path.empty()) std::remove(path.c_str());
-    }
-  } cleanup{temp};
-  std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-  if (!out) Fail(exe + " cannot be created");
-  out << stubIn.rdbuf();
-  if (!stubIn || !out) Fail(ZipMessageText(kZipSfxStubCopy));
-  const std::uint64_t stubSize = static_cast<std::uint64_t>(out.tellp());
-  out.write(header.data(), static_cast<std::streamsize>(header.size()));
-  if (!out) Fail(ZipMessageText(kZipSfxHeaderWrite));
+  std::optional<std::string> stubBytes = ReadWholeFile(stub);
+  if (!stubBytes) Fail(stub + " cannot be read");
+  // What a conversion killed before left beside the self-extractor goes first.
+  RemoveStaleTemporaries(ExtractFilePath(exe));
+  ExeFile out(exe);
+  out.Write(*stubBytes, kZipSfxStubCopy);
+  const std::uint64_t stubSize = stubBytes->size();
+  out.Write(header, kZipSfxHeaderWrite);
   const std::uint64_t shift = stubSize + header.size();
   std::uint64_t archiveSize = kEndRecordSize;
+  unsigned archiveMode = 0777;
 
   if (archive.empty()) {
     std::string end;
     EndRecordFields fields;
     fields.directoryOffset = static_cast<std::uint32_t>(shift);
     AppendEndRecord(end, fields, "");
-    out.write(end.data(), static_cast<std::streamsize>(end.size()));
+    out.Write(end, kZipSfxArchiveCopy);
   } else {
+    struct stat st {};
+    if (::stat(archive.c_str(), &st) == 0) archiveMode = static_cast<unsigned>(st.st_mode);
     FileZipSource zip(archive);
     if (!zip.Ok()) Fail(archive + ": " + zip.Error());
     // The directory through the record layer's reader; its headers are
@@ -125,7 +175,7 @@ void WriteSelfExtractor(const std::string& stub, const std::string& header, cons
       const std::size_t want =
           static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), end.directoryOffset - at));
       if (zip.ReadAt(at, buffer.data(), want) != want) Fail(ZipMessageText(kZipSfxArchiveCopy));
-      out.write(buffer.data(), static_cast<std::streamsize>(want));
+      out.Write(buffer.data(), want, kZipSfxArchiveCopy);
       at += want;
     }
     std::string directory;
@@ -139,16 +189,11 @@ void WriteSelfExtractor(const std::string& stub, const std::string& header, cons
     fields.directorySize = static_cast<std::uint32_t>(directory.size());
     fields.directoryOffset = Raised(static_cast<std::uint32_t>(end.directoryOffset), shift);
     AppendEndRecord(directory, fields, info.comment);
-    out.write(directory.data(), static_cast<std::streamsize>(directory.size()));
+    out.Write(directory, kZipSfxArchiveCopy);
     archiveSize = end.directoryOffset + directory.size();
   }
-  out.close();
-  if (!out) Fail(ZipMessageText(kZipSfxArchiveCopy));
-  const std::optional<std::int64_t> written = FileSize(temp);
-  if (!written || static_cast<std::uint64_t>(*written) != shift + archiveSize)
-    Fail("the sizes of stub, header and archive do not add up");
-  if (!RenameFile(temp, exe)) Fail(exe + " cannot be written");
-  cleanup.path.clear();
+  if (out.Written() != shift + archiveSize) Fail("the sizes of stub, header and archive do not add up");
+  out.PutInPlace(archiveMode);
 }
 
 }  // namespace orn

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "ByteCursor.h"
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "UniqueFd.h"
 #include "ZipDirReader.h"
@@ -31,7 +32,9 @@ namespace {
 constexpr std::size_t kCopyBuffer = 256 * 1024;
 
 [[noreturn]] void Fail(int ident, const std::string& detail = std::string()) {
-  throw EZipEngine(ident, ZipMessageText(ident) + (detail.empty() ? "" : ": " + detail), ident != kZipAborted);
+  const std::string text = ZipMessageText(ident);
+  const bool joined = text.size() >= 2 && text.compare(text.size() - 2, 2, ": ") == 0;
+  throw EZipEngine(ident, text + (detail.empty() ? "" : (joined ? "" : ": ") + detail), ident != kZipAborted);
 }
 
 std::string ErrnoText() { return std::strerror(errno); }
@@ -88,17 +91,26 @@ std::string Lower(std::string s) {
 // cross a volume's end, and cuts data at the exact byte where room ends.
 class VolumeWriter {
  public:
-  VolumeWriter(std::string target, const SpanSettings& settings, const SpanEvents& events, struct timespec stamp)
-      : target_(std::move(target)), settings_(settings), events_(events), stamp_(stamp) {}
+  VolumeWriter(std::string target, const SpanSettings& settings, const SpanEvents& events, struct timespec stamp,
+               mode_t mode)
+      : target_(std::move(target)), settings_(settings), events_(events), stamp_(stamp), mode_(mode) {}
   ~VolumeWriter() {
     if (!finished_) {
       out_.Reset();
-      for (const std::string& f : written_) ::unlink(f.c_str());
+      for (const PreparedFile& f : written_) ::unlink(f.temp.c_str());
     }
   }
 
   int Volume() const { return volume_; }
   std::uint64_t OnVolume() const { return onVolume_; }
+  bool LimitedBySize() const { return limitedBySize_; }
+
+  // The chosen volume size, not the disk, leaves no room: said as it is, not
+  // as a full disk.
+  [[noreturn]] void TooSmall(const std::string& why) const {
+    throw EZipEngine(kZipNoRoom, "The volume size of " + std::to_string(settings_.maxVolumeSize) + " bytes is " + why,
+                     true);
+  }
   int Count() const { return static_cast<int>(written_.size()); }
 
   // Starts the next volume when `bytes` do not fit on this one but would fit
@@ -115,7 +127,13 @@ class VolumeWriter {
   void Reserve(std::uint64_t needed) {
     if (!out_) Open();
     if (room_ >= needed) return;
-    if (onVolume_ == 0) Fail(kZipNoRoom, VolumeFileName(target_, volume_));
+    if (onVolume_ == 0) {
+      // A record never crosses a volume's end: a volume too small for one
+      // is the chosen size's fault, not the disk's.
+      if (LimitedBySize())
+        TooSmall("smaller than a header of " + std::to_string(needed) + " bytes, which must fit on one volume");
+      Fail(kZipNoRoom, VolumeFileName(target_, volume_) + ": " + std::to_string(room_) + " bytes free");
+    }
     Next();
     Reserve(needed);
   }
@@ -138,9 +156,16 @@ class VolumeWriter {
     }
   }
 
+  // The set is written under temporary names; it replaces the set of the
+  // same name whole, with any higher volumes of a longer one (PutInPlaceTogether).
   void Finish() {
     Close();
+    std::vector<std::string> stale;
+    for (int n = Count(); n < kMaxVolumes && FileExists(VolumeFileName(target_, n)); ++n)
+      stale.push_back(VolumeFileName(target_, n));
     finished_ = true;
+    std::string error;
+    if (!PutInPlaceTogether(written_, stale, &error)) Fail(kZipCreateError, error);
   }
 
  private:
@@ -151,15 +176,25 @@ class VolumeWriter {
       if (!events_.overwrite) Fail(kZipDiskUnattended, FormatZipMessage(ZipMessageText(kZipOverwriteFile), name));
       if (!events_.overwrite(name)) Fail(kZipAborted);
     }
-    std::int64_t room = FreeBytes(name);
-    if (room < 0) room = std::numeric_limits<std::int64_t>::max();
-    if (settings_.maxVolumeSize > 0 && settings_.maxVolumeSize < room) room = settings_.maxVolumeSize;
+    const std::int64_t free = FreeBytes(name);
+    std::int64_t room = free < 0 ? std::numeric_limits<std::int64_t>::max() : free;
+    limitedBySize_ = settings_.maxVolumeSize > 0 && settings_.maxVolumeSize < room;
+    if (limitedBySize_) room = settings_.maxVolumeSize;
     if (volume_ == 0) room -= settings_.keepFreeOnDisk1;
     // A fixed disk has no other disk to ask for: too little room ends the run.
-    if (room <= 0 || room < settings_.minFreeVolumeSize) Fail(kZipNoRoom, name);
-    out_ = UniqueFd(::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (room <= 0 || room < settings_.minFreeVolumeSize) {
+      if (limitedBySize_)
+        TooSmall("below the smallest volume size of " +
+                 std::to_string(settings_.minFreeVolumeSize + (volume_ == 0 ? settings_.keepFreeOnDisk1 : 0)) +
+                 " bytes");
+      Fail(kZipNoRoom, name + ": " + std::to_string(free) + " bytes free");
+    }
+    const std::string temp = TemporaryNameBeside(name, written_.empty() ? std::string() : written_.front().temp);
+    AtFileStep(FileStep::Write, temp);
+    out_ = UniqueFd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!out_) Fail(kZipCreateError, name + ": " + ErrnoText());
-    written_.push_back(name);
+    ::fchmod(out_.Get(), mode_);
+    written_.push_back({temp, name});
     room_ = static_cast<std::uint64_t>(room);
     onVolume_ = 0;
   }
@@ -168,7 +203,7 @@ class VolumeWriter {
     if (!out_) return;
     SetFileTime(out_.Get(), stamp_);
     const std::string name = VolumeFileName(target_, volume_);
-    if (!out_.Close()) Fail(kZipWriteError, name + ": " + ErrnoText());
+    if (::fsync(out_.Get()) != 0 || !out_.Close()) Fail(kZipWriteError, name + ": " + ErrnoText());
   }
 
   void Next() {
@@ -182,11 +217,13 @@ class VolumeWriter {
   const SpanSettings& settings_;
   const SpanEvents& events_;
   struct timespec stamp_;
+  mode_t mode_;
   UniqueFd out_;
   int volume_ = 0;
   std::uint64_t onVolume_ = 0;
   std::uint64_t room_ = 0;
-  std::vector<std::string> written_;
+  std::vector<PreparedFile> written_;
+  bool limitedBySize_ = false;  // the volume's room is the chosen size, not the disk's
   bool finished_ = false;
 };
 
@@ -245,7 +282,11 @@ int SplitZipToVolumes(const std::string& source, const std::string& target, cons
   locals.erase(std::unique(locals.begin(), locals.end()), locals.end());
   if (!locals.empty() && locals.back() >= end.directoryOffset) Fail(kZipNoLocalEntry);
 
-  VolumeWriter out(target, settings, events, st.st_mtim);
+  // What a split killed before left in the folder goes, and a set change
+  // cut short is completed, before this set is written beside it.
+  RemoveStaleTemporaries(ExtractFilePath(target));
+  // The volumes allow what the archive they are cut from allows.
+  VolumeWriter out(target, settings, events, st.st_mtim, st.st_mode & 0777);
   static const char marker[4] = {0x50, 0x4b, 0x07, 0x08};
   out.Write(marker, sizeof marker, 0);
   if (events.progress) {
@@ -489,8 +530,8 @@ void JoinZipVolumes(const std::string& lastVolume, const std::string& output, co
     total += e.PackedSize + e.NameLength + e.ExtraLength + e.CommentLength;
   }
 
-  std::string temp = output + ".partXXXXXX";
-  UniqueFd outFd(::mkstemp(temp.data()));
+  const std::string temp = TemporaryNameBeside(output);
+  UniqueFd outFd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
   if (!outFd) Fail(kZipCreateError, output + ": " + ErrnoText());
   struct Cleanup {
     std::string path;
@@ -585,8 +626,10 @@ void JoinZipVolumes(const std::string& lastVolume, const std::string& output, co
   out.Flush(kZipWriteEndError);
 
   struct stat st {};
+  st.st_mode = 0600;
   if (::stat(lastVolume.c_str(), &st) == 0) SetFileTime(outFd.Get(), st.st_mtim);
-  if (::fchmod(outFd.Get(), 0644) != 0 || !outFd.Close()) Fail(kZipWriteEndError, output + ": " + ErrnoText());
+  // The joined archive allows what the set allows.
+  if (::fchmod(outFd.Get(), st.st_mode & 0777) != 0 || !outFd.Close()) Fail(kZipWriteEndError, output + ": " + ErrnoText());
   if (::rename(temp.c_str(), output.c_str()) != 0) Fail(kZipCreateError, output + ": " + ErrnoText());
   cleanup.path.clear();
   if (events.progress) events.progress(BatchEnded, "", 0);

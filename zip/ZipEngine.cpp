@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "CodePage.h"
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "NameCharset.h"
 #include "SfxMaker.h"
@@ -92,12 +93,13 @@ std::string TZipEngine::TemporaryZipName() {
     const char* tmp = std::getenv("TMPDIR");
     dir = orn::IncludeTrailingDelimiter(tmp && *tmp ? tmp : "/tmp");
   }
-  std::string pattern = dir + "zipXXXXXX";
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) throw EZipEngine(orn::kZipNoTempName);
-  ::close(fd);
-  orn::DeleteFileAt(pattern);
-  return pattern + ".zip";
+  // The program's one temporary name: what a killed job leaves here is
+  // known for a leftover by the next job that writes in this folder.
+  std::string name;
+  for (int attempt = 0; attempt < 16 && (name.empty() || orn::PathExists(name)); ++attempt)
+    name = orn::TemporaryNameBeside(dir + "zip.zip");
+  if (orn::PathExists(name)) throw EZipEngine(orn::kZipNoTempName);
+  return name;
 }
 
 // --- the published operations ---------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "ZipEngine.h"
 #include "ZipMessages.h"
@@ -15,6 +16,9 @@ void ZipLister::List() {
   entries_.Clear();
   directory_ = ZipDirectory();
   const std::string name = engine_.ZipFileName();
+  // A set whose replacement was cut short is completed before it is read:
+  // its names then hold the whole old set or the whole new one.
+  if (!name.empty()) FinishInterruptedReplaces(ExtractFilePath(name));
   if (name.empty() || !FileExists(name)) {
     if (engine_.OnDirUpdate) engine_.OnDirUpdate(engine_);
     return;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <string>
 #include <vector>
@@ -27,6 +28,15 @@ struct BackendFailure {
     if (file.empty() || text.find(file) != std::string::npos) return text;
     return text.empty() ? file : text + ": " + file;
   }
+};
+
+// One entry of an archive's directory as a restore weighs it: its stored
+// name, its size and the time of the file it was made from (0 when the
+// back-end does not know it).
+struct ArchiveEntry {
+  std::string name;
+  std::int64_t size = 0;
+  std::time_t modified = 0;
 };
 
 // Receives the engine's progress and messages while a job runs.
@@ -107,10 +117,18 @@ class ArchiveBackend {
   virtual bool Test(const std::vector<std::string>& archiveFiles, std::string* error) = 0;
   // Entry names as stored, in directory order; empty when unreadable.
   virtual std::vector<std::string> List(const std::string& archivePath) = 0;
+  // The same entries with their sizes and times; without them by default.
+  virtual std::vector<ArchiveEntry> Entries(const std::string& archivePath);
   // Extracts the named entries with their stored directories under
   // `baseDir`, overwriting existing files. Returns how many were written.
   virtual int Extract(const std::string& archivePath, const std::vector<std::string>& entries,
                       const std::string& baseDir) = 0;
+  // Entry names from DOS-era tools are read in the OEM code page that goes
+  // with this character set (186 Baltic, 204 Cyrillic).
+  virtual void SetNamesCharset(int /*charset*/) {}
+  // Asks the job under way to stop as soon as it can (the person pressed
+  // Cancel); what it wrote so far is the caller's to throw away.
+  virtual void Cancel() {}
   // True once the person stopped the job (the progress window's Cancel):
   // what failed after that failed because it was stopped, not because a
   // disk or an archive is damaged.
@@ -125,5 +143,11 @@ class ArchiveBackend {
   virtual int ExtractListed(const std::string& archivePath, const std::vector<std::size_t>& listed,
                             const ExtractRequest& request);
 };
+
+inline std::vector<ArchiveEntry> ArchiveBackend::Entries(const std::string& archivePath) {
+  std::vector<ArchiveEntry> entries;
+  for (std::string& name : List(archivePath)) entries.push_back({std::move(name), 0, 0});
+  return entries;
+}
 
 }  // namespace orn

@@ -1,8 +1,13 @@
 #include "ArchiveRun.h"
 
+#include <sys/stat.h>
+
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <set>
 
 #include "Clock.h"
@@ -11,6 +16,7 @@
 #include "JobFile.h"
 #include "RunFiles.h"
 #include "RunLeftovers.h"
+#include "RunList.h"
 #include "RunNames.h"
 #include "SourceLists.h"
 
@@ -46,6 +52,7 @@ void NoteLog(const MessageLog& log, RunResult& result) {
 struct ArchiveRun::Targets {
   DateTime today = 0;
   std::vector<std::string> runList;
+  size_t distinctFiles = 0;          // what the archive should hold
   std::vector<std::string> zipList;  // the run list with the tables' checked copies
   std::string zipRoot;               // where those copies are
   std::function<void()> zipped;      // the copies are no longer needed
@@ -53,6 +60,8 @@ struct ArchiveRun::Targets {
   std::string uniqueFolder;
   std::string uniqueTarget;  // empty: no unique save today
   std::string plusTarget;    // empty: no second copy
+  unsigned fileMode = 0600;  // permissions of the archives and copies
+  unsigned folderMode = 0700;
 };
 
 ArchiveRun::ArchiveRun(ArchiveBackend& backend, const MessageTexts& texts)
@@ -79,18 +88,25 @@ RunResult ArchiveRun::Run(Job& job) {
 
   // The archive directory comes first: it holds the log, so that no line of
   // a first run into a new directory is lost, and the unique folder below it.
+  // Until the sources are known it is made for the owner alone.
   const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
-  CreateDirectoryPath(archiveDir, log);
+  const std::vector<std::string> madeForArchives = CreateDirectoryPath(archiveDir, log, 0700);
 
-  // Another run on the same temporary directory is waited for; only then,
-  // with nothing of another run in flight, is what a killed run left removed,
-  // before this run writes anything (cleaning the register included).
+  // Another run on the same temporary directory, or writing into the same
+  // folders, is waited for; only then, with nothing of another run in
+  // flight, is what a killed run left removed, before this run writes
+  // anything (cleaning the register included).
   const std::string temp = temporaryDirectory_;
-  CreateDirectoryPath(temp, log);
+  CreateDirectoryPath(temp, log, 0700);
+  // The archive is made here before anyone may read it.
+  ::chmod(ExcludeTrailingDelimiter(temp).c_str(), 0700);
   DirectoryLock tempLock(temp);
-  if (std::string why = WaitForRunLock(tempLock, lockWaitSeconds_, *observer_, texts_.Text("msg_TempBusy"), temp);
-      !why.empty()) {
-    log.Error(why);
+  std::string busy = WaitForRunLock(tempLock, lockWaitSeconds_, *observer_, texts_.Text("msg_TempBusy"), temp);
+  RunFolderLocks folderLocks;
+  if (busy.empty())
+    busy = folderLocks.Take(RunTargetFolders(job), temp, lockWaitSeconds_, *observer_, texts_.Text("msg_TempBusy"));
+  if (!busy.empty()) {
+    log.Error(busy);
     NoteLog(log, result);
     return result;
   }
@@ -99,14 +115,26 @@ RunResult ArchiveRun::Run(Job& job) {
   Targets targets;
   try {
     targets.runList = buildRunList ? buildRunList(job) : DefaultRunList(job, log);
+    // A restore of a table with its companions that was cut short is
+    // completed before the pair is archived half old, half new.
+    // What could not be taken was logged the first time.
+    if (std::vector<std::string> folders = FoldersWithInterruptedChanges(targets.runList); !folders.empty()) {
+      RemoveRunLeftovers(folders, log);
+      targets.runList = buildRunList ? buildRunList(job) : CollectRunFiles(job.registerFile, job.jobList);
+    }
   } catch (const std::exception& e) {
     // Nothing was zipped and nothing changed; the log must say why.
     log.Error(texts_.Text("msg_NotGathered") + ": " + e.what());
     NoteLog(log, result);
     return result;
   }
-  targets.runList = ReadableFiles(targets.runList, log);
+  targets.runList = ReadableFiles(targets.runList, log, &targets.distinctFiles);
   targets.today = Today();
+  // No archive, copy or folder made for it allows more than the most
+  // private of the files it holds.
+  targets.fileMode = NarrowedModeFor(UsualFileMode(), targets.runList);
+  targets.folderMode = FolderModeFor(targets.fileMode);
+  for (const std::string& dir : madeForArchives) ::chmod(ExcludeTrailingDelimiter(dir).c_str(), targets.folderMode);
 
   EmptyDirectory(temp);
   // What is archived of a table is one copy of it that was checked whole.
@@ -164,9 +192,9 @@ void ArchiveRun::PlanTargets(const Job& job, Targets& targets, MessageLog& log) 
   const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
   const std::string plusDir = IncludeTrailingDelimiter(job.plusPath);
   targets.uniqueFolder = job.uniqueFolder.empty() ? archiveDir : archiveDir + job.uniqueFolder + kPathDelim;
-  if (!DirectoryExists(targets.uniqueFolder) && !CreateDir(targets.uniqueFolder))
+  if (!DirectoryExists(targets.uniqueFolder) && !CreateDir(targets.uniqueFolder, targets.folderMode))
     log.DirectoryNotCreated(targets.uniqueFolder, std::strerror(errno));
-  CreateDirectoryPath(plusDir, log);
+  CreateDirectoryPath(plusDir, log, targets.folderMode);
 
   targets.tempArchive = temporaryDirectory_ + job.archiveName + RotationSuffix(job.rotationScheme, targets.today);
   targets.plusTarget = plusDir + job.archiveName + PlusSuffix(job.rotationScheme, targets.today);
@@ -179,26 +207,14 @@ void ArchiveRun::PlanTargets(const Job& job, Targets& targets, MessageLog& log) 
 }
 
 namespace {
-// The files the archive should hold: one per existing file, however often
-// and under whatever spelling the run list names it.
-size_t DistinctExistingFiles(const std::vector<std::string>& runList) {
-  std::set<std::string> files;
-  for (const std::string& f : runList) {
-    if (!FileExists(f)) continue;
-    std::error_code ec;
-    std::filesystem::path canonical = std::filesystem::weakly_canonical(f, ec);
-    files.insert(ec ? f : canonical.string());
-  }
-  return files.size();
-}
-
 // The copies of the archive's files into a tagged target: every file gets the
 // target's tag in its name.
-std::vector<CopyItem> TaggedCopies(const std::vector<std::string>& made, const std::string& target, bool volumeSet) {
+std::vector<CopyItem> TaggedCopies(const std::vector<CopyItem>& made, const std::string& target, bool volumeSet) {
   std::string tag = ArchiveTag(ExtractFileName(target));
   std::string dir = ExtractFilePath(target);
   std::vector<CopyItem> items;
-  for (const std::string& f : made) items.push_back({f, dir + TaggedName(ExtractFileName(f), tag, volumeSet)});
+  for (const CopyItem& f : made)
+    items.push_back({f.from, dir + TaggedName(ExtractFileName(f.from), tag, volumeSet), f.tested});
   return items;
 }
 }  // namespace
@@ -226,7 +242,7 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
     return false;
   }
   bool filesMissing = false;
-  if (size_t wanted = DistinctExistingFiles(targets.runList); static_cast<size_t>(added) < wanted) {
+  if (size_t wanted = targets.distinctFiles; static_cast<size_t>(added) < wanted) {
     // The engine's own messages name the files it could not take.
     std::string why;
     for (const std::string& m : progress.Messages()) why += "; " + m;
@@ -234,47 +250,111 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
               std::to_string(wanted) + why);
     filesMissing = true;
   }
+  // The archive is read through once, every entry against its CRC. Its
+  // copies are made meanwhile (the one job reads, the others copy and
+  // flush) and each is read back against the archive's bytes; none is placed
+  // before the archive has passed.
+  const bool volumeSet = job.volumesOn;
+  const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
+  struct Copy {
+    std::vector<CopyItem> items;
+    std::string* placed;
+    bool room = false;
+    PendingCopy pending;
+    std::int64_t bytes = 0;  // what the archive's files hold
+  };
+  std::vector<Copy> copies;
+  std::vector<CopyItem> generation;
+  for (const std::string& f : made) generation.push_back({f, archiveDir + ExtractFileName(f), {}});
+  copies.push_back({generation, &result.generation, false, {}, 0});
+  if (!targets.uniqueTarget.empty())
+    copies.push_back({TaggedCopies(generation, targets.uniqueTarget, volumeSet), &result.uniqueSave, false, {}, 0});
+  if (!targets.plusTarget.empty())
+    copies.push_back({TaggedCopies(generation, targets.plusTarget, volumeSet), &result.plusCopy, false, {}, 0});
+  for (Copy& copy : copies) {
+    copy.room = HasRoomFor(copy.items, log, freeSpace);
+    for (const CopyItem& item : copy.items) copy.bytes += FileSize(item.from).value_or(0);
+  }
+  // Shared with the copying job: which copy it makes, how far it has come,
+  // and whether the person stopped the run.
+  std::atomic<size_t> copyAt{copies.size()};
+  std::atomic<std::int64_t> copied{0};
+  std::atomic<bool> stopCopies{false};
+
+  std::string unreadable;  // a file of the archive that could not be summed
+  std::future<void> copying = std::async(std::launch::async, [&] {
+    std::vector<FileChecksum> sums;
+    for (const std::string& f : made) {
+      const std::optional<FileChecksum> sum = ChecksumOf(f);
+      if (!sum) {
+        unreadable = f + "\": " + std::strerror(errno);
+        return;
+      }
+      sums.push_back(*sum);
+    }
+    for (size_t c = 0; c < copies.size(); ++c) {
+      Copy& copy = copies[c];
+      if (!copy.room) continue;
+      for (size_t i = 0; i < copy.items.size(); ++i) copy.items[i].tested = sums[i];
+      copied = 0;
+      copyAt = c;
+      copy.pending = MakePendingCopy(copy.items, static_cast<int>(targets.fileMode), [&](std::int64_t bytes) {
+        copied = bytes;
+        return !stopCopies.load();
+      });
+    }
+    copyAt = copies.size();
+  });
+  auto discardAll = [&] {
+    for (Copy& copy : copies) DiscardPendingCopy(copy.pending);
+  };
   std::string why;
-  if (!backend_.Test(made, &why)) {
-    if (backend_.Cancelled())
-      log.Cancelled(targets.tempArchive);
-    else
-      log.Error(texts_.Text("msg_BadCopy") + archiveText + (why.empty() ? "" : ": " + why));
+  bool tested = false;
+  try {
+    tested = backend_.Test(made, &why);
+  } catch (...) {
+    stopCopies = true;
+    copying.wait();
+    discardAll();
+    throw;
+  }
+  // The copies still under way are followed in the windows (a large archive
+  // takes a while); Cancel stops them.
+  if (!tested) stopCopies = true;
+  while (copying.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready) {
+    const size_t at = copyAt.load();
+    if (at < copies.size() && !observer_->Copying(copies[at].items.front().to, copied.load(), copies[at].bytes))
+      stopCopies = true;
+  }
+  copying.get();
+  const bool cancelled = backend_.Cancelled() || observer_->CancelRequested();
+  if (!tested && cancelled) {
+    discardAll();
+    for (const Copy& copy : copies)
+      if (copy.room) log.Cancelled(copy.items.front().to);
     return filesMissing;
   }
-
-  const bool volumeSet = job.volumesOn;
-  // The copies of a large archive take a while: the windows follow them.
-  const CopyingProgress copying = [this](const std::string& target, std::int64_t copied, std::int64_t total) {
-    return observer_->Copying(target, copied, total);
-  };
-  std::vector<CopyItem> generation;
-  const std::string archiveDir = IncludeTrailingDelimiter(job.archiveDirectory);
-  for (const std::string& f : made) generation.push_back({f, archiveDir + ExtractFileName(f)});
-  if (PlaceVerifiedCopy(generation, volumeSet, backend_, log, freeSpace, copying)) {
-    result.generation = generation.front().to;
-    result.verified.push_back(result.generation);
+  if (!tested || !unreadable.empty()) {
+    discardAll();
+    log.Error(texts_.Text("msg_BadCopy") +
+              (tested ? " \"" + unreadable : archiveText + (why.empty() ? "" : ": " + why)));
+    return filesMissing;
   }
-
-  // Once stopped, the copies still to come are not made, and the log says so.
-  auto stopped = [&](const std::string& target) {
-    if (target.empty() || !backend_.Cancelled()) return false;
-    log.Cancelled(target);
-    return true;
-  };
-  if (!targets.uniqueTarget.empty() && !stopped(targets.uniqueTarget)) {
-    std::vector<CopyItem> items = TaggedCopies(made, targets.uniqueTarget, volumeSet);
-    if (PlaceVerifiedCopy(items, volumeSet, backend_, log, freeSpace, copying)) {
-      result.uniqueSave = items.front().to;
-      result.verified.push_back(result.uniqueSave);
+  // After Cancel no copy is placed, not even the generation; the log names
+  // each copy that was not made.
+  for (Copy& copy : copies) {
+    if (copy.room && (cancelled || copy.pending.cancelled)) {
+      DiscardPendingCopy(copy.pending);
+      log.Cancelled(copy.items.front().to);
+      continue;
     }
-  }
-  if (!targets.plusTarget.empty() && !stopped(targets.plusTarget)) {
-    std::vector<CopyItem> items = TaggedCopies(made, targets.plusTarget, volumeSet);
-    if (PlaceVerifiedCopy(items, volumeSet, backend_, log, freeSpace, copying)) {
-      result.plusCopy = items.front().to;
-      result.verified.push_back(result.plusCopy);
+    if (!copy.room) {
+      DiscardPendingCopy(copy.pending);
+      continue;
     }
+    if (!PlacePendingCopy(copy.pending, volumeSet, log)) continue;
+    *copy.placed = copy.items.front().to;
+    result.verified.push_back(*copy.placed);
   }
 
   OfferFloppies(job);

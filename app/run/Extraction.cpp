@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cctype>
 #include <ctime>
+#include <set>
 #include <unordered_map>
 
 #include "CommandLine.h"
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "RunNames.h"
 #include "SourceLists.h"
@@ -40,7 +42,10 @@ std::vector<ArchiveRow> Rows(const std::string& directory, const std::string& ma
     std::tm local{};
     localtime_r(&t, &local);
     DateTime date = EncodeDate(local.tm_year + 1900, local.tm_mon + 1, local.tm_mday).value_or(0);
-    rows.push_back({f.name, FormatShortDate(date)});
+    std::int64_t size = f.size;
+    if (std::optional<int> volume = VolumeNumber(f.name))
+      for (int n = 1; n < *volume; ++n) size += FileSize(dir + WithVolumeNumber(f.name, n)).value_or(0);
+    rows.push_back({f.name, FormatShortDate(date), f.mtime, size});
   }
   return rows;
 }
@@ -76,6 +81,13 @@ ArchiveChoices ListArchives(const Job& job) {
   return choices;
 }
 
+void CompleteInterruptedSets(const Job& job) {
+  if (job.archiveDirectory.empty()) return;
+  // A run at work now keeps its own files.
+  RemoveStaleTemporaries(job.archiveDirectory);
+  RemoveStaleTemporaries(UniqueFolderOf(job));
+}
+
 std::string ChosenArchivePath(const Job& job, bool fromUniqueGrid, const std::string& fileName) {
   return (fromUniqueGrid ? UniqueFolderOf(job) : IncludeTrailingDelimiter(job.archiveDirectory)) + fileName;
 }
@@ -105,6 +117,26 @@ std::optional<size_t> FileChooserModel::Exclude(const std::vector<size_t>& selec
   std::optional<size_t> next = MoveSelected(toRestore_, saved_, selected);
   std::stable_sort(saved_.begin(), saved_.end(), LessIgnoringCase);
   return next;
+}
+
+std::vector<std::string> FileChooserModel::IncludeNamed(const std::vector<std::string>& names) {
+  std::vector<std::string> missing;
+  for (const std::string& given : names) {
+    const std::string wanted = UpperAscii(ForwardSlashes(given));
+    const bool withFolder = wanted.find('/') != std::string::npos;
+    bool found = false;
+    // Companion files are matched too: a table's index named alone brings
+    // its table, as the table brings its index.
+    for (const std::string& entry : entries_) {
+      const std::string stored = UpperAscii(ForwardSlashes(entry));
+      if (stored != wanted && (withFolder || stored.substr(FilePartStart(stored)) != wanted)) continue;
+      found = true;
+      if (auto it = std::find(saved_.begin(), saved_.end(), entry); it != saved_.end()) saved_.erase(it);
+      if (std::find(toRestore_.begin(), toRestore_.end(), entry) == toRestore_.end()) toRestore_.push_back(entry);
+    }
+    if (!found) missing.push_back(given);
+  }
+  return missing;
 }
 
 void FileChooserModel::IncludeAll() {
@@ -152,6 +184,39 @@ std::vector<std::string> ExistingTargets(const std::vector<std::string>& entries
   return existing;
 }
 
+std::string OverwriteWhere(const MessageTexts& texts, const std::vector<std::string>& existing) {
+  std::vector<std::string> folders;
+  for (const std::string& path : existing) {
+    const std::string folder = ExtractFilePath(path);
+    if (std::find(folders.begin(), folders.end(), folder) == folders.end()) folders.push_back(folder);
+  }
+  std::string where;
+  for (size_t i = 0; i < folders.size() && i < 3; ++i) where += (i ? ", " : "") + folders[i];
+  if (folders.size() > 3) where += ", ...";
+  return texts.Text("msg_OverwriteWhere") + ": " + std::to_string(existing.size()) + " (" + where + ")";
+}
+
+std::vector<std::string> EntriesToWrite(
+    const std::vector<ArchiveEntry>& entries, const std::string& baseDir, OverwriteMode mode,
+    const std::function<std::optional<std::int64_t>(const std::string&)>& modified) {
+  std::vector<std::string> names;
+  for (const ArchiveEntry& e : entries) names.push_back(e.name);
+  if (mode == OverwriteMode::Always || mode == OverwriteMode::Ask) return names;
+  // The groups that must stay as they are on disk, by table name.
+  std::set<std::string> kept;
+  const std::string base = IncludeTrailingDelimiter(baseDir);
+  for (const ArchiveEntry& e : entries) {
+    const std::optional<std::int64_t> onDisk = modified(base + ForwardSlashes(e.name));
+    if (!onDisk) continue;
+    if (mode == OverwriteMode::Never || e.modified == 0 || *onDisk >= static_cast<std::int64_t>(e.modified))
+      kept.insert(UpperAscii(EntryWithoutExtension(e.name)));
+  }
+  std::vector<std::string> write;
+  for (const std::string& name : names)
+    if (!kept.count(UpperAscii(EntryWithoutExtension(name)))) write.push_back(name);
+  return write;
+}
+
 std::string ExtractResult::Summary() const { return Summary(MessageTexts()); }
 
 std::string ExtractResult::Summary(const MessageTexts& texts) const {
@@ -163,7 +228,8 @@ std::string ExtractResult::Summary(const MessageTexts& texts) const {
   else if (!extracted)
     line = texts.Format("sum_NoFile", {archive});
   else
-    line = texts.Format("sum_Restored", {std::to_string(written), std::to_string(entries.size()), archive, baseDir});
+    line = texts.Format("sum_Restored", {std::to_string(written), std::to_string(entries.size()), archive, baseDir}) +
+           (keptExisting > 0 ? "; " + texts.Format("sum_Kept", {std::to_string(keptExisting)}) : "");
   return line + OutcomeTail(texts, problems, logFailure, logFailureKey, logFailureDetail, logFile);
 }
 
@@ -175,13 +241,41 @@ int ExtractResult::ExitStatus() const {
 Extraction::Extraction(ArchiveBackend& backend, const MessageTexts& texts, CompanionPredicate isCompanion)
     : backend_(backend), texts_(texts), isCompanion_(isCompanion ? std::move(isCompanion) : IsTableCompanion) {}
 
+std::optional<std::vector<std::string>> Extraction::WhatToWrite(const std::vector<std::string>& safe,
+                                                                const std::string& baseDir, const std::string& archive,
+                                                                int& kept) {
+  const std::vector<std::string> existing = ExistingTargets(safe, baseDir);
+  if (existing.empty() || overwrite == OverwriteMode::Always) return safe;
+  if (overwrite == OverwriteMode::Ask) {
+    if (!confirmOverwrite || confirmOverwrite(existing)) return safe;
+    kept = static_cast<int>(existing.size());
+    return std::nullopt;
+  }
+  // Entry times are only read to weigh files against them.
+  std::vector<ArchiveEntry> weighed;
+  const std::vector<ArchiveEntry> listed =
+      overwrite == OverwriteMode::Older ? backend_.Entries(archive) : std::vector<ArchiveEntry>();
+  for (const std::string& name : safe) {
+    auto it = std::find_if(listed.begin(), listed.end(), [&](const ArchiveEntry& e) { return e.name == name; });
+    weighed.push_back(it != listed.end() ? *it : ArchiveEntry{name, 0, 0});
+  }
+  std::vector<std::string> write = EntriesToWrite(weighed, baseDir, overwrite, [](const std::string& path) {
+    return FileExists(path) ? FileMTime(path) : std::nullopt;
+  });
+  std::set<std::string> written;
+  for (const std::string& name : write) written.insert(IncludeTrailingDelimiter(baseDir) + ForwardSlashes(name));
+  for (const std::string& path : existing) kept += written.count(path) ? 0 : 1;
+  if (write.empty()) return std::nullopt;
+  return write;
+}
+
 ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, bool wholeArchive) {
   ExtractResult result;
   MessageLog log(texts_, job.archiveDirectory, showMessages_);
   ProgressScope progress(*observer_, backend_);
   if (chosenArchive.empty()) return result;
 
-  const std::string baseDir = ExtractionBaseDir(job);
+  const std::string baseDir = targetDir.empty() ? ExtractionBaseDir(job) : IncludeTrailingDelimiter(targetDir);
   result.archive = chosenArchive;
   result.baseDir = baseDir;
   auto finish = [&] {
@@ -208,7 +302,12 @@ ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, 
     list = names;
   } else {
     FileChooserModel model(names, isCompanion_);
-    if (!chooseFiles || !chooseFiles(model)) return finish();
+    if (!namedFiles.empty()) {
+      for (const std::string& missing : model.IncludeNamed(namedFiles))
+        log.Error(texts_.Text("msg_NotInArchive") + " \"" + missing + "\"");
+    } else if (!chooseFiles || !chooseFiles(model)) {
+      return finish();
+    }
     list = model.ExtractionList();
   }
 
@@ -222,20 +321,15 @@ ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, 
     else
       log.Error(texts_.Text("msg_UnsafeEntry") + " \"" + name + "\"");
   }
-  if (!safe.empty() && confirmOverwrite) {
-    // The accounting data in place may be newer than the archive.
-    const std::vector<std::string> existing = ExistingTargets(safe, baseDir);
-    if (!existing.empty() && !confirmOverwrite(existing)) {
-      result.keptExisting = static_cast<int>(existing.size());
-      return finish();
-    }
-  }
-  if (!safe.empty()) {
+  // The accounting data in place may be newer than the archive.
+  const std::optional<std::vector<std::string>> write = WhatToWrite(safe, baseDir, chosenArchive, result.keptExisting);
+  if (!write) return finish();
+  if (!write->empty()) {
     observer_->SetTitle("ZIPPING");
     result.extracted = true;
     result.entries = safe;
     try {
-      result.written = backend_.Extract(chosenArchive, safe, baseDir);
+      result.written = backend_.Extract(chosenArchive, *write, baseDir);
     } catch (const std::exception& e) {
       log.Error(e.what());
     }

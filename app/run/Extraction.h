@@ -15,16 +15,21 @@
 #include <vector>
 
 #include "ArchiveBackend.h"
+#include "CommandLine.h"
 #include "Job.h"
 #include "MessageLog.h"
 #include "RunObserver.h"
 
 namespace orn {
 
-// One row of the archive chooser: the file name and its date ("dd.mm.yyyy").
+// One row of the archive chooser: the file name and its date ("dd.mm.yyyy"),
+// with the file's time (seconds since the epoch) and the bytes of the whole
+// archive (every volume of a set).
 struct ArchiveRow {
   std::string fileName;
   std::string date;
+  std::int64_t modified = 0;
+  std::int64_t size = 0;
 };
 
 // The two grids of the archive chooser: the rotating generations
@@ -37,6 +42,10 @@ struct ArchiveChoices {
   std::vector<ArchiveRow> unique;
 };
 ArchiveChoices ListArchives(const Job& job);
+// What the archive chooser does before it lists the folders: a volume set
+// whose replacement was cut short is completed, so that only whole sets are
+// offered, and leftovers of killed runs are removed.
+void CompleteInterruptedSets(const Job& job);
 // The full path of a row chosen in the unique grid or the rotating grid.
 std::string ChosenArchivePath(const Job& job, bool fromUniqueGrid, const std::string& fileName);
 
@@ -50,7 +59,24 @@ bool IsSafeEntryName(const std::string& entryName);
 // would replace under `baseDir`: those that already exist, as full paths.
 std::vector<std::string> ExistingTargets(const std::vector<std::string>& entries, const std::string& baseDir);
 
+// The second line of the question before a restore replaces files: how many
+// and in which folders (the first three), so that the person sees which data
+// would be replaced.
+std::string OverwriteWhere(const MessageTexts& texts, const std::vector<std::string>& existing);
+
 using CompanionPredicate = std::function<bool(const std::string& fileName)>;
+
+// The entries of `entries` to write when some of their files exist under
+// `baseDir` and files that exist are to be kept (Never) or replaced only by a
+// newer copy (Older). A table and its companion files (one name, any
+// extension, any letter case) are written or kept together, so that a
+// table never meets an index of another day: a group is kept when one of its
+// files exists (Never) or one of its existing files is not older than its
+// entry (Older). `modified` answers an existing file's time, nothing when
+// it does not exist. Always and Ask write everything.
+std::vector<std::string> EntriesToWrite(const std::vector<ArchiveEntry>& entries, const std::string& baseDir,
+                                        OverwriteMode mode,
+                                        const std::function<std::optional<std::int64_t>(const std::string&)>& modified);
 
 // The file chooser: the archive's files not yet chosen (sorted, companion
 // files hidden) and the files to restore, and the effect of its buttons.
@@ -68,6 +94,11 @@ class FileChooserModel {
   std::optional<size_t> Include(const std::vector<size_t>& selected);
   // "<": the same from ToRestore back into Saved (which stays sorted).
   std::optional<size_t> Exclude(const std::vector<size_t>& selected);
+  // Chooses the files named on a command line, as ">" would: a name with a
+  // folder matches a stored name, one without matches an entry's file name
+  // (either separator, any letter case). Returns the names that match no
+  // file of the archive.
+  std::vector<std::string> IncludeNamed(const std::vector<std::string>& names);
   void IncludeAll();  // ">>"
   void ExcludeAll();  // "<<"
   bool CanInclude() const { return !saved_.empty(); }
@@ -124,9 +155,16 @@ class Extraction {
   // Shows the file chooser; true on OK, false on Cancel.
   std::function<bool(FileChooserModel&)> chooseFiles;
   // Asked before a restore replaces files that exist, with their full
-  // paths. True to replace them; false restores nothing. Without it nothing
-  // is asked (the unattended behaviour).
+  // paths, when `overwrite` is Ask. True to replace them; false restores
+  // nothing. Without it nothing is asked and they are replaced.
   std::function<bool(const std::vector<std::string>& existing)> confirmOverwrite;
+  // What happens to files that exist ("--overwrite"); see EntriesToWrite.
+  OverwriteMode overwrite = OverwriteMode::Ask;
+  // Files named on the command line take the file chooser's place.
+  std::vector<std::string> namedFiles;
+  // Where the entries go instead of ExtractionBaseDir ("--to"), their
+  // stored folders kept below it.
+  std::string targetDir;
 
   // The extract step after the archive chooser: an empty `chosenArchive`
   // means no archive was chosen. With `wholeArchive` every entry is
@@ -134,6 +172,12 @@ class Extraction {
   ExtractResult Run(const Job& job, const std::string& chosenArchive, bool wholeArchive);
 
  private:
+  // The entries to write when some targets exist, as `overwrite` and the
+  // person decide; nothing when nothing is to be written. `kept` counts the
+  // existing files left alone.
+  std::optional<std::vector<std::string>> WhatToWrite(const std::vector<std::string>& safe, const std::string& baseDir,
+                                                      const std::string& archive, int& kept);
+
   ArchiveBackend& backend_;
   const MessageTexts& texts_;
   CompanionPredicate isCompanion_;

@@ -52,6 +52,7 @@ const std::map<std::string, std::string>& ResourceTexts() {
       // The window's caption for a run that made nothing, and its button.
       {"msg_Error", "ERROR"},
       {"btn_OpenLog", "Open the log"},
+      {"msg_NotInArchive", "No such file in the archive"},
       // The one-line outcome of a run or a restore; "%1".. are filled in.
       // Standard error always has these English texts.
       {"sum_Made", "Archive made: %1; verified: %2"},
@@ -66,6 +67,7 @@ const std::map<std::string, std::string>& ResourceTexts() {
       {"sum_KeptExisting", "Nothing restored from %1: %2 existing files kept, replacing them was declined"},
       {"sum_NoFile", "Nothing restored from %1: no file chosen"},
       {"sum_Restored", "Restored %1 of %2 files from %3 into %4"},
+      {"sum_Kept", "%1 existing files kept"},
   };
   return texts;
 }

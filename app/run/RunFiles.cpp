@@ -1,23 +1,30 @@
 #include "RunFiles.h"
 
 #include <fcntl.h>
+#include <libdeflate.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <set>
+#include <utility>
 
 #include "ArchiveBackend.h"
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "MessageLog.h"
 #include "RunNames.h"
 
 namespace orn {
 
-void CreateDirectoryPath(const std::string& path, MessageLog& log) {
-  if (path.empty() || DirectoryExists(path)) return;
+std::vector<std::string> CreateDirectoryPath(const std::string& path, MessageLog& log, unsigned mode) {
+  std::vector<std::string> made;
+  if (path.empty() || DirectoryExists(path)) return made;
   std::string prefix = PathRoot(path);
-  if (prefix.empty()) return;
+  if (prefix.empty()) return made;
   std::string rest = path.substr(prefix.size());
   size_t start = 0;
   while (start <= rest.size()) {
@@ -27,8 +34,13 @@ void CreateDirectoryPath(const std::string& path, MessageLog& log) {
     start = end + 1;
     if (part.empty()) continue;
     prefix += part + kPathDelim;
-    if (!DirectoryExists(prefix) && !CreateDir(prefix)) log.DirectoryNotCreated(prefix, std::strerror(errno));
+    if (DirectoryExists(prefix)) continue;
+    if (CreateDir(prefix, mode))
+      made.push_back(prefix);
+    else
+      log.DirectoryNotCreated(prefix, std::strerror(errno));
   }
+  return made;
 }
 
 DirectoryLock::DirectoryLock(const std::string& directory) {
@@ -49,22 +61,24 @@ DirectoryLock::~DirectoryLock() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-std::vector<std::string> ReadableFiles(const std::vector<std::string>& files, MessageLog& log) {
+std::vector<std::string> ReadableFiles(const std::vector<std::string>& files, MessageLog& log, size_t* distinct) {
   std::vector<std::string> readable;
+  std::set<std::pair<dev_t, ino_t>> seen;
   for (const std::string& f : files) {
-    // A file that is gone is the source lists' to report.
-    if (!FileExists(f)) {
-      readable.push_back(f);
-      continue;
-    }
-    int fd = ::open(f.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(f.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-      log.SourceNotRead(f, std::strerror(errno));
+      if (errno == ENOENT || errno == ENOTDIR)
+        readable.push_back(f);
+      else
+        log.SourceNotRead(f, std::strerror(errno));
       continue;
     }
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) seen.insert({st.st_dev, st.st_ino});
     ::close(fd);
     readable.push_back(f);
   }
+  if (distinct) *distinct = seen.size();
   return readable;
 }
 
@@ -78,6 +92,29 @@ std::vector<std::string> FilesIn(const std::string& directory, const std::string
   return out;
 }
 
+std::optional<FileChecksum> ChecksumOf(const std::string& path, bool fromDisk) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::nullopt;
+  if (fromDisk) ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+  ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+  FileChecksum sum;
+  sum.size = 0;
+  std::vector<char> buffer(4u << 20);
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer.data(), buffer.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;
+    sum.crc = libdeflate_crc32(sum.crc, buffer.data(), static_cast<size_t>(n));
+    sum.size += n;
+  }
+  ::close(fd);
+  return sum;
+}
+
 std::string PendingCopyName(const std::string& target, const std::string& sameAs) {
   return TemporaryNameBeside(target, sameAs);
 }
@@ -88,6 +125,8 @@ std::string DirectoryOf(const std::string& path) {
   std::string dir = ExtractFilePath(path);
   return dir.empty() ? std::string(".") : dir;
 }
+
+}  // namespace
 
 bool HasRoomFor(const std::vector<CopyItem>& items, MessageLog& log, const FreeSpaceQuery& freeSpace) {
   std::int64_t needed = 0;
@@ -100,76 +139,110 @@ bool HasRoomFor(const std::vector<CopyItem>& items, MessageLog& log, const FreeS
   return false;
 }
 
+namespace {
+
+std::string Hex(std::uint32_t value) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%08X", value);
+  return text;
+}
+
 void RemovePending(const std::vector<std::string>& pending) {
   for (const std::string& p : pending) DeleteFileAt(p);
 }
 
-// Volume n + 1, n + 2, ... of a set whose last placed volume is `lastTarget`.
-void RemoveStaleVolumes(const std::string& lastTarget) {
+// Volume n + 1, n + 2, ... of a set whose last volume is `lastTarget`: they
+// belong to no set once a shorter one is in place.
+std::vector<std::string> StaleVolumes(const std::string& lastTarget) {
+  std::vector<std::string> stale;
   std::string name = ExtractFileName(lastTarget);
   std::optional<int> number = VolumeNumber(name);
-  if (!number) return;
+  if (!number) return stale;
   for (int n = *number + 1; n <= 999; ++n) {
-    std::string stale = ExtractFilePath(lastTarget) + WithVolumeNumber(name, n);
-    if (!FileExists(stale) || !DeleteFileAt(stale)) break;
+    std::string path = ExtractFilePath(lastTarget) + WithVolumeNumber(name, n);
+    if (!FileExists(path)) break;
+    stale.push_back(path);
   }
+  return stale;
 }
 
 }  // namespace
 
-bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, ArchiveBackend& backend, MessageLog& log,
-                       const FreeSpaceQuery& freeSpace, const CopyingProgress& copying) {
-  if (items.empty()) return false;
-  if (!HasRoomFor(items, log, freeSpace)) return false;
-
-  std::int64_t total = 0;
-  for (const CopyItem& item : items) total += FileSize(item.from).value_or(0);
+PendingCopy MakePendingCopy(const std::vector<CopyItem>& items, int mode, const CopyProgress& progress) {
+  PendingCopy copy;
+  copy.items = items;
   std::int64_t before = 0;  // what the files before this one held
-  bool stopped = false;
-  const auto goOn = [&](std::int64_t copied) {
-    if (copying && !copying(items.front().to, before + copied, total)) stopped = true;
-    return !stopped;
+  const CopyProgress goOn = [&](std::int64_t copied) {
+    if (!progress || progress(before + copied)) return true;
+    copy.cancelled = true;
+    return false;
   };
-  std::vector<std::string> pending;
-  for (const CopyItem& item : items) {
-    std::string temp = PendingCopyName(item.to, pending.empty() ? std::string() : pending.front());
-    pending.push_back(temp);
+  for (size_t i = 0; i < items.size(); ++i) {
+    copy.names.push_back(PendingCopyName(items[i].to, copy.names.empty() ? std::string() : copy.names.front()));
     std::string error;
-    if (!goOn(0) || !CopyToNewFile(item.from, temp, &error, goOn)) {
-      // Stopped by the person: a cancellation, not a failure of the disk.
-      if (stopped)
-        log.Cancelled(items.front().to);
-      else
-        log.FileNotCopied(item.from, item.to, CauseOf(error));
-      RemovePending(pending);
-      return false;
+    if (!goOn(0) || !CopyToNewFile(items[i].from, copy.names.back(), &error, mode, goOn)) {
+      copy.failed = i;
+      copy.notCopied = true;
+      copy.why = CauseOf(error);
+      return copy;
     }
-    before += FileSize(item.from).value_or(0);
+    before += FileSize(items[i].from).value_or(0);
   }
+  // The copies are on the disk (CopyToNewFile flushed them); what the disk
+  // gives back must be the tested archive, byte for byte.
+  for (size_t i = 0; i < items.size(); ++i) {
+    const std::optional<FileChecksum> sum = ChecksumOf(copy.names[i], /*fromDisk=*/true);
+    if (sum && *sum == items[i].tested) continue;
+    copy.failed = i;
+    copy.why = !sum ? std::string(std::strerror(errno))
+                    : "read back " + std::to_string(sum->size) + " bytes, CRC " + Hex(sum->crc) +
+                          "; the tested archive has " + std::to_string(items[i].tested.size) + " bytes, CRC " +
+                          Hex(items[i].tested.crc);
+    return copy;
+  }
+  copy.failed = items.size();
+  return copy;
+}
 
-  std::string why;
-  if (!backend.Test(pending, &why)) {
-    if (backend.Cancelled())
+void DiscardPendingCopy(PendingCopy& copy) {
+  RemovePending(copy.names);
+  copy.names.clear();
+}
+
+bool PlacePendingCopy(PendingCopy& copy, bool volumeSet, MessageLog& log) {
+  const std::vector<CopyItem>& items = copy.items;
+  if (items.empty()) return false;
+  if (copy.failed < items.size()) {
+    const CopyItem& item = items[copy.failed];
+    // Stopped by the person: a cancellation, not a failure of the disk.
+    if (copy.cancelled)
       log.Cancelled(items.front().to);
+    else if (copy.notCopied)
+      log.FileNotCopied(item.from, item.to, copy.why);
     else
-      log.Error(log.Texts().Text("msg_BadCopy") + " \"" + items.front().to + "\"" + (why.empty() ? "" : ": " + why));
-    RemovePending(pending);
+      log.Error(log.Texts().Text("msg_BadCopy") + " \"" + item.to + "\": " + copy.why);
+    DiscardPendingCopy(copy);
     return false;
   }
-
-  bool placed = true;
-  for (size_t i = 0; i < items.size(); ++i) {
-    // rename() replaces whatever sits under the target's name, a symbolic
-    // link included, and never writes through it.
-    if (!RenameFile(pending[i], items[i].to)) {
-      log.FileNotCopied(items[i].from, items[i].to, std::strerror(errno));
-      DeleteFileAt(pending[i]);
-      placed = false;
-    }
+  // The whole set replaces the whole previous one, or nothing does: renamed
+  // over their names (rename() replaces a symbolic link there, never writes
+  // through it) under a journal that the next run completes.
+  std::vector<PreparedFile> prepared;
+  for (size_t i = 0; i < items.size(); ++i) prepared.push_back({copy.names[i], items[i].to});
+  copy.names.clear();
+  std::string error;
+  if (!PutInPlaceTogether(prepared, volumeSet ? StaleVolumes(items.back().to) : std::vector<std::string>(), &error)) {
+    log.FileNotCopied(items.front().from, items.front().to, CauseOf(error));
+    return false;
   }
-  SyncDirectory(DirectoryOf(items.front().to));
-  if (placed && volumeSet) RemoveStaleVolumes(items.back().to);
-  return placed;
+  return true;
+}
+
+bool PlaceVerifiedCopy(const std::vector<CopyItem>& items, bool volumeSet, MessageLog& log,
+                       const FreeSpaceQuery& freeSpace, int mode) {
+  if (items.empty() || !HasRoomFor(items, log, freeSpace)) return false;
+  PendingCopy copy = MakePendingCopy(items, mode);
+  return PlacePendingCopy(copy, volumeSet, log);
 }
 
 }  // namespace orn

@@ -1,5 +1,6 @@
-// What the archive run and the extraction tell the windows: the progress
-// window (opened, titled, fed the file being processed, closed), the floppy
+// What the archive run and the extraction tell the person watching them: the
+// progress window or a terminal's progress line (opened, titled, fed the file
+// being processed and how far each stage has come, closed), the floppy
 // question and the floppy window. Every method has a harmless default, so
 // that an unattended run needs no window at all.
 #pragma once
@@ -12,6 +13,9 @@
 
 namespace orn {
 
+// What a job of the back-end is doing now.
+enum class ProgressStage { Zipping, Verifying, Copying, Restoring };
+
 class RunObserver {
  public:
   virtual ~RunObserver() = default;
@@ -22,13 +26,26 @@ class RunObserver {
   virtual void SetFileName(const std::string& /*fileName*/) {}
   // Let pending window messages run.
   virtual void ProcessMessages() {}
+  // A stage starts with `files` items of `bytes` bytes (bytes < 0: unknown;
+  // files <= 0: only that something is going on); the next item starts,
+  // the items before it having held `bytesBefore`; the stage has ended.
+  virtual void StageStarted(ProgressStage /*stage*/, int /*files*/, std::int64_t /*bytes*/) {}
+  virtual void ItemStarted(std::int64_t /*bytesBefore*/) {}
+  virtual void StageEnded(ProgressStage /*stage*/) {}
+  // The stage learned its size from the archive (a test, a restore): it
+  // holds `files` items of `bytes` bytes, counted from here on.
+  virtual void StageSized(int /*files*/, std::int64_t /*bytes*/) {}
+  // So much of the stage's data is done, inside an item too.
+  virtual void BytesDone(std::int64_t /*bytesDone*/) {}
   // An archive is being copied to `target`: `copied` of its `total` bytes
   // are there. False when the person stopped the run. The default lets
-  // pending window messages run and goes on.
+  // pending window messages run and goes on unless the job was cancelled.
   virtual bool Copying(const std::string& /*target*/, std::int64_t /*copied*/, std::int64_t /*total*/) {
     ProcessMessages();
-    return true;
+    return !CancelRequested();
   }
+  // The person asked the job to stop: no copy is placed after this.
+  virtual bool CancelRequested() const { return false; }
   // The copy-to-floppies question; the default asks the dialog service.
   virtual bool AskCopyToFloppies(const std::string& text);
   // Shows the floppy copy window with the archive files made by the run.

@@ -10,6 +10,7 @@ std::vector<std::string> DefaultRunList(const Job& job, MessageLog& log) {
   std::vector<std::string> run = CollectRunFiles(job.registerFile, job.jobList, nullptr, &problems);
   if (!problems.cleaning.empty())
     log.Error(log.Texts().Text("msg_NoCleanRegister") + " \"" + job.registerFile + "\": " + problems.cleaning);
+  for (const std::string& path : problems.missingTables) log.SourceNotFound(path);
   for (const std::string& path : problems.missingFiles) log.SourceNotFound(path);
   for (const std::string& folder : problems.missingFolders) log.SourceFolderNotFound(folder);
   return run;

@@ -1,5 +1,7 @@
 #include "ZipEngineBackend.h"
 
+#include <ctime>
+
 #include <optional>
 
 #include "DialogService.h"
@@ -219,6 +221,35 @@ std::vector<std::string> ZipEngineBackend::List(const std::string& archivePath) 
   for (const ZipDirEntry& e : engine_.DirEntries()) names.push_back(e.Name);
   return names;
 }
+
+namespace {
+// The entry's DOS date and time (local time, two-second steps); the
+// libraries keep their own conversion on their side of the call protocol.
+std::time_t EntryTime(const ZipDirEntry& e) {
+  std::tm t{};
+  t.tm_year = 80 + (e.ModDate >> 9);
+  t.tm_mon = ((e.ModDate >> 5) & 0x0F) - 1;
+  t.tm_mday = e.ModDate & 0x1F;
+  t.tm_hour = e.ModTime >> 11;
+  t.tm_min = (e.ModTime >> 5) & 0x3F;
+  t.tm_sec = (e.ModTime & 0x1F) * 2;
+  t.tm_isdst = -1;
+  return e.ModDate == 0 ? 0 : std::mktime(&t);
+}
+}  // namespace
+
+std::vector<ArchiveEntry> ZipEngineBackend::Entries(const std::string& archivePath) {
+  EventScope events(engine_, observer_);
+  engine_.SetZipFileName(archivePath);
+  std::vector<ArchiveEntry> entries;
+  for (const ZipDirEntry& e : engine_.DirEntries())
+    entries.push_back({e.Name, static_cast<std::int64_t>(e.UnpackedSize64), EntryTime(e)});
+  return entries;
+}
+
+void ZipEngineBackend::SetNamesCharset(int charset) { engine_.SetNamesCharset(charset); }
+
+void ZipEngineBackend::Cancel() { engine_.SetCancel(true); }
 
 int ZipEngineBackend::Extract(const std::string& archivePath, const std::vector<std::string>& entries,
                               const std::string& baseDir) {

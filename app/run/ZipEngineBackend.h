@@ -34,8 +34,11 @@ class ZipEngineBackend : public ArchiveBackend, private ZipQuestions {
   int Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) override;
   bool Test(const std::vector<std::string>& archiveFiles, std::string* error) override;
   std::vector<std::string> List(const std::string& archivePath) override;
+  std::vector<ArchiveEntry> Entries(const std::string& archivePath) override;
   int Extract(const std::string& archivePath, const std::vector<std::string>& entries,
               const std::string& baseDir) override;
+  void SetNamesCharset(int charset) override;
+  void Cancel() override;
   ArchiveListing ListEntries(const std::string& archivePath, int codePage) override;
   int ExtractListed(const std::string& archivePath, const std::vector<std::size_t>& listed,
                     const ExtractRequest& request) override;

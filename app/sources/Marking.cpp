@@ -1,5 +1,6 @@
 #include "Marking.h"
 
+#include "Register.h"
 #include "Table.h"
 #include "TableError.h"
 
@@ -64,6 +65,25 @@ int WriteChangedMarks(Table& reg, const std::vector<MarkingLine>& lines) {
     }
     ++written;
   }
+  return written;
+}
+
+RegisterMarking::RegisterMarking(const std::string& registerPath) : table_(std::make_unique<Table>()) {
+  OpenRegister(*table_, registerPath);
+  CleanRegister(*table_);
+  lines_ = ReadMarkingLines(*table_);
+}
+
+RegisterMarking::~RegisterMarking() = default;
+
+const std::vector<MarkingLine>& RegisterMarking::Lines() const {
+  static const std::vector<MarkingLine> none;
+  return lines_ ? *lines_ : none;
+}
+
+int RegisterMarking::Write(const std::vector<MarkingLine>& lines) {
+  const int written = WriteChangedMarks(*table_, lines);
+  lines_ = lines;
   return written;
 }
 

@@ -4,6 +4,7 @@
 #include "FileSystem.h"
 #include "Table.h"
 #include "TableError.h"
+#include "TextUtil.h"
 
 namespace orn {
 
@@ -56,7 +57,7 @@ std::vector<std::string> TableFiles(const std::string& dir, const std::string& f
   return files;
 }
 
-std::vector<std::string> BuildRegisterList(const std::string& registerPath) {
+std::vector<std::string> BuildRegisterList(const std::string& registerPath, std::vector<std::string>* missingTables) {
   std::vector<std::string> list;
   if (!FileExists(registerPath)) return list;
   Table table;
@@ -70,7 +71,15 @@ std::vector<std::string> BuildRegisterList(const std::string& registerPath) {
     if (marked && !table.FieldByName("PriznArh").AsBoolean()) continue;
     const std::string name = fail.AsString();
     if (name.empty()) continue;
-    for (auto& f : TableFiles(AliasDirectory(alias.AsString()), name)) list.push_back(std::move(f));
+    const std::string dir = AliasDirectory(alias.AsString());
+    const std::string tableName = ExtractFileName(dir + name);
+    const bool hasExtension = tableName.find('.') != std::string::npos;
+    bool found = false;
+    for (auto& f : TableFiles(dir, name)) {
+      found = found || !hasExtension || EqualsIgnoringCase(ExtractFileName(f), tableName);
+      list.push_back(std::move(f));
+    }
+    if (!found && missingTables) missingTables->push_back(dir + name);
   }
   return list;
 }

@@ -37,9 +37,13 @@ std::string AliasDirectory(const std::string& aliasValue);
 // extension), then, for every record marked PriznArh (every record of an
 // older register), every file of the record's table in its alias's folder.
 // Empty when the register file does not exist. Duplicates are kept.
+// `missingTables`, when given, receives alias folder + Fail of each archived
+// record whose table file is not there (nothing matches a Fail without an
+// extension): a backup without it is smaller than the register asks for.
 // Throws TableError (unknown alias, a register without Fail or Alias, ...)
 // before anything is zipped.
-std::vector<std::string> BuildRegisterList(const std::string& registerPath);
+std::vector<std::string> BuildRegisterList(const std::string& registerPath,
+                                           std::vector<std::string>* missingTables = nullptr);
 
 // Every file in `dir` (with a trailing separator) whose name matches the
 // table name `fileName` cut at its first '.' plus ".*", as dir + found name.

@@ -19,7 +19,10 @@ struct RunListProblems {
   std::string cleaning;                     // why the register was not cleaned
   std::vector<std::string> missingFiles;    // job list entries that are no file
   std::vector<std::string> missingFolders;  // folders of job list patterns
-  bool Any() const { return !cleaning.empty() || !missingFiles.empty() || !missingFolders.empty(); }
+  std::vector<std::string> missingTables;   // tables the register archives
+  bool Any() const {
+    return !cleaning.empty() || !missingFiles.empty() || !missingFolders.empty() || !missingTables.empty();
+  }
 };
 
 // Merges `jobList` into `registerList` (entries not yet there, compared
@@ -35,9 +38,9 @@ std::vector<std::string> BuildRunList(std::vector<std::string>& registerList, co
 // when given. A register that cannot be cleaned (read-only, locked, an old
 // format) is still archived: its records with an empty Fail are passed
 // over, and `problems` (when given) receives the reason, for the log, with
-// the job list's entries that could not be found.
-// Throws TableError before anything is zipped when the register cannot be
-// read or an alias is wrong.
+// the job list's entries and the register's tables that could not be found.
+// Throws TableError before anything is zipped when the register the job
+// names is missing or cannot be read, or an alias is wrong.
 std::vector<std::string> CollectRunFiles(const std::string& registerPath, const std::vector<std::string>& jobList,
                                          std::vector<std::string>* registerList = nullptr,
                                          RunListProblems* problems = nullptr);

@@ -107,8 +107,7 @@ int main(int argc, char** argv) {
   TAddForm add(base + "tree/");
   Save(add, out + "add-files.png");
 
-  orn::Table none;
-  TfrmSPRAdmin marking(none);
+  TfrmSPRAdmin marking(nullptr);
   marking.SetLines({{"KONTI.DB", orn::FormatMarkingLine("KONTI.DB", "Kontu plāns", "galvenā grāmata"), true},
                     {"DOKUM.DB", orn::FormatMarkingLine("DOKUM.DB", "Dokumenti", ""), false},
                     {"PARTNERI.DB", orn::FormatMarkingLine("PARTNERI.DB", "Partneri", "klienti"), true}});

@@ -29,7 +29,6 @@
 #include "ArchiverActions.h"
 #include "CommandLine.h"
 #include "CompanionFiles.h"
-#include "DialogService.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
 #include "JobFile.h"
@@ -38,6 +37,7 @@
 #include "OrnBitBtn.h"
 #include "OrnStringGrid.h"
 #include "Register.h"
+#include "ScriptedDialogService.h"
 #include "SourcesTestUtil.h"
 #include "SprAdm.h"
 #include "Table.h"
@@ -370,7 +370,8 @@ void ArchWinTest::ProgressMovesInsideFilesAndWhileVerifying() {
   orn::ProgressObserver progress(&mainWindow);
   progress.RunStarted();
   PiecewiseBackend inner;
-  orn::CountingBackend counting(inner, progress);
+  const orn::MessageTexts texts;
+  orn::CountingBackend counting(inner, progress, texts);
   QStringList bars, counts;
   inner.seen = [&] {
     auto* bar = Child<QProgressBar>(progress.Window(), "Animate1");
@@ -772,6 +773,7 @@ void ArchWinTest::MainWindowTellsEveryOutcome() {
     const QString summary = summaryPanel->text();
     QVERIFY2(summary.startsWith(QString::fromUtf8(row.summaryStart)), qPrintable(summary));
     std::vector<orn::MessageBoxRequest> summaries;
+    // The summary, then the first problem: what went wrong, not only that.
     for (const orn::MessageBoxRequest& shown : dialogs_->messageBoxes)
       if (QString::fromStdString(shown.message).startsWith(summary)) summaries.push_back(shown);
     if (!*row.caption) {

@@ -20,7 +20,6 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "DialogService.h"
 #include "FileSystem.h"
 #include "FrameworkState.h"
 #include "JobFile.h"
@@ -28,6 +27,7 @@
 #include "MainUnit.h"
 #include "QtDialogService.h"
 #include "RecentJobs.h"
+#include "ScriptedDialogService.h"
 #include "UnitMessanger.h"
 
 namespace {
@@ -42,26 +42,28 @@ class RecordingMainForm : public TMainForm {
   std::vector<std::string> enabledDuringRun;
 
  protected:
-  bool RunArchive() override {
+  int RunArchive() override {
     // As the real run does: the window is busy while the progress window
     // lets events run.
-    return RunWhileBusy([this] {
+    RunWhileBusy([this] {
       focusDuringRun = QApplication::focusWidget();
       RefreshWindow();
       for (const char* name : {"SBNew", "SBOpen", "SBSave", "SpeedButton10", "SpeedButton8", "SpeedButton5"})
         if (findChild<QToolButton*>(name)->isEnabled()) enabledDuringRun.push_back(name);
       for (const char* name : {"New1", "Add1", "Extract1", "RefreshDB1"})
         if (findChild<QAction*>(name)->isEnabled()) enabledDuringRun.push_back(name);
-      return Record("ARHIV");
+      Record("ARHIV");
+      return true;
     });
+    return orn::kCommandDone;
   }
-  bool ExtractChosen() override { return Record("UNARHIV"); }
-  bool ExtractWhole() override { return Record("UNARHIVALL"); }
+  int ExtractChosen() override { return Record("UNARHIV"); }
+  int ExtractWhole() override { return Record("UNARHIVALL"); }
 
  private:
-  bool Record(const char* what) {
+  int Record(const char* what) {
     ran.push_back(what);
-    return true;
+    return orn::kCommandDone;
   }
 };
 
@@ -327,13 +329,13 @@ class MainFormTest : public QObject {
     {
       RecordingMainForm form({Path("missing (old).arh"), "AUTO", "ARHIV"});
       QVERIFY(!form.Timer()->isActive());
-      QTRY_VERIFY(form.TerminationRequested());
-      QCOMPARE(form.ExitStatus(), orn::kCommandNotRun);
+      QTRY_VERIFY(form.Session().EndRequested());
+      QCOMPARE(form.Session().ExitStatus(), orn::kCommandNotRun);
       QVERIFY(!orn::FileExists(Path("missing (old).arh")));
       QVERIFY(form.ran.empty());
     }
-    // Without a command a missing job file becomes a new job; with AUTO the
-    // program ends once it is made.
+    // Without a command a missing job file becomes a new job; the window
+    // stays open for the person to fill it in, even with AUTO.
     {
       RecordingMainForm form({Path("missing.arh"), "AUTO"});
       QVERIFY(form.Timer()->isActive());
@@ -342,9 +344,10 @@ class MainFormTest : public QObject {
       QVERIFY(!form.Timer()->isActive());
       QVERIFY(orn::FileExists(Path("missing.arh")));
       QCOMPARE(form.CurrentJob().jobFilePath, Path("missing.arh"));
+      QCOMPARE(Find<QLabel>(&form, "RX")->text(), QString::fromStdString(Path("missing.arh")));
       QVERIFY(!form.CurrentJob().saved);
-      QVERIFY(form.TerminationRequested());
-      QCOMPARE(form.ExitStatus(), 0);
+      QVERIFY(!form.Session().EndRequested());
+      QCOMPARE(form.Session().ExitStatus(), 0);
       QVERIFY(form.ran.empty());
     }
     // job, "auto", "arhiv": the archive run, then the end without a question.
@@ -355,11 +358,11 @@ class MainFormTest : public QObject {
     });
     {
       RecordingMainForm form({job, "auto", "arhiv", "doshowmessages"});
-      QVERIFY(form.ShowMessages());
+      QVERIFY(form.Session().ShowMessages());
       form.Timer1Timer();
       QCOMPARE(form.ran, std::vector<std::string>{"ARHIV"});
-      QVERIFY(form.TerminationRequested());
-      QCOMPARE(form.ExitStatus(), 0);
+      QVERIFY(form.Session().EndRequested());
+      QCOMPARE(form.Session().ExitStatus(), 0);
       QVERIFY(dialogs_->asked.empty());
     }
     // A command whose button is disabled does nothing; AUTO still ends, with a failure status.
@@ -367,8 +370,8 @@ class MainFormTest : public QObject {
       RecordingMainForm form({job, "AUTO", "UNARHIVALL"});
       form.Timer1Timer();
       QVERIFY(form.ran.empty());
-      QVERIFY(form.TerminationRequested());
-      QCOMPARE(form.ExitStatus(), orn::kCommandNotRun);
+      QVERIFY(form.Session().EndRequested());
+      QCOMPARE(form.Session().ExitStatus(), orn::kCommandNotRun);
     }
     // Without a command no timer starts, even with AUTO.
     {
@@ -381,7 +384,7 @@ class MainFormTest : public QObject {
       RecordingMainForm form({job, "AUTO", "NEW"});
       form.Timer1Timer();
       QVERIFY(orn::ReadJobFile(job, orn::Job()).jobList.empty());
-      QCOMPARE(form.ExitStatus(), 0);
+      QCOMPARE(form.Session().ExitStatus(), 0);
     }
   }
 

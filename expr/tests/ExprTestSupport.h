@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "Clock.h"
-#include "DialogService.h"
 #include "Evaluator.h"
 #include "ParseCache.h"
+#include "ScriptedDialogService.h"
 
 namespace orn::test {
 

@@ -168,11 +168,10 @@ class LangShippedDictionaryTest : public QObject {
     TfrmMessager messager;
     orn::Job job;
     orn::FileChooserModel model({"a.txt"}, [](const std::string&) { return false; });
-    orn::Table register_;
     TFormUnarh archives(job);
     TFormUnAr files(model);
     TAddForm add(dir_->path().toStdString());
-    TfrmSPRAdmin marking(register_);
+    TfrmSPRAdmin marking(nullptr);
     TFormCopyToFlop floppies({}, "Buh");
     TfrmSimplyZIP unzip;
     TFormBefPars choice;

@@ -93,7 +93,7 @@ TEST(Files, CopyReportsItsProgressAndCanBeStopped) {
   const std::string from = t.path + "/big", to = t.path + "/copy";
   ASSERT_TRUE(WriteFileAtomically(from, std::string(3 * 1048576 + 5, 'x')));
   std::vector<std::int64_t> heard;
-  ASSERT_TRUE(CopyToNewFile(from, to, nullptr, [&](std::int64_t copied) {
+  ASSERT_TRUE(CopyToNewFile(from, to, nullptr, -1, [&](std::int64_t copied) {
     heard.push_back(copied);
     return true;
   }));
@@ -101,7 +101,8 @@ TEST(Files, CopyReportsItsProgressAndCanBeStopped) {
   EXPECT_EQ(FileSize(to), 3145733);
 
   std::string error;
-  EXPECT_FALSE(CopyToNewFile(from, t.path + "/stopped", &error, [](std::int64_t copied) { return copied < 2097152; }));
+  EXPECT_FALSE(
+      CopyToNewFile(from, t.path + "/stopped", &error, -1, [](std::int64_t copied) { return copied < 2097152; }));
   EXPECT_FALSE(PathExists(t.path + "/stopped"));
   EXPECT_NE(error.find("cancel"), std::string::npos) << error;
 }

@@ -5,6 +5,10 @@
 // moment, so that the same program writes the same bytes every time.
 //
 //   mkexample <folder>
+//   mkexample --blank <folder>   adds a register record with an empty Fail,
+//                                as an accounting system may leave one: the
+//                                next archive run cleans it away, and so
+//                                changes the register and its index
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -188,8 +192,22 @@ void Make(const std::string& dir) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::string(argv[1]) == "--blank") {
+    try {
+      Table reg(argv[2], "SprFiles.db");
+      reg.Open();
+      reg.Append();
+      reg.FieldByName("Alias").SetAsString("BUHDATA");
+      reg.FieldByName("Comment").SetAsString("bez faila");
+      reg.Post();
+    } catch (const orn::TableError& e) {
+      std::fprintf(stderr, "mkexample: %s\n", e.what());
+      return 1;
+    }
+    return 0;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: mkexample <folder>\n");
+    std::fprintf(stderr, "usage: mkexample [--blank] <folder>\n");
     return 2;
   }
   const std::string dir = argv[1];

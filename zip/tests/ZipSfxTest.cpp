@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -75,7 +76,6 @@ class ZipSfxRun : public ::testing::Test {
     zip.SetSFXOverWriteMode(mode);
     zip.SetZipFileName(dir / "a.zip");
     EXPECT_EQ(zip.ConvertToSFX(), 0) << zip.LastMessage();
-    ::chmod((dir / "a.exe").c_str(), 0755);
     return dir / "a.exe";
   }
 
@@ -110,6 +110,40 @@ TEST_F(ZipSfxRun, MadeFromAnArchiveAndRunWithoutATerminal) {
   }
 }
 
+// The self-extractor runs as it is made, allows nobody more than its
+// archive did, replaces a link planted under its name without writing
+// through it, and gives the files their entries' dates.
+TEST_F(ZipSfxRun, ExecutableNoWiderThanItsArchiveAndRestoringDates) {
+  const mode_t mask = ::umask(022);
+  struct Case {
+    mode_t archive;
+    mode_t exe;
+  } cases[] = {{0644, 0755}, {0600, 0700}, {0640, 0750}};
+  for (const Case& c : cases) {
+    WriteFile(dir / "victim", "untouched");
+    ::unlink((dir / "a.exe").c_str());
+    ASSERT_EQ(::symlink((dir / "victim").c_str(), (dir / "a.exe").c_str()), 0);
+    WriteFile(dir / "a.zip", Entries());
+    ::chmod((dir / "a.zip").c_str(), c.archive);
+    zip.SetSFXOverWriteMode(OvrAlways);
+    zip.SetZipFileName(dir / "a.zip");
+    ASSERT_EQ(zip.ConvertToSFX(), 0) << zip.LastMessage();
+    struct stat st {};
+    ASSERT_EQ(::lstat((dir / "a.exe").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode));
+    EXPECT_EQ(st.st_mode & 07777, c.exe) << std::oct << c.archive;
+    EXPECT_EQ(ReadFile(dir / "victim"), "untouched");
+  }
+  ::umask(mask);
+  EXPECT_EQ(Shell("'" + dir / "a.exe" + "' -d '" + dir / "out" + "'"), 0);
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "out/top.txt").c_str(), &st), 0);
+  EXPECT_LT(st.st_mtime, 631152000) << "the entry's date, 1 January 1980";
+  for (const std::string& name : {std::string("out"), std::string(".")})
+    for (const auto& e : std::filesystem::directory_iterator(dir / name))
+      EXPECT_FALSE(orn::IsTemporaryName(e.path().filename().string())) << e.path();
+}
+
 TEST_F(ZipSfxRun, DefaultFolderFromTheHeaderAndNewExeThroughAdd) {
   zip.SetSFXDefaultDir(dir / "default");
   const std::string exe = Make(OvrConfirm);
@@ -127,7 +161,6 @@ TEST_F(ZipSfxRun, DefaultFolderFromTheHeaderAndNewExeThroughAdd) {
   zip.FSpecArgs = {"*.*"};
   zip.Add();
   ASSERT_EQ(zip.SuccessCount(), 2) << zip.LastMessage();
-  ::chmod((dir / "new.exe").c_str(), 0755);
   EXPECT_EQ(Shell("'" + dir / "new.exe" + "' -d '" + dir / "fromadd" + "'"), 0);
   EXPECT_EQ(ReadFile(dir / "fromadd/sub/two.txt"), "two");
 }
@@ -144,7 +177,6 @@ TEST_F(ZipSfxRun, ArchivesInOtherMethodsExtract) {
             0);
   zip.SetZipFileName(dir / "m.zip");
   ASSERT_EQ(zip.ConvertToSFX(), 0) << zip.LastMessage();
-  ::chmod((dir / "m.exe").c_str(), 0755);
   EXPECT_EQ(Shell("'" + dir / "m.exe" + "' -d '" + dir / "out" + "'"), 0);
   EXPECT_EQ(ReadFile(dir / "out/KONTI.DB"), std::string(30000, 'k') + "konti");
   EXPECT_EQ(ReadFile(dir / "out/notes.txt"), "notes notes notes notes notes");

@@ -3,10 +3,14 @@
 // are broken in the ways a user meets (a volume missing, two sets mixed, a
 // volume cut short, an end record that lies).
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "Spanning.h"
 #include "ZipTestSupport.h"
@@ -197,6 +201,78 @@ TEST(ZipSpan, AFailedSplitLeavesNoVolumes) {
   EXPECT_FALSE(orn::FileExists(dir / "B001.zip"));
   EXPECT_EQ(FilesIn(dir.Path()), 2u);
   EXPECT_EQ(Ident([&] { orn::SplitZipToVolumes(dir / "missing.zip", dir / "C.zip", {100000, 0, 1000}, {}); }), 11001);
+}
+
+namespace {
+int stepsLeft = 0;
+void KillAtStep(orn::FileStep, const std::string&) {
+  if (--stepsLeft == 0) ::raise(SIGKILL);
+}
+}  // namespace
+
+// A split killed at every step into a folder that holds a longer set of the
+// same name: the next job in the folder finds the whole old set or the whole
+// new one through its last volume, and nothing of the program's own.
+TEST(ZipSpan, AKilledSplitLeavesTheOldSetOrTheNewOne) {
+  const std::string oldZip = ZipOfSize(450000, 'o'), newZip = ZipOfSize(250000, 'n');
+  const orn::SpanSettings settings{100000, 0, 1000};
+  orn::SpanEvents events;
+  events.overwrite = [](const std::string&) { return true; };
+  bool finished = false;
+  int step = 1;
+  for (; !finished && step < 40; ++step) {
+    SCOPED_TRACE("killed at step " + std::to_string(step));
+    ScratchDir dir, out;
+    WriteFile(dir / "old.zip", oldZip);
+    ASSERT_EQ(orn::SplitZipToVolumes(dir / "old.zip", dir / "A.zip", settings, {}), 5);
+    WriteFile(dir / "new.zip", newZip);
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      stepsLeft = step;
+      orn::SetFileStepHook(&KillAtStep);
+      orn::SplitZipToVolumes(dir / "new.zip", dir / "A.zip", settings, events);
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    finished = !WIFSIGNALED(status);
+
+    orn::RemoveStaleTemporaries(dir.Path());
+    EXPECT_EQ(FilesIn(dir.Path()), VolumeSizes(dir / "A.zip").size() + 2) << "something beside the set";
+    std::string last = dir / "A.zip";
+    for (int v = 0; orn::FileExists(orn::VolumeFileName(dir / "A.zip", v)); ++v)
+      last = orn::VolumeFileName(dir / "A.zip", v);
+    ASSERT_EQ(Ident([&] { orn::JoinZipVolumes(last, out / "joined.zip", {}); }), 0);
+    const std::string joined = ReadFile(out / "joined.zip");
+    EXPECT_TRUE(joined == oldZip || joined == newZip);
+    if (finished) {
+      EXPECT_EQ(joined, newZip);
+    }
+  }
+  EXPECT_TRUE(finished);
+  EXPECT_GT(step, 6);
+}
+
+TEST(ZipSpan, AVolumeSizeTooSmallIsSaidOnce) {
+  ScratchDir dir;
+  WriteFile(dir / "temp.zip", ZipOfSize(300000));
+  struct Case {
+    orn::SpanSettings settings;
+    const char* message;
+  } cases[] = {
+      {{2000, 0, 65536}, "The volume size of 2000 bytes is below the smallest volume size of 65536 bytes"},
+      {{30, 0, 10}, "The volume size of 30 bytes is smaller than a header of 37 bytes, which must fit on one volume"},
+  };
+  for (const Case& c : cases) {
+    try {
+      orn::SplitZipToVolumes(dir / "temp.zip", dir / "A.zip", c.settings, {});
+      ADD_FAILURE() << "no error";
+    } catch (const EZipEngine& e) {
+      EXPECT_EQ(e.Ident(), 11032);
+      EXPECT_EQ(std::string(e.what()), c.message);
+    }
+    EXPECT_EQ(FilesIn(dir.Path()), 1u);
+  }
 }
 
 TEST(ZipSpan, EngineWritesAVolumeSetAndExtractsItFromTheLastVolume) {

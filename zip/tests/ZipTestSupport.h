@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "DialogService.h"
+#include "ScriptedDialogService.h"
 #include "ZipEngine.h"
 #include "ZipQuestions.h"
 

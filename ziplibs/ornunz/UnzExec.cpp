@@ -6,6 +6,9 @@
 // links (SafeFolder). It asks the host its questions and opens a temporary
 // file beside the final name; the worker threads decode entries into those
 // files in parallel, and each is renamed into place once its CRC checked.
+// Files of one folder that differ only in their extension (a table with its
+// index and memo files) are put in place together, under a journal, or not
+// at all.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,12 +26,14 @@
 #include <new>
 #include <random>
 #include <set>
+#include <unordered_map>
 #include <unordered_set>
 
 #include "Decompressors.h"
 #include "DosTime.h"
 #include "EntryChoice.h"
 #include "EntryDecoder.h"
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "OrnZipLib.h"
 #include "Reporter.h"
@@ -58,6 +63,7 @@ struct Pending {
   const ZipDirEntry* entry = nullptr;
   std::shared_ptr<UniqueFd> dir;
   std::string relDir;  // the folder below the target
+  std::string rel;     // the path under the target
   std::string leaf;
   std::string tempLeaf;                                 // what the data is written to until its CRC is checked
   std::shared_future<std::vector<DecodeResult>> batch;  // the batch this entry went with
@@ -65,12 +71,22 @@ struct Pending {
   std::uint64_t weight = 0;
 };
 
+// Files put in place together (a table and its companions).
+struct Group {
+  std::size_t expected = 0;  // members among the chosen entries
+  std::size_t decided = 0;
+  bool failed = false;
+  std::string failure;         // the member that failed first
+  std::vector<Pending> ready;  // members written and checked, waiting
+};
+
 // What a worker needs for one entry.
 struct DecodeTask {
   DecodeJob job;
   std::shared_ptr<UniqueFd> out;
   std::time_t mtime = 0;
-  mode_t mode = 0;  // permissions to give the file; 0 leaves the default
+  mode_t mode = 0;    // permissions to give the file; 0 leaves the default
+  bool sync = false;  // on the disk before it is put in place with others
 };
 
 DecodeResult RunTask(DecodeTask& t) {
@@ -82,6 +98,11 @@ DecodeResult RunTask(DecodeTask& t) {
     times[0].tv_sec = times[1].tv_sec = t.mtime;
     times[0].tv_nsec = times[1].tv_nsec = 0;
     ::futimens(t.job.outFd, times);
+    if (t.sync && r.ok && ::fsync(t.job.outFd) != 0) {
+      r.ok = false;
+      r.errorCode = ORN_ZE_WRITE;
+      r.error = "Cannot write " + t.job.entry->Name + ": " + std::strerror(errno);
+    }
     if (!t.out->Close() && r.ok) {
       r.ok = false;
       r.errorCode = ORN_ZE_WRITE;
@@ -89,6 +110,17 @@ DecodeResult RunTask(DecodeTask& t) {
     }
   }
   return r;
+}
+
+// The key of the group a file belongs to: its folder and its name without
+// the extension, letter case ignored, as a table's companions are found.
+std::string GroupKey(const std::string& relPath) {
+  const std::size_t slash = relPath.rfind('/');
+  const std::size_t dot = relPath.rfind('.');
+  std::string key =
+      dot == std::string::npos || (slash != std::string::npos && dot < slash) ? relPath : relPath.substr(0, dot);
+  for (char& ch : key) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+  return key;
 }
 
 // The permissions a Unix host stored with a file (no set-id or sticky bits:
@@ -120,13 +152,18 @@ class UnzJob {
     if (!OpenArchive() || !ChooseEntries()) return 0;
     if (p_.fExtractToMemory) return ExtractToMemory();
     if (!OpenBase()) return 0;
+    PlanGroups();
     for (const ZipDirEntry* e : chosen_) {
       if (rep_.Stopped()) break;
       DrainTo(kMaxWeight, kMaxInFlight);
-      if (!StartEntry(*e)) break;
+      outcome_ = Outcome::Failed;
+      const bool goOn = StartEntry(*e);
+      if (outcome_ != Outcome::Queued) MemberDecided(*e, outcome_ == Outcome::Failed, nullptr);
+      if (!goOn) break;
     }
     Flush();
     DrainTo(0, 0);
+    DropUnfinishedGroups();
     if (rep_.Stopped()) {
       rep_.Message(ORN_ZE_ABORT, "Cancelled");
       return done_;
@@ -358,6 +395,7 @@ class UnzJob {
     std::size_t slash = rel.rfind('/');
     const std::string relDir = slash == std::string::npos ? "" : rel.substr(0, slash);
     pend.relDir = relDir;
+    pend.rel = rel;
     pend.leaf = slash == std::string::npos ? rel : rel.substr(slash + 1);
     std::string err;
     auto st = folder_->Open(relDir, true, pend.dir, err);
@@ -369,35 +407,105 @@ class UnzJob {
       Refuse(e, ORN_SKIP_GENERAL_EXTRACT_ERROR, ORN_ZE_CREATE, "Cannot create the directory (" + err + ")");
       return false;
     }
-    if (cleaned_.insert(relDir).second) RemoveStaleTemporaries(pend.dir->Get());
+    if (cleaned_.insert(relDir).second) RemoveStaleTemporaries(pend.dir->Get(), relDir);
     return true;
   }
 
-  // Temporary files an earlier, killed extraction left in a folder this job
-  // writes to: only names of this library's own pattern, last changed
-  // before this job began (a running job keeps changing its own).
-  void RemoveStaleTemporaries(int dirFd) {
-    int fd = ::dup(dirFd);
-    DIR* d = fd >= 0 ? ::fdopendir(fd) : nullptr;
-    if (!d) {
-      if (fd >= 0) ::close(fd);
-      return;
+  // What an earlier, killed extraction left in a folder this job writes
+  // to: a group cut short while being put in place is completed, and
+  // temporary files whose writers are gone are removed.
+  void RemoveStaleTemporaries(int dirFd, const std::string& relDir) {
+    std::vector<std::string> problems;
+    const int removed = RemoveStaleTemporariesAt(dirFd, FolderName(relDir), &problems);
+    if (removed > 0) rep_.Info("Removed " + std::to_string(removed) + " temporary files left by an earlier run");
+    for (const std::string& problem : problems) rep_.Message(ORN_ZE_CREATE, problem);
+  }
+
+  // The folder of a relative directory, as messages and journals name it.
+  std::string FolderName(const std::string& relDir) const {
+    const std::string base = IncludeTrailingDelimiter(Str(p_.ExtrBaseDir).empty() ? "." : Str(p_.ExtrBaseDir));
+    return relDir.empty() ? base : base + relDir + "/";
+  }
+
+  // Files of one folder sharing a name but for the extension go in place
+  // together: a table never comes back with an index of another day.
+  void PlanGroups() {
+    if (test_) return;
+    std::unordered_map<std::string, std::size_t> count;
+    std::unordered_map<std::string, std::set<std::string>> paths;
+    std::set<std::string> ambiguous;
+    for (const ZipDirEntry* e : chosen_) {
+      if (e->IsFolder() || e->IsSymlink()) continue;
+      if (e->Target.verdict != NameVerdict::Write) continue;
+      const std::string path = PathOf(*e);
+      // A name too long for a journal beside it is put in place alone.
+      const std::size_t slash = path.rfind('/');
+      if (path.size() - (slash == std::string::npos ? 0 : slash + 1) > 200) continue;
+      const std::string key = GroupKey(path);
+      groupOf_[e] = key;
+      ++count[key];
+      // Two entries for one file (a flat extraction of several folders) are
+      // no table with its companions: each is asked about on its own.
+      if (!paths[key].insert(path).second) ambiguous.insert(key);
     }
-    std::vector<std::string> stale;
-    while (dirent* entry = ::readdir(d)) {
-      const std::string name = entry->d_name;
-      if (!IsTemporaryName(name)) continue;
-      struct stat st {};
-      if (::fstatat(dirFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
-      if (!S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) continue;
-      const bool before = st.st_ctim.tv_sec < started_.tv_sec ||
-                          (st.st_ctim.tv_sec == started_.tv_sec && st.st_ctim.tv_nsec < started_.tv_nsec);
-      if (before) stale.push_back(name);
+    for (auto it = groupOf_.begin(); it != groupOf_.end();) {
+      if (count[it->second] < 2 || ambiguous.count(it->second)) {
+        it = groupOf_.erase(it);
+        continue;
+      }
+      groups_[it->second].expected = count[it->second];
+      ++it;
     }
-    ::closedir(d);
-    for (const std::string& name : stale)
-      if (::unlinkat(dirFd, name.c_str(), 0) == 0)
-        rep_.Info("Removed a temporary file left by an earlier run: " + name);
+  }
+
+  // A member of a group is decided: put in place later with the others
+  // (`ready`, its CRC checked), failed, or left alone by the job's rules.
+  void MemberDecided(const ZipDirEntry& e, bool failed, Pending* ready) {
+    auto found = groupOf_.find(&e);
+    if (found == groupOf_.end()) return;
+    Group& g = groups_[found->second];
+    ++g.decided;
+    if (ready) g.ready.push_back(std::move(*ready));
+    if (failed && !g.failed) {
+      g.failed = true;
+      g.failure = e.Name;
+    }
+    if (g.decided == g.expected) FinishGroup(g);
+  }
+
+  void FinishGroup(Group& g) {
+    if (g.ready.empty()) return;
+    const int dirFd = g.ready.front().dir->Get();
+    std::string error;
+    if (!g.failed) {
+      std::vector<PreparedFile> files;
+      for (const Pending& m : g.ready) files.push_back({m.tempLeaf, m.leaf});
+      const std::size_t slash = g.ready.front().rel.rfind('/');
+      const std::string folder = FolderName(slash == std::string::npos ? "" : g.ready.front().rel.substr(0, slash));
+      if (PutInPlaceTogetherAt(dirFd, folder, files, {}, &error)) {
+        for (const Pending& m : g.ready) {
+          ++done_;
+          rep_.BytesDone(std::int64_t(m.entry->UnpackedSize64));
+        }
+        g.ready.clear();
+        return;
+      }
+    }
+    // Nothing of the group replaces what is there.
+    for (const Pending& m : g.ready) {
+      ::unlinkat(dirFd, m.tempLeaf.c_str(), 0);
+      Refuse(*m.entry, ORN_SKIP_GENERAL_EXTRACT_ERROR, g.failed ? ORN_ZE_CRC : ORN_ZE_WRITE,
+             g.failed ? "Not put in place, as " + g.failure + " of the same table could not be"
+                      : "Cannot put the files of one table in place (" + error + ")");
+      rep_.BytesDone(std::int64_t(m.entry->UnpackedSize64));
+    }
+    g.ready.clear();
+  }
+
+  // A job that stopped before a group was whole leaves the old files.
+  void DropUnfinishedGroups() {
+    for (auto& [key, g] : groups_)
+      for (const Pending& m : g.ready) ::unlinkat(m.dir->Get(), m.tempLeaf.c_str(), 0);
   }
 
   enum class Decision { Write, Skip, Stop };
@@ -584,7 +692,10 @@ class UnzJob {
       if (!OpenFolderOf(e, rel, pend)) return true;
       Decision d = MayWrite(e, pend, false);
       if (d == Decision::Stop) return false;
-      if (d == Decision::Skip) return true;
+      if (d == Decision::Skip) {
+        outcome_ = Outcome::Skipped;
+        return true;
+      }
       // Every file is written beside its final name and renamed over it only
       // when its CRC checked: a failure or a kill never leaves a truncated or
       // bad file under the real name, nor touches the file it replaces.
@@ -594,14 +705,16 @@ class UnzJob {
                std::string("Cannot create (") + std::strerror(errno) + ")");
         return true;
       }
+      AtFileStep(FileStep::Write, FolderName("") + pend.rel);
     }
     pend.weight = std::min<std::uint64_t>(e.PackedSize64, kWholeEntryLimit) +
                   std::min<std::uint64_t>(e.UnpackedSize64, kWholeEntryLimit) + 4096;
     weightInFlight_ += pend.weight;
     building_.push_back({job, std::make_shared<UniqueFd>(std::move(out)), FromDosDateTime(e.DosDateTime()),
-                         test_ ? mode_t(0) : StoredMode(e)});
+                         test_ ? mode_t(0) : StoredMode(e), groupOf_.count(&e) > 0});
     buildingBytes_ += e.UnpackedSize64;
     inflight_.push_back(std::move(pend));
+    outcome_ = Outcome::Queued;
     if (building_.size() >= kBatchEntries || buildingBytes_ >= kBatchBytes) Flush();
     return true;
   }
@@ -648,6 +761,13 @@ class UnzJob {
     } else {
       keep = good = true;
     }
+    if (!test_ && groupOf_.count(&e)) {
+      // Put in place with the rest of its group, or removed with it.
+      if (!keep) ::unlinkat(pend.dir->Get(), pend.tempLeaf.c_str(), 0);
+      if (!keep) rep_.BytesDone(std::int64_t(e.UnpackedSize64));
+      MemberDecided(e, !keep, keep ? &pend : nullptr);
+      return;
+    }
     if (!test_) {
       const int dirFd = pend.dir->Get();
       if (keep && ::renameat(dirFd, pend.tempLeaf.c_str(), dirFd, pend.leaf.c_str()) != 0) {
@@ -692,6 +812,7 @@ class UnzJob {
     DecodeTask t{DecodeJob{}, nullptr, FromDosDateTime(e.DosDateTime()), test_ ? mode_t(0) : StoredMode(e)};
     t.job.archiveFd = zfd_.Get();
     t.job.entry = &e;
+    t.sync = groupOf_.count(&e) > 0;
     if (!UnlockEntry(e, t.job, true)) return false;
     t.out = std::make_shared<UniqueFd>(
         test_ ? -1 : ::openat(pend.dir->Get(), pend.tempLeaf.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC));
@@ -732,6 +853,10 @@ class UnzJob {
   std::unordered_set<std::string> planned_;  // where this job writes, "folder/name"
   std::set<std::string> cleaned_;            // folders whose stale temporary files are gone
   const struct timespec started_ = Now();
+  enum class Outcome { Queued, Skipped, Failed };
+  Outcome outcome_ = Outcome::Failed;  // what StartEntry did with the last entry
+  std::unordered_map<const ZipDirEntry*, std::string> groupOf_;
+  std::unordered_map<std::string, Group> groups_;
 
   std::uint32_t pwRequests_ = std::min<std::uint32_t>(p_.fPWReqCount, 15);
   std::string goodPassword_;

@@ -18,6 +18,8 @@
 #include "ArchiveWriter.h"
 #include "DosTime.h"
 #include "FileCollector.h"
+#include "FileReplace.h"
+#include "FileSystem.h"
 #include "OrnZipLib.h"
 #include "Reporter.h"
 #include "UniqueFd.h"
@@ -55,8 +57,8 @@ bool PutInPlace(int tmpFd, const std::string& tmpPath, const std::string& zipPat
     error = std::strerror(errno);
     return false;
   }
-  std::string near = zipPath + ".ornXXXXXX";
-  UniqueFd nearFd(::mkstemp(near.data()));
+  const std::string near = TemporaryNameBeside(zipPath);
+  UniqueFd nearFd(::open(near.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
   if (!nearFd) {
     error = std::strerror(errno);
     return false;
@@ -153,26 +155,34 @@ struct TempArchive {
   }
 };
 
-bool CreateTempArchive(const OrnZipParams& p, const std::string& zipPath, const OldArchive& old, Reporter& rep,
-                       TempArchive& tmp) {
+// The folder the temporary archive is made in: the block's, or the archive's.
+std::string TempFolder(const OrnZipParams& p, const std::string& zipPath) {
   std::string dir = Str(p.pTempDir);
   if (dir.empty()) {
     std::size_t slash = zipPath.rfind('/');
     dir = slash == std::string::npos ? "." : (slash == 0 ? "/" : zipPath.substr(0, slash));
   }
-  std::string path = (dir.back() == '/' ? dir : dir + "/") + "ornzXXXXXX";
-  tmp.fd = UniqueFd(::mkstemp(path.data()));
+  return dir.back() == '/' ? dir : dir + "/";
+}
+
+bool CreateTempArchive(const OrnZipParams& p, const std::string& zipPath, const OldArchive& old,
+                       const std::vector<FileToAdd>& files, Reporter& rep, TempArchive& tmp) {
+  const std::string dir = TempFolder(p, zipPath);
+  // The program's one temporary name, so that a later job tells a killed
+  // job's file from a running one's.
+  const std::string path = TemporaryNameBeside(dir + ExtractFileName(zipPath));
+  tmp.fd = UniqueFd(::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
   if (!tmp.fd) {
     rep.Message(ORN_ZE_TEMP, "Cannot create a temporary file in " + dir + ": " + std::strerror(errno));
     return false;
   }
   tmp.path = path;
-  // The new archive keeps the old one's permissions, or gets the usual ones.
-  tmp.mode = old.present ? (old.st.st_mode & 07777) : [] {
-    mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mode_t(0666 & ~mask);
-  }();
+  // The new archive keeps the old one's permissions, or gets the usual ones,
+  // and allows nobody more than every file it takes allows.
+  std::vector<unsigned> modes;
+  for (const FileToAdd& f : files)
+    if (!f.isDirectory && !f.isLink) modes.push_back(f.mode);
+  tmp.mode = NarrowedMode(old.present ? (old.st.st_mode & 07777) : UsualFileMode(), modes);
   ::fchmod(tmp.fd.Get(), tmp.mode);
   rep.Info("Temporary archive: " + tmp.path);
   return true;
@@ -252,8 +262,12 @@ int RunZipJob(const OrnZipParams& p) {
   }
   if (!rep.ItemCount(plan.newCount) || !rep.TotalSize(plan.totalBytes)) return 0;
 
+  // What a job killed before left in these folders goes, never what a
+  // running job is writing.
+  RemoveStaleTemporaries(TempFolder(p, zipPath));
+  RemoveStaleTemporaries(ExtractFilePath(zipPath));
   TempArchive tmp;
-  if (!CreateTempArchive(p, zipPath, old, rep, tmp)) return 0;
+  if (!CreateTempArchive(p, zipPath, old, files, rep, tmp)) return 0;
   std::vector<const FileToAdd*> added;
   std::uint32_t newest = 0;
   if (!WriteArchive(p, zipPath, old, plan, rep, tmp, added, newest)) return 0;

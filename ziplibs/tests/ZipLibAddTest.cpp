@@ -1,7 +1,9 @@
 // Adding: archives the peers accept, encryption, name encoding, the add
 // options, and a failed add leaving the old archive alone.
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <ctime>
 #include <random>
 
 #include "ZipLibHarness.h"
@@ -252,6 +254,29 @@ TEST_F(ZipLibTest, FailedOrCancelledAddLeavesTheOldArchiveUnchanged) {
   std::string leftovers;
   Run("ls -A " + Quote(dir_), &leftovers);
   EXPECT_EQ(leftovers, "d\nkeep.zip\nnotzip.zip\n") << "temporary file left behind";
+}
+
+// What a killed job left beside the archive goes with the next job there,
+// what another job is writing now stays; and a new archive allows nobody
+// more than the files it holds.
+TEST_F(ZipLibTest, TheNextAddRemovesLeftoversAndAnArchiveIsNoWiderThanItsFiles) {
+  const std::time_t hourAgo = std::time(nullptr) - 3600;
+  Write("d/private.txt", "books");
+  ::chmod(Path("d/private.txt").c_str(), 0600);
+  Write("ornzAb12Cd", "a killed job's archive", hourAgo);
+  Write(".~orn-0123abcd.new.zip", "a killed job's archive", hourAgo);
+  Write(".~orn-89abcdef.new.zip", "being written now");
+  Write("ornzAb12Cd.txt", "the user's file", hourAgo);
+  Recorder rec;
+  const mode_t mask = ::umask(022);
+  ASSERT_EQ(Add(Path("new.zip"), {{"private.txt", false, "", Path("d")}}, AddOptions{}, rec), 1);
+  ::umask(mask);
+  std::string left;
+  Run("ls -A " + Quote(dir_), &left);
+  EXPECT_EQ(left, ".~orn-89abcdef.new.zip\nd\nnew.zip\nornzAb12Cd.txt\n");
+  struct stat st {};
+  ASSERT_EQ(::stat(Path("new.zip").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 // A stored archive of `count` empty entries named e00000, e00001, ...

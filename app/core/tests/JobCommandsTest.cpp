@@ -49,6 +49,11 @@ TEST(JobCommandsTest, ArchiveNeedsNoDirectoryOrNameToBeOffered) {
   EXPECT_TRUE(CommandsForJob(job, {}, false).archive);
   job.archiveDirectory = "/backup/";
   EXPECT_TRUE(CommandsForJob(job, {}, false).archive);
+  // So does a register that is named but gone: the run says it is gone.
+  job.jobList.clear();
+  job.registerFile = "/mnt/buh/SprFiles.db";
+  EXPECT_TRUE(CommandsForJob(job, {}, false).archive);
+  EXPECT_FALSE(CommandsForJob(job, {}, false).markRegister);
 }
 
 }  // namespace

@@ -8,10 +8,10 @@
 
 #include "ArchiveRun.h"
 #include "Clock.h"
-#include "DialogService.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
 #include "RunFiles.h"
+#include "ScriptedDialogService.h"
 
 namespace orn {
 namespace {
@@ -249,34 +249,53 @@ TEST_F(RunTest, EmptyArchivePathMakesNothingAndLogsNowhere) {
   EXPECT_EQ(log.ProblemCount(), 1);
 }
 
+// The folder whose copies come back from the disk with a byte changed.
+std::string spoiledFolder;
+void SpoilCopies(FileStep step, const std::string& path) {
+  if (step != FileStep::Fsync || spoiledFolder.empty() || path.rfind(spoiledFolder, 0) != 0) return;
+  if (std::FILE* f = std::fopen(path.c_str(), "r+")) {
+    std::fputc('~', f);
+    std::fclose(f);
+  }
+}
+
 TEST_F(RunTest, CopyFailingVerificationLeavesThePreviousGeneration) {
   job_.rotationScheme = 'W';
   WriteFile(Archive() + "Buh(Day_3-th).zip", "previous generation");
   WriteFile(Plus() + "Buh(Day_3-th).zip", "previous plus copy");
-  backend_.failTest = [this](const std::string& path) { return path.rfind(Plus(), 0) == 0; };
+  SetFileStepHook(SpoilCopies);
+  spoiledFolder = Plus();
   RunResult r = RunOn(Date(2025, 12, 10));
   EXPECT_EQ(r.exitStatus, kRunIncomplete);
   EXPECT_EQ(ReadFile(Plus() + "Buh(Day_3-th).zip"), "previous plus copy");
   EXPECT_EQ(Names(Plus()), (std::vector<std::string>{"Buh(Day_3-th).zip"})) << "no half-made copy left";
   EXPECT_NE(Log().find("ERROR : 10.12.2025 10:00:00 : The copy does not read back correctly \"" + Plus() +
-                       "Buh(Day_3-th).zip\": bad checksum"),
+                       "Buh(Day_3-th).zip\": read back "),
             std::string::npos)
       << Log();
+  EXPECT_NE(Log().find("; the tested archive has "), std::string::npos) << Log();
 
   WriteFile(Archive() + "Buh(Day_3-th).zip", "previous generation");
-  backend_.failTest = [this](const std::string& path) { return path.rfind(Archive(), 0) == 0; };
+  spoiledFolder = Archive();
   RunResult broken = RunOn(Date(2025, 12, 10));
+  SetFileStepHook(nullptr);
+  spoiledFolder.clear();
   EXPECT_EQ(broken.exitStatus, kRunNoGeneration);
   EXPECT_EQ(ReadFile(Archive() + "Buh(Day_3-th).zip"), "previous generation");
   EXPECT_EQ(broken.generation, "");
+
+  // An archive that does not read back in the first place is not copied.
+  backend_.failTest = [](const std::string&) { return true; };
+  RunResult untested = RunOn(Date(2025, 12, 10));
+  EXPECT_EQ(untested.exitStatus, kRunNoGeneration);
+  EXPECT_EQ(ReadFile(Archive() + "Buh(Day_3-th).zip"), "previous generation");
 }
 
 TEST_F(RunTest, CancelIsLoggedAsACancelNotAsDamage) {
   job_.rotationScheme = 'W';
   WriteFile(Archive() + "Buh(Day_3-th).zip", "previous generation");
-  // The person presses Cancel while the generation's copy is read back.
-  backend_.failTest = [this](const std::string& path) {
-    if (path.rfind(Archive(), 0) != 0) return false;
+  // The person presses Cancel while the archive is read back.
+  backend_.failTest = [this](const std::string&) {
     backend_.cancelled = true;
     return true;
   };
@@ -288,34 +307,37 @@ TEST_F(RunTest, CancelIsLoggedAsACancelNotAsDamage) {
     EXPECT_NE(Log().find("CANCELLED : 10.12.2025 10:00:00 : Cancelled by the user: not made \"" + target + "\""),
               std::string::npos)
         << Log();
-  EXPECT_TRUE(Names(Plus()).empty()) << "no copy is made after Cancel";
+  EXPECT_TRUE(Names(Plus()).empty()) << "no copy is placed after Cancel";
 }
 
-// The copies report their bytes; Cancel while the second copy is written
-// leaves the generation, removes the half-made copy and logs a cancel.
+// A copy reports its bytes; stopped, it leaves nothing beside its target
+// and is logged as a cancel, not as a failed copy.
 TEST_F(RunTest, CopiesReportTheirBytesAndStopOnCancel) {
-  struct Watching : RunObserver {
-    std::vector<std::pair<std::string, std::int64_t>> heard;
-    std::string stopAt;
-    bool Copying(const std::string& target, std::int64_t copied, std::int64_t total) override {
-      heard.emplace_back(target, total);
-      return target != stopAt || copied == 0;
-    }
-  } watching;
-  run_.SetObserver(&watching);
-  job_.rotationScheme = 'W';
-  watching.stopAt = Plus() + "Buh(Day_3-th).zip";
-  RunResult r = RunOn(Date(2025, 12, 10));
-  EXPECT_EQ(r.exitStatus, kRunIncomplete);
-  EXPECT_FALSE(r.generation.empty());
-  ASSERT_FALSE(watching.heard.empty());
-  EXPECT_EQ(watching.heard.front().first, Archive() + "Buh(Day_3-th).zip");
-  EXPECT_EQ(watching.heard.front().second, static_cast<std::int64_t>(FileSize(r.generation).value_or(-1)));
-  EXPECT_TRUE(Names(Plus()).empty()) << "no half-made copy";
-  EXPECT_NE(Log().find("CANCELLED : 10.12.2025 10:00:00 : Cancelled by the user: not made \"" + watching.stopAt),
-            std::string::npos)
-      << Log();
-  run_.SetObserver(nullptr);
+  WriteFile(root_ + "src/Buh.zip", std::string(3 * 1048576 + 7, 'z'));
+  ForceDirectories(Archive());
+  ForceDirectories(Plus());
+  const std::vector<CopyItem> items = {{root_ + "src/Buh.zip", Plus() + "Buh.zip", *ChecksumOf(root_ + "src/Buh.zip")}};
+  MessageLog log(texts_, Archive(), false);
+  struct Row {
+    std::int64_t stopAt;  // copied bytes at which the person stops; -1 never
+    bool placed;
+  } rows[] = {{-1, true}, {1048576, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.stopAt);
+    std::vector<std::int64_t> heard;
+    PendingCopy copy = MakePendingCopy(items, -1, [&](std::int64_t copied) {
+      heard.push_back(copied);
+      return copied != row.stopAt;
+    });
+    EXPECT_EQ(copy.cancelled, !row.placed);
+    EXPECT_EQ(PlacePendingCopy(copy, false, log), row.placed);
+    ASSERT_FALSE(heard.empty());
+    EXPECT_EQ(heard.back(), row.placed ? 3 * 1048576 + 7 : row.stopAt);
+    EXPECT_EQ(Names(Plus()), row.placed ? std::vector<std::string>{"Buh.zip"} : std::vector<std::string>{});
+    ::unlink((Plus() + "Buh.zip").c_str());
+  }
+  EXPECT_NE(Log().find(" : Cancelled by the user: not made \"" + Plus() + "Buh.zip\""), std::string::npos) << Log();
+  EXPECT_EQ(Log().find("Cannot copy"), std::string::npos) << Log();
 }
 
 TEST_F(RunTest, FullTargetIsReportedBeforeCopying) {

@@ -12,12 +12,15 @@
 #include "ArchiveRun.h"
 #include "Clock.h"
 #include "CreateTable.h"
+#include "Extraction.h"
 #include "FakeBackend.h"
+#include "FileReplace.h"
 #include "FileSystem.h"
 #include "JobFile.h"
 #include "ParadoxFormat.h"
 #include "PrimaryIndex.h"
 #include "RunFiles.h"
+#include "RunNames.h"
 #include "SourcesTestUtil.h"
 #include "Table.h"
 
@@ -157,6 +160,106 @@ TEST_F(RunKill, KilledAtEveryStepThenASecondRunSucceedsAndCleansUp) {
   EXPECT_GT(step, 20) << "too few steps were reached to have killed the run in each phase";
 }
 
+// What can be restored from `folder`: for each set the archive chooser
+// offers (its last volume), the entries read through the whole set.
+std::vector<std::string> ReadableSets(const std::string& folder, const std::string& archiveName) {
+  std::vector<std::string> sets;
+  for (const FoundFile& f : FindFiles(folder, archiveName + "*.zip")) {
+    if (std::optional<int> n = VolumeNumber(f.name); n && FileExists(folder + WithVolumeNumber(f.name, *n + 1)))
+      continue;
+    std::vector<std::string> volumes;
+    for (int n = 1; n <= *VolumeNumber(f.name); ++n) volumes.push_back(folder + WithVolumeNumber(f.name, n));
+    std::vector<std::pair<std::string, std::string>> entries;
+    std::string error;
+    if (!FakeBackend::ReadArchive(volumes, &entries, &error)) {
+      sets.push_back(f.name + ": " + error);
+      continue;
+    }
+    std::string data;
+    for (const auto& [name, bytes] : entries)
+      if (ExtractFileName(name) == "big.txt") data = bytes.substr(0, 3);
+    sets.push_back(f.name + ": " + data);
+  }
+  return sets;
+}
+
+// A job with volumes whose new set is shorter than the one it replaces,
+// killed at every step: the folder offers the old set or the new one, each
+// readable through its last volume, and never a mix; the next run then
+// succeeds and leaves nothing behind.
+TEST_F(RunKill, AVolumeSetIsReplacedWholeAtEveryStep) {
+  // The world before the killed run: a set of the old table; and the new,
+  // shorter set a run that is not killed makes of the new table.
+  auto makeWorld = [this](const test::ScratchDir& dir) {
+    Job job = MakeWorld(dir);
+    job.volumesOn = true;
+    job.volumeSize = 2;  // 2000-byte volumes
+    job.uniqueScheme = 'N';
+    dir.Touch("doc/big.txt", "old" + std::string(4000, 'o'));
+    EXPECT_EQ(Run(job, dir).exitStatus, kRunComplete);
+    dir.Touch("doc/big.txt", "new" + std::string(500, 'n'));
+    return job;
+  };
+  std::vector<std::string> before, after;
+  {
+    test::ScratchDir dir;
+    test::AliasFile aliases(dir.File("Aliases.ini"), "[BUHDATA]\nPATH=" + dir.File("data") + "\n");
+    Job job = makeWorld(dir);
+    before = ReadableSets(dir.File("arh/"), "Buh");
+    Job again = ReadJobFile(job.jobFilePath, Job{});
+    ASSERT_EQ(Run(again, dir).exitStatus, kRunComplete);
+    after = ReadableSets(dir.File("arh/"), "Buh");
+    ASSERT_EQ(before.size(), 1u);
+    ASSERT_EQ(after.size(), 1u);
+    ASSERT_EQ(before.front().substr(before.front().size() - 3), "old");
+    ASSERT_EQ(after.front().substr(after.front().size() - 3), "new");
+    ASSERT_LT(after.front(), before.front()) << "the new set is to be the shorter one";
+  }
+
+  bool finished = false;
+  int step = 1;
+  for (; !finished && step < 400; ++step) {
+    SCOPED_TRACE("killed at step " + std::to_string(step));
+    test::ScratchDir dir;
+    test::AliasFile aliases(dir.File("Aliases.ini"), "[BUHDATA]\nPATH=" + dir.File("data") + "\n");
+    Job job = makeWorld(dir);
+
+    pid_t pid = ::fork();
+    if (pid == 0) {
+      stepsLeft = step;
+      SetFileStepHook(&KillAtStep);
+      Job again = ReadJobFile(job.jobFilePath, Job{});
+      Run(again, dir);
+      ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    finished = !WIFSIGNALED(status);
+
+    // Opening the archive chooser completes or rolls back the change in the
+    // archive directory; the next run does in every folder it writes to.
+    CompleteInterruptedSets(job);
+    RemoveStaleTemporaries(dir.File("plus/"));
+    for (const std::string& folder : {dir.File("arh/"), dir.File("plus/")}) {
+      const std::vector<std::string> sets = ReadableSets(folder, "Buh");
+      EXPECT_TRUE(sets == before || sets == after) << folder << ": " << ::testing::PrintToString(sets);
+      if (finished) {
+        EXPECT_EQ(sets, after) << folder;
+      }
+    }
+
+    Job again = ReadJobFile(job.jobFilePath, Job{});
+    RunResult next = Run(again, dir);
+    EXPECT_EQ(next.exitStatus, kRunComplete) << next.Summary();
+    std::vector<std::string> files;
+    ListTree(dir.Path(), "", files);
+    for (const std::string& f : files) EXPECT_FALSE(IsTemporaryName(ExtractFileName(f))) << f;
+    EXPECT_EQ(ReadableSets(dir.File("arh/"), "Buh"), after);
+  }
+  EXPECT_TRUE(finished) << "the run never finished";
+  EXPECT_GT(step, 40) << "too few steps were reached to have killed the run in each phase";
+}
+
 // Records what the waiting run shows; the first time it lets messages run,
 // it checks that the other run's file is untouched and lets the other run end.
 class WaitingObserver : public RunObserver {
@@ -217,6 +320,63 @@ TEST_F(RunKill, ASecondRunWaitsForTheFirstAndLeavesItsFilesAlone) {
   EXPECT_EQ(observer.titles.front(), "WAITING");
   ASSERT_FALSE(observer.fileNames.empty());
   EXPECT_NE(observer.fileNames.front().find("Another run is working; waiting 60 min at most"), std::string::npos);
+  for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) ::close(fd);
+}
+
+// Two runs of one job that do not share a temporary directory (two users,
+// two copies of the program): the second waits for the folders the first
+// writes into, and neither removes what the other is writing.
+TEST_F(RunKill, RunsWithTemporaryDirectoriesOfTheirOwnTakeTurns) {
+  test::ScratchDir dir;
+  test::AliasFile aliases(dir.File("Aliases.ini"), "[BUHDATA]\nPATH=" + dir.File("data") + "\n");
+  Job job = MakeWorld(dir);
+  int toChild[2], toParent[2];
+  ASSERT_EQ(::pipe(toChild), 0);
+  ASSERT_EQ(::pipe(toParent), 0);
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    // The first run, stopped while it zips: its folders are held.
+    FakeBackend backend;
+    bool held = false;
+    backend.skipFile = [&](const std::string&) {
+      char c = 'z';
+      if (!held) {
+        held = true;
+        (void)!::write(toParent[1], &c, 1);
+        (void)!::read(toChild[0], &c, 1);
+      }
+      return false;
+    };
+    MessageTexts texts;
+    ArchiveRun run(backend, texts);
+    run.SetLowerPriority(false);
+    run.SetTemporaryDirectory(dir.File("tmp-first"));
+    ::_exit(run.Run(job).exitStatus);
+  }
+  char c = 0;
+  ASSERT_EQ(::read(toParent[0], &c, 1), 1);
+
+  FakeBackend backend;
+  MessageTexts texts;
+  ArchiveRun run(backend, texts);
+  run.SetLowerPriority(false);
+  run.SetTemporaryDirectory(dir.File("tmp-second"));
+  WaitingObserver observer;
+  int firstStatus = -1;
+  observer.release = [&] {
+    (void)!::write(toChild[1], &c, 1);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    firstStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  run.SetObserver(&observer);
+  Job second = ReadJobFile(job.jobFilePath, Job{});
+  RunResult r = run.Run(second);
+
+  EXPECT_EQ(firstStatus, kRunComplete);
+  EXPECT_EQ(r.exitStatus, kRunComplete) << r.Summary();
+  ASSERT_FALSE(observer.titles.empty());
+  EXPECT_EQ(observer.titles.front(), "WAITING");
   for (int fd : {toChild[0], toChild[1], toParent[0], toParent[1]}) ::close(fd);
 }
 

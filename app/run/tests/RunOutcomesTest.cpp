@@ -14,6 +14,7 @@
 
 #include "ArchiveRun.h"
 #include "Clock.h"
+#include "CreateTable.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
 #include "RunNames.h"
@@ -29,6 +30,7 @@ using test::WriteFile;
 class RunOutcomes : public ::testing::Test {
  protected:
   void SetUp() override {
+    job_ = Job{};
     root_ = test::MakeScratchDir();
     ASSERT_FALSE(root_.empty());
     WriteFile(root_ + "data/KONTI.DB", std::string(1500, 'k'));
@@ -98,6 +100,15 @@ TEST_F(RunOutcomes, EachShortfallIsLoggedAndSetsTheStatus) {
          test::MakeRegister(t.job_.registerFile, {{"KONTI.DB", "NOSUCH", "", "", true}});
        },
        kRunNoGeneration, "ERROR : 10.12.2025 10:00:00 : The files to archive could not be gathered: ", false},
+      {"a table the register archives that is gone",
+       [](RunOutcomes& t) {
+         t.aliases_ =
+             std::make_unique<test::AliasFile>(t.root_ + "Aliases.ini", "[BUHDATA]\nPATH=" + t.root_ + "data\n");
+         t.job_.registerFile = t.root_ + "reg/SprFiles.db";
+         ForceDirectories(t.root_ + "reg");
+         test::MakeRegister(t.job_.registerFile, {{"GONE.DB", "BUHDATA", "", "", true}});
+       },
+       kRunIncomplete, "File of the list not found \"ROOT/data/GONE.DB\"", false},
       {"a register that refuses its clean-up",
        [](RunOutcomes& t) {
          t.aliases_ =
@@ -163,27 +174,17 @@ TEST_F(RunOutcomes, ASymbolicLinkUnderACopysNameIsReplacedNotWrittenThrough) {
   EXPECT_TRUE(S_ISREG(st.st_mode));
 }
 
-TEST_F(RunOutcomes, AnUnreadableSourceIsNamed) {
-  WriteFile(root_ + "data/LOCKED.DB", "secret");
-  job_.jobList.push_back(root_ + "data/LOCKED.DB");
-  const bool asRoot = ::geteuid() == 0;
-  // Permissions do not bind root: as root, the run is made by an ordinary
-  // user who owns the scratch folder but may not read the table.
-  if (asRoot) {
-    ASSERT_EQ(::lchown(root_.c_str(), 65534, 65534), 0);
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root_))
-      ASSERT_EQ(::lchown(entry.path().c_str(), 65534, 65534), 0);
+// Permissions do not bind root: as root, `body` runs in a child that has
+// become an ordinary user, with the scratch folder open to it but for what
+// `prepare` closes.
+template <typename Prepare, typename Body>
+void AsOrdinaryUser(const std::string& root, Prepare prepare, Body body) {
+  if (::geteuid() == 0) {
+    ASSERT_EQ(std::system(("chmod -R a+rwX '" + root + "'").c_str()), 0);
   }
-  ::chmod((root_ + "data/LOCKED.DB").c_str(), 0);
-  auto body = [&] {
-    RunResult r = run_.Run(job_);
-    EXPECT_EQ(r.exitStatus, kRunIncomplete);
-    EXPECT_NE(ReadFile(job_.archiveDirectory + kLogFileName)
-                  .find("Cannot read file \"" + root_ + "data/LOCKED.DB\": Permission denied"),
-              std::string::npos);
-  };
-  if (!asRoot) return body();
-  const pid_t pid = ::fork();
+  prepare();
+  if (::geteuid() != 0) return body();
+  pid_t pid = ::fork();
   if (pid == 0) {
     if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
     body();
@@ -191,7 +192,141 @@ TEST_F(RunOutcomes, AnUnreadableSourceIsNamed) {
   }
   int status = 0;
   ::waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the case failed as an ordinary user";
+}
+
+TEST_F(RunOutcomes, AnUnreadableSourceIsNamed) {
+  struct Row {
+    const char* what;
+    const char* file;  // made unreadable
+    bool isRegister;
+    int status;
+    std::string logged;
+  } rows[] = {
+      {"a file of the list", "data/LOCKED.DB", false, kRunIncomplete,
+       "Cannot read file \"ROOT/data/LOCKED.DB\": Permission denied"},
+      // Less to back up is no backup: nothing is made, nothing replaced.
+      {"the register", "reg/SprFiles.db", true, kRunNoGeneration,
+       "ERROR : 10.12.2025 10:00:00 : The files to archive could not be gathered: The register cannot be read: "
+       "Permission denied (ROOT/reg/SprFiles.db)"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    TearDown();
+    SetUp();
+    const std::string file = root_ + row.file;
+    if (row.isRegister) {
+      ForceDirectories(root_ + "reg");
+      test::MakeRegister(file, {{"KONTI.DB", "BUHDATA", "", "", true}});
+      job_.registerFile = file;
+    } else {
+      WriteFile(file, "secret");
+      job_.jobList.push_back(file);
+    }
+    std::string logged = row.logged;
+    for (size_t at; (at = logged.find("ROOT/")) != std::string::npos;) logged.replace(at, 5, root_);
+    AsOrdinaryUser(
+        root_, [&] { ::chmod(file.c_str(), 0); },
+        [&] {
+          RunResult r = run_.Run(job_);
+          EXPECT_EQ(r.exitStatus, row.status);
+          const std::string log = ReadFile(job_.archiveDirectory + kLogFileName);
+          EXPECT_NE(log.find(logged), std::string::npos) << log;
+          if (row.status == kRunNoGeneration) {
+            EXPECT_NE(r.problemTexts.at(0).find("Permission denied"), std::string::npos);
+          }
+        });
+  }
+}
+
+// A week of an unmounted share must not leave every rotation slot empty:
+// a register that is gone makes nothing and replaces nothing.
+TEST_F(RunOutcomes, AMissingRegisterReplacesNoArchive) {
+  aliases_ = std::make_unique<test::AliasFile>(root_ + "Aliases.ini", "[BUHDATA]\nPATH=" + root_ + "data\n");
+  job_.registerFile = root_ + "reg/SprFiles.db";
+  ForceDirectories(root_ + "reg");
+  ::unlink((root_ + "data/KONTI.DB").c_str());  // a whole table, for the first run to be complete
+  CreateTable(root_ + "data/KONTI.DB", {{"Konts", paradox::kAlpha, 8}}, {.keyFields = 1});
+  test::MakeRegister(job_.registerFile, {{"KONTI.DB", "BUHDATA", "", "", true}});
+  job_.uniqueScheme = 'W';
+  RunResult first = run_.Run(job_);
+  ASSERT_EQ(first.exitStatus, kRunComplete) << ReadFile(job_.archiveDirectory + kLogFileName);
+  const std::string generation = ReadFile(first.generation), plus = ReadFile(first.plusCopy);
+
+  ASSERT_EQ(::rename(job_.registerFile.c_str(), (root_ + "reg/moved").c_str()), 0);
+  job_.lastArchivingDate = 0;  // a unique save due again
+  RunResult second = run_.Run(job_);
+  EXPECT_EQ(second.exitStatus, kRunNoGeneration);
+  EXPECT_TRUE(second.generation.empty() && second.plusCopy.empty() && second.uniqueSave.empty());
+  EXPECT_EQ(ReadFile(first.generation), generation);
+  EXPECT_EQ(ReadFile(first.plusCopy), plus);
+  EXPECT_NE(second.problemTexts.at(0).find("The register cannot be found: No such file or directory (" +
+                                           job_.registerFile + ")"),
+            std::string::npos)
+      << ::testing::PrintToString(second.problemTexts);
+}
+
+// The books readable by their owner only stay so in every archive, copy and
+// folder the run makes: a bit for group or others only when every source has it.
+TEST_F(RunOutcomes, ArchivesAllowNoMoreThanTheMostPrivateSource) {
+  const mode_t mask = ::umask(022);
+  struct Row {
+    mode_t table, notes;
+    mode_t archive, folder;
+  } rows[] = {
+      {0600, 0644, 0600, 0700},
+      {0640, 0644, 0640, 0750},
+      {0644, 0644, 0644, 0755},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::to_string(row.table));
+    TearDown();
+    SetUp();
+    ::chmod((root_ + "data/KONTI.DB").c_str(), row.table);
+    ::chmod((root_ + "doc/note.txt").c_str(), row.notes);
+    job_.archiveDirectory = root_ + "arh/new/";
+    job_.plusPath = root_ + "plus/deeper/";
+    ForceDirectories(root_ + "plus");
+    ::rmdir((root_ + "plus/deeper").c_str());
+    job_.uniqueScheme = 'W';
+    RunResult r = run_.Run(job_);
+    ASSERT_EQ(r.exitStatus, kRunComplete) << ReadFile(job_.archiveDirectory + kLogFileName);
+    auto mode = [](const std::string& path) {
+      struct stat st {};
+      return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0777777;
+    };
+    EXPECT_EQ(mode(r.generation), row.archive);
+    EXPECT_EQ(mode(r.uniqueSave), row.archive);
+    EXPECT_EQ(mode(r.plusCopy), row.archive);
+    EXPECT_EQ(mode(root_ + "plus/deeper/"), row.folder);
+    EXPECT_EQ(mode(root_ + "arh/"), row.folder);
+    EXPECT_EQ(mode(root_ + "arh/new/"), row.folder);
+    EXPECT_EQ(mode(ExtractFilePath(r.uniqueSave)), row.folder);
+    EXPECT_EQ(mode(run_.TemporaryDirectory()), 0700u);
+  }
+  ::umask(mask);
+}
+
+// What a killed run left goes with the next run, however soon it starts,
+// from every folder it writes to: the writer named in each file is gone.
+TEST_F(RunOutcomes, AKilledRunsFilesGoFromEveryFolderTheNextRunWrites) {
+  ForceDirectories(job_.archiveDirectory);
+  const std::vector<std::string> folders = {job_.archiveDirectory, job_.plusPath, root_};
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    for (const std::string& folder : folders) WriteFile(TemporaryNameBeside(folder + "Buh(Day_3-th).zip"), "half");
+    ::_exit(0);
+  }
+  ::waitpid(pid, nullptr, 0);
+  // The job file named as the program was started in its folder.
+  const std::string cwd = CurrentDir();
+  ASSERT_EQ(::chdir(root_.c_str()), 0);
+  job_.jobFilePath = "buh.arh";
+  RunResult r = run_.Run(job_);
+  ASSERT_EQ(::chdir(cwd.c_str()), 0);
+  EXPECT_EQ(r.exitStatus, kRunComplete) << ReadFile(job_.archiveDirectory + kLogFileName);
+  for (const std::string& folder : folders)
+    for (const FoundFile& f : FindFiles(folder, "*")) EXPECT_FALSE(IsTemporaryName(f.name)) << folder << f.name;
 }
 
 }  // namespace

@@ -17,6 +17,7 @@
 #include "DialogService.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
+#include "ScriptedDialogService.h"
 #include "Table.h"
 #include "ZipEngine.h"
 #include "ZipEngineBackend.h"

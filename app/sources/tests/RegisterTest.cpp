@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "CreateTable.h"
+#include "FileSystem.h"
 #include "Register.h"
 #include "RunList.h"
 #include "SourcesTestUtil.h"
@@ -180,8 +181,52 @@ TEST_F(SourcesRegister, ARegisterThatCannotBeCleanedIsStillArchived) {
 }
 
 TEST_F(SourcesRegister, WithoutARegisterTheJobListAloneIsArchived) {
-  const auto run = CollectRunFiles(dir_.Path() + "reg.v1/SprFiles.db", {data_ + "notes.txt"});
+  const auto run = CollectRunFiles("", {data_ + "notes.txt"});
   EXPECT_EQ(run, (std::vector<std::string>{data_ + "notes.txt"}));
+}
+
+// A register the job names but that is gone or unreadable would make a
+// backup of the job list alone, taken for a good one.
+TEST_F(SourcesRegister, ARegisterNamedButMissingOrUnreadableStopsTheGathering) {
+  struct Case {
+    const char* what;
+    std::string path;
+    const char* message;
+  } cases[] = {
+      {"moved away", dir_.Path() + "reg.v1/SprFiles.db", "The register cannot be found: No such file or directory"},
+      {"a folder", dir_.Path() + "reg.v1/", "The register is not a file"},
+  };
+  ForceDirectories(dir_.Path() + "reg.v1");
+  for (const Case& c : cases) {
+    try {
+      CollectRunFiles(c.path, {data_ + "notes.txt"});
+      ADD_FAILURE() << c.what << ": no error";
+    } catch (const TableError& e) {
+      EXPECT_EQ(e.FileName(), c.path) << c.what;
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+  }
+}
+
+// A table the register archives but that is gone (moved, lost with a
+// failed disk) leaves the backup smaller; it is named for the log. A Fail
+// without an extension is there when any file of its name is.
+TEST_F(SourcesRegister, ArchivedTablesThatAreGoneAreNamed) {
+  test::AliasFile aliases(dir_.File("Aliases.ini"), AliasText());
+  ::unlink((data_ + "PARTNERI.DB").c_str());
+  dir_.Touch("buh.2024/PARTNERI.PX");
+  test::MakeRegister(reg_, {{"KONTI.DB", "BUHDATA", "", "", true},
+                            {"konti.db", "BUHDATA", "case of the disk's name differs", "", true},
+                            {"DOKUM", "BUHDATA", "no extension", "", true},
+                            {"PARTNERI.DB", "BUHDATA", "only its index is left", "", true},
+                            {"NOSUCH.DB", "BUHDATA", "", "", true},
+                            {"NOSUCH2", "BUHDATA", "", "", true},
+                            {"UNMARKED.DB", "BUHDATA", "not archived", "", false}});
+  RunListProblems problems;
+  const auto run = CollectRunFiles(reg_, {}, nullptr, &problems);
+  EXPECT_EQ(Sorted(problems.missingTables), Sorted({data_ + "PARTNERI.DB", data_ + "NOSUCH.DB", data_ + "NOSUCH2"}));
+  EXPECT_TRUE(problems.Any());
+  EXPECT_NE(std::find(run.begin(), run.end(), data_ + "PARTNERI.PX"), run.end());
 }
 
 }  // namespace

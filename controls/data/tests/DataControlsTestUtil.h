@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "CreateTable.h"
-#include "DialogService.h"
+#include "ScriptedDialogService.h"
 #include "TableTestUtil.h"
 
 namespace orntest {

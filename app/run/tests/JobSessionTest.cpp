@@ -1,0 +1,353 @@
+// The job session's decisions without any window: which command runs, which
+// status the program ends with, which archive and files a restore takes and
+// what happens to files that exist. The back-end is the fake one; nothing of
+// the window system is linked.
+#include <gtest/gtest.h>
+#include <sys/time.h>
+
+#include <fstream>
+#include <map>
+#include <stdexcept>
+
+#include "FakeBackend.h"
+#include "FileSystem.h"
+#include "JobFile.h"
+#include "JobSession.h"
+#include "RunProgress.h"
+#include "Unattended.h"
+
+namespace orn {
+namespace {
+
+using test::FakeBackend;
+using test::WriteFile;
+
+TEST(JobSession, NoPartOfTheWindowSystemIsLoaded) {
+  std::ifstream maps("/proc/self/maps");
+  std::string line;
+  while (std::getline(maps, line)) EXPECT_EQ(line.find("libQt6"), std::string::npos) << line;
+}
+
+TEST(JobSession, WhichCommandAndWhichStatus) {
+  const JobCommands all{true, true, true, true, true};
+  const JobCommands none{true, true, false, false, false};
+  struct Row {
+    const char* pending;
+    JobCommands allowed;
+    int actionStatus;
+    bool failed;
+    SessionCommand command;
+    bool refused;
+    int status;
+  } rows[] = {
+      {"", all, 0, false, SessionCommand::None, false, kCommandDone},
+      {"NEW", none, 0, false, SessionCommand::New, false, kCommandDone},
+      {"NEW", none, 0, true, SessionCommand::New, false, kCommandNotRun},
+      {"ARHIV", all, kRunIncomplete, false, SessionCommand::Archive, false, kRunIncomplete},
+      {"ARHIV", all, 0, true, SessionCommand::Archive, false, kCommandNoGeneration},
+      {"ARHIV", none, 0, false, SessionCommand::None, true, kCommandNotRun},
+      {"UNARHIV", all, kRestorePartial, false, SessionCommand::ExtractChosen, false, kRestorePartial},
+      {"UNARHIVALL", all, kRestoreNothing, false, SessionCommand::ExtractWhole, false, kRestoreNothing},
+      {"UNARHIVALL", all, 0, true, SessionCommand::ExtractWhole, false, kCommandNotRun},
+      {"UNARHIVALL", none, 0, false, SessionCommand::None, true, kCommandNotRun},
+      {"DOSHOWMESSAGES", all, 0, false, SessionCommand::None, true, kCommandNotRun},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.pending) + (row.failed ? " failed" : ""));
+    const CommandChoice choice = ChooseCommand(row.pending, row.allowed);
+    EXPECT_EQ(choice.command, row.command);
+    EXPECT_EQ(!choice.refusal.empty(), row.refused) << choice.refusal;
+    EXPECT_EQ(CommandStatus(choice, row.actionStatus, row.failed), row.status);
+  }
+}
+
+class SessionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = test::MakeScratchDir();
+    Job job;
+    job.archiveDirectory = root_ + "arh/";
+    job.archiveName = "Buh";
+    job.uniqueFolder = "Unique";
+    job.jobList = {root_ + "data/KONTI.DB"};
+    WriteJobFile(job, root_ + "job.arh");
+  }
+  void TearDown() override { test::RemoveTree(root_); }
+
+  // An archive of the job, as old as `age` seconds.
+  void Archive(const std::string& relative, int age,
+               const std::vector<std::pair<std::string, std::string>>& entries = kEntries) {
+    const std::string path = root_ + "arh/" + relative;
+    FakeBackend::WriteArchive(path, entries);
+    const timeval times[2] = {{std::time(nullptr) - age, 0}, {std::time(nullptr) - age, 0}};
+    ::utimes(path.c_str(), times);
+  }
+  JobSession Session(std::vector<std::string> args) {
+    args.insert(args.begin(), root_ + "job.arh");
+    JobSession session(ParseCommandLine(args), /*withWindow=*/false);
+    session.SetBackend(&backend_);
+    session.ReadStartupJob();
+    return session;
+  }
+
+  static inline const std::vector<std::pair<std::string, std::string>> kEntries = {
+      {"data/KONTI.DB", "table"}, {"data/KONTI.PX", "index"}, {"data/PARTN.DB", "partners"}, {"note.txt", "n"}};
+  std::string root_;
+  FakeBackend backend_;
+};
+
+// The front of a run without a window, with the answers of a script.
+class ScriptedFront : public TerminalFront {
+ public:
+  explicit ScriptedFront(const MessageTexts& texts) : TerminalFront(texts, nullptr, nullptr) {}
+  bool ConfirmOverwrite(const std::vector<std::string>& existing) override {
+    asked.push_back(existing.size());
+    return replace;
+  }
+  bool CanAsk() const override { return true; }
+  bool replace = false;
+  std::vector<size_t> asked;
+};
+
+TEST_F(SessionTest, TheCommandLinesCommandRunsThroughItsAction) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    bool withArchive;
+    std::string ran;
+    int status;
+  } rows[] = {
+      {"backup", {"AUTO", "ARHIV"}, false, "archive", kRunIncomplete},
+      {"whole restore", {"AUTO", "UNARHIVALL"}, true, "restore whole", kRestorePartial},
+      {"chosen files", {"x", "unarhiv", "KONTI.DB"}, true, "restore chosen", kRestorePartial},
+      {"restore without an archive", {"AUTO", "UNARHIVALL"}, false, "", kCommandNotRun},
+      {"no command", {"AUTO"}, true, "", kCommandDone},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    test::RemoveTree(root_ + "arh/");
+    if (row.withArchive) Archive("Buh(Day_1-th).zip", 10);
+    JobSession session = Session(row.args);
+    std::string ran;
+    CommandActions actions;
+    actions.archive = [&] {
+      ran = "archive";
+      return kRunIncomplete;
+    };
+    actions.restore = [&](bool whole) {
+      ran = whole ? "restore whole" : "restore chosen";
+      return kRestorePartial;
+    };
+    session.RunPendingCommand(actions);
+    EXPECT_EQ(ran, row.ran);
+    EXPECT_EQ(session.ExitStatus(), row.status);
+    EXPECT_TRUE(session.EndsAfterCommand()) << "nobody at the screen";
+  }
+}
+
+TEST_F(SessionTest, AFailedCommandIsCountedAndShown) {
+  JobSession session = Session({"AUTO", "ARHIV"});
+  CommandActions actions;
+  actions.archive = []() -> int { throw std::runtime_error("unknown alias"); };
+  EXPECT_THROW(session.RunPendingCommand(actions), std::runtime_error);
+  EXPECT_EQ(session.ExitStatus(), kCommandNoGeneration);
+
+  WriteFile(root_ + "other.arh", "no job in here");
+  JobSession unreadable(ParseCommandLine({root_ + "other.arh", "AUTO", "ARHIV"}), false);
+  EXPECT_ANY_THROW(unreadable.ReadStartupJob());
+  EXPECT_EQ(unreadable.ExitStatus(), kCommandNotRun);
+}
+
+TEST_F(SessionTest, NewRewritesTheJobAndTheWindowStays) {
+  JobSession session(ParseCommandLine({root_ + "new.arh", "AUTO"}), /*withWindow=*/true);
+  session.RunPendingCommand(CommandActions());
+  EXPECT_TRUE(FileExists(root_ + "new.arh"));
+  EXPECT_EQ(session.CurrentJob().jobFilePath, root_ + "new.arh");
+  EXPECT_EQ(session.ExitStatus(), kCommandDone);
+  EXPECT_FALSE(session.EndsAfterCommand());
+}
+
+TEST_F(SessionTest, TheNewestArchiveOrTheNamedOne) {
+  Archive("Buh(Day_1-th).zip", 3000);
+  Archive("Buh(Day_2-th).zip", 2000);
+  Archive("Unique/Buh(DATE=1,12,2025).zip", 1000);
+  JobSession session = Session({});
+  const Job& job = session.CurrentJob();
+  EXPECT_EQ(NewestArchive(job), root_ + "arh/Unique/Buh(DATE=1,12,2025).zip");
+  EXPECT_EQ(FindArchive(job, "Buh(Day_1-th).zip"), root_ + "arh/Buh(Day_1-th).zip");
+  EXPECT_EQ(FindArchive(job, "Buh(DATE=1,12,2025).zip"), root_ + "arh/Unique/Buh(DATE=1,12,2025).zip");
+  EXPECT_EQ(FindArchive(job, "Other.zip"), "");
+
+  const std::string listing = ListingOfArchives(job, backend_);
+  const size_t unique = listing.find("Buh(DATE=1,12,2025).zip"), day2 = listing.find("Buh(Day_2-th).zip"),
+               day1 = listing.find("Buh(Day_1-th).zip");
+  EXPECT_LT(unique, day2);
+  EXPECT_LT(day2, day1) << listing;
+  EXPECT_NE(listing.find("unique save in " + root_ + "arh/Unique/"), std::string::npos) << listing;
+  EXPECT_NE(listing.find("  4  generation"), std::string::npos) << "four entries: " << listing;
+}
+
+// A restore from the command line: archive, files, target folder and what
+// happens to the files there.
+TEST_F(SessionTest, RestoresAsTheCommandLineSays) {
+  const std::string to = root_ + "to/";
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    std::vector<std::string> existing;  // files under --to before the restore
+    bool answer;                        // the terminal's answer, when asked
+    std::vector<std::string> written;   // entries extracted
+    int status;
+  } rows[] = {
+      {"the newest, whole",
+       {"AUTO", "UNARHIVALL", "--to", to},
+       {},
+       false,
+       {"data/KONTI.DB", "data/KONTI.PX", "data/PARTN.DB", "note.txt"},
+       kCommandDone},
+      {"a named archive",
+       {"AUTO", "UNARHIVALL", "--archive", "Buh(Day_1-th).zip", "--to", to},
+       {},
+       false,
+       {"old.txt"},
+       kCommandDone},
+      {"an archive that is not there",
+       {"AUTO", "UNARHIVALL", "--archive", "Buh(Day_5-th).zip", "--to", to},
+       {},
+       false,
+       {},
+       kRestoreNothing},
+      {"a table brings its index, a missing name is a problem",
+       {"AUTO", "UNARHIV", "konti.db", "gone.txt", "--to", to},
+       {},
+       false,
+       {"data/KONTI.DB", "data/KONTI.PX"},
+       kRestorePartial},
+      {"no file named", {"AUTO", "UNARHIV", "--to", to}, {}, false, {}, kRestoreNothing},
+      {"asked, and No", {"AUTO", "UNARHIVALL", "--to", to}, {"note.txt"}, false, {}, kRestoreNothing},
+      {"asked, and Yes",
+       {"AUTO", "UNARHIVALL", "--to", to},
+       {"note.txt"},
+       true,
+       {"data/KONTI.DB", "data/KONTI.PX", "data/PARTN.DB", "note.txt"},
+       kCommandDone},
+      {"never: the table stays with its index",
+       {"AUTO", "UNARHIVALL", "--to", to, "--overwrite", "never"},
+       {"data/KONTI.PX"},
+       true,
+       {"data/PARTN.DB", "note.txt"},
+       kRestorePartial},
+      {"never, and everything exists",
+       {"AUTO", "UNARHIV", "note.txt", "--to", to, "--overwrite", "never"},
+       {"note.txt"},
+       true,
+       {},
+       kRestoreNothing},
+      {"always",
+       {"AUTO", "UNARHIV", "note.txt", "--to", to, "--overwrite", "always"},
+       {"note.txt"},
+       false,
+       {"note.txt"},
+       kCommandDone},
+  };
+  Archive("Buh(Day_1-th).zip", 2000, {{"old.txt", "o"}});
+  Archive("Buh(Day_2-th).zip", 1000);
+  const DictionaryTexts texts;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    test::RemoveTree(to);
+    for (const std::string& f : row.existing) WriteFile(to + f, "mine");
+    backend_.extracted.clear();
+    JobSession session = Session(row.args);
+    ScriptedFront front(texts);
+    front.replace = row.answer;
+    session.RunPendingCommand(front);
+    const std::vector<std::string> written =
+        backend_.extracted.empty() ? std::vector<std::string>() : backend_.extracted.front();
+    EXPECT_EQ(written, row.written);
+    EXPECT_EQ(session.ExitStatus(), row.status);
+    EXPECT_EQ(front.asked.size(),
+              row.existing.empty() || row.args.back() == "never" || row.args.back() == "always" ? 0u : 1u);
+    if (!row.written.empty()) {
+      EXPECT_EQ(backend_.extractBaseDirs.back(), to);
+    }
+  }
+}
+
+TEST(EntriesToWrite, GroupsAreKeptOrReplacedTogether) {
+  const std::vector<ArchiveEntry> entries = {
+      {"d/KONTI.DB", 1, 1000}, {"d/konti.PX", 1, 1000}, {"d/PARTN.DB", 1, 1000}, {"d/NOTE.TXT", 1, 0}};
+  struct Row {
+    const char* name;
+    OverwriteMode mode;
+    std::map<std::string, std::int64_t> onDisk;
+    std::vector<std::string> write;
+  } rows[] = {
+      {"nothing there", OverwriteMode::Never, {}, {"d/KONTI.DB", "d/konti.PX", "d/PARTN.DB", "d/NOTE.TXT"}},
+      {"never: an index keeps its table", OverwriteMode::Never, {{"/b/d/konti.PX", 1}}, {"d/PARTN.DB", "d/NOTE.TXT"}},
+      {"older: both older",
+       OverwriteMode::Older,
+       {{"/b/d/KONTI.DB", 999}, {"/b/d/konti.PX", 10}},
+       {"d/KONTI.DB", "d/konti.PX", "d/PARTN.DB", "d/NOTE.TXT"}},
+      {"older: one of the group newer",
+       OverwriteMode::Older,
+       {{"/b/d/KONTI.DB", 999}, {"/b/d/konti.PX", 2000}},
+       {"d/PARTN.DB", "d/NOTE.TXT"}},
+      {"older: same time is not older",
+       OverwriteMode::Older,
+       {{"/b/d/PARTN.DB", 1000}},
+       {"d/KONTI.DB", "d/konti.PX", "d/NOTE.TXT"}},
+      {"older: an entry without a time is kept",
+       OverwriteMode::Older,
+       {{"/b/d/NOTE.TXT", 1}},
+       {"d/KONTI.DB", "d/konti.PX", "d/PARTN.DB"}},
+      {"always",
+       OverwriteMode::Always,
+       {{"/b/d/NOTE.TXT", 1}},
+       {"d/KONTI.DB", "d/konti.PX", "d/PARTN.DB", "d/NOTE.TXT"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    auto modified = [&row](const std::string& path) -> std::optional<std::int64_t> {
+      auto it = row.onDisk.find(path);
+      if (it == row.onDisk.end()) return std::nullopt;
+      return it->second;
+    };
+    EXPECT_EQ(EntriesToWrite(entries, "/b/", row.mode, modified), row.write);
+  }
+}
+
+TEST(TerminalProgress, OneLineSaysHowFarTheJobHasCome) {
+  std::int64_t now = 0;
+  char* buffer = nullptr;
+  size_t size = 0;
+  std::FILE* out = open_memstream(&buffer, &size);
+  {
+    TerminalProgress line(out, [&now] { return now; });
+    line.RunStarted();
+    line.StageStarted(ProgressStage::Zipping, 4, 4 << 20);
+    EXPECT_EQ(line.Line(), "ZIPPING  0 bytes of 4.0 MB");
+    now = 2000;
+    line.ItemStarted(0);
+    line.ItemStarted(1 << 20);
+    EXPECT_EQ(line.Line(), "ZIPPING  1.0 MB of 4.0 MB  0:06 left");
+    line.StageEnded(ProgressStage::Zipping);
+    EXPECT_EQ(line.Line(), "COPYING");
+    line.StageStarted(ProgressStage::Restoring, 3, -1);
+    now = 4000;
+    line.ItemStarted(0);
+    line.ItemStarted(0);
+    EXPECT_EQ(line.Line(), "RESTORING  2 of 3 files  0:04 left");
+    line.RunFinished();
+  }
+  std::fclose(out);
+  const std::string written(buffer, size);
+  std::free(buffer);
+  // Each line is drawn over the last, and the last is wiped at the end.
+  EXPECT_EQ(written.rfind("\rZIPPING  0 bytes of 4.0 MB\033[K", 0), 0u) << written;
+  EXPECT_EQ(written.substr(written.size() - 4), "\r\033[K");
+  EXPECT_EQ(written.find('\n'), std::string::npos);
+}
+
+}  // namespace
+}  // namespace orn
