@@ -7,4 +7,10 @@
 class ArchivatorDialogService : public QtDialogService {
  public:
   bool Question(const std::string& text, const std::string& yesCaption, const std::string& noCaption) override;
+  int Choice(const orn::ChoiceRequest& request) override;
 };
+
+// The zip engine's own windows and messages (the password question) in the
+// user's language: the dictionary's "ZipMsg_" + identifier entries, the
+// engine's English where there is none.
+void UseDictionaryForZipMessages();

@@ -44,7 +44,7 @@ int TArchivatorWindow::RunArchive() {
     return true;
   });
   ReportOutcome(result.Summary(), result.Summary(orn::WindowLabelTexts(this)), result.exitStatus != orn::kRunComplete,
-                result.exitStatus == orn::kRunNoGeneration, result.logFile, result.firstProblem);
+                result.exitStatus == orn::kRunNoGeneration, result.logFile, result.problemTexts);
   return result.exitStatus;
 }
 
@@ -54,7 +54,8 @@ void TArchivatorWindow::ReportRestore(const orn::ExtractOutcome& outcome) {
   // user's own answer, not a failure.
   const bool declined = !outcome.result.extracted && outcome.result.problems == 0;
   ReportOutcome(outcome.result.Summary(), outcome.result.Summary(orn::WindowLabelTexts(this)),
-                status != orn::kCommandDone && !declined, status == orn::kRestoreNothing, outcome.result.logFile);
+                status != orn::kCommandDone && !declined, status == orn::kRestoreNothing, outcome.result.logFile,
+                outcome.result.problemTexts);
 }
 
 int TArchivatorWindow::Extract(bool whole) {

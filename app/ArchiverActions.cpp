@@ -219,11 +219,22 @@ AddFilesOutcome AddFilesFromWindow(QWidget* parent, Job& job, const MessageTexts
       "Add files: nobody can answer; the file list stays as it is");
   if (returned.empty()) return {};
   const WindowLabelTexts windowTexts(WindowOf(parent));
-  // An empty job list has nothing to keep or replace.
+  const MessageTexts* shown = texts ? texts : &windowTexts;
+  // An empty job list has nothing to keep or replace. Otherwise each answer
+  // says what it does: replacing the whole list is never the meaning of a
+  // bare "No".
   bool addToExisting = true;
-  if (!job.jobList.empty())
-    addToExisting =
-        Dialogs().Question(LabelTextOr(texts ? texts : &windowTexts, "LabAdd", "Add to existing list?"), "Yes", "No");
+  if (!job.jobList.empty()) {
+    ChoiceRequest question;
+    question.text = LabelTextOr(shown, "LabAdd", "Add the chosen files to the existing list?");
+    question.buttons = {LabelTextOr(shown, "btn_AddToList", "Add to the list"),
+                        LabelTextOr(shown, "btn_ReplaceList", "Replace the list"), "Cancel"};
+    question.defaultButton = 0;
+    question.cancelButton = 2;
+    const int answer = Dialogs().Choice(question);
+    if (answer != 0 && answer != 1) return {};
+    addToExisting = answer == 0;
+  }
   return ApplyAddedFiles(job, std::move(returned), addToExisting);
 }
 

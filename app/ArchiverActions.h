@@ -99,15 +99,17 @@ ExtractOutcome ExtractFromWindow(QWidget* parent, const Job& job, ArchiveBackend
 
 struct AddFilesOutcome {
   std::vector<std::string> returned;  // what the window returned
-  bool replaced = false;              // "No" to the LabAdd question
+  bool replaced = false;              // "Replace the list" to the LabAdd question
   int added = 0;                      // entries new to the job list
   bool changed = false;               // the job list changed (job no longer saved)
 };
 
 // "Add to file list" (SpeedButton3): the add-files window, the LabAdd
-// question ("add to the existing list?"), folders walked, duplicates left
-// out. Yes keeps the job list and adds to it; No replaces it with what was
-// chosen. `startDirectory` is the folder the window shows first.
+// question ("add to the existing list?") with the buttons "Add to the list"
+// (the default), "Replace the list" and "Cancel", folders walked,
+// duplicates left out. Adding keeps the job list and adds to it; replacing
+// puts what was chosen in its place; Cancel changes nothing.
+// `startDirectory` is the folder the window shows first.
 AddFilesOutcome AddFilesFromWindow(QWidget* parent, Job& job, const MessageTexts* texts = nullptr,
                                    const std::string& startDirectory = "/");
 // The folder the add-files window shows first: the folder of the job's

@@ -14,6 +14,7 @@
 #include "DialogService.h"
 #include "FileSystem.h"
 #include "GradCaption.h"
+#include "OrnAccessible.h"
 #include "OrnBitBtn.h"
 #include "OrnLabel.h"
 #include "OrnRadioButton.h"
@@ -75,10 +76,11 @@ TFormCopyToFlop::TFormCopyToFlop(std::vector<std::string> files, std::string arc
   lblNumArh_ = CountBox("LblNumArh", "1", this);
   auto* lblKolvoKop = NewLabel("LblKolvoKop", QString::fromUtf8("Nokopēto arhīvu skaits"), this);
   lblNumKop_ = CountBox("LblNumKop", "0", this);
+  // The counts are values a screen reader reads under their captions.
   lblKolvoArh->setBuddy(lblNumArh_);
   lblKolvoKop->setBuddy(lblNumKop_);
-  lblNumArh_->setAccessibleName(lblKolvoArh->text());
-  lblNumKop_->setAccessibleName(lblKolvoKop->text());
+  orn::SetReadOnlyText(lblNumArh_);
+  orn::SetReadOnlyText(lblNumKop_);
 
   lblInsert_ = NewLabel("LblInsert", "Ielieciet", this);
   lblNumDisk_ = NewLabel("LblNumDisk", "1", this);
@@ -88,13 +90,15 @@ TFormCopyToFlop::TFormCopyToFlop(std::vector<std::string> files, std::string arc
   big.setBold(true);
   lblNumDisk_->setFont(big);
   for (TOrnLabel* l : {lblInsert_, lblNumDisk_, lblDiskInDrive_}) SetTextColor(l, kGreen);
-  lblNumDisk_->setAccessibleName("Disk number");
+  lblNumDisk_->setAccessibleName("Diskete nr.");  // translated as Acc_LblNumDisk
+  orn::SetReadOnlyText(lblNumDisk_);
   lblNumDisk_->SetLoadAs(OrnTypes::AsSystem);
   lblAllFilesCopy_ = NewLabel("LblAllFilesCopy", QString::fromUtf8("Visi faili nokopēti sekmīgi"), this);
   SetTextColor(lblAllFilesCopy_, kGreen);
   fileNam_ = NewLabel("FileNam", "", this);
   fileNam_->SetLoadAs(OrnTypes::AsSystem);
-  fileNam_->setAccessibleName("File being copied");
+  fileNam_->setAccessibleName("Kopējamais fails");  // translated as Acc_FileNam
+  orn::SetReadOnlyText(fileNam_);
   fileNam_->setMinimumWidth(260);
   lblWaitDisk_ = NewLabel("LblWaitDisk", QString::fromUtf8("Gaida, kamēr tiks pievienots nākamais disks"), this);
   SetTextColor(lblWaitDisk_, kNavy);
@@ -126,11 +130,9 @@ TFormCopyToFlop::TFormCopyToFlop(std::vector<std::string> files, std::string arc
   btnCopyTo_->SetCaption(QString::fromUtf8("Kopēt uz"));
   btnCopyTo_->SetGlyph(style()->standardPixmap(QStyle::SP_ArrowRight));
   btnCopyTo_->SetLayout(OrnTypes::blGlyphRight);
-  btnCopyTo_->setAccessibleName(btnCopyTo_->text());
   btnExit_ = new TOrnBitBtn(this);
   btnExit_->setObjectName("BtnExit");
   btnExit_->SetCaption("Close");
-  btnExit_->setAccessibleName("Close");
   connect(btnCopyTo_, &QPushButton::clicked, this, &TFormCopyToFlop::BtnCopyToClick);
   connect(btnExit_, &QPushButton::clicked, this, &TFormCopyToFlop::BtnExitClick);
 

@@ -28,6 +28,7 @@
 #include "JobFile.h"
 #include "LangSettings.h"
 #include "MainUnit.h"
+#include "MessageDialog.h"
 #include "MessageLog.h"
 #include "ProgramFolders.h"
 #include "Rclone.h"
@@ -346,10 +347,9 @@ void TMainForm::LanguageChosen(int index) {
 }
 
 void TMainForm::ReportOutcome(const std::string& summary, const std::string& shown, bool failed, bool nothingMade,
-                              const std::string& logFile, const std::string& reason) {
-  statusSummary_ = QString::fromStdString(shown);
-  box_->setText(statusSummary_);
-  box_->setToolTip(statusSummary_);
+                              const std::string& logFile, const std::vector<std::string>& problems) {
+  lblSummary_->setText(QString::fromStdString(shown));
+  lblSummary_->setToolTip(lblSummary_->text());
   if (session_.CommandRunning()) orn::Diagnostic(summary);
   // A command the program ends after (AUTO) must not wait for a click.
   if (!failed || session_.ShowMessages() || (session_.CommandRunning() && session_.EndsAfterCommand())) return;
@@ -358,12 +358,41 @@ void TMainForm::ReportOutcome(const std::string& summary, const std::string& sho
     return l && !l->text().isEmpty() ? l->text().toStdString() : orn::MessageTexts::DefaultText(name);
   };
   orn::MessageBoxRequest request;
-  request.caption = nothingMade ? "ERROR" : label("msg_Warning");
-  request.message = reason.empty() ? shown : shown + "\n\n" + reason;
-  if (!logFile.empty()) request.extra = label("msg_LogIs") + ": " + logFile;
+  request.caption = label(nothingMade ? "msg_Error" : "msg_Warning");
+  // What failed, on which file and why, as the log has it; the rest is in
+  // the log.
+  request.message = shown;
+  constexpr size_t kShown = 3;
+  for (size_t i = 0; i < problems.size() && i < kShown; ++i) request.message += "\n\n" + problems[i];
+  if (problems.size() > kShown) request.message += "\n\n(+" + std::to_string(problems.size() - kShown) + ")";
   request.iconIndex = nothingMade ? 0 : 1;
   request.buttons = 0;
-  orn::Dialogs().MessageBox(request);
+  if (!logFile.empty()) {
+    request.extra = label("msg_LogIs") + ": " + logFile;
+    request.buttons = 1;
+    request.okCaption = label("btn_OpenLog");
+    request.cancelCaption = orn::ButtonCaption("Close").toStdString();
+    request.defaultButton = 256;  // reading the message is enough to go on
+  }
+  if (orn::Dialogs().MessageBox(request) == orn::kMsgOk && !logFile.empty()) OpenLogFile(logFile);
+}
+
+void TMainForm::OpenLogFile(const std::string& logFile) {
+  if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(logFile))))
+    orn::Dialogs().ShowError(WindowText("msg_LogNotOpened", "The log could not be opened:").toStdString() + " \"" +
+                             logFile + "\"");
+}
+
+void TMainForm::OpenListMenu() {
+  // Beside the current row, where the mouse would have been.
+  const QModelIndex current = list_->currentIndex();
+  const QRect cell = current.isValid() ? list_->visualRect(current) : QRect();
+  const QPoint at = list_->viewport()->mapToGlobal(cell.isValid() ? cell.center() : QPoint(4, 4));
+  auto* menu = new QMenu(list_);
+  menu->setObjectName("ListMenu");
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  menu->addActions(list_->actions());
+  menu->popup(at);
 }
 
 void TMainForm::NotAvailableYet(const char* what) { orn::Diagnostic(std::string(what) + ": not available yet"); }
@@ -412,11 +441,8 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Enter:
       // Speed buttons show their hint in the status bar; the window, its
       // panels, the grid and the volume group clear it.
-      if (watched->property("hint").isValid()) {
-        box_->setText(watched->property("hint").toString());
-      } else {
-        box_->setText(statusSummary_);
-      }
+      // The last run's summary has a panel of its own and stays.
+      box_->setText(watched->property("hint").isValid() ? watched->property("hint").toString() : QString());
       break;
     case QEvent::MouseMove:
       // Ctrl+Shift over the status bar's corner collects the window's
@@ -449,6 +475,17 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
         drop->acceptProposedAction();
         orn::Guarded([&] { AddDroppedFiles(paths); });
         return true;
+      }
+      break;
+    case QEvent::KeyPress:
+      // The keyboard's ways to the file list's context menu.
+      if (watched == list_) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool shiftF10 = key->key() == Qt::Key_F10 && key->modifiers() == Qt::ShiftModifier;
+        if (key->key() == Qt::Key_Menu || shiftF10) {
+          OpenListMenu();
+          return true;
+        }
       }
       break;
     case QEvent::KeyRelease:

@@ -20,6 +20,7 @@
 #include "DialogService.h"
 #include "FileSystem.h"
 #include "FrameworkState.h"
+#include "GradCaption.h"
 #include "JobListEdits.h"
 #include "MainUnit.h"
 #include "ProgramFolders.h"
@@ -133,8 +134,10 @@ void TMainForm::FillRecentMenu() {
   const std::vector<std::string> recent = orn::ReadRecentJobs(RecentJobsFile());
   for (size_t i = 0; i < recent.size(); ++i) {
     const std::string path = recent[i];
+    // Jobs of the same name in different folders are told apart.
     const QString name = QString::fromStdString(orn::ExtractFileName(path));
-    QAction* action = recentMenu_->addAction(QString("&%1 %2").arg(i + 1).arg(name));
+    const QString folder = QString::fromStdString(orn::ExcludeTrailingDelimiter(orn::ExtractFilePath(path)));
+    QAction* action = recentMenu_->addAction(QString("&%1 %2  (%3)").arg(i + 1).arg(name, folder));
     action->setToolTip(QString::fromStdString(path));
     action->setStatusTip(QString::fromStdString(path));
     connect(action, &QAction::triggered, this, [this, path] {
@@ -170,6 +173,12 @@ void TMainForm::ChangeLanguage() {
   TOrnForm::ChangeLanguage();
   if (!list_) return;  // the form base translates before the window is built
   list_->setHorizontalHeaderLabels({WindowText("List_0", "File"), WindowText("List_1", "Path")});
+  // The caption strip names the program as the About window does, and so
+  // do the captions of message windows that have none of their own.
+  const QString programName = WindowText("LblAboutTitle", "Ombrelant ZIP archivator");
+  GradientCaption()->ClearCaptions();
+  GradientCaption()->AddCaption(programName);
+  QGuiApplication::setApplicationDisplayName(programName);
   UpdateAccessibleNames();
 }
 
@@ -179,7 +188,8 @@ void TMainForm::UpdateAccessibleNames() {
   for (QToolButton* button : findChildren<QToolButton*>()) {
     const QString hint = button->property("hint").toString();
     button->setAccessibleDescription(hint);
-    if (button->text().isEmpty() || button->toolButtonStyle() == Qt::ToolButtonIconOnly)
+    // A button that shows a picture or a sign ("?") is named by its hint.
+    if (button->text().size() < 2 || button->toolButtonStyle() == Qt::ToolButtonIconOnly)
       button->setAccessibleName(hint);
   }
   if (auto* caption = findChild<QLabel*>("OrnLabel9")) list_->setAccessibleName(caption->text());

@@ -27,6 +27,7 @@
 #include "JobEdits.h"
 #include "MainUnit.h"
 #include "MessageLog.h"
+#include "OrnAccessible.h"
 #include "OrnEdits.h"
 #include "OrnLabel.h"
 #include "OrnStringGrid.h"
@@ -83,6 +84,25 @@ QIcon ArchivatorIcon() {
   }
   return icon;
 }
+
+// A one-line label that shows as much of its text as fits and ends with
+// "..."; the whole text is its tool tip and what a screen reader reads.
+class ElidedLabel : public QLabel {
+ public:
+  explicit ElidedLabel(QWidget* parent) : QLabel(parent) {
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    setTextFormat(Qt::PlainText);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter painter(this);
+    const QRect area = contentsRect();
+    painter.setPen(palette().color(isEnabled() ? QPalette::WindowText : QPalette::PlaceholderText));
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter,
+                     fontMetrics().elidedText(text(), Qt::ElideRight, area.width()));
+  }
+};
 
 QFrame* Separator(QWidget* parent) {
   auto* line = new QFrame(parent);
@@ -156,6 +176,8 @@ void TMainForm::BuildMenus(QMenuBar* bar) {
 void TMainForm::BuildWindow() {
   setObjectName("MainForm");
   setWindowTitle("Ombrelant archivator");
+  // The program's main window, not one of its dialogs.
+  orn::SetAccessibleRole(this, QAccessible::Window);
   setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setAutoFillBackground(true);
@@ -261,22 +283,29 @@ void TMainForm::BuildWindow() {
 
   auto* right = new QVBoxLayout;
   right->setSpacing(4);
-  auto* tabs = new QHBoxLayout;
+  // The two panels that switch the pages are page tabs to a screen reader:
+  // the checked one is the selected page.
+  auto* tabRow = new QWidget(this);
+  tabRow->setObjectName("PageTabs");
+  orn::SetAccessibleRole(tabRow, QAccessible::PageTabList);
+  auto* tabs = new QHBoxLayout(tabRow);
+  tabs->setContentsMargins(0, 0, 0, 0);
   tabs->setSpacing(0);
-  panel9_ = new QToolButton(this);
+  panel9_ = new QToolButton(tabRow);
   panel9_->setObjectName("Panel9");
   panel9_->setText("Rotation");
-  panel8_ = new QToolButton(this);
+  panel8_ = new QToolButton(tabRow);
   panel8_->setObjectName("Panel8");
   panel8_->setText("Unical save");
   for (QToolButton* tab : {panel9_, panel8_}) {
+    orn::SetAccessibleRole(tab, QAccessible::PageTab);
     tab->setCheckable(true);
     tab->setAutoExclusive(true);
     tab->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     tabs->addWidget(tab);
   }
   panel9_->setChecked(true);
-  right->addLayout(tabs);
+  right->addWidget(tabRow);
   pageControl1_ = new QStackedWidget(this);
   pageControl1_->setObjectName("PageControl1");
   pageControl1_->setFrameShape(QFrame::StyledPanel);
@@ -380,14 +409,22 @@ void TMainForm::BuildWindow() {
   listBox->addWidget(list_);
   root->addLayout(listBox);
 
-  // Status bar.
+  // Status bar: the last run's summary in a panel of its own, which a
+  // passing hint does not replace; the hints beside it.
   QFrame* status = Panel("Panel11", this);
   status->setFrameShadow(QFrame::Sunken);
+  orn::SetAccessibleRole(status, QAccessible::StatusBar);
   auto* statusRow = new QHBoxLayout(status);
   statusRow->setContentsMargins(6, 2, 2, 2);
+  lblSummary_ = new ElidedLabel(status);
+  lblSummary_->setObjectName("LblSummary");
+  lblSummary_->setMinimumHeight(lblSummary_->fontMetrics().height() + 4);
+  statusRow->addWidget(lblSummary_, 3);
+  statusRow->addWidget(Separator(status));
   box_ = NamedLabel("Box", "", status);
   box_->setMinimumHeight(box_->fontMetrics().height() + 4);
-  statusRow->addWidget(box_, 1);
+  box_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  statusRow->addWidget(box_, 2);
   QFrame* corner = Panel("Panel12", status);
   corner->setFixedSize(18, 18);
   corner->setMouseTracking(true);
@@ -402,7 +439,9 @@ void TMainForm::BuildWindow() {
   for (const std::string& name : orn::MessageTexts::LabelNames())
     HiddenLabel(name.c_str(), QString::fromStdString(orn::MessageTexts::DefaultText(name)), this);
   const std::pair<const char*, const char*> hidden[] = {
-      {"LabAdd", "Add files to the archive list"},
+      {"LabAdd", "Add the chosen files to the existing list?"},
+      {"btn_AddToList", "Add to the list"},
+      {"btn_ReplaceList", "Replace the list"},
       {"lblOldSPR", "This is old version of SPR file. You can archive your files by using \"Add to list\""}};
   for (auto [name, text] : hidden) HiddenLabel(name, QString::fromUtf8(text), this);
 

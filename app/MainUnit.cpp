@@ -43,14 +43,16 @@ TMainForm::TMainForm(const std::vector<std::string>& args, QWidget* parent)
 
 TMainForm::~TMainForm() = default;
 
-// The language chooser offers the dictionary's language names, in the
-// language now chosen.
+// The language chooser offers the dictionary's language names, each in its
+// own language, so that a person finds theirs whatever the window speaks now.
 void TMainForm::FillLanguageChooser() {
   const QSignalBlocker quiet(cbLabelLang_);
   const int language = orn::Framework().values.language;
   cbLabelLang_->clear();
   for (int n = 1; n <= 100; ++n) {
-    const std::string name = orn::Trim(orn::LabelText("LanguageName_" + std::to_string(n)));
+    const std::string key = "LanguageName_" + std::to_string(n);
+    std::string name = orn::Trim(orn::TextInLanguage(key, n));
+    if (name.empty()) name = orn::Trim(orn::LabelText(key));
     if (!name.empty()) {
       cbLabelLang_->addItem(QString::fromStdString(name));
     } else if (language - 1 < cbLabelLang_->count()) {
@@ -80,7 +82,8 @@ void TMainForm::FormCreate() {
   job_.saved = true;
   RefreshWindow();
   ReadCommandLine();
-  rx_->clear();
+  // The job file's name shows from the start, not only after a change.
+  if (!job_.IsOpen()) rx_->clear();
   TOrnForm::FormCreate();
 
   UpdateAccessibleNames();

@@ -111,16 +111,20 @@ class TMainForm : public TOrnForm {
   virtual void AboutAction();
   // Ends the application after an unattended command.
   virtual void TerminateApplication(int status);
-  // After every archive run and restore: the status bar shows `shown` (the
-  // summary in the window's language) until the next one. A failure also opens the message window with the
-  // summary, the first problem logged (`reason`) and where the log is, so
-  // that a failure started from the window is never silent and says why; not
-  // when "DOSHOWMESSAGES" has shown every problem already, nor for a command
-  // the program ends after ("AUTO", or no display), which ends without
-  // waiting. A command from the command line prints the English `summary` as
-  // its last line on standard error.
+  // After every archive run and restore: the status bar's summary panel
+  // shows `shown` (the summary in the window's language) until the next
+  // one. A failure also opens the message window with the summary, what
+  // failed, on which file and why (the first `problems` the log has), and
+  // where the log is, with a button that opens it; so a failure started
+  // from the window is never silent. Not when "DOSHOWMESSAGES" has shown
+  // every problem already, nor for a command the program ends after
+  // ("AUTO", or no display), which ends without waiting. A command from the
+  // command line prints the English `summary` as its last line on standard
+  // error.
   void ReportOutcome(const std::string& summary, const std::string& shown, bool failed, bool nothingMade,
-                     const std::string& logFile, const std::string& reason = std::string());
+                     const std::string& logFile, const std::vector<std::string>& problems = {});
+  // Opens the log in the desktop's viewer for text files.
+  virtual void OpenLogFile(const std::string& logFile);
 
   // After the form base has translated the window: names for screen
   // readers, the texts kept outside the components, the window's size.
@@ -172,6 +176,8 @@ class TMainForm : public TOrnForm {
   void FlopMenuChoice(int index);
   void LanguageChosen(int index);
   void NotAvailableYet(const char* what);
+  // The file list's context menu, from the keyboard (Shift+F10, Menu).
+  void OpenListMenu();
 
   // MainEditing.cpp
   QString WindowText(const char* key, const char* fallback) const;
@@ -185,7 +191,6 @@ class TMainForm : public TOrnForm {
   void FillLanguageChooser();
 
   bool refreshing_ = false;
-  QString statusSummary_;  // the last outcome, the status bar's resting text
   ZipOptions zipOptions_;
   QTimer* timer1_ = nullptr;
 
@@ -194,6 +199,7 @@ class TMainForm : public TOrnForm {
   QLabel* rx_ = nullptr;
   QLabel* label1_ = nullptr;
   QLabel* box_ = nullptr;
+  QLabel* lblSummary_ = nullptr;  // the last outcome, in a panel of its own
   QLabel* labSav_ = nullptr;
   QLabel* ornLabel8_ = nullptr;
   QLineEdit *edit1_ = nullptr, *edit2_ = nullptr, *edit3_ = nullptr, *edit4_ = nullptr, *edit5_ = nullptr,

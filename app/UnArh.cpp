@@ -45,11 +45,14 @@ TFormUnAr::TFormUnAr(orn::FileChooserModel& model, QWidget* parent) : TOrnForm(p
   setModal(true);
 
   auto* savedLabel = new TOrnLabel("Saglabātie faili:", this);
-  savedLabel->setObjectName("Label1");
+  savedLabel->setObjectName("LblSavedFiles");
   auto* restoreLabel = new TOrnLabel("Atjaunot failus:", this);
-  restoreLabel->setObjectName("Label2");
+  restoreLabel->setObjectName("LblUnSaveFiles");
   lbSavedFiles_ = MakeList("LBSavedFiles", this);
   lbUnSaveFiles_ = MakeList("LBUnSaveFiles", this);
+  // Each list is named by its heading, for a screen reader.
+  savedLabel->setBuddy(lbSavedFiles_);
+  restoreLabel->setBuddy(lbUnSaveFiles_);
   includeBtn_ = MakeMoveButton("IncludeBtn", ">", "Pārnest vienu", this);
   incAllBtn_ = MakeMoveButton("IncAllBtn", ">>", "Pārnest visus", this);
   excludeBtn_ = MakeMoveButton("ExcludeBtn", "<", "Atcelt vienu", this);

@@ -28,7 +28,7 @@ TfrmProgress::TfrmProgress(QWidget* parent) : QDialog(parent) {
   setWindowFlags(Qt::Dialog | Qt::WindowStaysOnTopHint | Qt::WindowTitleHint | Qt::CustomizeWindowHint);
   setModal(false);
 
-  label1_ = new QLabel("processing", this);
+  label1_ = new QLabel(orn::TranslatedOr("prg_Processing", "processing"), this);
   label1_->setObjectName("Label1");
   label1_->setAlignment(Qt::AlignCenter);
   QFont titleFont = label1_->font();
@@ -43,7 +43,7 @@ TfrmProgress::TfrmProgress(QWidget* parent) : QDialog(parent) {
   animate1_->setTextVisible(false);
   animate1_->setMinimumWidth(320);
 
-  label2_ = new QLabel("WAIT please", this);
+  label2_ = new QLabel(orn::TranslatedOr("prg_Wait", "WAIT please"), this);
   label2_->setObjectName("Label2");
   label2_->setAlignment(Qt::AlignCenter);
   label2_->setTextFormat(Qt::PlainText);
@@ -123,10 +123,17 @@ void TfrmProgress::StartJob(int files, std::int64_t bytes) {
 
 void TfrmProgress::ItemStarted(std::int64_t bytesBefore) {
   if (filesDone_ < filesTotal_) ++filesDone_;
-  bytesDone_ = bytesBefore;
+  bytesDone_ = std::max(bytesDone_, bytesBefore);
   // The bar counts what is finished: the item just started is still under way.
   if (filesTotal_ > 0)
     animate1_->setValue(bytesTotal_ > 0 ? static_cast<int>(bytesDone_ * kBarSteps / bytesTotal_) : filesDone_ - 1);
+  ShowCounts();
+}
+
+void TfrmProgress::BytesDone(std::int64_t bytesDone) {
+  if (bytesTotal_ <= 0 || bytesDone <= bytesDone_) return;
+  bytesDone_ = std::min(bytesDone, bytesTotal_);
+  if (filesTotal_ > 0) animate1_->setValue(static_cast<int>(bytesDone_ * kBarSteps / bytesTotal_));
   ShowCounts();
 }
 
@@ -145,9 +152,9 @@ void TfrmProgress::ShowCounts() {
   }
   QString text = QString("%1 / %2").arg(filesDone_).arg(filesTotal_);
   if (bytesTotal_ >= 0)
-    text +=
-        QString("   (%1 / %2)")
-            .arg(QString::fromStdString(orn::SizeText(bytesDone_)), QString::fromStdString(orn::SizeText(bytesTotal_)));
+    text += QString("   (%1 / %2)")
+                .arg(QString::fromStdString(orn::WindowSizeText(bytesDone_)),
+                     QString::fromStdString(orn::WindowSizeText(bytesTotal_)));
   lblCount_->setText(text);
   if (cancelRequested_) return;
   const std::int64_t left = bytesTotal_ > 0 ? orn::SecondsLeft(bytesDone_, bytesTotal_, started_.elapsed())
@@ -178,6 +185,10 @@ QString TranslatedOr(const char* key, const char* fallback) {
 }
 
 QString StageTitle(ProgressStage stage) { return TranslatedOr(StageKey(stage), StageEnglish(stage)); }
+
+std::string WindowSizeText(std::int64_t bytes) {
+  return SizeText(bytes, [](const char* key, const char* english) { return TranslatedOr(key, english).toStdString(); });
+}
 
 class ProgressObserver::CloseBlocker : public QObject {
  public:
@@ -219,6 +230,7 @@ void ProgressObserver::Cancel() {
 }
 
 void ProgressObserver::RunStarted() {
+  copyTarget_.clear();
   if (!window_) {
     window_ = new TfrmProgress(parent_);
     window_->setAttribute(Qt::WA_DeleteOnClose, false);
@@ -261,6 +273,21 @@ void ProgressObserver::SetFileName(const std::string& fileName) {
 
 void ProgressObserver::ProcessMessages() { LetWindowsRun(); }
 
+bool ProgressObserver::Copying(const std::string& target, std::int64_t copied, std::int64_t total) {
+  if (window_) {
+    if (target != copyTarget_ || copied == 0) {
+      copyTarget_ = target;
+      window_->SetTitle(StageTitle(ProgressStage::Copying));
+      window_->SetFileName(QString::fromStdString(target));
+      window_->StartJob(1, total);
+      window_->ItemStarted(0);
+    }
+    window_->BytesDone(copied);
+  }
+  LetWindowsRun();
+  return !cancelled_;
+}
+
 bool ProgressObserver::AskCopyToFloppies(const std::string& text) {
   // The question must not hide behind the progress window, which stays on top.
   if (window_) window_->hide();
@@ -284,6 +311,14 @@ void ProgressObserver::StageStarted(ProgressStage stage, int files, std::int64_t
 
 void ProgressObserver::ItemStarted(std::int64_t bytesBefore) {
   if (window_) window_->ItemStarted(bytesBefore);
+}
+
+void ProgressObserver::StageSized(int files, std::int64_t bytes) {
+  if (window_) window_->StartJob(files, bytes);
+}
+
+void ProgressObserver::BytesDone(std::int64_t bytesDone) {
+  if (window_) window_->BytesDone(bytesDone);
 }
 
 void ProgressObserver::StageEnded(ProgressStage stage) {

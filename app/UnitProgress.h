@@ -43,6 +43,9 @@ class TfrmProgress : public QDialog {
   // The next item of the job has started; `bytesBefore` is what the items
   // before it held.
   void ItemStarted(std::int64_t bytesBefore);
+  // So much of the job's data is done, inside an item too: the bar and the
+  // sizes move while a large file is zipped or read back.
+  void BytesDone(std::int64_t bytesDone);
   // The job has ended, however far it got.
   void EndJob();
 
@@ -90,6 +93,8 @@ void LetWindowsRun();
 QString StageTitle(ProgressStage stage);
 // The dictionary's text for `key`, or `fallback`.
 QString TranslatedOr(const char* key, const char* fallback);
+// A size in the window's language ("1.5 MB").
+std::string WindowSizeText(std::int64_t bytes);
 
 // The run's and the extraction's observer with a screen: opens the progress
 // window over `parent` when a job starts and closes it at the end.
@@ -106,6 +111,10 @@ class ProgressObserver : public RunObserver {
   void StageStarted(ProgressStage stage, int files, std::int64_t bytes) override;
   void ItemStarted(std::int64_t bytesBefore) override;
   void StageEnded(ProgressStage stage) override;
+  void StageSized(int files, std::int64_t bytes) override;
+  void BytesDone(std::int64_t bytesDone) override;
+  // The window shows the copy: its target, and the bar by bytes.
+  bool Copying(const std::string& target, std::int64_t copied, std::int64_t total) override;
   bool CancelRequested() const override { return cancelled_; }
   bool AskCopyToFloppies(const std::string& text) override;
   void CopyToFloppies(const std::vector<std::string>& zipFiles) override;
@@ -134,6 +143,7 @@ class ProgressObserver : public RunObserver {
   QPointer<QObject> closeBlocker_;
   bool keepWindow_ = false;
   bool cancelled_ = false;
+  std::string copyTarget_;  // the copy the window shows
 };
 
 }  // namespace orn

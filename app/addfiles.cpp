@@ -32,11 +32,15 @@ TAddForm::TAddForm(const std::string& startDirectory, QWidget* parent) : TOrnFor
   speedButtonUp_ = new QToolButton(this);
   speedButtonUp_->setObjectName("SpeedButton1ffvffd");
   speedButtonUp_->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
+  // The two lists have no heading on the screen; a screen reader hears
+  // them by these names (translated as "Acc_" + Name).
   drc_ = new QListWidget(this);
   drc_->setObjectName("DRC");
+  drc_->setAccessibleName("Mapes");
   drc_->setMinimumSize(180, 260);
   lb_ = new QListWidget(this);
   lb_->setObjectName("LB");
+  lb_->setAccessibleName("Faili un mapes");
   lb_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   lb_->setMinimumSize(240, 260);
   auto* maskLabel = new TOrnLabel("Mask:", this);

@@ -150,7 +150,6 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent)
   box_->setSelectionMode(QAbstractItemView::ExtendedSelection);
   box_->setSortingEnabled(true);
   box_->setMinimumSize(280, 300);
-  box_->setAccessibleName("Arhīva faili");
 
   directoryModel_ = new QFileSystemModel(this);
   directoryModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
@@ -161,7 +160,6 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent)
   for (int c = 1; c < directoryModel_->columnCount(); ++c) directoryListBox1_->hideColumn(c);
   directoryListBox1_->header()->hide();
   directoryListBox1_->setMinimumSize(240, 270);
-  directoryListBox1_->setAccessibleName("Direktorija");
   // The folders load in the background; the chosen one is shown once its
   // neighbours are there.
   connect(directoryModel_, &QFileSystemModel::directoryLoaded, this,
@@ -205,6 +203,20 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent)
   msgNoFolder_ = HiddenLabel("msg_NoTargetFolder", "Direktorija nav atrasta", this);
   msgNotWritable_ = HiddenLabel("msg_FolderNotWritable", "Direktorijā nevar ierakstīt failus", this);
   msgNotAll_ = HiddenLabel("msg_NotAllExtracted", "Ne visi faili tika izvilkti", this);
+  msgFinish_ = HiddenLabel("msg_Finish", "Finish", this);
+  dlgOpen_ = HiddenLabel("dlg_OpenZip", "Open", this);
+  dlgDirectory_ = HiddenLabel("dlg_Directory", "Directory", this);
+
+  // The two lists are named by their headings, for the eye and for a
+  // screen reader alike.
+  auto* filesHeading = new TOrnLabel(this);
+  filesHeading->setObjectName("LblZipFiles");
+  filesHeading->SetCaption("Arhīva faili:");
+  filesHeading->setBuddy(box_);
+  auto* targetHeading = new TOrnLabel(this);
+  targetHeading->setObjectName("LblZipTarget");
+  targetHeading->SetCaption("Izvilkt direktorijā:");
+  targetHeading->setBuddy(directoryListBox1_);
   msgReplace_ = HiddenLabel("msg_ReplaceFile", "Fails jau ir direktorijā. Aizstāt to?", this);
   msgKeptExisting_ = HiddenLabel("msg_KeptExisting", "Esošie faili palika, kā bija", this);
   msgAutomatic_ = HiddenLabel("msg_CodePageAuto", "Automātiski", this);
@@ -212,14 +224,16 @@ TfrmSimplyZIP::TfrmSimplyZIP(QWidget* parent)
   auto* top = new QHBoxLayout;
   top->addWidget(speedButton3_);
   top->addWidget(ornLabNotShow_, 1);
+  auto* left = new QVBoxLayout;
+  left->addWidget(filesHeading);
+  left->addWidget(box_, 1);
   auto* right = new QVBoxLayout;
+  right->addWidget(targetHeading);
   right->addWidget(directoryListBox1_, 1);
   right->addWidget(ornButChooseDirec_);
   auto* codePageRow = new QHBoxLayout;
   codePageRow->addWidget(codePageLabel_);
   codePageRow->addWidget(codePage_, 1);
-  auto* left = new QVBoxLayout;
-  left->addWidget(box_, 1);
   left->addLayout(codePageRow);
   auto* middle = new QHBoxLayout;
   middle->addLayout(left, 1);
@@ -259,7 +273,7 @@ void TfrmSimplyZIP::FormCreate() {
 
 bool TfrmSimplyZIP::Execute() {
   orn::FileDialogRequest request;
-  request.caption = "Open";
+  request.caption = dlgOpen_->text().toStdString();
   request.filter = "ZIP files|*.zip";
   request.defaultExt = "zip";
   const std::optional<std::string> chosen = orn::Dialogs().OpenFile(request);
@@ -270,6 +284,9 @@ bool TfrmSimplyZIP::Execute() {
   OpenArchive(*chosen);
   {
     TFormBefPars choice(this);
+    // This window is not shown yet: the choice opens where it will appear,
+    // over the window that opened it.
+    orn::CentreOn(&choice, parentWidget() ? parentWidget() : this);
     choice.exec();
     SetChoices(choice.AllFiles(), !choice.WithFolders());
   }
@@ -349,7 +366,7 @@ void TfrmSimplyZIP::ShowTargetDirectory() {
 
 void TfrmSimplyZIP::SpeedButton2Click() {
   const std::string start = targetDir_.empty() ? QDir::homePath().toStdString() : targetDir_;
-  const std::optional<std::string> chosen = orn::Dialogs().ChooseDirectory("Directory", start);
+  const std::optional<std::string> chosen = orn::Dialogs().ChooseDirectory(dlgDirectory_->text().toStdString(), start);
   if (chosen) SetTargetDirectory(*chosen);
   UpdateExtractButton();
 }
@@ -420,7 +437,7 @@ void TfrmSimplyZIP::SpeedButton3Click() {
   }
   // "Finish" alone only when every file asked for is there; what went wrong
   // was reported by the engine as it happened.
-  std::string text = "Finish";
+  std::string text = msgFinish_->text().toStdString();
   const bool incomplete = lastExtracted_ + outcome.keptExisting < lastRequested_;
   if (incomplete)
     text += "\n" + msgNotAll_->text().toStdString() + " (" + std::to_string(lastExtracted_) + " / " +

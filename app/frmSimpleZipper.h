@@ -131,6 +131,9 @@ class TfrmSimplyZIP : public TOrnForm {
   TOrnLabel* msgNoFolder_;
   TOrnLabel* msgNotWritable_;
   TOrnLabel* msgNotAll_;
+  TOrnLabel* msgFinish_;
+  TOrnLabel* dlgOpen_;
+  TOrnLabel* dlgDirectory_;
   TOrnLabel* msgReplace_;
   TOrnLabel* msgKeptExisting_;
   TOrnLabel* msgAutomatic_;

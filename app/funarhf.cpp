@@ -51,11 +51,14 @@ TFormUnarh::TFormUnarh(const orn::Job& job, const QString& filesCaption, QWidget
   auto* group = new QGroupBox("Arhīvs", this);
   group->setObjectName("OrnGroupBox1");
   auto* simLabel = new TOrnLabel("Saglabāšana", group);
-  simLabel->setObjectName("Label1");
+  simLabel->setObjectName("LblSimGrid");
   auto* attLabel = new TOrnLabel("Īpašā saglabāšana", group);
-  attLabel->setObjectName("Label2");
+  attLabel->setObjectName("LblAttGrid");
   simgrid_ = MakeGrid("simgrid", group);
   attgrid_ = MakeGrid("attgrid", group);
+  // Each grid is named by its heading, for a screen reader.
+  simLabel->setBuddy(simgrid_);
+  attLabel->setBuddy(attgrid_);
   lastGrid_ = attgrid_;
 
   auto* simBox = new QVBoxLayout;

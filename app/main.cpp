@@ -71,7 +71,7 @@ int RunWithWindow(const orn::StartupCommand& startup, char* programPath) {
   orn::SetIdlePriority();
   orn::InstallCalculator();
   orn::SetDialogs(std::make_unique<ArchivatorDialogService>());
-
+  UseDictionaryForZipMessages();
   TZipEngine engine;
   // A missing library is reported by the engine; start-up goes on.
   engine.LoadZipLib();

@@ -16,6 +16,7 @@
 
 #include "Evaluator.h"
 #include "GradCaption.h"
+#include "OrnAccessible.h"
 #include "OrnBitBtn.h"
 #include "OrnLabel.h"
 
@@ -86,10 +87,13 @@ TFormCalcul::TFormCalcul(QWidget* parent) : TOrnForm(parent) {
   lblDisp_->setFont(displayFont);
   lblDisp_->setMinimumWidth(QFontMetrics(displayFont).horizontalAdvance(QString(17, QLatin1Char('0'))));
   lblDisp_->setAccessibleName("Displejs");
+  // The result is read as text that changes with each key, not as a label.
+  orn::SetReadOnlyText(lblDisp_);
   lblB_ = new QLabel(" 0.", this);
   lblB_->setObjectName("LblB");
   lblB_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   lblB_->setAccessibleName("Iepriekšējais skaitlis");
+  orn::SetReadOnlyText(lblB_);
   imgZn_ = new QLabel(this);
   imgZn_->setObjectName("ImgZn");
   imgZn_->setFixedSize(24, 20);
@@ -97,6 +101,7 @@ TFormCalcul::TFormCalcul(QWidget* parent) : TOrnForm(parent) {
   imgZn_->setFrameShape(QFrame::Panel);
   imgZn_->setFrameShadow(QFrame::Sunken);
   imgZn_->setAccessibleName("Darbība");
+  orn::SetReadOnlyText(imgZn_);
 
   memGroup_ = new QGroupBox("Atmiņa", this);
   memGroup_->setObjectName("GroupBox1");
@@ -104,6 +109,7 @@ TFormCalcul::TFormCalcul(QWidget* parent) : TOrnForm(parent) {
   lblMem_->setObjectName("LblMem");
   lblMem_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   lblMem_->setAccessibleName("Atmiņa");
+  orn::SetReadOnlyText(lblMem_);
   lblMemText_ = new TOrnLabel(this);
   lblMemText_->setObjectName("LblMemText");
   lblMemText_->SetCaption("Atmiņa");
@@ -261,7 +267,9 @@ void TFormCalcul::FormShow() {
 }
 
 void TFormCalcul::ShowState() {
+  const QString shown = lblDisp_->text();
   lblDisp_->setText(Q(machine_.Display()));
+  orn::AnnounceTextChange(lblDisp_, shown, lblDisp_->text());
   lblB_->setText(Q(machine_.LeftOperand()));
   lblMem_->setText(Q(machine_.Memory()));
   // The indicator repeats the pending operator's button; empty like BtnEmpty.

@@ -42,6 +42,9 @@ if(ORN_BUILD_TESTS)
   foreach(t OrnCtlPaintedTest OrnCtlChoiceTest OrnCtlGridTest OrnAccessibleTest)
     set_target_properties(${t} PROPERTIES AUTOMOC ON)
   endforeach()
+  # The gallery tells its usage without opening a window (no display needed).
+  add_test(NAME orn_gallery_help COMMAND orn_gallery --help)
+  set_tests_properties(orn_gallery_help PROPERTIES PASS_REGULAR_EXPRESSION "^usage: orn_gallery .*--save FILE.png")
 endif()
 
 # The data-aware controls over the tables, with their gallery page.

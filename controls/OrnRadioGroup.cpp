@@ -6,6 +6,7 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
+#include "OrnAccessible.h"
 #include "OrnRadioCircle.h"
 
 using orn::RoundHalfEven;
@@ -32,7 +33,10 @@ QPoint TOrnRadioGroupGeometry::Cell(int index) const {
   return {firstColumnLeft + column * columnWidth, firstRowTop + row * rowStep};
 }
 
-TOrnRadioGroup::TOrnRadioGroup(QWidget* parent) : QGroupBox(parent) { setFocusPolicy(Qt::StrongFocus); }
+TOrnRadioGroup::TOrnRadioGroup(QWidget* parent) : QGroupBox(parent) {
+  orn::InstallOrnAccessibility();
+  setFocusPolicy(Qt::StrongFocus);
+}
 
 void TOrnRadioGroup::SetColumns(int columns) {
   columns_ = (columns >= 1 && columns <= 16) ? columns : 1;

@@ -20,6 +20,9 @@ bool SameFont(const QFont& a, const QColor& aColor, const QFont& b, const QColor
 }  // namespace
 
 TOrnStringGrid::TOrnStringGrid(QWidget* parent) : QTableWidget(parent) {
+  // Tab and Shift+Tab leave the grid for the next control; the arrows move
+  // inside it. A keyboard user is never kept in a grid.
+  setTabKeyNavigation(false);
   horizontalHeader()->hide();
   verticalHeader()->hide();
   horizontalHeader()->setDefaultSectionSize(64);

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 
 #include "MessageDialog.h"
@@ -42,7 +44,8 @@ bool QtDialogService::Question(const std::string& text, const std::string&, cons
 
 int QtDialogService::MessageBox(orn::MessageBoxRequest& r) {
   QString extra = Q(r.extra);
-  int result = ShowMessageBox(Q(r.caption), Q(r.message), extra, r.iconIndex, r.defaultButton, r.buttons);
+  int result = ShowMessageBox(Q(r.caption), Q(r.message), extra, r.iconIndex, r.defaultButton, r.buttons,
+                              Q(r.okCaption), Q(r.cancelCaption));
   r.extra = extra.toStdString();
   return result;
 }
@@ -50,6 +53,21 @@ int QtDialogService::MessageBox(orn::MessageBoxRequest& r) {
 int QtDialogService::MessageDialog(const std::string& message, const std::string& caption, orn::DialogType type,
                                    unsigned buttons) {
   return ::MessageDialog(Q(message), Q(caption), type, buttons);
+}
+
+int QtDialogService::Choice(const orn::ChoiceRequest& r) {
+  QMessageBox box(QMessageBox::Question, Q(r.caption).isEmpty() ? QApplication::applicationDisplayName() : Q(r.caption),
+                  Q(r.text), QMessageBox::NoButton, QApplication::activeWindow());
+  std::vector<QPushButton*> buttons;
+  for (const std::string& caption : r.buttons)
+    buttons.push_back(box.addButton(orn::ButtonCaption(Q(caption)), QMessageBox::ActionRole));
+  const auto count = static_cast<int>(buttons.size());
+  if (r.defaultButton >= 0 && r.defaultButton < count) box.setDefaultButton(buttons[r.defaultButton]);
+  if (r.cancelButton >= 0 && r.cancelButton < count) box.setEscapeButton(buttons[r.cancelButton]);
+  box.exec();
+  for (int i = 0; i < count; ++i)
+    if (box.clickedButton() == buttons[i]) return i;
+  return r.cancelButton;
 }
 
 std::optional<std::string> QtDialogService::Password(const std::string& caption, const std::string& prompt) {

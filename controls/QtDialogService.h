@@ -14,6 +14,7 @@ class QtDialogService : public orn::DialogService {
   int MessageBox(orn::MessageBoxRequest& request) override;
   int MessageDialog(const std::string& message, const std::string& caption, orn::DialogType type,
                     unsigned buttons) override;
+  int Choice(const orn::ChoiceRequest& request) override;
   std::optional<std::string> Password(const std::string& caption, const std::string& prompt) override;
   std::optional<std::string> OpenFile(const orn::FileDialogRequest& request) override;
   std::optional<std::string> SaveFile(const orn::FileDialogRequest& request) override;

@@ -23,6 +23,7 @@ int lastResult = orn::kMsgClosed;
 QPointer<TFormSoobchen> instance;
 
 constexpr int kPanelWidth = 360;
+constexpr int kWidestPanel = 640;
 constexpr int kMargin = 12;
 
 QIcon IconOf(const QStyle* style, int index) {
@@ -76,8 +77,9 @@ TFormSoobchen::TFormSoobchen(QWidget* parent) : QDialog(parent) {
   btnCancel_ = new TOrnButton(panel_);
   btnCancel_->setObjectName("BtnCancel");
   btnCancel_->SetCaption("Cancel");
+  // Enter presses the button that has the focus.
   for (TOrnButton* b : {btnOk_, btnCancel_}) {
-    b->setAutoDefault(false);
+    b->setAutoDefault(true);
     b->resize(84, 26);
   }
   connect(btnOk_, &QPushButton::clicked, this, [this] { Press(orn::kMsgOk); });
@@ -92,7 +94,7 @@ void TFormSoobchen::Press(int result) {
 }
 
 void TFormSoobchen::Prepare(const QString& caption, const QString& message, const QString& extra, int iconIndex,
-                            int defaultButton, int buttons) {
+                            int defaultButton, int buttons, const QString& okCaption, const QString& cancelCaption) {
   setWindowTitle(caption);
   gradCaption_->ClearCaptions();
   gradCaption_->AddCaption(caption);
@@ -110,43 +112,58 @@ void TFormSoobchen::Prepare(const QString& caption, const QString& message, cons
     image_->setPixmap(IconOf(style(), iconIndex).pixmap(32, 32));
   }
 
+  btnOk_->setText(!okCaption.isEmpty() ? okCaption : orn::ButtonCaption(buttons == 6 ? "Yes" : "OK"));
+  btnCancel_->setText(!cancelCaption.isEmpty() ? cancelCaption : orn::ButtonCaption(buttons == 6 ? "No" : "Cancel"));
+  // A caption that says what the button does may be longer than "OK"; the
+  // panel widens so that the two buttons keep their places and their gap.
+  int w = 84;
+  for (TOrnButton* b : {btnOk_, btnCancel_}) w = qMax(w, b->sizeHint().width());
+  int panelWidth = qMax(kPanelWidth, w * 5 / 2 + 2 * kMargin);
+
   // Geometry inside the panel: icon at the left, texts beside it, the edit
   // or second line below, the buttons at the bottom.
   const int textLeft = input ? kMargin : kMargin + 32 + kMargin;
-  const int textWidth = kPanelWidth - textLeft - kMargin;
+  // A message that names files and says why they failed is given room, so
+  // that its paths are not broken into pieces, up to a width that still
+  // reads as one message.
+  int longest = 0;
+  for (const QString& line : (message + '\n' + extra).split('\n'))
+    longest = qMax(longest, lblSoob_->fontMetrics().horizontalAdvance(line));
+  panelWidth = qMax(panelWidth, qMin(kWidestPanel, textLeft + longest + kMargin + 4));
+  const int textWidth = panelWidth - textLeft - kMargin;
   image_->setGeometry(kMargin, kMargin, 32, 32);
   int y = kMargin;
   const int msgHeight = qMax(32, lblSoob_->heightForWidth(textWidth));
   lblSoob_->setGeometry(textLeft, y, textWidth, msgHeight);
   y += msgHeight + 8;
   if (input) {
-    editStroka_->setGeometry(kMargin, y, kPanelWidth - 2 * kMargin, editStroka_->sizeHint().height());
+    editStroka_->setGeometry(kMargin, y, panelWidth - 2 * kMargin, editStroka_->sizeHint().height());
     y += editStroka_->height() + 8;
   } else if (lblDopInform_->isVisibleTo(this)) {
     const int h = lblDopInform_->heightForWidth(textWidth);
     lblDopInform_->setGeometry(textLeft, y, textWidth, h);
     y += h + 8;
   }
-  const int w = btnOk_->width();
+  btnOk_->resize(w, btnOk_->height());
+  btnCancel_->resize(w, btnCancel_->height());
   btnOk_->move(0, y);
   btnCancel_->move(btnCancel_->x(), y);
   if (buttons == 0) {
-    btnOk_->setText(orn::ButtonCaption("OK"));
     btnOk_->show();
-    btnOk_->move((kPanelWidth - w) / 2, y);
+    btnOk_->move((panelWidth - w) / 2, y);
     btnCancel_->hide();
   } else if (buttons == 1 || buttons == 6) {
-    btnOk_->setText(orn::ButtonCaption(buttons == 1 ? "OK" : "Yes"));
-    btnCancel_->setText(orn::ButtonCaption(buttons == 1 ? "Cancel" : "No"));
     btnOk_->show();
     btnCancel_->show();
-    btnOk_->move((kPanelWidth - w) / 2 - w * 3 / 4, y);
-    btnCancel_->move((kPanelWidth + w) / 2 - w / 4, y);
+    btnOk_->move((panelWidth - w) / 2 - w * 3 / 4, y);
+    btnCancel_->move((panelWidth + w) / 2 - w / 4, y);
   } else {
     btnOk_->hide();
   }
+  btnOk_->setDefault(defaultButton != 256 || !btnCancel_->isVisibleTo(this));
+  btnCancel_->setDefault(defaultButton == 256 && btnCancel_->isVisibleTo(this));
   y += btnOk_->height() + kMargin;
-  panel_->setFixedSize(kPanelWidth, y);
+  panel_->setFixedSize(panelWidth, y);
   adjustSize();
   setFixedSize(sizeHint());
 }
@@ -170,8 +187,9 @@ void TFormSoobchen::showEvent(QShowEvent* event) {
 }
 
 int TFormSoobchen::ShowMessageBox(const QString& caption, const QString& message, QString& extra, int iconIndex,
-                                  int defaultButton, int buttons) {
-  Prepare(caption, message, extra, iconIndex, defaultButton, buttons);
+                                  int defaultButton, int buttons, const QString& okCaption,
+                                  const QString& cancelCaption) {
+  Prepare(caption, message, extra, iconIndex, defaultButton, buttons, okCaption, cancelCaption);
   lastResult = orn::kMsgClosed;
   exec();
   if (iconIndex == 99) extra = editStroka_->text();
@@ -187,6 +205,7 @@ TFormSoobchen* FormSoobchen() {
 void SetFormSoobchen(TFormSoobchen* window) { instance = window; }
 
 int ShowMessageBox(const QString& caption, const QString& message, QString& extra, int iconIndex, int defaultButton,
-                   int buttons) {
-  return FormSoobchen()->ShowMessageBox(caption, message, extra, iconIndex, defaultButton, buttons);
+                   int buttons, const QString& okCaption, const QString& cancelCaption) {
+  return FormSoobchen()->ShowMessageBox(caption, message, extra, iconIndex, defaultButton, buttons, okCaption,
+                                        cancelCaption);
 }

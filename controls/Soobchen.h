@@ -2,7 +2,8 @@
 // every message and question of the controls and the archiver's windows.
 // It shows a caption, a message, a second line or an input field, an icon
 // and one or two buttons, and answers 0 (OK/Yes), 5 (Cancel/No) or 99 (closed
-// any other way).
+// any other way). Enter presses the focused button (the default one at
+// first), Escape closes the window (99).
 #pragma once
 
 #include <QDialog>
@@ -24,13 +25,15 @@ class TFormSoobchen : public QDialog {
   // Shows the window modally and returns its answer; in input mode
   // (iconIndex 99) `extra` receives the edited text, whichever way the window
   // was closed.
+  // Non-empty `okCaption` / `cancelCaption` replace the standard captions of
+  // the two buttons.
   int ShowMessageBox(const QString& caption, const QString& message, QString& extra, int iconIndex, int defaultButton,
-                     int buttons);
+                     int buttons, const QString& okCaption = QString(), const QString& cancelCaption = QString());
 
   // Lays the window out for a message without showing it (ShowMessageBox
   // does this first; tests look at the result).
   void Prepare(const QString& caption, const QString& message, const QString& extra, int iconIndex, int defaultButton,
-               int buttons);
+               int buttons, const QString& okCaption = QString(), const QString& cancelCaption = QString());
 
   // The answer of the last showing, process-wide.
   static int LastResult();
@@ -59,4 +62,4 @@ void SetFormSoobchen(TFormSoobchen* window);
 
 // ShowMessageBox on the process's message window.
 int ShowMessageBox(const QString& caption, const QString& message, QString& extra, int iconIndex, int defaultButton,
-                   int buttons);
+                   int buttons, const QString& okCaption = QString(), const QString& cancelCaption = QString());

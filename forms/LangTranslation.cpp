@@ -4,6 +4,7 @@
 // control (not menus) also has its hint translated under "Hint_" + Name.
 #include "LangTranslation.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -286,6 +287,33 @@ bool HasHint(const QObject* component) { return component->isWidgetType() && !co
 
 }  // namespace
 
+QString StripAccelerator(const QString& text) {
+  QString plain;
+  for (int i = 0; i < text.size(); ++i) {
+    if (text[i] == '&' && i + 1 < text.size()) ++i;
+    plain += text[i];
+  }
+  return plain;
+}
+
+namespace {
+
+// Names a screen reader reads. A list or grid is named by the label that is
+// its buddy (item views do not look for one themselves); a control whose
+// name is not on the screen has it under "Acc_" + Name.
+void NameForScreenReaders(QWidget* form) {
+  for (QLabel* label : form->findChildren<QLabel*>())
+    if (auto* view = qobject_cast<QAbstractItemView*>(label->buddy())) {
+      QString name = StripAccelerator(label->text()).trimmed();
+      if (name.endsWith(':')) name.chop(1);
+      view->setAccessibleName(name);
+    }
+  for (QWidget* widget : form->findChildren<QWidget*>())
+    IfTranslated(TextKind::System, "Acc_" + Key(widget), [widget](const QString& t) { widget->setAccessibleName(t); });
+}
+
+}  // namespace
+
 void TranslateForm(QWidget* form) {
   const std::string name = Key(form);
   IfTranslated(TextKind::Label, name, [form](const QString& t) { form->setWindowTitle(t); });
@@ -297,6 +325,7 @@ void TranslateForm(QWidget* form) {
                    [component](const QString& t) { SetHintOf(component, t); });
     if (const Row* row = RowFor(component); row && row->translate) row->translate(component, ctx);
   }
+  NameForScreenReaders(form);
 }
 
 void CollectFormTexts(QWidget* form, LanguageDictionary& dictionary) {

@@ -4,6 +4,8 @@
 // one table in LangTranslation.cpp.
 #pragma once
 
+#include <QString>
+
 class QWidget;
 
 namespace orn {
@@ -13,6 +15,10 @@ class LanguageDictionary;
 // Replaces the window's caption, hint and every component's texts by their
 // translations; a key without a (non-blank) translation keeps its text.
 void TranslateForm(QWidget* form);
+
+// "&Restore" -> "Restore", "&&" -> "&": a caption as a screen reader or a
+// sentence shows it.
+QString StripAccelerator(const QString& text);
 
 // Adds the built-in entries and every non-blank text of the window whose key
 // is missing to `dictionary`. Texts are only added, never changed.

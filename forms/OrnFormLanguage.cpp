@@ -14,6 +14,7 @@ void TOrnForm::ApplyFontSettings() { orn::ApplyFontSettingsTo(this); }
 
 void TOrnForm::ChangeLanguage() {
   orn::FrameworkState& fw = orn::Framework();
+  orn::FollowLanguageInQt(fw.values.sysLanguage);
   if (!fw.dictionary && orn::FileExists(languageIni_.toStdString()))
     orn::AcquireDictionary(ownership_, languageIni_.toStdString());
   if (!fw.dictionary || fw.dictionary->Empty()) return;

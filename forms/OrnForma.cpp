@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QTextEdit>
 
@@ -14,10 +15,12 @@
 #include "FittableGrid.h"
 #include "GradCaption.h"
 #include "LangSettings.h"
+#include "OrnAccessible.h"
 #include "ProgramFolders.h"
 #include "TextUtil.h"
 
 TOrnForm::TOrnForm(QWidget* parent) : QDialog(parent) {
+  orn::InstallOrnAccessibility();
   resize(539, 400);
   QFont f("Arial");
   f.setPixelSize(11);
@@ -150,3 +153,18 @@ void TOrnForm::keyPressEvent(QKeyEvent* event) {
   if (enter && enterToTab_ && !qobject_cast<QPushButton*>(QApplication::focusWidget())) return event->accept();
   QDialog::keyPressEvent(event);
 }
+
+namespace orn {
+
+void CentreOn(QWidget* window, const QWidget* over) {
+  const QWidget* anchor = over ? over->window() : nullptr;
+  QRect area;
+  if (anchor && anchor->isVisible()) {
+    area = anchor->frameGeometry();
+  } else if (QScreen* screen = anchor && anchor->screen() ? anchor->screen() : QGuiApplication::primaryScreen()) {
+    area = screen->availableGeometry();
+  }
+  if (area.isValid()) window->move(area.center() - QPoint(window->width() / 2, window->height() / 2));
+}
+
+}  // namespace orn

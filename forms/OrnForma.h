@@ -76,3 +76,10 @@ class TOrnForm : public QDialog {
   bool destroyed_ = false;
   GradCaption* gradCaption_ = nullptr;
 };
+
+namespace orn {
+// Places `window` at the centre of the window `over` belongs to, or of the
+// screen while that window is not shown (a window that is still being set
+// up has no place yet).
+void CentreOn(QWidget* window, const QWidget* over);
+}  // namespace orn

@@ -1,29 +1,34 @@
 #!/usr/bin/env python3
 """Writes the language dictionary RadEzaZuvev.ini from its UTF-8 source table.
 
-The table has one text per row: key, Latvian, Russian, separated by tabs;
-a row may name more keys separated by " | " (aliases sharing one text).
-Lines starting with "#" and empty lines are ignored. The dictionary keeps
-each language in its own code page: Latvian in Windows-1257, Russian in
-Windows-1251, lines ending in CR LF.
+The table has one text per row: key, Latvian, Russian and English,
+separated by tabs; a row may name more keys separated by " | " (aliases
+sharing one text). Lines starting with "#" and empty lines are ignored. The
+dictionary keeps each language in its own code page: Latvian in
+Windows-1257, Russian in Windows-1251, English in Windows-1252, lines ending
+in CR LF. Languages keep their numbers: Latvian 1, Russian 2, English 3.
 
 usage: make_dictionary.py dictionary.tsv RadEzaZuvev.ini
 """
 import os
 import sys
 
-LATVIAN = "cp1257"
-RUSSIAN = "cp1251"
+# The code page of each language, in the dictionary's order.
+CODE_PAGES = ["cp1257", "cp1251", "cp1252"]
 
 # Entries the program expects first, with a closing line of one space.
+# English's character set is the Western one, 0 (ANSI_CHARSET).
 BUILT_INS = [
-    ("CHARSETINI", "BALTIC_CHARSET", "RUSSIAN_CHARSET"),
-    ("ORNCBPOPUPMENU_1", "Pielikt", "Добавить"),
-    ("ORNCBPOPUPMENU_2", "Rediģēt", "Исправить"),
+    ("CHARSETINI", "BALTIC_CHARSET", "RUSSIAN_CHARSET", "0"),
+    ("ORNCBPOPUPMENU_1", "Pielikt", "Добавить", "Add"),
+    ("ORNCBPOPUPMENU_2", "Rediģēt", "Исправить", "Edit"),
 ]
+# Each language's name in every language; the chooser shows each one in
+# its own language (line n of LanguageName_n).
 LANGUAGE_NAMES = [
-    ("LanguageName_1", "Latviešu", "Латышский"),
-    ("LanguageName_2", "Krievu", "Русский"),
+    ("LanguageName_1", "Latviešu", "Латышский", "Latvian"),
+    ("LanguageName_2", "Krievu", "Русский", "Russian"),
+    ("LanguageName_3", "Angļu", "Английский", "English"),
 ]
 
 
@@ -38,8 +43,8 @@ def read_table(path):
             fields = line.split("\t")
             if number == 1 and fields[0] == "key":
                 continue
-            if len(fields) != 3:
-                sys.exit(f"{path}:{number}: expected key, Latvian and Russian separated by tabs")
+            if len(fields) != 1 + len(CODE_PAGES):
+                sys.exit(f"{path}:{number}: expected key, Latvian, Russian and English separated by tabs")
             keys = [k.strip() for k in fields[0].split(" | ")]
             for key in keys:
                 if not key:
@@ -52,7 +57,7 @@ def read_table(path):
                 # shift every language of the entry.
                 if not text.strip() or text[0] in "*$":
                     sys.exit(f"{path}:{number}: a text may not be blank or begin with * or $")
-            rows.append((keys, fields[1], fields[2], number))
+            rows.append((keys, fields[1:], number))
     return rows
 
 
@@ -63,19 +68,23 @@ def encode(text, code_page, where):
         sys.exit(f"{where}: {text!r} has no {code_page} form ({e.reason})")
 
 
+def translations(texts, where):
+    return [encode(text, page, where) for text, page in zip(texts, CODE_PAGES)]
+
+
 def main():
     if len(sys.argv) != 3:
         sys.exit(__doc__)
     source, target = sys.argv[1], sys.argv[2]
     out = []
-    for key, lv, ru in BUILT_INS:
-        out += [b"* " + key.encode(), encode(lv, LATVIAN, key), encode(ru, RUSSIAN, key), b" "]
-    for key, lv, ru in LANGUAGE_NAMES:
-        out += [b"* " + key.encode(), encode(lv, LATVIAN, key), encode(ru, RUSSIAN, key), b""]
-    for keys, lv, ru, number in read_table(source):
+    for key, *texts in BUILT_INS:
+        out += [b"* " + key.encode()] + translations(texts, key) + [b" "]
+    for key, *texts in LANGUAGE_NAMES:
+        out += [b"* " + key.encode()] + translations(texts, key) + [b""]
+    for keys, texts, number in read_table(source):
         where = f"{source}:{number}"
         out += [b"* " + k.encode("ascii") for k in keys]
-        out += [encode(lv, LATVIAN, where), encode(ru, RUSSIAN, where), b""]
+        out += translations(texts, where) + [b""]
     data = b"".join(line + b"\r\n" for line in out)
     os.makedirs(os.path.dirname(os.path.abspath(target)), exist_ok=True)
     temporary = target + ".tmp"

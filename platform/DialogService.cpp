@@ -72,6 +72,14 @@ int HeadlessDialogService::MessageDialog(const std::string& message, const std::
   return kMrNone;
 }
 
+int HeadlessDialogService::Choice(const ChoiceRequest& request) {
+  const int answer = request.defaultButton;
+  const bool known = answer >= 0 && answer < static_cast<int>(request.buttons.size());
+  Diagnostic("Question (no display, answered \"" + (known ? request.buttons[answer] : std::string()) +
+             "\"): " + request.text);
+  return answer;
+}
+
 std::optional<std::string> HeadlessDialogService::Password(const std::string& caption, const std::string& prompt) {
   Diagnostic(caption + ": " + prompt + " (no display: no password given)");
   return std::nullopt;

@@ -46,6 +46,22 @@ struct MessageBoxRequest {
   int iconIndex = 1;      // 0 error, 1 warning, 2 question, 99 input
   int defaultButton = 0;  // 0 focuses OK/Yes, 256 focuses Cancel/No
   int buttons = 0;        // 0 OK, 1 OK+Cancel, 6 Yes+No
+  // Captions of the first and second button instead of the standard ones
+  // (say what the button does); empty keeps "OK", "Yes", "Cancel", "No".
+  std::string okCaption;
+  std::string cancelCaption;
+};
+
+// A question whose buttons say what each answer does ("Add to the list",
+// "Replace the list", "Cancel"). Enter presses the focused button, which
+// is `defaultButton` at first; Escape and closing the window answer
+// `cancelButton`.
+struct ChoiceRequest {
+  std::string caption;
+  std::string text;
+  std::vector<std::string> buttons;
+  int defaultButton = 0;
+  int cancelButton = 0;
 };
 
 struct FileDialogRequest {
@@ -69,6 +85,8 @@ class DialogService {
   // The run-time message dialog; returns one of the kMr* results.
   virtual int MessageDialog(const std::string& message, const std::string& caption, DialogType type,
                             unsigned buttons) = 0;
+  // The index of the button pressed (see ChoiceRequest).
+  virtual int Choice(const ChoiceRequest& request) = 0;
   // A password prompt; nothing when cancelled.
   virtual std::optional<std::string> Password(const std::string& caption, const std::string& prompt) = 0;
   virtual std::optional<std::string> OpenFile(const FileDialogRequest& request) = 0;
@@ -90,6 +108,9 @@ class HeadlessDialogService : public DialogService {
   bool Question(const std::string& text, const std::string& yesCaption, const std::string& noCaption) override;
   int MessageBox(MessageBoxRequest& request) override;
   int MessageDialog(const std::string& message, const std::string& caption, DialogType type, unsigned buttons) override;
+  // Nobody presses a button: the default answer, which the asker makes
+  // the one that loses nothing.
+  int Choice(const ChoiceRequest& request) override;
   std::optional<std::string> Password(const std::string& caption, const std::string& prompt) override;
   std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
   std::optional<std::string> SaveFile(const FileDialogRequest& request) override;

@@ -518,16 +518,28 @@ bool SyncFile(int fd, const std::string& path) {
   return ::fsync(fd) == 0;
 }
 
-bool CopyContents(int in, int out, const std::string& path) {
+bool CopyContents(int in, int out, const std::string& path, const CopyProgress& progress = {}) {
+  std::int64_t copied = 0;
+  // Heard after each piece; false stops the copy as cancelled.
+  const auto goOn = [&](ssize_t n) {
+    copied += n;
+    if (!progress || progress(copied)) return true;
+    errno = ECANCELED;
+    return false;
+  };
   // The kernel copies without the bytes passing through the program, and
   // shares the blocks where the file system can; where it cannot (another
-  // file system, an old kernel), the bytes are read and written.
-  constexpr size_t kKernelChunk = 64u << 20;
+  // file system, an old kernel), the bytes are read and written. Someone
+  // listening hears of every megabyte.
+  const size_t kernelChunk = progress ? size_t{1} << 20 : size_t{64} << 20;
   for (;;) {
     AtFileStep(FileStep::Write, path);
-    const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kKernelChunk, 0);
+    const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kernelChunk, 0);
     if (n == 0) return true;
-    if (n > 0) continue;
+    if (n > 0) {
+      if (!goOn(n)) return false;
+      continue;
+    }
     if (errno == EINTR) continue;
     if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP && errno != EBADF) return false;
     break;
@@ -539,6 +551,7 @@ bool CopyContents(int in, int out, const std::string& path) {
     if (n < 0) return false;
     if (n == 0) return true;
     if (!WriteAll(out, buf.data(), static_cast<size_t>(n), path)) return false;
+    if (!goOn(n)) return false;
   }
 }
 
@@ -608,7 +621,8 @@ bool WriteNewFile(const std::string& path, const std::string& bytes, const std::
   return ok;
 }
 
-bool CopyToNewFile(const std::string& from, const std::string& to, std::string* error, int mode) {
+bool CopyToNewFile(const std::string& from, const std::string& to, std::string* error, int mode,
+                   const CopyProgress& progress) {
   int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) {
     if (error) *error = "Cannot open file \"" + from + "\": " + std::strerror(errno);
@@ -622,7 +636,7 @@ bool CopyToNewFile(const std::string& from, const std::string& to, std::string* 
   }
   // Made private first: nobody may open it while it is wider than asked.
   if (mode >= 0) ::fchmod(out, static_cast<mode_t>(mode) & 07777);
-  bool ok = CopyContents(in, out, to) && SyncFile(out, to);
+  bool ok = CopyContents(in, out, to, progress) && SyncFile(out, to);
   int savedErrno = errno;
   if (::close(out) != 0 && ok) {
     ok = false;

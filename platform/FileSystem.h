@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -97,7 +98,11 @@ bool WriteNewFile(const std::string& path, const std::string& bytes, const std::
 // Copies `from` into a new file `to` (which must not exist yet) with the
 // permissions `mode` when it is not negative (else the usual ones) and
 // flushes it to the disk; on failure the partial file is removed.
-bool CopyToNewFile(const std::string& from, const std::string& to, std::string* error = nullptr, int mode = -1);
+// `progress`, when given, hears how many bytes are copied after each piece;
+// answering false stops the copy, which then fails like any other.
+using CopyProgress = std::function<bool(std::int64_t bytesCopied)>;
+bool CopyToNewFile(const std::string& from, const std::string& to, std::string* error = nullptr, int mode = -1,
+                   const CopyProgress& progress = {});
 // Flushes a folder's entries (renames, new and removed names) to the disk.
 bool SyncDirectory(const std::string& directory);
 

@@ -56,10 +56,20 @@ std::string ProgramWorkParentDir() {
 }
 
 std::string SettingsFilePath(const std::string& name, const std::string& currentDir) {
-  if (FileExists(JoinPath(currentDir, name)) || ::access(currentDir.c_str(), W_OK) == 0) return name;
+  return SettingsFilePath(name, currentDir, ProgramIsInstalled());
+}
+
+std::string SettingsFilePath(const std::string& name, const std::string& currentDir, bool installed) {
+  const std::string here = JoinPath(currentDir, name);
+  if (!installed && (FileExists(here) || ::access(currentDir.c_str(), W_OK) == 0)) return name;
   const std::string userDir = UserConfigDir();
   if (userDir.empty() || !ForceDirectories(userDir)) return name;
-  return userDir + name;
+  const std::string kept = userDir + name;
+  // The settings a user kept beside their jobs before come along once; the
+  // file stays where it was for whatever else reads it there.
+  if (installed && !FileExists(kept) && FileExists(here))
+    if (std::optional<std::string> bytes = ReadWholeFile(here)) WriteFileAtomically(kept, *bytes);
+  return kept;
 }
 
 std::string UserConfigDir() {

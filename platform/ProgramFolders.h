@@ -36,14 +36,19 @@ bool ProgramIsInstalled();
 // bin folder, even when run by the superuser.
 std::string ProgramWorkParentDir();
 
-// Where a settings file that the program writes (Params.ini) lives: `name`,
-// resolved against `currentDir` as on the program's home platform, when the
-// file is there already or that directory is writable; else `name` in
+// Where a settings file that the program writes (Params.ini) lives.
+// A program run from its build tree or a portable folder: `name`, resolved
+// against `currentDir` as on the program's home platform, when the file is
+// there already or that directory is writable; else `name` in
 // UserConfigDir(), which is made when missing (a program started from a
-// folder the user cannot write, such as / by a scheduler). Falls back to
-// `name` when there is no user folder either, so that the failure to write it
-// names the file the user expects.
+// folder the user cannot write, such as / by a scheduler). An installed
+// program keeps its settings in UserConfigDir() wherever it is started, and
+// on first use takes over (copies) a settings file found in `currentDir`.
+// Falls back to `name` when there is no user folder either, so that the
+// failure to write it names the file the user expects.
 std::string SettingsFilePath(const std::string& name, const std::string& currentDir);
+// The same rule for a program that is or is not installed.
+std::string SettingsFilePath(const std::string& name, const std::string& currentDir, bool installed);
 
 // The per-user folder for the program's files when the program's folder
 // cannot hold them: $XDG_CONFIG_HOME/archivator, else ~/.config/archivator,

@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-base-dev-tools
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
   zlib1g-dev libdeflate-dev pxlib-dev libuchardet-dev
   libbz2-dev liblzma-dev libzstd-dev nettle-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -45,6 +45,11 @@ class ArchiveBackendObserver {
   virtual ~ArchiveBackendObserver() = default;
   // A file is being processed; `fileName` may be empty.
   virtual void OnProgress(const std::string& fileName) = 0;
+  // `bytes` more of the job's data were processed (inside a file, too).
+  virtual void OnBytes(std::int64_t /*bytes*/) {}
+  // The job will process `files` files holding `bytes` bytes (known once
+  // the archive has been read, for a test or an extraction).
+  virtual void OnTotals(int /*files*/, std::int64_t /*bytes*/) {}
   // A message the engine reports (its identifier and text).
   virtual void OnMessage(int code, const std::string& text) = 0;
   // The one way a back-end tells a failure; by default it arrives as a
@@ -124,6 +129,10 @@ class ArchiveBackend {
   // Asks the job under way to stop as soon as it can (the person pressed
   // Cancel); what it wrote so far is the caller's to throw away.
   virtual void Cancel() {}
+  // True once the person stopped the job (the progress window's Cancel):
+  // what failed after that failed because it was stopped, not because a
+  // disk or an archive is damaged.
+  virtual bool Cancelled() const { return false; }
 
   // The archive's entries with what the listing decided about them, names
   // without the UTF-8 mark read in `codePage` (0: the language's, or the

@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <future>
@@ -42,11 +44,11 @@ std::string RunResult::Summary(const MessageTexts& texts) const {
 namespace {
 void NoteLog(const MessageLog& log, RunResult& result) {
   result.problems = log.ProblemCount();
+  result.problemTexts = log.Problems();
   result.logFile = log.WrittenTo();
   result.logFailure = log.LogFailure();
   result.logFailureKey = log.LogFailureKey();
   result.logFailureDetail = log.LogFailureDetail();
-  result.firstProblem = log.FirstProblem();
 }
 }  // namespace
 
@@ -196,7 +198,7 @@ void ArchiveRun::PlanTargets(const Job& job, Targets& targets, MessageLog& log) 
   const std::string plusDir = remote ? DirectoryField(job.plusPath) : IncludeTrailingDelimiter(job.plusPath);
   targets.uniqueFolder = job.uniqueFolder.empty() ? archiveDir : archiveDir + job.uniqueFolder + kPathDelim;
   if (!DirectoryExists(targets.uniqueFolder) && !CreateDir(targets.uniqueFolder, targets.folderMode))
-    log.DirectoryNotCreated(targets.uniqueFolder);
+    log.DirectoryNotCreated(targets.uniqueFolder, std::strerror(errno));
   if (!remote) CreateDirectoryPath(plusDir, log, targets.folderMode);
 
   targets.tempArchive = temporaryDirectory_ + job.archiveName + RotationSuffix(job.rotationScheme, targets.today);
@@ -236,6 +238,10 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
   targets.zipped();
   std::vector<std::string> made = FilesIn(temporaryDirectory_);
   std::string archiveText = " \"" + targets.tempArchive + "\"";
+  if (backend_.Cancelled()) {
+    log.Cancelled(targets.tempArchive);
+    return false;
+  }
   if (added <= 0 || made.empty()) {
     log.Error(texts_.Text("msg_NotZipped") + archiveText +
               (progress.LastMessage().empty() ? "" : ": " + progress.LastMessage()));
@@ -261,18 +267,27 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
     std::string* placed;
     bool room = false;
     PendingCopy pending;
+    std::int64_t bytes = 0;  // what the archive's files hold
   };
   std::vector<Copy> copies;
   std::vector<CopyItem> generation;
   for (const std::string& f : made) generation.push_back({f, archiveDir + ExtractFileName(f), {}});
-  copies.push_back({generation, &result.generation, false, {}});
+  copies.push_back({generation, &result.generation, false, {}, 0});
   if (!targets.uniqueTarget.empty())
-    copies.push_back({TaggedCopies(generation, targets.uniqueTarget, volumeSet), &result.uniqueSave, false, {}});
+    copies.push_back({TaggedCopies(generation, targets.uniqueTarget, volumeSet), &result.uniqueSave, false, {}, 0});
   // A copy on a remote goes up from the tested archive once it has passed.
   const bool remotePlus = IsRemotePath(targets.plusTarget);
   if (!targets.plusTarget.empty() && !remotePlus)
-    copies.push_back({TaggedCopies(generation, targets.plusTarget, volumeSet), &result.plusCopy, false, {}});
-  for (Copy& copy : copies) copy.room = HasRoomFor(copy.items, log, freeSpace);
+    copies.push_back({TaggedCopies(generation, targets.plusTarget, volumeSet), &result.plusCopy, false, {}, 0});
+  for (Copy& copy : copies) {
+    copy.room = HasRoomFor(copy.items, log, freeSpace);
+    for (const CopyItem& item : copy.items) copy.bytes += FileSize(item.from).value_or(0);
+  }
+  // Shared with the copying job: which copy it makes, how far it has come,
+  // and whether the person stopped the run.
+  std::atomic<size_t> copyAt{copies.size()};
+  std::atomic<std::int64_t> copied{0};
+  std::atomic<bool> stopCopies{false};
 
   std::string unreadable;  // a file of the archive that could not be summed
   std::future<void> copying = std::async(std::launch::async, [&] {
@@ -285,11 +300,18 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
       }
       sums.push_back(*sum);
     }
-    for (Copy& copy : copies) {
+    for (size_t c = 0; c < copies.size(); ++c) {
+      Copy& copy = copies[c];
       if (!copy.room) continue;
       for (size_t i = 0; i < copy.items.size(); ++i) copy.items[i].tested = sums[i];
-      copy.pending = MakePendingCopy(copy.items, static_cast<int>(targets.fileMode));
+      copied = 0;
+      copyAt = c;
+      copy.pending = MakePendingCopy(copy.items, static_cast<int>(targets.fileMode), [&](std::int64_t bytes) {
+        copied = bytes;
+        return !stopCopies.load();
+      });
     }
+    copyAt = copies.size();
   });
   auto discardAll = [&] {
     for (Copy& copy : copies) DiscardPendingCopy(copy.pending);
@@ -299,20 +321,42 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
   try {
     tested = backend_.Test(made, &why);
   } catch (...) {
+    stopCopies = true;
     copying.wait();
     discardAll();
     throw;
   }
+  // The copies still under way are followed in the windows (a large archive
+  // takes a while); Cancel stops them.
+  if (!tested) stopCopies = true;
+  while (copying.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready) {
+    const size_t at = copyAt.load();
+    if (at < copies.size() && !observer_->Copying(copies[at].items.front().to, copied.load(), copies[at].bytes))
+      stopCopies = true;
+  }
   copying.get();
+  const bool cancelled = backend_.Cancelled() || observer_->CancelRequested();
+  if (!tested && cancelled) {
+    discardAll();
+    for (const Copy& copy : copies)
+      if (copy.room) log.Cancelled(copy.items.front().to);
+    return filesMissing;
+  }
   if (!tested || !unreadable.empty()) {
     discardAll();
     log.Error(texts_.Text("msg_BadCopy") +
               (tested ? " \"" + unreadable : archiveText + (why.empty() ? "" : ": " + why)));
     return filesMissing;
   }
-  // After Cancel no copy is placed, not even the generation.
+  // After Cancel no copy is placed, not even the generation; the log names
+  // each copy that was not made.
   for (Copy& copy : copies) {
-    if (!copy.room || observer_->CancelRequested()) {
+    if (copy.room && (cancelled || copy.pending.cancelled)) {
+      DiscardPendingCopy(copy.pending);
+      log.Cancelled(copy.items.front().to);
+      continue;
+    }
+    if (!copy.room) {
       DiscardPendingCopy(copy.pending);
       continue;
     }
@@ -327,7 +371,6 @@ bool ArchiveRun::Distribute(const Job& job, const Targets& targets, MessageLog& 
       result.verified.push_back(result.plusCopy);
     }
   }
-  if (observer_->CancelRequested()) log.Error(texts_.Text("msg_Cancelled"));
 
   OfferFloppies(job);
   EmptyDirectory(temporaryDirectory_);

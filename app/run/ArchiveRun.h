@@ -39,16 +39,16 @@ enum RunExitStatus : int {
 
 struct RunResult {
   int exitStatus = kRunNoGeneration;
-  std::string generation;               // full path of the generation (first file)
-  std::vector<std::string> verified;    // every copy placed after reading it back
-  std::string uniqueSave;               // first file of the unique save, if made
-  std::string plusCopy;                 // first file of the second copy, if made
-  std::vector<std::string> tornTables;  // tables archived from a copy that failed its checks
-  int problems = 0;                     // lines logged as problems
-  std::string firstProblem;             // the first of them, for a window to say why
-  std::string logFile;                  // where the log lines went, if any
-  std::string logFailure;               // why the archive directory's log was not used
-  std::string logFailureKey;            // its label name, and what follows the label
+  std::string generation;                 // full path of the generation (first file)
+  std::vector<std::string> verified;      // every copy placed after reading it back
+  std::string uniqueSave;                 // first file of the unique save, if made
+  std::string plusCopy;                   // first file of the second copy, if made
+  std::vector<std::string> tornTables;    // tables archived from a copy that failed its checks
+  int problems = 0;                       // lines logged as problems
+  std::vector<std::string> problemTexts;  // what they said, in order
+  std::string logFile;                    // where the log lines went, if any
+  std::string logFailure;                 // why the archive directory's log was not used
+  std::string logFailureKey;              // its label name, and what follows the label
   std::string logFailureDetail;
   // One line for standard error: what was made, what was verified, how
   // many problems were logged, and where the log is when it is not in the

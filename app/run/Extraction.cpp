@@ -280,6 +280,7 @@ ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, 
   result.baseDir = baseDir;
   auto finish = [&] {
     result.problems = log.ProblemCount();
+    result.problemTexts = log.Problems();
     result.logFile = log.WrittenTo();
     result.logFailure = log.LogFailure();
     result.logFailureKey = log.LogFailureKey();

@@ -124,12 +124,13 @@ struct ExtractResult {
   std::vector<std::string> entries;  // what was asked for
   int written = 0;
   int problems = 0;
-  std::string archive;        // the chosen archive
-  std::string baseDir;        // where the entries were to go
-  int keptExisting = 0;       // existing files left alone (replacing them was declined)
-  std::string logFile;        // where the log lines went, if any
-  std::string logFailure;     // why the archive directory's log was not used
-  std::string logFailureKey;  // its label name, and what follows the label
+  std::vector<std::string> problemTexts;  // what the problems said, in order
+  std::string archive;                    // the chosen archive
+  std::string baseDir;                    // where the entries were to go
+  int keptExisting = 0;                   // files left alone because overwriting was refused
+  std::string logFile;                    // where the log lines went, if any
+  std::string logFailure;                 // why the archive directory's log was not used
+  std::string logFailureKey;              // its label name, and what follows the label
   std::string logFailureDetail;
   // One line for standard error (English, as scripts read it) and, in the
   // window's language, for the status bar and the message window.

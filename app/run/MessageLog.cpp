@@ -49,6 +49,10 @@ const std::map<std::string, std::string>& ResourceTexts() {
       {"msg_OverwriteWhere", "Files to replace"},
       {"msg_LogIs", "Log"},
       {"msg_Cancelled", "Cancelled by the user"},
+      {"msg_NotMadeNow", "not made"},
+      // The window's caption for a run that made nothing, and its button.
+      {"msg_Error", "ERROR"},
+      {"btn_OpenLog", "Open the log"},
       {"msg_NotInArchive", "No such file in the archive"},
       // The one-line outcome of a run or a restore; "%1".. are filled in.
       // Standard error always has these English texts.
@@ -161,7 +165,7 @@ std::string MessageLog::LogFilePath() const {
 
 void MessageLog::Log(const std::string& title, const std::string& text, bool show) {
   ++problems_;
-  if (firstProblem_.empty()) firstProblem_ = text;
+  problemTexts_.push_back(text);
   Write(title, text, show);
 }
 
@@ -191,6 +195,7 @@ void MessageLog::Write(const std::string& title, const std::string& text, bool s
     logFailure_ = texts_.Text(logFailureKey_) + logFailureDetail_;
     if (!path.empty()) {
       ++problems_;
+      problemTexts_.push_back(logFailure_);
       note = FormatLogLine("ERROR", now, logFailure_) + "\r\n";
     }
   }
@@ -198,8 +203,9 @@ void MessageLog::Write(const std::string& title, const std::string& text, bool s
   if (AppendToFileNoFollow(userLog, note + line, nullptr)) writtenTo_ = userLog;
 }
 
-void MessageLog::DirectoryNotCreated(const std::string& directory) {
-  Log(texts_.Text("msg_FSError"), texts_.Text("msg_NoMakeDir") + " \"" + directory + "\"\"");
+void MessageLog::DirectoryNotCreated(const std::string& directory, const std::string& cause) {
+  Log(texts_.Text("msg_FSError"),
+      texts_.Text("msg_NoMakeDir") + " \"" + directory + "\"\"" + (cause.empty() ? "" : ": " + cause));
 }
 
 void MessageLog::FileNotCopied(const std::string& from, const std::string& to, const std::string& cause) {
@@ -223,5 +229,9 @@ void MessageLog::SourceNotRead(const std::string& path, const std::string& cause
 void MessageLog::PlusPathMissing() { Write(texts_.Text("msg_Warning"), texts_.Text("msg_NOPlus"), false); }
 
 void MessageLog::Error(const std::string& message) { Log("ERROR", message); }
+
+void MessageLog::Cancelled(const std::string& what) {
+  Log("CANCELLED", texts_.Text("msg_Cancelled") + ": " + texts_.Text("msg_NotMadeNow") + " \"" + what + "\"");
+}
 
 }  // namespace orn

@@ -70,11 +70,14 @@ class MessageLog {
   // A line that reports no problem: logged only, never shown or counted.
   void Note(const std::string& title, const std::string& text) { Write(title, text, false); }
 
-  void DirectoryNotCreated(const std::string& directory);
   // `cause` is the system's reason ("No space left on device"), when known.
+  void DirectoryNotCreated(const std::string& directory, const std::string& cause = "");
   void FileNotCopied(const std::string& from, const std::string& to, const std::string& cause = "");
   void PlusPathMissing();
   void Error(const std::string& message);
+  // The person stopped the run: `what` (an archive, a copy) was not made.
+  // A problem like any other (the run is not complete), said as what it is.
+  void Cancelled(const std::string& what);
   // Sources the run could not take: a job list file that is not there, the
   // missing folder of a job list pattern, a file that cannot be read.
   void SourceNotFound(const std::string& path);
@@ -82,9 +85,9 @@ class MessageLog {
   void SourceNotRead(const std::string& path, const std::string& cause);
 
   int ProblemCount() const { return problems_; }
-  // The text of the first problem logged ("" while there is none): what a
-  // window says when a run could not be done.
-  const std::string& FirstProblem() const { return firstProblem_; }
+  // What each problem said (the text after the title), in order: what the
+  // window shows when a run or restore ends with problems.
+  const std::vector<std::string>& Problems() const { return problemTexts_; }
   const MessageTexts& Texts() const { return texts_; }
 
  private:
@@ -94,7 +97,7 @@ class MessageLog {
   std::string archiveDirectory_;
   bool showMessages_;
   int problems_ = 0;
-  std::string firstProblem_;
+  std::vector<std::string> problemTexts_;
   std::string writtenTo_;
   std::string logFailure_;
   std::string logFailureKey_, logFailureDetail_;

@@ -38,7 +38,7 @@ std::vector<std::string> CreateDirectoryPath(const std::string& path, MessageLog
     if (CreateDir(prefix, mode))
       made.push_back(prefix);
     else
-      log.DirectoryNotCreated(prefix);
+      log.DirectoryNotCreated(prefix, std::strerror(errno));
   }
   return made;
 }
@@ -168,18 +168,25 @@ std::vector<std::string> StaleVolumes(const std::string& lastTarget) {
 
 }  // namespace
 
-PendingCopy MakePendingCopy(const std::vector<CopyItem>& items, int mode) {
+PendingCopy MakePendingCopy(const std::vector<CopyItem>& items, int mode, const CopyProgress& progress) {
   PendingCopy copy;
   copy.items = items;
+  std::int64_t before = 0;  // what the files before this one held
+  const CopyProgress goOn = [&](std::int64_t copied) {
+    if (!progress || progress(before + copied)) return true;
+    copy.cancelled = true;
+    return false;
+  };
   for (size_t i = 0; i < items.size(); ++i) {
     copy.names.push_back(PendingCopyName(items[i].to, copy.names.empty() ? std::string() : copy.names.front()));
     std::string error;
-    if (!CopyToNewFile(items[i].from, copy.names.back(), &error, mode)) {
+    if (!goOn(0) || !CopyToNewFile(items[i].from, copy.names.back(), &error, mode, goOn)) {
       copy.failed = i;
       copy.notCopied = true;
       copy.why = CauseOf(error);
       return copy;
     }
+    before += FileSize(items[i].from).value_or(0);
   }
   // The copies are on the disk (CopyToNewFile flushed them); what the disk
   // gives back must be the tested archive, byte for byte.
@@ -207,7 +214,10 @@ bool PlacePendingCopy(PendingCopy& copy, bool volumeSet, MessageLog& log) {
   if (items.empty()) return false;
   if (copy.failed < items.size()) {
     const CopyItem& item = items[copy.failed];
-    if (copy.notCopied)
+    // Stopped by the person: a cancellation, not a failure of the disk.
+    if (copy.cancelled)
+      log.Cancelled(items.front().to);
+    else if (copy.notCopied)
       log.FileNotCopied(item.from, item.to, copy.why);
     else
       log.Error(log.Texts().Text("msg_BadCopy") + " \"" + item.to + "\": " + copy.why);

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "FileSystem.h"
+
 namespace orn {
 
 class MessageLog;
@@ -94,12 +96,16 @@ struct PendingCopy {
   std::vector<std::string> names;  // the temporary names made so far
   size_t failed = 0;               // the item that failed; items.size() when none did
   bool notCopied = false;          // it failed while copying, not when read back
+  bool cancelled = false;          // the person stopped it while it was copied
   std::string why;
 };
 // Copies each file of the archive under its temporary name, flushes it and
 // reads it back from the disk against the bytes of the tested archive. The
-// copies get the permissions `mode` when it is not negative.
-PendingCopy MakePendingCopy(const std::vector<CopyItem>& items, int mode = -1);
+// copies get the permissions `mode` when it is not negative. `progress`,
+// when given, hears how many of the archive's bytes are copied so far; it
+// answers false when the person stopped the run, and the copy then fails as
+// cancelled.
+PendingCopy MakePendingCopy(const std::vector<CopyItem>& items, int mode = -1, const CopyProgress& progress = {});
 // Renames a sound pending copy over its targets (see PlaceVerifiedCopy), or
 // logs why it is not sound and removes it. True when every file is in place.
 bool PlacePendingCopy(PendingCopy& copy, bool volumeSet, MessageLog& log);

@@ -32,6 +32,18 @@ class RunObserver {
   virtual void StageStarted(ProgressStage /*stage*/, int /*files*/, std::int64_t /*bytes*/) {}
   virtual void ItemStarted(std::int64_t /*bytesBefore*/) {}
   virtual void StageEnded(ProgressStage /*stage*/) {}
+  // The stage learned its size from the archive (a test, a restore): it
+  // holds `files` items of `bytes` bytes, counted from here on.
+  virtual void StageSized(int /*files*/, std::int64_t /*bytes*/) {}
+  // So much of the stage's data is done, inside an item too.
+  virtual void BytesDone(std::int64_t /*bytesDone*/) {}
+  // An archive is being copied to `target`: `copied` of its `total` bytes
+  // are there. False when the person stopped the run. The default lets
+  // pending window messages run and goes on unless the job was cancelled.
+  virtual bool Copying(const std::string& /*target*/, std::int64_t /*copied*/, std::int64_t /*total*/) {
+    ProcessMessages();
+    return !CancelRequested();
+  }
   // The person asked the job to stop: no copy is placed after this.
   virtual bool CancelRequested() const { return false; }
   // The copy-to-floppies question; the default asks the dialog service.

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "FileSystem.h"
 
@@ -26,9 +27,13 @@ std::int64_t SecondsLeft(std::int64_t done, std::int64_t total, std::int64_t ela
   return static_cast<std::int64_t>(perUnit * static_cast<double>(total - done) / 1000.0 + 0.5);
 }
 
-std::string SizeText(std::int64_t bytes) {
-  if (bytes < 1024) return std::to_string(bytes) + " bytes";
-  static const char* const units[] = {"KB", "MB", "GB", "TB"};
+std::string SizeText(std::int64_t bytes, const UnitWord& unitWord) {
+  const auto word = [&](const char* key, const char* english) {
+    return unitWord ? unitWord(key, english) : std::string(english);
+  };
+  if (bytes < 1024) return std::to_string(bytes) + " " + word("unit_Bytes", "bytes");
+  static const std::pair<const char*, const char*> units[] = {
+      {"unit_KB", "KB"}, {"unit_MB", "MB"}, {"unit_GB", "GB"}, {"unit_TB", "TB"}};
   double value = static_cast<double>(bytes);
   int unit = -1;
   while (value >= 1024.0 && unit < 3) {
@@ -36,8 +41,8 @@ std::string SizeText(std::int64_t bytes) {
     ++unit;
   }
   char text[32];
-  std::snprintf(text, sizeof text, value < 10 ? "%.1f %s" : "%.0f %s", value, units[unit]);
-  return text;
+  std::snprintf(text, sizeof text, value < 10 ? "%.1f" : "%.0f", value);
+  return std::string(text) + " " + word(units[unit].first, units[unit].second);
 }
 
 const char* StageKey(ProgressStage stage) {
@@ -75,6 +80,8 @@ class CountingBackend::Stage {
   Stage(CountingBackend& self, ProgressStage stage, int files, std::int64_t bytes, std::vector<std::int64_t> sizes)
       : self_(self), stage_(stage) {
     self_.counting_ = files > 0;
+    self_.knowsBytes_ = bytes >= 0;
+    self_.bytesDone_ = 0;
     self_.sizes_ = std::move(sizes);
     self_.started_ = 0;
     self_.bytesBefore_ = 0;
@@ -99,13 +106,13 @@ CountingBackend::CountingBackend(ArchiveBackend& inner, RunObserver& progress, c
 
 CountingBackend::~CountingBackend() { inner_.SetObserver(nullptr); }
 
-int CountingBackend::Cancelled() {
+int CountingBackend::NothingAfterCancel() {
   if (outer_) outer_->OnMessage(0, texts_.Text("msg_Cancelled"));
   return 0;
 }
 
 int CountingBackend::Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) {
-  if (progress_.CancelRequested()) return Cancelled();
+  if (progress_.CancelRequested()) return NothingAfterCancel();
   std::vector<std::int64_t> sizes;
   std::int64_t total = 0;
   for (const std::string& spec : fileSpecs) {
@@ -120,7 +127,7 @@ int CountingBackend::Add(const std::vector<std::string>& fileSpecs, const std::s
     return inner_.Add(fileSpecs, zipFileName);
   }();
   // A cancelled archive is no archive, however much of it was written.
-  return progress_.CancelRequested() ? Cancelled() : added;
+  return progress_.CancelRequested() ? NothingAfterCancel() : added;
 }
 
 bool CountingBackend::Test(const std::vector<std::string>& archiveFiles, std::string* error) {
@@ -129,9 +136,11 @@ bool CountingBackend::Test(const std::vector<std::string>& archiveFiles, std::st
     return false;
   };
   if (progress_.CancelRequested()) return cancelled();
-  // Reading a copy back names its entries; only activity is shown.
+  // Reading an archive back: activity is shown until the engine has read
+  // its directory and says how much it holds (OnTotals).
   const bool ok = [&] {
     Stage stage(*this, ProgressStage::Verifying, 0, -1, {});
+    if (!archiveFiles.empty()) progress_.SetFileName(archiveFiles.back());
     return inner_.Test(archiveFiles, error);
   }();
   return progress_.CancelRequested() ? cancelled() : ok;
@@ -139,7 +148,7 @@ bool CountingBackend::Test(const std::vector<std::string>& archiveFiles, std::st
 
 int CountingBackend::Extract(const std::string& archivePath, const std::vector<std::string>& entries,
                              const std::string& baseDir) {
-  if (progress_.CancelRequested()) return Cancelled();
+  if (progress_.CancelRequested()) return NothingAfterCancel();
   Stage stage(*this, ProgressStage::Restoring, static_cast<int>(entries.size()), -1, {});
   return inner_.Extract(archivePath, entries, baseDir);
 }
@@ -151,6 +160,26 @@ void CountingBackend::OnProgress(const std::string& fileName) {
     progress_.ItemStarted(bytesBefore_);
   }
   if (outer_) outer_->OnProgress(fileName);
+}
+
+void CountingBackend::OnBytes(std::int64_t bytes) {
+  bytesDone_ += bytes;
+  if (counting_) progress_.BytesDone(bytesDone_);
+  if (outer_) outer_->OnBytes(bytes);
+}
+
+void CountingBackend::OnTotals(int files, std::int64_t bytes) {
+  // A test or a restore learns its size from the archive: from here on the
+  // bar counts, where it only showed activity.
+  if (files > 0 && (!counting_ || !knowsBytes_)) {
+    counting_ = true;
+    knowsBytes_ = bytes >= 0;
+    started_ = 0;
+    bytesBefore_ = 0;
+    bytesDone_ = 0;
+    progress_.StageSized(files, bytes);
+  }
+  if (outer_) outer_->OnTotals(files, bytes);
 }
 
 void CountingBackend::OnMessage(int code, const std::string& text) {

@@ -1,12 +1,15 @@
 // How far a job has come, for whoever shows it: the progress window or a
 // terminal's progress line. The back-end only names the file it starts;
 // CountingBackend sits in front of it and tells the observer how many items
-// (and, when zipping, bytes) each stage holds and when each item starts. It
+// and bytes each stage holds (zipping: from the files; a test or a restore:
+// once the engine has read the archive), when each item starts and how many
+// bytes are done, inside a large file too. It
 // also stops a job the person cancelled: a cancelled archive is no archive,
 // and no copy is read back after Cancel, so none is placed.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,7 +20,10 @@
 namespace orn {
 
 // "1.5 MB", "512 bytes": sizes as the progress window and line show them.
-std::string SizeText(std::int64_t bytes);
+// `unitWord`, when given, words the unit ("unit_Bytes", "unit_KB" ... and
+// its English text) in the reader's language.
+using UnitWord = std::function<std::string(const char* key, const char* english)>;
+std::string SizeText(std::int64_t bytes, const UnitWord& unitWord = {});
 // "1:05" for 65 seconds, "1:01:05" past an hour.
 std::string DurationText(std::int64_t seconds);
 // The time a job still needs when `done` of `total` took `elapsedMs`;
@@ -49,12 +55,15 @@ class CountingBackend : public ArchiveBackend, private ArchiveBackendObserver {
               const std::string& baseDir) override;
   void SetNamesCharset(int charset) override { inner_.SetNamesCharset(charset); }
   void Cancel() override { inner_.Cancel(); }
+  bool Cancelled() const override { return progress_.CancelRequested(); }
 
  private:
   class Stage;
   void OnProgress(const std::string& fileName) override;
   void OnMessage(int code, const std::string& text) override;
   void OnFailure(const BackendFailure& failure) override;
+  void OnBytes(std::int64_t bytes) override;
+  void OnTotals(int files, std::int64_t bytes) override;
   // The windows run whether or not a run watches this job.
   void LetWindowsRun() override {
     if (outer_)
@@ -63,17 +72,19 @@ class CountingBackend : public ArchiveBackend, private ArchiveBackendObserver {
       progress_.ProcessMessages();
   }
   // Reports the cancellation to the job (it logs it) and answers "nothing".
-  int Cancelled();
+  int NothingAfterCancel();
 
   ArchiveBackend& inner_;
   RunObserver& progress_;
   const MessageTexts& texts_;
   ArchiveBackendObserver* outer_ = nullptr;
   bool counting_ = false;
+  bool knowsBytes_ = false;
   std::string rootDir_;              // where relative items are
   std::vector<std::int64_t> sizes_;  // of the items, in the order given
   size_t started_ = 0;
   std::int64_t bytesBefore_ = 0;
+  std::int64_t bytesDone_ = 0;  // as the engine reports them
 };
 
 }  // namespace orn

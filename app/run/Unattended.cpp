@@ -15,6 +15,7 @@
 #include "TextUtil.h"
 #include "ZipEngine.h"
 #include "ZipEngineBackend.h"
+#include "ZipMessages.h"
 
 namespace orn {
 
@@ -153,6 +154,8 @@ int RunWithoutWindow(const StartupCommand& startup) {
     ~HeldFramework() { ReleaseFramework(ownership, paramsFile); }
   } framework{AcquireFrameworkWithoutWindow(paramsFile, ProgramDataDir() + "RadEzaZuvev.ini"), paramsFile};
 
+  // The zip engine's messages speak the dictionary's language, as in the window.
+  SetZipMessageTexts([](int ident) { return SystemText("ZipMsg_" + std::to_string(ident)); });
   // A missing library is reported by the engine; the session reports what
   // could then not be done.
   TZipEngine engine;

@@ -39,8 +39,12 @@ class ZipEngineBackend::EventScope {
         message_(engine.OnMessage),
         crc_(engine.OnCRC32Error),
         skipped_(engine.OnExtractSkipped) {
-    engine.OnProgress = [observer](TZipEngine&, ProgressType type, const std::string& fileName, std::int64_t) {
-      if (observer) observer->OnProgress(type == FileStarted ? fileName : std::string());
+    engine.OnProgress = [this](TZipEngine&, ProgressType type, const std::string& fileName, std::int64_t size) {
+      if (!observer_) return;
+      if (type == BytesDone) observer_->OnBytes(size);
+      if (type == FileCountKnown) files_ = static_cast<int>(size);
+      if (type == ByteCountKnown) observer_->OnTotals(files_, size);
+      observer_->OnProgress(type == FileStarted ? fileName : std::string());
     };
     engine.OnMessage = [this](TZipEngine& sender, int code, const std::string& text) {
       const int ident = code != 0 ? code : sender.LastErrCode();
@@ -109,6 +113,7 @@ class ZipEngineBackend::EventScope {
   std::optional<BackendFailure> pending_;
   TZipEngine& engine_;
   ArchiveBackendObserver* observer_;
+  int files_ = 0;  // the count the library announced before its byte total
   decltype(TZipEngine::OnProgress) progress_;
   decltype(TZipEngine::OnMessage) message_;
   decltype(TZipEngine::OnCRC32Error) crc_;

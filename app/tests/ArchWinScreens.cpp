@@ -1,8 +1,10 @@
 // Pictures of the archiver's windows, for looking at them and for the
-// documentation: `ArchWinScreens OUTDIR` writes progress.png,
-// archive-chooser.png, file-chooser.png, add-files.png, marking.png,
-// copy-to-floppies.png, copy-to-floppies-done.png and copy-to-stick-waiting.png
-// (drive A: a USB stick, waiting for the next one).
+// documentation: `ArchWinScreens OUTDIR [lv|ru|en]` writes, in that language
+// (Latvian when none is given), progress.png (zipping, inside a large
+// file), progress-verifying.png (reading a copy back), archive-chooser.png,
+// file-chooser.png, overwrite-question.png, add-files.png, marking.png,
+// copy-to-floppies.png, copy-to-floppies-done.png and
+// copy-to-stick-waiting.png (drive A: a USB stick, waiting for the next one).
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -10,13 +12,18 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "ArchiverActions.h"
+#include "DialogService.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
 #include "Floppy.h"
 #include "Marking.h"
 #include "OrnStringGrid.h"
 #include "RemovableMedia.h"
+#include "Soobchen.h"
 #include "SprAdm.h"
+#include "Table.h"
+#include "TextLookups.h"
 #include "UnArh.h"
 #include "UnitProgress.h"
 #include "addfiles.h"
@@ -36,13 +43,16 @@ void Save(QWidget& window, const QString& path) {
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc < 2) {
-    std::fprintf(stderr, "usage: ArchWinScreens OUTDIR\n");
+    std::fprintf(stderr, "usage: ArchWinScreens OUTDIR [lv|ru|en]\n");
     return 2;
   }
   const QString out = QString::fromLocal8Bit(argv[1]) + "/";
   QTemporaryDir work;
   QDir::setCurrent(work.path());
   const std::string base = work.path().toStdString() + "/";
+  const QString language = argc > 2 ? QString::fromLocal8Bit(argv[2]) : "lv";
+  const std::string n = language == "ru" ? "2" : language == "en" ? "3" : "1";
+  orn::WriteFileAtomically("Params.ini", "LANGUAGE=" + n + "\r\nSYSLANGUAGE=" + n + "\r\nHELPLANGUAGE=" + n + "\r\n");
 
   orn::Job job;
   job.archiveDirectory = base + "arh/";
@@ -54,7 +64,10 @@ int main(int argc, char** argv) {
   for (const char* name : {"Buh(Day_1-th).zip", "Buh(Day_2-th).zip", "Buh(Day_3-th).zip", "Buh(Day_5-th).zip",
                            "Unique/Buh(DATE=1,12,2026).zip", "Unique/Buh(DATE=7,12,2026).zip"})
     orn::test::FakeBackend::WriteArchive(job.archiveDirectory + name, entries);
-  TFormUnarh chooser(job);
+  // The file column is headed by the main window's group caption, which
+  // is not open here.
+  const QString groupCaption = language == "ru" ? "Архив" : language == "en" ? "Archive" : "Arhīvs";
+  TFormUnarh chooser(job, groupCaption);
   // The picture shows a made-up archive directory rather than a scratch one.
   orn::ArchiveChoices choices = orn::ListArchives(job);
   choices.archiveDirectory = "/srv/backup/buh/";
@@ -70,6 +83,26 @@ int main(int argc, char** argv) {
   model.Include({1});
   TFormUnAr files(model);
   Save(files, out + "file-chooser.png");
+
+  // The question before a restore replaces files, as the restore asks it.
+  {
+    auto scripted = std::make_unique<orn::ScriptedDialogService>();
+    orn::ScriptedDialogService* asked = scripted.get();
+    auto previous = orn::SetDialogs(std::move(scripted));
+    struct Texts : orn::MessageTexts {
+      std::string Text(const std::string& label) const override {
+        const std::string text = orn::LabelText(label);
+        return text.empty() ? DefaultText(label) : text;
+      }
+    } texts;
+    orn::AskOverwrite(texts, {"/srv/buh/KONTI.DB", "/srv/buh/KONTI.PX", "/home/buh/notes.txt"});
+    auto kept = orn::SetDialogs(std::move(previous));  // the answers stay readable
+    const orn::MessageBoxRequest& r = asked->messageBoxes.front();
+    TFormSoobchen box;
+    box.Prepare(QString::fromStdString(r.caption), QString::fromStdString(r.message), QString::fromStdString(r.extra),
+                r.iconIndex, r.defaultButton, r.buttons);
+    Save(box, out + "overwrite-question.png");
+  }
 
   for (const char* name : {"buh/KONTI.DB", "buh/KONTI.PX", "buh/2024/old.txt", "Notes.txt", "konti/readme"})
     orn::test::WriteFile(base + "tree/" + name, "x");
@@ -119,10 +152,23 @@ int main(int argc, char** argv) {
   TfrmProgress progress;
   progress.SetTitle(orn::StageTitle(orn::ProgressStage::Zipping));
   progress.SetBusy(true);  // mid-run: Cancel is there to press
-  progress.StartJob(214, 48'300'000);
+  progress.StartJob(214, 948'300'000);
   QThread::msleep(1500);  // long enough for the time left to be known
   for (int i = 0; i < 87; ++i) progress.ItemStarted(19'750'000);
+  // Inside a large file the bar and the sizes move on.
+  progress.BytesDone(412'000'000);
   progress.SetFileName("/srv/buh/data/2026/DOKUMENTI.DB");
   Save(progress, out + "progress.png");
+
+  // Reading the copy back: the same bar, by bytes.
+  TfrmProgress verifying;
+  verifying.SetTitle(orn::StageTitle(orn::ProgressStage::Verifying));
+  verifying.SetBusy(true);
+  verifying.SetFileName("/srv/backup/buh/Buh(Day_3-th).zip");
+  verifying.StartJob(214, 948'300'000);
+  QThread::msleep(1200);
+  for (int i = 0; i < 150; ++i) verifying.ItemStarted(0);
+  verifying.BytesDone(700'000'000);
+  Save(verifying, out + "progress-verifying.png");
   return 0;
 }

@@ -3,17 +3,23 @@
 // add-files window with its question, and the register marking window. The
 // fake back-end stands in for the zip engine; questions are answered by a
 // scripted dialog service.
+#include <unistd.h>
+
+#include <QAccessible>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QUrl>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
@@ -101,6 +107,18 @@ const std::vector<std::pair<std::string, std::string>> kBuhEntries = {
 
 }  // namespace
 
+// Receives the files the desktop would open.
+class LogOpener : public QObject {
+  Q_OBJECT
+ public:
+  explicit LogOpener(QStringList* opened) : opened_(opened) {}
+ public slots:
+  void Open(const QUrl& url) { *opened_ << url.toLocalFile(); }
+
+ private:
+  QStringList* opened_;
+};
+
 class ArchWinTest : public QObject {
   Q_OBJECT
 
@@ -114,6 +132,7 @@ class ArchWinTest : public QObject {
   void IncludeAllThenOkRestoresLikeExtractAll();
   void CancelledChoosersRestoreNothing();
   void ProgressFollowsTheRunAndRefusesASecondRun();
+  void ProgressMovesInsideFilesAndWhileVerifying();
   void RunAndRestoreWithTheZipEngine();
   void GatheringErrorIsLoggedAndFreesTheWindows();
   void AddFilesWalksFoldersOnceAndAsksLabAdd();
@@ -132,6 +151,9 @@ class ArchWinTest : public QObject {
 };
 
 void ArchWinTest::initTestCase() {
+  // Without a language in Params.ini the windows speak the locale's; these
+  // windows are looked at in Latvian, the program's first language.
+  qputenv("LC_ALL", "lv_LV.UTF-8");
   // The form base keeps Params.ini in the current directory.
   QVERIFY(workDir_.isValid());
   QDir::setCurrent(workDir_.path());
@@ -170,6 +192,9 @@ void ArchWinTest::ArchiveChooserWithEmptyRotatingGrid() {
   QCOMPARE(names, QStringList({"Buh(DATE=1,12,2025).zip", "Buh(DATE=8,12,2025).zip"}));
   QCOMPARE(att->Cells(1, 1).size(), 10);
   QVERIFY(!ok->isEnabled());
+  // A screen reader hears each grid by its heading, in the window's language.
+  QCOMPARE(QAccessible::queryAccessibleInterface(sim)->text(QAccessible::Name), QString::fromUtf8("Saglabāšana"));
+  QCOMPARE(QAccessible::queryAccessibleInterface(att)->text(QAccessible::Name), QString::fromUtf8("Īpašā saglabāšana"));
 
   chooser.show();
   QVERIFY(QTest::qWaitForWindowExposed(&chooser));
@@ -297,6 +322,70 @@ void ArchWinTest::CancelledChoosersRestoreNothing() {
   QCOMPARE(added.added, 0);
   QVERIFY(!added.changed);
   QCOMPARE(f.job.jobList, listBefore);
+}
+
+namespace {
+// Reports as the engine does: a file started, then its bytes piece by
+// piece; reading back, first what the archive holds, then its bytes.
+// `seen` gets the progress window's bar and counts after each report.
+class PiecewiseBackend : public orn::ArchiveBackend {
+ public:
+  std::function<void()> seen;
+  void SetObserver(orn::ArchiveBackendObserver* observer) override { observer_ = observer; }
+  void SetVolumes(bool, std::int64_t) override {}
+  void SetRootDir(const std::string&) override {}
+  int Add(const std::vector<std::string>& files, const std::string&) override {
+    observer_->OnProgress(files.front());
+    for (int piece = 0; piece < 4; ++piece) {
+      observer_->OnBytes(250'000'000);
+      seen();
+    }
+    return 1;
+  }
+  bool Test(const std::vector<std::string>&, std::string*) override {
+    seen();  // before the archive is read: activity only
+    observer_->OnTotals(2, 1'000'000'000);
+    observer_->OnProgress("big.db");
+    observer_->OnBytes(600'000'000);
+    seen();
+    return true;
+  }
+  std::vector<std::string> List(const std::string&) override { return {}; }
+  int Extract(const std::string&, const std::vector<std::string>&, const std::string&) override { return 0; }
+
+ private:
+  orn::ArchiveBackendObserver* observer_ = nullptr;
+};
+}  // namespace
+
+// The bar and the sizes move while one large file is zipped, and while a
+// copy is read back, instead of standing still until the file is done.
+void ArchWinTest::ProgressMovesInsideFilesAndWhileVerifying() {
+  QTemporaryDir dir;
+  const std::string big = Str(dir) + "big.db";
+  WriteFile(big, "");
+  // The run would read the file's size; a sparse file of 1 GB costs nothing.
+  QVERIFY(::truncate(big.c_str(), 1'000'000'000) == 0);
+  QWidget mainWindow;
+  orn::ProgressObserver progress(&mainWindow);
+  progress.RunStarted();
+  PiecewiseBackend inner;
+  const orn::MessageTexts texts;
+  orn::CountingBackend counting(inner, progress, texts);
+  QStringList bars, counts;
+  inner.seen = [&] {
+    auto* bar = Child<QProgressBar>(progress.Window(), "Animate1");
+    bars << (bar->maximum() == 0 ? QString("busy") : QString("%1/%2").arg(bar->value()).arg(bar->maximum()));
+    counts << Child<QLabel>(progress.Window(), "lblCount")->text();
+  };
+  counting.Add({big}, Str(dir) + "Buh.zip");
+  QCOMPARE(bars.mid(0, 4), (QStringList{"250/1000", "500/1000", "750/1000", "1000/1000"}));
+  QVERIFY2(counts[1].endsWith("(477 MB / 954 MB)"), qPrintable(counts[1]));
+  counting.Test({Str(dir) + "Buh.zip"}, nullptr);
+  QCOMPARE(bars.mid(4), (QStringList{"busy", "600/1000"}));
+  // The copy being read back is named, not the last file zipped.
+  QCOMPARE(Child<QLabel>(progress.Window(), "Label2")->text(), QString::fromStdString(Str(dir) + "Buh.zip"));
+  progress.RunFinished();
 }
 
 void ArchWinTest::ProgressFollowsTheRunAndRefusesASecondRun() {
@@ -471,11 +560,15 @@ void ArchWinTest::AddFilesWalksFoldersOnceAndAsksLabAdd() {
     Child<QLineEdit>(window, "Edit")->setText("/srv/doc/*.txt");
     Click(window, "Button1ssssx");
   });
-  dialogs_->questionAnswers = {true};
+  dialogs_->choiceAnswers = {0};
   orn::AddFilesOutcome first = orn::AddFilesFromWindow(&mainWindow, job, nullptr, base);
   QCOMPARE(first.returned, (std::vector<std::string>{"/srv/doc/*.txt", base + "buh", base + "notes.txt"}));
   QCOMPARE(dialogs_->asked.size(), size_t(1));
   QVERIFY(QString::fromStdString(dialogs_->asked[0]).contains(QString::fromUtf8("Pievienot esošajam sarakstam?")));
+  // Each answer says what it does; adding is the default, Escape cancels.
+  QCOMPARE(dialogs_->choices[0].buttons, (std::vector<std::string>{"Add to the list", "Replace the list", "Cancel"}));
+  QCOMPARE(dialogs_->choices[0].defaultButton, 0);
+  QCOMPARE(dialogs_->choices[0].cancelButton, 2);
   QVERIFY(!first.replaced);
   QCOMPARE(first.added, 4);  // the mask and three files under buh; notes.txt was there
   QVERIFY(!job.saved);
@@ -488,13 +581,24 @@ void ArchWinTest::AddFilesWalksFoldersOnceAndAsksLabAdd() {
     SelectItems(Child<QListWidget>(window, "LB"), {" buh"});
     Click(window, "Button1ssssx");
   });
-  dialogs_->questionAnswers = {true};
+  dialogs_->choiceAnswers = {0};
   orn::AddFilesOutcome again = orn::AddFilesFromWindow(nullptr, job, nullptr, base);
   QCOMPARE(again.added, 0);
   QVERIFY(job.saved);
   QCOMPARE(job.jobList.size(), size_t(5));
 
-  // "No" to the question: the list becomes what was chosen; browsing into
+  // "Cancel" to the question leaves the list as it was.
+  const std::vector<std::string> before = job.jobList;
+  WhenModal<TAddForm>([&](TAddForm* window) {
+    SelectItems(Child<QListWidget>(window, "LB"), {"notes.txt"});
+    Click(window, "Button1ssssx");
+  });
+  dialogs_->choiceAnswers = {2};
+  QCOMPARE(orn::AddFilesFromWindow(nullptr, job, nullptr, base).added, 0);
+  QCOMPARE(job.jobList, before);
+  QVERIFY(job.saved);
+
+  // "Replace the list": the list becomes what was chosen; browsing into
   // the folder by double click, and up again.
   WhenModal<TAddForm>([&](TAddForm* window) {
     auto* drc = Child<QListWidget>(window, "DRC");
@@ -511,7 +615,7 @@ void ArchWinTest::AddFilesWalksFoldersOnceAndAsksLabAdd() {
     SelectItems(Child<QListWidget>(window, "LB"), {"KONTI.DB"});
     Click(window, "Button1ssssx");
   });
-  dialogs_->questionAnswers = {false};
+  dialogs_->choiceAnswers = {1};
   orn::AddFilesOutcome replaced = orn::AddFilesFromWindow(nullptr, job, nullptr, base);
   QVERIFY(replaced.replaced);
   QCOMPARE(job.jobList, (std::vector<std::string>{base + "buh/KONTI.DB"}));
@@ -613,7 +717,7 @@ void ArchWinTest::MainWindowTellsEveryOutcome() {
     const char* summaryStart;  // in the window's language, Latvian
     const char* caption;       // of the summary's message window; "" for none
     std::string log;           // the log the message window names
-    std::string why;           // a piece of the first problem it says
+    std::string why;           // what failed, as the message window says it
   };
   const Row rows[] = {
       {"complete", base + "arh/", {}, false, "Arhīvs izveidots: ", "", "", ""},
@@ -624,15 +728,15 @@ void ArchWinTest::MainWindowTellsEveryOutcome() {
        "Arhīvs izveidots: ",
        "msg_Warning",
        base + "arh/ZuzIzu_log.txt",
-       base + "data/gone.txt"},
+       "Saraksta fails nav atrasts \"" + base + "data/gone.txt\""},
       {"no generation, the log elsewhere",
        base + "blocked/arh/",
        {},
        false,
        "Paaudze netika izveidota",
-       "ERROR",
+       "msg_Error",
        base + "state/archivator/ZuzIzu_log.txt",
-       base + "blocked/arh/"},
+       "Nevar izveidot direktoriju \"" + base + "blocked/arh/\""},
       {"DOSHOWMESSAGES showed each problem",
        base + "arh/",
        {base + "data/gone.txt"},
@@ -652,36 +756,48 @@ void ArchWinTest::MainWindowTellsEveryOutcome() {
     job.jobList.insert(job.jobList.end(), row.extraFiles.begin(), row.extraFiles.end());
     orn::WriteJobFile(job, base + "job.arh");
     dialogs_->messageBoxes.clear();
+    // "Open the log" is pressed: the desktop is asked to open the log.
+    dialogs_->messageBoxAnswers = {orn::kMsgOk};
+    QStringList opened;
+    LogOpener opener(&opened);
+    QDesktopServices::setUrlHandler("file", &opener, "Open");
     std::vector<std::string> args = {base + "job.arh"};
     if (row.showMessages) args.push_back("DOSHOWMESSAGES");
     TArchivatorWindow window(args);
     window.show();
     QTest::mouseClick(Child<QToolButton>(&window, "SpeedButton10"), Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler("file");
+    QCOMPARE(opened, *row.caption && !row.showMessages ? QStringList{QString::fromStdString(row.log)} : QStringList{});
 
-    auto* box = Child<QLabel>(&window, "Box");
-    QVERIFY2(box->text().startsWith(QString::fromUtf8(row.summaryStart)), qPrintable(box->text()));
+    auto* summaryPanel = Child<QLabel>(&window, "LblSummary");
+    const QString summary = summaryPanel->text();
+    QVERIFY2(summary.startsWith(QString::fromUtf8(row.summaryStart)), qPrintable(summary));
     std::vector<orn::MessageBoxRequest> summaries;
     // The summary, then the first problem: what went wrong, not only that.
     for (const orn::MessageBoxRequest& shown : dialogs_->messageBoxes)
-      if (shown.message.rfind(box->text().toStdString(), 0) == 0) summaries.push_back(shown);
+      if (QString::fromStdString(shown.message).startsWith(summary)) summaries.push_back(shown);
     if (!*row.caption) {
       QCOMPARE(summaries.size(), size_t(0));
     } else {
+      // The window says what failed, on which file and why, where the log
+      // is, and offers to open it.
       QCOMPARE(summaries.size(), size_t(1));
-      const std::string caption =
-          std::string(row.caption) == "ERROR" ? "ERROR" : Child<QLabel>(&window, row.caption)->text().toStdString();
-      QCOMPARE(summaries[0].caption, caption);
-      QCOMPARE(summaries[0].extra, Child<QLabel>(&window, "msg_LogIs")->text().toStdString() + ": " + row.log);
+      QCOMPARE(summaries[0].caption, Child<QLabel>(&window, row.caption)->text().toStdString());
       QVERIFY2(summaries[0].message.find(row.why) != std::string::npos, summaries[0].message.c_str());
+      QCOMPARE(summaries[0].extra, Child<QLabel>(&window, "msg_LogIs")->text().toStdString() + ": " + row.log);
+      QCOMPARE(summaries[0].buttons, 1);
+      QCOMPARE(summaries[0].okCaption, Child<QLabel>(&window, "btn_OpenLog")->text().toStdString());
     }
     if (row.showMessages) QVERIFY(!dialogs_->messageBoxes.empty());  // the problems themselves
-    // A hint passes; the summary stays the status bar's resting text.
-    const QString summary = box->text();
+    // A hint passes beside the summary, which stays.
+    auto* box = Child<QLabel>(&window, "Box");
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(Child<QToolButton>(&window, "SBOpen"), &enter);
-    QVERIFY(box->text() != summary);
+    QVERIFY(!box->text().isEmpty());
+    QCOMPARE(summaryPanel->text(), summary);
     QApplication::sendEvent(Child<QWidget>(&window, "Panel11"), &enter);
-    QCOMPARE(box->text(), summary);
+    QCOMPARE(box->text(), QString());
+    QCOMPARE(summaryPanel->text(), summary);
   }
 
   // A restore over files that exist asks first; the default answer, No,
@@ -701,7 +817,7 @@ void ArchWinTest::MainWindowTellsEveryOutcome() {
   QCOMPARE(dialogs_->messageBoxes.size(), size_t(1));
   QCOMPARE(dialogs_->messageBoxes[0].extra,
            Child<QLabel>(&window, "msg_OverwriteWhere")->text().toStdString() + ": 2 (" + base + "data/)");
-  const QString restored = Child<QLabel>(&window, "Box")->text();
+  const QString restored = Child<QLabel>(&window, "LblSummary")->text();
   QVERIFY2(restored.startsWith("No " + QString::fromStdString(base)) &&
                restored.contains(QString::fromUtf8("nekas netika atjaunots: esošie faili atstāti (2)")),
            qPrintable(restored));
@@ -739,6 +855,26 @@ void ArchWinTest::ArchiveChooserByKeyboard() {
     QCOMPARE(chooser.ChosenArchive(), f.job.archiveDirectory + sim->Cells(0, 2).toStdString());
     QCOMPARE(chooser.result(), int(QDialog::Accepted));
   }
+
+  // A unique save by the keyboard alone: Tab leaves the first grid for the
+  // second, where the arrows choose, and Tab again reaches OK.
+  f.Write("Unique/Buh(DATE=1,12,2025).zip", kBuhEntries);
+  TFormUnarh chooser(f.job, "Faili");
+  chooser.show();
+  QVERIFY(QTest::qWaitForWindowActive(&chooser));
+  chooser.SimGrid()->setFocus(Qt::TabFocusReason);
+  QTest::keyClick(chooser.SimGrid(), Qt::Key_Tab);
+  QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(chooser.AttGrid()));
+  // Shift+Tab goes back the same way.
+  QTest::keyClick(chooser.AttGrid(), Qt::Key_Tab, Qt::ShiftModifier);
+  QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(chooser.SimGrid()));
+  QTest::keyClick(chooser.SimGrid(), Qt::Key_Tab);
+  QTest::keyClick(chooser.AttGrid(), Qt::Key_Down);
+  QTest::keyClick(chooser.AttGrid(), Qt::Key_Tab);
+  QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Child<TOrnBitBtn>(&chooser, "okbutlis")));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  QVERIFY(chooser.ArchiveChosen());
+  QCOMPARE(chooser.ChosenArchive(), f.job.archiveDirectory + "Unique/Buh(DATE=1,12,2025).zip");
 }
 
 // Cancel on the progress window (button or Escape), while zipping or while
@@ -812,7 +948,10 @@ void ArchWinTest::CancelLeavesThePreviousGeneration() {
   QVERIFY(result.generation.empty());
   QCOMPARE(orn::test::ReadFile(job.archiveDirectory + "Buh.zip"), before);
   const std::string log = orn::test::ReadFile(job.archiveDirectory + "ZuzIzu_log.txt");
-  QVERIFY2(log.find("Cancelled by the user") != std::string::npos, log.c_str());
+  // Logged as what it was, a cancellation, not as a copy that is damaged.
+  QVERIFY2(log.find("CANCELLED : ") != std::string::npos && log.find("Cancelled by the user") != std::string::npos,
+           log.c_str());
+  QVERIFY2(log.find("does not read back") == std::string::npos, log.c_str());
   // Nothing half-made is left beside the generation.
   QStringList left = QDir(QString::fromStdString(job.archiveDirectory)).entryList(QDir::Files);
   left.sort();

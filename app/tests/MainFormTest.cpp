@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
+#include <QStackedWidget>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -108,6 +109,9 @@ class MainFormTest : public QObject {
   void initTestCase() {
     // The recent jobs go to a test folder, not the user's own.
     QStandardPaths::setTestModeEnabled(true);
+    // Without a language in Params.ini the windows speak the locale's; these
+    // windows are looked at in Latvian, the program's first language.
+    qputenv("LC_ALL", "lv_LV.UTF-8");
   }
 
   void init() {
@@ -725,11 +729,22 @@ class MainFormTest : public QObject {
     QCOMPARE(opened.size(), 2);
     QCOMPARE(opened[0].toStdString(), guide);
     // The guide of the chosen language, else the English one.
-    QVERIFY(guide.ends_with(orn::Framework().values.language == 2 ? "/help/index.ru.html" : "/help/index.lv.html"));
+    const int language = orn::Framework().values.language;
+    QVERIFY(guide.ends_with(language == 1   ? "/help/index.lv.html"
+                            : language == 2 ? "/help/index.ru.html"
+                                            : "/help/index.html"));
     const std::string english = orn::ExtractFilePath(guide) + "index.html";
     const std::string text = *orn::ReadWholeFile(english);
     for (const char* topic : {"Rotation", "unique save", "Volumes", "Restoring", "Exit status", "ORN_ALIASES"})
       QVERIFY2(text.find(topic) != std::string::npos, topic);
+    // Each language's guide has every section, the restore statuses
+    // included.
+    for (const char* name : {"index.html", "index.lv.html", "index.ru.html"}) {
+      const std::string guideText = *orn::ReadWholeFile(orn::ExtractFilePath(guide) + name);
+      for (const char* section : {"id=\"unzip\"", "id=\"calculator\"", "id=\"language\"", "id=\"keys\"",
+                                  "<tr><td>4</td>", "<tr><td>5</td>", "Shift+F10"})
+        QVERIFY2(guideText.find(section) != std::string::npos, (std::string(name) + ": " + section).c_str());
+    }
   }
 
   void recentJobsInTheFileMenu() {
@@ -743,6 +758,8 @@ class MainFormTest : public QObject {
     QMenu* recent = Find<QMenu>(&form, "Recent1");
     QCOMPARE(recent->actions().size(), 5);
     QCOMPARE(recent->actions()[0]->toolTip().toStdString(), jobs[5]);
+    // Jobs of one name in two folders are told apart by the folder.
+    QCOMPARE(recent->actions()[0]->text(), "&1 j6.arh  (" + dir_->filePath("jobs") + ")");
     QCOMPARE(recent->actions()[4]->toolTip().toStdString(), jobs[1]);
     // Params.ini never holds them.
     if (auto params = orn::ReadWholeFile("Params.ini")) QVERIFY(params->find("j6.arh") == std::string::npos);
@@ -783,6 +800,98 @@ class MainFormTest : public QObject {
     for (const char* button : {"SpeedButton1", "SpeedButton2", "SpeedButton6"}) {
       QAccessibleInterface* a = QAccessible::queryAccessibleInterface(Find<QWidget>(&form, button));
       QVERIFY2(!a->text(QAccessible::Name).isEmpty(), button);
+    }
+    // The main window is the program's window, not a dialog; the two
+    // panels over the schemes are page tabs, the chosen one selected; the
+    // status bar is one.
+    struct Row {
+      QObject* object;
+      QAccessible::Role role;
+      int selected;  // -1: not a page tab
+    } rows[] = {{&form, QAccessible::Window, -1},
+                {Find<QWidget>(&form, "PageTabs"), QAccessible::PageTabList, -1},
+                {Find<QToolButton>(&form, "Panel9"), QAccessible::PageTab, 1},
+                {Find<QToolButton>(&form, "Panel8"), QAccessible::PageTab, 0},
+                {Find<QWidget>(&form, "Panel11"), QAccessible::StatusBar, -1},
+                {Find<QWidget>(&form, "Panel1"), QAccessible::Grouping, -1}};
+    for (const Row& row : rows) {
+      QAccessibleInterface* a = QAccessible::queryAccessibleInterface(row.object);
+      QVERIFY2(a->role() == row.role, qPrintable(row.object->objectName()));
+      if (row.selected >= 0) QCOMPARE(a->state().selected, row.selected == 1);
+    }
+    QCOMPARE(QAccessible::queryAccessibleInterface(&form)->text(QAccessible::Name), form.windowTitle());
+    // Choosing the other page by the keyboard: the arrow key moves to its tab.
+    Find<QToolButton>(&form, "Panel9")->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(Find<QToolButton>(&form, "Panel9"), Qt::Key_Right);
+    QVERIFY(Find<QToolButton>(&form, "Panel8")->isChecked());
+    QVERIFY(QAccessible::queryAccessibleInterface(Find<QToolButton>(&form, "Panel8"))->state().selected);
+    QCOMPARE(Find<QStackedWidget>(&form, "PageControl1")->currentIndex(), 1);
+  }
+
+  // The keyboard alone: Tab and Shift+Tab leave the file list (the arrows
+  // move inside it), Shift+F10 and the Menu key open its menu beside the
+  // current row, and the job file's name shows from the start.
+  void fileListByKeyboard() {
+    const std::string job = MakeJob("keys.arh", [this](orn::Job& j) {
+      j.jobList = {Path("arch/a.txt"), Path("arch/b.txt"), Path("arch/c.txt")};
+    });
+    TMainForm form({job});
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QCOMPARE(Find<QLabel>(&form, "RX")->text().toStdString(), job);
+    auto* list = Find<QTableWidget>(&form, "List");
+    struct Row {
+      Qt::Key key;
+      Qt::KeyboardModifiers modifiers;
+      bool staysInList;
+      bool opensMenu;
+    } rows[] = {{Qt::Key_Down, Qt::NoModifier, true, false},
+                {Qt::Key_Tab, Qt::NoModifier, false, false},
+                {Qt::Key_Tab, Qt::ShiftModifier, false, false},
+                {Qt::Key_F10, Qt::ShiftModifier, true, true},
+                {Qt::Key_Menu, Qt::NoModifier, true, true}};
+    for (const Row& row : rows) {
+      list->setFocus();
+      list->setCurrentCell(0, 0);
+      QTest::keyClick(list, row.key, row.modifiers);
+      QMenu* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      QCOMPARE(menu != nullptr, row.opensMenu);
+      if (menu) {
+        QVERIFY(menu->actions().contains(Find<QAction>(&form, "RemoveRows1")));
+        QVERIFY(
+            menu->geometry().contains(list->viewport()->mapToGlobal(list->visualRect(list->currentIndex()).center())));
+        menu->close();
+      }
+      QCOMPARE(list->hasFocus() || menu, row.staysInList);
+    }
+  }
+
+  // A question whose answers are more than yes and no, by the keyboard:
+  // Enter presses the focused button (the default one first), Tab moves on,
+  // Escape and the close box give the cancel answer.
+  void choiceQuestionByKeyboard() {
+    TfrmMessager messager;
+    struct Row {
+      const char* keys;
+      int answer;
+    } rows[] = {{"Enter", 0}, {"Tab Enter", 1}, {"Tab Tab Enter", 2}, {"Escape", 2}, {"close", 2}};
+    for (const Row& row : rows) {
+      QTimer::singleShot(0, [&] {
+        QTRY_VERIFY(messager.isVisible());
+        // The offscreen platform has no window manager to activate it.
+        QApplication::setActiveWindow(&messager);
+        for (const QString& key : QString(row.keys).split(' ')) {
+          if (key == "close") {
+            messager.close();
+            break;
+          }
+          const Qt::Key code = key == "Tab" ? Qt::Key_Tab : key == "Enter" ? Qt::Key_Return : Qt::Key_Escape;
+          QTest::keyClick(messager.focusWidget(), code);
+        }
+      });
+      QCOMPARE(
+          messager.AskChoice("", "Add to the existing list?", {"Add to the list", "Replace the list", "Cancel"}, 0, 2),
+          row.answer);
     }
   }
 

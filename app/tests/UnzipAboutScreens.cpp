@@ -1,21 +1,27 @@
 // Pictures of the unzip window, the About window and the calculator, for
-// looking at them and for the documentation: `UnzipAboutScreens OUTDIR [ru]`
-// writes unzip.png, unzip-choice.png, unzip-replace.png, about.png and
-// calculator.png, and the questions of extracting an AES archive with a
-// wrong password: unzip-password.png, unzip-password-wrong.png,
-// unzip-finish-wrong.png (run under xvfb-run).
+// looking at them and for the documentation: `UnzipAboutScreens OUTDIR
+// [lv|ru|en]` writes, in that language (Latvian when none is given),
+// unzip.png, unzip-choice.png, unzip-choice-placed.png (the choice window
+// where it opens, over the window that opened the unzip window),
+// unzip-finished.png, unzip-replace.png, about.png and calculator.png, and
+// the questions of extracting an AES archive with a wrong password:
+// unzip-password.png, unzip-password-wrong.png, unzip-finish-wrong.png (run
+// under xvfb-run).
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileSystemModel>
 #include <QInputDialog>
+#include <QLabel>
 #include <QListWidget>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QTreeView>
 #include <cstdio>
 #include <memory>
 
+#include "ArchivatorDialogs.h"
 #include "Calculat.h"
 #include "DialogService.h"
 #include "MessageDialog.h"
@@ -68,9 +74,10 @@ int main(int argc, char** argv) {
   QTemporaryDir work;
   QDir::setCurrent(work.path());
   const std::string base = work.path().toStdString() + "/";
-  // A second argument "ru" draws the windows in Russian.
-  if (argc > 2 && QString::fromLocal8Bit(argv[2]) == "ru")
-    ziptest::WriteFile(base + "Params.ini", "LANGUAGE=2\r\nSYSLANGUAGE=2\r\nHELPLANGUAGE=2\r\n");
+  // A second argument chooses the language.
+  const QString language = argc > 2 ? QString::fromLocal8Bit(argv[2]) : "lv";
+  const std::string n = language == "ru" ? "2" : language == "en" ? "3" : "1";
+  ziptest::WriteFile(base + "Params.ini", "LANGUAGE=" + n + "\r\nSYSLANGUAGE=" + n + "\r\nHELPLANGUAGE=" + n + "\r\n");
 
   const std::string archive = base + "Buh(Day_3-th).zip";
   ziptest::WriteFile(archive, ziptest::MakeZip({{"srv/buh/KONTI.DB", "k"},
@@ -101,6 +108,7 @@ int main(int argc, char** argv) {
     // An archive another archiver encrypted with AES, and a person who
     // mistypes its password every time.
     orn::SetDialogs(std::make_unique<QtDialogService>());
+    UseDictionaryForZipMessages();
     TZipEngine maker;
     maker.SetUnattended(true);
     maker.SetAddOptions({AddEncrypt});
@@ -125,8 +133,35 @@ int main(int argc, char** argv) {
     Save(choice, out + "unzip-choice.png");
   }
   {
+    // Where the choice window opens: over the window that opened the unzip
+    // window, not in a corner of the screen.
+    QWidget opener;
+    opener.setWindowTitle("Ombrelant archivator");
+    opener.setGeometry(200, 150, 760, 520);
+    opener.show();
+    TfrmSimplyZIP unzip(&opener);
+    TFormBefPars choice(&unzip);
+    orn::CentreOn(&choice, &opener);
+    choice.show();
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 800) QApplication::processEvents(QEventLoop::AllEvents, 50);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+      screen->grabWindow(0, 0, 0, 1280, 800).save(out + "unzip-choice-placed.png");
+  }
+  {
+    // The end of an extraction in the window's language.
+    TfrmSimplyZIP unzip;
+    const QString finished = unzip.findChild<QLabel*>("msg_Finish")->text();
+    std::unique_ptr<QDialog> done = CreateMessageDialog(finished, "", orn::DialogType::Information, orn::kBtnOK);
+    Save(*done, out + "unzip-finished.png");
+  }
+  {
+    // The question before a file in the target folder is replaced.
+    TfrmSimplyZIP unzip;
+    const QString replace = unzip.findChild<QLabel*>("msg_ReplaceFile")->text();
     std::unique_ptr<QDialog> question = CreateMessageDialog(
-        QString::fromUtf8("Fails jau ir direktorijā. Aizstāt to?\nsrv/buh/KONTI.DB"), "", orn::DialogType::Confirmation,
+        replace + "\nsrv/buh/KONTI.DB", "", orn::DialogType::Confirmation,
         orn::kBtnYes | orn::kBtnYesToAll | orn::kBtnNo | orn::kBtnNoToAll | orn::kBtnKeepBoth | orn::kBtnCancel);
     Save(*question, out + "unzip-replace.png");
   }

@@ -132,7 +132,16 @@ class UnzipAboutTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { orn::InstallCalculator(); }
+  void initTestCase() {
+    orn::InstallCalculator();
+    // Without a language in Params.ini the windows speak the locale's; these
+    // windows are looked at in Latvian, the program's first language.
+    qputenv("LC_ALL", "lv_LV.UTF-8");
+    // The windows keep Params.ini in the current directory: a scratch one,
+    // so that no earlier run decides this one's language.
+    QVERIFY(workDir_.isValid());
+    QDir::setCurrent(workDir_.path());
+  }
 
   void init() {
     dialogs_ = std::make_unique<ziptest::InstalledDialogs>();
@@ -160,13 +169,15 @@ class UnzipAboutTest : public QObject {
     QTest::addColumn<QStringList>("select");
     QTest::addColumn<QStringList>("written");
     QTest::addColumn<QString>("finish");
-    QTest::newRow("all, flat") << true << false << QStringList{} << QStringList{"a.txt", "b.txt", "c.txt"} << "Finish";
+    QTest::newRow("all, flat") << true << false << QStringList{} << QStringList{"a.txt", "b.txt", "c.txt"}
+                               << "Pabeigts";
     QTest::newRow("all, with folders") << true << true << QStringList{}
-                                       << QStringList{"b.txt", "dir/a.txt", "dir/sub/c.txt"} << "Finish";
-    QTest::newRow("chosen, flat") << false << false << QStringList{"dir/sub/c.txt"} << QStringList{"c.txt"} << "Finish";
-    QTest::newRow("chosen, with folders")
-        << false << true << QStringList{"dir/sub/c.txt", "b.txt"} << QStringList{"b.txt", "dir/sub/c.txt"} << "Finish";
-    QTest::newRow("chosen, nothing selected") << false << false << QStringList{} << QStringList{} << "Finish";
+                                       << QStringList{"b.txt", "dir/a.txt", "dir/sub/c.txt"} << "Pabeigts";
+    QTest::newRow("chosen, flat") << false << false << QStringList{"dir/sub/c.txt"} << QStringList{"c.txt"}
+                                  << "Pabeigts";
+    QTest::newRow("chosen, with folders") << false << true << QStringList{"dir/sub/c.txt", "b.txt"}
+                                          << QStringList{"b.txt", "dir/sub/c.txt"} << "Pabeigts";
+    QTest::newRow("chosen, nothing selected") << false << false << QStringList{} << QStringList{} << "Pabeigts";
   }
   void extraction() {
     QFETCH(bool, allFiles);
@@ -253,9 +264,9 @@ class UnzipAboutTest : public QObject {
     s.withFolders = true;
     RunUnzip(s, **dialogs_);
     QCOMPARE(FilesUnder(dir_->path()), (QStringList{"evil.zip", "out/ok.txt"}));
-    // Not a plain "Finish": one of the two files was refused.
+    // Not a plain "Finish" (in Latvian): one of the two files was refused.
     const std::string last = (*dialogs_)->asked.back();
-    QVERIFY2(last.rfind("dialog: Finish\n", 0) == 0 && last.find("(1 / 2)") != std::string::npos, last.c_str());
+    QVERIFY2(last.rfind("dialog: Pabeigts\n", 0) == 0 && last.find("(1 / 2)") != std::string::npos, last.c_str());
   }
 
   // What goes wrong between choosing and extracting is reported, and the
@@ -295,16 +306,16 @@ class UnzipAboutTest : public QObject {
     int asked = 0;
     for (const std::string& q : (*dialogs_)->asked)
       asked += q.find("KONTI.DB") != std::string::npos ||
-               (q.find("a.txt") != std::string::npos && q.rfind("dialog: Finish", 0) != 0);
+               (q.find("a.txt") != std::string::npos && q.rfind("dialog: Pabeigts", 0) != 0);
     QCOMPARE(asked, questions);
   }
 
   void failuresAreReported_data() {
     QTest::addColumn<int>("fault");
     QTest::addColumn<QString>("closing");
-    QTest::newRow("archive removed after listing") << 0 << "Finish\n";
+    QTest::newRow("archive removed after listing") << 0 << "Pabeigts\n";
     QTest::newRow("folder replaced by a file") << 1 << "Direktorija nav atrasta:\n";
-    QTest::newRow("archive overwritten with junk") << 2 << "Finish\n";
+    QTest::newRow("archive overwritten with junk") << 2 << "Pabeigts\n";
     if (QFileInfo("/proc/self").isDir())
       QTest::newRow("a folder nobody can write to") << 3 << "Direktorijā nevar ierakstīt failus:\n";
   }
@@ -339,6 +350,35 @@ class UnzipAboutTest : public QObject {
       QVERIFY2(asked.size() >= 4 && last.find("(0 / 3)") != std::string::npos, all.c_str());
     }
     QVERIFY(!QFileInfo(target_).isDir() || FilesUnder(target_).isEmpty());
+  }
+
+  // The choice window opens over the window that opened the unzip window
+  // (which is not shown yet), not in a corner of the screen; both lists of
+  // the unzip window are named by their headings for a screen reader.
+  void choiceWindowOpensOverItsOpener() {
+    const std::string archive = dir_->path().toStdString() + "/set.zip";
+    ziptest::WriteFile(archive, ziptest::MakeZip(kEntries));
+    QWidget opener;
+    opener.setGeometry(300, 200, 700, 500);
+    opener.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&opener));
+    (*dialogs_)->openFiles.push_back(archive);
+    QPoint choiceCentre;
+    WhenModal<TFormBefPars>([&](TFormBefPars* w) {
+      choiceCentre = w->geometry().center();
+      w->accept();
+    });
+    QStringList names;
+    WhenModal<TfrmSimplyZIP>([&](TfrmSimplyZIP* w) {
+      for (const char* list : {"Box", "DirectoryListBox1"})
+        names << QAccessible::queryAccessibleInterface(Child<QWidget>(w, list))->text(QAccessible::Name);
+      w->close();
+    });
+    TfrmSimplyZIP window(&opener);
+    QVERIFY(window.Execute());
+    QVERIFY2((choiceCentre - opener.frameGeometry().center()).manhattanLength() < 8,
+             qPrintable(QString("%1,%2").arg(choiceCentre.x()).arg(choiceCentre.y())));
+    QCOMPARE(names, (QStringList{QString::fromUtf8("Arhīva faili"), QString::fromUtf8("Izvilkt direktorijā")}));
   }
 
   // An AES archive: the engine's password window asks, says when the last
@@ -381,7 +421,7 @@ class UnzipAboutTest : public QObject {
                  answers.size() - 1,
              all.c_str());
     if (written.isEmpty()) {
-      QVERIFY2(asked.back().rfind("dialog: Finish\n", 0) == 0 && asked.back().find("(0 / 2)") != std::string::npos &&
+      QVERIFY2(asked.back().rfind("dialog: Pabeigts\n", 0) == 0 && asked.back().find("(0 / 2)") != std::string::npos &&
                    asked.back().find("Wrong password") != std::string::npos,
                all.c_str());
       // Each file left out is named once, with why.
@@ -391,7 +431,7 @@ class UnzipAboutTest : public QObject {
         QVERIFY2(first != std::string::npos && finish.find(name, first + 1) == std::string::npos, finish.c_str());
       }
     } else {
-      QCOMPARE(QString::fromStdString(asked.back()), QString("dialog: Finish"));
+      QCOMPARE(QString::fromStdString(asked.back()), QString("dialog: Pabeigts"));
       QCOMPARE(ziptest::ReadFile(target_.toStdString() + "/a.txt"), std::string("alpha"));
     }
   }
@@ -403,7 +443,8 @@ class UnzipAboutTest : public QObject {
     (*dialogs_)->openFiles = {std::nullopt, std::nullopt};
     QTest::mouseClick(Child<QToolButton>(&main, "SpeedButton77"), Qt::LeftButton);
     Child<QAction>(&main, "Unzip1")->trigger();
-    QCOMPARE((*dialogs_)->asked, (std::vector<std::string>{"open: Open", "open: Open"}));
+    // The file dialog's title speaks the window's language.
+    QCOMPARE((*dialogs_)->asked, (std::vector<std::string>{"open: Atvērt ZIP failu", "open: Atvērt ZIP failu"}));
     bool aboutShown = false;
     WhenModal<TFormA>([&](TFormA* about) {
       aboutShown = true;
@@ -579,6 +620,7 @@ class UnzipAboutTest : public QObject {
   }
 
  private:
+  QTemporaryDir workDir_;
   std::unique_ptr<ziptest::InstalledDialogs> dialogs_;
   std::unique_ptr<QTemporaryDir> dir_;
   QString target_;

@@ -3,7 +3,10 @@
 #include <QFocusEvent>
 #include <QStyle>
 
+#include "ComboAccessible.h"
+
 TComboEdit::TComboEdit(QWidget* parent) : TOrnEdit(parent), button_(new QToolButton(this)) {
+  orn::InstallComboAccessibility();
   button_->setObjectName(QStringLiteral("qt_combo_button"));
   button_->setArrowType(Qt::DownArrow);
   button_->setCursor(Qt::ArrowCursor);

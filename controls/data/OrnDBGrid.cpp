@@ -74,6 +74,8 @@ QVariant DataSetModel::headerData(int section, Qt::Orientation orientation, int 
 }  // namespace orn
 
 TOrnCustomDBGrid::TOrnCustomDBGrid(QWidget* parent) : QTableView(parent), model_(new orn::DataSetModel(this)) {
+  // Tab leaves the grid; the arrows move inside it.
+  setTabKeyNavigation(false);
   setModel(model_);
   setSelectionBehavior(SelectRows);
   setSelectionMode(SingleSelection);

@@ -1,12 +1,6 @@
 // A window showing every in-house control in its states, for looking at
 // them while changing their painting, and a page of the data-aware controls
-// working over the bundled example tables. `orn_gallery --save FILE.png`
-// writes a picture of the window and exits; `--page data` opens the data
-// page, `--data FOLDER` names the example tables, `--drop combo` and
-// `--drop lookup` show the combo box's list or the lookup list's search,
-// `--drop editor` the combo box's list editor, `--drop range` the data
-// edit's message for a value out of range, `--drop listbox` the list box's
-// editing window.
+// working over the bundled example tables. Its usage is kUsage below.
 #include <QApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -14,12 +8,17 @@
 #include <QLabel>
 #include <QPainter>
 #include <QScreen>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 #include "DataPage.h"
 #include "DialogService.h"
+#include "OrnAccessible.h"
 #include "OrnBitBtn.h"
 #include "OrnCheckBox.h"
 #include "OrnEdits.h"
@@ -32,6 +31,30 @@
 #include "QtDialogService.h"
 
 namespace {
+
+const char* const kUsage =
+    "usage: orn_gallery [--page data] [--data FOLDER] [--drop WHAT] [--save FILE.png]\n"
+    "Shows every in-house control in its states, and the data-aware controls over\n"
+    "the bundled example tables.\n"
+    "  --page data     open the page of the data-aware controls\n"
+    "  --data FOLDER   the example tables to show (default: the bundled ones)\n"
+    "  --drop WHAT     open something over the page: combo (the combo box's list),\n"
+    "                  editor (its list editor), lookup (the lookup list's search),\n"
+    "                  range (the message for a value out of range), listbox (the\n"
+    "                  list box's editing window)\n"
+    "  --save FILE.png write a picture of the window and end\n"
+    "  --help          this text\n";
+
+// A page that scrolls inside the window, so that the window fits a small
+// screen.
+QScrollArea* Scrolling(QWidget* page) {
+  auto* area = new QScrollArea;
+  area->setObjectName(page->objectName() + QStringLiteral("Scroll"));
+  area->setWidget(page);
+  area->setWidgetResizable(true);
+  area->setFrameShape(QFrame::NoFrame);
+  return area;
+}
 
 QPixmap Tile() {
   QPixmap tile(24, 24);
@@ -113,7 +136,15 @@ TOrnPageControl* Pages(QTabWidget::TabPosition position, const QString& what, bo
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Answered before any window exists (and without a display).
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      return 0;
+    }
+  }
   QApplication app(argc, argv);
+  orn::InstallOrnAccessibility();
   orn::SetDialogs(std::make_unique<QtDialogService>());
   QString saveTo, page, drop;
   QString exampleData = gallery::FindExampleData();
@@ -299,6 +330,7 @@ int main(int argc, char** argv) {
   // String grid.
   auto* gridBox = new QVBoxLayout(Section(grid, 3, 0, QStringLiteral("TOrnStringGrid"), 1, 3));
   auto* sgrid = new TOrnStringGrid;
+  sgrid->setAccessibleName(QStringLiteral("Debit and credit"));
   sgrid->setColumnCount(6);
   sgrid->setRowCount(5);
   sgrid->SetResultRowCount(1);
@@ -331,14 +363,24 @@ int main(int argc, char** argv) {
   sgrid->setMinimumHeight(170);
   gridBox->addWidget(sgrid);
 
-  window.addTab(painted, QStringLiteral("Painted controls"));
+  QScrollArea* paintedArea = Scrolling(painted);
+  window.addTab(paintedArea, QStringLiteral("Painted controls"));
   QWidget* dataPage = gallery::MakeDataPage(exampleData);
-  window.addTab(dataPage, QStringLiteral("Data-aware controls"));
-  if (page == QLatin1String("data")) window.setCurrentWidget(dataPage);
+  QScrollArea* dataArea = Scrolling(dataPage);
+  window.addTab(dataArea, QStringLiteral("Data-aware controls"));
+  if (page == QLatin1String("data")) window.setCurrentWidget(dataArea);
 
-  window.resize(window.sizeHint().expandedTo(QSize(1040, 1010)));
+  // As large as the pages want, but never larger than the screen (a
+  // 1280x800 laptop included): the pages scroll inside.
+  orn::SetAccessibleRole(&window, QAccessible::Window);
+  // Wide enough for the pages and a scroll bar beside them.
+  const int pagesWidth = std::max(painted->sizeHint().width(), dataPage->sizeHint().width()) + 48;
+  QSize size = window.sizeHint().expandedTo(QSize(std::max(1040, pagesWidth), 1010));
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    size = size.boundedTo(screen->availableGeometry().size() - QSize(16, 48));
+  window.resize(size);
   window.show();
-  if (focused && window.currentWidget() == painted) focused->setFocus();
+  if (focused && window.currentWidget() == paintedArea) focused->setFocus();
   QTimer::singleShot(300, &window, [&] {
     if (drop == QLatin1String("combo")) gallery::DropComboList(dataPage);
     if (drop == QLatin1String("editor")) gallery::OpenComboEditor(dataPage);
@@ -352,8 +394,10 @@ int main(int argc, char** argv) {
       // The screen, so that a dropped-down list (a window of its own) shows.
       const QRect area = window.frameGeometry();
       QScreen* screen = window.screen();
+      // Without anything dropped, the whole page, scrolled or not.
+      auto* shown = static_cast<QScrollArea*>(window.currentWidget());
       QPixmap picture = drop.isEmpty() || !screen
-                            ? window.grab()
+                            ? shown->widget()->grab()
                             : screen->grabWindow(0, area.x(), area.y(), area.width(), area.height());
       picture.save(saveTo);
       app.quit();

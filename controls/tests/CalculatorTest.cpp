@@ -2,6 +2,7 @@
 // on its buttons (through the window's handlers) and typed on the keyboard
 // must leave the same display; opening it over a field, transferring the
 // result back, and the fields it must not write into.
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -204,6 +205,23 @@ class CalculatorTest : public QObject {
     for (const char* t : {"1", "/", "3", "="}) StepFor(t).click(calc);
     QCOMPARE(Shown(calc).size(), 15);
     QVERIFY2(Shown(calc).startsWith(" 0.33333333"), qPrintable(Shown(calc)));
+  }
+
+  // A screen reader reads the display as read-only text that follows each
+  // key: the result reaches it.
+  void displayIsReadAsChangingText() {
+    TFormCalcul calc;
+    calc.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&calc));
+    QAccessibleInterface* display = QAccessible::queryAccessibleInterface(calc.findChild<QLabel*>("LblDisp"));
+    QVERIFY(display);
+    QCOMPARE(display->role(), QAccessible::EditableText);
+    QVERIFY(display->state().readOnly);
+    QVERIFY(!display->text(QAccessible::Name).isEmpty());
+    QVERIFY(display->textInterface());
+    for (const char* t : {"6", "*", "7", "="}) Press(calc, StepFor(t));
+    QCOMPARE(display->text(QAccessible::Value), QString("42."));
+    QCOMPARE(display->textInterface()->text(0, display->textInterface()->characterCount()), QString("42."));
   }
 
   void numberFormat_data() {

@@ -23,29 +23,42 @@ class ControlsTest : public QObject {
   }
 
  private slots:
+  // Answers by the mouse and by the keyboard alone: Enter presses the
+  // focused button (the default one at first), Tab moves to the other,
+  // Escape closes the window.
   void messageBoxAnswers_data() {
     QTest::addColumn<int>("buttons");
+    QTest::addColumn<int>("defaultButton");
     QTest::addColumn<QString>("press");
     QTest::addColumn<int>("expected");
-    QTest::newRow("Yes") << 6 << "BtnOK" << 0;
-    QTest::newRow("No") << 6 << "BtnCancel" << 5;
-    QTest::newRow("OK alone") << 0 << "BtnOK" << 0;
-    QTest::newRow("Cancel") << 1 << "BtnCancel" << 5;
-    QTest::newRow("closed with Escape") << 6 << "" << 99;
+    QTest::newRow("Yes") << 6 << 0 << "BtnOK" << 0;
+    QTest::newRow("No") << 6 << 0 << "BtnCancel" << 5;
+    QTest::newRow("OK alone") << 0 << 0 << "BtnOK" << 0;
+    QTest::newRow("Cancel") << 1 << 0 << "BtnCancel" << 5;
+    QTest::newRow("closed with Escape") << 6 << 0 << "Escape" << 99;
+    QTest::newRow("Enter on the default Yes") << 6 << 0 << "Enter" << 0;
+    QTest::newRow("Enter on the default No") << 6 << 256 << "Enter" << 5;
+    QTest::newRow("Tab to No, Enter") << 6 << 0 << "Tab Enter" << 5;
+    QTest::newRow("Enter on a lone OK") << 0 << 0 << "Enter" << 0;
+    QTest::newRow("Escape on a lone OK") << 0 << 0 << "Escape" << 99;
   }
   void messageBoxAnswers() {
     QFETCH(int, buttons);
+    QFETCH(int, defaultButton);
     QFETCH(QString, press);
     QFETCH(int, expected);
     WhenShown([press](QWidget* w) {
-      if (press.isEmpty()) {
-        QTest::keyClick(w, Qt::Key_Escape);
+      if (!press.startsWith("Btn")) {
+        for (const QString& key : press.split(' ')) {
+          const int code = key == "Tab" ? Qt::Key_Tab : key == "Enter" ? Qt::Key_Return : Qt::Key_Escape;
+          QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : w, Qt::Key(code));
+        }
       } else {
         QTest::mouseClick(w->findChild<QPushButton*>(press), Qt::LeftButton);
       }
     });
     QString extra;
-    QCOMPARE(ShowMessageBox("Question", "Save the job?", extra, 2, 0, buttons), expected);
+    QCOMPARE(ShowMessageBox("Question", "Save the job?", extra, 2, defaultButton, buttons), expected);
     QCOMPARE(TFormSoobchen::LastResult(), expected);
     QVERIFY(!FormSoobchen()->isVisible());
   }
@@ -84,6 +97,15 @@ class ControlsTest : public QObject {
     box.Prepare("Caption", "Message", "", 0, 0, 0);
     QVERIFY(cancel->isHidden());
     QCOMPARE(ok->x(), (panel->width() - w) / 2);
+
+    // Buttons that say what they do keep apart and inside the window.
+    box.Prepare("Caption", "Message", "Log: /srv/backup/ZuzIzu_log.txt", 1, 256, 1, "Open the log in the text viewer",
+                "Close");
+    QCOMPARE(ok->text(), QString("Open the log in the text viewer"));
+    QCOMPARE(cancel->text(), QString("Close"));
+    QVERIFY(ok->width() >= ok->sizeHint().width());
+    QVERIFY(ok->x() >= 0 && ok->geometry().right() < cancel->x() && cancel->geometry().right() < panel->width());
+    QVERIFY(cancel->isDefault() && !ok->isDefault());
   }
 
   void runTimeDialogCaptionsAndButtons() {

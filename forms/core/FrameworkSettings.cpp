@@ -1,5 +1,7 @@
 #include "FrameworkSettings.h"
 
+#include <cstdlib>
+
 #include "TextUtil.h"
 
 namespace orn {
@@ -16,11 +18,13 @@ bool HasName(const std::vector<std::string>& lines, const std::string& name) {
 
 bool IsBlank(const std::string& value) { return value.find_first_not_of(' ') == std::string::npos; }
 
-// An integer setting: blank or not an integer -> the default, dirty.
-void ReadInt(const std::vector<std::string>& lines, const char* name, int fallback, int& target, bool& dirty) {
+// An integer setting: blank or not an integer -> the default, dirty. A
+// blank value takes `unset` (the setting was never chosen).
+void ReadInt(const std::vector<std::string>& lines, const char* name, int fallback, int& target, bool& dirty,
+             std::optional<int> unset = std::nullopt) {
   std::string value = ParamValue(lines, name);
   auto number = IsBlank(value) ? std::nullopt : ParseInt32(value);
-  target = number ? *number : fallback;
+  target = number ? *number : IsBlank(value) && unset ? *unset : fallback;
   if (!number) dirty = true;
 }
 
@@ -43,6 +47,19 @@ void ReadFont(const std::vector<std::string>& lines, const char* name, std::stri
 
 }  // namespace
 
+int LanguageOfLocale(const std::string& locale) {
+  const std::string code = UpperAscii(locale.substr(0, locale.find_first_of("_.@")));
+  if (code == "LV") return kLatvian;
+  if (code == "RU") return kRussian;
+  return kEnglish;
+}
+
+std::string MessagesLocale() {
+  for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"})
+    if (const char* value = std::getenv(variable); value && *value) return value;
+  return {};
+}
+
 std::string ParamValue(const std::vector<std::string>& lines, const std::string& name) {
   for (const std::string& line : lines) {
     size_t eq = line.find('=');
@@ -51,12 +68,12 @@ std::string ParamValue(const std::vector<std::string>& lines, const std::string&
   return {};
 }
 
-bool ReadParams(const std::vector<std::string>& lines, FrameworkValues& v) {
+bool ReadParams(const std::vector<std::string>& lines, FrameworkValues& v, int unsetLanguage) {
   bool dirty = false;
-  ReadInt(lines, "Language", 1, v.language, dirty);
+  ReadInt(lines, "Language", 1, v.language, dirty, unsetLanguage);
   ReadInt(lines, "EditLanguage", 1, v.editLanguage, dirty);
-  ReadInt(lines, "SysLanguage", 1, v.sysLanguage, dirty);
-  ReadInt(lines, "HelpLanguage", 1, v.helpLanguage, dirty);
+  ReadInt(lines, "SysLanguage", 1, v.sysLanguage, dirty, unsetLanguage);
+  ReadInt(lines, "HelpLanguage", 1, v.helpLanguage, dirty, unsetLanguage);
   ReadInt(lines, "PrintLanguage", 1, v.printLanguage, dirty);
   ReadText(lines, "FonForForm", v.fonForForm, dirty);
   ReadText(lines, "LogoForForm", v.logoForForm, dirty);

@@ -33,13 +33,16 @@ FrameworkOwnership AcquireFrameworkSettings(const std::string& paramsFile) {
     fw.paramList = std::make_unique<std::vector<std::string>>();
     own.ownsParamList = true;
     fw.settingsFromLanguageFile = false;
+    // Until the user chooses a language, the program speaks the locale's.
+    const int firstStart = LanguageOfLocale(MessagesLocale());
     std::optional<std::string> bytes = FileExists(paramsFile) ? ReadWholeFile(paramsFile) : std::nullopt;
     if (bytes) {
       *fw.paramList = SplitLines(*bytes);
-      own.dirty = ReadParams(*fw.paramList, fw.values);
+      own.dirty = ReadParams(*fw.paramList, fw.values, firstStart);
     } else {
       own.dirty = true;
       fw.settingsFromLanguageFile = true;
+      fw.values.language = fw.values.sysLanguage = fw.values.helpLanguage = firstStart;
     }
   }
   return own;

@@ -10,8 +10,10 @@
 namespace orn {
 
 namespace {
-int IntegerOr1(const std::optional<std::string>& text) {
-  if (!text) return 1;
+// A language index of the language file; one the file does not set keeps
+// `current` (the locale's language on a first start).
+int IntegerOr1(const std::optional<std::string>& text, int current = 1) {
+  if (!text) return current;
   const std::string t = Trim(*text);
   if (t.empty()) return 1;
   char* end = nullptr;
@@ -27,10 +29,10 @@ std::string FontSetting(const std::optional<std::string>& text) {
 }  // namespace
 
 void ReadLanguageFileSettings(const LanguageDictionary& d, FrameworkValues& v) {
-  v.language = IntegerOr1(d.Setting("Language"));
+  v.language = IntegerOr1(d.Setting("Language"), v.language);
   v.editLanguage = IntegerOr1(d.Setting("EditLanguage"));
-  v.sysLanguage = IntegerOr1(d.Setting("SysLanguage"));
-  v.helpLanguage = IntegerOr1(d.Setting("HelpLanguage"));
+  v.sysLanguage = IntegerOr1(d.Setting("SysLanguage"), v.sysLanguage);
+  v.helpLanguage = IntegerOr1(d.Setting("HelpLanguage"), v.helpLanguage);
   v.printLanguage = IntegerOr1(d.Setting("PrintLanguage"));
   v.fonForForm = d.Setting("FonForForm").value_or("");
   v.logoForForm = d.Setting("LogoForForm").value_or("");

@@ -14,7 +14,8 @@ class LanguageDictionary;
 struct FrameworkValues;
 
 // The language file's "$" settings, read when Params.ini was missing:
-// language indexes (not an integer -> 1), the background and logo pictures
+// language indexes (not an integer -> 1; not set -> the label, system and
+// help languages keep the locale's language), the background and logo pictures
 // (default empty) and the five font settings (default, and for a blank
 // value, "Not defined").
 void ReadLanguageFileSettings(const LanguageDictionary& dictionary, FrameworkValues& values);

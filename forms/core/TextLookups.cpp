@@ -9,20 +9,18 @@
 
 namespace orn {
 
-namespace {
-std::string LookupIn(const std::string& key, int index) {
+std::string TextInLanguage(const std::string& key, int index) {
   const FrameworkState& fw = Framework();
   if (!fw.dictionary) return {};
   std::string text = fw.dictionary->Lookup(key, index);
   if (!text.empty() && text[0] == '*') return {};
   return text;
 }
-}  // namespace
 
-std::string LabelText(const std::string& key) { return LookupIn(key, Framework().values.language); }
-std::string EditText(const std::string& key) { return LookupIn(key, Framework().values.editLanguage); }
-std::string SystemText(const std::string& key) { return LookupIn(key, Framework().values.sysLanguage); }
-std::string HelpText(const std::string& key) { return LookupIn(key, Framework().values.helpLanguage); }
-std::string PrintText(const std::string& key) { return LookupIn(key, Framework().values.printLanguage); }
+std::string LabelText(const std::string& key) { return TextInLanguage(key, Framework().values.language); }
+std::string EditText(const std::string& key) { return TextInLanguage(key, Framework().values.editLanguage); }
+std::string SystemText(const std::string& key) { return TextInLanguage(key, Framework().values.sysLanguage); }
+std::string HelpText(const std::string& key) { return TextInLanguage(key, Framework().values.helpLanguage); }
+std::string PrintText(const std::string& key) { return TextInLanguage(key, Framework().values.printLanguage); }
 
 }  // namespace orn

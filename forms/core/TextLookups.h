@@ -12,5 +12,8 @@ std::string EditText(const std::string& key);
 std::string SystemText(const std::string& key);
 std::string HelpText(const std::string& key);
 std::string PrintText(const std::string& key);
+// The translation of `key` in language `index`, whatever the indexes are
+// (the language chooser names each language in itself).
+std::string TextInLanguage(const std::string& key, int index);
 
 }  // namespace orn

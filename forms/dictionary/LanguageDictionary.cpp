@@ -123,15 +123,17 @@ void LanguageDictionary::InsertBuiltInEntries() {
     const char* key;
     const char* latvian;  // stored in code page 1257
     const char* russian;  // stored in code page 1251
+    const char* english;  // stored in code page 1252
   };
   static const BuiltIn builtIns[] = {
-      {"* ORNCBPOPUPMENU_2", "Rediģēt", "Исправить"},
-      {"* ORNCBPOPUPMENU_1", "Pielikt", "Добавить"},
-      {"* CHARSETINI", "BALTIC_CHARSET", "RUSSIAN_CHARSET"},
+      {"* ORNCBPOPUPMENU_2", "Rediģēt", "Исправить", "Edit"},
+      {"* ORNCBPOPUPMENU_1", "Pielikt", "Добавить", "Add"},
+      {"* CHARSETINI", "BALTIC_CHARSET", "RUSSIAN_CHARSET", "0"},
   };
   for (const BuiltIn& b : builtIns) {
     if (HasKey(std::string(b.key).substr(2))) continue;
-    lines_.insert(lines_.begin(), {b.key, FromUtf8(b.latvian, 1257), FromUtf8(b.russian, 1251), " "});
+    lines_.insert(lines_.begin(),
+                  {b.key, FromUtf8(b.latvian, 1257), FromUtf8(b.russian, 1251), FromUtf8(b.english, 1252), " "});
   }
 }
 

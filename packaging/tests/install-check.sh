@@ -43,7 +43,16 @@ run)
   ls "$work"/second-copy/Buh*.zip >/dev/null 2>&1 || fail "no second copy"
   [ -d "$temp" ] || fail "the temporary directory is not $temp"
   [ -z "$(ls -A "$prefix/bin" | grep -v '^archivator$\|^ornzip$\|^orneval$\|^orn_gallery$')" ] || fail "the run wrote into bin/"
-  [ -e "$work/Params.ini" ] || fail "Params.ini was not written in the current directory"
+  # An installed program keeps its settings in the user's folder, wherever it
+  # is started from, and takes over one found in the folder it starts in.
+  [ -e "$home/.config/archivator/Params.ini" ] || fail "Params.ini was not written in ~/.config/archivator"
+  [ ! -e "$work/Params.ini" ] || fail "Params.ini was written in the current directory"
+  mkdir -p "$scratch/old" "$scratch/home2"
+  printf 'LANGUAGE=2\r\nSYSLANGUAGE=2\r\nHELPLANGUAGE=2\r\n' >"$scratch/old/Params.ini"
+  (cd "$scratch/old" && env -i HOME="$scratch/home2" PATH=/usr/bin:/bin QT_QPA_PLATFORM=offscreen \
+    "$prefix/bin/archivator" --grab "$scratch/old.png" >/dev/null 2>&1) || fail "archivator --grab"
+  grep -q '^LANGUAGE=2' "$scratch/home2/.config/archivator/Params.ini" ||
+    fail "the Params.ini of the current folder was not taken over"
   # The window is translated from the installed dictionary: without it, it
   # looks different (its design-time English texts).
   run env QT_QPA_PLATFORM=offscreen "$prefix/bin/archivator" --grab "$scratch/translated.png" >/dev/null 2>&1 ||

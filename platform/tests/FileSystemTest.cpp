@@ -86,6 +86,27 @@ TEST(Files, FindForceAndAtomicWrites) {
   EXPECT_EQ(*ReadWholeFile(t.path + "/copy"), "replaced");
 }
 
+// A copy tells how far it has come after each piece; stopped, it leaves
+// nothing behind and says so.
+TEST(Files, CopyReportsItsProgressAndCanBeStopped) {
+  TempDir t;
+  const std::string from = t.path + "/big", to = t.path + "/copy";
+  ASSERT_TRUE(WriteFileAtomically(from, std::string(3 * 1048576 + 5, 'x')));
+  std::vector<std::int64_t> heard;
+  ASSERT_TRUE(CopyToNewFile(from, to, nullptr, -1, [&](std::int64_t copied) {
+    heard.push_back(copied);
+    return true;
+  }));
+  EXPECT_EQ(heard, (std::vector<std::int64_t>{1048576, 2097152, 3145728, 3145733}));
+  EXPECT_EQ(FileSize(to), 3145733);
+
+  std::string error;
+  EXPECT_FALSE(
+      CopyToNewFile(from, t.path + "/stopped", &error, -1, [](std::int64_t copied) { return copied < 2097152; }));
+  EXPECT_FALSE(PathExists(t.path + "/stopped"));
+  EXPECT_NE(error.find("cancel"), std::string::npos) << error;
+}
+
 TEST(Files, FailedWriteLeavesOldFile) {
   TempDir t;
   std::string file = t.path + "/job.arh";

@@ -81,6 +81,28 @@ TEST(ProgramFolders, SettingsStayInTheCurrentFolderUnlessItCannotHoldThem) {
   }
 }
 
+TEST(ProgramFolders, AnInstalledProgramKeepsItsSettingsInTheUsersFolder) {
+  TempTree t;
+  const std::string here = t.root + "/jobs", config = t.root + "/config";
+  ASSERT_TRUE(ForceDirectories(here));
+  EnvVar xdg("XDG_CONFIG_HOME", config.c_str());
+  const std::string kept = config + "/archivator/Params.ini";
+  // Started from an empty folder: the user's folder, nothing left behind.
+  EXPECT_EQ(SettingsFilePath("Params.ini", here, true), kept);
+  EXPECT_FALSE(FileExists(here + "/Params.ini"));
+  // A settings file beside the jobs is taken over once, and left in place.
+  ASSERT_TRUE(WriteFileAtomically(here + "/Params.ini", "LANGUAGE=2\r\n"));
+  EXPECT_EQ(SettingsFilePath("Params.ini", here, true), kept);
+  EXPECT_EQ(ReadWholeFile(kept), "LANGUAGE=2\r\n");
+  EXPECT_TRUE(FileExists(here + "/Params.ini"));
+  // After that the user's own file holds, whatever the folder has.
+  ASSERT_TRUE(WriteFileAtomically(here + "/Params.ini", "LANGUAGE=1\r\n"));
+  EXPECT_EQ(SettingsFilePath("Params.ini", here, true), kept);
+  EXPECT_EQ(ReadWholeFile(kept), "LANGUAGE=2\r\n");
+  // The portable layout is unchanged.
+  EXPECT_EQ(SettingsFilePath("Params.ini", here, false), "Params.ini");
+}
+
 TEST(ProgramFolders, UserConfigFollowsXdgThenHome) {
   {
     EnvVar xdg("XDG_CONFIG_HOME", "/xdg/config");

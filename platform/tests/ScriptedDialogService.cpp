@@ -29,6 +29,12 @@ int ScriptedDialogService::MessageDialog(const std::string& message, const std::
   return Next(messageDialogAnswers, kMrNone);
 }
 
+int ScriptedDialogService::Choice(const ChoiceRequest& request) {
+  asked.push_back("choice: " + request.text);
+  choices.push_back(request);
+  return Next(choiceAnswers, request.defaultButton);
+}
+
 std::optional<std::string> ScriptedDialogService::Password(const std::string&, const std::string& prompt) {
   asked.push_back("password: " + prompt);
   return Next(passwords, std::optional<std::string>());

@@ -18,6 +18,8 @@ class ScriptedDialogService : public DialogService {
   std::deque<int> messageBoxAnswers;
   std::deque<std::string> messageBoxInputs;  // input mode: text put into extra
   std::deque<int> messageDialogAnswers;
+  std::deque<int> choiceAnswers;
+  std::vector<ChoiceRequest> choices;
   std::deque<std::optional<std::string>> passwords;
   std::deque<std::optional<std::string>> openFiles;
   std::deque<std::optional<std::string>> saveFiles;
@@ -28,6 +30,7 @@ class ScriptedDialogService : public DialogService {
   bool Question(const std::string& text, const std::string& yesCaption, const std::string& noCaption) override;
   int MessageBox(MessageBoxRequest& request) override;
   int MessageDialog(const std::string& message, const std::string& caption, DialogType type, unsigned buttons) override;
+  int Choice(const ChoiceRequest& request) override;
   std::optional<std::string> Password(const std::string& caption, const std::string& prompt) override;
   std::optional<std::string> OpenFile(const FileDialogRequest& request) override;
   std::optional<std::string> SaveFile(const FileDialogRequest& request) override;

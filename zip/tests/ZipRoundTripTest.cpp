@@ -401,10 +401,12 @@ struct CliRun {
   std::string output;  // standard output and standard error together
 };
 
-CliRun RunOrnzip(const std::string& arguments, const std::string& inDir = "") {
+// `messagesLocale`, when given, is the LC_ALL the program sees.
+CliRun RunOrnzip(const std::string& arguments, const std::string& inDir = "", const std::string& messagesLocale = "") {
   CliRun run{-1, ""};
   const std::string cd = inDir.empty() ? "" : "cd '" + inDir + "' && ";
-  FILE* pipe = ::popen((cd + std::string(ORN_BIN_DIR) + "/ornzip " + arguments + " 2>&1").c_str(), "r");
+  const std::string locale = messagesLocale.empty() ? "" : "LC_ALL='" + messagesLocale + "' ";
+  FILE* pipe = ::popen((cd + locale + std::string(ORN_BIN_DIR) + "/ornzip " + arguments + " 2>&1").c_str(), "r");
   if (!pipe) return run;
   char buf[4096];
   while (std::size_t n = std::fread(buf, 1, sizeof buf, pipe)) run.output.append(buf, n);
@@ -437,7 +439,8 @@ TEST(ZipEngineCli, ListAndFailuresWithIdentifiers) {
       {"frobnicate x", 2, "usage:", true},
   };
   for (const Case& c : cases) {
-    CliRun run = RunOrnzip(c.arguments);
+    // Without Params.ini the locale decides the language: Latvian here.
+    CliRun run = RunOrnzip(c.arguments, "", "lv_LV.UTF-8");
     EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.output;
     if (c.contains)
       EXPECT_NE(run.output.find(c.output), std::string::npos) << c.arguments << "\n" << run.output;
@@ -547,9 +550,10 @@ TEST(ZipEngineCli, EveryOutcomeIsTold) {
   EXPECT_EQ(ReadFile(scratch / "x5/ok.txt"), "ok");
 }
 
-// The OEM page of DOS names follows the language chosen in Params.ini.
-// A name that reads as meant in the language's OEM page is read in it; one
-// that does not is read in the page its letters show.
+// The OEM page of DOS names follows the language chosen in Params.ini, and
+// before one is chosen the locale's, as the windows do. A name that reads as
+// meant in the language's OEM page is read in it; one that does not is read
+// in the page its letters show.
 TEST(ZipEngineCli, NamesFollowTheLanguageOfParamsIniOrTheirLetters) {
   if (!RealLibraries() || !orn::FileExists(std::string(ORN_BIN_DIR) + "/RadEzaZuvev.ini"))
     GTEST_SKIP() << "ornzip or its language file not built";
@@ -558,23 +562,27 @@ TEST(ZipEngineCli, NamesFollowTheLanguageOfParamsIniOrTheirLetters) {
   WriteFile(scratch / "cp866.zip", MakeZip({{"\x82\xae\xa4\xa0.txt", "water", 0}}));
   struct Case {
     const char* params;  // nullptr: no Params.ini
+    const char* locale;
     const char* archive;
     const char* listed;
   } cases[] = {
-      {nullptr, "either.zip", "Ā.txt\n"},
-      {"Language=1\r\n", "either.zip", "Ā.txt\n"},
-      {"Language=2\r\n", "either.zip", "а.txt\n"},
-      {"Language=1\r\n", "cp866.zip", "Вода.txt\n"},
-      {"Language=2\r\n", "cp866.zip", "Вода.txt\n"},
+      {nullptr, "lv_LV.UTF-8", "either.zip", "Ā.txt\n"},
+      {nullptr, "ru_RU.UTF-8", "either.zip", "а.txt\n"},
+      {nullptr, "C.UTF-8", "either.zip", "á.txt\n"},
+      {"Language=1\r\n", "ru_RU.UTF-8", "either.zip", "Ā.txt\n"},
+      {"Language=2\r\n", "C.UTF-8", "either.zip", "а.txt\n"},
+      {"Language=3\r\n", "lv_LV.UTF-8", "either.zip", "á.txt\n"},
+      {"Language=1\r\n", "C.UTF-8", "cp866.zip", "Вода.txt\n"},
+      {"Language=2\r\n", "lv_LV.UTF-8", "cp866.zip", "Вода.txt\n"},
   };
   for (const Case& c : cases) {
     if (c.params)
       WriteFile(scratch / "Params.ini", c.params);
     else
       orn::DeleteFileAt(scratch / "Params.ini");
-    CliRun run = RunOrnzip(std::string("list ") + c.archive, scratch.Path());
+    CliRun run = RunOrnzip(std::string("list ") + c.archive, scratch.Path(), c.locale);
     EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(run.output, c.listed) << (c.params ? c.params : "no Params.ini") << c.archive;
+    EXPECT_EQ(run.output, c.listed) << (c.params ? c.params : "no Params.ini") << " " << c.locale << " " << c.archive;
   }
 }
 

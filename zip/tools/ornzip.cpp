@@ -113,15 +113,18 @@ int Usage(bool asked) {
   return asked ? kDone : kWrongUsage;
 }
 
-// The character set of the language chosen in Params.ini (the current
-// folder's, as the windows read it), through the language file beside the
-// program; the windows' default when either is missing.
+// The character set of the language chosen in Params.ini (where the windows
+// read it), through the language file beside the program; as the windows
+// start, the locale's language until one is chosen.
 int LanguageCharset() {
   orn::FrameworkValues values;
+  const int firstStart = orn::LanguageOfLocale(orn::MessagesLocale());
+  values.language = firstStart;
   bool haveParams = false;
-  if (orn::FileExists("Params.ini"))
-    if (std::optional<std::string> bytes = orn::ReadWholeFile("Params.ini")) {
-      orn::ReadParams(orn::SplitLines(*bytes), values);
+  const std::string params = orn::SettingsFilePath("Params.ini", orn::CurrentDir());
+  if (orn::FileExists(params))
+    if (std::optional<std::string> bytes = orn::ReadWholeFile(params)) {
+      orn::ReadParams(orn::SplitLines(*bytes), values, firstStart);
       haveParams = true;
     }
   orn::LanguageDictionary dictionary;

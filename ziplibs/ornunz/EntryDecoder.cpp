@@ -108,6 +108,7 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
   std::uint64_t written = 0;
   auto emit = [&](const char* p, std::size_t n) {
     r.crc = std::uint32_t(libdeflate_crc32(r.crc, p, n));
+    if (job.decoded) job.decoded->fetch_add(n, std::memory_order_relaxed);
     if (job.outBuffer) {
       if (written + n > job.outCapacity) return false;
       std::memcpy(job.outBuffer + written, p, n);

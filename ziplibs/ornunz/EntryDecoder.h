@@ -6,6 +6,7 @@
 // layers instead (DecodeLayered).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -21,6 +22,9 @@ struct DecodeJob {
   int outFd = -1;                // -1 when testing
   char* outBuffer = nullptr;     // or decode into this memory
   std::uint64_t outCapacity = 0;
+  // Counts the bytes decoded as they come, so that the job can report
+  // progress inside a large entry; may be null.
+  std::atomic<std::uint64_t>* decoded = nullptr;
 };
 
 struct DecodeResult {

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <ctime>
 #include <deque>
@@ -681,6 +682,7 @@ class UnzJob {
     DecodeJob job;
     job.archiveFd = zfd_.Get();
     job.entry = &e;
+    job.decoded = &decoded_;
     if (!UnlockEntry(e, job)) return true;
 
     Pending pend;
@@ -739,6 +741,9 @@ class UnzJob {
   // An entry's data is decoded: keep it under its name when its CRC checked
   // (or the host wants bad data kept), else remove it.
   void Finish(Pending& pend) {
+    // A large entry takes a while: the host hears how far it has come, and
+    // its windows stay alive meanwhile.
+    while (pend.batch.wait_for(std::chrono::milliseconds(100)) != std::future_status::ready) ReportDecoded();
     DecodeResult r = pend.batch.get()[pend.index];
     weightInFlight_ -= pend.weight;
     const ZipDirEntry& e = *pend.entry;
@@ -772,7 +777,15 @@ class UnzJob {
       if (!keep) ::unlinkat(dirFd, pend.tempLeaf.c_str(), 0);
     }
     if (good) ++done_;
-    rep_.BytesDone(std::int64_t(e.UnpackedSize64));
+    ReportDecoded();
+  }
+
+  // Bytes the workers decoded since the last report.
+  void ReportDecoded() {
+    const std::uint64_t decoded = decoded_.load(std::memory_order_relaxed);
+    if (decoded <= reported_) return;
+    rep_.BytesDone(std::int64_t(decoded - reported_));
+    reported_ = decoded;
   }
 
   // Why an entry that failed while decoding was skipped: damaged data is
@@ -849,6 +862,10 @@ class UnzJob {
   std::string goodPassword_;
   bool toldPassword_ = false;  // a wrong or missing password was reported
 
+  // Decoded by the workers, and reported to the host; the pool below ends
+  // before the counter does.
+  std::atomic<std::uint64_t> decoded_{0};
+  std::uint64_t reported_ = 0;
   WorkerPool pool_{WorkerPool::ThreadsFor(0)};
   std::deque<Pending> inflight_;
   std::uint64_t weightInFlight_ = 0;

@@ -112,11 +112,18 @@ const MessageText* Find(int ident) {
   return it != std::end(kTexts) && it->ident == ident ? it : nullptr;
 }
 
+ZipTextSource translation = nullptr;
+
 }  // namespace
+
+void SetZipMessageTexts(ZipTextSource source) { translation = source; }
 
 bool HasZipMessageText(int ident) { return Find(ident) != nullptr; }
 
 std::string ZipMessageText(int ident) {
+  if (translation) {
+    if (std::string text = translation(ident); !text.empty()) return text;
+  }
   if (const MessageText* m = Find(ident)) return m->text;
   return "Message resource is probably not linked to the executable\nMissing String ID is: " + std::to_string(ident);
 }

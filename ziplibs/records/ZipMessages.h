@@ -99,8 +99,14 @@ enum ZipMsg : int {
   kZipEmptyName = 11050,
 };
 
-// The text of `ident`; the missing-text form when the resource has none.
+// The text of `ident`: the program's own translation when it gives one,
+// else the built-in English; the missing-text form when there is neither.
 std::string ZipMessageText(int ident);
+// Where the program finds translations (empty answer: none for that
+// identifier). The compression libraries never set one: their copies of
+// these texts stay English.
+using ZipTextSource = std::string (*)(int ident);
+void SetZipMessageTexts(ZipTextSource source);
 // True when the resource has a text for `ident`.
 bool HasZipMessageText(int ident);
 // The text with `value` put in place of its first "%d", "%.1d" or "%s"

@@ -203,9 +203,9 @@ TEST_F(RunTest, UniqueFolderThatCannotBeMadeKeepsTheSaveDue) {
   EXPECT_EQ(r.exitStatus, kRunIncomplete);
   EXPECT_EQ(job_.lastArchivingDate, Date(2025, 12, 1)) << "the save stays due for the next run";
   std::string log = Log();
-  EXPECT_NE(
-      log.find("Failu sistēmas kļūda : 10.12.2025 10:00:00 : Nevar izveidot direktoriju \"" + Unique() + "\"\"\r\n"),
-      std::string::npos)
+  EXPECT_NE(log.find("Failu sistēmas kļūda : 10.12.2025 10:00:00 : Nevar izveidot direktoriju \"" + Unique() +
+                     "\"\": File exists\r\n"),
+            std::string::npos)
       << log;
   EXPECT_NE(log.find("Nevar nokopēt failu \"" + run_.TemporaryDirectory() + "Buh.zip\"->\"" + Unique() +
                      "Buh(DATE=10,12,2025).zip\""),
@@ -289,6 +289,55 @@ TEST_F(RunTest, CopyFailingVerificationLeavesThePreviousGeneration) {
   RunResult untested = RunOn(Date(2025, 12, 10));
   EXPECT_EQ(untested.exitStatus, kRunNoGeneration);
   EXPECT_EQ(ReadFile(Archive() + "Buh(Day_3-th).zip"), "previous generation");
+}
+
+TEST_F(RunTest, CancelIsLoggedAsACancelNotAsDamage) {
+  job_.rotationScheme = 'W';
+  WriteFile(Archive() + "Buh(Day_3-th).zip", "previous generation");
+  // The person presses Cancel while the archive is read back.
+  backend_.failTest = [this](const std::string&) {
+    backend_.cancelled = true;
+    return true;
+  };
+  RunResult r = RunOn(Date(2025, 12, 10));
+  EXPECT_EQ(r.exitStatus, kRunNoGeneration);
+  EXPECT_EQ(ReadFile(Archive() + "Buh(Day_3-th).zip"), "previous generation");
+  EXPECT_EQ(Log().find("does not read back"), std::string::npos) << Log();
+  for (const std::string& target : {Archive() + "Buh(Day_3-th).zip", Plus() + "Buh(Day_3-th).zip"})
+    EXPECT_NE(Log().find("CANCELLED : 10.12.2025 10:00:00 : Cancelled by the user: not made \"" + target + "\""),
+              std::string::npos)
+        << Log();
+  EXPECT_TRUE(Names(Plus()).empty()) << "no copy is placed after Cancel";
+}
+
+// A copy reports its bytes; stopped, it leaves nothing beside its target
+// and is logged as a cancel, not as a failed copy.
+TEST_F(RunTest, CopiesReportTheirBytesAndStopOnCancel) {
+  WriteFile(root_ + "src/Buh.zip", std::string(3 * 1048576 + 7, 'z'));
+  ForceDirectories(Archive());
+  ForceDirectories(Plus());
+  const std::vector<CopyItem> items = {{root_ + "src/Buh.zip", Plus() + "Buh.zip", *ChecksumOf(root_ + "src/Buh.zip")}};
+  MessageLog log(texts_, Archive(), false);
+  struct Row {
+    std::int64_t stopAt;  // copied bytes at which the person stops; -1 never
+    bool placed;
+  } rows[] = {{-1, true}, {1048576, false}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.stopAt);
+    std::vector<std::int64_t> heard;
+    PendingCopy copy = MakePendingCopy(items, -1, [&](std::int64_t copied) {
+      heard.push_back(copied);
+      return copied != row.stopAt;
+    });
+    EXPECT_EQ(copy.cancelled, !row.placed);
+    EXPECT_EQ(PlacePendingCopy(copy, false, log), row.placed);
+    ASSERT_FALSE(heard.empty());
+    EXPECT_EQ(heard.back(), row.placed ? 3 * 1048576 + 7 : row.stopAt);
+    EXPECT_EQ(Names(Plus()), row.placed ? std::vector<std::string>{"Buh.zip"} : std::vector<std::string>{});
+    ::unlink((Plus() + "Buh.zip").c_str());
+  }
+  EXPECT_NE(Log().find(" : Cancelled by the user: not made \"" + Plus() + "Buh.zip\""), std::string::npos) << Log();
+  EXPECT_EQ(Log().find("Cannot copy"), std::string::npos) << Log();
 }
 
 TEST_F(RunTest, FullTargetIsReportedBeforeCopying) {
@@ -424,7 +473,8 @@ TEST(RunFiles, DirectoryLevelsThatCannotBeMadeAreLoggedAndSkipped) {
   EXPECT_TRUE(DirectoryExists(root + "arh/two levels/down"));
   EXPECT_EQ(log.ProblemCount(), 2) << "the blocked level and the one beneath it";
   std::string text = ReadFile(root + "arh/ZuzIzu_log.txt");
-  EXPECT_NE(text.find("Nevar izveidot direktoriju \"" + root + "arh/blocked/\"\"\r\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("Nevar izveidot direktoriju \"" + root + "arh/blocked/\"\": File exists\r\n"), std::string::npos)
+      << text;
   test::RemoveTree(root);
 }
 

@@ -36,7 +36,10 @@ class FakeBackend : public ArchiveBackend {
   static bool ReadArchive(const std::vector<std::string>& files,
                           std::vector<std::pair<std::string, std::string>>* entries, std::string* error);
 
+  bool Cancelled() const override { return cancelled; }
+
   // Knobs for the faults a test needs.
+  bool cancelled = false;                            // the person pressed Cancel
   std::function<bool(const std::string&)> failTest;  // Test fails for such a file
   std::string failAddMessage;                        // Add reports this and makes nothing
   std::function<bool(const std::string&)> skipFile;  // Add leaves such a file out

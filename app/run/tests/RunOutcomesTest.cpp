@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 
 #include "ArchiveRun.h"
@@ -224,7 +225,7 @@ TEST_F(RunOutcomes, AnUnreadableSourceIsNamed) {
           const std::string log = ReadFile(job_.archiveDirectory + kLogFileName);
           EXPECT_NE(log.find(logged), std::string::npos) << log;
           if (row.status == kRunNoGeneration) {
-            EXPECT_NE(r.firstProblem.find("Permission denied"), std::string::npos);
+            EXPECT_NE(r.problemTexts.at(0).find("Permission denied"), std::string::npos);
           }
         });
   }
@@ -251,10 +252,10 @@ TEST_F(RunOutcomes, AMissingRegisterReplacesNoArchive) {
   EXPECT_TRUE(second.generation.empty() && second.plusCopy.empty() && second.uniqueSave.empty());
   EXPECT_EQ(ReadFile(first.generation), generation);
   EXPECT_EQ(ReadFile(first.plusCopy), plus);
-  EXPECT_NE(
-      second.firstProblem.find("The register cannot be found: No such file or directory (" + job_.registerFile + ")"),
-      std::string::npos)
-      << second.firstProblem;
+  EXPECT_NE(second.problemTexts.at(0).find("The register cannot be found: No such file or directory (" +
+                                           job_.registerFile + ")"),
+            std::string::npos)
+      << ::testing::PrintToString(second.problemTexts);
 }
 
 // The books readable by their owner only stay so in every archive, copy and

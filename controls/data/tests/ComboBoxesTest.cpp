@@ -6,9 +6,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QDir>
+#include <QLabel>
 #include <QMenu>
 #include <QTest>
+#include <QVBoxLayout>
+#include <functional>
 
 #include "ComboList.h"
 #include "DataControlsTestUtil.h"
@@ -31,6 +36,9 @@ class ComboBoxes : public orntest::AppTest {
   void SetUp() override {
     orntest::EnsureApp();
     orn::SetProgramFolder(Q(dir.Path()));
+    // Without a language in Params.ini the windows speak the locale's; these
+    // are looked at in Latvian, the program's first language.
+    qputenv("LC_ALL", "lv_LV.UTF-8");
   }
   void TearDown() override { orn::SetProgramFolder(QString()); }
 
@@ -343,6 +351,72 @@ TEST_F(ComboBoxes, ListBoxLoadsItsFileAndSavesTheEditedList) {
   EXPECT_EQ(list.Items(), (QStringList{"EUR", "USD"}));
   EXPECT_TRUE(list.SaveEditedList({"EUR", "USD", "GBP"}));
   EXPECT_EQ(ReadBytes(dir.File("valutas.mnu")), "EUR\r\nUSD\r\nGBP\r\n");
+}
+
+// To a screen reader every combo box, plain or data-aware, is a combo box:
+// named by its label, its text as its value, its items as a list whose
+// current item is selected, and it opens with its action.
+TEST_F(ComboBoxes, ScreenReadersHearAComboBoxWithItsItems) {
+  struct Row {
+    const char* what;
+    std::function<QLineEdit*(QWidget*)> make;
+  } rows[] = {
+      {"TOrnSingleComboBox", [](QWidget* p) { return new TOrnSingleComboBox(p); }},
+      {"TOrnComboBox", [](QWidget* p) { return new TOrnComboBox(p); }},
+      {"TOrnSingleDBComboBox", [](QWidget* p) { return new TOrnSingleDBComboBox(p); }},
+      {"TOrnDBNComboBox", [](QWidget* p) { return new TOrnDBNComboBox(p); }},
+  };
+  const QStringList items = {QString::fromUtf8("Rīga"), "Valmiera", QString::fromUtf8("Liepāja")};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    QWidget window;
+    auto* column = new QVBoxLayout(&window);
+    auto* label = new QLabel(QString::fromUtf8("&Pilsēta"), &window);
+    QLineEdit* combo = row.make(&window);
+    label->setBuddy(combo);
+    column->addWidget(label);
+    column->addWidget(combo);
+    combo->setProperty("Items", items);
+    orn::ComboList* list = combo->findChild<orn::ComboList*>();
+    ASSERT_TRUE(list);
+    list->SetItemIndex(1);
+    window.show();
+
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(combo);
+    ASSERT_TRUE(a);
+    EXPECT_EQ(a->role(), QAccessible::ComboBox);
+    EXPECT_EQ(a->text(QAccessible::Name), QString::fromUtf8("Pilsēta"));
+    EXPECT_EQ(a->text(QAccessible::Value), QString("Valmiera"));
+    EXPECT_TRUE(a->state().expandable);
+    EXPECT_FALSE(a->state().expanded);
+    EXPECT_TRUE(a->state().editable);
+    ASSERT_TRUE(a->textInterface());
+    EXPECT_EQ(a->textInterface()->text(0, a->textInterface()->characterCount()), QString("Valmiera"));
+    ASSERT_EQ(a->childCount(), 1);
+    QAccessibleInterface* listed = a->child(0);
+    ASSERT_TRUE(listed);
+    EXPECT_EQ(listed->role(), QAccessible::List);
+    EXPECT_EQ(listed->parent(), a);
+    ASSERT_EQ(listed->childCount(), 3);
+    QStringList heard;
+    for (int i = 0; i < listed->childCount(); ++i) {
+      heard << listed->child(i)->text(QAccessible::Name);
+      EXPECT_EQ(listed->child(i)->role(), QAccessible::ListItem);
+      EXPECT_EQ(listed->child(i)->state().selected, i == 1);
+      EXPECT_EQ(listed->indexOfChild(listed->child(i)), i);
+    }
+    EXPECT_EQ(heard, items);
+
+    // Choosing another item changes what is heard; the action opens the list.
+    list->SetItemIndex(2);
+    EXPECT_EQ(a->text(QAccessible::Value), QString::fromUtf8("Liepāja"));
+    EXPECT_TRUE(listed->child(2)->state().selected);
+    ASSERT_TRUE(a->actionInterface());
+    a->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+    EXPECT_TRUE(list->DroppedDown());
+    EXPECT_TRUE(a->state().expanded);
+    list->CloseUp();
+  }
 }
 
 TEST_F(ComboBoxes, FoldersOfTheLoadStyles) {

@@ -25,8 +25,19 @@ class ParamsTest : public ::testing::Test {
     ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
     dir_ = tmpl;
     file_ = dir_ + "/Params.ini";
+    // A first start speaks the locale's language; these cases are Latvian.
+    SetLocale("lv_LV.UTF-8", "", "");
   }
-  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+  void TearDown() override {
+    SetLocale(nullptr, nullptr, nullptr);
+    std::system(("rm -rf '" + dir_ + "'").c_str());
+  }
+
+  // LC_ALL, LC_MESSAGES, LANG; null unsets.
+  static void SetLocale(const char* all, const char* messages, const char* lang) {
+    const std::pair<const char*, const char*> vars[] = {{"LC_ALL", all}, {"LC_MESSAGES", messages}, {"LANG", lang}};
+    for (auto [name, value] : vars) value ? setenv(name, value, 1) : unsetenv(name);
+  }
 
   // One window's life: acquire, look, release.
   template <typename F>
@@ -110,6 +121,46 @@ TEST_F(ParamsTest, GarbageFileGivesDefaults) {
     EXPECT_EQ(Framework().values.language, 1);
     EXPECT_EQ(Framework().values.fontForForm, "Default");
   });
+}
+
+TEST_F(ParamsTest, FirstStartSpeaksTheLocalesLanguageUntilOneIsChosen) {
+  struct Row {
+    const char* all;
+    const char* messages;
+    const char* lang;
+    const char* params;  // null: no Params.ini
+    int label, edit;
+  } rows[] = {
+      {"", "", "ru_RU.UTF-8", nullptr, kRussian, 1},
+      {"", "", "lv_LV.UTF-8", nullptr, kLatvian, 1},
+      {"", "", "de_DE@euro", nullptr, kEnglish, 1},
+      {"", "", "", nullptr, kEnglish, 1},
+      {"C", "lv_LV", "ru_RU", nullptr, kEnglish, 1},  // LC_ALL first
+      {"", "ru", "lv_LV", nullptr, kRussian, 1},      // then LC_MESSAGES
+      {"", "", "ru_RU.UTF-8", "EDITLANGUAGE=2\r\n", kRussian, 2},
+      {"", "", "ru_RU.UTF-8", "LANGUAGE=\r\n", kRussian, 1},
+      {"", "", "ru_RU.UTF-8", "LANGUAGE=1\r\nSYSLANGUAGE=1\r\nHELPLANGUAGE=1\r\n", kLatvian, 1},
+      {"", "", "lv_LV.UTF-8", "LANGUAGE=3\r\nSYSLANGUAGE=3\r\nHELPLANGUAGE=3\r\n", kEnglish, 1},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(row.all) + "/" + row.messages + "/" + row.lang + "/" + (row.params ? row.params : "-"));
+    SetLocale(row.all, row.messages, row.lang);
+    std::filesystem::remove(file_);
+    if (row.params) {
+      ASSERT_TRUE(WriteFileAtomically(file_, row.params));
+    }
+    Window([&](FrameworkOwnership& own) {
+      const FrameworkValues& v = Framework().values;
+      EXPECT_TRUE(own.dirty);
+      EXPECT_EQ(v.language, row.label);
+      EXPECT_EQ(v.sysLanguage, row.label);
+      EXPECT_EQ(v.helpLanguage, row.label);
+      EXPECT_EQ(v.editLanguage, row.edit);
+    });
+    // The language is stored, so the next start keeps it whatever the locale.
+    SetLocale("", "", "");
+    Window([&](FrameworkOwnership&) { EXPECT_EQ(Framework().values.language, row.label); });
+  }
 }
 
 TEST_F(ParamsTest, TheFirstWindowOwnsTheStateAndLaterOnesShareIt) {
