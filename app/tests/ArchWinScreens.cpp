@@ -14,6 +14,7 @@
 
 #include "ArchiverActions.h"
 #include "DialogService.h"
+#include "ScriptedDialogService.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
 #include "Floppy.h"

@@ -25,6 +25,7 @@
 #include <cstdio>
 
 #include "DialogService.h"
+#include "ScriptedDialogService.h"
 #include "FileSystem.h"
 #include "JobFile.h"
 #include "MainUnit.h"
