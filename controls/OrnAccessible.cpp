@@ -175,23 +175,16 @@ class ReadOnlyTextAccessible : public QAccessibleWidget, public QAccessibleTextI
 // One item of a radio group, which the group paints itself: a radio button
 // named by its text, checked when it is the group's item, chosen by its
 // action as by a click.
-class RadioItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
+class RadioItemAccessible : public orn::PaintedItemAccessible, public QAccessibleActionInterface {
  public:
   RadioItemAccessible(TOrnRadioGroup* group, int index) : group_(group), index_(index) {}
 
   bool isValid() const override { return group_ && index_ < group_->Items().size(); }
-  QObject* object() const override { return nullptr; }
   QWindow* window() const override { return group_ ? group_->window()->windowHandle() : nullptr; }
   QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(group_); }
-  QAccessibleInterface* child(int) const override { return nullptr; }
-  int childCount() const override { return 0; }
-  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-  QAccessibleInterface* focusChild() const override { return nullptr; }
   QString text(QAccessible::Text t) const override {
     return t == QAccessible::Name && isValid() ? QString(group_->Items().at(index_)).remove('&') : QString();
   }
-  void setText(QAccessible::Text, const QString&) override {}
   QRect rect() const override {
     if (!isValid()) return {};
     const TOrnRadioGroupGeometry g = group_->Geometry();

@@ -13,6 +13,20 @@ class QWidget;
 
 namespace orn {
 
+// An item a control paints itself (a radio group's item, a combo list's
+// line): no object of its own and no children; the item's class says what
+// it is and where.
+class PaintedItemAccessible : public QAccessibleInterface {
+ public:
+  QObject* object() const override { return nullptr; }
+  QAccessibleInterface* child(int) const override { return nullptr; }
+  int childCount() const override { return 0; }
+  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+  QAccessibleInterface* focusChild() const override { return nullptr; }
+  void setText(QAccessible::Text, const QString&) override {}
+};
+
 // Installs the accessibility factory once per process; the controls and the
 // form base call it when they are made.
 void InstallOrnAccessibility();

@@ -115,8 +115,8 @@ int CountingBackend::Add(const std::vector<std::string>& fileSpecs, const std::s
   if (progress_.CancelRequested()) return NothingAfterCancel();
   std::vector<std::int64_t> sizes;
   std::int64_t total = 0;
-  for (const std::string& spec : fileSpecs) {
-    const std::string path = IsAbsolutePath(spec) || rootDir_.empty() ? spec : rootDir_ + spec;
+  for (const std::string& item : fileSpecs) {
+    const std::string path = IsAbsolutePath(item) || rootDir_.empty() ? item : rootDir_ + item;
     std::error_code ec;
     const auto size = std::filesystem::file_size(path, ec);
     sizes.push_back(ec ? 0 : static_cast<std::int64_t>(size));

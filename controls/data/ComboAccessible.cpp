@@ -9,6 +9,7 @@
 
 #include "ComboEdit.h"
 #include "ComboList.h"
+#include "OrnAccessible.h"
 
 namespace orn {
 
@@ -17,25 +18,18 @@ namespace {
 ComboList* ListOf(const QLineEdit* edit) { return edit ? edit->findChild<ComboList*>() : nullptr; }
 
 // One item of the list: a list item named by its text.
-class ComboItemAccessible : public QAccessibleInterface {
+class ComboItemAccessible : public PaintedItemAccessible {
  public:
   ComboItemAccessible(QLineEdit* edit, QAccessibleInterface* list, int index)
       : edit_(edit), list_(list), index_(index) {}
 
   bool isValid() const override { return edit_ && ListOf(edit_) && index_ < ListOf(edit_)->Items().size(); }
-  QObject* object() const override { return nullptr; }
   QWindow* window() const override { return edit_ ? edit_->window()->windowHandle() : nullptr; }
   QAccessibleInterface* parent() const override { return list_; }
-  QAccessibleInterface* child(int) const override { return nullptr; }
-  int childCount() const override { return 0; }
-  int indexOfChild(const QAccessibleInterface*) const override { return -1; }
-  QAccessibleInterface* childAt(int, int) const override { return nullptr; }
-  QAccessibleInterface* focusChild() const override { return nullptr; }
   QString text(QAccessible::Text t) const override {
     if (t != QAccessible::Name || !isValid()) return {};
     return ListOf(edit_)->Items().at(index_);
   }
-  void setText(QAccessible::Text, const QString&) override {}
   QRect rect() const override { return {}; }
   QAccessible::Role role() const override { return QAccessible::ListItem; }
   QAccessible::State state() const override {
