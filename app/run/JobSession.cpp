@@ -1,7 +1,9 @@
 #include "JobSession.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 
 #include "DateTime.h"
@@ -85,7 +87,8 @@ ExtractOutcome RestoreWith(const Job& job, ArchiveBackend& backend, SessionFront
   if (outcome.archiveChosen && !request.targetDir.empty() && !DirectoryExists(request.targetDir) &&
       !ForceDirectories(request.targetDir)) {
     // Nothing is restored into a place that cannot be made; say which.
-    Diagnostic("Cannot create the folder \"" + request.targetDir + "\"; nothing restored");
+    Diagnostic("Cannot create the folder \"" + request.targetDir + "\": " + std::strerror(errno) +
+               "; nothing restored");
     outcome.chosenArchive.clear();
     outcome.archiveChosen = false;
   }
