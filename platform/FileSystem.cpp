@@ -284,15 +284,6 @@ unsigned NarrowedMode(unsigned base, const std::vector<unsigned>& sourceModes) {
   return base & (07700 | allowed);
 }
 
-unsigned NarrowedModeFor(unsigned base, const std::vector<std::string>& paths) {
-  std::vector<unsigned> modes;
-  for (const std::string& p : paths) {
-    struct stat st {};
-    if (::stat(p.c_str(), &st) == 0) modes.push_back(static_cast<unsigned>(st.st_mode));
-  }
-  return NarrowedMode(base, modes);
-}
-
 unsigned FileCreationMask() {
   // Read where the system shows it: setting it to read it back would, for a
   // moment, give files of other threads no mask at all.

@@ -111,8 +111,6 @@ bool SyncDirectory(const std::string& directory);
 // less every group and others bit that one of `sourceModes` (st_mode values)
 // lacks. The owner's bits stay: 0600 sources give a 0600 archive.
 unsigned NarrowedMode(unsigned base, const std::vector<unsigned>& sourceModes);
-// The same for the files at `paths` (those that cannot be asked are left out).
-unsigned NarrowedModeFor(unsigned base, const std::vector<std::string>& paths);
 // The process's umask, and the usual permissions of a new file: 0666 less it.
 unsigned FileCreationMask();
 unsigned UsualFileMode();

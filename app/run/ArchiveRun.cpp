@@ -131,11 +131,12 @@ RunResult ArchiveRun::Run(Job& job) {
     NoteLog(log, result);
     return result;
   }
-  targets.runList = ReadableFiles(targets.runList, log, &targets.distinctFiles);
+  std::vector<unsigned> sourceModes;
+  targets.runList = ReadableFiles(targets.runList, log, &targets.distinctFiles, &sourceModes);
   targets.today = Today();
   // No archive, copy or folder made for it allows more than the most
   // private of the files it holds.
-  targets.fileMode = NarrowedModeFor(UsualFileMode(), targets.runList);
+  targets.fileMode = NarrowedMode(UsualFileMode(), sourceModes);
   targets.folderMode = FolderModeFor(targets.fileMode);
   for (const std::string& dir : madeForArchives) ::chmod(ExcludeTrailingDelimiter(dir).c_str(), targets.folderMode);
 

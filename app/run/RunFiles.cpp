@@ -61,7 +61,8 @@ DirectoryLock::~DirectoryLock() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-std::vector<std::string> ReadableFiles(const std::vector<std::string>& files, MessageLog& log, size_t* distinct) {
+std::vector<std::string> ReadableFiles(const std::vector<std::string>& files, MessageLog& log, size_t* distinct,
+                                       std::vector<unsigned>* modes) {
   std::vector<std::string> readable;
   std::set<std::pair<dev_t, ino_t>> seen;
   for (const std::string& f : files) {
@@ -74,7 +75,10 @@ std::vector<std::string> ReadableFiles(const std::vector<std::string>& files, Me
       continue;
     }
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) seen.insert({st.st_dev, st.st_ino});
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+      seen.insert({st.st_dev, st.st_ino});
+      if (modes) modes->push_back(static_cast<unsigned>(st.st_mode));
+    }
     ::close(fd);
     readable.push_back(f);
   }

@@ -54,9 +54,10 @@ class DirectoryLock {
 // log names it. A name that is gone or no plain file stays (the source lists
 // report it). `distinct` receives how many different plain files the list
 // names, however often and under whatever spelling: what the archive should
-// hold. One open per name: a run list may hold a hundred thousand files.
+// hold. `modes` receives the permissions of those files. One open per name:
+// a run list may hold a hundred thousand files.
 std::vector<std::string> ReadableFiles(const std::vector<std::string>& files, MessageLog& log,
-                                       size_t* distinct = nullptr);
+                                       size_t* distinct = nullptr, std::vector<unsigned>* modes = nullptr);
 
 // Deletes every file directly in `directory`; sub-directories stay.
 void EmptyDirectory(const std::string& directory);

@@ -77,14 +77,11 @@ const char* StageEnglish(ProgressStage stage) {
 // observer hears of its start and, however the call ends, of its end.
 class CountingBackend::Stage {
  public:
-  Stage(CountingBackend& self, ProgressStage stage, int files, std::int64_t bytes, std::vector<std::int64_t> sizes)
-      : self_(self), stage_(stage) {
+  Stage(CountingBackend& self, ProgressStage stage, int files, std::int64_t bytes) : self_(self), stage_(stage) {
     self_.counting_ = files > 0;
     self_.knowsBytes_ = bytes >= 0;
     self_.bytesDone_ = 0;
-    self_.sizes_ = std::move(sizes);
     self_.started_ = 0;
-    self_.bytesBefore_ = 0;
     self_.progress_.StageStarted(stage, files, bytes);
   }
   ~Stage() {
@@ -113,17 +110,10 @@ int CountingBackend::NothingAfterCancel() {
 
 int CountingBackend::Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) {
   if (progress_.CancelRequested()) return NothingAfterCancel();
-  std::vector<std::int64_t> sizes;
-  std::int64_t total = 0;
-  for (const std::string& item : fileSpecs) {
-    const std::string path = IsAbsolutePath(item) || rootDir_.empty() ? item : rootDir_ + item;
-    std::error_code ec;
-    const auto size = std::filesystem::file_size(path, ec);
-    sizes.push_back(ec ? 0 : static_cast<std::int64_t>(size));
-    total += sizes.back();
-  }
   const int added = [&] {
-    Stage stage(*this, ProgressStage::Zipping, static_cast<int>(fileSpecs.size()), total, std::move(sizes));
+    // The engine says how many bytes it will read once it has looked at the
+    // files; looking at each of them here first would double that work.
+    Stage stage(*this, ProgressStage::Zipping, static_cast<int>(fileSpecs.size()), -1);
     return inner_.Add(fileSpecs, zipFileName);
   }();
   // A cancelled archive is no archive, however much of it was written.
@@ -139,7 +129,7 @@ bool CountingBackend::Test(const std::vector<std::string>& archiveFiles, std::st
   // Reading an archive back: activity is shown until the engine has read
   // its directory and says how much it holds (OnTotals).
   const bool ok = [&] {
-    Stage stage(*this, ProgressStage::Verifying, 0, -1, {});
+    Stage stage(*this, ProgressStage::Verifying, 0, -1);
     if (!archiveFiles.empty()) progress_.SetFileName(archiveFiles.back());
     return inner_.Test(archiveFiles, error);
   }();
@@ -149,15 +139,14 @@ bool CountingBackend::Test(const std::vector<std::string>& archiveFiles, std::st
 int CountingBackend::Extract(const std::string& archivePath, const std::vector<std::string>& entries,
                              const std::string& baseDir) {
   if (progress_.CancelRequested()) return NothingAfterCancel();
-  Stage stage(*this, ProgressStage::Restoring, static_cast<int>(entries.size()), -1, {});
+  Stage stage(*this, ProgressStage::Restoring, static_cast<int>(entries.size()), -1);
   return inner_.Extract(archivePath, entries, baseDir);
 }
 
 void CountingBackend::OnProgress(const std::string& fileName) {
   if (counting_ && !fileName.empty()) {
-    if (started_ > 0 && started_ - 1 < sizes_.size()) bytesBefore_ += sizes_[started_ - 1];
     ++started_;
-    progress_.ItemStarted(bytesBefore_);
+    progress_.ItemStarted(bytesDone_);
   }
   if (outer_) outer_->OnProgress(fileName);
 }
@@ -175,7 +164,6 @@ void CountingBackend::OnTotals(int files, std::int64_t bytes) {
     counting_ = true;
     knowsBytes_ = bytes >= 0;
     started_ = 0;
-    bytesBefore_ = 0;
     bytesDone_ = 0;
     progress_.StageSized(files, bytes);
   }

@@ -81,9 +81,7 @@ class CountingBackend : public ArchiveBackend, private ArchiveBackendObserver {
   bool counting_ = false;
   bool knowsBytes_ = false;
   std::string rootDir_;              // where relative items are
-  std::vector<std::int64_t> sizes_;  // of the items, in the order given
   size_t started_ = 0;
-  std::int64_t bytesBefore_ = 0;
   std::int64_t bytesDone_ = 0;  // as the engine reports them
 };
 

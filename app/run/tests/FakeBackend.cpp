@@ -113,6 +113,13 @@ int FakeBackend::Add(const std::vector<std::string>& fileSpecs, const std::strin
   }
   std::vector<std::pair<std::string, std::string>> entries;
   std::set<std::string> added;  // a file named twice is stored once
+  if (observer_) {
+    // As the engine does: once it has looked at the files, how much is to do.
+    std::int64_t total = 0;
+    for (const std::string& f : fileSpecs)
+      total += FileSize(IsAbsolutePath(f) || rootDir_.empty() ? f : IncludeTrailingDelimiter(rootDir_) + f).value_or(0);
+    observer_->OnTotals(static_cast<int>(fileSpecs.size()), total);
+  }
   for (const std::string& f : fileSpecs) {
     const std::string disk = IsAbsolutePath(f) || rootDir_.empty() ? f : IncludeTrailingDelimiter(rootDir_) + f;
     std::optional<std::string> data = ReadWholeFile(disk);
@@ -123,6 +130,7 @@ int FakeBackend::Add(const std::vector<std::string>& fileSpecs, const std::strin
     if (!added.insert(std::filesystem::weakly_canonical(disk).string()).second) continue;
     progress.push_back(f);
     if (observer_) observer_->OnProgress(f);
+    if (observer_) observer_->OnBytes(static_cast<std::int64_t>(data->size()));
     entries.emplace_back(StoredName(f), *data);
   }
   if (entries.empty()) {
