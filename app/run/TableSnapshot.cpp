@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
+#include <future>
 #include <map>
 #include <memory>
 #include <optional>
@@ -200,6 +202,35 @@ std::vector<std::string> TableSnapshots::Torn() const {
   return torn;
 }
 
+bool TableSnapshots::SnapshotOne(const std::vector<std::string>& files, const TablePaths& parts, int attempt,
+                                 TableVerdict& v) const {
+  v.tries = attempt;
+  v.copyError.clear();
+  TablePaths checked = parts;
+  bool copied = false;
+  if (!folder_.empty()) {
+    // Every file of the table is copied again: what belongs together
+    // comes from one moment as nearly as can be.
+    for (const std::string& f : files) {
+      const std::string to = folder_ + PathBelow(f);
+      std::string error;
+      if (!ForceDirectories(ExtractFilePath(to)))
+        error = std::strerror(errno);
+      else
+        error = CopyKeepingTimes(f, to);
+      if (!error.empty()) {
+        v.copyError = "\"" + f + "\" -> \"" + to + "\": " + error;
+        return copied;  // archived as it is, unchecked
+      }
+      copied = true;
+    }
+    for (std::string* part : {&checked.db, &checked.px, &checked.mb})
+      if (!part->empty()) *part = folder_ + PathBelow(*part);
+  }
+  v.check = CheckTableFiles(checked);
+  return copied;
+}
+
 std::vector<std::string> TableSnapshots::Take(const std::vector<std::string>& runList,
                                               const std::function<bool(const std::string&)>& registerFiles,
                                               const TableCheckOptions& options, RunObserver& observer) {
@@ -234,38 +265,32 @@ std::vector<std::string> TableSnapshots::Take(const std::vector<std::string>& ru
         SleepWhileMessagesRun(options.waitMilliseconds, observer);
       observer.SetTitle("CHECKING");
     }
-    std::vector<std::size_t> failing;
-    for (std::size_t i : pending) {
-      const TableGroup& g = tables[i];
-      TableVerdict& v = verdicts_[i];
-      observer.SetFileName(g.parts.db);
-      observer.ProcessMessages();
-      v.tries = attempt;
-      TablePaths checked = g.parts;
-      if (!folder_.empty()) {
-        // Every file of the table is copied again: what belongs together
-        // comes from one moment as nearly as can be.
-        for (const std::string& f : g.files) {
-          const std::string below = PathBelow(f);
-          const std::string to = folder_ + below;
-          std::string error;
-          if (!ForceDirectories(ExtractFilePath(to)))
-            error = std::strerror(errno);
-          else
-            error = CopyKeepingTimes(f, to);
-          if (!error.empty()) {
-            v.copyError = "\"" + f + "\" -> \"" + to + "\": " + error;
-            break;
-          }
-          copied_ = true;
-        }
-        if (!v.copyError.empty()) continue;  // archived as it is, unchecked
-        for (std::string* part : {&checked.db, &checked.px, &checked.mb})
-          if (!part->empty()) *part = folder_ + PathBelow(*part);
+    // Each table is copied and checked on its own; two at a time keep both
+    // cores busy while the window hears of each table in the list's order.
+    std::vector<std::promise<void>> done(pending.size());
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> copiedAny{false};
+    auto work = [&] {
+      for (std::size_t k; (k = next++) < pending.size();) {
+        if (SnapshotOne(tables[pending[k]].files, tables[pending[k]].parts, attempt, verdicts_[pending[k]]))
+          copiedAny = true;
+        done[k].set_value();
       }
-      v.check = CheckTableFiles(checked);
-      if (!v.check.sound) failing.push_back(i);
+    };
+    std::vector<std::thread> workers;
+    const std::size_t threads = std::min<std::size_t>(pending.size(), kSnapshotThreads);
+    for (std::size_t t = 0; t < threads; ++t) workers.emplace_back(work);
+    std::vector<std::size_t> failing;
+    for (std::size_t k = 0; k < pending.size(); ++k) {
+      observer.SetFileName(tables[pending[k]].parts.db);
+      std::future<void> f = done[k].get_future();
+      do observer.ProcessMessages();
+      while (f.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready);
+      const TableVerdict& v = verdicts_[pending[k]];
+      if (v.copyError.empty() && !v.check.sound) failing.push_back(pending[k]);
     }
+    for (std::thread& t : workers) t.join();
+    if (copiedAny) copied_ = true;
     pending = std::move(failing);
   }
 

@@ -74,6 +74,11 @@ class TableSnapshots {
   std::vector<std::string> Torn() const;
 
  private:
+  static constexpr std::size_t kSnapshotThreads = 2;
+  // Copies one table's files (when there is a folder) and checks the copy,
+  // into `v`; true when a copy was made.
+  bool SnapshotOne(const std::vector<std::string>& files, const TablePaths& parts, int attempt, TableVerdict& v) const;
+
   std::string folder_;
   bool copied_ = false;
   std::vector<TableVerdict> verdicts_;
