@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
@@ -31,6 +32,7 @@
 #include "FileSystem.h"
 #include "FrameworkState.h"
 #include "MainUnit.h"
+#include "MessageDialog.h"
 #include "OrnLabel.h"
 #include "OrnRadioButton.h"
 #include "ScriptedDialogService.h"
@@ -379,6 +381,48 @@ class UnzipAboutTest : public QObject {
     QVERIFY2((choiceCentre - opener.frameGeometry().center()).manhattanLength() < 8,
              qPrintable(QString("%1,%2").arg(choiceCentre.x()).arg(choiceCentre.y())));
     QCOMPARE(names, (QStringList{QString::fromUtf8("Arhīva faili"), QString::fromUtf8("Izvilkt direktorijā")}));
+  }
+
+  // Enter in the unzip window's choice windows presses the default button
+  // wherever the focus stands, as in a desktop dialog: the choice window's
+  // OK, and in the question before a file is replaced, Yes.
+  void enterPressesTheDefault_data() {
+    QTest::addColumn<QString>("focus");  // the control with the focus ("Replace" for the question)
+    QTest::addColumn<bool>("allFiles");  // the choice window's answer
+    QTest::newRow("choice: all files") << "OrnLabVisif" << true;
+    QTest::newRow("choice: chosen files") << "OrnLabIzvelF" << false;
+    QTest::newRow("choice: with folders") << "OrnRadioPaDirKakNado" << true;
+    QTest::newRow("choice: OK") << "OrnButtOK" << true;
+    QTest::newRow("replace question") << "Replace" << true;
+  }
+  void enterPressesTheDefault() {
+    QFETCH(QString, focus);
+    QFETCH(bool, allFiles);
+    if (focus == "Replace") {
+      // Asked while the unzip window, which sees every key first, is open.
+      TfrmSimplyZIP window;
+      window.show();
+      WhenModal<QDialog>([](QDialog* question) {
+        QTest::keyClick(question->focusWidget() ? question->focusWidget() : question, Qt::Key_Return);
+      });
+      const unsigned buttons =
+          orn::kBtnYes | orn::kBtnYesToAll | orn::kBtnNo | orn::kBtnNoToAll | orn::kBtnKeepBoth | orn::kBtnCancel;
+      QCOMPARE(MessageDialog("Replace?", "", orn::DialogType::Confirmation, buttons), orn::kMrYes);
+      return;
+    }
+    TFormBefPars choice;
+    choice.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&choice));
+    QWidget* target = Child<QWidget>(&choice, qPrintable(focus));
+    if (auto* radio = qobject_cast<TOrnRadioButton*>(target)) {
+      Check(&choice, qPrintable(focus));
+      target = radio->FocusHolder();
+    }
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_Return);
+    QCOMPARE(choice.result(), int(QDialog::Accepted));
+    QVERIFY(!choice.isVisible());
+    QCOMPARE(choice.AllFiles(), allFiles);
   }
 
   // An AES archive: the engine's password window asks, says when the last
