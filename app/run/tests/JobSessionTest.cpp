@@ -230,6 +230,13 @@ TEST_F(SessionTest, RestoresAsTheCommandLineSays) {
        {},
        kRestoreNothing,
        "Nothing restored from " + root_ + "arh/Buh(Day_3-th).zip: the archive cannot be read; 1 problem"},
+      {"a name that leads outside is left out",
+       {"AUTO", "UNARHIVALL", "--archive", "Buh(Day_4-th).zip", "--to", to},
+       {},
+       false,
+       {"note.txt"},
+       kRestorePartial,
+       "Restored 1 of 1 files from " + root_ + "arh/Buh(Day_4-th).zip into " + to + "; 1 problem logged"},
       {"a folder that cannot be made",
        {"AUTO", "UNARHIVALL", "--to", "/proc/x/y"},
        {},
@@ -289,6 +296,7 @@ TEST_F(SessionTest, RestoresAsTheCommandLineSays) {
   };
   Archive("Buh(Day_1-th).zip", 2000, {{"old.txt", "o"}});
   Archive("Buh(Day_2-th).zip", 1000);
+  Archive("Buh(Day_4-th).zip", 6000, {{"../evil.txt", "e"}, {"note.txt", "n"}});
   WriteFile(root_ + "arh/Buh(Day_3-th).zip", "damaged");
   const timeval old[2] = {{std::time(nullptr) - 5000, 0}, {std::time(nullptr) - 5000, 0}};
   ::utimes((root_ + "arh/Buh(Day_3-th).zip").c_str(), old);
