@@ -311,9 +311,10 @@ ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, 
   // (a folder, or an unsafe name and why) holds for the restore too.
   const ArchiveListing listing = backend_.ListEntries(chosenArchive, 0);
   if (!listing.readable) {
-    log.Error(texts_.Text("msg_ArchiveUnreadable") + " \"" + chosenArchive + "\"" +
-              (listing.problem.empty() ? "" : ": " + listing.problem));
-    return stop("sum_Unreadable", {chosenArchive}, listing.problem);
+    // The reason's first line; the engine names the archive on the next.
+    const std::string why = listing.problem.substr(0, listing.problem.find('\n'));
+    log.Error(texts_.Text("msg_ArchiveUnreadable") + " \"" + chosenArchive + "\"" + (why.empty() ? "" : ": " + why));
+    return stop("sum_Unreadable", {chosenArchive}, why);
   }
   std::vector<std::string> names;
   names.reserve(listing.entries.size());
