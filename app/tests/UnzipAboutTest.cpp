@@ -25,6 +25,7 @@
 #include <functional>
 #include <memory>
 
+#include "ArchivatorDialogs.h"
 #include "ArchivatorWindow.h"
 #include "ArchiverActions.h"
 #include "Calculat.h"
@@ -42,6 +43,7 @@
 #include "UnitAbout.h"
 #include "UnitMessanger.h"
 #include "WindowTestUtil.h"
+#include "ZipMessages.h"
 #include "ZipTestSupport.h"
 #include "addfiles.h"
 #include "frmSimpleZipper.h"
@@ -431,12 +433,28 @@ class UnzipAboutTest : public QObject {
   void aesPasswordIsAsked_data() {
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<QStringList>("written");
-    QTest::newRow("wrong, then right") << QStringList{"wrong", "right"} << QStringList{"a.txt", "b.txt"};
-    QTest::newRow("wrong three times") << QStringList{"x", "y", "z"} << QStringList{};
+    QTest::addColumn<bool>("dictionary");  // the engine's and the library's texts from the dictionary
+    QTest::addColumn<QString>("wrongAgain");
+    QTest::addColumn<QString>("why");
+    const QString english = "The password is wrong. Enter the password:";
+    QTest::newRow("wrong, then right") << QStringList{"wrong", "right"} << QStringList{"a.txt", "b.txt"} << false
+                                       << english << "";
+    QTest::newRow("wrong three times") << QStringList{"x", "y", "z"} << QStringList{} << false << english
+                                       << "Wrong password";
+    QTest::newRow("wrong three times, in Latvian")
+        << QStringList{"x", "y", "z"} << QStringList{} << true
+        << QString::fromUtf8("Parole ir nepareiza. Ievadiet paroli:") << QString::fromUtf8("Nepareiza parole");
   }
   void aesPasswordIsAsked() {
     QFETCH(QStringList, answers);
     QFETCH(QStringList, written);
+    QFETCH(bool, dictionary);
+    QFETCH(QString, wrongAgain);
+    QFETCH(QString, why);
+    if (dictionary) UseDictionaryForZipMessages();
+    struct English {
+      ~English() { orn::SetZipMessageTexts(nullptr); }
+    } english;
     const std::string src = dir_->path().toStdString() + "/src/";
     ziptest::WriteFile(src + "a.txt", "alpha");
     ziptest::WriteFile(src + "b.txt", "beta");
@@ -461,12 +479,11 @@ class UnzipAboutTest : public QObject {
     const auto& asked = (*dialogs_)->asked;
     std::string all;
     for (const std::string& a : asked) all += a + " | ";
-    QVERIFY2(std::count(asked.begin(), asked.end(), "password: The password is wrong. Enter the password:") ==
-                 answers.size() - 1,
+    QVERIFY2(std::count(asked.begin(), asked.end(), "password: " + wrongAgain.toStdString()) == answers.size() - 1,
              all.c_str());
     if (written.isEmpty()) {
       QVERIFY2(asked.back().rfind("dialog: Pabeigts\n", 0) == 0 && asked.back().find("(0 / 2)") != std::string::npos &&
-                   asked.back().find("Wrong password") != std::string::npos,
+                   asked.back().find(why.toStdString()) != std::string::npos,
                all.c_str());
       // Each file left out is named once, with why.
       for (const char* name : {"a.txt", "b.txt"}) {
