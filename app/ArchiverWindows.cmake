@@ -60,9 +60,9 @@ if(ORN_BUILD_TESTS)
 
   # `xvfb-run build/bin/UnzipAboutScreens OUTDIR`: the unzip, About and
   # calculator windows.
-  add_executable(UnzipAboutScreens EXCLUDE_FROM_ALL
+  add_executable(UnzipAboutScreens
     ${ORN_ARCHIVER_WINDOWS_DIR}/tests/UnzipAboutScreens.cpp ${CMAKE_SOURCE_DIR}/zip/tests/ZipTestSupport.cpp)
   target_include_directories(UnzipAboutScreens PRIVATE ${CMAKE_SOURCE_DIR}/zip/tests)
   target_compile_definitions(UnzipAboutScreens PRIVATE ZIP_FAKE_DIR="${CMAKE_BINARY_DIR}/zip/tests")
-  target_link_libraries(UnzipAboutScreens PRIVATE orn_archiver_windows orn_app_windows)
+  target_link_libraries(UnzipAboutScreens PRIVATE orn_archiver_windows orn_app_windows orn_scripted_dialogs)
 endif()

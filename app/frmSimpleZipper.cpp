@@ -110,6 +110,9 @@ TFormBefPars::TFormBefPars(QWidget* parent) : TOrnForm(parent) {
 void TFormBefPars::FormCreate() {
   TOrnForm::FormCreate();
   GradientCaption()->SetActive(false);
+  // Two choices and OK: Enter answers with what is chosen, as a desktop
+  // dialog does, instead of walking the radio buttons.
+  SetEnterToTab(false);
   adjustSize();
   setFixedSize(sizeHint().expandedTo(QSize(320, 0)));
 }

@@ -84,9 +84,9 @@ std::string FindProgram(const std::string& program) {
   while (start <= dirs.size()) {
     size_t end = dirs.find(':', start);
     if (end == std::string::npos) end = dirs.size();
-    std::string dir = dirs.substr(start, end - start);
+    // An empty part of PATH stands for the current folder.
+    const std::string dir = end > start ? dirs.substr(start, end - start) : std::string(".");
     start = end + 1;
-    if (dir.empty()) dir = ".";
     const std::string candidate = JoinPath(dir, program);
     if (FileExists(candidate) && ::access(candidate.c_str(), X_OK) == 0) return candidate;
   }

@@ -110,8 +110,10 @@ std::int32_t TZipEngine::HandleCallback(OrnCallbackStruct& rec) {
       if (rec.ErrorCode != 0) {
         lastFullErrCode_ = rec.ErrorCode;
         lastErrCode_ = rec.ErrorCode & 0xFF;
-        lastMessage_ = text;
-        if (OnMessage) OnMessage(*this, rec.ErrorCode, text);
+        // The library speaks English; the windows and the log speak the
+        // program's language. This is the one place its words cross over.
+        lastMessage_ = orn::TranslateLibraryMessage(text);
+        if (OnMessage) OnMessage(*this, rec.ErrorCode, lastMessage_);
       }
       break;
     case ORN_CB_ITEM_COUNT:

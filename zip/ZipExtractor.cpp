@@ -25,34 +25,36 @@ std::string ZipExtractor::SkipReason(const std::string& forFile, UnZipSkipTypes 
     }
   switch (type) {
     case stOnFreshen:
-      return "not newer";
+      return ZipMessageText(kZipSkipNotNewer);
     case stNoOverwrite:
     case stFileExists:
-      return "a file of that name exists";
+      return ZipMessageText(kZipSkipExists);
     case stBadPassword:
-      return "wrong password";
+      return ZipMessageText(kZipSkipWrongPassword);
     case stNoEncryptionKey:
-      return "encrypted, no password";
+      return ZipMessageText(kZipSkipNoPassword);
     case stCompressionUnknown:
-      if (entry && (entry->GeneralFlags & kFlagStrongEncryption)) return "strong encryption, not supported";
+      if (entry && (entry->GeneralFlags & kFlagStrongEncryption)) return ZipMessageText(kZipSkipStrongEncryption);
       // AES entries are read; one lands here when its inner method is not.
-      if (entry && entry->Method == kMethodAes) return "AES-encrypted with a method not supported";
+      if (entry && entry->Method == kMethodAes) return ZipMessageText(kZipSkipAesMethod);
       if (entry) {
         const std::string method = MethodName(entry->Method);
-        return "compression method " + std::to_string(entry->Method) + (method.empty() ? "" : ", " + method) +
-               ", not supported";
+        return FormatZipMessage(ZipMessageText(kZipSkipMethodNamed),
+                                std::to_string(entry->Method) + (method.empty() ? "" : ", " + method));
       }
-      return "compression method not supported";
+      return ZipMessageText(kZipSkipMethod);
     case stUnknownZipHost:
-      return "unknown host system";
+      return ZipMessageText(kZipSkipUnknownHost);
     case stZipFileFormatWrong:
-      return "damaged entry";
+      return ZipMessageText(kZipSkipDamaged);
     case stGeneralExtractError:
-      return "could not be written";
+      return ZipMessageText(kZipSkipNotWritten);
     case stUnsafePath:
-      return entry && !entry->Target.reason.empty() ? "unsafe name: " + entry->Target.reason : "unsafe name";
+      return entry && !entry->Target.reason.empty()
+                 ? FormatZipMessage(ZipMessageText(kZipSkipUnsafeBecause), entry->Target.reason)
+                 : ZipMessageText(kZipSkipUnsafe);
   }
-  return "skipped";
+  return ZipMessageText(kZipSkipped);
 }
 
 bool ZipExtractor::Prepare() {

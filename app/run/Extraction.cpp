@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <set>
 #include <unordered_map>
@@ -221,9 +223,11 @@ std::string ExtractResult::Summary() const { return Summary(MessageTexts()); }
 
 std::string ExtractResult::Summary(const MessageTexts& texts) const {
   std::string line;
-  if (archive.empty())
+  if (!stopKey.empty())
+    line = texts.Format(stopKey, stopArgs) + (stopCause.empty() ? "" : " (" + stopCause + ")");
+  else if (archive.empty())
     line = texts.Text("sum_NoArchive");
-  else if (keptExisting > 0)
+  else if (keptExisting > 0 && !extracted)
     line = texts.Format("sum_KeptExisting", {archive, std::to_string(keptExisting)});
   else if (!extracted)
     line = texts.Format("sum_NoFile", {archive});
@@ -273,11 +277,6 @@ ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, 
   ExtractResult result;
   MessageLog log(texts_, job.archiveDirectory, showMessages_);
   ProgressScope progress(*observer_, backend_);
-  if (chosenArchive.empty()) return result;
-
-  const std::string baseDir = targetDir.empty() ? ExtractionBaseDir(job) : IncludeTrailingDelimiter(targetDir);
-  result.archive = chosenArchive;
-  result.baseDir = baseDir;
   auto finish = [&] {
     result.problems = log.ProblemCount();
     result.problemTexts = log.Problems();
@@ -287,9 +286,36 @@ ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, 
     result.logFailureDetail = log.LogFailureDetail();
     return result;
   };
+  auto stop = [&](const std::string& key, std::vector<std::string> args, const std::string& cause) {
+    result.stopKey = key;
+    result.stopArgs = std::move(args);
+    result.stopCause = cause;
+    return finish();
+  };
+  if (chosenArchive.empty()) {
+    if (namedArchive.empty()) return result;  // the chooser was closed
+    log.Error(texts_.Text("msg_NoSuchArchive") + " \"" + namedArchive + "\"");
+    return stop("sum_NoSuchArchive", {namedArchive}, "");
+  }
+
+  const std::string baseDir = targetDir.empty() ? ExtractionBaseDir(job) : IncludeTrailingDelimiter(targetDir);
+  result.archive = chosenArchive;
+  result.baseDir = baseDir;
+  // Nothing is restored into a place that cannot be made.
+  if (!targetDir.empty() && !DirectoryExists(targetDir) && !ForceDirectories(targetDir)) {
+    const std::string cause = std::strerror(errno);
+    log.DirectoryNotCreated(targetDir, cause);
+    return stop("sum_FolderNotMade", {chosenArchive, targetDir}, cause);
+  }
   // The archive is read once; what the listing decided about each name
   // (a folder, or an unsafe name and why) holds for the restore too.
   const ArchiveListing listing = backend_.ListEntries(chosenArchive, 0);
+  if (!listing.readable) {
+    // The reason's first line; the engine names the archive on the next.
+    const std::string why = listing.problem.substr(0, listing.problem.find('\n'));
+    log.Error(texts_.Text("msg_ArchiveUnreadable") + " \"" + chosenArchive + "\"" + (why.empty() ? "" : ": " + why));
+    return stop("sum_Unreadable", {chosenArchive}, why);
+  }
   std::vector<std::string> names;
   names.reserve(listing.entries.size());
   std::unordered_map<std::string, const ListedEntry*> byName;
@@ -321,6 +347,7 @@ ExtractResult Extraction::Run(const Job& job, const std::string& chosenArchive, 
     else
       log.Error(texts_.Text("msg_UnsafeEntry") + " \"" + name + "\"");
   }
+  if (wholeArchive && safe.empty()) return stop("sum_NothingToRestore", {chosenArchive}, "");
   // The accounting data in place may be newer than the archive.
   const std::optional<std::vector<std::string>> write = WhatToWrite(safe, baseDir, chosenArchive, result.keptExisting);
   if (!write) return finish();

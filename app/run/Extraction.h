@@ -132,6 +132,13 @@ struct ExtractResult {
   std::string logFailure;                 // why the archive directory's log was not used
   std::string logFailureKey;              // its label name, and what follows the label
   std::string logFailureDetail;
+  // Why nothing was restored when the restore stopped before it reached
+  // the entries (the archive named is not there, the folder cannot be made,
+  // the archive cannot be read or holds nothing to restore): the label of
+  // the reason, what fills it in, and the cause when one is known.
+  std::string stopKey;
+  std::vector<std::string> stopArgs;
+  std::string stopCause;
   // One line for standard error (English, as scripts read it) and, in the
   // window's language, for the status bar and the message window.
   std::string Summary() const;
@@ -163,8 +170,11 @@ class Extraction {
   // Files named on the command line take the file chooser's place.
   std::vector<std::string> namedFiles;
   // Where the entries go instead of ExtractionBaseDir ("--to"), their
-  // stored folders kept below it.
+  // stored folders kept below it; made when missing.
   std::string targetDir;
+  // The archive's file name as the command line gave it ("--archive"); an
+  // empty chosen archive then means that no such archive was found.
+  std::string namedArchive;
 
   // The extract step after the archive chooser: an empty `chosenArchive`
   // means no archive was chosen. With `wholeArchive` every entry is

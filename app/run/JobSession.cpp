@@ -1,9 +1,7 @@
 #include "JobSession.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 
 #include "DateTime.h"
@@ -76,22 +74,11 @@ ExtractOutcome RestoreWith(const Job& job, ArchiveBackend& backend, SessionFront
                            const RestoreRequest& request, bool showMessages) {
   ExtractOutcome outcome;
   FollowLanguage(backend);
-  if (!request.archiveName.empty()) {
+  if (!request.archiveName.empty())
     outcome.chosenArchive = FindArchive(job, request.archiveName);
-    if (outcome.chosenArchive.empty())
-      Diagnostic("No archive \"" + request.archiveName + "\" among the job's generations and unique saves");
-  } else {
+  else
     outcome.chosenArchive = front.ChooseArchive(job);
-  }
   outcome.archiveChosen = !outcome.chosenArchive.empty();
-  if (outcome.archiveChosen && !request.targetDir.empty() && !DirectoryExists(request.targetDir) &&
-      !ForceDirectories(request.targetDir)) {
-    // Nothing is restored into a place that cannot be made; say which.
-    Diagnostic("Cannot create the folder \"" + request.targetDir + "\": " + std::strerror(errno) +
-               "; nothing restored");
-    outcome.chosenArchive.clear();
-    outcome.archiveChosen = false;
-  }
 
   CountingBackend counting(backend, front.Progress(), front.Texts());
   Extraction extraction(counting, front.Texts());
@@ -105,6 +92,7 @@ ExtractOutcome RestoreWith(const Job& job, ArchiveBackend& backend, SessionFront
   extraction.overwrite = nobodyToAsk ? OverwriteMode::Never : request.overwrite;
   extraction.namedFiles = request.files;
   extraction.targetDir = request.targetDir;
+  extraction.namedArchive = request.archiveName;
   outcome.result = extraction.Run(job, outcome.chosenArchive, whole);
   if (nobodyToAsk && outcome.result.keptExisting > 0)
     Diagnostic("Files that exist were kept: nobody could be asked (--overwrite always replaces them)");

@@ -54,6 +54,8 @@ const std::map<std::string, std::string>& ResourceTexts() {
       {"msg_Error", "ERROR"},
       {"btn_OpenLog", "Open the log"},
       {"msg_NotInArchive", "No such file in the archive"},
+      {"msg_NoSuchArchive", "No archive of that name among the job's generations and unique saves"},
+      {"msg_ArchiveUnreadable", "The archive cannot be read"},
       // The one-line outcome of a run or a restore; "%1".. are filled in.
       // Standard error always has these English texts.
       {"sum_Made", "Archive made: %1; verified: %2"},
@@ -69,6 +71,10 @@ const std::map<std::string, std::string>& ResourceTexts() {
       {"sum_NoFile", "Nothing restored from %1: no file chosen"},
       {"sum_Restored", "Restored %1 of %2 files from %3 into %4"},
       {"sum_Kept", "%1 existing files kept"},
+      {"sum_NoSuchArchive", "Nothing restored: no archive \"%1\" among the job's generations and unique saves"},
+      {"sum_FolderNotMade", "Nothing restored from %1: the folder %2 could not be made"},
+      {"sum_Unreadable", "Nothing restored from %1: the archive cannot be read"},
+      {"sum_NothingToRestore", "Nothing restored from %1: it holds no file that can be restored"},
   };
   return texts;
 }

@@ -51,6 +51,11 @@ class CountingBackend : public ArchiveBackend, private ArchiveBackendObserver {
   bool Test(const std::vector<std::string>& archiveFiles, std::string* error) override;
   std::vector<std::string> List(const std::string& archivePath) override { return inner_.List(archivePath); }
   std::vector<ArchiveEntry> Entries(const std::string& archivePath) override { return inner_.Entries(archivePath); }
+  // The inner back-end's listing, with what its reader decided about each
+  // name (a folder, an unsafe name) and why an archive cannot be read.
+  ArchiveListing ListEntries(const std::string& archivePath, int codePage) override {
+    return inner_.ListEntries(archivePath, codePage);
+  }
   int Extract(const std::string& archivePath, const std::vector<std::string>& entries,
               const std::string& baseDir) override;
   void SetNamesCharset(int charset) override { inner_.SetNamesCharset(charset); }

@@ -1,7 +1,8 @@
 // Pictures of the main window for looking at it and for the documentation:
 // `MainWinScreens OUTDIR [lv|ru|en]` writes, in that language (Latvian when
 // none is given): main-job.png (a job open from the start), main-summary.png
-// (a run's summary in its panel, a hint beside it), run-failed.png (the
+// (a run's summary in its panel, a hint beside it), restore-unreadable.png
+// (a restore that stopped before any file), run-failed.png (the
 // message window of a run that failed), file-menu.png (with the recent
 // jobs), list-menu.png (the file list's menu from the keyboard),
 // language-chooser.png, save-question.png, question-window.png,
@@ -25,11 +26,11 @@
 #include <cstdio>
 
 #include "DialogService.h"
-#include "ScriptedDialogService.h"
 #include "FileSystem.h"
 #include "JobFile.h"
 #include "MainUnit.h"
 #include "MessageDialog.h"
+#include "ScriptedDialogService.h"
 #include "Soobchen.h"
 #include "UnitMessanger.h"
 
@@ -115,6 +116,14 @@ int main(int argc, char** argv) {
   QEvent enter(QEvent::Enter);
   QApplication::sendEvent(form.findChild<QToolButton*>("SpeedButton10"), &enter);
   if (!Save(form, out + "main-summary.png")) return 1;
+
+  // A restore that stopped before any file says why in the same panel.
+  const QString unreadable = form.findChild<QLabel*>("sum_Unreadable")->text();
+  form.ReportOutcome("",
+                     QString(unreadable).replace("%1", "/srv/backup/buh/Buh(Day_3-th).zip").toStdString() +
+                         " (This file is not a zip archive (no end of central directory))",
+                     false, false, "");
+  if (!Save(form, out + "restore-unreadable.png")) return 1;
 
   // A run that could not write its second copy: what failed, where, why.
   {

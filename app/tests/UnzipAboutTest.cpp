@@ -5,6 +5,7 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QDirIterator>
@@ -24,6 +25,7 @@
 #include <functional>
 #include <memory>
 
+#include "ArchivatorDialogs.h"
 #include "ArchivatorWindow.h"
 #include "ArchiverActions.h"
 #include "Calculat.h"
@@ -31,6 +33,7 @@
 #include "FileSystem.h"
 #include "FrameworkState.h"
 #include "MainUnit.h"
+#include "MessageDialog.h"
 #include "OrnLabel.h"
 #include "OrnRadioButton.h"
 #include "ScriptedDialogService.h"
@@ -40,6 +43,7 @@
 #include "UnitAbout.h"
 #include "UnitMessanger.h"
 #include "WindowTestUtil.h"
+#include "ZipMessages.h"
 #include "ZipTestSupport.h"
 #include "addfiles.h"
 #include "frmSimpleZipper.h"
@@ -381,18 +385,76 @@ class UnzipAboutTest : public QObject {
     QCOMPARE(names, (QStringList{QString::fromUtf8("Arhīva faili"), QString::fromUtf8("Izvilkt direktorijā")}));
   }
 
+  // Enter in the unzip window's choice windows presses the default button
+  // wherever the focus stands, as in a desktop dialog: the choice window's
+  // OK, and in the question before a file is replaced, Yes.
+  void enterPressesTheDefault_data() {
+    QTest::addColumn<QString>("focus");  // the control with the focus ("Replace" for the question)
+    QTest::addColumn<bool>("allFiles");  // the choice window's answer
+    QTest::newRow("choice: all files") << "OrnLabVisif" << true;
+    QTest::newRow("choice: chosen files") << "OrnLabIzvelF" << false;
+    QTest::newRow("choice: with folders") << "OrnRadioPaDirKakNado" << true;
+    QTest::newRow("choice: OK") << "OrnButtOK" << true;
+    QTest::newRow("replace question") << "Replace" << true;
+  }
+  void enterPressesTheDefault() {
+    QFETCH(QString, focus);
+    QFETCH(bool, allFiles);
+    if (focus == "Replace") {
+      // Asked while the unzip window, which sees every key first, is open.
+      TfrmSimplyZIP window;
+      window.show();
+      WhenModal<QDialog>([](QDialog* question) {
+        QTest::keyClick(question->focusWidget() ? question->focusWidget() : question, Qt::Key_Return);
+      });
+      const unsigned buttons =
+          orn::kBtnYes | orn::kBtnYesToAll | orn::kBtnNo | orn::kBtnNoToAll | orn::kBtnKeepBoth | orn::kBtnCancel;
+      QCOMPARE(MessageDialog("Replace?", "", orn::DialogType::Confirmation, buttons), orn::kMrYes);
+      return;
+    }
+    TFormBefPars choice;
+    choice.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&choice));
+    QWidget* target = Child<QWidget>(&choice, qPrintable(focus));
+    if (auto* radio = qobject_cast<TOrnRadioButton*>(target)) {
+      Check(&choice, qPrintable(focus));
+      target = radio->FocusHolder();
+    }
+    target->setFocus();
+    QTest::keyClick(target, Qt::Key_Return);
+    QCOMPARE(choice.result(), int(QDialog::Accepted));
+    QVERIFY(!choice.isVisible());
+    QCOMPARE(choice.AllFiles(), allFiles);
+  }
+
   // An AES archive: the engine's password window asks, says when the last
   // answer was wrong, and without the password nothing is written and the
   // closing message says why.
   void aesPasswordIsAsked_data() {
     QTest::addColumn<QStringList>("answers");
     QTest::addColumn<QStringList>("written");
-    QTest::newRow("wrong, then right") << QStringList{"wrong", "right"} << QStringList{"a.txt", "b.txt"};
-    QTest::newRow("wrong three times") << QStringList{"x", "y", "z"} << QStringList{};
+    QTest::addColumn<bool>("dictionary");  // the engine's and the library's texts from the dictionary
+    QTest::addColumn<QString>("wrongAgain");
+    QTest::addColumn<QString>("why");
+    const QString english = "The password is wrong. Enter the password:";
+    QTest::newRow("wrong, then right") << QStringList{"wrong", "right"} << QStringList{"a.txt", "b.txt"} << false
+                                       << english << "";
+    QTest::newRow("wrong three times") << QStringList{"x", "y", "z"} << QStringList{} << false << english
+                                       << "Wrong password";
+    QTest::newRow("wrong three times, in Latvian")
+        << QStringList{"x", "y", "z"} << QStringList{} << true
+        << QString::fromUtf8("Parole ir nepareiza. Ievadiet paroli:") << QString::fromUtf8("Nepareiza parole");
   }
   void aesPasswordIsAsked() {
     QFETCH(QStringList, answers);
     QFETCH(QStringList, written);
+    QFETCH(bool, dictionary);
+    QFETCH(QString, wrongAgain);
+    QFETCH(QString, why);
+    if (dictionary) UseDictionaryForZipMessages();
+    struct English {
+      ~English() { orn::SetZipMessageTexts(nullptr); }
+    } english;
     const std::string src = dir_->path().toStdString() + "/src/";
     ziptest::WriteFile(src + "a.txt", "alpha");
     ziptest::WriteFile(src + "b.txt", "beta");
@@ -417,12 +479,11 @@ class UnzipAboutTest : public QObject {
     const auto& asked = (*dialogs_)->asked;
     std::string all;
     for (const std::string& a : asked) all += a + " | ";
-    QVERIFY2(std::count(asked.begin(), asked.end(), "password: The password is wrong. Enter the password:") ==
-                 answers.size() - 1,
+    QVERIFY2(std::count(asked.begin(), asked.end(), "password: " + wrongAgain.toStdString()) == answers.size() - 1,
              all.c_str());
     if (written.isEmpty()) {
       QVERIFY2(asked.back().rfind("dialog: Pabeigts\n", 0) == 0 && asked.back().find("(0 / 2)") != std::string::npos &&
-                   asked.back().find("Wrong password") != std::string::npos,
+                   asked.back().find(why.toStdString()) != std::string::npos,
                all.c_str());
       // Each file left out is named once, with why.
       for (const char* name : {"a.txt", "b.txt"}) {

@@ -63,7 +63,9 @@ TEST(ExprOrneval, OptionsAreNotExpressions) {
     ToolRun run = Orneval(row.arguments);
     ASSERT_NE(run.status, -1) << "orneval was not built";
     EXPECT_EQ(run.output.substr(0, std::string(row.outputStart).size()), row.outputStart);
-    if (!*row.outputStart) EXPECT_EQ(run.output, "");
+    if (!*row.outputStart) {
+      EXPECT_EQ(run.output, "");
+    }
     EXPECT_EQ(run.status, row.status);
   }
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <map>
+
 #include "FileSystem.h"
 #include "OrnZipLib.h"
 #include "ZipMessages.h"
@@ -115,6 +117,39 @@ TEST(ZipEngineReport, TextsAndTheMissingTextForm) {
     if (orn::HasZipMessageText(id)) {
       EXPECT_FALSE(orn::ZipMessageText(id).empty()) << id;
     }
+}
+
+// The decompression library speaks English; the engine says its texts
+// again in the program's language, with the names and reasons in place.
+TEST(ZipEngineReport, LibraryTextsAreSaidInTheProgramsLanguage) {
+  static const std::map<int, std::string> latvian = {
+      {orn::kUnzWrongPasswordSkipped, "Nepareiza parole, netika izvilkts: %1"},
+      {orn::kUnzUnsafeName, "Nedrošs nosaukums (%1), netika izvilkts: %2"},
+      {orn::kUnzCannotOpen, "Nevar atvērt %1: %2"},
+      {orn::kZipSkipDamaged, "bojāts ieraksts"},
+  };
+  struct Row {
+    std::string sent;  // as the library sends it
+    std::string said;  // as the windows and the log show it
+  } rows[] = {
+      {orn::LibraryMessage(orn::kUnzWrongPasswordSkipped, {"dir/a (1).txt"}),
+       "Nepareiza parole, netika izvilkts: dir/a (1).txt"},
+      {orn::LibraryMessage(orn::kUnzUnsafeName, {"leads outside", "../x: y"}),
+       "Nedrošs nosaukums (leads outside), netika izvilkts: ../x: y"},
+      {orn::LibraryMessage(orn::kUnzCannotOpen, {"/a/b.zip", "Permission denied"}),
+       "Nevar atvērt /a/b.zip: Permission denied"},
+      {"Damaged data: a.txt", "Damaged data: a.txt"},  // no translation: English stands
+      {"Something else entirely", "Something else entirely"},
+  };
+  EXPECT_EQ(rows[0].sent, "Wrong password, not extracted: dir/a (1).txt");
+  orn::SetZipMessageTexts([](int ident) {
+    auto it = latvian.find(ident);
+    return it == latvian.end() ? std::string() : it->second;
+  });
+  for (const Row& row : rows) EXPECT_EQ(orn::TranslateLibraryMessage(row.sent), row.said) << row.sent;
+  EXPECT_EQ(orn::ZipMessageText(orn::kZipSkipDamaged), "bojāts ieraksts");
+  orn::SetZipMessageTexts(nullptr);
+  EXPECT_EQ(orn::TranslateLibraryMessage(rows[0].sent), rows[0].sent);
 }
 
 TEST(ZipEngineAdd, RefusalsBeforeAnyLibrary) {

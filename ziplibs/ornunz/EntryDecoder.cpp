@@ -13,6 +13,7 @@
 #include "OrnZipLib.h"
 #include "Scratch.h"
 #include "ZipCrypto.h"
+#include "ZipMessages.h"
 
 namespace orn::zipfmt {
 
@@ -77,11 +78,11 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
     char* buf = tIn.Get(want);
     std::size_t got = ReadSome(job.archiveFd, buf, want, e.LocalHeaderPosition);
     ByteCursor r(reinterpret_cast<const unsigned char*>(buf), got);
-    if (r.U32() != kLocalHeaderSig) return Failed(ORN_ZE_FORMAT, "Local header missing: " + e.Name);
+    if (r.U32() != kLocalHeaderSig) return Failed(ORN_ZE_FORMAT, LibraryMessage(kUnzNoLocalHeader, {e.Name}));
     r.Skip(22);
     std::size_t nameLen = r.U16();
     std::size_t extraLen = r.U16();
-    if (!r.Ok()) return Failed(ORN_ZE_EOF, "Archive ends early: " + e.Name);
+    if (!r.Ok()) return Failed(ORN_ZE_EOF, LibraryMessage(kUnzEndsEarly, {e.Name}));
     offset = e.LocalHeaderPosition + kLocalHeaderSize + nameLen + extraLen;
     if (kLocalHeaderSize + nameLen + extraLen + csize <= got) whole = buf + kLocalHeaderSize + nameLen + extraLen;
   } else if (offset == 0) {
@@ -95,10 +96,10 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
   }
   std::unique_ptr<ZipCrypto> crypto;
   if (e.IsEncrypted) {
-    if (csize < kCryptHeaderSize) return Failed(ORN_ZE_FORMAT, "Damaged encrypted entry: " + e.Name);
+    if (csize < kCryptHeaderSize) return Failed(ORN_ZE_FORMAT, LibraryMessage(kUnzDamagedEncrypted, {e.Name}));
     crypto = std::make_unique<ZipCrypto>(job.password);
     std::uint8_t h[kCryptHeaderSize];
-    if (!ReadAt(job.archiveFd, h, sizeof h, offset)) return Failed(ORN_ZE_EOF, "Archive ends early: " + e.Name);
+    if (!ReadAt(job.archiveFd, h, sizeof h, offset)) return Failed(ORN_ZE_EOF, LibraryMessage(kUnzEndsEarly, {e.Name}));
     crypto->Decrypt(h, sizeof h);
     offset += kCryptHeaderSize;
     csize -= kCryptHeaderSize;
@@ -117,10 +118,10 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
     }
     return job.outFd < 0 || WriteAll(job.outFd, p, n);
   };
-  const std::string writeError = "Cannot write " + e.Name + " (disk full?)";
+  const std::string writeError = LibraryMessage(kUnzDiskFull, {e.Name});
 
   if (whole && e.Method == kMethodStore) {
-    if (csize != usize) return Failed(ORN_ZE_FORMAT, "Damaged entry (stored sizes differ): " + e.Name);
+    if (csize != usize) return Failed(ORN_ZE_FORMAT, LibraryMessage(kUnzSizesDiffer, {e.Name}));
     if (!emit(whole, std::size_t(csize))) return Failed(ORN_ZE_WRITE, writeError);
     r.ok = true;
     return r;
@@ -130,7 +131,7 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
     if (!in) {
       char* buf = tIn.Get(std::size_t(csize));
       if (!ReadAt(job.archiveFd, buf, std::size_t(csize), offset))
-        return Failed(ORN_ZE_EOF, "Archive ends early: " + e.Name);
+        return Failed(ORN_ZE_EOF, LibraryMessage(kUnzEndsEarly, {e.Name}));
       if (crypto) crypto->Decrypt(reinterpret_cast<std::uint8_t*>(buf), std::size_t(csize));
       in = buf;
     }
@@ -140,7 +141,7 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
         libdeflate_deflate_decompress(tDecompressor.d, in, std::size_t(csize), out, std::size_t(usize), &actual);
     if (rc != LIBDEFLATE_SUCCESS || actual != usize)
       return Failed(crypto ? ORN_ZE_PASSWORD : ORN_ZE_FORMAT,
-                    std::string(crypto ? "Wrong password or damaged data: " : "Damaged data: ") + e.Name);
+                    LibraryMessage(crypto ? kUnzWrongPasswordOrDamaged : kUnzDamagedData, {e.Name}));
     if (!emit(out, std::size_t(usize))) return Failed(ORN_ZE_WRITE, writeError);
     r.ok = true;
     return r;
@@ -149,11 +150,11 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
   constexpr std::size_t kStep = 1u << 20;
   std::string in(std::size_t(std::min<std::uint64_t>(csize, kStep)), '\0');
   if (e.Method == kMethodStore) {
-    if (csize != usize) return Failed(ORN_ZE_FORMAT, "Damaged entry (stored sizes differ): " + e.Name);
+    if (csize != usize) return Failed(ORN_ZE_FORMAT, LibraryMessage(kUnzSizesDiffer, {e.Name}));
     for (std::uint64_t done = 0; done < csize;) {
       std::size_t n = std::size_t(std::min<std::uint64_t>(csize - done, kStep));
       if (!ReadAt(job.archiveFd, in.data(), n, offset + done))
-        return Failed(ORN_ZE_EOF, "Archive ends early: " + e.Name);
+        return Failed(ORN_ZE_EOF, LibraryMessage(kUnzEndsEarly, {e.Name}));
       if (crypto) crypto->Decrypt(reinterpret_cast<std::uint8_t*>(in.data()), n);
       if (!emit(in.data(), n)) return Failed(ORN_ZE_WRITE, writeError);
       done += n;
@@ -177,7 +178,7 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
       if (done >= csize) break;
       std::size_t n = std::size_t(std::min<std::uint64_t>(csize - done, kStep));
       if (!ReadAt(job.archiveFd, in.data(), n, offset + done))
-        return Failed(ORN_ZE_EOF, "Archive ends early: " + e.Name);
+        return Failed(ORN_ZE_EOF, LibraryMessage(kUnzEndsEarly, {e.Name}));
       if (crypto) crypto->Decrypt(reinterpret_cast<std::uint8_t*>(in.data()), n);
       done += n;
       zs.next_in = reinterpret_cast<Bytef*>(in.data());
@@ -188,15 +189,14 @@ DecodeResult DecodeEntry(const DecodeJob& job) {
     rc = inflate(&zs, Z_NO_FLUSH);
     if (rc != Z_OK && rc != Z_STREAM_END && rc != Z_BUF_ERROR)
       return Failed(crypto ? ORN_ZE_PASSWORD : ORN_ZE_FORMAT,
-                    std::string(crypto ? "Wrong password or damaged data: " : "Damaged data: ") + e.Name);
+                    LibraryMessage(crypto ? kUnzWrongPasswordOrDamaged : kUnzDamagedData, {e.Name}));
     std::size_t n = out.size() - zs.avail_out;
     produced += n;
-    if (produced > usize) return Failed(ORN_ZE_FORMAT, "Damaged data (longer than recorded): " + e.Name);
+    if (produced > usize) return Failed(ORN_ZE_FORMAT, LibraryMessage(kUnzDataTooLong, {e.Name}));
     if (n > 0 && !emit(out.data(), n)) return Failed(ORN_ZE_WRITE, writeError);
     if (rc == Z_BUF_ERROR && zs.avail_in == 0 && done >= csize) break;
   }
-  if (rc != Z_STREAM_END || produced != usize)
-    return Failed(ORN_ZE_FORMAT, "Damaged data (stream ends early): " + e.Name);
+  if (rc != Z_STREAM_END || produced != usize) return Failed(ORN_ZE_FORMAT, LibraryMessage(kUnzDataTooShort, {e.Name}));
   r.ok = true;
   return r;
 }

@@ -21,6 +21,7 @@
 #include "OrnZipLib.h"
 #include "WinZipAes.h"
 #include "ZipCrypto.h"
+#include "ZipMessages.h"
 
 namespace orn::zipfmt {
 
@@ -77,10 +78,10 @@ DecodeResult DecodeLayered(const DecodeJob& job) {
     std::optional<ZipCryptoStream> zipCrypto;
     if (e.Method == kMethodAes) {
       aes = FindAesExtra(e.Extra);
-      if (!aes || !e.IsEncrypted) return Failed(ORN_ZE_FORMAT, "Damaged AES-encrypted entry: " + e.Name);
+      if (!aes || !e.IsEncrypted) return Failed(ORN_ZE_FORMAT, LibraryMessage(kUnzDamagedAes, {e.Name}));
       aesStream.emplace(file, e.PackedSize64, aes->strength, job.password);
       if (!aesStream->PasswordFits()) {
-        r = Failed(ORN_ZE_PASSWORD, "Wrong password: " + e.Name);
+        r = Failed(ORN_ZE_PASSWORD, LibraryMessage(kUnzWrongPassword, {e.Name}));
         r.wrongPassword = true;
         return r;
       }
@@ -100,7 +101,7 @@ DecodeResult DecodeLayered(const DecodeJob& job) {
       const std::size_t n = decoder->Read(reinterpret_cast<std::uint8_t*>(buf), kStep);
       if (n == 0) break;
       produced += n;
-      if (produced > e.UnpackedSize64) return Failed(ORN_ZE_FORMAT, "Damaged data (longer than recorded): " + e.Name);
+      if (produced > e.UnpackedSize64) return Failed(ORN_ZE_FORMAT, LibraryMessage(kUnzDataTooLong, {e.Name}));
       r.crc = std::uint32_t(libdeflate_crc32(r.crc, buf, n));
       bool written = true;
       if (job.outBuffer) {
@@ -109,9 +110,9 @@ DecodeResult DecodeLayered(const DecodeJob& job) {
       } else if (job.outFd >= 0) {
         written = WriteAll(job.outFd, buf, n);
       }
-      if (!written) return Failed(ORN_ZE_WRITE, "Cannot write " + e.Name + " (disk full?)");
+      if (!written) return Failed(ORN_ZE_WRITE, LibraryMessage(kUnzDiskFull, {e.Name}));
     }
-    if (produced != e.UnpackedSize64) return Failed(ORN_ZE_FORMAT, "Damaged data (stream ends early): " + e.Name);
+    if (produced != e.UnpackedSize64) return Failed(ORN_ZE_FORMAT, LibraryMessage(kUnzDataTooShort, {e.Name}));
     if (aesStream) {
       aesStream->Finish();
       // AE-2 stores no CRC: the authentication code checked the data.

@@ -42,6 +42,7 @@
 #include "WinZipAes.h"
 #include "WorkerPool.h"
 #include "ZipCrypto.h"
+#include "ZipMessages.h"
 #include "ZipRecords.h"
 
 namespace orn::zipfmt {
@@ -106,7 +107,7 @@ DecodeResult RunTask(DecodeTask& t) {
     if (!t.out->Close() && r.ok) {
       r.ok = false;
       r.errorCode = ORN_ZE_WRITE;
-      r.error = "Cannot write " + t.job.entry->Name + " (disk full?)";
+      r.error = LibraryMessage(kUnzDiskFull, {t.job.entry->Name});
     }
   }
   return r;
@@ -188,7 +189,7 @@ class UnzJob {
     }
     zfd_ = UniqueFd(::open(zipPath_.c_str(), O_RDONLY | O_CLOEXEC));
     if (!zfd_) {
-      rep_.Message(ORN_ZE_OPEN, "Cannot open " + zipPath_ + ": " + std::strerror(errno));
+      rep_.Message(ORN_ZE_OPEN, LibraryMessage(kUnzCannotOpen, {zipPath_, std::strerror(errno)}));
       return false;
     }
     struct stat st {};
@@ -334,9 +335,9 @@ class UnzJob {
     if (skip >= 0) {
       // Said once per job; every entry left out is reported as skipped.
       if (skip != ORN_SKIP_ZIP_FORMAT_WRONG && !toldPassword_) {
-        rep_.Message(ORN_ZE_PASSWORD, skip == ORN_SKIP_BAD_PASSWORD
-                                          ? "Wrong password, not extracted: " + e.Name
-                                          : "Encrypted and no password given, not extracted: " + e.Name);
+        rep_.Message(
+            ORN_ZE_PASSWORD,
+            LibraryMessage(skip == ORN_SKIP_BAD_PASSWORD ? kUnzWrongPasswordSkipped : kUnzNoPasswordSkipped, {e.Name}));
         toldPassword_ = true;
       }
       rep_.Skipped(e.Name, skip, skip == ORN_SKIP_ZIP_FORMAT_WRONG ? ORN_ZE_EOF : ORN_ZE_PASSWORD);
@@ -375,7 +376,7 @@ class UnzJob {
     if (!UnlockEntry(*target, job)) return 0;
     DecodeResult r = DecodeEntry(job);
     if (!r.ok || r.crc != target->Crc32) {
-      rep_.Message(r.ok ? ORN_ZE_CRC : r.errorCode, r.ok ? "CRC error: " + target->Name : r.error);
+      rep_.Message(r.ok ? ORN_ZE_CRC : r.errorCode, r.ok ? LibraryMessage(kUnzCrcError, {target->Name}) : r.error);
       return 0;
     }
     rep_.BytesDone(std::int64_t(target->UnpackedSize64));
@@ -383,9 +384,14 @@ class UnzJob {
     return 1;
   }
 
-  // Refuses an entry with a message and the skip report.
+  // Refuses an entry with a message and the skip report: `why`, then the
+  // entry's name, or one of the library's texts about the entry.
   void Refuse(const ZipDirEntry& e, int skipType, int code, const std::string& why) {
     if (!why.empty()) rep_.Message(code, why + ": " + e.Name);
+    rep_.Skipped(e.Name, skipType, code);
+  }
+  void Refuse(const ZipDirEntry& e, int skipType, int code, ZipMsg text) {
+    rep_.Message(code, LibraryMessage(text, {e.Name}));
     rep_.Skipped(e.Name, skipType, code);
   }
 
@@ -400,7 +406,7 @@ class UnzJob {
     std::string err;
     auto st = folder_->Open(relDir, true, pend.dir, err);
     if (st == SafeFolder::Status::Unsafe) {
-      Refuse(e, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE, "A symbolic link is on the way, not extracted");
+      Refuse(e, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE, kUnzLinkOnTheWay);
       return false;
     }
     if (st == SafeFolder::Status::Failed) {
@@ -517,11 +523,11 @@ class UnzJob {
     const int dirFd = pend.dir->Get();
     const bool onDisk = ::fstatat(dirFd, pend.leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
     if (onDisk && S_ISLNK(st.st_mode) && !isLink) {
-      Refuse(e, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE, "The target is a symbolic link, not extracted");
+      Refuse(e, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE, kUnzTargetIsLink);
       return Decision::Skip;
     }
     if (onDisk && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) {
-      Refuse(e, ORN_SKIP_GENERAL_EXTRACT_ERROR, ORN_ZE_CREATE, "Something other than a file is in the way");
+      Refuse(e, ORN_SKIP_GENERAL_EXTRACT_ERROR, ORN_ZE_CREATE, kUnzNotAFileInTheWay);
       return Decision::Skip;
     }
     // An entry of this job under the same name (a flat extraction of
@@ -587,7 +593,7 @@ class UnzJob {
     if (!UnlockEntry(e, job)) return;
     DecodeResult r = DecodeEntry(job);
     if (!r.ok || r.crc != e.Crc32) {
-      rep_.Message(r.ok ? ORN_ZE_CRC : r.errorCode, r.ok ? "CRC error: " + e.Name : r.error);
+      rep_.Message(r.ok ? ORN_ZE_CRC : r.errorCode, r.ok ? LibraryMessage(kUnzCrcError, {e.Name}) : r.error);
       rep_.Skipped(e.Name, ORN_SKIP_GENERAL_EXTRACT_ERROR, r.ok ? ORN_ZE_CRC : r.errorCode);
       return;
     }
@@ -632,16 +638,17 @@ class UnzJob {
     return false;
   }
 
-  // Why an entry's data cannot be decoded at all; empty when it can.
+  // What the library says when an entry's data cannot be decoded at all;
+  // empty when it can.
   static std::string Unreadable(const ZipDirEntry& e) {
-    if (e.GeneralFlags & kFlagStrongEncryption) return "Encrypted in a way this program does not know, not extracted";
+    if (e.GeneralFlags & kFlagStrongEncryption) return LibraryMessage(kUnzUnknownEncryption, {e.Name});
     std::uint16_t method = e.Method;
     if (method == kMethodAes) {
       const std::optional<AesExtra> aes = FindAesExtra(e.Extra);
-      if (!aes) return "AES-encrypted without its extra field, not extracted";
+      if (!aes) return LibraryMessage(kUnzAesNoExtra, {e.Name});
       method = aes->method;
     }
-    if (!MethodSupported(method)) return "Compression method " + MethodDescription(method) + " not supported";
+    if (!MethodSupported(method)) return LibraryMessage(kUnzMethodUnsupported, {MethodDescription(method), e.Name});
     return {};
   }
 
@@ -651,7 +658,7 @@ class UnzJob {
     // the writing.
     if (e.Target.verdict == NameVerdict::SkipQuiet) return true;
     if (e.Target.verdict == NameVerdict::Unsafe) {
-      rep_.Message(ORN_ZE_UNSAFE, "Unsafe name (" + e.Target.reason + "), not extracted: " + PrintableName(e.Name));
+      rep_.Message(ORN_ZE_UNSAFE, LibraryMessage(kUnzUnsafeName, {e.Target.reason, PrintableName(e.Name)}));
       rep_.Skipped(e.Name, ORN_SKIP_UNSAFE_PATH, ORN_ZE_UNSAFE);
       return true;
     }
@@ -670,7 +677,8 @@ class UnzJob {
     }
     if (!rep_.ItemStart(e.Name, std::int64_t(e.UnpackedSize64))) return false;
     if (std::string why = Unreadable(e); !why.empty()) {
-      Refuse(e, ORN_SKIP_COMPRESSION_UNKNOWN, ORN_ZE_FORMAT, why);
+      rep_.Message(ORN_ZE_FORMAT, why);
+      rep_.Skipped(e.Name, ORN_SKIP_COMPRESSION_UNKNOWN, ORN_ZE_FORMAT);
       return true;
     }
     if (!test_ && e.IsSymlink()) {
@@ -758,7 +766,7 @@ class UnzJob {
       rep_.Message(r.errorCode, r.error);
       rep_.Skipped(e.Name, SkipTypeOf(r.errorCode), r.errorCode);
     } else if (r.crc != e.Crc32) {
-      rep_.Message(ORN_ZE_CRC, "CRC error: " + e.Name);
+      rep_.Message(ORN_ZE_CRC, LibraryMessage(kUnzCrcError, {e.Name}));
       keep = !test_ && rep_.AskKeepOnCrcError(e.Name, r.crc, e.Crc32);
     } else {
       keep = good = true;

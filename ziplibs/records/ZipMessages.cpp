@@ -4,7 +4,9 @@
 #include "ZipMessages.h"
 
 #include <algorithm>
+#include <cstring>
 #include <iterator>
+#include <regex>
 
 namespace orn {
 namespace {
@@ -43,6 +45,20 @@ constexpr MessageText kTexts[] = {
     {10503, "The decompression library is too old for this extraction"},
     {10504, "Entries skipped, their names are unsafe"},
     {10505, "No entry of the archive matches"},
+    {10510, "not newer"},
+    {10511, "a file of that name exists"},
+    {10512, "wrong password"},
+    {10513, "encrypted, no password"},
+    {10514, "strong encryption, not supported"},
+    {10515, "AES-encrypted with a method not supported"},
+    {10516, "compression method %s, not supported"},
+    {10517, "compression method not supported"},
+    {10518, "unknown host system"},
+    {10519, "damaged entry"},
+    {10520, "could not be written"},
+    {10521, "unsafe name"},
+    {10522, "unsafe name: %s"},
+    {10523, "skipped"},
     {10601, "Compression library loaded"},
     {10602, "The compression library lacks its entry point OrnZipExec"},
     {10603, "The compression library lacks its entry point GetOrnZipVersion"},
@@ -104,7 +120,31 @@ constexpr MessageText kTexts[] = {
     {11048, "Entries of the archive share or overlap their data; the archive is refused"},
     {11049, "The directory holds more entries than its end record counts; every entry found is listed"},
     {11050, "An entry of the archive has no name"},
+    {12001, "Wrong password, not extracted: %1"},
+    {12002, "Encrypted and no password given, not extracted: %1"},
+    {12003, "Wrong password: %1"},
+    {12004, "Wrong password or damaged data: %1"},
+    {12005, "Damaged data: %1"},
+    {12006, "Damaged entry (stored sizes differ): %1"},
+    {12007, "Damaged data (longer than recorded): %1"},
+    {12008, "Damaged data (stream ends early): %1"},
+    {12009, "Damaged encrypted entry: %1"},
+    {12010, "Damaged AES-encrypted entry: %1"},
+    {12011, "Archive ends early: %1"},
+    {12012, "Local header missing: %1"},
+    {12013, "Unsafe name (%1), not extracted: %2"},
+    {12014, "Compression method %1 not supported: %2"},
+    {12015, "Encrypted in a way this program does not know, not extracted: %1"},
+    {12016, "AES-encrypted without its extra field, not extracted: %1"},
+    {12017, "A symbolic link is on the way, not extracted: %1"},
+    {12018, "The target is a symbolic link, not extracted: %1"},
+    {12019, "Something other than a file is in the way: %1"},
+    {12020, "CRC error: %1"},
+    {12021, "Cannot write %1 (disk full?)"},
+    {12022, "Cannot open %1: %2"},
 };
+
+constexpr int kFirstLibraryText = 12001;
 
 const MessageText* Find(int ident) {
   auto it = std::lower_bound(std::begin(kTexts), std::end(kTexts), ident,
@@ -114,7 +154,74 @@ const MessageText* Find(int ident) {
 
 ZipTextSource translation = nullptr;
 
+// "%1" ... "%9" replaced by `args` in one pass, so that an argument holding
+// "%2" is never filled in itself.
+std::string Fill(const std::string& pattern, const std::vector<std::string>& args) {
+  std::string out;
+  for (std::size_t i = 0; i < pattern.size(); ++i) {
+    const std::size_t digit = i + 1;
+    if (pattern[i] == '%' && digit < pattern.size() && pattern[digit] >= '1' && pattern[digit] <= '9' &&
+        static_cast<std::size_t>(pattern[digit] - '1') < args.size()) {
+      out += args[static_cast<std::size_t>(pattern[digit] - '1')];
+      ++i;
+    } else {
+      out += pattern[i];
+    }
+  }
+  return out;
+}
+
+// The library's English texts as patterns that give back what was filled in.
+struct LibraryPattern {
+  int ident;
+  std::regex pattern;
+};
+
+const std::vector<LibraryPattern>& LibraryPatterns() {
+  static const std::vector<LibraryPattern> patterns = [] {
+    std::vector<LibraryPattern> list;
+    const auto first = std::lower_bound(std::begin(kTexts), std::end(kTexts), kFirstLibraryText,
+                                        [](const MessageText& m, int id) { return m.ident < id; });
+    for (auto it = first; it != std::end(kTexts); ++it) {
+      std::string expression;
+      for (const char* c = it->text; *c; ++c) {
+        if (c[0] == '%' && c[1] >= '1' && c[1] <= '9') {
+          expression += "(.*)";
+          ++c;
+        } else if (std::strchr("\\^$.|?*+()[]{}", *c)) {
+          expression += '\\';
+          expression += *c;
+        } else {
+          expression += *c;
+        }
+      }
+      list.push_back({it->ident, std::regex(expression)});
+    }
+    return list;
+  }();
+  return patterns;
+}
+
 }  // namespace
+
+std::string LibraryMessage(ZipMsg ident, const std::vector<std::string>& args) {
+  const MessageText* m = Find(ident);
+  return m ? Fill(m->text, args) : std::string();
+}
+
+std::string TranslateLibraryMessage(const std::string& text) {
+  if (!translation) return text;
+  for (const LibraryPattern& p : LibraryPatterns()) {
+    std::smatch match;
+    if (!std::regex_match(text, match, p.pattern)) continue;
+    const std::string translated = translation(p.ident);
+    if (translated.empty()) return text;
+    std::vector<std::string> args;
+    for (std::size_t i = 1; i < match.size(); ++i) args.push_back(match[i].str());
+    return Fill(translated, args);
+  }
+  return text;
+}
 
 void SetZipMessageTexts(ZipTextSource source) { translation = source; }
 

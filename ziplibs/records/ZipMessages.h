@@ -1,8 +1,11 @@
 // The zip engine's message resource: a text for every identifier it reports
-// (10101 to 11048), and the fallback for an identifier without one.
+// (10101 to 11050), and the fallback for an identifier without one; and the
+// decompression library's texts (12001 on), which the library says in
+// English and the engine says again in the program's language.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace orn {
 
@@ -36,6 +39,21 @@ enum ZipMsg : int {
   kZipLibTooOld = 10503,
   kZipUnsafeEntry = 10504,
   kZipNoMatch = 10505,
+  // Why an entry was skipped, as the engine tells it.
+  kZipSkipNotNewer = 10510,
+  kZipSkipExists = 10511,
+  kZipSkipWrongPassword = 10512,
+  kZipSkipNoPassword = 10513,
+  kZipSkipStrongEncryption = 10514,
+  kZipSkipAesMethod = 10515,
+  kZipSkipMethodNamed = 10516,
+  kZipSkipMethod = 10517,
+  kZipSkipUnknownHost = 10518,
+  kZipSkipDamaged = 10519,
+  kZipSkipNotWritten = 10520,
+  kZipSkipUnsafe = 10521,
+  kZipSkipUnsafeBecause = 10522,
+  kZipSkipped = 10523,
   kZipZipLibTrace = 10601,
   kZipZipLibNoExec = 10602,
   kZipZipLibNoVersion = 10603,
@@ -97,6 +115,30 @@ enum ZipMsg : int {
   kZipOverlappingEntries = 11048,
   kZipMoreEntries = 11049,
   kZipEmptyName = 11050,
+  // The decompression library's texts; "%1", "%2" stand for the entry, the
+  // archive or the system's reason, in that order in the English.
+  kUnzWrongPasswordSkipped = 12001,
+  kUnzNoPasswordSkipped = 12002,
+  kUnzWrongPassword = 12003,
+  kUnzWrongPasswordOrDamaged = 12004,
+  kUnzDamagedData = 12005,
+  kUnzSizesDiffer = 12006,
+  kUnzDataTooLong = 12007,
+  kUnzDataTooShort = 12008,
+  kUnzDamagedEncrypted = 12009,
+  kUnzDamagedAes = 12010,
+  kUnzEndsEarly = 12011,
+  kUnzNoLocalHeader = 12012,
+  kUnzUnsafeName = 12013,
+  kUnzMethodUnsupported = 12014,
+  kUnzUnknownEncryption = 12015,
+  kUnzAesNoExtra = 12016,
+  kUnzLinkOnTheWay = 12017,
+  kUnzTargetIsLink = 12018,
+  kUnzNotAFileInTheWay = 12019,
+  kUnzCrcError = 12020,
+  kUnzDiskFull = 12021,
+  kUnzCannotOpen = 12022,
 };
 
 // The text of `ident`: the program's own translation when it gives one,
@@ -112,5 +154,12 @@ bool HasZipMessageText(int ident);
 // The text with `value` put in place of its first "%d", "%.1d" or "%s"
 // (appended after a blank when the text has none).
 std::string FormatZipMessage(const std::string& text, const std::string& value);
+
+// A decompression library's text in English, "%1", "%2" ... filled with
+// `args`: what the library sends through the callback.
+std::string LibraryMessage(ZipMsg ident, const std::vector<std::string>& args);
+// A text the library sent, in the program's language when it is one of the
+// library's texts and the program has a translation for it; else unchanged.
+std::string TranslateLibraryMessage(const std::string& text);
 
 }  // namespace orn

@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
   }
   orn::MessageTexts texts;
   orn::MessageLog log(texts, orn::IncludeTrailingDelimiter(argv[3]), false);
-  if (!orn::PlaceRemoteCopy({{argv[1], argv[2]}}, false, orn::Rclone(), log)) {
+  if (!orn::PlaceRemoteCopy({{argv[1], argv[2], {}}}, false, orn::Rclone(), log)) {
     std::fprintf(stderr, "remote_copy_bench: the copy failed, see %s\n", argv[3]);
     return 1;
   }

@@ -9,6 +9,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "DialogService.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
 #include "JobFile.h"
@@ -188,9 +189,10 @@ TEST_F(SessionTest, TheNewestArchiveOrTheNamedOne) {
 }
 
 // A restore from the command line: archive, files, target folder and what
-// happens to the files there.
+// happens to the files there, and the summary line that says so.
 TEST_F(SessionTest, RestoresAsTheCommandLineSays) {
   const std::string to = root_ + "to/";
+  const std::string newest = root_ + "arh/Buh(Day_2-th).zip";
   struct Row {
     const char* name;
     std::vector<std::string> args;
@@ -198,66 +200,115 @@ TEST_F(SessionTest, RestoresAsTheCommandLineSays) {
     bool answer;                        // the terminal's answer, when asked
     std::vector<std::string> written;   // entries extracted
     int status;
+    std::string summary;  // how the summary line begins
   } rows[] = {
       {"the newest, whole",
        {"AUTO", "UNARHIVALL", "--to", to},
        {},
        false,
        {"data/KONTI.DB", "data/KONTI.PX", "data/PARTN.DB", "note.txt"},
-       kCommandDone},
+       kCommandDone,
+       "Restored 4 of 4 files from " + newest + " into " + to + "; 0 problems"},
       {"a named archive",
        {"AUTO", "UNARHIVALL", "--archive", "Buh(Day_1-th).zip", "--to", to},
        {},
        false,
        {"old.txt"},
-       kCommandDone},
+       kCommandDone,
+       "Restored 1 of 1 files from " + root_ + "arh/Buh(Day_1-th).zip"},
       {"an archive that is not there",
        {"AUTO", "UNARHIVALL", "--archive", "Buh(Day_5-th).zip", "--to", to},
        {},
        false,
        {},
-       kRestoreNothing},
+       kRestoreNothing,
+       "Nothing restored: no archive \"Buh(Day_5-th).zip\" among the job's generations and unique saves; 1 problem"},
+      {"an archive that cannot be read",
+       {"AUTO", "UNARHIVALL", "--archive", "Buh(Day_3-th).zip", "--to", to},
+       {},
+       false,
+       {},
+       kRestoreNothing,
+       "Nothing restored from " + root_ + "arh/Buh(Day_3-th).zip: the archive cannot be read; 1 problem"},
+      {"a name that leads outside is left out",
+       {"AUTO", "UNARHIVALL", "--archive", "Buh(Day_4-th).zip", "--to", to},
+       {},
+       false,
+       {"note.txt"},
+       kRestorePartial,
+       "Restored 1 of 1 files from " + root_ + "arh/Buh(Day_4-th).zip into " + to + "; 1 problem logged"},
+      {"a folder that cannot be made",
+       {"AUTO", "UNARHIVALL", "--to", "/proc/x/y"},
+       {},
+       false,
+       {},
+       kRestoreNothing,
+       "Nothing restored from " + newest + ": the folder /proc/x/y could not be made (No such file or directory); 1 "},
       {"a table brings its index, a missing name is a problem",
        {"AUTO", "UNARHIV", "konti.db", "gone.txt", "--to", to},
        {},
        false,
        {"data/KONTI.DB", "data/KONTI.PX"},
-       kRestorePartial},
-      {"no file named", {"AUTO", "UNARHIV", "--to", to}, {}, false, {}, kRestoreNothing},
-      {"asked, and No", {"AUTO", "UNARHIVALL", "--to", to}, {"note.txt"}, false, {}, kRestoreNothing},
+       kRestorePartial,
+       "Restored 2 of 2 files"},
+      {"no file named",
+       {"AUTO", "UNARHIV", "--to", to},
+       {},
+       false,
+       {},
+       kRestoreNothing,
+       "Nothing restored from " + newest + ": no file chosen"},
+      {"asked, and No",
+       {"AUTO", "UNARHIVALL", "--to", to},
+       {"note.txt"},
+       false,
+       {},
+       kRestoreNothing,
+       "Nothing restored from " + newest + ": 1 existing files kept"},
       {"asked, and Yes",
        {"AUTO", "UNARHIVALL", "--to", to},
        {"note.txt"},
        true,
        {"data/KONTI.DB", "data/KONTI.PX", "data/PARTN.DB", "note.txt"},
-       kCommandDone},
+       kCommandDone,
+       "Restored 4 of 4 files"},
       {"never: the table stays with its index",
        {"AUTO", "UNARHIVALL", "--to", to, "--overwrite", "never"},
        {"data/KONTI.PX"},
        true,
        {"data/PARTN.DB", "note.txt"},
-       kRestorePartial},
+       kRestorePartial,
+       "Restored 2 of 4 files from " + newest + " into " + to + "; 1 existing files kept"},
       {"never, and everything exists",
        {"AUTO", "UNARHIV", "note.txt", "--to", to, "--overwrite", "never"},
        {"note.txt"},
        true,
        {},
-       kRestoreNothing},
+       kRestoreNothing,
+       "Nothing restored from " + newest + ": 1 existing files kept"},
       {"always",
        {"AUTO", "UNARHIV", "note.txt", "--to", to, "--overwrite", "always"},
        {"note.txt"},
        false,
        {"note.txt"},
-       kCommandDone},
+       kCommandDone,
+       "Restored 1 of 1 files"},
   };
   Archive("Buh(Day_1-th).zip", 2000, {{"old.txt", "o"}});
   Archive("Buh(Day_2-th).zip", 1000);
+  Archive("Buh(Day_4-th).zip", 6000, {{"../evil.txt", "e"}, {"note.txt", "n"}});
+  WriteFile(root_ + "arh/Buh(Day_3-th).zip", "damaged");
+  const timeval old[2] = {{std::time(nullptr) - 5000, 0}, {std::time(nullptr) - 5000, 0}};
+  ::utimes((root_ + "arh/Buh(Day_3-th).zip").c_str(), old);
+  std::vector<std::string> said;
+  SetDiagnosticSink([&said](const std::string& line) { said.push_back(line); });
   const DictionaryTexts texts;
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     test::RemoveTree(to);
     for (const std::string& f : row.existing) WriteFile(to + f, "mine");
     backend_.extracted.clear();
+    said.clear();
     JobSession session = Session(row.args);
     ScriptedFront front(texts);
     front.replace = row.answer;
@@ -271,7 +322,10 @@ TEST_F(SessionTest, RestoresAsTheCommandLineSays) {
     if (!row.written.empty()) {
       EXPECT_EQ(backend_.extractBaseDirs.back(), to);
     }
+    ASSERT_FALSE(said.empty());
+    EXPECT_EQ(said.back().substr(0, row.summary.size()), row.summary) << said.back();
   }
+  SetDiagnosticSink(nullptr);
 }
 
 TEST(EntriesToWrite, GroupsAreKeptOrReplacedTogether) {

@@ -93,7 +93,7 @@ TEST_F(RemoteCopyTest, EachServerTakesACheckedCopy) {
     WriteFile(served_ + "buh/Buh(Day_3-th).zip", "last week's copy");
     const std::string bytes = Bytes(300 * 1000, 'a');
     MessageLog log(texts_, root_ + "arh/", false);
-    ASSERT_TRUE(PlaceRemoteCopy({{Local("Buh.zip", bytes), name + ":buh/Buh(Day_3-th).zip"}}, false, Rclone(), log))
+    ASSERT_TRUE(PlaceRemoteCopy({{Local("Buh.zip", bytes), name + ":buh/Buh(Day_3-th).zip", {}}}, false, Rclone(), log))
         << LogText();
     EXPECT_EQ(ReadFile(served_ + "buh/Buh(Day_3-th).zip"), bytes);
     EXPECT_TRUE(TemporaryNames(served_ + "buh/").empty());
@@ -166,8 +166,8 @@ TEST_F(RemoteCopyTest, AFailingRemoteKeepsWhatItHeldAndTheLogSaysWhy) {
     RemoteCopyOptions options;
     const std::string remote = row.arrange(*this, options);
     MessageLog log(texts_, root_ + "arh/", false);
-    EXPECT_FALSE(PlaceRemoteCopy({{Local("Buh.zip", Bytes(3 << 20, 'b')), remote + ":buh/Buh(Day_3-th).zip"}}, false,
-                                 Rclone(), log, options));
+    EXPECT_FALSE(PlaceRemoteCopy({{Local("Buh.zip", Bytes(3 << 20, 'b')), remote + ":buh/Buh(Day_3-th).zip", {}}},
+                                 false, Rclone(), log, options));
     const std::string logged = LogText();
     EXPECT_NE(logged.find("The second copy could not be sent to \"" + remote + ":buh/Buh(Day_3-th).zip\""),
               std::string::npos)
@@ -188,7 +188,8 @@ TEST_F(RemoteCopyTest, AFailingRemoteKeepsWhatItHeldAndTheLogSaysWhy) {
     config_ = std::make_unique<test::RcloneConfig>(root_);
     Serve(ServedFolder::Sftp, "offsite");
     MessageLog again(texts_, root_ + "arh/", false);
-    EXPECT_TRUE(PlaceRemoteCopy({{Local("Buh.zip", "good"), "offsite:buh/Buh(Day_3-th).zip"}}, false, Rclone(), again))
+    EXPECT_TRUE(
+        PlaceRemoteCopy({{Local("Buh.zip", "good"), "offsite:buh/Buh(Day_3-th).zip", {}}}, false, Rclone(), again))
         << LogText();
     EXPECT_EQ(ReadFile(served_ + "buh/Buh(Day_3-th).zip"), "good");
     EXPECT_TRUE(TemporaryNames(served_ + "buh/").empty());
@@ -208,7 +209,8 @@ TEST_F(RemoteCopyTest, ARemoteThatReturnsOtherBytesIsNoCopy) {
   ::chmod(liar.c_str(), 0755);
   WriteFile(served_ + "Buh.zip", "old");
   MessageLog log(texts_, root_ + "arh/", false);
-  EXPECT_FALSE(PlaceRemoteCopy({{Local("Buh.zip", "new"), "here:" + served_ + "Buh.zip"}}, false, Rclone(liar), log));
+  EXPECT_FALSE(
+      PlaceRemoteCopy({{Local("Buh.zip", "new"), "here:" + served_ + "Buh.zip", {}}}, false, Rclone(liar), log));
   EXPECT_NE(LogText().find("the remote holds other bytes"), std::string::npos) << LogText();
   EXPECT_EQ(ReadFile(served_ + "Buh.zip"), "old");
   EXPECT_TRUE(TemporaryNames(served_).empty());
@@ -217,7 +219,7 @@ TEST_F(RemoteCopyTest, ARemoteThatReturnsOtherBytesIsNoCopy) {
 TEST_F(RemoteCopyTest, WithoutRcloneNothingIsSentAndTheLogSaysSo) {
   MessageLog log(texts_, root_ + "arh/", false);
   EXPECT_FALSE(
-      PlaceRemoteCopy({{Local("Buh.zip", "new"), "offsite:Buh.zip"}}, false, Rclone(root_ + "no-rclone"), log));
+      PlaceRemoteCopy({{Local("Buh.zip", "new"), "offsite:Buh.zip", {}}}, false, Rclone(root_ + "no-rclone"), log));
   EXPECT_NE(LogText().find("rclone is not installed"), std::string::npos) << LogText();
 }
 
@@ -225,9 +227,9 @@ TEST_F(RemoteCopyTest, AVolumeSetReplacesTheOldSetWhole) {
   Serve(ServedFolder::Sftp, "offsite");
   for (int n = 1; n <= 3; ++n) WriteFile(served_ + "Buh00" + std::to_string(n) + ".zip", "old set");
   MessageLog log(texts_, root_ + "arh/", false);
-  ASSERT_TRUE(PlaceRemoteCopy(
-      {{Local("Buh001.zip", "new 1"), "offsite:Buh001.zip"}, {Local("Buh002.zip", "new 2"), "offsite:Buh002.zip"}},
-      true, Rclone(), log))
+  ASSERT_TRUE(PlaceRemoteCopy({{Local("Buh001.zip", "new 1"), "offsite:Buh001.zip", {}},
+                               {Local("Buh002.zip", "new 2"), "offsite:Buh002.zip", {}}},
+                              true, Rclone(), log))
       << LogText();
   EXPECT_EQ(ReadFile(served_ + "Buh001.zip"), "new 1");
   EXPECT_EQ(ReadFile(served_ + "Buh002.zip"), "new 2");
