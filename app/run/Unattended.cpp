@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <thread>
 
@@ -34,8 +35,14 @@ std::int64_t SteadyMs() {
 constexpr std::int64_t kRedrawMs = 200;
 }  // namespace
 
-TerminalProgress::TerminalProgress(std::FILE* out, std::function<std::int64_t()> nowMs)
-    : out_(out), nowMs_(nowMs ? std::move(nowMs) : SteadyMs) {}
+TerminalProgress::TerminalProgress(std::FILE* out, std::function<std::int64_t()> nowMs, UnitWord words)
+    : out_(out), nowMs_(nowMs ? std::move(nowMs) : SteadyMs), words_(std::move(words)) {
+  if (!words_)
+    words_ = [](const char* key, const char* english) {
+      const std::string text = LabelText(key);
+      return text.empty() ? std::string(english) : text;
+    };
+}
 
 TerminalProgress::~TerminalProgress() {
   if (active_) RunFinished();
@@ -64,7 +71,21 @@ void TerminalProgress::StageStarted(ProgressStage stage, int files, std::int64_t
 
 void TerminalProgress::ItemStarted(std::int64_t bytesBefore) {
   if (filesDone_ < files_) ++filesDone_;
-  bytesDone_ = bytesBefore;
+  bytesDone_ = std::max(bytesDone_, bytesBefore);
+  Draw(false);
+}
+
+void TerminalProgress::StageSized(int files, std::int64_t bytes) {
+  files_ = files > 0 ? files : 0;
+  filesDone_ = 0;
+  bytes_ = bytes;
+  bytesDone_ = 0;
+  Draw(true);
+}
+
+void TerminalProgress::BytesDone(std::int64_t bytesDone) {
+  if (bytes_ < 0 || bytesDone <= bytesDone_) return;
+  bytesDone_ = std::min(bytesDone, bytes_);
   Draw(false);
 }
 
@@ -80,17 +101,16 @@ void TerminalProgress::StageEnded(ProgressStage stage) {
   Draw(true);
 }
 
+// Worded as the progress window words it, in the reader's language.
 std::string TerminalProgress::Line() const {
-  std::string line = StageEnglish(stage_);
-  std::int64_t left = -1;
-  if (bytes_ > 0) {
-    line += "  " + SizeText(bytesDone_) + " of " + SizeText(bytes_);
-    left = SecondsLeft(bytesDone_, bytes_, nowMs_() - stageStartMs_);
-  } else if (files_ > 0) {
-    line += "  " + std::to_string(filesDone_) + " of " + std::to_string(files_) + " files";
-    left = SecondsLeft(filesDone_ > 0 ? filesDone_ - 1 : 0, files_, nowMs_() - stageStartMs_);
-  }
-  if (left >= 0) line += "  " + DurationText(left) + " left";
+  std::string line = words_(StageKey(stage_), StageEnglish(stage_));
+  if (files_ <= 0) return line;
+  line += "  " + std::to_string(filesDone_) + " / " + std::to_string(files_);
+  if (bytes_ >= 0) line += "  (" + SizeText(bytesDone_, words_) + " / " + SizeText(bytes_, words_) + ")";
+  const std::int64_t elapsed = nowMs_() - stageStartMs_;
+  const std::int64_t left = bytes_ > 0 ? SecondsLeft(bytesDone_, bytes_, elapsed)
+                                       : SecondsLeft(filesDone_ > 0 ? filesDone_ - 1 : 0, files_, elapsed);
+  if (left >= 0) line += "  " + words_("prg_TimeLeft", "Time left:") + " " + DurationText(left);
   return line;
 }
 

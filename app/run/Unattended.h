@@ -17,6 +17,7 @@
 #include "JobSession.h"
 #include "MessageLog.h"
 #include "RunObserver.h"
+#include "RunProgress.h"
 
 namespace orn {
 
@@ -33,14 +34,17 @@ class DictionaryTexts : public MessageTexts {
 // when the job ends.
 class TerminalProgress : public RunObserver {
  public:
-  // `out` is the terminal; `nowMs` the clock (a steady one by default).
-  explicit TerminalProgress(std::FILE* out, std::function<std::int64_t()> nowMs = {});
+  // `out` is the terminal; `nowMs` the clock (a steady one by default);
+  // `words` the reader's language (the dictionary's labels by default).
+  explicit TerminalProgress(std::FILE* out, std::function<std::int64_t()> nowMs = {}, UnitWord words = {});
   ~TerminalProgress() override;
 
   void RunStarted() override;
   void RunFinished() override;
   void StageStarted(ProgressStage stage, int files, std::int64_t bytes) override;
   void ItemStarted(std::int64_t bytesBefore) override;
+  void StageSized(int files, std::int64_t bytes) override;
+  void BytesDone(std::int64_t bytesDone) override;
   void StageEnded(ProgressStage stage) override;
 
   // The line as it stands now, without the terminal's control characters.
@@ -52,6 +56,7 @@ class TerminalProgress : public RunObserver {
 
   std::FILE* out_;
   std::function<std::int64_t()> nowMs_;
+  UnitWord words_;
   ProgressStage stage_ = ProgressStage::Zipping;
   bool active_ = false;  // between RunStarted and RunFinished
   bool shown_ = false;   // a line stands on the terminal

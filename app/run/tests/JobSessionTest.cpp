@@ -372,35 +372,68 @@ TEST(EntriesToWrite, GroupsAreKeptOrReplacedTogether) {
 }
 
 TEST(TerminalProgress, OneLineSaysHowFarTheJobHasCome) {
-  std::int64_t now = 0;
-  char* buffer = nullptr;
-  size_t size = 0;
-  std::FILE* out = open_memstream(&buffer, &size);
-  {
-    TerminalProgress line(out, [&now] { return now; });
-    line.RunStarted();
-    line.StageStarted(ProgressStage::Zipping, 4, 4 << 20);
-    EXPECT_EQ(line.Line(), "ZIPPING  0 bytes of 4.0 MB");
-    now = 2000;
-    line.ItemStarted(0);
-    line.ItemStarted(1 << 20);
-    EXPECT_EQ(line.Line(), "ZIPPING  1.0 MB of 4.0 MB  0:06 left");
-    line.StageEnded(ProgressStage::Zipping);
-    EXPECT_EQ(line.Line(), "COPYING");
-    line.StageStarted(ProgressStage::Restoring, 3, -1);
-    now = 4000;
-    line.ItemStarted(0);
-    line.ItemStarted(0);
-    EXPECT_EQ(line.Line(), "RESTORING  2 of 3 files  0:04 left");
-    line.RunFinished();
+  const std::map<std::string, std::string> latvian = {{"prg_Zipping", "ARHIVĒ"},
+                                                      {"prg_Copying", "KOPĒ"},
+                                                      {"prg_Restoring", "ATJAUNO"},
+                                                      {"prg_TimeLeft", "Atlikušais laiks:"},
+                                                      {"unit_MB", "MB"},
+                                                      {"unit_Bytes", "baiti"}};
+  struct Row {
+    const char* language;
+    UnitWord words;
+    std::vector<std::string> lines;
+  } rows[] = {
+      {"English",
+       {},
+       {"ZIPPING  0 / 4", "ZIPPING  0 / 4  (0 bytes / 4.0 MB)", "ZIPPING  3 / 4  (1.5 MB / 4.0 MB)  Time left: 0:03",
+        "COPYING", "RESTORING  2 / 3  Time left: 0:04"}},
+      {"Latvian",
+       [&latvian](const char* key, const char* english) {
+         auto it = latvian.find(key);
+         return it == latvian.end() ? std::string(english) : it->second;
+       },
+       {"ARHIVĒ  0 / 4", "ARHIVĒ  0 / 4  (0 baiti / 4.0 MB)",
+        "ARHIVĒ  3 / 4  (1.5 MB / 4.0 MB)  Atlikušais laiks: 0:03", "KOPĒ", "ATJAUNO  2 / 3  Atlikušais laiks: 0:04"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.language);
+    std::int64_t now = 0;
+    char* buffer = nullptr;
+    size_t size = 0;
+    std::FILE* out = open_memstream(&buffer, &size);
+    {
+      TerminalProgress line(
+          out, [&now] { return now; }, row.words);
+      line.RunStarted();
+      // Zipping learns its bytes from the engine once it has looked at the
+      // files, and counts bytes inside a file as they are done.
+      line.StageStarted(ProgressStage::Zipping, 4, -1);
+      EXPECT_EQ(line.Line(), row.lines[0]);
+      line.StageSized(4, 4 << 20);
+      EXPECT_EQ(line.Line(), row.lines[1]);
+      now = 2000;
+      line.ItemStarted(0);
+      line.ItemStarted(1 << 20);
+      line.BytesDone(3 << 19);
+      line.ItemStarted(0);  // an item's start never takes bytes back
+      EXPECT_EQ(line.Line(), row.lines[2]);
+      line.StageEnded(ProgressStage::Zipping);
+      EXPECT_EQ(line.Line(), row.lines[3]);
+      line.StageStarted(ProgressStage::Restoring, 3, -1);
+      now = 4000;
+      line.ItemStarted(0);
+      line.ItemStarted(0);
+      EXPECT_EQ(line.Line(), row.lines[4]);
+      line.RunFinished();
+    }
+    std::fclose(out);
+    const std::string written(buffer, size);
+    std::free(buffer);
+    // Each line is drawn over the last, and the last is wiped at the end.
+    EXPECT_EQ(written.rfind("\r" + row.lines[0] + "\033[K", 0), 0u) << written;
+    EXPECT_EQ(written.substr(written.size() - 4), "\r\033[K");
+    EXPECT_EQ(written.find('\n'), std::string::npos);
   }
-  std::fclose(out);
-  const std::string written(buffer, size);
-  std::free(buffer);
-  // Each line is drawn over the last, and the last is wiped at the end.
-  EXPECT_EQ(written.rfind("\rZIPPING  0 bytes of 4.0 MB\033[K", 0), 0u) << written;
-  EXPECT_EQ(written.substr(written.size() - 4), "\r\033[K");
-  EXPECT_EQ(written.find('\n'), std::string::npos);
 }
 
 }  // namespace
