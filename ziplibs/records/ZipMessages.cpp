@@ -104,6 +104,7 @@ constexpr MessageText kTexts[] = {
     {11048, "Entries of the archive share or overlap their data; the archive is refused"},
     {11049, "The directory holds more entries than its end record counts; every entry found is listed"},
     {11050, "An entry of the archive has no name"},
+    {11051, "Remove the %d files in %s for good, to make room?"},
 };
 
 const MessageText* Find(int ident) {

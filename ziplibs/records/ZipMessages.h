@@ -1,5 +1,5 @@
 // The zip engine's message resource: a text for every identifier it reports
-// (10101 to 11048), and the fallback for an identifier without one.
+// (10101 to 11051), and the fallback for an identifier without one.
 #pragma once
 
 #include <string>
@@ -97,6 +97,7 @@ enum ZipMsg : int {
   kZipOverlappingEntries = 11048,
   kZipMoreEntries = 11049,
   kZipEmptyName = 11050,
+  kZipRemoveToMakeRoom = 11051,
 };
 
 // The text of `ident`: the program's own translation when it gives one,
