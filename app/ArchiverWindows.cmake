@@ -56,7 +56,7 @@ if(ORN_BUILD_TESTS)
   add_executable(ArchWinScreens
     ${ORN_ARCHIVER_WINDOWS_DIR}/tests/ArchWinScreens.cpp ${CMAKE_SOURCE_DIR}/app/run/tests/FakeBackend.cpp)
   target_include_directories(ArchWinScreens PRIVATE ${CMAKE_SOURCE_DIR}/app/run/tests)
-  target_link_libraries(ArchWinScreens PRIVATE orn_archiver_windows orn_scripted_dialogs)
+  target_link_libraries(ArchWinScreens PRIVATE orn_archiver_windows orn_app_windows orn_scripted_dialogs)
 
   # `xvfb-run build/bin/UnzipAboutScreens OUTDIR`: the unzip, About and
   # calculator windows.

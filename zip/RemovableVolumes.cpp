@@ -22,6 +22,22 @@ namespace {
 
 std::string ThreeDigits(int volume) { return std::to_string(volume + 1001).substr(1); }
 
+// A question as one line of the log.
+std::string OneLine(std::string text) {
+  for (const char* lineBreak : {"\r\n", "\n"})
+    for (std::size_t at; (at = text.find(lineBreak)) != std::string::npos;)
+      text.replace(at, std::string(lineBreak).size(), " ");
+  return text;
+}
+
+// "in drive: %s" on a line of its own; a translation cannot carry the line
+// break the built-in text begins with.
+std::string InDrive(const std::string& mountPoint) {
+  std::string text = ZipMessageText(kZipInDrive);
+  text.erase(0, text.find_first_not_of("\r\n"));
+  return "\r\n" + FormatZipMessage(text, mountPoint);
+}
+
 bool SameTime(const std::string& file, const struct timespec& stamp) {
   struct stat st {};
   return ::stat(file.c_str(), &st) == 0 && st.st_mtim.tv_sec == stamp.tv_sec;
@@ -72,14 +88,15 @@ int RemovableVolumes::DiskTotal(int volume) const {
 
 void RemovableVolumes::AskForDisk(int volume) {
   while (true) {
-    if (!events_.nextDisk) Fail(kZipDiskUnattended);
     const int total = DiskTotal(volume);
     std::string text =
         total > 0 ? FormatZipMessage(FormatZipMessage(ZipMessageText(kZipInsertDiskOf), std::to_string(volume + 1)),
                                      std::to_string(total))
                   : FormatZipMessage(ZipMessageText(kZipInsertDisk), std::to_string(volume + 1));
-    text += FormatZipMessage(ZipMessageText(kZipInDrive), current_.mountPoint);
-    if (!events_.nextDisk(volume + 1, total, current_.mountPoint, text)) Fail(kZipAborted);
+    text += InDrive(current_.mountPoint);
+    // The log says which disk was wanted, whoever could not give it.
+    if (!events_.nextDisk) Fail(kZipDiskUnattended, OneLine(text));
+    if (!events_.nextDisk(volume + 1, total, current_.mountPoint, text)) Fail(kZipAborted, OneLine(text));
     // The person says the disk is in; it counts once the desktop has it
     // mounted. A disk that does not come is asked for again.
     std::optional<Medium> next =
@@ -142,8 +159,9 @@ bool RemovableVolumes::MakeRoom(int volume, const std::string& file, std::int64_
     std::string text = ZipMessageText(kZipNoRoom);
     TZipDiskStatus status = zdsNotEnoughSpace | (others.empty() ? zdsEmpty : zdsHasFiles);
     if (!others.empty())
-      text += "\r\nRemove the " + std::to_string(others.size()) + " files in " + ExtractFilePath(file) +
-              " for good, to make room?";
+      text += "\r\n" +
+              FormatZipMessage(FormatZipMessage(ZipMessageText(kZipRemoveToMakeRoom), std::to_string(others.size())),
+                               ExtractFilePath(file));
     const TZipDiskAction action =
         events_.diskStatus(std::max(1, VolumeLabelNumber(current_.mountPoint)), file, status, text);
     if (action == zdaCancel) Fail(kZipAborted);

@@ -105,6 +105,10 @@ class ArchiveBackend {
   // as written; absolute names are read and stored as they are. Empty: the
   // current folder. Holds until changed.
   virtual void SetRootDir(const std::string& rootDir) = 0;
+  // Nobody is at the screen until changed (a command that ends the
+  // program): a question of the engine (the next removable disk) ends the
+  // job with a failure that names what was wanted, instead of waiting.
+  virtual void SetUnattended(bool /*unattended*/) {}
 
   // Compresses every file named in `fileSpecs` into `zipFileName`, storing
   // directory names. Returns how many files were added; 0 means nothing

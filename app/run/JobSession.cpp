@@ -281,6 +281,13 @@ RunResult JobSession::Archive(SessionFront& front) {
     return {};
   }
   Raised running(jobRunning_);
+  // A command that ends the program has nobody to change disks: a run that
+  // needs another one ends saying which, instead of waiting all night.
+  struct NobodyToAsk {
+    ArchiveBackend& backend;
+    NobodyToAsk(ArchiveBackend& b, bool on) : backend(b) { backend.SetUnattended(on); }
+    ~NobodyToAsk() { backend.SetUnattended(false); }
+  } nobodyToAsk(Backend(), commandRunning_ && EndsAfterCommand());
   return RunArchiveWith(job_, Backend(), front, ShowMessages());
 }
 

@@ -1,11 +1,11 @@
 #include "ZipEngineBackend.h"
 
 #include <ctime>
-
 #include <optional>
 
 #include "DialogService.h"
 #include "OrnZipLib.h"
+#include "TextLookups.h"
 #include "ZipEngine.h"
 #include "ZipMessages.h"
 
@@ -137,6 +137,52 @@ std::optional<std::string> ZipEngineBackend::AskPassword(const std::string& capt
 
 bool ZipEngineBackend::AskOverwriteVolume(const std::string& question) {
   return Dialogs().MessageDialog(question, "Confirm", DialogType::Warning, kBtnYes | kBtnNo) == kMrYes;
+}
+
+void ZipEngineBackend::SetUnattended(bool unattended) {
+  // The engine's own setting comes back afterwards.
+  if (unattended) {
+    if (!engineUnattended_) engineUnattended_ = engine_.Unattended();
+    engine_.SetUnattended(true);
+  } else if (engineUnattended_) {
+    engine_.SetUnattended(*engineUnattended_);
+    engineUnattended_.reset();
+  }
+}
+
+bool ZipEngineBackend::AskNextDisk(const std::string& prompt) {
+  return Dialogs().MessageDialog(prompt, "", DialogType::Confirmation, kBtnOK | kBtnCancel) == kMrOk;
+}
+
+namespace {
+std::string CaptionOr(const std::string& key, const char* fallback) {
+  std::string text = LabelText(key);
+  return text.empty() ? fallback : text;
+}
+}  // namespace
+
+// Each answer says what it does. Another disk loses nothing, so it is the
+// default; there is no formatting on this platform, but a full disk's
+// files may be removed for good.
+TZipDiskAction ZipEngineBackend::AskAboutDisk(TZipDiskStatus status, const std::string& question) {
+  ChoiceRequest request;
+  request.text = question;
+  std::vector<TZipDiskAction> actions;
+  if (!(status & zdsNotEnoughSpace)) {
+    request.buttons.push_back(CaptionOr("btn_DiskOverwrite", "Overwrite"));
+    actions.push_back(zdaOk);
+  } else if (status & zdsHasFiles) {
+    request.buttons.push_back(CaptionOr("btn_DiskRemoveFiles", "Remove the files"));
+    actions.push_back(zdaErase);
+  }
+  request.buttons.push_back(CaptionOr("btn_DiskAnother", "Another disk"));
+  actions.push_back(zdaReject);
+  request.buttons.push_back("Cancel");
+  actions.push_back(zdaCancel);
+  request.defaultButton = static_cast<int>(actions.size()) - 2;
+  request.cancelButton = static_cast<int>(actions.size()) - 1;
+  const int answer = Dialogs().Choice(request);
+  return answer >= 0 && answer < static_cast<int>(actions.size()) ? actions[answer] : zdaCancel;
 }
 
 void ZipEngineBackend::LetWindowsRun() {

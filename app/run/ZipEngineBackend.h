@@ -4,6 +4,8 @@
 // its events into the back-end observer's.
 #pragma once
 
+#include <optional>
+
 #include "ArchiveBackend.h"
 #include "ZipQuestions.h"
 
@@ -17,10 +19,11 @@ namespace orn {
 // tries at an archive's password.
 void ApplyArchiverSettings(TZipEngine& engine);
 
-// It also answers the engine's questions for the program: reports and
-// password prompts through the dialog service (which shows windows, or,
-// without a display, writes them where the user looks and answers nothing),
-// and the windows run through the observer of the job.
+// It also answers the engine's questions for the program: reports, password
+// prompts and the disks of volumes on removable media through the dialog
+// service (which shows windows, or, without a display, writes them where the
+// user looks and answers nothing), and the windows run through the observer
+// of the job.
 class ZipEngineBackend : public ArchiveBackend, private ZipQuestions {
  public:
   // Borrows the main window's engine; its own event handlers and questions
@@ -31,6 +34,7 @@ class ZipEngineBackend : public ArchiveBackend, private ZipQuestions {
   void SetObserver(ArchiveBackendObserver* observer) override { observer_ = observer; }
   void SetVolumes(bool on, std::int64_t maxVolumeSize) override;
   void SetRootDir(const std::string& rootDir) override { rootDir_ = rootDir; }
+  void SetUnattended(bool unattended) override;
   int Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) override;
   bool Test(const std::vector<std::string>& archiveFiles, std::string* error) override;
   std::vector<std::string> List(const std::string& archivePath) override;
@@ -49,6 +53,8 @@ class ZipEngineBackend : public ArchiveBackend, private ZipQuestions {
   void ShowMessage(const std::string& text) override;
   std::optional<std::string> AskPassword(const std::string& caption, const std::string& prompt) override;
   bool AskOverwriteVolume(const std::string& question) override;
+  bool AskNextDisk(const std::string& prompt) override;
+  TZipDiskAction AskAboutDisk(TZipDiskStatus status, const std::string& question) override;
   Overwrite AskOverwrite(const std::string& file, bool existingIsOlder, bool writtenByThisJob,
                          bool mayKeepBoth) override;
   void LetWindowsRun() override;
@@ -60,6 +66,7 @@ class ZipEngineBackend : public ArchiveBackend, private ZipQuestions {
   const ReplaceQuestion* askReplace_ = nullptr;  // of the extraction running
   ArchiveBackendObserver* observer_ = nullptr;
   std::string rootDir_;
+  std::optional<bool> engineUnattended_;  // while SetUnattended holds
 };
 
 }  // namespace orn

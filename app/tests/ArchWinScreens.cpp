@@ -4,7 +4,9 @@
 // file), progress-verifying.png (reading a copy back), archive-chooser.png,
 // file-chooser.png, overwrite-question.png, add-files.png, marking.png,
 // copy-to-floppies.png, copy-to-floppies-done.png and
-// copy-to-stick-waiting.png (drive A: a USB stick, waiting for the next one).
+// copy-to-stick-waiting.png (drive A: a USB stick, waiting for the next one),
+// disk-next.png, disk-previous-volume.png and disk-full.png (the questions
+// of volumes written across removable disks).
 #include <QApplication>
 #include <QDir>
 #include <QTemporaryDir>
@@ -12,21 +14,26 @@
 #include <QTimer>
 #include <cstdio>
 
+#include "ArchivatorDialogs.h"
 #include "ArchiverActions.h"
 #include "DialogService.h"
-#include "ScriptedDialogService.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
 #include "Floppy.h"
 #include "Marking.h"
 #include "OrnStringGrid.h"
 #include "RemovableMedia.h"
+#include "ScriptedDialogService.h"
 #include "Soobchen.h"
 #include "SprAdm.h"
 #include "Table.h"
 #include "TextLookups.h"
 #include "UnArh.h"
 #include "UnitProgress.h"
+#include "ZipEngine.h"
+#include "ZipEngineBackend.h"
+#include "ZipMessages.h"
+#include "ZipQuestions.h"
 #include "addfiles.h"
 #include "funarhf.h"
 
@@ -147,6 +154,41 @@ int main(int argc, char** argv) {
     Save(waiting, out + "copy-to-stick-waiting.png");
     waiting.BtnExitClick();
     orn::SetMedia(std::move(previous));
+  }
+
+  // The questions of volumes written across removable disks, in the windows
+  // the program shows them in: the next disk, a disk holding an earlier
+  // volume of the set, and a full disk with files on it.
+  {
+    auto previous = orn::SetDialogs(std::make_unique<ArchivatorDialogService>());
+    UseDictionaryForZipMessages();
+    TZipEngine engine;
+    orn::ZipEngineBackend backend(engine);
+    orn::ZipQuestions& questions = *engine.Questions();
+    auto grabModal = [](const QString& path) {
+      QTimer::singleShot(300, [path] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+          if (!modal->grab().save(path)) std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+          modal->close();
+        }
+      });
+    };
+    using orn::FormatZipMessage;
+    using orn::ZipMessageText;
+    std::string inDrive = ZipMessageText(orn::kZipInDrive);
+    inDrive.erase(0, inDrive.find_first_not_of("\r\n"));
+    grabModal(out + "disk-next.png");
+    questions.AskNextDisk(FormatZipMessage(FormatZipMessage(ZipMessageText(orn::kZipInsertDiskOf), "2"), "3") + "\r\n" +
+                          FormatZipMessage(inDrive, "/media/buh/BACKUP/"));
+    grabModal(out + "disk-previous-volume.png");
+    questions.AskAboutDisk(zdsHasFiles | zdsPreviousDisk,
+                           FormatZipMessage(ZipMessageText(orn::kZipOverwriteDisk), "1"));
+    grabModal(out + "disk-full.png");
+    questions.AskAboutDisk(zdsHasFiles | zdsNotEnoughSpace,
+                           ZipMessageText(orn::kZipNoRoom) + "\r\n" +
+                               FormatZipMessage(FormatZipMessage(ZipMessageText(orn::kZipRemoveToMakeRoom), "12"),
+                                                "/media/buh/BACKUP/arh/"));
+    orn::SetDialogs(std::move(previous));
   }
 
   // Made after the forms above, which load the dictionary, as in the program.

@@ -120,6 +120,7 @@ constexpr MessageText kTexts[] = {
     {11048, "Entries of the archive share or overlap their data; the archive is refused"},
     {11049, "The directory holds more entries than its end record counts; every entry found is listed"},
     {11050, "An entry of the archive has no name"},
+    {11051, "Remove the %d files in %s for good, to make room?"},
     {12001, "Wrong password, not extracted: %1"},
     {12002, "Encrypted and no password given, not extracted: %1"},
     {12003, "Wrong password: %1"},

@@ -1,5 +1,5 @@
 // The zip engine's message resource: a text for every identifier it reports
-// (10101 to 11050), and the fallback for an identifier without one; and the
+// (10101 to 11051), and the fallback for an identifier without one; and the
 // decompression library's texts (12001 on), which the library says in
 // English and the engine says again in the program's language.
 #pragma once
@@ -115,6 +115,7 @@ enum ZipMsg : int {
   kZipOverlappingEntries = 11048,
   kZipMoreEntries = 11049,
   kZipEmptyName = 11050,
+  kZipRemoveToMakeRoom = 11051,
   // The decompression library's texts; "%1", "%2" stand for the entry, the
   // archive or the system's reason, in that order in the English.
   kUnzWrongPasswordSkipped = 12001,

@@ -107,6 +107,7 @@ bool FakeBackend::ReadArchive(const std::vector<std::string>& files,
 }
 
 int FakeBackend::Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) {
+  addedUnattended.push_back(unattended);
   if (!failAddMessage.empty()) {
     if (observer_) observer_->OnMessage(10101, failAddMessage);
     return 0;

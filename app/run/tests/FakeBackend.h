@@ -22,6 +22,7 @@ class FakeBackend : public ArchiveBackend {
     maxVolumeSize_ = maxVolumeSize;
   }
   void SetRootDir(const std::string& rootDir) override { rootDir_ = rootDir; }
+  void SetUnattended(bool on) override { unattended = on; }
   int Add(const std::vector<std::string>& fileSpecs, const std::string& zipFileName) override;
   bool Test(const std::vector<std::string>& archiveFiles, std::string* error) override;
   std::vector<std::string> List(const std::string& archivePath) override;
@@ -48,6 +49,8 @@ class FakeBackend : public ArchiveBackend {
   // none gets a scratch folder of its own, so nothing lands in the real "/".
   std::string redirectRoot;
 
+  bool unattended = false;
+  std::vector<bool> addedUnattended;  // SetUnattended's state at each Add
   std::vector<std::string> progress;
   std::vector<std::vector<std::string>> extracted;  // entries of each Extract call
   std::vector<std::string> extractBaseDirs;

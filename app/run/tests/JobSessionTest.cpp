@@ -9,6 +9,7 @@
 #include <map>
 #include <stdexcept>
 
+#include "ArchiveRun.h"
 #include "DialogService.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
@@ -143,6 +144,46 @@ TEST_F(SessionTest, TheCommandLinesCommandRunsThroughItsAction) {
     EXPECT_EQ(ran, row.ran);
     EXPECT_EQ(session.ExitStatus(), row.status);
     EXPECT_TRUE(session.EndsAfterCommand()) << "nobody at the screen";
+  }
+}
+
+// Nobody changes disks for a command that ends the program (AUTO, or no
+// display): its archive run asks the engine nothing. A run from the window
+// asks the person there.
+TEST_F(SessionTest, OnlyARunThatEndsTheProgramIsUnattended) {
+  struct Row {
+    const char* name;
+    std::vector<std::string> args;
+    bool withWindow, fromCommand, unattended;
+  } rows[] = {
+      {"AUTO without a display", {"AUTO", "ARHIV"}, false, true, true},
+      {"AUTO with a window", {"AUTO", "ARHIV"}, true, true, true},
+      {"a command the window stays open after", {"x", "ARHIV"}, true, true, false},
+      {"the window's archive button", {}, true, false, false},
+  };
+  WriteFile(root_ + "data/KONTI.DB", "table");
+  const DictionaryTexts texts;
+  class Front : public ScriptedFront {
+   public:
+    using ScriptedFront::ScriptedFront;
+    std::string temporary;
+    void ConfigureRun(ArchiveRun& run) override { run.SetTemporaryDirectory(temporary); }
+  } front(texts);
+  front.temporary = root_ + "tmp/";
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    backend_.addedUnattended.clear();
+    std::vector<std::string> args = row.args;
+    args.insert(args.begin(), root_ + "job.arh");
+    JobSession session(ParseCommandLine(args), row.withWindow);
+    session.SetBackend(&backend_);
+    session.ReadStartupJob();
+    if (row.fromCommand)
+      session.RunPendingCommand(front);
+    else
+      session.Archive(front);
+    EXPECT_EQ(backend_.addedUnattended, std::vector<bool>{row.unattended});
+    EXPECT_FALSE(backend_.unattended) << "put back after the run";
   }
 }
 

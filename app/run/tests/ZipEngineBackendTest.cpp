@@ -17,6 +17,7 @@
 #include "DialogService.h"
 #include "FakeBackend.h"
 #include "FileSystem.h"
+#include "RemovableMedia.h"
 #include "ScriptedDialogService.h"
 #include "Table.h"
 #include "ZipEngine.h"
@@ -240,6 +241,104 @@ TEST_F(RunWithZipEngine, AVolumeRunPlacesWholeSetsAndAShorterSetLeavesNoStaleVol
   EXPECT_EQ(ZipFilesIn(root_ + "arh/"), std::vector<std::string>{arh.front()});
   EXPECT_EQ(ZipFilesIn(root_ + "plus/").size(), 1u);
   EXPECT_EQ(backend.List(root_ + "arh/" + arh.front()).size(), 2u);
+}
+
+// A run whose temporary directory lies on a stick (a portable program's
+// folder) writes each volume on a disk of its own and asks for the next one
+// through the dialog service. OK goes on on the second stick, though a set
+// spread over disks cannot be read back at once; Cancel, or nobody to ask,
+// ends the split and the log names the disk that was wanted. No generation is
+// placed either way.
+TEST_F(RunWithZipEngine, VolumesOnAStickAskForTheNextDisk) {
+  // One mount point; the disk in it is the folder there now.
+  class Stick : public MediaProbe {
+   public:
+    std::string mountPoint, identity = "disk1";
+    std::vector<Medium> Mounted() override {
+      std::int64_t used = 0;
+      for (const auto& e : std::filesystem::recursive_directory_iterator(mountPoint))
+        if (e.is_regular_file()) used += static_cast<std::int64_t>(e.file_size());
+      return {{mountPoint, identity, 1 << 20, (1 << 20) - used}};
+    }
+    void Pause() override {}
+  };
+  // The person puts the next disk in before answering.
+  class Person : public ScriptedDialogService {
+   public:
+    std::function<void()> changeDisk;
+    int MessageDialog(const std::string& message, const std::string& caption, DialogType type,
+                      unsigned buttons) override {
+      if (!messageDialogAnswers.empty() && messageDialogAnswers.front() == kMrOk) changeDisk();
+      return ScriptedDialogService::MessageDialog(message, caption, type, buttons);
+    }
+  };
+  struct Row {
+    const char* what;
+    bool unattended;
+    int answer;
+    const char* logged;  // what the log says of the split, "" when it went on
+  } rows[] = {
+      {"the next disk is put in", false, kMrOk, ""},
+      {"cancelled", false, kMrCancel, "Aborted by the user: Please insert disk volume 2 of 2 in drive: "},
+      {"nobody to ask", true, kMrOk,
+       "A disk is needed, but nobody can insert it: Please insert disk volume 2 of 2 in drive: "},
+  };
+  test::WriteFile(root_ + "data/KONTI.DB", Noise(250000));
+  engine_.SetUnattended(false);
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const std::string base = root_ + row.what + "/";
+    auto stick = std::make_unique<Stick>();
+    Stick& media = *stick;
+    media.mountPoint = base + "media/STICK/";
+    ForceDirectories(media.mountPoint);
+    ForceDirectories(base + "out/");
+    std::unique_ptr<MediaProbe> previousMedia = SetMedia(std::move(stick));
+    auto person = std::make_unique<Person>();
+    Person& dialogs = *person;
+    dialogs.messageDialogAnswers = {row.answer};
+    dialogs.changeDisk = [&] {
+      std::filesystem::rename(media.mountPoint, base + "out/" + media.identity);
+      ForceDirectories(media.mountPoint);
+      media.identity = "disk2";
+    };
+    std::unique_ptr<DialogService> previousDialogs = SetDialogs(std::move(person));
+
+    ZipEngineBackend backend(engine_);
+    backend.SetUnattended(row.unattended);
+    MessageTexts texts;
+    ArchiveRun run(backend, texts);
+    run.SetLowerPriority(false);
+    run.SetTemporaryDirectory(media.mountPoint + "OrnZpArh_Temporary_Directory");
+    run.buildRunList = [this](const Job&) { return std::vector<std::string>{root_ + "data/KONTI.DB"}; };
+    run.writeJob = [](Job&) {};
+    Job job;
+    job.archiveDirectory = base + "arh/";
+    job.archiveName = "Buh";
+    job.volumesOn = true;
+    job.volumeSize = 150;  // thousands of bytes: two volumes
+    const RunResult result = run.Run(job);
+    backend.SetUnattended(false);
+    // Taken back, so that what they saw stays readable.
+    const std::unique_ptr<DialogService> keptDialogs = SetDialogs(std::move(previousDialogs));
+    const std::unique_ptr<MediaProbe> keptMedia = SetMedia(std::move(previousMedia));
+
+    const std::string log = test::ReadFile(base + "arh/ZuzIzu_log.txt");
+    EXPECT_EQ(result.exitStatus, kRunNoGeneration) << log;
+    EXPECT_TRUE(ZipFilesIn(base + "arh/").empty());
+    if (row.unattended) {
+      EXPECT_TRUE(dialogs.asked.empty());
+    } else {
+      ASSERT_FALSE(dialogs.asked.empty());
+      EXPECT_EQ(dialogs.asked.front(), "dialog: Please insert disk volume 2 of 2\r\nin drive: " + media.mountPoint);
+    }
+    if (*row.logged) {
+      EXPECT_NE(log.find(row.logged + media.mountPoint), std::string::npos) << log;
+    } else {
+      EXPECT_EQ(ZipFilesIn(base + "out/disk1/OrnZpArh_Temporary_Directory/"), std::vector<std::string>{"Buh001.zip"});
+      EXPECT_EQ(test::ReadFile(media.mountPoint + "DISKLABEL.TXT"), "PKBACK# 002\r\n");
+    }
+  }
 }
 
 // A restore of an AES archive asks through the engine's password window,
