@@ -320,7 +320,7 @@ TEST_F(RestoreOverSsh, OnATerminalItAsks) {
     EXPECT_NE(run.out.find(": 3 (" + data_ + ") [y/N]"), std::string::npos) << run.out;
     const bool yes = std::string(answer) == "y";
     if (yes) {
-      EXPECT_NE(run.out.find("\rRESTORING  0 of 3 files"), std::string::npos) << "the progress line: " << run.out;
+      EXPECT_NE(run.out.find("\rRESTORING  0 / 3"), std::string::npos) << "the progress line: " << run.out;
     }
     EXPECT_EQ(run.status, yes ? 0 : 5) << run.out;
     EXPECT_EQ(Read(data_ + "KONTI.PX"), yes ? "saved KONTI.PX" : "changed KONTI.PX");
