@@ -72,8 +72,8 @@ class Rclone {
     std::function<void(std::int64_t bytes)> bytes;
   };
 
-  // Uploads the local file `from` as the remote file `to`. Ends it after
-  // `timeLimit` (zero: none).
+  // Uploads the local file `from` as the remote file `to`, unchecked: the
+  // caller checks it (Hash). Ends it after `timeLimit` (zero: none).
   void CopyTo(const std::string& from, const std::string& to, std::chrono::seconds timeLimit,
               const Watch& watch = Watch()) const;
   // The hash types the remote can answer without downloading ("md5", "sha1").

@@ -206,9 +206,16 @@ bool PlaceRemoteCopy(const std::vector<CopyItem>& items, bool volumeSet, const R
   try {
     std::vector<std::string> finalNames;
     for (const CopyItem& item : items) finalNames.push_back(RemoteFileName(item.to));
-    FinishRemoteChanges(rclone, folder, finalNames);
-
-    const auto [hashType, download] = CheckMethod(rclone, target);
+    // Two independent questions to the remote, each a process and a login:
+    // asked at once, the upload starts one wait sooner.
+    auto method = std::async(std::launch::async, [&rclone, &target] { return CheckMethod(rclone, target); });
+    try {
+      FinishRemoteChanges(rclone, folder, finalNames);
+    } catch (...) {
+      method.wait();
+      throw;
+    }
+    const auto [hashType, download] = method.get();
     std::int64_t total = 0;
     for (const CopyItem& item : items) total += FileSize(item.from).value_or(0);
 
