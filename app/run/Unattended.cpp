@@ -59,7 +59,20 @@ void TerminalProgress::RunFinished() {
   SetBeforeDiagnostic(nullptr);
 }
 
+void TerminalProgress::SetTitle(const std::string& title) {
+  if (title == "CHECKING")
+    title_ = words_("prg_Checking", "CHECKING TABLES");
+  else if (title == "WAITING")
+    title_ = words_("prg_Waiting", "WAITING");
+  else
+    return;  // a stage's own title comes with the stage
+  files_ = 0;
+  bytes_ = -1;
+  Draw(true);
+}
+
 void TerminalProgress::StageStarted(ProgressStage stage, int files, std::int64_t bytes) {
+  title_.clear();
   stage_ = stage;
   files_ = files > 0 ? files : 0;
   filesDone_ = 0;
@@ -103,7 +116,7 @@ void TerminalProgress::StageEnded(ProgressStage stage) {
 
 // Worded as the progress window words it, in the reader's language.
 std::string TerminalProgress::Line() const {
-  std::string line = words_(StageKey(stage_), StageEnglish(stage_));
+  std::string line = title_.empty() ? words_(StageKey(stage_), StageEnglish(stage_)) : title_;
   if (files_ <= 0) return line;
   line += "  " + std::to_string(filesDone_) + " / " + std::to_string(files_);
   if (bytes_ >= 0) line += "  (" + SizeText(bytesDone_, words_) + " / " + SizeText(bytes_, words_) + ")";

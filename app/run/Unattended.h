@@ -44,6 +44,8 @@ class TerminalProgress : public RunObserver {
   void StageStarted(ProgressStage stage, int files, std::int64_t bytes) override;
   void ItemStarted(std::int64_t bytesBefore) override;
   void StageSized(int files, std::int64_t bytes) override;
+  // The checks and waits before a stage ("CHECKING", "WAITING").
+  void SetTitle(const std::string& title) override;
   void BytesDone(std::int64_t bytesDone) override;
   void StageEnded(ProgressStage stage) override;
 
@@ -57,6 +59,7 @@ class TerminalProgress : public RunObserver {
   std::FILE* out_;
   std::function<std::int64_t()> nowMs_;
   UnitWord words_;
+  std::string title_;  // of a check or a wait, until the next stage
   ProgressStage stage_ = ProgressStage::Zipping;
   bool active_ = false;  // between RunStarted and RunFinished
   bool shown_ = false;   // a line stands on the terminal

@@ -418,14 +418,17 @@ TEST(TerminalProgress, OneLineSaysHowFarTheJobHasCome) {
                                                       {"prg_Restoring", "ATJAUNO"},
                                                       {"prg_TimeLeft", "Atlikušais laiks:"},
                                                       {"unit_MB", "MB"},
-                                                      {"unit_Bytes", "baiti"}};
+                                                      {"unit_Bytes", "baiti"},
+                                                      {"prg_Checking", "PĀRBAUDA TABULAS"}};
   struct Row {
     const char* language;
     UnitWord words;
+    std::string checking;
     std::vector<std::string> lines;
   } rows[] = {
       {"English",
        {},
+       "CHECKING TABLES",
        {"ZIPPING  0 / 4", "ZIPPING  0 / 4  (0 bytes / 4.0 MB)", "ZIPPING  3 / 4  (1.5 MB / 4.0 MB)  Time left: 0:03",
         "COPYING", "RESTORING  2 / 3  Time left: 0:04"}},
       {"Latvian",
@@ -433,6 +436,7 @@ TEST(TerminalProgress, OneLineSaysHowFarTheJobHasCome) {
          auto it = latvian.find(key);
          return it == latvian.end() ? std::string(english) : it->second;
        },
+       "PĀRBAUDA TABULAS",
        {"ARHIVĒ  0 / 4", "ARHIVĒ  0 / 4  (0 baiti / 4.0 MB)",
         "ARHIVĒ  3 / 4  (1.5 MB / 4.0 MB)  Atlikušais laiks: 0:03", "KOPĒ", "ATJAUNO  2 / 3  Atlikušais laiks: 0:04"}},
   };
@@ -446,6 +450,8 @@ TEST(TerminalProgress, OneLineSaysHowFarTheJobHasCome) {
       TerminalProgress line(
           out, [&now] { return now; }, row.words);
       line.RunStarted();
+      line.SetTitle("CHECKING");
+      EXPECT_EQ(line.Line(), row.checking);
       // Zipping learns its bytes from the engine once it has looked at the
       // files, and counts bytes inside a file as they are done.
       line.StageStarted(ProgressStage::Zipping, 4, -1);
@@ -471,7 +477,7 @@ TEST(TerminalProgress, OneLineSaysHowFarTheJobHasCome) {
     const std::string written(buffer, size);
     std::free(buffer);
     // Each line is drawn over the last, and the last is wiped at the end.
-    EXPECT_EQ(written.rfind("\r" + row.lines[0] + "\033[K", 0), 0u) << written;
+    EXPECT_EQ(written.rfind("\r" + row.checking + "\033[K\r" + row.lines[0] + "\033[K", 0), 0u) << written;
     EXPECT_EQ(written.substr(written.size() - 4), "\r\033[K");
     EXPECT_EQ(written.find('\n'), std::string::npos);
   }
