@@ -27,6 +27,14 @@ void ApplyArchiverSettings(TZipEngine& engine) {
   engine.SetPasswordReqCount(3);
 }
 
+namespace {
+// A text of the program in the reader's language, or its English.
+std::string CaptionOr(const std::string& key, const char* fallback) {
+  std::string text = LabelText(key);
+  return text.empty() ? fallback : text;
+}
+}  // namespace
+
 // Routes the engine's progress to the observer for one job, turns every
 // failure the engine tells (a message, an entry skipped, a CRC error) into
 // one BackendFailure, and puts the engine's own handlers back afterwards.
@@ -60,13 +68,15 @@ class ZipEngineBackend::EventScope {
     };
     engine.OnCRC32Error = [this](TZipEngine&, const std::string& forFile, unsigned, unsigned, bool& doExtract) {
       doExtract = false;
-      Merge({1, ORN_ZE_CRC, forFile, "CRC error, not written"}, false);
+      Merge({1, ORN_ZE_CRC, forFile, CaptionOr("msg_CrcNotWritten", "CRC error, not written")}, false);
     };
     engine.OnExtractSkipped = [this](TZipEngine& sender, const std::string& forFile, UnZipSkipTypes type,
                                      int extError) {
       // A file left alone because the person said so is no failure.
       if (type == stNoOverwrite || type == stFileExists) return;
-      Merge({1, extError, forFile, "not extracted: " + sender.SkipReason(forFile, type)}, true);
+      Merge({1, extError, forFile,
+             CaptionOr("msg_NotExtracted", "not extracted") + ": " + sender.SkipReason(forFile, type)},
+            true);
     };
   }
   ~EventScope() {
@@ -153,13 +163,6 @@ void ZipEngineBackend::SetUnattended(bool unattended) {
 bool ZipEngineBackend::AskNextDisk(const std::string& prompt) {
   return Dialogs().MessageDialog(prompt, "", DialogType::Confirmation, kBtnOK | kBtnCancel) == kMrOk;
 }
-
-namespace {
-std::string CaptionOr(const std::string& key, const char* fallback) {
-  std::string text = LabelText(key);
-  return text.empty() ? fallback : text;
-}
-}  // namespace
 
 // Each answer says what it does. Another disk loses nothing, so it is the
 // default; there is no formatting on this platform, but a full disk's
