@@ -45,33 +45,17 @@ std::string SizeText(std::int64_t bytes, const UnitWord& unitWord) {
   return std::string(text) + " " + word(units[unit].first, units[unit].second);
 }
 
-const char* StageKey(ProgressStage stage) {
-  switch (stage) {
-    case ProgressStage::Zipping:
-      return "prg_Zipping";
-    case ProgressStage::Verifying:
-      return "prg_Verifying";
-    case ProgressStage::Copying:
-      return "prg_Copying";
-    case ProgressStage::Restoring:
-      return "prg_Restoring";
-  }
-  return "";
-}
+namespace {
+// Each stage's label name and its English text, in the order of the enum.
+const char* const kStageTexts[][2] = {{"prg_Zipping", "ZIPPING"},
+                                      {"prg_Verifying", "VERIFYING"},
+                                      {"prg_Copying", "COPYING"},
+                                      {"prg_Restoring", "RESTORING"}};
+}  // namespace
 
-const char* StageEnglish(ProgressStage stage) {
-  switch (stage) {
-    case ProgressStage::Zipping:
-      return "ZIPPING";
-    case ProgressStage::Verifying:
-      return "VERIFYING";
-    case ProgressStage::Copying:
-      return "COPYING";
-    case ProgressStage::Restoring:
-      return "RESTORING";
-  }
-  return "";
-}
+const char* StageKey(ProgressStage stage) { return kStageTexts[static_cast<int>(stage)][0]; }
+
+const char* StageEnglish(ProgressStage stage) { return kStageTexts[static_cast<int>(stage)][1]; }
 
 // One stage of the job for as long as the back-end works on it: the
 // observer hears of its start and, however the call ends, of its end.

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <future>
 #include <map>
@@ -272,12 +273,24 @@ std::vector<std::string> TableSnapshots::Take(const std::vector<std::string>& ru
     std::atomic<bool> copiedAny{false};
     auto work = [&] {
       for (std::size_t k; (k = next++) < pending.size();) {
-        if (SnapshotOne(tables[pending[k]].files, tables[pending[k]].parts, attempt, verdicts_[pending[k]]))
-          copiedAny = true;
-        done[k].set_value();
+        try {
+          if (SnapshotOne(tables[pending[k]].files, tables[pending[k]].parts, attempt, verdicts_[pending[k]]))
+            copiedAny = true;
+          done[k].set_value();
+        } catch (...) {
+          done[k].set_exception(std::current_exception());
+        }
       }
     };
     std::vector<std::thread> workers;
+    // However this thread leaves, the workers it started end first.
+    struct Joined {
+      std::vector<std::thread>& threads;
+      ~Joined() {
+        for (std::thread& t : threads)
+          if (t.joinable()) t.join();
+      }
+    } joined{workers};
     const std::size_t threads = std::min<std::size_t>(pending.size(), kSnapshotThreads);
     for (std::size_t t = 0; t < threads; ++t) workers.emplace_back(work);
     std::vector<std::size_t> failing;
@@ -286,10 +299,10 @@ std::vector<std::string> TableSnapshots::Take(const std::vector<std::string>& ru
       std::future<void> f = done[k].get_future();
       do observer.ProcessMessages();
       while (f.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready);
+      f.get();  // what went wrong on a worker goes on from here
       const TableVerdict& v = verdicts_[pending[k]];
       if (v.copyError.empty() && !v.check.sound) failing.push_back(pending[k]);
     }
-    for (std::thread& t : workers) t.join();
     if (copiedAny) copied_ = true;
     pending = std::move(failing);
   }

@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <functional>
+
 #include "ArchiveRun.h"
 #include "Clock.h"
 #include "CreateTable.h"
@@ -32,6 +34,21 @@ using test::FakeBackend;
 int stepsLeft = 0;
 void KillAtStep(FileStep, const std::string&) {
   if (--stepsLeft == 0) ::raise(SIGKILL);
+}
+
+// Runs `run` in a child killed at its `step`th file step; true when it
+// finished before that step.
+bool FinishedBeforeStep(int step, const std::function<void()>& run) {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    stepsLeft = step;
+    SetFileStepHook(&KillAtStep);
+    run();
+    ::_exit(0);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return !WIFSIGNALED(status);
 }
 
 // Every file under `dir` (recursively), relative to it.
@@ -113,16 +130,7 @@ TEST_F(RunKill, KilledAtEveryStepThenASecondRunSucceedsAndCleansUp) {
     test::AliasFile aliases(dir.File("Aliases.ini"), "[BUHDATA]\nPATH=" + dir.File("data") + "\n");
     Job job = MakeWorld(dir);
 
-    pid_t pid = ::fork();
-    if (pid == 0) {
-      stepsLeft = step;
-      SetFileStepHook(&KillAtStep);
-      Run(job, dir);
-      ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    finished = !WIFSIGNALED(status);
+    finished = FinishedBeforeStep(step, [&] { Run(job, dir); });
     AgeTree(dir.Path());
 
     Job again = ReadJobFile(job.jobFilePath, Job{});
@@ -224,17 +232,10 @@ TEST_F(RunKill, AVolumeSetIsReplacedWholeAtEveryStep) {
     test::AliasFile aliases(dir.File("Aliases.ini"), "[BUHDATA]\nPATH=" + dir.File("data") + "\n");
     Job job = makeWorld(dir);
 
-    pid_t pid = ::fork();
-    if (pid == 0) {
-      stepsLeft = step;
-      SetFileStepHook(&KillAtStep);
+    finished = FinishedBeforeStep(step, [&] {
       Job again = ReadJobFile(job.jobFilePath, Job{});
       Run(again, dir);
-      ::_exit(0);
-    }
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    finished = !WIFSIGNALED(status);
+    });
 
     // Opening the archive chooser completes or rolls back the change in the
     // archive directory; the next run does in every folder it writes to.

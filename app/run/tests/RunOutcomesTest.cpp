@@ -16,8 +16,8 @@
 #include "Clock.h"
 #include "CreateTable.h"
 #include "FakeBackend.h"
-#include "OrdinaryUser.h"
 #include "FileSystem.h"
+#include "OrdinaryUser.h"
 #include "RunNames.h"
 #include "SourcesTestUtil.h"
 
@@ -71,6 +71,14 @@ class RunOutcomes : public ::testing::Test {
   ArchiveRun run_{backend_, texts_};
   std::unique_ptr<Clock> previousClock_;
   std::unique_ptr<test::AliasFile> aliases_;
+
+  // A register of `rows` for the job, with BUHDATA at `dataPath`.
+  void UseRegister(const std::string& dataPath, const std::vector<test::RegisterRow>& rows) {
+    aliases_ = std::make_unique<test::AliasFile>(root_ + "Aliases.ini", "[BUHDATA]\nPATH=" + dataPath + "\n");
+    job_.registerFile = root_ + "reg/SprFiles.db";
+    ForceDirectories(root_ + "reg");
+    test::MakeRegister(job_.registerFile, rows);
+  }
   std::string previousState_;
   bool hadState_ = false;
 };
@@ -95,29 +103,17 @@ TEST_F(RunOutcomes, EachShortfallIsLoggedAndSetsTheStatus) {
        kRunIncomplete, "Folder of the list's pattern not found \"ROOT/gone/\"", false},
       {"an unknown alias stops the run before zipping",
        [](RunOutcomes& t) {
-         t.aliases_ = std::make_unique<test::AliasFile>(t.root_ + "Aliases.ini", "[BUHDATA]\nPATH=/nowhere\n");
-         t.job_.registerFile = t.root_ + "reg/SprFiles.db";
-         ForceDirectories(t.root_ + "reg");
-         test::MakeRegister(t.job_.registerFile, {{"KONTI.DB", "NOSUCH", "", "", true}});
+         t.UseRegister("/nowhere", {{"KONTI.DB", "NOSUCH", "", "", true}});
        },
        kRunNoGeneration, "ERROR : 10.12.2025 10:00:00 : The files to archive could not be gathered: ", false},
       {"a table the register archives that is gone",
        [](RunOutcomes& t) {
-         t.aliases_ =
-             std::make_unique<test::AliasFile>(t.root_ + "Aliases.ini", "[BUHDATA]\nPATH=" + t.root_ + "data\n");
-         t.job_.registerFile = t.root_ + "reg/SprFiles.db";
-         ForceDirectories(t.root_ + "reg");
-         test::MakeRegister(t.job_.registerFile, {{"GONE.DB", "BUHDATA", "", "", true}});
+         t.UseRegister(t.root_ + "data", {{"GONE.DB", "BUHDATA", "", "", true}});
        },
        kRunIncomplete, "File of the list not found \"ROOT/data/GONE.DB\"", false},
       {"a register that refuses its clean-up",
        [](RunOutcomes& t) {
-         t.aliases_ =
-             std::make_unique<test::AliasFile>(t.root_ + "Aliases.ini", "[BUHDATA]\nPATH=" + t.root_ + "data\n");
-         t.job_.registerFile = t.root_ + "reg/SprFiles.db";
-         ForceDirectories(t.root_ + "reg");
-         test::MakeRegister(t.job_.registerFile,
-                            {{"", "BUHDATA", "blank", "", true}, {"KONTI.DB", "BUHDATA", "", "", true}});
+         t.UseRegister(t.root_ + "data", {{"", "BUHDATA", "blank", "", true}, {"KONTI.DB", "BUHDATA", "", "", true}});
          ::chmod(t.job_.registerFile.c_str(), 0444);
        },
        kRunIncomplete,
